@@ -1,0 +1,48 @@
+# The two commands of the README:
+#   make run   builds and runs the main job on the sample data
+#   make test  builds, runs every test, again under the sanitizers, then fuzzes
+# and make bench runs the benchmarks.
+
+JOBS ?= $(shell nproc)
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+BENCH_BUILD ?= build-bench
+FUZZ_SECONDS ?= 20
+
+.PHONY: run test deps build check sanitize fuzz bench clean
+
+deps:
+	@tools/install_deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/lorvane-cli info $(BUILD)/sample/Texture.bin
+
+check: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLORVANE_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DLORVANE_FUZZ=ON -DLORVANE_BUILD_TESTS=OFF -DLORVANE_BUILD_UI=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+	tools/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+test: check sanitize fuzz
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLORVANE_BUILD_BENCH=ON -DLORVANE_BUILD_UI=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@for b in $(BENCH_BUILD)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

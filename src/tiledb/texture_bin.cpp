@@ -1,0 +1,226 @@
+#include "tiledb/texture_bin.h"
+
+#include <algorithm>
+
+#include "base/byte_reader.h"
+#include "base/byte_writer.h"
+#include "base/file_io.h"
+#include "base/format.h"
+
+namespace lorvane {
+
+namespace {
+
+constexpr size_t kHeaderSize = 8;
+constexpr size_t kSetHeaderSize = 5;
+constexpr size_t kTileHeaderSize = 28;
+constexpr size_t kAreaSize = 16;
+constexpr size_t kPathSize = 24;
+
+// The code shown in the name read message when the file ends inside a name
+// (the end-of-file code) or the name has no NUL (the invalid-data code).
+constexpr int kEndOfFileCode = 38;
+constexpr int kInvalidDataCode = 13;
+
+constexpr const char* kReadError = "Read Error";
+constexpr const char* kFileReadFailed = "Could not read texture.bin file.";
+
+bool ReadArea(ByteReader& in, TileArea& area) {
+    return in.ReadI32(area.type) && in.ReadF32(area.radius) && in.ReadF32(area.centerX) &&
+           in.ReadF32(area.centerY);
+}
+
+bool ReadPath(ByteReader& in, TilePath& path) {
+    return in.ReadI32(path.type) && in.ReadF32(path.width) && in.ReadF32(path.startX) &&
+           in.ReadF32(path.startY) && in.ReadF32(path.endX) && in.ReadF32(path.endY);
+}
+
+// Reads count records, after checking that they fit in what remains.
+template <typename Record, typename ReadOne>
+bool ReadRecords(ByteReader& in, int32_t count, size_t recordSize, std::vector<Record>& out,
+                 ReadOne readOne) {
+    if (count < 0 || !in.Fits(static_cast<uint64_t>(count), recordSize)) return false;
+    out.resize(static_cast<size_t>(count));
+    for (Record& record : out) {
+        if (!readOne(in, record)) return false;
+    }
+    return true;
+}
+
+bool ReadName(ByteReader& in, TileName& name, MessageSink& messages) {
+    int code = 0;
+    if (!in.ReadChars(name)) {
+        code = kEndOfFileCode;
+    } else if (std::find(name.begin(), name.end(), '\0') == name.end()) {
+        code = kInvalidDataCode;
+    } else {
+        return true;
+    }
+    messages.Error(
+        FormatText("Could not read sets number Filename in texture.bin file. Error = %d", code),
+        kReadError);
+    return false;
+}
+
+bool ReadTile(ByteReader& in, TileRecord& tile, MessageSink& messages) {
+    if (!ReadName(in, tile.name, messages)) return false;
+    int32_t areaCount = 0;
+    int32_t pathCount = 0;
+    if (!in.ReadI32(areaCount)) {
+        messages.Error("Could not read sets nAreas in texture.bin file.", kReadError);
+        return false;
+    }
+    if (!in.ReadI32(pathCount)) {
+        messages.Error("Could not read sets nPaths in texture.bin file.", kReadError);
+        return false;
+    }
+    if (!ReadRecords(in, areaCount, kAreaSize, tile.areas, ReadArea)) {
+        messages.Error("Could not read areas in texture.bin file.", kReadError);
+        return false;
+    }
+    if (!ReadRecords(in, pathCount, kPathSize, tile.paths, ReadPath)) {
+        messages.Error("Could not read paths in texture.bin file.", kReadError);
+        return false;
+    }
+    return true;
+}
+
+TileIndexEntry IndexEntryFor(const TileRecord& tile, int32_t setIndex, int32_t tileIndex,
+                             uint8_t terrainType) {
+    TileIndexEntry entry;
+    entry.id = tile.id;
+    entry.number = TileNumberFromName(NameText(tile.name));
+    entry.name = MakeTileName(NameText(tile.name));
+    entry.setIndex = setIndex;
+    entry.tileIndex = tileIndex;
+    entry.terrainType = terrainType;
+    entry.modified = 0;
+    return entry;
+}
+
+}  // namespace
+
+std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes, MessageSink& messages) {
+    ByteReader in(bytes);
+    int32_t setCount = 0;
+    int32_t tileCount = 0;
+    if (!in.ReadI32(setCount) || !in.ReadI32(tileCount) || setCount < 0 || tileCount < 0) {
+        messages.Error(kFileReadFailed, kReadError);
+        return std::nullopt;
+    }
+    TileDatabase database;
+    // Reserve only what the remaining bytes could hold, whatever the header says.
+    database.sets.reserve(std::min<size_t>(static_cast<size_t>(setCount), in.Remaining() / kSetHeaderSize));
+    database.index.reserve(std::min<size_t>(static_cast<size_t>(tileCount), in.Remaining() / kTileHeaderSize));
+    int64_t tilesSeen = 0;
+    for (int32_t s = 0; s < setCount; ++s) {
+        int32_t setTileCount = 0;
+        uint8_t terrainType = 0;
+        if (!in.ReadI32(setTileCount) || !in.ReadU8(terrainType) || setTileCount < 0 ||
+            tilesSeen + setTileCount > tileCount) {
+            messages.Error(kFileReadFailed, kReadError);
+            return std::nullopt;
+        }
+        tilesSeen += setTileCount;
+        TileSet& set = database.sets.emplace_back();
+        set.terrainType = terrainType;
+        set.tiles.reserve(std::min<size_t>(static_cast<size_t>(setTileCount), in.Remaining() / kTileHeaderSize));
+        for (int32_t k = 0; k < setTileCount; ++k) {
+            TileRecord& tile = set.tiles.emplace_back();
+            if (!ReadTile(in, tile, messages)) return std::nullopt;
+            tile.id = s * 16 + k;
+            tile.modified = 0;
+            database.index.push_back(IndexEntryFor(tile, s, k, terrainType));
+        }
+    }
+    return database;
+}
+
+std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path, MessageSink& messages) {
+    const std::optional<FileBytes> file = FileBytes::Open(path);
+    if (!file) {
+        messages.Error("Error opening Texture.bin file.", "File Open Error");
+        return std::nullopt;
+    }
+    return ParseTextureBin(file->Bytes(), messages);
+}
+
+std::vector<std::byte> SerializeTextureBin(const TileDatabase& database) {
+    size_t size = kHeaderSize;
+    for (const TileSet& set : database.sets) {
+        size += kSetHeaderSize;
+        for (const TileRecord& tile : set.tiles) {
+            size += kTileHeaderSize + kAreaSize * tile.areas.size() + kPathSize * tile.paths.size();
+        }
+    }
+    ByteWriter out;
+    out.Reserve(size);
+    int32_t tileCount = 0;
+    for (const TileSet& set : database.sets) tileCount += set.tileCount();
+    out.I32(database.setCount());
+    out.I32(tileCount);
+    for (const TileSet& set : database.sets) {
+        out.I32(set.tileCount());
+        out.U8(set.terrainType);
+        for (const TileRecord& tile : set.tiles) {
+            out.Chars(tile.name);
+            out.I32(tile.areaCount());
+            out.I32(tile.pathCount());
+            for (const TileArea& area : tile.areas) {
+                out.I32(area.type);
+                out.F32(area.radius);
+                out.F32(area.centerX);
+                out.F32(area.centerY);
+            }
+            for (const TilePath& path : tile.paths) {
+                out.I32(path.type);
+                out.F32(path.width);
+                out.F32(path.startX);
+                out.F32(path.startY);
+                out.F32(path.endX);
+                out.F32(path.endY);
+            }
+        }
+    }
+    return out.Take();
+}
+
+std::vector<std::byte> SerializeTileInfo(const TileDatabase& database) {
+    ByteWriter out;
+    out.Reserve(4 + kIndexEntrySize * database.index.size());
+    out.I32(database.tileCount());
+    for (const TileIndexEntry& entry : database.index) {
+        out.I32(entry.id);
+        out.U32(entry.number);
+        out.Chars(entry.name);
+        out.I32(entry.setIndex);
+        out.I32(entry.tileIndex);
+        out.U8(entry.terrainType);
+        out.Zeros(3);
+        out.I32(entry.modified);
+    }
+    return out.Take();
+}
+
+bool SaveTextureBin(const std::filesystem::path& path, const TileDatabase& database,
+                    const std::filesystem::path& startupFolder, MessageSink& messages) {
+    const std::filesystem::path tileInfo = startupFolder / "TileInfo.dat";
+    if (ReplaceFile(tileInfo, SerializeTileInfo(database)) != WriteStatus::Ok) {
+        messages.Error(FormatText("Could not write %s. The database is saved without it.",
+                                  tileInfo.string().c_str()),
+                       "Write Error");
+    }
+    switch (ReplaceFile(path, SerializeTextureBin(database))) {
+        case WriteStatus::Ok:
+            return true;
+        case WriteStatus::OpenFailed:
+            messages.Error("Error opening Texture.bin file.", "File Open Error");
+            return false;
+        case WriteStatus::WriteFailed:
+            messages.Error("Could not write texture.bin file.", "Read Error");
+            return false;
+    }
+    return false;
+}
+
+}  // namespace lorvane

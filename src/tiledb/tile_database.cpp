@@ -1,0 +1,107 @@
+#include "tiledb/tile_database.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+namespace lorvane {
+
+const std::array<const char*, kTypeCount> TypeNames = {
+    "No Data", "Water",       "River",        "Swamp", "Plains", "Brush", "Thin Forest", "Thick Forest",
+    "Rocky",   "Urban",       "Road",         "Railway", "Bridge", "Runway", "Station"};
+
+const std::array<int, 5> PathTypeCodes = {2, 10, 12, 11, 0};
+const std::array<int, 11> AreaTypeCodes = {1, 3, 4, 5, 6, 7, 8, 9, 13, 14, 0};
+
+const char* TypeName(int code) {
+    return code >= 0 && code < kTypeCount ? TypeNames[static_cast<size_t>(code)] : TypeNames[0];
+}
+
+template <size_t N>
+static std::optional<int> PositionIn(const std::array<int, N>& table, int code) {
+    const auto it = std::find(table.begin(), table.end(), code);
+    if (it == table.end()) return std::nullopt;
+    return static_cast<int>(it - table.begin());
+}
+
+std::optional<int> PathTypePosition(int code) { return PositionIn(PathTypeCodes, code); }
+std::optional<int> AreaTypePosition(int code) { return PositionIn(AreaTypeCodes, code); }
+
+std::string_view NameText(const TileName& name) {
+    const auto end = std::find(name.begin(), name.end(), '\0');
+    return {name.data(), static_cast<size_t>(end - name.begin())};
+}
+
+TileName MakeTileName(std::string_view text) {
+    TileName name{};
+    const size_t length = std::min(text.size(), kTileNameSize - 1);
+    std::copy_n(text.begin(), length, name.begin());
+    return name;
+}
+
+TileRecord* TileDatabase::Tile(const TileIndexEntry& entry) {
+    return const_cast<TileRecord*>(std::as_const(*this).Tile(entry));
+}
+
+const TileRecord* TileDatabase::Tile(const TileIndexEntry& entry) const {
+    if (entry.setIndex < 0 || entry.setIndex >= setCount()) return nullptr;
+    const TileSet& set = sets[static_cast<size_t>(entry.setIndex)];
+    if (entry.tileIndex < 0 || entry.tileIndex >= set.tileCount()) return nullptr;
+    return &set.tiles[static_cast<size_t>(entry.tileIndex)];
+}
+
+void FreeTileDatabase(TileDatabase& database) {
+    database.sets.clear();
+    database.sets.shrink_to_fit();
+    database.index.clear();
+    database.index.shrink_to_fit();
+}
+
+uint16_t TileNumberFromName(std::string_view name) {
+    // A working copy of 20 characters: longer texts use their first 19.
+    char buffer[kTileNameSize] = {};
+    const size_t length = std::min(name.size(), kTileNameSize - 1);
+    std::memcpy(buffer, name.data(), length);
+    char* dot = std::strchr(buffer, '.');
+    if (dot == nullptr || dot - buffer < 3) return 0;
+    *dot = '\0';
+    unsigned value = 0;
+    if (std::sscanf(dot - 3, "%x", &value) != 1) return 0;
+    return static_cast<uint16_t>(value & 0xFFFF);
+}
+
+static bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (prefix.size() > text.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) !=
+            std::tolower(static_cast<unsigned char>(prefix[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+const TileIndexEntry* FindIndexEntryByName(const TileDatabase& database, std::string_view text) {
+    for (const TileIndexEntry& entry : database.index) {
+        if (StartsWithNoCase(NameText(entry.name), text)) return &entry;
+    }
+    return nullptr;
+}
+
+std::string TileNameById(const TileDatabase& database, int32_t id) {
+    for (const TileIndexEntry& entry : database.index) {
+        if (entry.id == id) return std::string(NameText(entry.name));
+    }
+    return {};
+}
+
+int IndexPositionById(const TileDatabase& database, int32_t id) {
+    for (size_t i = 0; i < database.index.size(); ++i) {
+        if (database.index[i].id == id) return static_cast<int>(i);
+    }
+    return 0;
+}
+
+}  // namespace lorvane

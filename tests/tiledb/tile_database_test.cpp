@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "support/texture_builder.h"
+#include "tiledb/tile_database.h"
+
+namespace lorvane {
+namespace {
+
+TEST(TileNumberFromName, ScansTheThreeCharactersBeforeTheFirstDot) {
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"H0A3.PCX", 0x0A3}, {"h0a3.pcx", 0x0A3}, {"tile.pcx", 0},   {"AB.PCX", 0},
+        {"H1FF.PCX", 0x1FF}, {"HFFF.PCX", 0xFFF}, {"NODOT", 0},      {"X 12.pcx", 0x12},
+        {"H0x1.pcx", 0x1},   {"H12G.pcx", 0x12},  {"ABC.D.E", 0xABC}, {".pcx", 0},
+        {"", 0},
+        // A text of 20 characters or more is cut to its first 19: no dot remains.
+        {"H0000000000000000001.PCX", 0},
+        {"H0000000000000001.PCX", 0x001},
+    };
+    for (const auto& [name, number] : cases) {
+        EXPECT_EQ(TileNumberFromName(name), number) << name;
+    }
+    EXPECT_EQ(SetOfTileNumber(0x0A3), 10);
+    EXPECT_EQ(PositionOfTileNumber(0x0A3), 3);
+    EXPECT_EQ(SetOfTileNumber(0xFFF), 0xFF);
+}
+
+TEST(TypeTables, MapListPositionsToCodes) {
+    EXPECT_STREQ(TypeName(6), "Thin Forest");
+    EXPECT_STREQ(TypeName(14), "Station");
+    EXPECT_STREQ(TypeName(99), "No Data");
+    EXPECT_EQ(PathTypeCodes[2], 12);  // "Bridge"
+    EXPECT_EQ(PathTypePosition(11), 3);
+    EXPECT_EQ(AreaTypeCodes[8], 13);  // "Runway"
+    EXPECT_EQ(AreaTypePosition(9), 7);
+    EXPECT_FALSE(AreaTypePosition(2).has_value());
+}
+
+TEST(Lookups, FindByNamePrefixIdAndPosition) {
+    const TileDatabase database = testing::MakeDatabase({
+        TileSet{4, {testing::MakeTile("H001.PCX"), testing::MakeTile("H0A3.PCX")}},
+        TileSet{1, {testing::MakeTile("h0a3.pcx")}},
+    });
+    const TileIndexEntry* entry = FindIndexEntryByName(database, "h0a");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(NameText(entry->name), "H0A3.PCX");  // the first in index order
+    EXPECT_EQ(FindIndexEntryByName(database, ""), &database.index[0]);
+    EXPECT_EQ(FindIndexEntryByName(database, "H0A3.PCXX"), nullptr);
+    EXPECT_EQ(FindIndexEntryByName(database, "Z"), nullptr);
+
+    EXPECT_EQ(TileNameById(database, 16), "h0a3.pcx");
+    EXPECT_EQ(TileNameById(database, 5), "");
+    EXPECT_EQ(IndexPositionById(database, 16), 2);
+    EXPECT_EQ(IndexPositionById(database, 5), 0);
+    EXPECT_EQ(database.Tile(database.index[2]), &database.sets[1].tiles[0]);
+
+    TileDatabase freed = database;
+    FreeTileDatabase(freed);
+    EXPECT_EQ(freed.setCount(), 0);
+    EXPECT_EQ(freed.tileCount(), 0);
+}
+
+}  // namespace
+}  // namespace lorvane
