@@ -21,8 +21,6 @@
 
 namespace lorvane {
 
-inline constexpr size_t kExportRecordHeaderSize = 16;
-
 // Marks the tile with that id modified, in the tile and in every index entry
 // with its id, so that export takes it. False when no entry has the id.
 bool MarkTileForExport(TileDatabase& database, int32_t id);

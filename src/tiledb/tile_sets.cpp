@@ -180,9 +180,10 @@ std::vector<std::string> PickedFileNames(const FileChoice& choice) {
 std::optional<AddedTiles> AddTilesToSet(TileDatabase& database, int targetSet, uint8_t terrainType,
                                         std::span<const std::string> pickedNames,
                                         MessageSink& messages) {
-    std::vector<std::string_view> names;
-    for (const std::string& name : pickedNames) {
-        if (NamesTile(name)) names.emplace_back(name);
+    std::vector<std::string> names;
+    for (const std::string& picked : pickedNames) {
+        std::string name = FileNameOfPath(picked);
+        if (NamesTile(name)) names.push_back(std::move(name));
     }
     const int n = static_cast<int>(std::min<size_t>(names.size(), INT_MAX / 2));
     const bool exists = SetExists(database, targetSet);
@@ -193,7 +194,7 @@ std::optional<AddedTiles> AddTilesToSet(TileDatabase& database, int targetSet, u
         return std::nullopt;
     }
     std::string tooLong;
-    for (std::string_view name : names) {
+    for (const std::string& name : names) {
         if (name.size() <= kMaxPickedNameSize) continue;
         if (!tooLong.empty()) tooLong += ", ";
         tooLong += name;
