@@ -226,6 +226,18 @@ TEST_F(BuildFromFolder, BuildsFromTheFileAndSavesWhatLoadsBack) {
     EXPECT_EQ(SerializeTileInfo(*reloaded), SerializeTileInfo(*database));
 }
 
+TEST_F(BuildFromFolder, TheFolderIsPickedThroughAnyFileInIt) {
+    const FileDialogRequest request = TilesFolderRequest("/work/texture");
+    EXPECT_EQ(request.title, "Select New Tiles Folder (Directory)");
+    EXPECT_EQ(request.filter, "Tile image file|*.pcx||");
+    WriteText(folder_ / "Tiles.txt", "H001.PCX\n");
+    const FileChoice choice = FileChoice::Chosen(folder_ / "H001.PCX");
+    MessageLog messages;
+    const auto database = BuildTextureBinFromFolder(choice.folderPart(), messages);
+    ASSERT_TRUE(database.has_value());
+    EXPECT_EQ(database->tileCount(), 1);
+}
+
 TEST_F(BuildFromFolder, AnEmptyListBuildsAnEmptyDatabase) {
     WriteText(folder_ / "Tiles.txt", "");
     MessageLog messages;
