@@ -7,7 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     lorvane::NullMessages messages;
-    const auto database = lorvane::ParseTextureBin({reinterpret_cast<const std::byte*>(data), size}, messages);
+    const auto database =
+        lorvane::ParseTextureBin({reinterpret_cast<const std::byte*>(data), size}, messages);
     if (database) {
         const auto bytes = lorvane::SerializeTextureBin(*database);
         if (!lorvane::ParseTextureBin(bytes, messages)) std::abort();

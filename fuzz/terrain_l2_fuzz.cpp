@@ -1,0 +1,28 @@
+// Feeds arbitrary bytes to the matrix builder as an O2 and an L2 file: the
+// first two bytes (little-endian) give the length of the O2 part, the rest
+// after it is the L2 file. A matrix that builds has a cell for every post.
+#include <algorithm>
+#include <cstdlib>
+#include <span>
+
+#include "base/message.h"
+#include "base/progress.h"
+#include "terrain/terrain_files.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2) return 0;
+    const std::span<const std::byte> bytes(reinterpret_cast<const std::byte*>(data), size);
+    const size_t o2Length = std::min<size_t>(
+        std::to_integer<size_t>(bytes[0]) | std::to_integer<size_t>(bytes[1]) << 8, size - 2);
+    const auto o2 = bytes.subspan(2, o2Length);
+    const auto l2 = bytes.subspan(2 + o2Length);
+    lorvane::NullMessages messages;
+    lorvane::SilentProgress progress;
+    const auto matrix = lorvane::BuildMatrixFromL2(l2, o2, progress, messages);
+    if (matrix) {
+        const auto n = static_cast<size_t>(matrix->dimensions.xSections);
+        if (!matrix->IsComplete() || matrix->cells.size() != 256 * n * n || n * n > o2.size() / 4)
+            std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The minimum egress altitude file (.mea): the highest post elevation of each
+// block of 8 × 8 posts, as signed 16-bit values, block rows in order and the
+// block column fastest: block (i, j) covers posts x = 8i … 8i+7,
+// y = 8j … 8j+7 and is at byte 2·(j·(xMapExtent div 8) + i). No header.
+//
+// The maximum is taken over the unsigned elevations and stored as at most
+// 32767.
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "base/message.h"
+#include "terrain/terrain_matrix.h"
+
+namespace lorvane {
+
+inline constexpr int kMeaBlock = 8;
+
+// The whole file content, in one pass over the matrix. None for a matrix that
+// is not complete (after the "not loaded" information).
+std::optional<std::vector<std::byte>> ComposeMeaFile(const TerrainMatrix& matrix,
+                                                     MessageSink& messages);
+
+// Composes the grid and replaces the file at path safely. A file that cannot
+// be created: "Error opening ,Theater>.mea file."; one that cannot be
+// written: "Could not write the .mea file." (caption "Read Error").
+bool GenerateMeaFile(const std::filesystem::path& path, const TerrainMatrix& matrix,
+                     MessageSink& messages);
+
+}  // namespace lorvane

@@ -1,0 +1,71 @@
+#pragma once
+// The terrain matrix: one cell per terrain post, rows of xMapExtent cells,
+// yMapExtent rows, row-major. Post (x, y) is cell x + y·xMapExtent. The
+// matrix keeps the dimensions it was built with, so a reader never indexes
+// outside it whatever theater is selected meanwhile.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "base/message.h"
+
+namespace lorvane {
+
+// One post: the tile it shows, its elevation and three attribute bytes
+// (aux2 feeds the band of the theater tile map; aux0 and aux1 are carried).
+struct TerrainCell {
+    uint32_t tileId = 0;
+    uint16_t elevation = 0;
+    uint8_t aux0 = 0;
+    uint8_t aux1 = 0;
+    uint8_t aux2 = 0;
+
+    bool operator==(const TerrainCell&) const = default;
+};
+
+// The six dimension values a theater's settings hold. Terrain files always
+// give xSections = ySections = n, xTiles = yTiles = 16 and
+// xMapExtent = yMapExtent = 16·n.
+struct TerrainDimensions {
+    int32_t xSections = 0;
+    int32_t ySections = 0;
+    int32_t xTiles = 16;
+    int32_t yTiles = 16;
+    int32_t xMapExtent = 0;  // posts along X: the length of a matrix row
+    int32_t yMapExtent = 0;  // posts along Y: the number of matrix rows
+
+    bool operator==(const TerrainDimensions&) const = default;
+};
+
+// The dimensions of a square theater of n × n sections of 16 × 16 posts.
+TerrainDimensions SquareDimensions(int32_t n);
+
+struct TerrainMatrix {
+    TerrainDimensions dimensions;
+    // 0 for 7-byte L2 records, 2 for 9-byte records; saved into every L2M.
+    uint8_t l2FormatCode = 0;
+    std::vector<TerrainCell> cells;
+
+    int32_t xMapExtent() const { return dimensions.xMapExtent; }
+    int32_t yMapExtent() const { return dimensions.yMapExtent; }
+    size_t CellIndex(int32_t x, int32_t y) const {
+        return static_cast<size_t>(x) + static_cast<size_t>(y) * static_cast<size_t>(xMapExtent());
+    }
+    const TerrainCell& Cell(int32_t x, int32_t y) const { return cells[CellIndex(x, y)]; }
+    TerrainCell& Cell(int32_t x, int32_t y) { return cells[CellIndex(x, y)]; }
+
+    // True when there is one cell for every post of the dimensions; the
+    // operations that read a matrix refuse one that is not.
+    bool IsComplete() const;
+};
+
+// A zeroed matrix of xMapExtent × yMapExtent cells; the section counts are
+// the extents over 16. Extents below 0 count as 0.
+TerrainMatrix MakeTerrainMatrix(int32_t xMapExtent, int32_t yMapExtent, uint8_t l2FormatCode = 0);
+
+// Sizes the matrix's cells to count zeroed cells. When the memory cannot be
+// had: "Failed to allocate memory for the terrain matrix." and false.
+bool AllocateCells(TerrainMatrix& matrix, size_t count, MessageSink& messages);
+
+}  // namespace lorvane
