@@ -93,8 +93,8 @@ bool EditorPanel::OnImage(int x, int y) const {
 
 void EditorPanel::MouseMove(int x, int y) {
     if (!OnImage(x, y)) return;
-    readouts.SetNumber(kPointerY, PixelToTile(geometry, x, Axis::Horizontal));
-    readouts.SetNumber(kPointerX, PixelToTile(geometry, y, Axis::Vertical));
+    readouts.SetNumber(kPanelPointerY, PixelToTile(geometry, x, Axis::Horizontal));
+    readouts.SetNumber(kPanelPointerX, PixelToTile(geometry, y, Axis::Vertical));
     if (drawing.rubberBand != 1) return;
     Canvas& canvas = services_.canvas;
     const ViewerPoint p = ToViewer(x, y);
@@ -144,8 +144,8 @@ void EditorPanel::StartPath(ViewerPoint p, int32_t x, int32_t y) {
     // The sign marks the start of a path; a start at Y = 0 is kept as −1.
     segment.startY = y == 0 ? -1 : -y;
     segment.startX = x;
-    readouts.SetNumber(kStartX, segment.startX);
-    readouts.SetNumber(kStartY, y);
+    readouts.SetNumber(kPanelStartX, segment.startX);
+    readouts.SetNumber(kPanelStartY, y);
     // Zero length until its end is clicked.
     segment.endX = segment.startX;
     segment.endY = Magnitude(segment.startY);
@@ -176,10 +176,10 @@ void EditorPanel::EndSegment(ViewerPoint p, int32_t x, int32_t y) {
     segment.width = choices.currentWidth;
     segment.typeChoice = choices.currentPathChoice;
     drawing.segmentChained = 1;
-    readouts.SetNumber(kEndX, segment.endX);
-    readouts.SetNumber(kEndY, segment.endY);
-    readouts.SetNumber(kStartX, segment.startX);
-    readouts.SetNumber(kStartY, Magnitude(segment.startY));
+    readouts.SetNumber(kPanelEndX, segment.endX);
+    readouts.SetNumber(kPanelEndY, segment.endY);
+    readouts.SetNumber(kPanelStartX, segment.startX);
+    readouts.SetNumber(kPanelStartY, Magnitude(segment.startY));
     Canvas& canvas = services_.canvas;
     canvas.SetRasterMode(RasterMode::Normal);
     DrawLine(canvas, drawing.anchor, p);
@@ -196,8 +196,8 @@ void EditorPanel::PlaceCentre(ViewerPoint p, int32_t x, int32_t y) {
     area.centerX = x;
     area.radius = 0;
     working.areas.push_back(area);
-    readouts.SetNumber(kCentreX, area.centerX);
-    readouts.SetNumber(kCentreY, area.centerY);
+    readouts.SetNumber(kPanelCentreX, area.centerX);
+    readouts.SetNumber(kPanelCentreY, area.centerY);
     Canvas& canvas = services_.canvas;
     canvas.SelectPen(AreaPen(area.typeChoice));
     DrawLine(canvas, p, p);
@@ -217,7 +217,7 @@ void EditorPanel::SetRadius(ViewerPoint p) {
     DrawCircle(services_.canvas, drawing.anchor, pixels);
     WorkingArea& area = working.Area(n);
     area.radius = CutTowardZero(static_cast<double>(pixels) * double{geometry.horizontalScale});
-    readouts.SetNumber(kRadiusReadout, area.radius);
+    readouts.SetNumber(kPanelRadius, area.radius);
     AddAreaRow(working, n);
     drawing.centrePending = 1;
     MarkTileModified();
@@ -228,7 +228,7 @@ void EditorPanel::RightButtonUp(int x, int y) {
 }
 
 void EditorPanel::LeftDoubleClick(int x, int y) {
-    if (!OnImage(x, y)) Command(kUndoSegment);
+    if (!OnImage(x, y)) Command(kPanelUndoSegment);
 }
 
 void EditorPanel::EndStroke() {
@@ -242,15 +242,15 @@ void EditorPanel::EndStroke() {
     // The rubber circle of an area is not erased: the refresh draws the image again.
     if (drawing.drawMode == DrawMode::Paths) {
         if (working.pathCount() > 0) canvas.SelectPen(PathPen(working.paths.back().typeChoice));
-        Post(kRefresh);
+        Post(kPanelRefresh);
         drawing.newPathPending = 1;
         drawing.segmentChained = 0;
-        readouts.ClearAll(kStartX, kStartY, kEndX, kEndY);
+        readouts.ClearAll(kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY);
     } else {
         if (working.areaCount() > 0) canvas.SelectPen(AreaPen(working.areas.back().typeChoice));
-        Post(kRefresh);
+        Post(kPanelRefresh);
         drawing.centrePending = 1;
-        readouts.ClearAll(kRadiusReadout, kCentreX, kCentreY);
+        readouts.ClearAll(kPanelRadius, kPanelCentreX, kPanelCentreY);
     }
 }
 
@@ -258,7 +258,7 @@ void EditorPanel::Undo() {
     Canvas& canvas = services_.canvas;
     if (drawing.drawMode == DrawMode::Paths) {
         if (working.pathCount() == 0) return;
-        readouts.ClearAll(kEndX, kEndY, kStartX, kStartY);
+        readouts.ClearAll(kPanelEndX, kPanelEndY, kPanelStartX, kPanelStartY);
         // Undoing the segment that began the open path undoes the path: the
         // next click starts a new one instead of moving an older segment.
         const bool pathUndone = drawing.rubberBand == 1 && working.paths.back().BeginsPath();
@@ -276,17 +276,17 @@ void EditorPanel::Undo() {
         working.areas.pop_back();
         if (working.areaCount() == 0) {
             drawing.centrePending = 1;
-            readouts.ClearAll(kRadiusReadout, kCentreX, kCentreY);
+            readouts.ClearAll(kPanelRadius, kPanelCentreX, kPanelCentreY);
         } else {
             // The centre read-outs follow the new last area.
-            readouts.SetNumber(kCentreX, working.areas.back().centerX);
-            readouts.SetNumber(kCentreY, working.areas.back().centerY);
+            readouts.SetNumber(kPanelCentreX, working.areas.back().centerX);
+            readouts.SetNumber(kPanelCentreY, working.areas.back().centerY);
         }
         working.areaList.DeleteRow(static_cast<size_t>(working.areaCount()));
         if (working.areaCount() > 0) canvas.SelectPen(AreaPen(working.areas.back().typeChoice));
         MarkTileModified();
     }
-    Post(kRefresh);
+    Post(kPanelRefresh);
 }
 
 void EditorPanel::RestartRubberBand() {
@@ -317,11 +317,11 @@ void EditorPanel::StartPaths(bool newPath) {
     if (newPath) {
         if (!services_.host.RunNewPathDialog()) return;
     } else {
-        readouts.SetNumber(kWidthReadout, choices.currentWidth);
-        readouts.Set(kTypeReadout, TypeName(choices.currentPathType));
+        readouts.SetNumber(kPanelWidth, choices.currentWidth);
+        readouts.Set(kPanelType, TypeName(choices.currentPathType));
     }
     if (drawing.rubberBand == 1) EndStroke();
-    readouts.ClearAll(kStartX, kStartY, kEndX, kEndY, kRadiusReadout, kCentreX, kCentreY);
+    readouts.ClearAll(kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius, kPanelCentreX, kPanelCentreY);
     drawing.newPathPending = 1;
     drawing.centrePending = 0;
     drawing.drawMode = DrawMode::Paths;
@@ -334,10 +334,10 @@ void EditorPanel::StartAreas(bool newArea) {
     if (newArea) {
         if (!services_.host.RunNewAreaDialog()) return;
     } else {
-        readouts.Set(kTypeReadout, TypeName(choices.currentAreaType));
+        readouts.Set(kPanelType, TypeName(choices.currentAreaType));
     }
     if (drawing.rubberBand == 1) EndStroke();
-    readouts.ClearAll(kStartX, kStartY, kEndX, kEndY, kRadiusReadout, kCentreX, kCentreY);
+    readouts.ClearAll(kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius, kPanelCentreX, kPanelCentreY);
     drawing.centrePending = 1;
     drawing.newPathPending = 0;
     drawing.drawMode = DrawMode::Areas;

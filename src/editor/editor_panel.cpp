@@ -22,8 +22,8 @@ constexpr int kBlinkTicks = 6;     // black, colour, black, colour, black, colou
 constexpr const char* kTileFilter = "Tile image file|*.pcx||";
 constexpr const char* kTextureFilter = "Texture.bin file|*.bin||";
 constexpr const char* kTextureProposal = "texture.bin";
-constexpr const char* kTileFolderSetting = "Work2";
-constexpr const char* kTextureFolderSetting = "Texture";
+constexpr const char* kTileFolder = "Work2";
+constexpr const char* kTextureFolder = "Texture";
 
 bool BeginsWithH(const std::string& title) {
     return !title.empty() && std::toupper(static_cast<unsigned char>(title[0])) == 'H';
@@ -48,7 +48,7 @@ void EditorPanel::Initialise() {
     state.showAreas = 1;
     state.saveEnabled = false;
     services_.host.SetDatabaseMenus(false);
-    Command(kClearEditor);
+    Command(kPanelClear);
 }
 
 void EditorPanel::Post(int id) {
@@ -66,20 +66,20 @@ void EditorPanel::RunPosted() {
 
 void EditorPanel::Command(int id) {
     switch (id) {
-        case kUndoSegment: Undo(); break;
-        case kRefresh: RefreshViewer(); break;
-        case kClearEditor: ClearEditor(); break;
-        case kOpenTexture: ChooseTexture(); break;
-        case kSaveTexture: Save(); break;
-        case kLoadTexture: LoadTexture(); break;
-        case kShowPaths: ToggleShow(state.showPaths); break;
-        case kShowAreas: ToggleShow(state.showAreas); break;
-        case kLoadTile: LoadTile(); break;
-        case kContinuePath: StartPaths(false); break;
-        case kContinueArea: StartAreas(false); break;
-        case kChooseTile: ChooseTile(); break;
-        case kNewPath: StartPaths(true); break;
-        case kNewArea: StartAreas(true); break;
+        case kPanelUndoSegment: Undo(); break;
+        case kPanelRefresh: RefreshViewer(); break;
+        case kPanelClear: ClearEditor(); break;
+        case kPanelOpenTexture: ChooseTexture(); break;
+        case kPanelSave: SaveDatabase(); break;
+        case kPanelLoadTexturePath: LoadTexture(); break;
+        case kPanelShowPaths: ToggleShow(state.showPaths); break;
+        case kPanelShowAreas: ToggleShow(state.showAreas); break;
+        case kPanelLoadTileImage: LoadTile(); break;
+        case kPanelContinuePath: StartPaths(false); break;
+        case kPanelContinueArea: StartAreas(false); break;
+        case kPanelLoadTile: ChooseTile(); break;
+        case kPanelNewPath: StartPaths(true); break;
+        case kPanelNewArea: StartAreas(true); break;
         // Esc (2) must not end the program and throw away unsaved work:
         // closing goes through the main window, which asks first.
         default: break;
@@ -87,19 +87,11 @@ void EditorPanel::Command(int id) {
 }
 
 void EditorPanel::ClearEditor() {
-    readouts.ClearAll(kTypeReadout, kStartX, kStartY, kEndX, kEndY, kRadiusReadout, kCentreX,
-                      kCentreY);
+    readouts.ClearAll(kPanelType, kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius, kPanelCentreX,
+                      kPanelCentreY);
     drawing = DrawingState{};
     ClearWorkingSet(working);
     services_.canvas.SetRasterMode(RasterMode::Normal);
-}
-
-void EditorPanel::RememberFolder(const char* setting, const std::string& folder) {
-    services_.settings.Write(setting, folder);
-}
-
-void EditorPanel::LoadFolder(const char* setting, std::string& folder) {
-    folder = services_.settings.Read(setting).value_or(std::string());
 }
 
 void EditorPanel::ChooseTile() {
@@ -108,7 +100,7 @@ void EditorPanel::ChooseTile() {
     request.title = "Select a Tile or Enter Tile Offset Number";
     request.filter = kTileFilter;
     request.proposedName = state.proposedTileName;
-    request.startFolder = shared_.tileFolder;
+    request.startFolder = services_.host.Folder(kTileFolder);
     request.fileMustExist = false;  // a number may be typed as the file name
     const FileChoice choice = services_.files.OpenFile(request);
     if (choice.outcome == FileChoice::Outcome::Cancelled) return;
@@ -116,7 +108,8 @@ void EditorPanel::ChooseTile() {
         services_.messages.Error(FormatText("PCX file open error# %d", choice.errorCode), "Error");
         return;
     }
-    shared_.tileFolder = choice.folderPart();
+    const std::string tileFolder = choice.folderPart();
+    services_.host.Folder(kTileFolder) = tileFolder;
     const std::string title = choice.fileTitle();
     state.proposedTileName = title;
     if (BeginsWithH(title)) {
@@ -136,15 +129,15 @@ void EditorPanel::ChooseTile() {
             return;
         }
         state.tileName = name;
-        state.tileImagePath = shared_.tileFolder + name;
+        state.tileImagePath = tileFolder + name;
     }
     services_.host.RememberRecentFile(state.tileImagePath);
-    RememberFolder(kTileFolderSetting, shared_.tileFolder);
+    services_.host.StoreFolder(kTileFolder, tileFolder);
     LoadTile();
 }
 
 TileRecord* EditorPanel::CurrentTileRecord() {
-    if (!shared_.databaseInMemory || !state.hasCurrentTile) return nullptr;
+    if (!shared_.textureLoaded || !state.hasCurrentTile) return nullptr;
     TileDatabase& database = shared_.database;
     if (state.currentSet < 0 || state.currentSet >= database.setCount()) return nullptr;
     TileSet& set = database.sets[static_cast<size_t>(state.currentSet)];
@@ -184,9 +177,9 @@ void EditorPanel::LoadTile() {
         services_.canvas.SetClip(clip.right, clip.bottom);
         state.viewerReady = true;
     }
-    readouts.Set(kTileNameReadout, state.tileName);
+    readouts.Set(kPanelTileName, state.tileName);
     if (drawing.rubberBand == 1) EndStroke();
-    if (shared_.textureLoaded == 1) {
+    if (shared_.textureLoaded) {
         WriteBackCurrentTile();
         ClearEditor();
         const TileIndexEntry* entry = FindIndexEntryByName(shared_.database, state.tileName);
@@ -198,9 +191,9 @@ void EditorPanel::LoadTile() {
         } else {
             state.currentSet = entry->setIndex;
             state.currentTile = entry->tileIndex;
-            readouts.Set(kTerrainTypeReadout, TypeName(entry->terrainType));
-            readouts.SetNumber(kOffsetNumber, entry->id);
-            readouts.SetNumber(kSetNumber, state.currentSet);
+            readouts.Set(kPanelTerrainType, TypeName(entry->terrainType));
+            readouts.SetNumber(kPanelOffset, entry->id);
+            readouts.SetNumber(kPanelSetNumber, state.currentSet);
             if (state.currentSet >= shared_.database.setCount() || state.currentTile >= 16) {
                 services_.messages.Error(
                     FormatText("Tile: %s  Set# = %d  Tile# = %d", state.tileName.c_str(),
@@ -220,16 +213,15 @@ void EditorPanel::LoadTile() {
         state.currentTile = PositionOfTileNumber(number);
         state.hasCurrentTile = true;
     }
-    Post(kRefresh);
+    Post(kPanelRefresh);
 }
 
 void EditorPanel::ChooseTexture() {
-    if (shared_.textureFolder.empty()) LoadFolder(kTextureFolderSetting, shared_.textureFolder);
     FileDialogRequest request;
     request.title = "Open Texture.bin File";
     request.filter = kTextureFilter;
     request.proposedName = kTextureProposal;
-    request.startFolder = shared_.textureFolder;
+    request.startFolder = services_.host.Folder(kTextureFolder);
     request.fileMustExist = true;
     const FileChoice choice = services_.files.OpenFile(request);
     if (choice.outcome == FileChoice::Outcome::Cancelled) return;
@@ -238,18 +230,16 @@ void EditorPanel::ChooseTexture() {
                                  "Error");
         return;
     }
-    shared_.textureFolder = choice.folderPart();
     state.texturePath = choice.path.string();
     services_.host.RememberRecentFile(state.texturePath);
-    RememberFolder(kTextureFolderSetting, shared_.textureFolder);
+    services_.host.StoreFolder(kTextureFolder, choice.folderPart());
     LoadTexture();
 }
 
 void EditorPanel::LoadTexture() {
     if (drawing.rubberBand == 1) EndStroke();
-    if (shared_.textureLoaded == 1 || shared_.databaseInMemory) {
+    if (shared_.textureLoaded) {
         FreeTileDatabase(shared_.database);
-        shared_.databaseInMemory = false;
         ClearEditor();
     }
     // The tile on screen is not part of the database now loaded: until a
@@ -258,19 +248,18 @@ void EditorPanel::LoadTexture() {
     auto database = LoadTextureBin(state.texturePath, services_.messages);
     if (database) {
         shared_.database = std::move(*database);
-        shared_.databaseInMemory = true;
         services_.messages.Information(
             FormatText("Texture.bin loaded: %d Sets  %d Tiles", shared_.database.setCount(),
                        shared_.database.tileCount()),
             "Texture.bin Succesfully Loaded");
-        shared_.textureLoaded = 1;
+        shared_.textureLoaded = true;
     } else {
         services_.messages.Error("Error reading Texture.bin", "Texture.bin Not Loaded");
-        shared_.textureLoaded = 0;
+        shared_.textureLoaded = false;
     }
     state.unsavedChanges = false;
     services_.host.SetMainTitle(state.texturePath);
-    Post(kRefresh);
+    Post(kPanelRefresh);
     services_.host.SetDatabaseMenus(true);
     state.saveEnabled = true;
     state.savePath.clear();
@@ -289,33 +278,37 @@ bool EditorPanel::WriteDatabase() {
     return true;
 }
 
-void EditorPanel::Save() {
-    if (!shared_.databaseInMemory) return;
+bool EditorPanel::SaveDatabase() {
+    // A failed write no longer clears textureLoaded, so it tells whether a
+    // database is in memory.
+    if (!shared_.textureLoaded) return false;
     if (!state.savePath.empty()) {
+        // The edits of the tile on screen go into its record first.
         WriteBackCurrentTile();
-        WriteDatabase();
+        const bool written = WriteDatabase();
         services_.host.Beep();
-        return;
+        return written;
     }
-    if (shared_.textureFolder.empty()) LoadFolder(kTextureFolderSetting, shared_.textureFolder);
     FileDialogRequest request;
     request.title = "Save Texture.bin File";
     request.filter = kTextureFilter;
     request.proposedName = kTextureProposal;
-    request.startFolder = shared_.textureFolder;
+    request.startFolder = services_.host.Folder(kTextureFolder);
     const FileChoice choice = services_.files.SaveFile(request);
-    if (choice.outcome == FileChoice::Outcome::Cancelled) return;
+    if (choice.outcome == FileChoice::Outcome::Cancelled) return false;
     if (choice.outcome == FileChoice::Outcome::Failed) {
         services_.messages.Error(FormatText("Texture.bin file open error# %d", choice.errorCode),
                                  "Error");
-        return;
+        return false;
     }
     state.savePath = choice.path.string();
     services_.host.RememberRecentFile(state.savePath);
-    RememberFolder(kTextureFolderSetting, shared_.textureFolder);
+    // The folder of the last open dialog is stored, not the one saved into.
+    services_.host.StoreFolder(kTextureFolder, services_.host.Folder(kTextureFolder));
     WriteBackCurrentTile();
-    WriteDatabase();
+    const bool written = WriteDatabase();
     services_.host.SetMainTitle(state.texturePath);
+    return written;
 }
 
 void EditorPanel::RefreshViewer() {
@@ -329,7 +322,7 @@ void EditorPanel::RefreshViewer() {
 
 void EditorPanel::ToggleShow(int32_t& flag) {
     flag = flag == 1 ? 0 : 1;
-    Post(kRefresh);
+    Post(kPanelRefresh);
 }
 
 void EditorPanel::SpinDelta(int proposedChange) {
@@ -387,7 +380,7 @@ void EditorPanel::RightClickList(PanelList list, int selectedRow) {
         list == PanelList::Paths ? RemovePath(working, entry) : RemoveArea(working, entry);
     if (!removed) return;
     MarkTileModified();
-    Post(kRefresh);
+    Post(kPanelRefresh);
 }
 
 bool EditorPanel::DeleteNumber(PanelList list, const std::string& text) {
@@ -407,7 +400,7 @@ bool EditorPanel::DeleteNumber(PanelList list, const std::string& text) {
     } else {
         RemoveArea(working, n);
     }
-    Post(kRefresh);
+    Post(kPanelRefresh);
     if (TileRecord* tile = CurrentTileRecord()) {
         tile->modified = 1;
         state.unsavedChanges = true;
@@ -423,8 +416,6 @@ bool EditorPanel::DeleteAreaNumber(const std::string& text) {
     return DeleteNumber(PanelList::Areas, text);
 }
 
-bool EditorPanel::HasUnsavedEdits() const {
-    return shared_.databaseInMemory && state.unsavedChanges;
-}
+bool EditorPanel::HasUnsavedEdits() const { return shared_.textureLoaded && state.unsavedChanges; }
 
 }  // namespace lorvane

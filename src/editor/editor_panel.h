@@ -18,7 +18,7 @@
 #include "editor/canvas.h"
 #include "editor/drawing.h"
 #include "editor/editor_state.h"
-#include "editor/panel_ids.h"
+#include "base/command_ids.h"
 #include "editor/viewer_geometry.h"
 #include "editor/working_set.h"
 #include "tiledb/tile_database.h"
@@ -52,6 +52,11 @@ public:
     // The New Path and New Area dialogs; true when confirmed with OK.
     virtual bool RunNewPathDialog() = 0;
     virtual bool RunNewAreaDialog() = 0;
+    // The remembered folder of a setting ("Work2": tile images, "Texture":
+    // Texture.bin files), read from the settings while it is empty; and
+    // storing a newly chosen one.
+    virtual std::string& Folder(const char* settingName) = 0;
+    virtual void StoreFolder(const char* settingName, const std::string& folder) = 0;
     virtual void StartBlinkTimer(int milliseconds) = 0;
     virtual void StopBlinkTimer() = 0;
     // A command was posted: RunPosted is due once the current event is done.
@@ -61,14 +66,10 @@ public:
 // State the panel shares with the shell.
 struct PanelShared {
     TileDatabase& database;
-    // A database is in memory (loaded or built, also after a failed write).
-    bool& databaseInMemory;
-    // The shell's textureLoaded flag.
-    int32_t& textureLoaded;
-    // The remembered folders of the tile and Texture.bin dialogs ("Work2",
-    // "Texture"), each with its trailing separator.
-    std::string& tileFolder;
-    std::string& textureFolder;
+    // The shell's textureLoaded: a database is loaded (or built) and in
+    // memory. A failed save leaves it set, so it also tells that a database
+    // is in memory.
+    bool& textureLoaded;
     // TileInfo.dat is written here at every save.
     std::filesystem::path startupFolder;
 };
@@ -76,7 +77,6 @@ struct PanelShared {
 struct PanelServices {
     MessageSink& messages;
     FileChooser& files;
-    SettingsStore& settings;
     PanelHost& host;
     Canvas& canvas;
 };
@@ -91,7 +91,7 @@ public:
     // first tile load sets the viewer up from it.
     void SetViewerPlacement(const ViewerPlacement& placement) { placement_ = placement; }
 
-    // A command by id (kSaveTexture, kLoadTile, kNewPath ...). Id 2 (Esc)
+    // A command by id (kPanelSave, kPanelLoadTileImage, kPanelNewPath ...). Id 2 (Esc)
     // does nothing: closing goes through the main window. Unknown ids do
     // nothing.
     void Command(int id);
@@ -128,7 +128,11 @@ public:
     bool DeletePathNumber(const std::string& text);
     bool DeleteAreaNumber(const std::string& text);
 
-    // Edits (drawn, removed or written back) that no save has stored yet.
+    // Saves the database as Save does; true when it was written (false when
+    // there is none, the save dialog was cancelled, or the write failed).
+    bool SaveDatabase();
+    // Changes to the database (drawn, removed, written back) that no save
+    // has stored yet.
     bool HasUnsavedEdits() const;
 
     const std::string& Readout(int id) const { return readouts.Text(id); }
@@ -147,7 +151,6 @@ private:
     void LoadTile();
     void ChooseTexture();
     void LoadTexture();
-    void Save();
     void RefreshViewer();
     void ToggleShow(int32_t& flag);
     void StartPaths(bool newPath);
@@ -163,8 +166,6 @@ private:
 
     void WriteBackCurrentTile();
     bool WriteDatabase();
-    void RememberFolder(const char* setting, const std::string& folder);
-    void LoadFolder(const char* setting, std::string& folder);
     bool OnImage(int x, int y) const;
     ViewerPoint ToViewer(int x, int y) const;
     // The entry a selected row stands for: the number in its first column.

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "base/format.h"
-#include "editor/panel_ids.h"
+#include "base/command_ids.h"
 
 namespace lorvane {
 
@@ -73,12 +73,12 @@ NewPathForm ChangeNewPathType(EditorChoices& choices, int position) {
 
 void AcceptNewPath(EditorChoices& choices, const NewPathForm& form, PanelReadouts& readouts) {
     if (const auto width = ScanDecimal(form.widthText)) choices.currentWidth = *width;
-    readouts.SetNumber(kWidthReadout, choices.currentWidth);
+    readouts.SetNumber(kPanelWidth, choices.currentWidth);
     if (form.selected >= 0 && form.selected < kNewPathTypes) {
         choices.currentPathChoice = form.selected;
         choices.currentPathType = PathTypeCode(form.selected);
     }
-    readouts.Set(kTypeReadout, TypeName(choices.currentPathType));
+    readouts.Set(kPanelType, TypeName(choices.currentPathType));
     if (IsPathCode(choices.currentPathType)) {
         RememberedWidth(choices, choices.currentPathType) = choices.currentWidth;
     }
@@ -105,7 +105,7 @@ void AcceptNewArea(EditorChoices& choices, int selected, PanelReadouts& readouts
         choices.currentAreaChoice = selected;
         choices.currentAreaType = AreaTypeCode(selected);
     }
-    readouts.Set(kTypeReadout, TypeName(choices.currentAreaType));
+    readouts.Set(kPanelType, TypeName(choices.currentAreaType));
 }
 
 }  // namespace lorvane
