@@ -16,6 +16,12 @@ int32_t CutTowardZero(double value) {
     return static_cast<int32_t>(std::clamp(std::trunc(value), -kLimit, kLimit));
 }
 
+ViewerPlacement PlacementForImage(int32_t width, int32_t height) {
+    return {width,
+            height,
+            {-kImageInset, -kImageInset, width - 1 + kImageInset, height - 1 + kImageInset}};
+}
+
 ViewerGeometry ViewerSetup(const ViewerPlacement& placement) {
     ViewerGeometry geometry;
     geometry.destinationWidth = placement.clientWidth;

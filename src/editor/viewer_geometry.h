@@ -51,6 +51,11 @@ struct ViewerGeometry {
     ImageArea ClipRect() const { return {0, 0, imageArea.Width(), imageArea.Height()}; }
 };
 
+// A viewer whose image area covers a width × height image with the tile's
+// edges on its first and last pixels: image area (0, 0) to (width − 1,
+// height − 1), in the image's own pixels.
+ViewerPlacement PlacementForImage(int32_t width, int32_t height);
+
 // The geometry of a viewer placed as given. An image area less than one
 // pixel wide or high is taken as one pixel for the scales.
 ViewerGeometry ViewerSetup(const ViewerPlacement& placement);
