@@ -48,9 +48,12 @@ public:
 };
 
 // A full or partial circle around (centreX, centreY): from startAngle, sweeping
-// sweepAngle degrees (counter-clockwise when positive). The current position
+// sweepAngle degrees (counter-clockwise when positive). End points are
+// centre + r·(cos, −sin) of each angle, cut toward zero; the current position
 // ends at the arc's end point. The editor draws every circle with start 0 and
-// sweep 360, which leaves the current position at the circle's rightmost point.
+// sweep 360: the end point falls just short of a full turn, on the ray of the
+// start point, so the whole circle is drawn and the current position ends
+// (within a pixel) at its rightmost point.
 void DrawArc(Canvas& canvas, int centreX, int centreY, int radius, float startAngle,
              float sweepAngle);
 

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "editor/editor_panel.h"
+#include "editor/overlay.h"
 
 namespace lorvane {
 
@@ -52,8 +53,8 @@ ViewerPoint ViewerPointOf(const ViewerGeometry& geometry, int32_t x, int32_t y) 
 }
 
 void DrawSegment(Canvas& canvas, const ViewerGeometry& geometry, const WorkingPath& segment) {
-    DrawLine(canvas, ViewerPointOf(geometry, segment.startX, segment.startY),
-             ViewerPointOf(geometry, segment.endX, segment.endY));
+    const SegmentShape shape = SegmentOf(segment, geometry);
+    lorvane::DrawLine(canvas, shape.x1, shape.y1, shape.x2, shape.y2);
 }
 
 void DrawCircle(Canvas& canvas, ViewerPoint centre, int32_t radius) {
@@ -61,8 +62,8 @@ void DrawCircle(Canvas& canvas, ViewerPoint centre, int32_t radius) {
 }
 
 void DrawAreaCircle(Canvas& canvas, const ViewerGeometry& geometry, const WorkingArea& area) {
-    DrawCircle(canvas, ViewerPointOf(geometry, area.centerX, area.centerY),
-               TileToPixel(geometry, area.radius, Axis::Horizontal));
+    const CircleShape shape = CircleOf(area, geometry);
+    DrawArc(canvas, shape.centerX, shape.centerY, shape.radius, 0.0f, 360.0f);
 }
 
 void DrawWorkingSet(Canvas& canvas, const ViewerGeometry& geometry, const EditorWorkingSet& working,
