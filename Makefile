@@ -20,7 +20,7 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	$(BUILD)/lorvane-cli info $(BUILD)/sample/Texture.bin
+	$(BUILD)/lorvane $(BUILD)/sample/Texture.bin
 
 check: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -1,0 +1,178 @@
+#include "editor/pcx.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "base/byte_reader.h"
+#include "base/file_io.h"
+
+namespace lorvane {
+
+namespace {
+
+// Header offsets of the fields read.
+constexpr size_t kBitsPerPixelOffset = 3;
+constexpr size_t kWindowOffset = 4;  // Xmin, Ymin, Xmax, Ymax
+constexpr size_t kPlanesOffset = 65;
+constexpr size_t kBytesPerLineOffset = 66;
+constexpr uint8_t kLiteralLimit = 192;  // 192 and below are literal pixels
+
+BitmapHeader MakeBitmapHeader(const PcxHeader& pcx) {
+    BitmapHeader header;
+    header.width = pcx.Width();
+    header.height = -pcx.Height();
+    header.planes = static_cast<uint16_t>(pcx.planes);
+    header.bitCount = static_cast<uint8_t>(pcx.bitsPerPixel);
+    return header;
+}
+
+void FillGreyRamp(std::array<ColourEntry, 256>& colours) {
+    for (size_t i = 0; i < colours.size(); ++i) {
+        const auto grey = static_cast<uint8_t>(i);
+        colours[i] = {grey, grey, grey, 0};
+    }
+}
+
+// The palette block after the image data: marker 12, then red, green, blue
+// triples. Triples the file does not hold keep their grey.
+bool ReadPalette(ByteReader& reader, std::array<ColourEntry, 256>& colours) {
+    uint8_t marker = 0;
+    if (!reader.ReadU8(marker) || marker != kPcxPaletteMarker) return false;
+    for (ColourEntry& entry : colours) {
+        uint8_t rgb[3];
+        if (!reader.ReadBytes(std::as_writable_bytes(std::span(rgb)))) break;
+        entry = {rgb[2], rgb[1], rgb[0], 0};
+    }
+    return true;
+}
+
+// Decodes one line into its stride bytes. Pixels are stored while their run
+// starts at a column up to the image width and they fit in the line; the
+// rest of the line stays 0. False when the file ended.
+bool DecodeLine(ByteReader& reader, const PcxHeader& pcx, std::span<uint8_t> line) {
+    const int32_t bytesPerLine = pcx.bytesPerLine;
+    const int32_t width = pcx.Width();
+    const auto capacity = static_cast<int32_t>(line.size());
+    int32_t col = 0;
+    while (col < bytesPerLine) {
+        uint8_t b = 0;
+        if (!reader.ReadU8(b)) return false;
+        int32_t count = 1;
+        uint8_t value = b;
+        if (b > kLiteralLimit) {
+            count = b - kLiteralLimit;
+            if (!reader.ReadU8(value)) return false;
+        }
+        if (col <= width && col < capacity) {
+            const int32_t stored = std::min(count, capacity - col);
+            std::memset(line.data() + col, value, static_cast<size_t>(stored));
+        }
+        col += count;
+    }
+    return true;
+}
+
+}  // namespace
+
+int32_t PcxHeader::Stride() const {
+    const int32_t n = int32_t{bytesPerLine} * planes;
+    return n <= 0 ? 0 : (n + 3) / 4 * 4;
+}
+
+bool PcxHeader::Usable() const {
+    const auto inRange = [](int32_t value) { return value >= 1 && value <= kPcxMaxDimension; };
+    return inRange(Width()) && inRange(Height()) && inRange(bytesPerLine) && planes >= 1 &&
+           planes <= kPcxMaxPlanes;
+}
+
+std::optional<PcxHeader> ReadPcxHeader(std::span<const std::byte> bytes) {
+    if (bytes.size() < kPcxHeaderSize) return std::nullopt;
+    ByteReader reader(bytes);
+    PcxHeader header;
+    uint8_t bits = 0;
+    uint8_t planes = 0;
+    const bool read =
+        reader.Seek(kBitsPerPixelOffset) && reader.ReadU8(bits) && reader.Seek(kWindowOffset) &&
+        reader.ReadI16(header.xMin) && reader.ReadI16(header.yMin) && reader.ReadI16(header.xMax) &&
+        reader.ReadI16(header.yMax) && reader.Seek(kPlanesOffset) && reader.ReadU8(planes) &&
+        reader.Seek(kBytesPerLineOffset) && reader.ReadI16(header.bytesPerLine);
+    if (!read) return std::nullopt;
+    header.bitsPerPixel = static_cast<int8_t>(bits);
+    header.planes = static_cast<int8_t>(planes);
+    return header;
+}
+
+std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes) {
+    const std::optional<PcxHeader> pcx = ReadPcxHeader(bytes);
+    if (!pcx || !pcx->Usable()) return std::nullopt;
+
+    PcxImage image;
+    image.header = MakeBitmapHeader(*pcx);
+    image.stride = pcx->Stride();
+    const auto stride = static_cast<size_t>(image.stride);
+    const auto height = static_cast<size_t>(pcx->Height());
+    try {
+        image.pixels.assign(stride * height, 0);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;  // the pixel buffer can't be allocated: nothing drawn
+    }
+
+    ByteReader reader(bytes);
+    reader.Seek(kPcxHeaderSize);
+    bool complete = true;
+    for (size_t y = 0; y < height && complete; ++y) {
+        complete = DecodeLine(reader, *pcx, std::span(image.pixels).subspan(y * stride, stride));
+    }
+
+    FillGreyRamp(image.colours);
+    image.paletteFound = complete && ReadPalette(reader, image.colours);
+    return image;
+}
+
+std::optional<PcxImage> LoadPcxTile(const std::filesystem::path& path) {
+    std::optional<FileBytes> file = FileBytes::Open(path);
+    if (!file) return std::nullopt;
+    return DecodePcx(file->Bytes());
+}
+
+uint8_t PcxImage::Index(int32_t x, int32_t y) const {
+    if (x < 0 || y < 0 || x >= Width() || y >= Height() || x >= stride) return 0;
+    return pixels[static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x)];
+}
+
+static uint32_t ToRgb(const ColourEntry& entry) {
+    return 0xFF000000u | (uint32_t{entry.red} << 16) | (uint32_t{entry.green} << 8) | entry.blue;
+}
+
+uint32_t PcxImage::Rgb(int32_t x, int32_t y) const { return ToRgb(colours[Index(x, y)]); }
+
+std::vector<uint32_t> StretchPcx(const PcxImage& image, int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0 || image.Width() <= 0 || image.Height() <= 0) return {};
+    std::array<uint32_t, 256> rgb;
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = ToRgb(image.colours[i]);
+
+    // Source column of each destination column: the one whose span holds
+    // the destination column's left edge.
+    const auto sourceWidth = static_cast<int64_t>(image.Width());
+    const auto sourceHeight = static_cast<int64_t>(image.Height());
+    const int32_t shown = std::min(image.Width(), image.stride);
+    std::vector<int32_t> columns(static_cast<size_t>(width));
+    for (int32_t x = 0; x < width; ++x) {
+        columns[static_cast<size_t>(x)] = static_cast<int32_t>(x * sourceWidth / width);
+    }
+
+    std::vector<uint32_t> out(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int32_t y = 0; y < height; ++y) {
+        const auto sourceY = static_cast<size_t>(y * sourceHeight / height);
+        const uint8_t* line = image.pixels.data() + sourceY * static_cast<size_t>(image.stride);
+        uint32_t* target = out.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+        for (int32_t x = 0; x < width; ++x) {
+            const int32_t column = columns[static_cast<size_t>(x)];
+            target[x] = column < shown ? rgb[line[column]] : rgb[0];
+        }
+    }
+    return out;
+}
+
+}  // namespace lorvane

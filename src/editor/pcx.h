@@ -1,0 +1,110 @@
+#pragma once
+// PCX tile images: 256 colours, run-length encoded.
+//
+// The file is a 128-byte header, the encoded lines from the top line down,
+// then a palette block: the marker byte 12 and 768 bytes of red, green, blue
+// triples. Only these header fields are read (little-endian):
+//   3: bits per pixel (int8)      4, 6, 8, 10: Xmin, Ymin, Xmax, Ymax (int16)
+//   65: colour planes (int8)      66: bytes per line, per plane (int16)
+// A byte above 192 starts a run: its count is the byte − 192 (1 to 63) and the
+// next byte is the value; any other byte, 192 included, is one literal pixel.
+//
+// The decoded image is what a 256-colour device-independent bitmap needs: the
+// 40-byte header, a colour table of 256 (blue, green, red, 0) entries and a
+// top-down pixel buffer whose lines are padded to a multiple of 4 bytes.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace lorvane {
+
+inline constexpr size_t kPcxHeaderSize = 128;
+inline constexpr uint8_t kPcxPaletteMarker = 12;
+inline constexpr size_t kPcxPaletteSize = 768;
+// Width, height and bytes per line above this are refused.
+inline constexpr int kPcxMaxDimension = 16384;
+// Plane counts outside 1 to this are refused.
+inline constexpr int kPcxMaxPlanes = 4;
+
+// The header fields the decoder uses, as stored.
+struct PcxHeader {
+    int8_t bitsPerPixel = 0;
+    int16_t xMin = 0;
+    int16_t yMin = 0;
+    int16_t xMax = 0;
+    int16_t yMax = 0;
+    int8_t planes = 0;
+    int16_t bytesPerLine = 0;
+
+    int32_t Width() const { return int32_t{xMax} - xMin + 1; }
+    int32_t Height() const { return int32_t{yMax} - yMin + 1; }
+    // Bytes per line × planes rounded up to a multiple of 4.
+    int32_t Stride() const;
+    // True when width, height and bytes per line are 1 to 16384 and the
+    // plane count 1 to 4: only such an image is decoded.
+    bool Usable() const;
+};
+
+// The header fields of a file; nullopt when the file is shorter than the
+// 128-byte header.
+std::optional<PcxHeader> ReadPcxHeader(std::span<const std::byte> bytes);
+
+// The 40-byte bitmap header of the decoded image.
+struct BitmapHeader {
+    uint32_t size = 40;
+    int32_t width = 0;
+    int32_t height = 0;  // −(image height): the first buffer line is the top
+    uint16_t planes = 0;
+    uint16_t bitCount = 0;
+    uint32_t compression = 0;  // uncompressed
+    uint32_t imageSize = 0;
+    int32_t xPixelsPerMeter = 0;
+    int32_t yPixelsPerMeter = 0;
+    uint32_t coloursUsed = 256;
+    uint32_t coloursImportant = 256;
+};
+
+struct ColourEntry {
+    uint8_t blue = 0;
+    uint8_t green = 0;
+    uint8_t red = 0;
+    uint8_t reserved = 0;
+    bool operator==(const ColourEntry&) const = default;
+};
+
+struct PcxImage {
+    BitmapHeader header;
+    std::array<ColourEntry, 256> colours{};
+    bool paletteFound = false;    // false: the colour table is a grey ramp
+    int32_t stride = 0;           // bytes per buffer line
+    std::vector<uint8_t> pixels;  // stride × height bytes, top line first
+
+    int32_t Width() const { return header.width; }
+    int32_t Height() const { return -header.height; }
+    // The colour index at column x of line y (0 outside the image).
+    uint8_t Index(int32_t x, int32_t y) const;
+    // The colour at (x, y) as 0xFFRRGGBB.
+    uint32_t Rgb(int32_t x, int32_t y) const;
+};
+
+// Decodes a PCX file's bytes; nullopt when the file is shorter than its
+// header or the header is not Usable. Never reads beyond the bytes nor writes
+// beyond stride × height: a run that crosses the end of a line is cut there,
+// columns beyond the line are dropped, and lines the file does not reach stay
+// colour 0. Without the palette marker the colour table is a grey ramp.
+std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes);
+
+// Reads and decodes a PCX file; nullopt when it cannot be read or decoded.
+std::optional<PcxImage> LoadPcxTile(const std::filesystem::path& path);
+
+// The image stretched to width × height by nearest neighbour, rows and
+// columns dropped or repeated (no blending), as 0xFFRRGGBB values, one line
+// after the other from the top. Empty when either size is not positive.
+std::vector<uint32_t> StretchPcx(const PcxImage& image, int32_t width, int32_t height);
+
+}  // namespace lorvane

@@ -1,0 +1,374 @@
+#include "shell/main_shell.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+#include "base/command_ids.h"
+#include "base/format.h"
+
+namespace lorvane {
+
+namespace {
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) !=
+            std::tolower(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
+
+// The existence test of a file to open: 0 when it can be opened for reading,
+// otherwise the system's error code.
+int FileOpenError(const std::string& path) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error) return error.value();
+    if (!std::filesystem::exists(status)) return ENOENT;
+    if (std::filesystem::is_directory(status)) return EISDIR;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return errno != 0 ? errno : EACCES;
+    std::fclose(file);
+    return 0;
+}
+
+}  // namespace
+
+std::string FileNameOf(const std::string& path) {
+    const size_t separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+std::string OpenExtension(const std::string& path) {
+    const std::string name = FileNameOf(path);
+    const size_t dot = name.find('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+MainShell::MainShell(AppState& state, ShellPlatform platform)
+    : state_(state), platform_(platform), menu_(LorvaneMenu()) {}
+
+void MainShell::SetProgressView(ProgressView* view) {
+    progressView_ = view;
+    progress_.reset();
+    if (view != nullptr) progress_.emplace(state_.shell, *view);
+}
+
+void MainShell::Initialize(const std::filesystem::path& startupFolder) {
+    state_.startupFolder = startupFolder;
+    LoadTheaterList(state_.theaters, menu_, startupFolder);
+    menu_.Enable(kMenuLoadL2Matrix, true);
+    menu_.Enable(kMenuOpenL2File, true);
+    state_.shell.textureLoaded = false;
+    if (host_ != nullptr) host_->MenuChanged();
+}
+
+void MainShell::LoadRecentFileList() {
+    state_.recentFiles =
+        CreateRecentFileList(kRecentShown, kRecentCapacity, kRecentEntrySize, kRecentSeparator);
+    if (!state_.recentFiles) return;
+    LoadRecentFiles(*state_.recentFiles, platform_.settings);
+    RebuildRecentMenu();
+}
+
+void MainShell::RebuildRecentMenu() {
+    if (!state_.recentFiles) return;
+    BuildRecentFileMenu(*state_.recentFiles, menu_, kFilePopup, kMenuExit);
+    if (host_ != nullptr) host_->MenuChanged();
+}
+
+CommandNeed MainShell::NeedOf(int id) {
+    switch (id) {
+        case kMenuSaveL2Matrix: return CommandNeed::Terrain;
+        case kMenuSaveTextureBin:
+        case kMenuExportTiles:
+        case kMenuImportTiles:
+        case kMenuAddTilesToSet:
+        case kMenuAddSet:
+        case kMenuChangeSetType: return CommandNeed::Texture;
+        case kMenuGenerateThr: return CommandNeed::TextureAndTerrain;
+        case kMenuGenerateMea: return CommandNeed::Terrain;
+        default: return CommandNeed::None;
+    }
+}
+
+bool MainShell::NeedsMet(CommandNeed need) {
+    const ShellState& shell = state_.shell;
+    switch (need) {
+        case CommandNeed::None: return true;
+        case CommandNeed::Texture: return shell.textureLoaded;
+        case CommandNeed::Terrain: return shell.terrainLoaded;
+        case CommandNeed::TextureAndTerrain: return shell.textureLoaded && shell.terrainLoaded;
+    }
+    return false;
+}
+
+void MainShell::RegisterCommand(int id, std::function<void()> handler) {
+    operations_[id] = std::move(handler);
+}
+
+void MainShell::RunOperation(int id) {
+    const CommandNeed need = NeedOf(id);
+    if (!NeedsMet(need)) {
+        // Only the two generators say why; the others do nothing.
+        if (id == kMenuGenerateThr) platform_.messages.Exclamation(kNeedTextureAndTerrain, "Information");
+        if (id == kMenuGenerateMea) platform_.messages.Exclamation(kNeedTerrain, "Information");
+        return;
+    }
+    auto handler = operations_.find(id);
+    if (handler != operations_.end() && handler->second) {
+        handler->second();
+        return;
+    }
+    platform_.messages.Information(kNotAvailable, "Information");
+}
+
+bool MainShell::HandleCommand(int id) {
+    if (IsRecentFileId(id)) {
+        OpenRecentFile(id);
+        return true;
+    }
+    if (IsTheaterId(id)) {
+        if (SelectTheater(state_.theaters, menu_, id) && host_ != nullptr) host_->MenuChanged();
+        return true;
+    }
+    switch (id) {
+        case kMenuOpenTextureBin: Forward(kPanelOpenTexture); return true;
+        case kMenuSaveTextureBin:
+            if (state_.shell.textureLoaded) Forward(kPanelSave);
+            return true;
+        case kMenuExit: CloseProgram(); return true;
+        case kMenuShowTileList: ShowTileList(); return true;
+        case kPanelLoadTile:
+        case kPanelUndoSegment:
+        case kPanelNewPath:
+        case kPanelNewArea: Forward(id); return true;
+        case kMenuAbout:
+            if (host_ != nullptr) host_->ShowAboutBox();
+            return true;
+        case kProgressUpdate:
+            if (progressView_ != nullptr)
+                progressView_->ShowSections(state_.shell.sectionsCompleted,
+                                            state_.shell.progressPosition);
+            return true;
+        case kMenuOpenL2File:
+        case kOpenL2FromPath:
+        case kMenuLoadL2Matrix:
+        case kMenuSaveL2Matrix:
+        case kMenuGenerateTextureBin:
+        case kMenuGenerateThr:
+        case kMenuGenerateMea:
+        case kMenuEditTheaterMap:
+        case kMenuExportTiles:
+        case kMenuImportTiles:
+        case kMenuAddTilesToSet:
+        case kMenuAddSet:
+        case kMenuChangeSetType:
+        case kMenuDeletePath:
+        case kMenuDeleteArea: RunOperation(id); return true;
+        default: return false;
+    }
+}
+
+void MainShell::Forward(int panelCommand) {
+    if (panel_ != nullptr) panel_->HandleCommand(panelCommand);
+}
+
+void MainShell::PostToPanel(int panelCommand) {
+    if (panel_ == nullptr) return;
+    if (host_ == nullptr) {
+        panel_->HandleCommand(panelCommand);
+        return;
+    }
+    host_->Post([this, panelCommand] {
+        if (panel_ != nullptr) panel_->HandleCommand(panelCommand);
+    });
+}
+
+bool MainShell::ConfirmClose() {
+    if (panel_ != nullptr && panel_->HasUnsavedChanges()) {
+        const SaveAnswer answer = platform_.questions.AskSave(
+            {kSaveQuestion, "Lorvane", MessageIcon::Warning});
+        if (answer == SaveAnswer::Cancel) return false;
+        if (answer == SaveAnswer::Save && !panel_->SaveForClose()) return false;
+    }
+    FreeTileDatabase(state_.database);
+    state_.shell.textureLoaded = false;
+    return true;
+}
+
+void MainShell::CloseProgram() {
+    if (host_ != nullptr) host_->CloseWindow();
+}
+
+bool MainShell::OpenPath(const std::string& path) {
+    const int error = FileOpenError(path);
+    if (error != 0) {
+        platform_.messages.Error(FormatText("Data Base Open error code = %d", error), path);
+        return false;
+    }
+    const std::string extension = OpenExtension(path);
+    if (StartsWithNoCase(extension, "l2")) {
+        state_.terrainPath = path.substr(0, std::min(path.size(), kPathLength));
+        HandleCommand(kOpenL2FromPath);
+    } else if (StartsWithNoCase(extension, "bin")) {
+        if (panel_ != nullptr) panel_->SetTexturePath(path);
+        Forward(kPanelLoadTexturePath);
+    } else if (StartsWithNoCase(extension, "pcx")) {
+        if (panel_ != nullptr) panel_->SetTileImage(path, FileNameOf(path));
+        Forward(kPanelLoadTileImage);
+    }
+    return true;
+}
+
+void MainShell::OpenRecentFile(int id) {
+    if (!state_.recentFiles) return;
+    const std::optional<std::string> path = GetRecentFile(*state_.recentFiles, id, true);
+    if (!path) return;
+    if (OpenPath(*path)) return;
+    // The file is gone: it leaves the list, the settings and the menu.
+    RecentFileList& list = *state_.recentFiles;
+    RemoveRecentFile(list, id, true);
+    SaveRecentFiles(list, platform_.settings);
+    RebuildRecentMenu();
+}
+
+void MainShell::SetTitle(const std::string& title) {
+    state_.title = title;
+    if (host_ != nullptr) host_->TitleChanged(title);
+}
+
+void MainShell::EnableMenuItem(int id, bool enabled) {
+    if (menu_.Enable(id, enabled) && host_ != nullptr) host_->MenuChanged();
+}
+
+void MainShell::CheckMenuItem(int id, bool checked) {
+    if (menu_.Check(id, checked) && host_ != nullptr) host_->MenuChanged();
+}
+
+void MainShell::RememberFile(const std::string& path) {
+    if (!state_.recentFiles) return;
+    AddRecentFile(*state_.recentFiles, path);
+    RebuildRecentMenu();
+    SaveRecentFiles(*state_.recentFiles, platform_.settings);
+}
+
+std::string& MainShell::Folder(const char* settingName) {
+    RememberedFolders& folders = state_.folders;
+    std::string& folder = std::strcmp(settingName, kTerrainFolderSetting) == 0 ? folders.terrainFolder
+                          : std::strcmp(settingName, kTileFolderSetting) == 0
+                              ? folders.tileFolder
+                              : folders.textureFolder;
+    if (folder.empty()) LoadSetting(platform_.settings, settingName, folder);
+    return folder;
+}
+
+void MainShell::StoreFolder(const char* settingName, const std::string& folder) {
+    std::string& held = Folder(settingName);
+    held = folder.substr(0, std::min(folder.size(), kPathLength));
+    SaveSetting(platform_.settings, settingName, held);
+}
+
+void MainShell::OpenProgressDialog(ProgressMode mode) {
+    if (!progress_) return;
+    const TheaterSettings& theater = state_.theaters.settings;
+    const long long range = static_cast<long long>(theater.xSections) * theater.ySections;
+    progress_->OpenMode(mode, static_cast<int>(std::clamp<long long>(range, 0, INT32_MAX)));
+}
+
+void MainShell::ReportProgress(int sectionsCompleted, int position) {
+    if (progress_) progress_->Report(sectionsCompleted, position);
+}
+
+void MainShell::CloseProgressDialog() {
+    if (progress_) progress_->Close();
+}
+
+void MainShell::ShowTileList() {
+    if (!tileListOpen_) {
+        if (host_ == nullptr || !host_->CreateTileListWindow()) return;
+        tileListOpen_ = true;
+        tileList_.Clear();
+    }
+    if (state_.shell.textureLoaded) {
+        tileList_.Clear();
+        tileList_.Fill(state_.database, state_.database.tileCount());
+    }
+    host_->TileListChanged(std::nullopt);
+}
+
+void MainShell::RefillTileList() {
+    if (!tileListOpen_) return;
+    tileList_.Clear();
+    tileList_.Fill(state_.database, state_.database.tileCount());
+    if (host_ != nullptr) host_->TileListChanged(std::nullopt);
+}
+
+void MainShell::UpdateTileListRow(int position) {
+    if (!tileListOpen_) return;
+    const std::optional<int> row = tileList_.UpdateRow(state_.database, position);
+    if (row && host_ != nullptr) host_->TileListChanged(row);
+}
+
+void MainShell::SortTileListAfterAdd() {
+    if (!tileListOpen_) return;
+    tileList_.SortAscendingById(state_.database);
+    if (host_ != nullptr) host_->TileListChanged(std::nullopt);
+}
+
+void MainShell::TileListHeaderClicked(int column) {
+    if (!tileListOpen_) return;
+    tileList_.SortByHeader(state_.database, column);
+    if (host_ != nullptr) host_->TileListChanged(std::nullopt);
+}
+
+void MainShell::TileListRowClicked(int row) {
+    if (!tileListOpen_ || row < 0 || row >= static_cast<int>(tileList_.rows.size())) return;
+    tileList_.SelectRow(row);
+    LoadTileFromList(tileList_.rows[static_cast<size_t>(row)].position);
+}
+
+void MainShell::TileListKey(bool down) {
+    if (!tileListOpen_) return;
+    const std::optional<int> position = tileList_.KeyInList(down);
+    if (host_ != nullptr) host_->TileListSelectionChanged();
+    if (position) LoadTileFromList(*position);
+}
+
+void MainShell::TileListSelected(std::optional<int> row) { tileList_.SelectRow(row); }
+
+void MainShell::HandleArrowKey(bool down) {
+    if (!tileListOpen_) return;
+    const std::optional<int> position = tileList_.StepFromMainWindow(down);
+    if (host_ != nullptr) host_->TileListSelectionChanged();
+    if (position) LoadTileFromList(*position);
+}
+
+void MainShell::TileListClosed() {
+    tileListOpen_ = false;
+    tileList_.Clear();
+}
+
+void MainShell::FocusTileList() {
+    if (tileListOpen_ && host_ != nullptr) host_->FocusTileList();
+}
+
+void MainShell::LoadTileFromList(int position) {
+    if (position < 0 || position >= state_.database.tileCount() || panel_ == nullptr) return;
+    const std::string name(NameText(state_.database.index[static_cast<size_t>(position)].name));
+    const std::string& tileFolder = state_.folders.tileFolder;
+    if (tileFolder.empty()) {
+        panel_->SetProposedFileName(name);
+        PostToPanel(kPanelLoadTile);
+    } else {
+        panel_->SetTileImage(tileFolder + name, name);
+        PostToPanel(kPanelLoadTileImage);
+    }
+}
+
+}  // namespace lorvane

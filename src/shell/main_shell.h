@@ -1,0 +1,156 @@
+#pragma once
+// The main window's logic: the state it keeps, the menu and its states, the
+// dispatch of every command id, the recent files and theaters, the tile list,
+// the progress dialog and the close sequence. The Qt main window draws what
+// this holds and passes on what the user does; the editor panel and the
+// commands of the other parts of the program use its services.
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "base/message.h"
+#include "base/platform.h"
+#include "shell/menu_model.h"
+#include "shell/recent_files.h"
+#include "shell/settings.h"
+#include "shell/shell_interfaces.h"
+#include "shell/shell_state.h"
+#include "shell/theaters.h"
+#include "shell/tile_list.h"
+#include "tiledb/tile_database.h"
+
+namespace lorvane {
+
+// The program's state, one object per concern, alive as long as the program.
+struct AppState {
+    ShellState shell;
+    TileDatabase database;
+    Theaters theaters;
+    std::optional<RecentFileList> recentFiles;  // none when it could not be made
+    RememberedFolders folders;
+    std::filesystem::path startupFolder;  // TileInfo.dat and Quistral.ini live here
+    std::string terrainPath;  // the terrain file that command 10221 opens
+    std::string title = "Lorvane";
+};
+
+// The platform services the shell works with.
+struct ShellPlatform {
+    MessageSink& messages;
+    FileChooser& files;
+    SettingsStore& settings;
+    SaveQuestion& questions;
+};
+
+// What a command needs before the main window carries it out.
+enum class CommandNeed { None, Texture, Terrain, TextureAndTerrain };
+
+inline constexpr const char* kNeedTextureAndTerrain =
+    "The L2 Terrain matrix (or file) and/or Texture.bin have not been loaded.";
+inline constexpr const char* kNeedTerrain = "The L2 Terrain matrix (or file) has not been loaded.";
+inline constexpr const char* kNotAvailable = "This command is not available in this version.";
+inline constexpr const char* kSaveQuestion = "Save changes to Texture.bin?";
+
+class MainShell {
+public:
+    MainShell(AppState& state, ShellPlatform platform);
+
+    void SetEditorPanel(EditorPanelHost* panel) { panel_ = panel; }
+    void SetHost(ShellHost* host) { host_ = host; }
+    void SetProgressView(ProgressView* view);
+
+    // Window initialisation: the theaters from the start-up folder's ini file,
+    // 10215 and 10228 enabled, no database loaded.
+    void Initialize(const std::filesystem::path& startupFolder);
+    // Creates the recent-file list, loads it from the settings and puts it
+    // into the "&File" menu. Without a list the menu has no recent files.
+    void LoadRecentFileList();
+
+    // Carries out a command id; false when it is none of the main window's.
+    bool HandleCommand(int id);
+    // Installs the handler of a command that another part of the program
+    // carries out (terrain, theater output, sets, export and import, dialogs).
+    // The main window tests the command's needs before calling it.
+    void RegisterCommand(int id, std::function<void()> handler);
+    static CommandNeed NeedOf(int id);
+
+    // The close sequence: asks to save unsaved changes; true when the program
+    // may close (the database is then released), false to stay open.
+    bool ConfirmClose();
+    // Ends the program through the close sequence ("&Exit", the panel's cancel).
+    void CloseProgram();
+
+    // Opens a file as a recent-file entry opens it, by its extension: L2 and
+    // L2M terrain files, Texture.bin, PCX tiles. False after the message when
+    // the file does not exist; a file of another kind does nothing.
+    bool OpenPath(const std::string& path);
+    void OpenRecentFile(int id);
+
+    // Services for the editor panel and the other commands.
+    MenuBar& menu() { return menu_; }
+    AppState& state() { return state_; }
+    const TileList& tileList() const { return tileList_; }
+    bool tileListOpen() const { return tileListOpen_; }
+    ShellProgress* progress() { return progress_ ? &*progress_ : nullptr; }
+    ShellPlatform& platform() { return platform_; }
+
+    void SetTitle(const std::string& title);
+    void EnableMenuItem(int id, bool enabled);
+    void CheckMenuItem(int id, bool checked);
+    // AddRecentFile, BuildRecentFileMenu and SaveRecentFiles, in that order.
+    void RememberFile(const std::string& path);
+    // The remembered folders: read from the settings while empty in memory,
+    // stored after a successful choice.
+    std::string& Folder(const char* settingName);
+    void StoreFolder(const char* settingName, const std::string& folder);
+
+    // Progress of long operations (progress dialog).
+    void OpenProgressDialog(ProgressMode mode);
+    void ReportProgress(int sectionsCompleted, int position);
+    void CloseProgressDialog();
+
+    // The tile list window.
+    void ShowTileList();
+    void RefillTileList();
+    void UpdateTileListRow(int position);
+    void SortTileListAfterAdd();
+    void TileListHeaderClicked(int column);
+    void TileListRowClicked(int row);
+    void TileListKey(bool down);
+    // The user selected a row (or none) in the window itself.
+    void TileListSelected(std::optional<int> row);
+    void TileListClosed();
+    // Up or Down at the main window (also what the editor panel forwards).
+    void HandleArrowKey(bool down);
+    void FocusTileList();
+    // Hands the tile at an index position to the editor panel.
+    void LoadTileFromList(int position);
+
+private:
+    void Forward(int panelCommand);
+    void PostToPanel(int panelCommand);
+    bool NeedsMet(CommandNeed need);
+    void RunOperation(int id);
+    void RebuildRecentMenu();
+
+    AppState& state_;
+    ShellPlatform platform_;
+    MenuBar menu_;
+    TileList tileList_;
+    bool tileListOpen_ = false;
+    EditorPanelHost* panel_ = nullptr;
+    ShellHost* host_ = nullptr;
+    ProgressView* progressView_ = nullptr;
+    std::optional<ShellProgress> progress_;
+    std::map<int, std::function<void()>> operations_;
+};
+
+// The extension by which a file is opened: the text after the first '.' of
+// its file name (folders are not looked at); empty when there is none.
+std::string OpenExtension(const std::string& path);
+// The file name of a path: the text after its last separator.
+std::string FileNameOf(const std::string& path);
+
+}  // namespace lorvane

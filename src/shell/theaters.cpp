@@ -1,0 +1,131 @@
+#include "shell/theaters.h"
+
+#include <ini.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+
+#include "base/command_ids.h"
+
+namespace lorvane {
+
+namespace {
+
+// The read buffer of a profile value holds 255 bytes, terminating zero included.
+constexpr size_t kProfileValueLength = 254;
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// A "%d"/"%f" scan starts at the first non-blank character.
+std::string ScanText(std::string_view text) {
+    size_t start = 0;
+    while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
+    return std::string(text.substr(start));
+}
+
+}  // namespace
+
+int IniProfileHandler(void* user, const char* section, const char* name, const char* value) {
+    auto* entries = static_cast<std::vector<IniProfile::Entry>*>(user);
+    std::string text(value);
+    if (text.size() > kProfileValueLength) text.resize(kProfileValueLength);
+    entries->push_back({section, name, std::move(text)});
+    return 1;
+}
+
+IniProfile IniProfile::Load(const std::filesystem::path& path) {
+    IniProfile profile;
+    // A file that cannot be opened reads as empty; lines that do not parse
+    // are skipped and the rest of the file still counts.
+    ini_parse(path.string().c_str(), IniProfileHandler, &profile.entries_);
+    return profile;
+}
+
+std::string IniProfile::Read(std::string_view section, std::string_view key,
+                             std::string_view fallback) const {
+    for (const Entry& entry : entries_)
+        if (EqualNoCase(entry.section, section) && EqualNoCase(entry.key, key)) return entry.value;
+    return std::string(fallback);
+}
+
+bool ScanFloat(std::string_view text, float& field) {
+    const std::string scan = ScanText(text);
+    if (scan.empty()) return false;
+    char* end = nullptr;
+    const float value = std::strtof(scan.c_str(), &end);
+    if (end == scan.c_str()) return false;
+    field = value;
+    return true;
+}
+
+bool ScanInt(std::string_view text, int32_t& field) {
+    const std::string scan = ScanText(text);
+    if (scan.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(scan.c_str(), &end, 10);
+    if (end == scan.c_str()) return false;
+    // A number too large for the field keeps its nearest value.
+    field = static_cast<int32_t>(std::clamp<long long>(value, std::numeric_limits<int32_t>::min(),
+                                                       std::numeric_limits<int32_t>::max()));
+    return true;
+}
+
+void ReadTheaterSettings(const std::filesystem::path& iniPath, std::string_view section,
+                         TheaterSettings& settings) {
+    const IniProfile profile = IniProfile::Load(iniPath);
+    auto readFloat = [&](const char* key, const char* fallback, float& field) {
+        ScanFloat(profile.Read(section, key, fallback), field);
+    };
+    auto readInt = [&](const char* key, const char* fallback, int32_t& field) {
+        ScanInt(profile.Read(section, key, fallback), field);
+    };
+    readFloat("SW Long", "11.0", settings.swLong);
+    readFloat("SW Lat", "36.625", settings.swLat);
+    readFloat("NE Long", "21.0", settings.neLong);
+    readFloat("NE Lat", "46.625", settings.neLat);
+    readInt("X Map Extent", "1024", settings.xMapExtent);
+    readInt("Y Map Extent", "1024", settings.yMapExtent);
+    readInt("X Sections", "64", settings.xSections);
+    readInt("Y Sections", "64", settings.ySections);
+    readInt("X Tiles", "16", settings.xTiles);
+    readInt("Y Tiles", "16", settings.yTiles);
+}
+
+void LoadTheaterList(Theaters& theaters, MenuBar& menu, const std::filesystem::path& startupFolder) {
+    theaters.iniPath = startupFolder / "Quistral.ini";
+    const IniProfile profile = IniProfile::Load(theaters.iniPath);
+    int32_t count = 0;
+    ScanInt(profile.Read("Location", "Theaters", "1"), count);
+    count = std::min(count, kTheaterSlots);
+    theaters.count = std::max(count, 0);
+    theaters.table = {};
+    for (int k = 1; k <= theaters.count; ++k) {
+        std::string name = profile.Read("Location", std::to_string(k), "Balkans");
+        if (name.size() > kTheaterNameLength) name.resize(kTheaterNameLength);
+        menu.Append(kTheaterPopup, MenuItem::Command(kTheaterFirst + k - 1, name));
+        theaters.table[static_cast<size_t>(k - 1)] = std::move(name);
+    }
+    menu.Check(kTheaterFirst, true);
+    theaters.currentTheaterId = kTheaterFirst;
+    ReadTheaterSettings(theaters.iniPath, "Balkans", theaters.settings);
+}
+
+bool SelectTheater(Theaters& theaters, MenuBar& menu, int id) {
+    if (!IsTheaterId(id) || id - kTheaterFirst >= theaters.count) return false;
+    ReadTheaterSettings(theaters.iniPath, theaters.table[static_cast<size_t>(id - kTheaterFirst)],
+                        theaters.settings);
+    menu.Check(theaters.currentTheaterId, false);
+    menu.Check(id, true);
+    theaters.currentTheaterId = id;
+    return true;
+}
+
+}  // namespace lorvane

@@ -1,0 +1,103 @@
+#include "ui/application.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstring>
+#include <iostream>
+
+#include "ui/main_window.h"
+#include "ui/tile_list_window.h"
+#include "ui/placeholder_panel.h"
+#include "ui/progress_dialog.h"
+
+namespace lorvane {
+
+Application::Application(std::filesystem::path startupFolder)
+    : startupFolder_(std::move(startupFolder)),
+      shell_(state_, {platform_, platform_, platform_, platform_}) {}
+
+Application::~Application() {
+    shell_.SetHost(nullptr);
+    shell_.SetProgressView(nullptr);
+    shell_.SetEditorPanel(nullptr);
+}
+
+EditorPanelHost& Application::editorPanel() { return *panel_; }
+
+bool Application::Start() {
+    window_ = std::make_unique<MainWindow>(shell_);
+    platform_.SetOwner(window_.get());
+    shell_.SetHost(window_.get());
+    shell_.Initialize(startupFolder_);
+    progress_ = new ProgressDialog(window_.get(), [this] {
+        if (ShellProgress* progress = shell_.progress()) progress->Cancel();
+    });
+    shell_.SetProgressView(progress_);
+    window_->show();
+
+    placeholder_ = new PlaceholderPanel(window_.get());
+    panel_ = placeholder_;
+    shell_.SetEditorPanel(panel_);
+    window_->SetEditorPanel(placeholder_);
+    placeholder_->show();
+
+    shell_.LoadRecentFileList();
+    return true;
+}
+
+void Application::OpenFiles(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) shell_.OpenPath(path);
+}
+
+namespace {
+
+void PrintHelp() {
+    std::cout << "Usage: lorvane [FILE...]\n"
+                 "Draws paths and areas over the tiles of a Texture.bin tile database.\n\n"
+                 "Files given are opened by their extension: a Texture.bin (.bin), a tile\n"
+                 "image (.pcx) or a terrain file (.L2, .L2M).\n\n"
+                 "  --help     show this text and end\n"
+                 "  --version  show the version and end\n";
+}
+
+}  // namespace
+
+int RunLorvane(int argc, char** argv, const char* version) {
+    std::vector<std::string> files;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (options && std::strcmp(argument, "--") == 0) {
+            options = false;
+        } else if (options && (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)) {
+            PrintHelp();
+            return 0;
+        } else if (options && std::strcmp(argument, "--version") == 0) {
+            std::cout << "lorvane " << version << '\n';
+            return 0;
+        } else if (options && argument[0] == '-' && argument[1] != '\0') {
+            std::cerr << "lorvane: unknown option " << argument << "\nTry lorvane --help\n";
+            return 2;
+        } else {
+            files.emplace_back(argument);
+        }
+    }
+
+    QApplication qtApplication(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    std::error_code error;
+    std::filesystem::path startupFolder = std::filesystem::current_path(error);
+    if (error) startupFolder = ".";
+    Application application(startupFolder);
+    if (!application.Start()) {
+        QMessageBox box(QMessageBox::NoIcon, QString(), "Lorvane couldn't start!", QMessageBox::Ok);
+        box.exec();
+        return 1;
+    }
+    QObject::connect(&application.window(), &MainWindow::closed, &qtApplication,
+                     &QApplication::quit, Qt::QueuedConnection);
+    application.OpenFiles(files);
+    return QApplication::exec() == 0 ? 0 : 1;
+}
+
+}  // namespace lorvane

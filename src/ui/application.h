@@ -1,0 +1,54 @@
+#pragma once
+// The desktop program's objects and its start-up order: the state, the
+// platform services, the shell logic, the main window with the theaters, the
+// editor panel, the window placement and the recent files.
+
+#include <QObject>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/main_shell.h"
+#include "ui/qt_platform.h"
+
+namespace lorvane {
+
+class MainWindow;
+class ProgressDialog;
+class PlaceholderPanel;
+
+class Application {
+public:
+    explicit Application(std::filesystem::path startupFolder);
+    ~Application();
+
+    // Start-up; false when the main window could not be made.
+    bool Start();
+    // Opens files as the recent-file entries open them, by extension.
+    void OpenFiles(const std::vector<std::string>& paths);
+
+    AppState& state() { return state_; }
+    MainShell& shell() { return shell_; }
+    MainWindow& window() { return *window_; }
+    ProgressDialog& progressDialog() { return *progress_; }
+    // The editor panel; its commands arrive through EditorPanelHost.
+    EditorPanelHost& editorPanel();
+    PlaceholderPanel* placeholderPanel() { return placeholder_; }
+
+private:
+    std::filesystem::path startupFolder_;
+    AppState state_;
+    QtPlatform platform_;
+    MainShell shell_;
+    std::unique_ptr<MainWindow> window_;
+    ProgressDialog* progress_ = nullptr;
+    PlaceholderPanel* placeholder_ = nullptr;
+    EditorPanelHost* panel_ = nullptr;
+};
+
+// The program: "lorvane [FILE...]", --help and --version work without a
+// display. The exit status is 0 after a normal close, 1 when it could not start.
+int RunLorvane(int argc, char** argv, const char* version);
+
+}  // namespace lorvane

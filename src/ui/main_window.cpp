@@ -1,0 +1,141 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QTimer>
+#include <QWindowStateChangeEvent>
+
+#include "base/command_ids.h"
+#include "shell/main_shell.h"
+#include "ui/about_box.h"
+#include "ui/qt_platform.h"
+#include "ui/tile_list_window.h"
+
+namespace lorvane {
+
+MainWindow::MainWindow(MainShell& shell) : shell_(shell) {
+    setObjectName("mainWindow");
+    setWindowTitle("Lorvane");
+    for (const MenuPopup& popup : shell_.menu().popups)
+        popups_.push_back(menuBar()->addMenu(ToQt(popup.title)));
+    MenuChanged();
+}
+
+MainWindow::~MainWindow() {
+    if (tileList_) delete tileList_.data();
+}
+
+void MainWindow::SetEditorPanel(QWidget* panel) {
+    setCentralWidget(panel);
+    ApplyPlacement();
+}
+
+void MainWindow::ApplyPlacement() {
+    QWidget* panel = centralWidget();
+    if (panel == nullptr) return;
+    const QSize size(panel->width(), panel->height() + menuBar()->sizeHint().height());
+    // A resize or maximize cannot change the window: it fits the panel.
+    setFixedSize(size);
+    move(kMainWindowX, kMainWindowY);
+}
+
+void MainWindow::MenuChanged() {
+    const MenuBar& model = shell_.menu();
+    for (size_t p = 0; p < popups_.size() && p < model.popups.size(); ++p) {
+        QMenu* menu = popups_[p];
+        menu->clear();
+        for (const MenuItem& item : model.popups[p].items) {
+            QAction* action = item.separator ? menu->addSeparator() : menu->addAction(ToQt(item.text));
+            action->setData(item.id);
+            action->setEnabled(item.enabled);
+            if (item.checked || IsTheaterId(item.id)) {
+                action->setCheckable(true);
+                action->setChecked(item.checked);
+            }
+            if (item.separator || item.id == 0) continue;
+            const int id = item.id;
+            // Queued, so that the menu that was clicked may be rebuilt by the command.
+            connect(action, &QAction::triggered, this, [this, id] { shell_.HandleCommand(id); },
+                    Qt::QueuedConnection);
+        }
+    }
+}
+
+QAction* MainWindow::Action(int id) const {
+    for (QMenu* menu : popups_)
+        for (QAction* action : menu->actions())
+            if (action->data().toInt() == id) return action;
+    return nullptr;
+}
+
+QMenu* MainWindow::Popup(size_t index) const {
+    return index < popups_.size() ? popups_[index] : nullptr;
+}
+
+void MainWindow::TitleChanged(const std::string& title) { setWindowTitle(ToQt(title)); }
+
+bool MainWindow::CreateTileListWindow() {
+    if (tileList_) return true;
+    tileList_ = new TileListWindow(shell_, this);
+    connect(tileList_, &QObject::destroyed, this, [this] { shell_.TileListClosed(); });
+    tileList_->show();
+    return true;
+}
+
+void MainWindow::TileListChanged(std::optional<int> row) {
+    if (tileList_) tileList_->Refresh(row);
+}
+
+void MainWindow::TileListSelectionChanged() {
+    if (tileList_) tileList_->ShowSelection();
+}
+
+void MainWindow::FocusTileList() {
+    if (!tileList_) return;
+    tileList_->activateWindow();
+    tileList_->setFocus();
+}
+
+void MainWindow::ShowAboutBox() {
+    AboutBox box(this);
+    box.exec();
+}
+
+void MainWindow::CloseWindow() { close(); }
+
+void MainWindow::Post(std::function<void()> work) { QTimer::singleShot(0, this, std::move(work)); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!shell_.ConfirmClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (tileList_) tileList_->close();
+    emit closed();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) {
+        shell_.HandleArrowKey(event->key() == Qt::Key_Down);
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    // Restored from the taskbar: back to its place.
+    if ((change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized))
+        ApplyPlacement();
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+        ApplyPlacement();
+    }
+}
+
+}  // namespace lorvane

@@ -1,0 +1,109 @@
+#include "ui/qt_platform.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStringList>
+
+namespace lorvane {
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+std::string FromQt(const QString& text) { return text.toStdString(); }
+
+QString QtFilter(const std::string& filter) {
+    const QStringList parts = ToQt(filter).split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty() && parts[i + 1].isEmpty()) break;
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        filters << parts[i] + " (" + patterns + ")";
+    }
+    return filters.join(";;");
+}
+
+namespace {
+
+QMessageBox::Icon QtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Error: return QMessageBox::Critical;
+        case MessageIcon::Information: return QMessageBox::Information;
+        case MessageIcon::Exclamation:
+        case MessageIcon::Warning: return QMessageBox::Warning;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString StartPath(const FileDialogRequest& request) {
+    QString folder = ToQt(request.startFolder.string());
+    if (request.proposedName.empty() || request.proposedName.find('*') != std::string::npos)
+        return folder;
+    if (!folder.isEmpty() && !folder.endsWith('/') && !folder.endsWith('\\')) folder += '/';
+    return folder + ToQt(request.proposedName);
+}
+
+FileChoice ChoiceFrom(const QString& path) {
+    if (path.isEmpty()) return FileChoice::Cancelled();
+    return FileChoice::Chosen(FromQt(path));
+}
+
+}  // namespace
+
+void QtPlatform::Show(const Message& message) {
+    QMessageBox box(QtIcon(message.icon), ToQt(message.caption), ToQt(message.text),
+                    QMessageBox::Ok, owner_);
+    box.exec();
+}
+
+FileChoice QtPlatform::OpenFile(const FileDialogRequest& request) {
+    return ChoiceFrom(QFileDialog::getOpenFileName(owner_, ToQt(request.title),
+                                                   StartPath(request), QtFilter(request.filter)));
+}
+
+FileChoice QtPlatform::OpenFiles(const FileDialogRequest& request) {
+    const QStringList paths = QFileDialog::getOpenFileNames(
+        owner_, ToQt(request.title), StartPath(request), QtFilter(request.filter));
+    if (paths.isEmpty()) return FileChoice::Cancelled();
+    FileChoice choice = FileChoice::Chosen(FromQt(paths.front()));
+    choice.path = choice.folderPart();
+    for (const QString& path : paths) choice.fileNames.push_back(FileChoice::Chosen(FromQt(path)).fileTitle());
+    return choice;
+}
+
+FileChoice QtPlatform::SaveFile(const FileDialogRequest& request) {
+    QFileDialog::Options options;
+    if (!request.overwritePrompt) options |= QFileDialog::DontConfirmOverwrite;
+    QString path = QFileDialog::getSaveFileName(owner_, ToQt(request.title), StartPath(request),
+                                                QtFilter(request.filter), nullptr, options);
+    if (!path.isEmpty() && !request.defaultExtension.empty() && !path.contains('.'))
+        path += "." + ToQt(request.defaultExtension);
+    return ChoiceFrom(path);
+}
+
+std::optional<std::string> QtPlatform::Read(std::string_view name) {
+    QSettings settings("Hollin", "Quistral");
+    const QString key = ToQt(std::string(name));
+    if (!settings.contains(key)) return std::nullopt;
+    return FromQt(settings.value(key).toString());
+}
+
+bool QtPlatform::Write(std::string_view name, std::string_view value) {
+    QSettings settings("Hollin", "Quistral");
+    settings.setValue(ToQt(std::string(name)), ToQt(std::string(value)));
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+SaveAnswer QtPlatform::AskSave(const Message& question) {
+    QMessageBox box(QtIcon(question.icon), ToQt(question.caption), ToQt(question.text),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner_);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Save: return SaveAnswer::Save;
+        case QMessageBox::Discard: return SaveAnswer::Discard;
+        default: return SaveAnswer::Cancel;
+    }
+}
+
+}  // namespace lorvane

@@ -1,0 +1,40 @@
+#pragma once
+// The desktop program's platform services: message boxes, file dialogs, the
+// save question and the stored settings (QSettings("Hollin", "Quistral"):
+// the recent files "File1" .. "File9" and the group "Paths" with "Terrain",
+// "Work2" and "Texture").
+
+#include <QString>
+
+#include "base/message.h"
+#include "base/platform.h"
+#include "shell/shell_interfaces.h"
+
+class QWidget;
+
+namespace lorvane {
+
+QString ToQt(const std::string& text);
+std::string FromQt(const QString& text);
+
+// "Tile image file|*.pcx||" as a Qt filter: "Tile image file (*.pcx)".
+QString QtFilter(const std::string& filter);
+
+class QtPlatform : public MessageSink, public FileChooser, public SettingsStore, public SaveQuestion {
+public:
+    // Dialogs and message boxes are owned by the owner widget (may be set later).
+    void SetOwner(QWidget* owner) { owner_ = owner; }
+
+    void Show(const Message& message) override;
+    FileChoice OpenFile(const FileDialogRequest& request) override;
+    FileChoice OpenFiles(const FileDialogRequest& request) override;
+    FileChoice SaveFile(const FileDialogRequest& request) override;
+    std::optional<std::string> Read(std::string_view name) override;
+    bool Write(std::string_view name, std::string_view value) override;
+    SaveAnswer AskSave(const Message& question) override;
+
+private:
+    QWidget* owner_ = nullptr;
+};
+
+}  // namespace lorvane
