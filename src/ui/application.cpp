@@ -14,7 +14,12 @@ namespace lorvane {
 
 Application::Application(std::filesystem::path startupFolder)
     : startupFolder_(std::move(startupFolder)),
-      shell_(state_, {platform_, platform_, platform_, platform_}) {}
+      shell_(state_, {platform_, platform_, platform_, platform_}),
+      terrainCommands_(shell_, dialogs_, output_),
+      databaseCommands_(shell_, dialogs_) {
+    terrainCommands_.Register();
+    databaseCommands_.Register();
+}
 
 Application::~Application() {
     shell_.SetHost(nullptr);
@@ -27,6 +32,7 @@ EditorPanelHost& Application::editorPanel() { return *panel_; }
 bool Application::Start() {
     window_ = std::make_unique<MainWindow>(shell_);
     platform_.SetOwner(window_.get());
+    dialogs_.SetOwner(window_.get());
     shell_.SetHost(window_.get());
     shell_.Initialize(startupFolder_);
     progress_ = new ProgressDialog(window_.get(), [this] {

@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "shell/database_commands.h"
 #include "shell/main_shell.h"
+#include "shell/terrain_commands.h"
+#include "ui/qt_command_dialogs.h"
 #include "ui/qt_platform.h"
 
 namespace lorvane {
@@ -35,12 +38,19 @@ public:
     // The editor panel; its commands arrive through EditorPanelHost.
     EditorPanelHost& editorPanel();
     PlaceholderPanel* placeholderPanel() { return placeholder_; }
+    TheaterOutputState& output() { return output_; }
+    DatabaseCommands& databaseCommands() { return databaseCommands_; }
+    QtCommandDialogs& dialogs() { return dialogs_; }
 
 private:
     std::filesystem::path startupFolder_;
     AppState state_;
     QtPlatform platform_;
     MainShell shell_;
+    TheaterOutputState output_;
+    QtCommandDialogs dialogs_;
+    TerrainCommands terrainCommands_;
+    DatabaseCommands databaseCommands_;
     std::unique_ptr<MainWindow> window_;
     ProgressDialog* progress_ = nullptr;
     PlaceholderPanel* placeholder_ = nullptr;
