@@ -4,10 +4,52 @@
 #include <new>
 #include <stdexcept>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace lorvane {
 
 namespace {
+
 constexpr int32_t kSectionSide = 16;
+
+#if defined(__linux__)
+constexpr size_t kHugePage = size_t{2} << 20;
+
+size_t HugeRounded(size_t bytes) { return (bytes + kHugePage - 1) & ~(kHugePage - 1); }
+#endif
+
+}  // namespace
+
+void* AllocateCellMemory(size_t bytes) {
+#if defined(__linux__)
+    if (bytes >= kHugePage && bytes <= SIZE_MAX - 2 * kHugePage) {
+        // Map a huge page more than needed and trim both ends to an aligned block.
+        const size_t rounded = HugeRounded(bytes);
+        void* map = ::mmap(nullptr, rounded + kHugePage, PROT_READ | PROT_WRITE,
+                           MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (map == MAP_FAILED) throw std::bad_alloc();
+        const auto start = reinterpret_cast<uintptr_t>(map);
+        const uintptr_t aligned = (start + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
+        if (aligned > start) ::munmap(map, aligned - start);
+        const size_t tail = start + rounded + kHugePage - (aligned + rounded);
+        if (tail > 0) ::munmap(reinterpret_cast<void*>(aligned + rounded), tail);
+        ::madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
+        return reinterpret_cast<void*>(aligned);
+    }
+#endif
+    return ::operator new(bytes);
+}
+
+void FreeCellMemory(void* memory, size_t bytes) noexcept {
+#if defined(__linux__)
+    if (bytes >= kHugePage && bytes <= SIZE_MAX - 2 * kHugePage) {
+        ::munmap(memory, HugeRounded(bytes));
+        return;
+    }
+#endif
+    ::operator delete(memory);
 }
 
 TerrainDimensions SquareDimensions(int32_t n) {
@@ -37,14 +79,13 @@ TerrainMatrix MakeTerrainMatrix(int32_t xMapExtent, int32_t yMapExtent, uint8_t 
 }
 
 bool AllocateCells(TerrainMatrix& matrix, size_t count, MessageSink& messages) {
+    matrix.cells = {};
     try {
         matrix.cells.resize(count);
+        return true;
     } catch (const std::bad_alloc&) {
-        matrix.cells = {};
     } catch (const std::length_error&) {
-        matrix.cells = {};
     }
-    if (matrix.cells.size() == count) return true;
     messages.Error("Failed to allocate memory for the terrain matrix.", "Memory Allocation Error");
     return false;
 }

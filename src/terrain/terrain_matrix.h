@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "base/message.h"
@@ -23,6 +24,29 @@ struct TerrainCell {
 
     bool operator==(const TerrainCell&) const = default;
 };
+
+// Large cell blocks are taken in huge pages where the system offers them:
+// first touching fresh memory 4 KiB at a time costs more than filling it.
+void* AllocateCellMemory(size_t bytes);  // throws std::bad_alloc
+void FreeCellMemory(void* memory, size_t bytes) noexcept;
+
+template <typename T>
+struct CellAllocator {
+    using value_type = T;
+    CellAllocator() = default;
+    template <typename U>
+    CellAllocator(const CellAllocator<U>&) noexcept {}
+    T* allocate(size_t count) {
+        if (count > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+        return static_cast<T*>(AllocateCellMemory(count * sizeof(T)));
+    }
+    void deallocate(T* memory, size_t count) noexcept { FreeCellMemory(memory, count * sizeof(T)); }
+    template <typename U>
+    bool operator==(const CellAllocator<U>&) const noexcept {
+        return true;
+    }
+};
+using TerrainCells = std::vector<TerrainCell, CellAllocator<TerrainCell>>;
 
 // The six dimension values a theater's settings hold. Terrain files always
 // give xSections = ySections = n, xTiles = yTiles = 16 and
@@ -45,7 +69,7 @@ struct TerrainMatrix {
     TerrainDimensions dimensions;
     // 0 for 7-byte L2 records, 2 for 9-byte records; saved into every L2M.
     uint8_t l2FormatCode = 0;
-    std::vector<TerrainCell> cells;
+    TerrainCells cells;
 
     int32_t xMapExtent() const { return dimensions.xMapExtent; }
     int32_t yMapExtent() const { return dimensions.yMapExtent; }

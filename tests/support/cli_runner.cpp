@@ -12,9 +12,16 @@ namespace lorvane::testing {
 namespace {
 
 std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    std::string quoted(1, '\'');
+    for (char c : text) {
+        if (c == '\'') {
+            quoted.append("'\\''");
+        } else {
+            quoted.push_back(c);
+        }
+    }
+    quoted.push_back('\'');
+    return quoted;
 }
 
 std::string ReadText(const std::filesystem::path& path) {
@@ -30,9 +37,11 @@ CliResult RunCli(const std::filesystem::path& program, const std::vector<std::st
                  const std::filesystem::path& folder) {
     const auto out = folder / ".cli-out";
     const auto err = folder / ".cli-err";
-    std::string command = "cd " + Quoted(folder.string()) + " && " + Quoted(program.string());
-    for (const std::string& argument : arguments) command += " " + Quoted(argument);
-    command += " >" + Quoted(out.string()) + " 2>" + Quoted(err.string()) + " </dev/null";
+    std::string command = "cd ";
+    command.append(Quoted(folder.string())).append(" && ").append(Quoted(program.string()));
+    for (const std::string& argument : arguments) command.append(" ").append(Quoted(argument));
+    command.append(" >").append(Quoted(out.string())).append(" 2>").append(Quoted(err.string()));
+    command.append(" </dev/null");
     const int raw = std::system(command.c_str());
     CliResult result;
 #if defined(_WIN32)
