@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> names =
         TilesTxtNames(std::string_view(reinterpret_cast<const char*>(data), size));
     for (const std::string& name : names) {
-        if (name.size() > kBuiltNameSize || name.find_first_of("\r\n") != std::string::npos) std::abort();
+        if (name.size() > kBuiltNameSize || name.find_first_of("\r\n") != std::string::npos)
+            std::abort();
     }
     const auto database = BuildTileDatabase(names, messages);
     if (!database) return 0;
@@ -24,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (const TileIndexEntry& entry : database->index) {
         const TileRecord* tile = database->Tile(entry);
-        if (tile == nullptr || tile->id != entry.id || entry.id != entry.setIndex * 16 + entry.tileIndex) {
+        if (tile == nullptr || tile->id != entry.id ||
+            entry.id != entry.setIndex * 16 + entry.tileIndex) {
             std::abort();
         }
     }

@@ -1,10 +1,10 @@
 #include "tiledb/tile_exchange.h"
 
 #include <algorithm>
+#include <bit>
 #include <new>
 
 #include "base/byte_reader.h"
-#include "base/byte_writer.h"
 #include "base/file_io.h"
 #include "base/format.h"
 
@@ -23,30 +23,66 @@ bool Marked(const TileIndexEntry& entry, const TileDatabase& database) {
     return entry.modified != 0 && database.Tile(entry) != nullptr;
 }
 
-void WriteRecordHeader(ByteWriter& out, const TileIndexEntry& entry, const TileRecord& tile) {
-    out.I32(entry.setIndex);
-    out.I32(entry.tileIndex);
-    out.I32(tile.pathCount());
-    out.I32(tile.areaCount());
+// Little-endian fields into a buffer that is kept and reused between parts,
+// so a large export touches little fresh memory.
+class PartBuffer {
+  public:
+    void Clear() { size_ = 0; }
+    std::span<const std::byte> Data() const { return {bytes_.data(), size_}; }
+    std::vector<std::byte> Take() {
+        bytes_.resize(size_);
+        size_ = 0;
+        return std::move(bytes_);
+    }
+
+    // Room for count more bytes; the fields are stored into it in order.
+    std::byte* Room(size_t count) {
+        if (size_ + count > bytes_.size())
+            bytes_.resize(std::max(size_ + count, 2 * bytes_.size()));
+        std::byte* room = bytes_.data() + size_;
+        size_ += count;
+        return room;
+    }
+
+  private:
+    std::vector<std::byte> bytes_;
+    size_t size_ = 0;
+};
+
+std::byte* Put(std::byte* out, uint32_t value) {
+    for (int i = 0; i < 4; ++i, value >>= 8) *out++ = static_cast<std::byte>(value & 0xFF);
+    return out;
+}
+std::byte* Put(std::byte* out, int32_t value) { return Put(out, static_cast<uint32_t>(value)); }
+std::byte* Put(std::byte* out, float value) { return Put(out, std::bit_cast<uint32_t>(value)); }
+
+void WriteRecordHeader(PartBuffer& out, const TileIndexEntry& entry, const TileRecord& tile) {
+    std::byte* room = out.Room(16);
+    room = Put(room, entry.setIndex);
+    room = Put(room, entry.tileIndex);
+    room = Put(room, tile.pathCount());
+    Put(room, tile.areaCount());
 }
 
-void WriteAreas(ByteWriter& out, std::span<const TileArea> areas) {
+void WriteAreas(PartBuffer& out, std::span<const TileArea> areas) {
+    std::byte* room = out.Room(kAreaSize * areas.size());
     for (const TileArea& area : areas) {
-        out.I32(area.type);
-        out.F32(area.radius);
-        out.F32(area.centerX);
-        out.F32(area.centerY);
+        room = Put(room, area.type);
+        room = Put(room, area.radius);
+        room = Put(room, area.centerX);
+        room = Put(room, area.centerY);
     }
 }
 
-void WritePaths(ByteWriter& out, std::span<const TilePath> paths) {
+void WritePaths(PartBuffer& out, std::span<const TilePath> paths) {
+    std::byte* room = out.Room(kPathSize * paths.size());
     for (const TilePath& path : paths) {
-        out.I32(path.type);
-        out.F32(path.width);
-        out.F32(path.startX);
-        out.F32(path.startY);
-        out.F32(path.endX);
-        out.F32(path.endY);
+        room = Put(room, path.type);
+        room = Put(room, path.width);
+        room = Put(room, path.startX);
+        room = Put(room, path.startY);
+        room = Put(room, path.endX);
+        room = Put(room, path.endY);
     }
 }
 
@@ -56,11 +92,10 @@ int CountMarked(const TileDatabase& database) {
     return count;
 }
 
-// Writes the buffer's content as one part of the export file; the buffer is
-// emptied for the next part.
-bool WritePart(SafeFileWriter& file, ByteWriter& part) {
+// Writes the buffer's content as one part of the export file and empties it.
+bool WritePart(SafeFileWriter& file, PartBuffer& part) {
     const bool ok = file.Write(part.Data());
-    part = ByteWriter(part.Take());
+    part.Clear();
     return ok;
 }
 
@@ -183,8 +218,8 @@ bool MarkTileForExport(TileDatabase& database, int32_t id) {
 std::vector<std::byte> SerializeTileExport(const TileDatabase& database, int* recordCount) {
     const int count = CountMarked(database);
     if (recordCount != nullptr) *recordCount = count;
-    ByteWriter out;
-    out.I32(count);
+    PartBuffer out;
+    Put(out.Room(4), count);
     for (const TileIndexEntry& entry : database.index) {
         if (!Marked(entry, database)) continue;
         const TileRecord& tile = *database.Tile(entry);
@@ -203,8 +238,8 @@ bool ExportModifiedTiles(const std::filesystem::path& path, const TileDatabase& 
         return false;
     }
     const int count = CountMarked(database);
-    ByteWriter part;
-    part.I32(count);
+    PartBuffer part;
+    Put(part.Room(4), count);
     if (!WritePart(file, part)) return ExportFailed("Could not write to export file.", messages);
     for (const TileIndexEntry& entry : database.index) {
         if (!Marked(entry, database)) continue;

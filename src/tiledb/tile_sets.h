@@ -55,11 +55,10 @@ struct AddedTiles {
 };
 
 // Adds the picked tiles whose names (without any folder part) begin with h
-// or H (the others are left out and do not count) to targetSet, which gets terrainType. A target at or
-// beyond setCount appends one new set. Refused, with nothing changed, when
-// the set would hold more than 16 tiles ("A Set can only hold 16 tiles."),
-// when a name is longer than 12 characters, when no picked name is a tile,
-// or when the target is negative.
+// or H (the others are left out and do not count) to targetSet, which gets terrainType. A target at
+// or beyond setCount appends one new set. Refused, with nothing changed, when the set would hold
+// more than 16 tiles ("A Set can only hold 16 tiles."), when a name is longer than 12 characters,
+// when no picked name is a tile, or when the target is negative.
 std::optional<AddedTiles> AddTilesToSet(TileDatabase& database, int targetSet, uint8_t terrainType,
                                         std::span<const std::string> pickedNames,
                                         MessageSink& messages);

@@ -147,4 +147,13 @@ std::optional<TileDatabase> BuildTextureBinFromFolder(const std::filesystem::pat
     return BuildTileDatabase(names, messages);
 }
 
+FileDialogRequest TilesFolderRequest(const std::filesystem::path& textureFolder) {
+    FileDialogRequest request;
+    request.title = "Select New Tiles Folder (Directory)";
+    request.filter = "Tile image file|*.pcx||";
+    request.proposedName = "*.pcx";
+    request.startFolder = textureFolder;
+    return request;
+}
+
 }  // namespace lorvane

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "base/message.h"
+#include "base/platform.h"
 #include "tiledb/tile_sets.h"
 
 namespace lorvane {
@@ -52,5 +53,9 @@ std::optional<TileDatabase> BuildTileDatabase(std::span<const std::string> names
 // caller's database is then left as it was.
 std::optional<TileDatabase> BuildTextureBinFromFolder(const std::filesystem::path& folder,
                                                       MessageSink& messages);
+
+// The file dialog that picks the tiles folder: any file in it; the folder is
+// the chosen path's folder part (FileChoice::folderPart).
+FileDialogRequest TilesFolderRequest(const std::filesystem::path& textureFolder);
 
 }  // namespace lorvane

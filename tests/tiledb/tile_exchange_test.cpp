@@ -1,9 +1,10 @@
+#include "tiledb/tile_exchange.h"
+
 #include <gtest/gtest.h>
 
 #include "base/byte_writer.h"
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
-#include "tiledb/tile_exchange.h"
 #include "tiledb/tile_sets.h"
 
 namespace lorvane {
@@ -17,7 +18,8 @@ const TileArea kTown{9, 200.25f, 900.0f, 2500.0f};
 
 std::vector<TilePath> Paths(int count) {
     std::vector<TilePath> paths;
-    for (int i = 0; i < count; ++i) paths.push_back({10, 40.0f + static_cast<float>(i), 1, 2, 3, 4});
+    for (int i = 0; i < count; ++i)
+        paths.push_back({10, 40.0f + static_cast<float>(i), 1, 2, 3, 4});
     return paths;
 }
 
@@ -41,7 +43,8 @@ std::vector<std::byte> Snapshot(const TileDatabase& database) {
     const std::vector<std::byte> index = SerializeTileInfo(database);
     bytes.insert(bytes.end(), index.begin(), index.end());
     for (const TileSet& set : database.sets) {
-        for (const TileRecord& tile : set.tiles) bytes.push_back(static_cast<std::byte>(tile.modified));
+        for (const TileRecord& tile : set.tiles)
+            bytes.push_back(static_cast<std::byte>(tile.modified));
     }
     return bytes;
 }
@@ -63,7 +66,7 @@ void Path(ByteWriter& out, const TilePath& path) {
 }
 
 class TileExchange : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { std::filesystem::remove_all(folder_); }
     std::filesystem::path folder_ = testing::MakeTempFolder("tile-exchange");
     MessageLog messages_;
@@ -76,8 +79,8 @@ TEST_F(TileExchange, ExportWithoutMarkedTilesWritesACountOfZero) {
     testing::WriteFileBytes(path, std::vector<std::byte>(100, std::byte{0x55}));
     ASSERT_TRUE(ExportModifiedTiles(path, database, messages_));
     EXPECT_EQ(testing::ReadFileBytes(path), std::vector<std::byte>(4, std::byte{0}));
-    EXPECT_EQ(messages_.messages,
-              (std::vector<Message>{{"0 Tiles exported.", "Export Completed", MessageIcon::Information}}));
+    EXPECT_EQ(messages_.messages, (std::vector<Message>{{"0 Tiles exported.", "Export Completed",
+                                                         MessageIcon::Information}}));
 }
 
 TEST_F(TileExchange, ExportWritesMarkedTilesFieldByFieldInIndexOrder) {
@@ -125,8 +128,9 @@ TEST_F(TileExchange, ExportWritesMarkedTilesFieldByFieldInIndexOrder) {
     ASSERT_TRUE(ExportModifiedTiles(path, database, messages_));
     EXPECT_EQ(testing::ReadFileBytes(path), expected.Data());
     EXPECT_EQ(messages_.messages,
-              (std::vector<Message>{{"3 Tiles exported.", "Export Completed", MessageIcon::Information},
-                                    {"3 Tiles exported.", "Export Completed", MessageIcon::Information}}));
+              (std::vector<Message>{
+                  {"3 Tiles exported.", "Export Completed", MessageIcon::Information},
+                  {"3 Tiles exported.", "Export Completed", MessageIcon::Information}}));
 }
 
 TEST_F(TileExchange, ExportThatCannotOpenItsFileSaysSo) {
@@ -172,8 +176,8 @@ TEST_F(TileExchange, ImportReplacesOnlyTheListsARecordCarries) {
 
     const std::vector<std::byte> bin = SerializeTileInfo(database);
     ASSERT_TRUE(ImportTileBytes(file.Data(), database, messages_));
-    EXPECT_EQ(messages_.messages,
-              (std::vector<Message>{{"4 Tiles imported.", "Import Completed", MessageIcon::Information}}));
+    EXPECT_EQ(messages_.messages, (std::vector<Message>{{"4 Tiles imported.", "Import Completed",
+                                                         MessageIcon::Information}}));
     EXPECT_EQ(tileAt(1, 0).paths, (std::vector<TilePath>{kRiver, kRoad, kRail}));
     EXPECT_EQ(tileAt(1, 0).areas, std::vector<TileArea>{kTown});
     EXPECT_GE(tileAt(1, 0).areas.capacity(), areaRoom);
@@ -210,7 +214,9 @@ struct FieldMark {
 TEST_F(TileExchange, ATruncatedImportChangesNothingAndNamesTheField) {
     ByteWriter file;
     std::vector<FieldMark> fields;
-    const auto mark = [&](std::string message) { fields.push_back({file.Size(), std::move(message)}); };
+    const auto mark = [&](std::string message) {
+        fields.push_back({file.Size(), std::move(message)});
+    };
     mark("Could not read to import file.");
     file.I32(2);
     mark("Could not read to import file. Record 1 of 2.");
@@ -240,8 +246,9 @@ TEST_F(TileExchange, ATruncatedImportChangesNothingAndNamesTheField) {
         EXPECT_FALSE(ImportTileBytes(std::span(bytes).first(cut), database, messages));
         size_t field = 0;
         while (field + 1 < fields.size() && fields[field + 1].start <= cut) ++field;
-        EXPECT_EQ(messages.messages,
-                  (std::vector<Message>{{fields[field].message, "Read Error", MessageIcon::Error}}));
+        EXPECT_EQ(
+            messages.messages,
+            (std::vector<Message>{{fields[field].message, "Read Error", MessageIcon::Error}}));
         EXPECT_EQ(Snapshot(database), before);
     }
     TileDatabase database = SampleDatabase();
@@ -256,17 +263,24 @@ TEST_F(TileExchange, ImportRefusesRecordsThatDoNotFitTheDatabase) {
         std::string message;
     } cases[] = {
         {"negative record count", {-1}, "Could not read to import file."},
-        {"more records than bytes", {0x10000000, 0, 0, 0, 0},
+        {"more records than bytes",
+         {0x10000000, 0, 0, 0, 0},
          "Could not read to import file. Record 2 of 268435456."},
-        {"set that does not exist", {2, 0, 0, 0, 0, 2, 0, 0, 0},
+        {"set that does not exist",
+         {2, 0, 0, 0, 0, 2, 0, 0, 0},
          "Could not read to import file. Record 2 of 2: set 2, tile 0 is not in this Texture.bin."},
-        {"tile that does not exist", {1, 0, 2, 0, 0},
+        {"tile that does not exist",
+         {1, 0, 2, 0, 0},
          "Could not read to import file. Record 1 of 1: set 0, tile 2 is not in this Texture.bin."},
-        {"negative set", {1, -1, 0, 0, 0},
-         "Could not read to import file. Record 1 of 1: set -1, tile 0 is not in this Texture.bin."},
+        {"negative set",
+         {1, -1, 0, 0, 0},
+         "Could not read to import file. Record 1 of 1: set -1, tile 0 is not in this "
+         "Texture.bin."},
         {"negative area count", {1, 0, 0, 0, -1}, "Could not read import areas. Record 1 of 1."},
         {"negative path count", {1, 0, 0, -3, 0}, "Could not read import paths. Record 1 of 1."},
-        {"huge area count", {1, 0, 0, 0, 0x7FFFFFFF}, "Could not read import areas. Record 1 of 1."},
+        {"huge area count",
+         {1, 0, 0, 0, 0x7FFFFFFF},
+         "Could not read import areas. Record 1 of 1."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -276,7 +290,8 @@ TEST_F(TileExchange, ImportRefusesRecordsThatDoNotFitTheDatabase) {
         const std::vector<std::byte> before = Snapshot(database);
         MessageLog messages;
         EXPECT_FALSE(ImportTileBytes(file.Data(), database, messages));
-        EXPECT_EQ(messages.messages, (std::vector<Message>{{c.message, "Read Error", MessageIcon::Error}}));
+        EXPECT_EQ(messages.messages,
+                  (std::vector<Message>{{c.message, "Read Error", MessageIcon::Error}}));
         EXPECT_EQ(Snapshot(database), before);
     }
 }

@@ -1,8 +1,9 @@
+#include "tiledb/tile_sets.h"
+
 #include <gtest/gtest.h>
 
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
-#include "tiledb/tile_sets.h"
 
 namespace lorvane {
 namespace {
@@ -39,11 +40,21 @@ TEST(SetTypes, NamesAndCodesGiveTheListPosition) {
     EXPECT_EQ(SetTypeNames(), (Strings{"Water", "Swamp", "Plains", "Brush", "Thin Forest",
                                        "Thick Forest", "Rocky", "Urban"}));
     const std::vector<std::pair<std::string, std::optional<int>>> cases = {
-        {"Water", 0},        {"thin forest", 4}, {"THICK FOREST", 5}, {"6", 4},
-        {"9", 7},            {"1", 0},           {"Road", std::nullopt}, {"2", std::nullopt},
-        {"0", std::nullopt}, {"", std::nullopt}, {"Thin", std::nullopt}, {"Runway", std::nullopt},
+        {"Water", 0},
+        {"thin forest", 4},
+        {"THICK FOREST", 5},
+        {"6", 4},
+        {"9", 7},
+        {"1", 0},
+        {"Road", std::nullopt},
+        {"2", std::nullopt},
+        {"0", std::nullopt},
+        {"", std::nullopt},
+        {"Thin", std::nullopt},
+        {"Runway", std::nullopt},
     };
-    for (const auto& [text, position] : cases) EXPECT_EQ(SetTypePositionFromText(text), position) << text;
+    for (const auto& [text, position] : cases)
+        EXPECT_EQ(SetTypePositionFromText(text), position) << text;
 }
 
 TEST(ChangeSetTerrainType, ChangesTheSetAndExactlyItsIndexEntries) {
@@ -55,7 +66,9 @@ TEST(ChangeSetTerrainType, ChangesTheSetAndExactlyItsIndexEntries) {
     EXPECT_EQ(database.sets[0].terrainType, 6);
     EXPECT_EQ(IndexPositionsOfSet(database, 0), (std::vector<int>{0, 1, 2, 29}));
     for (const TileIndexEntry& entry : database.index) {
-        const int expected = entry.setIndex == 0 ? 6 : database.sets[static_cast<size_t>(entry.setIndex)].terrainType;
+        const int expected = entry.setIndex == 0
+                                 ? 6
+                                 : database.sets[static_cast<size_t>(entry.setIndex)].terrainType;
         EXPECT_EQ(entry.terrainType, expected) << entry.id;
     }
     EXPECT_EQ(database.sets[2].terrainType, 9);
@@ -100,31 +113,123 @@ TEST(SetDialog, ApplyFollowsTheRulesOfEachMode) {
         const char* number;
         int typePosition;
         SetDialogEnd end;
-        int newSet;      // when applied
-        int chosenType;  // when applied
+        int newSet;       // when applied
+        int chosenType;   // when applied
         Message warning;  // empty text: none
     } cases[] = {
         {"new set at the end", SetDialogMode::AddSet, 0, "4", 4, SetDialogEnd::Applied, 4, 6, {}},
-        {"larger number: still at the end", SetDialogMode::AddSet, 0, "70", 0, SetDialogEnd::Applied, 4, 1, {}},
+        {"larger number: still at the end",
+         SetDialogMode::AddSet,
+         0,
+         "70",
+         0,
+         SetDialogEnd::Applied,
+         4,
+         1,
+         {}},
         {"empty set reused", SetDialogMode::AddSet, 0, "1", 7, SetDialogEnd::Applied, 1, 9, {}},
-        {"set with tiles", SetDialogMode::AddSet, 0, "0", 0, SetDialogEnd::StaysOpen, 0, 0,
+        {"set with tiles",
+         SetDialogMode::AddSet,
+         0,
+         "0",
+         0,
+         SetDialogEnd::StaysOpen,
+         0,
+         0,
          {"The Set# 0 has tiles. Select another Set", "Set is used", MessageIcon::Warning}},
-        {"negative set", SetDialogMode::AddSet, 0, "-1", 0, SetDialogEnd::StaysOpen, 0, 0,
-         {"The Set# -1 is not a Set number. Select another Set", "Invalid Set", MessageIcon::Warning}},
-        {"no number: the one shown", SetDialogMode::AddSet, 0, "", 2, SetDialogEnd::Applied, 4, 4, {}},
-        {"full set", SetDialogMode::AddTiles, 0, "2", 0, SetDialogEnd::StaysOpen, 0, 0,
+        {"negative set",
+         SetDialogMode::AddSet,
+         0,
+         "-1",
+         0,
+         SetDialogEnd::StaysOpen,
+         0,
+         0,
+         {"The Set# -1 is not a Set number. Select another Set", "Invalid Set",
+          MessageIcon::Warning}},
+        {"no number: the one shown",
+         SetDialogMode::AddSet,
+         0,
+         "",
+         2,
+         SetDialogEnd::Applied,
+         4,
+         4,
+         {}},
+        {"full set",
+         SetDialogMode::AddTiles,
+         0,
+         "2",
+         0,
+         SetDialogEnd::StaysOpen,
+         0,
+         0,
          {"The Set# 2 has 16 tiles. Select another Set", "Set is Full", MessageIcon::Warning}},
-        {"adding keeps the set's type", SetDialogMode::AddTiles, 2, "3", 0, SetDialogEnd::Applied, 3, 8, {}},
-        {"empty set accepts tiles", SetDialogMode::AddTiles, 0, " 1", 3, SetDialogEnd::Applied, 1, 0, {}},
-        {"set beyond the last", SetDialogMode::AddTiles, 0, "4", 0, SetDialogEnd::StaysOpen, 0, 0,
+        {"adding keeps the set's type",
+         SetDialogMode::AddTiles,
+         2,
+         "3",
+         0,
+         SetDialogEnd::Applied,
+         3,
+         8,
+         {}},
+        {"empty set accepts tiles",
+         SetDialogMode::AddTiles,
+         0,
+         " 1",
+         3,
+         SetDialogEnd::Applied,
+         1,
+         0,
+         {}},
+        {"set beyond the last",
+         SetDialogMode::AddTiles,
+         0,
+         "4",
+         0,
+         SetDialogEnd::StaysOpen,
+         0,
+         0,
          {"The Set# 4 does not exist. Select another Set", "Set Not Found", MessageIcon::Warning}},
-        {"negative set to add to", SetDialogMode::AddTiles, 0, "-2", 0, SetDialogEnd::StaysOpen, 0, 0,
+        {"negative set to add to",
+         SetDialogMode::AddTiles,
+         0,
+         "-2",
+         0,
+         SetDialogEnd::StaysOpen,
+         0,
+         0,
          {"The Set# -2 does not exist. Select another Set", "Set Not Found", MessageIcon::Warning}},
-        {"huge number", SetDialogMode::AddTiles, 0, "99999999999", 0, SetDialogEnd::StaysOpen, 0, 0,
-         {"The Set# 2147483647 does not exist. Select another Set", "Set Not Found", MessageIcon::Warning}},
-        {"change type", SetDialogMode::ChangeType, 3, "ignored", 1, SetDialogEnd::Applied, 3, 3, {}},
-        {"change type of no set", SetDialogMode::ChangeType, 7, "7", 1, SetDialogEnd::Cancelled, 0, 0,
-         {"The Set# 7 does not exist. Load a tile of the set first", "Set Not Found", MessageIcon::Warning}},
+        {"huge number",
+         SetDialogMode::AddTiles,
+         0,
+         "99999999999",
+         0,
+         SetDialogEnd::StaysOpen,
+         0,
+         0,
+         {"The Set# 2147483647 does not exist. Select another Set", "Set Not Found",
+          MessageIcon::Warning}},
+        {"change type",
+         SetDialogMode::ChangeType,
+         3,
+         "ignored",
+         1,
+         SetDialogEnd::Applied,
+         3,
+         3,
+         {}},
+        {"change type of no set",
+         SetDialogMode::ChangeType,
+         7,
+         "7",
+         1,
+         SetDialogEnd::Cancelled,
+         0,
+         0,
+         {"The Set# 7 does not exist. Load a tile of the set first", "Set Not Found",
+          MessageIcon::Warning}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -162,8 +267,14 @@ TEST(AddTilesToSet, RefusesMoreThan16TilesBeforeAnythingChanges) {
         Strings names;
         bool added;
     } cases[] = {
-        {"10 + 6", 3, {"H03A.PCX", "H03B.PCX", "H03C.PCX", "H03D.PCX", "H03E.PCX", "H03F.PCX"}, true},
-        {"10 + 7", 3, {"H03A.PCX", "H03B.PCX", "H03C.PCX", "H03D.PCX", "H03E.PCX", "H03F.PCX", "H040.PCX"}, false},
+        {"10 + 6",
+         3,
+         {"H03A.PCX", "H03B.PCX", "H03C.PCX", "H03D.PCX", "H03E.PCX", "H03F.PCX"},
+         true},
+        {"10 + 7",
+         3,
+         {"H03A.PCX", "H03B.PCX", "H03C.PCX", "H03D.PCX", "H03E.PCX", "H03F.PCX", "H040.PCX"},
+         false},
         {"17 for a new set", 4, {}, false},
         {"16 tiles and other files for a new set", 4, {}, true},
     };
@@ -189,8 +300,9 @@ TEST(AddTilesToSet, RefusesMoreThan16TilesBeforeAnythingChanges) {
             EXPECT_EQ(database.sets[static_cast<size_t>(c.set)].tileCount(), 16);
             EXPECT_EQ(added->lastTile, 15);
         } else {
-            EXPECT_EQ(messages.messages, (std::vector<Message>{{"A Set can only hold 16 tiles.",
-                                                                "Too many Tiles", MessageIcon::Error}}));
+            EXPECT_EQ(messages.messages,
+                      (std::vector<Message>{{"A Set can only hold 16 tiles.", "Too many Tiles",
+                                             MessageIcon::Error}}));
             EXPECT_EQ(Snapshot(database), before);
         }
     }
@@ -283,8 +395,8 @@ TEST(AddTilesToSet, ThroughTheDialogKeepsTheTypeOfTheSetAddedTo) {
     const SetDialogOutcome outcome =
         ApplySetDialog(database, SetDialogMode::AddTiles, 0, "3", 0, messages);
     ASSERT_EQ(outcome.end, SetDialogEnd::Applied);
-    ASSERT_TRUE(AddTilesToSet(database, outcome.currentSet, outcome.chosenType,
-                              Strings{"H03A.PCX"}, messages));
+    ASSERT_TRUE(AddTilesToSet(database, outcome.currentSet, outcome.chosenType, Strings{"H03A.PCX"},
+                              messages));
     EXPECT_EQ(database.sets[3].terrainType, 8);
     EXPECT_EQ(database.index.back().terrainType, 8);
     EXPECT_TRUE(messages.messages.empty());

@@ -1,3 +1,5 @@
+#include "tiledb/tiles_txt.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,7 +7,6 @@
 
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
-#include "tiledb/tiles_txt.h"
 
 namespace lorvane {
 namespace {
@@ -155,7 +156,8 @@ TEST(BuildTileDatabase, RefusesWhatATileNumberCannotHold) {
     } cases[] = {
         {"16 tiles in a set", OneSet(16), nullptr},
         {"17 tiles in a set", OneSet(17),
-         "Set 0 in Tiles.txt (tiles H120.PCX to H120.PCX) has 17 tiles. A Set can only hold 16 tiles."},
+         "Set 0 in Tiles.txt (tiles H120.PCX to H120.PCX) has 17 tiles. A Set can only hold 16 "
+         "tiles."},
         {"256 sets", ManySets(256), nullptr},
         {"257 sets", ManySets(257),
          "Tiles.txt lists more than 256 sets: set 256 would begin with the tile H000.PCX. A "
@@ -180,13 +182,14 @@ TEST(BuildTileDatabase, RefusesWhatATileNumberCannotHold) {
     MessageLog messages;
     EXPECT_FALSE(BuildTileDatabase(names, messages).has_value());
     ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text,
-              "Set 1 in Tiles.txt (tiles H120.PCX to H121.PCX) has 18 tiles. A Set can only hold 16 "
-              "tiles.");
+    EXPECT_EQ(
+        messages.messages[0].text,
+        "Set 1 in Tiles.txt (tiles H120.PCX to H121.PCX) has 18 tiles. A Set can only hold 16 "
+        "tiles.");
 }
 
 class BuildFromFolder : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { std::filesystem::remove_all(folder_); }
     std::filesystem::path folder_ = testing::MakeTempFolder("tiles-txt");
 };
@@ -221,6 +224,18 @@ TEST_F(BuildFromFolder, BuildsFromTheFileAndSavesWhatLoadsBack) {
     const auto reloaded = ParseTextureBin(SerializeTextureBin(*database), messages);
     ASSERT_TRUE(reloaded.has_value());
     EXPECT_EQ(SerializeTileInfo(*reloaded), SerializeTileInfo(*database));
+}
+
+TEST_F(BuildFromFolder, TheFolderIsPickedThroughAnyFileInIt) {
+    const FileDialogRequest request = TilesFolderRequest("/work/texture");
+    EXPECT_EQ(request.title, "Select New Tiles Folder (Directory)");
+    EXPECT_EQ(request.filter, "Tile image file|*.pcx||");
+    WriteText(folder_ / "Tiles.txt", "H001.PCX\n");
+    const FileChoice choice = FileChoice::Chosen(folder_ / "H001.PCX");
+    MessageLog messages;
+    const auto database = BuildTextureBinFromFolder(choice.folderPart(), messages);
+    ASSERT_TRUE(database.has_value());
+    EXPECT_EQ(database->tileCount(), 1);
 }
 
 TEST_F(BuildFromFolder, AnEmptyListBuildsAnEmptyDatabase) {
