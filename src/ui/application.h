@@ -16,7 +16,7 @@ namespace lorvane {
 
 class MainWindow;
 class ProgressDialog;
-class PlaceholderPanel;
+class LorvaneDialog;
 
 class Application {
 public:
@@ -34,7 +34,7 @@ public:
     ProgressDialog& progressDialog() { return *progress_; }
     // The editor panel; its commands arrive through EditorPanelHost.
     EditorPanelHost& editorPanel();
-    PlaceholderPanel* placeholderPanel() { return placeholder_; }
+    LorvaneDialog* lorvaneDialog() { return lorvaneDialog_; }
 
 private:
     std::filesystem::path startupFolder_;
@@ -43,7 +43,7 @@ private:
     MainShell shell_;
     std::unique_ptr<MainWindow> window_;
     ProgressDialog* progress_ = nullptr;
-    PlaceholderPanel* placeholder_ = nullptr;
+    LorvaneDialog* lorvaneDialog_ = nullptr;
     EditorPanelHost* panel_ = nullptr;
 };
 
