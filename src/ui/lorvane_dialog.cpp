@@ -84,6 +84,7 @@ QLabel* LorvaneDialog::AddReadout(int id, QRect place) {
 void LorvaneDialog::AddLabel(const char* text, QRect place) {
     auto* label = new QLabel(text, this);
     label->setGeometry(place);
+    label->setWordWrap(true);
 }
 
 QTreeWidget* LorvaneDialog::AddList(int id, PanelList list, QRect place) {
