@@ -1,0 +1,334 @@
+#include "shell/main_shell.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "base/command_ids.h"
+#include "support/scripted_platform.h"
+#include "support/texture_builder.h"
+
+namespace lorvane {
+namespace {
+
+class FakePanel : public EditorPanelHost {
+public:
+    void HandleCommand(int id) override { commands.push_back(id); }
+    void SetTexturePath(const std::string& path) override { texturePath = path; }
+    void SetTileImage(const std::string& path, const std::string& name) override {
+        tileImagePath = path;
+        tileName = name;
+    }
+    void SetProposedFileName(const std::string& name) override { proposedName = name; }
+    bool HasUnsavedChanges() const override { return unsaved; }
+    bool SaveForClose() override {
+        commands.push_back(kPanelSave);
+        return saveSucceeds;
+    }
+    std::vector<int> commands;
+    std::string texturePath, tileImagePath, tileName, proposedName;
+    bool unsaved = false;
+    bool saveSucceeds = true;
+};
+
+class FakeHost : public ShellHost {
+public:
+    void MenuChanged() override { ++menuChanges; }
+    void TitleChanged(const std::string& title) override { this->title = title; }
+    bool CreateTileListWindow() override {
+        ++windowsCreated;
+        return canCreate;
+    }
+    void TileListChanged(std::optional<int>) override { ++listChanges; }
+    void TileListSelectionChanged() override {}
+    void FocusTileList() override {}
+    void ShowAboutBox() override { ++aboutBoxes; }
+    void CloseWindow() override { ++closeRequests; }
+    void Post(std::function<void()> work) override { posted.push_back(std::move(work)); }
+    void RunPosted() {
+        auto work = std::move(posted);
+        posted.clear();
+        for (auto& job : work) job();
+    }
+    int menuChanges = 0, listChanges = 0, windowsCreated = 0, aboutBoxes = 0, closeRequests = 0;
+    bool canCreate = true;
+    std::string title;
+    std::vector<std::function<void()>> posted;
+};
+
+class MainShellTest : public ::testing::Test {
+protected:
+    MainShellTest() : shell(state, {platform, platform, platform, platform}) {
+        shell.SetEditorPanel(&panel);
+        shell.SetHost(&host);
+        shell.SetProgressView(&platform);
+        shell.Initialize(folder);
+        shell.LoadRecentFileList();
+    }
+    void LoadDatabase() {
+        state.database = testing::MakeDatabase(
+            {TileSet{1, {testing::MakeTile("100.PCX"), testing::MakeTile("101.PCX")}}});
+        state.shell.textureLoaded = true;
+    }
+    std::string MakeFile(const std::string& relative) {
+        const auto path = folder / relative;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path) << "x";
+        return path.string();
+    }
+
+    std::filesystem::path folder = testing::MakeTempFolder("shell");
+    testing::ScriptedPlatform platform;
+    AppState state;
+    FakePanel panel;
+    FakeHost host;
+    MainShell shell;
+};
+
+TEST_F(MainShellTest, StartsWithTheTemplateStatesAndTheTerrainCommandsEnabled) {
+    const MenuBar& menu = shell.menu();
+    ASSERT_EQ(menu.popups.size(), 4u);
+    EXPECT_EQ(menu.popups[0].title, "&File");
+    EXPECT_EQ(menu.popups[3].title, "&Help");
+    for (int id : {kMenuOpenL2File, kMenuLoadL2Matrix, kMenuOpenTextureBin, kMenuGenerateThr,
+                   kMenuExit, kMenuShowTileList, kPanelLoadTile, kMenuAbout})
+        EXPECT_TRUE(menu.IsEnabled(id)) << id;
+    for (int id : {kMenuSaveL2Matrix, kMenuSaveTextureBin, kMenuSelectTheaterTitle})
+        EXPECT_FALSE(menu.IsEnabled(id)) << id;
+    EXPECT_TRUE(menu.IsChecked(kTheaterFirst));
+    EXPECT_FALSE(state.shell.textureLoaded);
+    EXPECT_EQ(state.theaters.settings.xSections, 64);
+}
+
+TEST_F(MainShellTest, CommandsThatNeedADatabaseOrTerrainDoNothingWithoutIt) {
+    std::vector<int> ran;
+    const std::vector<int> gated = {kMenuSaveL2Matrix, kMenuExportTiles,  kMenuImportTiles,
+                                    kMenuAddTilesToSet, kMenuAddSet,     kMenuChangeSetType};
+    for (int id : gated) shell.RegisterCommand(id, [&ran, id] { ran.push_back(id); });
+    for (int id : gated) EXPECT_TRUE(shell.HandleCommand(id));
+    EXPECT_TRUE(shell.HandleCommand(kMenuSaveTextureBin));
+    EXPECT_TRUE(ran.empty());
+    EXPECT_TRUE(panel.commands.empty());
+    EXPECT_TRUE(platform.messages.empty());
+
+    LoadDatabase();
+    state.shell.terrainLoaded = true;
+    for (int id : gated) shell.HandleCommand(id);
+    EXPECT_EQ(ran, gated);
+    shell.HandleCommand(kMenuSaveTextureBin);
+    EXPECT_EQ(panel.commands, std::vector<int>{kPanelSave});
+}
+
+TEST_F(MainShellTest, GeneratorsExplainWhatIsMissing) {
+    const Message both{kNeedTextureAndTerrain, "Information", MessageIcon::Exclamation};
+    const Message terrain{kNeedTerrain, "Information", MessageIcon::Exclamation};
+    struct Case {
+        bool texture, terrain;
+        int id;
+        std::optional<Message> message;
+    };
+    for (const Case& c : {Case{true, false, kMenuGenerateThr, both},
+                          Case{false, true, kMenuGenerateThr, both},
+                          Case{false, false, kMenuGenerateThr, both},
+                          Case{true, false, kMenuGenerateMea, terrain},
+                          Case{false, true, kMenuGenerateMea, std::nullopt},
+                          Case{true, true, kMenuGenerateThr, std::nullopt}}) {
+        SCOPED_TRACE(c.id);
+        platform.messages.clear();
+        int ran = 0;
+        shell.RegisterCommand(c.id, [&ran] { ++ran; });
+        state.shell.textureLoaded = c.texture;
+        state.shell.terrainLoaded = c.terrain;
+        shell.HandleCommand(c.id);
+        if (c.message) {
+            EXPECT_EQ(platform.messages, std::vector<Message>{*c.message});
+            EXPECT_EQ(ran, 0);
+        } else {
+            EXPECT_TRUE(platform.messages.empty());
+            EXPECT_EQ(ran, 1);
+        }
+    }
+}
+
+TEST_F(MainShellTest, ForwardsThePanelsCommands) {
+    shell.HandleCommand(kMenuOpenTextureBin);
+    for (int id : {kPanelLoadTile, kPanelUndoSegment, kPanelNewPath, kPanelNewArea})
+        shell.HandleCommand(id);
+    EXPECT_EQ(panel.commands, (std::vector<int>{kPanelOpenTexture, kPanelLoadTile,
+                                                kPanelUndoSegment, kPanelNewPath, kPanelNewArea}));
+    shell.HandleCommand(kMenuAbout);
+    shell.HandleCommand(kMenuExit);
+    EXPECT_EQ(host.aboutBoxes, 1);
+    EXPECT_EQ(host.closeRequests, 1);
+    EXPECT_FALSE(shell.HandleCommand(4242));
+}
+
+TEST_F(MainShellTest, CommandsNotBuiltYetSayso) {
+    shell.HandleCommand(kMenuEditTheaterMap);
+    EXPECT_EQ(platform.messages,
+              (std::vector<Message>{{kNotAvailable, "Information", MessageIcon::Information}}));
+}
+
+TEST_F(MainShellTest, RecentFilesOpenByTheirFileNamesExtension) {
+    std::string l2;
+    shell.RegisterCommand(kOpenL2FromPath, [&] { l2 = state.terrainPath; });
+    const std::string bin = MakeFile("v1.5/Texture.bin");
+    const std::string pcx = MakeFile("tiles/A10.PCX");
+    const std::string matrix = MakeFile("korea.L2M");
+    const std::string other = MakeFile("notes.txt");
+    for (const std::string& path : {other, matrix, pcx, bin}) shell.RememberFile(path);
+
+    shell.HandleCommand(kRecentFirst);  // bin, in a folder with a '.'
+    EXPECT_EQ(panel.texturePath, bin);
+    shell.HandleCommand(kRecentFirst + 1);
+    EXPECT_EQ(panel.tileImagePath, pcx);
+    EXPECT_EQ(panel.tileName, "A10.PCX");
+    shell.HandleCommand(kRecentFirst + 2);
+    EXPECT_EQ(l2, matrix);
+    shell.HandleCommand(kRecentFirst + 3);  // another kind: nothing
+    EXPECT_EQ(panel.commands, (std::vector<int>{kPanelLoadTexturePath, kPanelLoadTileImage}));
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(state.recentFiles->count, 4);
+}
+
+TEST_F(MainShellTest, AMissingRecentFileLeavesTheListTheSettingsAndTheMenu) {
+    const std::string kept = MakeFile("kept.bin");
+    const std::string gone = (folder / "gone.bin").string();
+    shell.RememberFile(kept);
+    shell.RememberFile(gone);
+    ASSERT_NE(shell.menu().Find(kRecentFirst + 1), nullptr);
+
+    shell.HandleCommand(kRecentFirst);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "Data Base Open error code = 2");
+    EXPECT_EQ(platform.messages[0].caption, gone);
+    EXPECT_EQ(platform.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(state.recentFiles->count, 1);
+    EXPECT_EQ(platform.settings.at("File1"), kept);
+    EXPECT_EQ(platform.settings.at("File2"), "");
+    EXPECT_EQ(shell.menu().Find(kRecentFirst)->text, "&1 " + kept);
+    EXPECT_EQ(shell.menu().Find(kRecentFirst + 1), nullptr);
+    EXPECT_TRUE(panel.commands.empty());
+}
+
+TEST_F(MainShellTest, RecentFilesSurviveARestart) {
+    shell.RememberFile("/x/One.bin");
+    shell.RememberFile("/x/Two.bin");
+
+    AppState secondState;
+    testing::ScriptedPlatform secondPlatform;
+    secondPlatform.settings = platform.settings;
+    MainShell second(secondState, {secondPlatform, secondPlatform, secondPlatform, secondPlatform});
+    second.Initialize(folder);
+    second.LoadRecentFileList();
+    EXPECT_EQ(second.menu().Find(kRecentFirst)->text, "&1 /x/Two.bin");
+    EXPECT_EQ(second.menu().Find(kRecentFirst + 1)->text, "&2 /x/One.bin");
+}
+
+TEST_F(MainShellTest, TileListLoadsThroughPostedPanelCommands) {
+    shell.ShowTileList();
+    EXPECT_TRUE(shell.tileListOpen());
+    EXPECT_TRUE(shell.tileList().rows.empty());  // no database: empty
+
+    LoadDatabase();
+    shell.ShowTileList();  // refilled where it is
+    EXPECT_EQ(host.windowsCreated, 1);
+    ASSERT_EQ(shell.tileList().rows.size(), 2u);
+
+    shell.TileListRowClicked(1);
+    EXPECT_TRUE(panel.commands.empty());  // posted, not yet run
+    host.RunPosted();
+    EXPECT_EQ(panel.proposedName, "101.PCX");
+    EXPECT_EQ(panel.commands, std::vector<int>{kPanelLoadTile});
+
+    state.folders.tileFolder = "/tiles/";
+    shell.HandleArrowKey(false);
+    host.RunPosted();
+    EXPECT_EQ(panel.tileImagePath, "/tiles/100.PCX");
+    EXPECT_EQ(panel.tileName, "100.PCX");
+    EXPECT_EQ(panel.commands.back(), kPanelLoadTileImage);
+
+    shell.TileListClosed();
+    shell.HandleArrowKey(true);
+    shell.UpdateTileListRow(0);
+    EXPECT_TRUE(host.posted.empty());
+}
+
+TEST_F(MainShellTest, TileListThatCannotBeCreatedDoesNothing) {
+    host.canCreate = false;
+    LoadDatabase();
+    shell.ShowTileList();
+    EXPECT_FALSE(shell.tileListOpen());
+    EXPECT_TRUE(shell.tileList().rows.empty());
+}
+
+TEST_F(MainShellTest, CloseAsksOnlyWhenThereAreUnsavedChanges) {
+    LoadDatabase();
+    struct Case {
+        bool unsaved;
+        std::optional<SaveAnswer> answer;
+        bool saveSucceeds;
+        bool closes;
+    };
+    for (const Case& c : {Case{true, SaveAnswer::Cancel, true, false},
+                          Case{true, SaveAnswer::Save, false, false},
+                          Case{true, SaveAnswer::Save, true, true},
+                          Case{true, SaveAnswer::Discard, true, true},
+                          Case{false, std::nullopt, true, true}}) {
+        platform.questions.clear();
+        panel.commands.clear();
+        panel.unsaved = c.unsaved;
+        panel.saveSucceeds = c.saveSucceeds;
+        if (c.answer) platform.answers.push_back(*c.answer);
+        LoadDatabase();
+        EXPECT_EQ(shell.ConfirmClose(), c.closes);
+        EXPECT_EQ(platform.questions.size(), c.unsaved ? 1u : 0u);
+        if (c.unsaved) {
+            EXPECT_EQ(platform.questions[0].text, "Save changes to Texture.bin?");
+        }
+        EXPECT_EQ(panel.commands.size(), c.answer == SaveAnswer::Save ? 1u : 0u);
+        // Staying open keeps the database.
+        EXPECT_EQ(state.database.tileCount(), c.closes ? 0 : 2);
+    }
+}
+
+TEST_F(MainShellTest, ProgressDialogCaptionsRangeAndCancel) {
+    shell.OpenProgressDialog(ProgressMode::BuildTheaterOutput);
+    shell.ReportProgress(3, 192);
+    shell.progress()->Cancel();
+    EXPECT_TRUE(shell.progress()->AbortRequested());
+    shell.ReportProgress(4, 256);  // ignored once cancelled
+    EXPECT_EQ(state.shell.sectionsCompleted, 3);
+    shell.OpenProgressDialog(ProgressMode::SaveTerrainMatrix);
+    EXPECT_FALSE(state.shell.abortRequested);
+    EXPECT_EQ(state.shell.progressMode, ProgressMode::SaveTerrainMatrix);
+    shell.HandleCommand(kProgressUpdate);
+    shell.CloseProgressDialog();
+    EXPECT_EQ(platform.progressLog,
+              (std::vector<std::string>{"open Building <theater>.thr File 0..4096",
+                                        "sections 3 192", "open Saving Terrain Matrix 0..4096",
+                                        "sections 0 0", "close"}));
+    EXPECT_EQ(ProgressCaption(ProgressMode::BuildTerrainMatrix), "Building Terrain Matrix");
+}
+
+TEST_F(MainShellTest, FoldersAreReadOnceAndStoredInPaths) {
+    platform.settings["Paths/Work2"] = "/tiles/";
+    EXPECT_EQ(shell.Folder(kTileFolderSetting), "/tiles/");
+    platform.settings["Paths/Work2"] = "/other/";
+    EXPECT_EQ(shell.Folder(kTileFolderSetting), "/tiles/");  // held in memory
+    shell.StoreFolder(kTextureFolderSetting, "/db/");
+    EXPECT_EQ(platform.settings.at("Paths/Texture"), "/db/");
+    EXPECT_EQ(state.folders.textureFolder, "/db/");
+    EXPECT_EQ(shell.Folder(kTerrainFolderSetting), "");
+}
+
+TEST(OpenExtensionTest, LooksAtTheFileNameOnly) {
+    EXPECT_EQ(OpenExtension("/a/v1.5/Texture.bin"), "bin");
+    EXPECT_EQ(OpenExtension("C:\\t.x\\k.L2M"), "L2M");
+    EXPECT_EQ(OpenExtension("/a.b/noext"), "");
+    EXPECT_EQ(OpenExtension("tile.pcx.bak"), "pcx.bak");
+    EXPECT_EQ(FileNameOf("/a/b/c.pcx"), "c.pcx");
+}
+
+}  // namespace
+}  // namespace lorvane
