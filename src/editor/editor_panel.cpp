@@ -39,6 +39,8 @@ const std::string& PanelReadouts::Text(int id) const {
 
 void PanelReadouts::SetNumber(int id, int32_t value) { Set(id, FormatText("%d", value)); }
 
+void PanelReadouts::Clear(int id) { texts_[id].assign(1, ' '); }
+
 EditorPanel::EditorPanel(PanelShared shared, PanelServices services)
     : shared_(shared), services_(services) {}
 

@@ -39,7 +39,7 @@ public:
     const std::string& Text(int id) const;
     void Set(int id, std::string text) { texts_[id] = std::move(text); }
     void SetNumber(int id, int32_t value);
-    void Clear(int id) { texts_[id] = " "; }
+    void Clear(int id);
     template <typename... Ids>
     void ClearAll(Ids... ids) {
         (Clear(ids), ...);

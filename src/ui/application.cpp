@@ -5,9 +5,10 @@
 #include <cstring>
 #include <iostream>
 
+#include "base/command_ids.h"
 #include "ui/main_window.h"
 #include "ui/tile_list_window.h"
-#include "ui/placeholder_panel.h"
+#include "ui/lorvane_dialog.h"
 #include "ui/progress_dialog.h"
 
 namespace lorvane {
@@ -41,11 +42,16 @@ bool Application::Start() {
     shell_.SetProgressView(progress_);
     window_->show();
 
-    placeholder_ = new PlaceholderPanel(window_.get());
-    panel_ = placeholder_;
+    lorvaneDialog_ = new LorvaneDialog(shell_, window_.get());
+    panel_ = lorvaneDialog_;
     shell_.SetEditorPanel(panel_);
-    window_->SetEditorPanel(placeholder_);
-    placeholder_->show();
+    window_->SetEditorPanel(lorvaneDialog_);
+    lorvaneDialog_->show();
+    databaseCommands_.SetEditor(&lorvaneDialog_->panel(), [this] { lorvaneDialog_->Sync(); });
+    shell_.RegisterCommand(kMenuDeletePath,
+                           [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Paths); });
+    shell_.RegisterCommand(kMenuDeleteArea,
+                           [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Areas); });
 
     shell_.LoadRecentFileList();
     return true;

@@ -19,7 +19,7 @@ namespace lorvane {
 
 class MainWindow;
 class ProgressDialog;
-class PlaceholderPanel;
+class LorvaneDialog;
 
 class Application {
 public:
@@ -37,7 +37,7 @@ public:
     ProgressDialog& progressDialog() { return *progress_; }
     // The editor panel; its commands arrive through EditorPanelHost.
     EditorPanelHost& editorPanel();
-    PlaceholderPanel* placeholderPanel() { return placeholder_; }
+    LorvaneDialog* lorvaneDialog() { return lorvaneDialog_; }
     TheaterOutputState& output() { return output_; }
     DatabaseCommands& databaseCommands() { return databaseCommands_; }
     QtCommandDialogs& dialogs() { return dialogs_; }
@@ -53,7 +53,7 @@ private:
     DatabaseCommands databaseCommands_;
     std::unique_ptr<MainWindow> window_;
     ProgressDialog* progress_ = nullptr;
-    PlaceholderPanel* placeholder_ = nullptr;
+    LorvaneDialog* lorvaneDialog_ = nullptr;
     EditorPanelHost* panel_ = nullptr;
 };
 
