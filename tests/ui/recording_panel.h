@@ -11,7 +11,7 @@
 namespace lorvane {
 
 class RecordingPanel : public EditorPanelHost {
-public:
+  public:
     explicit RecordingPanel(Application& app) : app_(app) { app.shell().SetEditorPanel(this); }
     ~RecordingPanel() override { app_.shell().SetEditorPanel(nullptr); }
 
@@ -37,7 +37,7 @@ public:
     bool unsavedChanges = false;
     bool saveSucceeds = true;
 
-private:
+  private:
     Application& app_;
 };
 
