@@ -346,5 +346,39 @@ TEST_F(TerrainCommandTest, TheaterOutputsUnderTheProgressDialog) {
     EXPECT_FALSE(std::filesystem::exists(cancelled));
 }
 
+TEST_F(TerrainCommandTest, TheaterMapShowsDefaultsAndRefusesAShortHeader) {
+    TheaterMapHeader header;
+    header.levelCount = 6;
+    std::vector<std::byte> bytes = SerializeTheaterMap(header);
+    bytes.resize(1100);  // ends after the six level pairs
+    const auto map = folder / "Theater.map";
+    WriteFileBytes(map, bytes);
+    Answer(map);
+    shell.HandleCommand(kMenuEditTheaterMap);  // the dialog is cancelled
+    ASSERT_EQ(dialogs.mapShown.size(), 1u);
+    const TheaterMapTexts& shown = dialogs.mapShown[0];
+    EXPECT_EQ(shown.size(), 22u);
+    EXPECT_EQ(shown.at(31272), "0");          // flags
+    EXPECT_EQ(shown.at(31231), "11.000000");  // the theater's corner
+    EXPECT_EQ(shown.at(31271), "36.625000");
+    EXPECT_EQ(shown.at(31273), "12000");
+    EXPECT_EQ(ReadFileBytes(map), bytes);
+
+    // Applied unchanged, it is written in its full form.
+    dialogs.mapAnswers.push_back(TheaterMapTexts{});
+    Answer(map);
+    shell.HandleCommand(kMenuEditTheaterMap);
+    EXPECT_EQ(ReadFileBytes(map).size(), 1116u);
+
+    // A header that ends inside the palette: its message and no dialog.
+    WriteFileBytes(map, std::vector<std::byte>(bytes.begin(), bytes.begin() + 500));
+    Answer(map);
+    shell.HandleCommand(kMenuEditTheaterMap);
+    EXPECT_EQ(platform.messages.back(),
+              (Message{"Bad terrain header read (map palette)", "Read Error", MessageIcon::Error}));
+    EXPECT_EQ(dialogs.mapShown.size(), 2u);
+    EXPECT_EQ(ReadFileBytes(map).size(), 500u);
+}
+
 }  // namespace
 }  // namespace lorvane::testing
