@@ -185,14 +185,13 @@ std::optional<AddedTiles> AddTilesToSet(TileDatabase& database, int targetSet, u
         std::string name = FileNameOfPath(picked);
         if (NamesTile(name)) names.push_back(std::move(name));
     }
-    const int n = static_cast<int>(std::min<size_t>(names.size(), INT_MAX / 2));
     const bool exists = SetExists(database, targetSet);
-    if (n > kMaxTilesPerSet ||
-        (exists &&
-         database.sets[static_cast<size_t>(targetSet)].tileCount() + n > kMaxTilesPerSet)) {
+    const size_t held = exists ? database.sets[static_cast<size_t>(targetSet)].tiles.size() : 0;
+    if (held + names.size() > static_cast<size_t>(kMaxTilesPerSet)) {
         messages.Error("A Set can only hold 16 tiles.", "Too many Tiles");
         return std::nullopt;
     }
+    const int n = static_cast<int>(names.size());
     std::string tooLong;
     for (const std::string& name : names) {
         if (name.size() <= kMaxPickedNameSize) continue;
