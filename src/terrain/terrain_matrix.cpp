@@ -74,7 +74,7 @@ TerrainMatrix MakeTerrainMatrix(int32_t xMapExtent, int32_t yMapExtent, uint8_t 
     matrix.dimensions.xSections = x / kSectionSide;
     matrix.dimensions.ySections = y / kSectionSide;
     matrix.l2FormatCode = l2FormatCode;
-    matrix.cells.resize(static_cast<size_t>(x) * static_cast<size_t>(y));
+    matrix.cells.resize(static_cast<size_t>(x) * static_cast<size_t>(y), TerrainCell{});
     return matrix;
 }
 

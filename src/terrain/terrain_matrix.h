@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "base/message.h"
@@ -15,12 +16,13 @@ namespace lorvane {
 
 // One post: the tile it shows, its elevation and three attribute bytes
 // (aux2 feeds the band of the theater tile map; aux0 and aux1 are carried).
+// A plain record: TerrainCell{} is all zero, a bare declaration is unset.
 struct TerrainCell {
-    uint32_t tileId = 0;
-    uint16_t elevation = 0;
-    uint8_t aux0 = 0;
-    uint8_t aux1 = 0;
-    uint8_t aux2 = 0;
+    uint32_t tileId;
+    uint16_t elevation;
+    uint8_t aux0;
+    uint8_t aux1;
+    uint8_t aux2;
 
     bool operator==(const TerrainCell&) const = default;
 };
@@ -41,6 +43,16 @@ struct CellAllocator {
         return static_cast<T*>(AllocateCellMemory(count * sizeof(T)));
     }
     void deallocate(T* memory, size_t count) noexcept { FreeCellMemory(memory, count * sizeof(T)); }
+    // resize(count) leaves the new cells unset, so a reader that writes every
+    // cell writes each once; resize(count, TerrainCell{}) zeroes them.
+    template <typename U>
+    void construct(U* cell) noexcept {
+        ::new (static_cast<void*>(cell)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* cell, Args&&... args) {
+        ::new (static_cast<void*>(cell)) U(std::forward<Args>(args)...);
+    }
     template <typename U>
     bool operator==(const CellAllocator<U>&) const noexcept {
         return true;
@@ -88,8 +100,9 @@ struct TerrainMatrix {
 // the extents over 16. Extents below 0 count as 0.
 TerrainMatrix MakeTerrainMatrix(int32_t xMapExtent, int32_t yMapExtent, uint8_t l2FormatCode = 0);
 
-// Sizes the matrix's cells to count zeroed cells. When the memory cannot be
-// had: "Failed to allocate memory for the terrain matrix." and false.
+// Sizes the matrix's cells to count unset cells, for a reader that writes
+// every one. When the memory cannot be had: "Failed to allocate memory for
+// the terrain matrix." and false.
 bool AllocateCells(TerrainMatrix& matrix, size_t count, MessageSink& messages);
 
 }  // namespace lorvane
