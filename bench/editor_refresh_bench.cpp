@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <map>
 
-#include "base/file_io.h"
 #include "base/command_ids.h"
+#include "base/file_io.h"
 #include "editor/editor_panel.h"
 #include "support/pcx_writer.h"
 #include "support/texture_builder.h"
@@ -30,7 +30,7 @@ constexpr int kViewerWidth = 350;
 constexpr int kViewerHeight = 325;
 
 class QuietHost : public PanelHost {
-public:
+  public:
     void SetMainTitle(const std::string&) override {}
     void SetDatabaseMenus(bool) override {}
     void RememberRecentFile(const std::string&) override {}
@@ -50,7 +50,7 @@ public:
 };
 
 class NoFiles : public FileChooser {
-public:
+  public:
     FileChoice OpenFile(const FileDialogRequest&) override { return FileChoice::Cancelled(); }
     FileChoice OpenFiles(const FileDialogRequest&) override { return FileChoice::Cancelled(); }
     FileChoice SaveFile(const FileDialogRequest&) override { return FileChoice::Cancelled(); }
@@ -62,12 +62,13 @@ struct Fixture {
           canvas(QSize(kViewerWidth, kViewerHeight)),
           panel({database, textureLoaded, folder}, {messages, files, host, canvas}) {
         image = folder / "H000.PCX";
-        testing::WriteFileBytes(image, testing::WritePcx(testing::MakePatternPicture(1024, 1024, 11)));
+        testing::WriteFileBytes(image,
+                                testing::WritePcx(testing::MakePatternPicture(1024, 1024, 11)));
         testing::WriteFileBytes(folder / "Texture.bin",
                                 SerializeTextureBin(testing::MakeLargeDatabase(1, 1, 1000, 200)));
         panel.Initialise();
-        panel.SetViewerPlacement({kViewerWidth, kViewerHeight,
-                                  {8, 37, 8 + kViewerWidth + 6, 37 + kViewerHeight + 6}});
+        panel.SetViewerPlacement(
+            {kViewerWidth, kViewerHeight, {8, 37, 8 + kViewerWidth + 6, 37 + kViewerHeight + 6}});
         panel.state.texturePath = (folder / "Texture.bin").string();
         panel.Command(kPanelLoadTexturePath);
         panel.state.tileImagePath = image.string();
@@ -143,7 +144,7 @@ BENCHMARK(BM_FullRefresh)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RubberBandStep)->Unit(benchmark::kMillisecond);
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
@@ -156,7 +157,7 @@ public:
         Ratio("rubber-band step / refresh", "BM_RubberBandStep", "BM_FullRefresh");
     }
 
-private:
+  private:
     void Ratio(const char* label, const char* ours, const char* least) {
         if (times_.count(ours) && times_.count(least) && times_[least] > 0) {
             std::printf("ratio %s: %.3f\n", label, times_[ours] / times_[least]);

@@ -16,7 +16,7 @@ namespace lorvane {
 enum class RasterMode { Normal, Invert };
 
 class Canvas {
-public:
+  public:
     virtual ~Canvas() = default;
 
     virtual int Width() const = 0;

@@ -28,7 +28,7 @@ void DrawLine(Canvas& canvas, ViewerPoint from, ViewerPoint to) {
 // Selects a pen and keeps the first pen that was replaced, to select it
 // again at the end.
 class PenKeeper {
-public:
+  public:
     explicit PenKeeper(Canvas& canvas) : canvas_(canvas) {}
     ~PenKeeper() {
         if (previous_) canvas_.SelectPen(*previous_);
@@ -40,7 +40,7 @@ public:
         if (!previous_) previous_ = old;
     }
 
-private:
+  private:
     Canvas& canvas_;
     std::optional<Pen> previous_;
 };
@@ -133,7 +133,8 @@ void EditorPanel::LeftButtonUp(int x, int y) {
                 SetRadius(p);
             }
             break;
-        case DrawMode::None: break;
+        case DrawMode::None:
+            break;
     }
 }
 
@@ -322,7 +323,8 @@ void EditorPanel::StartPaths(bool newPath) {
         readouts.Set(kPanelType, TypeName(choices.currentPathType));
     }
     if (drawing.rubberBand == 1) EndStroke();
-    readouts.ClearAll(kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius, kPanelCentreX, kPanelCentreY);
+    readouts.ClearAll(kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius,
+                      kPanelCentreX, kPanelCentreY);
     drawing.newPathPending = 1;
     drawing.centrePending = 0;
     drawing.drawMode = DrawMode::Paths;
@@ -338,7 +340,8 @@ void EditorPanel::StartAreas(bool newArea) {
         readouts.Set(kPanelType, TypeName(choices.currentAreaType));
     }
     if (drawing.rubberBand == 1) EndStroke();
-    readouts.ClearAll(kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius, kPanelCentreX, kPanelCentreY);
+    readouts.ClearAll(kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius,
+                      kPanelCentreX, kPanelCentreY);
     drawing.centrePending = 1;
     drawing.newPathPending = 0;
     drawing.drawMode = DrawMode::Areas;

@@ -68,29 +68,58 @@ void EditorPanel::RunPosted() {
 
 void EditorPanel::Command(int id) {
     switch (id) {
-        case kPanelUndoSegment: Undo(); break;
-        case kPanelRefresh: RefreshViewer(); break;
-        case kPanelClear: ClearEditor(); break;
-        case kPanelOpenTexture: ChooseTexture(); break;
-        case kPanelSave: SaveDatabase(); break;
-        case kPanelLoadTexturePath: LoadTexture(); break;
-        case kPanelShowPaths: ToggleShow(state.showPaths); break;
-        case kPanelShowAreas: ToggleShow(state.showAreas); break;
-        case kPanelLoadTileImage: LoadTile(); break;
-        case kPanelContinuePath: StartPaths(false); break;
-        case kPanelContinueArea: StartAreas(false); break;
-        case kPanelLoadTile: ChooseTile(); break;
-        case kPanelNewPath: StartPaths(true); break;
-        case kPanelNewArea: StartAreas(true); break;
+        case kPanelUndoSegment:
+            Undo();
+            break;
+        case kPanelRefresh:
+            RefreshViewer();
+            break;
+        case kPanelClear:
+            ClearEditor();
+            break;
+        case kPanelOpenTexture:
+            ChooseTexture();
+            break;
+        case kPanelSave:
+            SaveDatabase();
+            break;
+        case kPanelLoadTexturePath:
+            LoadTexture();
+            break;
+        case kPanelShowPaths:
+            ToggleShow(state.showPaths);
+            break;
+        case kPanelShowAreas:
+            ToggleShow(state.showAreas);
+            break;
+        case kPanelLoadTileImage:
+            LoadTile();
+            break;
+        case kPanelContinuePath:
+            StartPaths(false);
+            break;
+        case kPanelContinueArea:
+            StartAreas(false);
+            break;
+        case kPanelLoadTile:
+            ChooseTile();
+            break;
+        case kPanelNewPath:
+            StartPaths(true);
+            break;
+        case kPanelNewArea:
+            StartAreas(true);
+            break;
         // Esc (2) must not end the program and throw away unsaved work:
         // closing goes through the main window, which asks first.
-        default: break;
+        default:
+            break;
     }
 }
 
 void EditorPanel::ClearEditor() {
-    readouts.ClearAll(kPanelType, kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius, kPanelCentreX,
-                      kPanelCentreY);
+    readouts.ClearAll(kPanelType, kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius,
+                      kPanelCentreX, kPanelCentreY);
     drawing = DrawingState{};
     ClearWorkingSet(working);
     services_.canvas.SetRasterMode(RasterMode::Normal);
@@ -168,9 +197,9 @@ void EditorPanel::WriteBackCurrentTile() {
 
 void EditorPanel::LoadTile() {
     if (state.tileName.size() > kMaxTileNameLength) {
-        services_.messages.Error(
-            FormatText("The tile image name %s is longer than 31 characters.", state.tileName.c_str()),
-            "Tile Name Error");
+        services_.messages.Error(FormatText("The tile image name %s is longer than 31 characters.",
+                                            state.tileName.c_str()),
+                                 "Tile Name Error");
         return;
     }
     if (!state.viewerReady) {
@@ -204,8 +233,10 @@ void EditorPanel::LoadTile() {
                 state.hasCurrentTile = false;
             } else {
                 state.hasCurrentTile = true;
-                TakeInPaths(working, choices, shared_.database, state.currentSet, state.currentTile);
-                TakeInAreas(working, choices, shared_.database, state.currentSet, state.currentTile);
+                TakeInPaths(working, choices, shared_.database, state.currentSet,
+                            state.currentTile);
+                TakeInAreas(working, choices, shared_.database, state.currentSet,
+                            state.currentTile);
             }
         }
     } else {
@@ -317,8 +348,7 @@ void EditorPanel::RefreshViewer() {
     if (!state.viewerReady) return;
     if (const auto image = LoadPcxTile(state.tileImagePath)) services_.canvas.DrawImage(*image);
     services_.canvas.SetRasterMode(RasterMode::Normal);
-    DrawWorkingSet(services_.canvas, geometry, working, state.showPaths == 1,
-                   state.showAreas == 1);
+    DrawWorkingSet(services_.canvas, geometry, working, state.showPaths == 1, state.showAreas == 1);
     if (drawing.rubberBand == 1) RestartRubberBand();
 }
 

@@ -13,12 +13,12 @@
 #include <filesystem>
 #include <string>
 
+#include "base/command_ids.h"
 #include "base/message.h"
 #include "base/platform.h"
 #include "editor/canvas.h"
 #include "editor/drawing.h"
 #include "editor/editor_state.h"
-#include "base/command_ids.h"
 #include "editor/viewer_geometry.h"
 #include "editor/working_set.h"
 #include "tiledb/tile_database.h"
@@ -32,7 +32,7 @@ enum class PanelList { Paths, Areas };
 // the recent-file list, the tile list window, the panel's own dialogs and
 // its timer.
 class PanelHost {
-public:
+  public:
     virtual ~PanelHost() = default;
     virtual void SetMainTitle(const std::string& title) = 0;
     // Enables "Sa&ve Texture.bin file..." (10240) and "Add Set to
@@ -82,7 +82,7 @@ struct PanelServices {
 };
 
 class EditorPanel {
-public:
+  public:
     EditorPanel(PanelShared shared, PanelServices services);
 
     // The panel's creation: check boxes set, Save disabled, editor cleared.
@@ -144,7 +144,7 @@ public:
     ViewerGeometry geometry;
     PanelReadouts readouts;
 
-private:
+  private:
     // Commands.
     void ClearEditor();
     void ChooseTile();

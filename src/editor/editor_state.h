@@ -35,7 +35,7 @@ struct EditorState {
 // The read-outs of the panel by control id. A cleared read-out holds " ";
 // one never set holds nothing.
 class PanelReadouts {
-public:
+  public:
     const std::string& Text(int id) const;
     void Set(int id, std::string text) { texts_[id] = std::move(text); }
     void SetNumber(int id, int32_t value);
@@ -45,7 +45,7 @@ public:
         (Clear(ids), ...);
     }
 
-private:
+  private:
     std::map<int, std::string> texts_;
 };
 

@@ -3,8 +3,8 @@
 #include <cctype>
 #include <limits>
 
-#include "base/format.h"
 #include "base/command_ids.h"
+#include "base/format.h"
 
 namespace lorvane {
 

@@ -8,8 +8,8 @@ namespace lorvane {
 namespace {
 
 QPen QtPen(const Pen& pen) {
-    return QPen(QColor(pen.colour.red, pen.colour.green, pen.colour.blue), pen.width,
-                Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    return QPen(QColor(pen.colour.red, pen.colour.green, pen.colour.blue), pen.width, Qt::SolidLine,
+                Qt::RoundCap, Qt::RoundJoin);
 }
 
 // The angle of the ray from (cx, cy) through (x, y), counter-clockwise from
@@ -65,7 +65,8 @@ void BackingCanvas::DrawImage(const PcxImage& image) {
     const QRect area = clip_.intersected(image_.rect());
     for (int y = area.top(); y <= area.bottom(); ++y) {
         auto* line = reinterpret_cast<uint32_t*>(image_.scanLine(y));
-        std::memcpy(line + area.left(), pixels.data() + static_cast<size_t>(y) * Width() + area.left(),
+        std::memcpy(line + area.left(),
+                    pixels.data() + static_cast<size_t>(y) * Width() + area.left(),
                     static_cast<size_t>(area.width()) * sizeof(uint32_t));
     }
 }

@@ -12,7 +12,7 @@
 namespace lorvane {
 
 class BackingCanvas : public Canvas {
-public:
+  public:
     explicit BackingCanvas(QSize size = {1, 1});
     ~BackingCanvas() override;
 
@@ -33,7 +33,7 @@ public:
     void Arc(int left, int top, int right, int bottom, int startX, int startY, int endX,
              int endY) override;
 
-private:
+  private:
     QPainter& Painter();
     void End();
 

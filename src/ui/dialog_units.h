@@ -10,7 +10,7 @@
 namespace lorvane {
 
 class DialogUnits {
-public:
+  public:
     explicit DialogUnits(const QFont& font) {
         const QFontMetrics metrics(font);
         const int letters =
@@ -25,7 +25,7 @@ public:
         return QRect(X(x), Y(y), X(width), Y(height));
     }
 
-private:
+  private:
     int baseX_ = 6;
     int baseY_ = 13;
 };

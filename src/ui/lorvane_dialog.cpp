@@ -29,13 +29,13 @@ struct ReadoutPlace {
 };
 
 constexpr ReadoutPlace kReadouts[] = {
-    {kPanelSetNumber, 50, 9, 21, 10},    {kPanelTerrainType, 133, 9, 58, 10},
-    {kPanelOffset, 50, 21, 21, 10},      {kPanelTileName, 133, 21, 58, 10},
-    {kPanelWidth, 278, 87, 26, 9},       {kPanelStartX, 257, 110, 26, 9},
-    {kPanelStartY, 299, 110, 26, 9},     {kPanelEndX, 257, 137, 26, 9},
-    {kPanelEndY, 299, 137, 26, 9},       {kPanelCentreX, 257, 200, 26, 9},
-    {kPanelCentreY, 299, 200, 26, 9},    {kPanelRadius, 278, 214, 26, 9},
-    {kPanelPointerX, 38, 243, 26, 9},    {kPanelPointerY, 88, 243, 26, 9},
+    {kPanelSetNumber, 50, 9, 21, 10}, {kPanelTerrainType, 133, 9, 58, 10},
+    {kPanelOffset, 50, 21, 21, 10},   {kPanelTileName, 133, 21, 58, 10},
+    {kPanelWidth, 278, 87, 26, 9},    {kPanelStartX, 257, 110, 26, 9},
+    {kPanelStartY, 299, 110, 26, 9},  {kPanelEndX, 257, 137, 26, 9},
+    {kPanelEndY, 299, 137, 26, 9},    {kPanelCentreX, 257, 200, 26, 9},
+    {kPanelCentreY, 299, 200, 26, 9}, {kPanelRadius, 278, 214, 26, 9},
+    {kPanelPointerX, 38, 243, 26, 9}, {kPanelPointerY, 88, 243, 26, 9},
     {kPanelType, 142, 243, 51, 9},
 };
 
@@ -47,8 +47,9 @@ constexpr std::pair<int, int> kAxisLabels[] = {{257, 110}, {257, 137}, {257, 200
 LorvaneDialog::LorvaneDialog(MainShell& shell, QWidget* parent)
     : QFrame(parent),
       shell_(shell),
-      panel_({shell.state().database, shell.state().shell.textureLoaded, shell.state().startupFolder},
-             {shell.platform().messages, shell.platform().files, *this, canvas_}) {
+      panel_(
+          {shell.state().database, shell.state().shell.textureLoaded, shell.state().startupFolder},
+          {shell.platform().messages, shell.platform().files, *this, canvas_}) {
     setObjectName("editorPanel");
     setFrameShape(QFrame::Box);
     setFont(TemplateFont(font()));
@@ -189,10 +190,10 @@ void LorvaneDialog::Build() {
     viewer_->setGeometry(units.Rect(8, 37, 200, 200));
     canvas_.Resize(viewer_->ClientSize());
     const QRect frame = viewer_->geometry();
-    panel_.SetViewerPlacement({viewer_->ClientSize().width(),
-                               viewer_->ClientSize().height(),
-                               {frame.left(), frame.top(), frame.left() + frame.width(),
-                                frame.top() + frame.height()}});
+    panel_.SetViewerPlacement(
+        {viewer_->ClientSize().width(),
+         viewer_->ClientSize().height(),
+         {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()}});
 }
 
 void LorvaneDialog::SyncList(QTreeWidget* view, const ListView& rows) {
@@ -317,7 +318,9 @@ void LorvaneDialog::RememberRecentFile(const std::string& path) { shell_.Remembe
 
 void LorvaneDialog::RefillTileList() { shell_.RefillTileList(); }
 
-void LorvaneDialog::UpdateTileListRow(int indexPosition) { shell_.UpdateTileListRow(indexPosition); }
+void LorvaneDialog::UpdateTileListRow(int indexPosition) {
+    shell_.UpdateTileListRow(indexPosition);
+}
 
 void LorvaneDialog::FocusTileList() { shell_.FocusTileList(); }
 

@@ -25,7 +25,7 @@ class TileViewer;
 
 class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     Q_OBJECT
-public:
+  public:
     LorvaneDialog(MainShell& shell, QWidget* parent);
 
     EditorPanel& panel() { return panel_; }
@@ -62,13 +62,13 @@ public:
     void StopBlinkTimer() override;
     void CommandPosted() override;
 
-protected:
+  protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void Build();
     QPushButton* AddButton(int id, const char* text, QRect place);
     QLabel* AddReadout(int id, QRect place);

@@ -24,8 +24,8 @@ DialogUnits SetUpDialog(QDialog& dialog, const char* caption, int width, int hei
     return units;
 }
 
-QPushButton* AddButton(QDialog& dialog, const DialogUnits& units, int id, const char* text,
-                       int x, int y, bool isDefault) {
+QPushButton* AddButton(QDialog& dialog, const DialogUnits& units, int id, const char* text, int x,
+                       int y, bool isDefault) {
     auto* button = new QPushButton(text, &dialog);
     button->setObjectName(QString::number(id));
     button->setGeometry(units.Rect(x, y, 50, 14));
@@ -41,7 +41,8 @@ void AddLabel(QDialog& dialog, const char* text, QRect place) {
     label->setGeometry(place);
 }
 
-QComboBox* AddTypeList(QDialog& dialog, int id, const std::vector<std::string>& names, QRect place) {
+QComboBox* AddTypeList(QDialog& dialog, int id, const std::vector<std::string>& names,
+                       QRect place) {
     auto* list = new QComboBox(&dialog);
     list->setObjectName(QString::number(id));
     for (const std::string& name : names) list->addItem(ToQt(name));
@@ -113,8 +114,8 @@ DeleteEntryDialog::DeleteEntryDialog(EditorPanel& panel, PanelList list, QWidget
 
 void DeleteEntryDialog::accept() {
     const std::string text = FromQt(number_->text());
-    const bool removed = list_ == PanelList::Paths ? panel_.DeletePathNumber(text)
-                                                   : panel_.DeleteAreaNumber(text);
+    const bool removed =
+        list_ == PanelList::Paths ? panel_.DeletePathNumber(text) : panel_.DeleteAreaNumber(text);
     if (removed) QDialog::accept();
 }
 

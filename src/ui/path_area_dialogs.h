@@ -16,11 +16,11 @@ namespace lorvane {
 
 class NewPathDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     NewPathDialog(EditorChoices& choices, PanelReadouts& readouts, QWidget* owner);
     void accept() override;
 
-private:
+  private:
     EditorChoices& choices_;
     PanelReadouts& readouts_;
     QComboBox* types_;
@@ -29,11 +29,11 @@ private:
 
 class NewAreaDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     NewAreaDialog(EditorChoices& choices, PanelReadouts& readouts, QWidget* owner);
     void accept() override;
 
-private:
+  private:
     EditorChoices& choices_;
     PanelReadouts& readouts_;
     QComboBox* types_;
@@ -43,11 +43,11 @@ private:
 // "Path Not Found" / "Area Not Found" and stays open.
 class DeleteEntryDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     DeleteEntryDialog(EditorPanel& panel, PanelList list, QWidget* owner);
     void accept() override;
 
-private:
+  private:
     EditorPanel& panel_;
     PanelList list_;
     QLineEdit* number_;

@@ -11,7 +11,7 @@ class BackingCanvas;
 
 class TileViewer : public QWidget {
     Q_OBJECT
-public:
+  public:
     // The frame takes this many pixels on every side.
     static constexpr int kFrame = 3;
 
@@ -22,10 +22,10 @@ public:
     // The canvas is shown once the first tile was loaded; before, the field is empty.
     void SetShowImage(bool show);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     BackingCanvas& canvas_;
     bool showImage_ = false;
 };

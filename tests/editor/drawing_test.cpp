@@ -7,7 +7,7 @@ namespace lorvane::testing {
 namespace {
 
 class DrawingTest : public PanelTest {
-protected:
+  protected:
     void SetUp() override {
         LoadDatabase(TwoSetDatabase());
         LoadTile("H001.PCX");  // a tile without paths or areas
@@ -18,15 +18,15 @@ protected:
 
 TEST_F(DrawingTest, ClicksOnAViewerOf300PixelsGiveTileFeet) {
     struct Case {
-        int x, y;                 // viewer pixel
-        int32_t tileX, startY;    // stored start X and (signed) start Y
-        std::string shownY;       // read-out 29023
+        int x, y;               // viewer pixel
+        int32_t tileX, startY;  // stored start X and (signed) start Y
+        std::string shownY;     // read-out 29023
     };
     const std::vector<Case> cases = {
         {150, 150, 1640, -1640, "1640"},
-        {0, 300, 0, -1, "0"},       // lower-left corner: Y 0 is kept as -1
+        {0, 300, 0, -1, "0"},  // lower-left corner: Y 0 is kept as -1
         {300, 0, 3280, -3280, "3280"},
-        {1, 299, 10, -10, "10"},    // one pixel in: one scale step, cut toward zero
+        {1, 299, 10, -10, "10"},  // one pixel in: one scale step, cut toward zero
     };
     for (const Case& c : cases) {
         NewPath();
@@ -46,7 +46,7 @@ TEST_F(DrawingTest, ClicksOnAViewerOf300PixelsGiveTileFeet) {
     Click(150, 150);
     EXPECT_EQ(panel.working.pathList.Rows().back()[4], "1");
     panel.RightButtonUp(kAreaLeft + 5, kAreaTop + 5);
-    panel.Command(kPanelSave);  // no save name yet: the save dialog is cancelled
+    panel.Command(kPanelSave);           // no save name yet: the save dialog is cancelled
     panel.Command(kPanelLoadTileImage);  // writes the working set back
     EXPECT_EQ(database.sets[0].tiles[1].paths.back().startY, 1.0f);
 }
@@ -122,17 +122,16 @@ TEST_F(DrawingTest, TheRubberBandInvertsOnlyTheChangedLineAndCircle) {
     Click(100, 100);
     canvas.Take();
     Move(110, 100);
-    EXPECT_EQ(canvas.Take(), (std::vector<std::string>{
-                                 "inv/2 line 100,100-100,100",  // the old line, erased
-                                 "inv/2 line 100,100-110,100",
-                                 "inv/2 arc 100,100,100,100 from 100,100 to 100,100",
-                                 "inv/2 arc 90,90,110,110 from 110,100 to 109,100"}));
+    EXPECT_EQ(canvas.Take(),
+              (std::vector<std::string>{"inv/2 line 100,100-100,100",  // the old line, erased
+                                        "inv/2 line 100,100-110,100",
+                                        "inv/2 arc 100,100,100,100 from 100,100 to 100,100",
+                                        "inv/2 arc 90,90,110,110 from 110,100 to 109,100"}));
     Move(100, 120);
-    EXPECT_EQ(canvas.Take(), (std::vector<std::string>{
-                                 "inv/2 line 100,100-110,100",
-                                 "inv/2 line 100,100-100,120",
-                                 "inv/2 arc 90,90,110,110 from 110,100 to 109,100",
-                                 "inv/2 arc 80,80,120,120 from 120,100 to 119,100"}));
+    EXPECT_EQ(canvas.Take(),
+              (std::vector<std::string>{"inv/2 line 100,100-110,100", "inv/2 line 100,100-100,120",
+                                        "inv/2 arc 90,90,110,110 from 110,100 to 109,100",
+                                        "inv/2 arc 80,80,120,120 from 120,100 to 119,100"}));
     // Off the image: the read-outs and the band stay as they were.
     panel.MouseMove(kAreaLeft - 1, kAreaTop + 10);
     EXPECT_TRUE(canvas.Take().empty());
@@ -293,12 +292,12 @@ TEST(DrawArc, EndPointsAndCurrentPosition) {
     DrawArc(canvas, 100, 100, 20, 0.0f, 360.0f);
     // 360 degrees with the float factors falls just short of a turn: P(360)
     // is cut to (119, 100), on the same ray as P(0), so the whole circle.
-    EXPECT_EQ(canvas.Take(), (std::vector<std::string>{
-                                 "0,0,0/1 arc 80,80,120,120 from 120,100 to 119,100"}));
+    EXPECT_EQ(canvas.Take(),
+              (std::vector<std::string>{"0,0,0/1 arc 80,80,120,120 from 120,100 to 119,100"}));
     EXPECT_EQ(canvas.position(), (std::pair<int, int>{119, 100}));
     DrawArc(canvas, 100, 100, 20, 90.0f, -90.0f);  // the quarter from P(0) to P(90)
-    EXPECT_EQ(canvas.Take(), (std::vector<std::string>{
-                                 "0,0,0/1 arc 80,80,120,120 from 120,100 to 100,81"}));
+    EXPECT_EQ(canvas.Take(),
+              (std::vector<std::string>{"0,0,0/1 arc 80,80,120,120 from 120,100 to 100,81"}));
     EXPECT_EQ(canvas.position(), (std::pair<int, int>{120, 100}));
     DrawArc(canvas, 100, 100, 20, 0.0f, 90.0f);
     EXPECT_EQ(canvas.position(), (std::pair<int, int>{100, 81}));

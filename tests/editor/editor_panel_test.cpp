@@ -98,8 +98,9 @@ TEST_F(PanelTest, ATileNotInTheDatabaseIsShownWithEmptyLists) {
     LoadDatabase(TwoSetDatabase());
     LoadTile("H000.PCX");
     LoadTile("H7F3.PCX");
-    EXPECT_EQ(platform.messages, (std::vector<Message>{{"PCX file H7F3.PCX not in Texture.bin file.",
-                                                        "Tile Info Not Found", MessageIcon::Error}}));
+    EXPECT_EQ(platform.messages,
+              (std::vector<Message>{{"PCX file H7F3.PCX not in Texture.bin file.",
+                                     "Tile Info Not Found", MessageIcon::Error}}));
     EXPECT_EQ(panel.working.pathCount(), 0);
     EXPECT_EQ(panel.working.pathList.RowCount(), 0u);
     EXPECT_EQ(canvas.calls.back(), "image 16x16");
@@ -117,9 +118,8 @@ TEST_F(PanelTest, AnIndexEntryOutOfRangeIsReported) {
     LoadDatabase(TwoSetDatabase());
     database.index[2].tileIndex = 16;
     LoadTile("H010.PCX");
-    EXPECT_EQ(platform.messages,
-              (std::vector<Message>{{"Tile: H010.PCX  Set# = 1  Tile# = 16", "Tile Index Error",
-                                     MessageIcon::Error}}));
+    EXPECT_EQ(platform.messages, (std::vector<Message>{{"Tile: H010.PCX  Set# = 1  Tile# = 16",
+                                                        "Tile Index Error", MessageIcon::Error}}));
     EXPECT_EQ(panel.working.pathCount(), 0);
     EXPECT_EQ(panel.CurrentTileRecord(), nullptr);
 }
@@ -152,13 +152,17 @@ TEST_F(PanelTest, TheTileDialogTakesAFileOrATypedId) {
         std::vector<Message> messages;
     };
     const std::vector<Case> cases = {
-        {"h0a3.pcx", "h0a3.pcx", {{"PCX file h0a3.pcx not in Texture.bin file.", "Tile Info Not Found", MessageIcon::Error}}},
+        {"h0a3.pcx",
+         "h0a3.pcx",
+         {{"PCX file h0a3.pcx not in Texture.bin file.", "Tile Info Not Found",
+           MessageIcon::Error}}},
         {"16", "H010.PCX", {}},
         {"abc", "", {{"An invalid Tile Offset number entered.", "Error", MessageIcon::Error}}},
         {"tile.pcx", "", {{"An invalid Tile Offset number entered.", "Error", MessageIcon::Error}}},
-        {"163", "",
-         {{"An invalid Tile Offset number entered.  Not part of this Texture.bin", "Offset Number Error",
-           MessageIcon::Error}}},
+        {"163",
+         "",
+         {{"An invalid Tile Offset number entered.  Not part of this Texture.bin",
+           "Offset Number Error", MessageIcon::Error}}},
     };
     LoadDatabase(TwoSetDatabase());
     for (const Case& c : cases) {
@@ -195,14 +199,15 @@ TEST_F(PanelTest, ALongTileNameIsRefused) {
     panel.state.tileName = name;
     panel.state.tileImagePath = (folder / name).string();
     panel.Command(kPanelLoadTileImage);
-    EXPECT_EQ(platform.messages,
-              (std::vector<Message>{{"The tile image name " + name + " is longer than 31 characters.",
-                                     "Tile Name Error", MessageIcon::Error}}));
+    EXPECT_EQ(
+        platform.messages,
+        (std::vector<Message>{{"The tile image name " + name + " is longer than 31 characters.",
+                               "Tile Name Error", MessageIcon::Error}}));
     EXPECT_FALSE(panel.state.viewerReady);
 }
 
 class SaveTest : public PanelTest {
-protected:
+  protected:
     void SetUp() override {
         LoadDatabase(TwoSetDatabase());
         LoadTile("H001.PCX");
@@ -342,11 +347,11 @@ TEST_F(PanelTest, DeleteDialogsCheckTheNumber) {
         if (c.message.empty()) {
             EXPECT_TRUE(platform.messages.empty());
         } else {
-            EXPECT_EQ(platform.messages,
-                      (std::vector<Message>{{c.message,
-                                             c.list == PanelList::Paths ? "Path Not Found"
-                                                                        : "Area Not Found",
-                                             MessageIcon::Exclamation}}))
+            EXPECT_EQ(
+                platform.messages,
+                (std::vector<Message>{
+                    {c.message, c.list == PanelList::Paths ? "Path Not Found" : "Area Not Found",
+                     MessageIcon::Exclamation}}))
                 << c.typed;
         }
     }
@@ -357,10 +362,12 @@ TEST_F(PanelTest, DeleteDialogsCheckTheNumber) {
 }
 
 TEST_F(PanelTest, DeletingArea1Of2LeavesRow01) {
-    LoadDatabase(MakeDatabase({TileSet{4, {MakeTile("H000.PCX", {}, {{1, 10, 20, 30}, {3, 40, 50, 60}})}}}));
+    LoadDatabase(
+        MakeDatabase({TileSet{4, {MakeTile("H000.PCX", {}, {{1, 10, 20, 30}, {3, 40, 50, 60}})}}}));
     LoadTile("H000.PCX");
     EXPECT_TRUE(panel.DeleteAreaNumber("1"));
-    EXPECT_EQ(panel.working.areaList.Rows(), (std::vector<ListRow>{{"01", "Swamp", "40", "50", "60"}}));
+    EXPECT_EQ(panel.working.areaList.Rows(),
+              (std::vector<ListRow>{{"01", "Swamp", "40", "50", "60"}}));
 }
 
 TEST_F(PanelTest, EscapeDoesNotEndAnything) {

@@ -22,7 +22,7 @@ namespace lorvane::testing {
 
 // Records every drawing call as a line of text.
 class RecordingCanvas : public Canvas {
-public:
+  public:
     int Width() const override { return 300; }
     int Height() const override { return 300; }
     void DrawImage(const PcxImage& image) override {
@@ -53,8 +53,8 @@ public:
     }
     void Arc(int left, int top, int right, int bottom, int startX, int startY, int endX,
              int endY) override {
-        calls.push_back(FormatText("%s arc %d,%d,%d,%d from %d,%d to %d,%d", PenText().c_str(), left,
-                                   top, right, bottom, startX, startY, endX, endY));
+        calls.push_back(FormatText("%s arc %d,%d,%d,%d from %d,%d to %d,%d", PenText().c_str(),
+                                   left, top, right, bottom, startX, startY, endX, endY));
     }
 
     RasterMode mode() const { return mode_; }
@@ -65,7 +65,7 @@ public:
 
     std::vector<std::string> calls;
 
-private:
+  private:
     // "invert" replaces the colour in invert mode, where only the width counts.
     std::string PenText() const {
         if (mode_ == RasterMode::Invert) return FormatText("inv/%d", pen_.width);
@@ -79,7 +79,7 @@ private:
 };
 
 class RecordingHost : public PanelHost {
-public:
+  public:
     void SetMainTitle(const std::string& title) override { titles.push_back(title); }
     void SetDatabaseMenus(bool enabled) override { databaseMenus = enabled; }
     void RememberRecentFile(const std::string& path) override { recentFiles.push_back(path); }
@@ -121,7 +121,7 @@ inline constexpr int kAreaTop = 40;
 inline constexpr int kAreaSize = 300;
 
 class PanelTest : public ::testing::Test {
-protected:
+  protected:
     PanelTest()
         : folder(MakeTempFolder("lorvane-panel")),
           panel({database, textureLoaded, folder}, {platform, platform, host, canvas}) {
@@ -193,8 +193,7 @@ protected:
 inline TileDatabase TwoSetDatabase() {
     return MakeDatabase({
         TileSet{4,
-                {MakeTile("H000.PCX",
-                          {{10, 60, 100, 200, 300, 400}, {10, 60, 300, 400, 500, 600}},
+                {MakeTile("H000.PCX", {{10, 60, 100, 200, 300, 400}, {10, 60, 300, 400, 500, 600}},
                           {{1, 300, 2400, 800}}),
                  MakeTile("H001.PCX")}},
         TileSet{9, {MakeTile("H010.PCX", {{2, 120, 200, 3000, 2800, 2400}})}},

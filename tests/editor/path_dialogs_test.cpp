@@ -1,19 +1,28 @@
 // The rules of the New Path and New Area dialogs, and the reading of typed
 // numbers.
 
+#include "editor/path_dialogs.h"
+
 #include <gtest/gtest.h>
 
 #include "base/command_ids.h"
-#include "editor/path_dialogs.h"
 
 namespace lorvane {
 namespace {
 
 TEST(ScanDecimal, ReadsAsPercentDReads) {
     const std::vector<std::pair<std::string, std::optional<int32_t>>> cases = {
-        {"80", 80},      {"  42", 42},  {"-7", -7},        {"+5", 5},
-        {"12abc", 12},   {"163.pcx", 163}, {"", std::nullopt}, {"abc", std::nullopt},
-        {"-", std::nullopt}, {"0", 0},  {"99999999999", 2147483647},
+        {"80", 80},
+        {"  42", 42},
+        {"-7", -7},
+        {"+5", 5},
+        {"12abc", 12},
+        {"163.pcx", 163},
+        {"", std::nullopt},
+        {"abc", std::nullopt},
+        {"-", std::nullopt},
+        {"0", 0},
+        {"99999999999", 2147483647},
         {"-99999999999", -2147483647 - 1},
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(ScanDecimal(text), value) << text;
@@ -26,7 +35,8 @@ TEST(NewPathDialog, ProposesTheRememberedWidthOfEachType) {
     EXPECT_EQ(opened.selected, 1);
     EXPECT_EQ(opened.widthText, "50");
     EXPECT_EQ(choices.currentPathType, 10);
-    const std::vector<std::pair<int, std::string>> widths = {{0, "100"}, {3, "20"}, {2, "50"}, {1, "50"}};
+    const std::vector<std::pair<int, std::string>> widths = {
+        {0, "100"}, {3, "20"}, {2, "50"}, {1, "50"}};
     for (const auto& [position, width] : widths) {
         EXPECT_EQ(ChangeNewPathType(choices, position).widthText, width) << position;
     }
@@ -94,9 +104,9 @@ TEST(NewPathDialog, AStoredTypeProposesItsWidthAtThePreviousPosition) {
 TEST(NewAreaDialog, OffersWaterToUrbanAndStartsOnWater) {
     EditorChoices choices;
     PanelReadouts readouts;
-    EXPECT_EQ(NewAreaTypeNames(), (std::vector<std::string>{"Water", "Swamp", "Plains", "Brush",
-                                                            "Thin Forest", "Thick Forest", "Rocky",
-                                                            "Urban"}));
+    EXPECT_EQ(NewAreaTypeNames(),
+              (std::vector<std::string>{"Water", "Swamp", "Plains", "Brush", "Thin Forest",
+                                        "Thick Forest", "Rocky", "Urban"}));
     EXPECT_EQ(OpenNewArea(choices), 0);
     EXPECT_EQ(choices.currentAreaType, 1);
     AcceptNewArea(choices, 6, readouts);

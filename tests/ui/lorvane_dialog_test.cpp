@@ -2,6 +2,8 @@
 // platform: drawing on the viewer, the New Path dialog, the Delete Path
 // dialog, and the viewer canvas's invert mode.
 
+#include "ui/lorvane_dialog.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,7 +23,6 @@
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
 #include "ui/backing_canvas.h"
-#include "ui/lorvane_dialog.h"
 #include "ui/tile_viewer.h"
 
 using namespace lorvane;
@@ -46,7 +47,7 @@ Widget* Child(QWidget& parent, int id) {
 class LorvaneDialogTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::filesystem::path folder_;
     AppState state_;
     testing::ScriptedPlatform platform_;
@@ -64,12 +65,13 @@ private:
     }
     void Click(int id) { QTest::mouseClick(Child<QPushButton>(*dialog_, id), Qt::LeftButton); }
 
-private slots:
+  private slots:
     void init() {
         folder_ = testing::MakeTempFolder("lorvane-ui");
         state_ = AppState{};
         platform_ = testing::ScriptedPlatform{};
-        shell_ = std::make_unique<MainShell>(state_, ShellPlatform{platform_, platform_, platform_, platform_});
+        shell_ = std::make_unique<MainShell>(
+            state_, ShellPlatform{platform_, platform_, platform_, platform_});
         shell_->Initialize(folder_);
         dialog_ = std::make_unique<LorvaneDialog>(*shell_, nullptr);
         shell_->SetEditorPanel(dialog_.get());
@@ -139,9 +141,11 @@ private slots:
         const auto segment = working.Path(1);
         const ViewerGeometry& geometry = dialog_->panel().geometry;
         const QPoint middle((TileToPixel(geometry, -segment.startY, Axis::Horizontal) +
-                             TileToPixel(geometry, segment.endY, Axis::Horizontal)) / 2,
+                             TileToPixel(geometry, segment.endY, Axis::Horizontal)) /
+                                2,
                             (TileToPixel(geometry, segment.startX, Axis::Vertical) +
-                             TileToPixel(geometry, segment.endX, Axis::Vertical)) / 2);
+                             TileToPixel(geometry, segment.endX, Axis::Vertical)) /
+                                2);
         bool red = false;
         for (int dx = -2; dx <= 2; ++dx)
             for (int dy = -2; dy <= 2; ++dy)
@@ -159,7 +163,8 @@ private slots:
             types->setCurrentIndex(0);
             QCOMPARE(width->text(), QString("100"));
             width->setText("80");
-            QTest::mouseClick(dialog.findChild<QPushButton*>(QString::number(kIdOk)), Qt::LeftButton);
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QString::number(kIdOk)),
+                              Qt::LeftButton);
         });
         Click(kPanelNewPath);
         QCOMPARE(Readout(kPanelWidth), QString("80"));
@@ -191,12 +196,15 @@ private slots:
             auto* number = dialog.findChild<QLineEdit*>(QString::number(kDeletePathNumber));
             QTest::keyClicks(number, "4x");  // digits only: "4"
             QCOMPARE(number->text(), QString("4"));
-            QTest::mouseClick(dialog.findChild<QPushButton*>(QString::number(kIdOk)), Qt::LeftButton);
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QString::number(kIdOk)),
+                              Qt::LeftButton);
             stayedOpen = dialog.isVisible();
             number->setText("1");
-            QTest::mouseClick(dialog.findChild<QPushButton*>(QString::number(kIdOk)), Qt::LeftButton);
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QString::number(kIdOk)),
+                              Qt::LeftButton);
         });
-        shell_->RegisterCommand(kMenuDeletePath, [this] { dialog_->RunDeleteDialog(PanelList::Paths); });
+        shell_->RegisterCommand(kMenuDeletePath,
+                                [this] { dialog_->RunDeleteDialog(PanelList::Paths); });
         shell_->HandleCommand(kMenuDeletePath);
         QVERIFY(stayedOpen);
         QCOMPARE(platform_.messages.size(), size_t{1});
