@@ -70,6 +70,10 @@ int main(int argc, char** argv) {
     CLI::App app{"lorvane-cli: work on terrain tile databases and theater files from a shell"};
     app.name("lorvane-cli");
     app.set_version_flag("--version", std::string("lorvane-cli ") + LORVANE_VERSION);
+    // --help describes every command with all its options.
+    app.set_help_flag();
+    app.set_help_all_flag("-h,--help", "Print this help, every command with its options, and exit");
+    app.footer("Each command also takes --help for its own options alone.");
     app.require_subcommand(1);
     int exitStatus = kSuccess;
     for (auto& [name, setup] : Registry()) setup(app, exitStatus);

@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include "base/byte_writer.h"
-#include "support/cli_runner.h"
 #include "support/progress_recorder.h"
+#include "support/run_command.h"
 #include "support/terrain_builder.h"
 #include "support/texture_builder.h"
 #include "terrain/mea_file.h"
@@ -19,7 +19,7 @@
 namespace lorvane {
 namespace {
 
-using testing::CliResult;
+using testing::CommandResult;
 
 class TerrainCommandsTest : public ::testing::Test {
   protected:
@@ -34,8 +34,8 @@ class TerrainCommandsTest : public ::testing::Test {
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
 
-    CliResult Run(const std::vector<std::string>& arguments) {
-        return testing::RunCli(LORVANE_CLI, arguments, folder);
+    CommandResult Run(const std::vector<std::string>& arguments) {
+        return testing::RunCommand(LORVANE_CLI, arguments, folder);
     }
     std::vector<std::byte> Read(const std::string& name) {
         return testing::ReadFileBytes(folder / name);
@@ -47,8 +47,8 @@ class TerrainCommandsTest : public ::testing::Test {
 };
 
 TEST_F(TerrainCommandsTest, L2mSavesTheMatrixAndReplacesOnlyWithOverwrite) {
-    const CliResult made = Run({"l2m", "THEATER.L2", "-o", "OUT.L2M", "--quiet"});
-    ASSERT_EQ(made.status, 0) << made.err;
+    const CommandResult made = Run({"l2m", "THEATER.L2", "-o", "OUT.L2M", "--quiet"});
+    ASSERT_EQ(made.exitStatus, 0) << made.err;
     testing::ProgressRecorder progress;
     MessageLog messages;
     const auto loaded = LoadMatrixFromL2M(Read("OUT.L2M"), progress, messages);
@@ -57,11 +57,11 @@ TEST_F(TerrainCommandsTest, L2mSavesTheMatrixAndReplacesOnlyWithOverwrite) {
     EXPECT_EQ(loaded->l2FormatCode, 2);
 
     testing::WriteFileBytes(folder / "OUT.L2M", {std::byte{7}});
-    const CliResult refused = Run({"l2m", "THEATER.L2", "-o", "OUT.L2M"});
-    EXPECT_EQ(refused.status, 2);
+    const CommandResult refused = Run({"l2m", "THEATER.L2", "-o", "OUT.L2M"});
+    EXPECT_EQ(refused.exitStatus, 2);
     EXPECT_NE(refused.err.find("--overwrite"), std::string::npos);
     EXPECT_EQ(Read("OUT.L2M"), std::vector<std::byte>{std::byte{7}});
-    EXPECT_EQ(Run({"l2m", "THEATER.L2", "-o", "OUT.L2M", "--overwrite"}).status, 0);
+    EXPECT_EQ(Run({"l2m", "THEATER.L2", "-o", "OUT.L2M", "--overwrite"}).exitStatus, 0);
     EXPECT_EQ(Read("OUT.L2M").size(), 9u + 9u * 1024u);
 }
 
@@ -73,13 +73,13 @@ TEST_F(TerrainCommandsTest, ThrAndMeaFromAnL2OrAnL2MInAnyLetterCase) {
     const auto expectedMea = ComposeMeaFile(matrix, messages);
     ASSERT_TRUE(expectedThr && expectedMea);
     for (const std::string terrain : {"THEATER.L2", "lower.l2m"}) {
-        const CliResult thr = Run({"thr", "--texture", "Texture.bin", "--terrain", terrain, "-o",
-                                   "T.thr", "--overwrite"});
-        ASSERT_EQ(thr.status, 0) << thr.err;
+        const CommandResult thr = Run({"thr", "--texture", "Texture.bin", "--terrain", terrain,
+                                       "-o", "T.thr", "--overwrite"});
+        ASSERT_EQ(thr.exitStatus, 0) << thr.err;
         EXPECT_EQ(Read("T.thr"), *expectedThr) << terrain;
-        const CliResult mea =
+        const CommandResult mea =
             Run({"mea", "--terrain", terrain, "-o", "T.mea", "--overwrite", "--quiet"});
-        ASSERT_EQ(mea.status, 0) << mea.err;
+        ASSERT_EQ(mea.exitStatus, 0) << mea.err;
         EXPECT_EQ(Read("T.mea"), *expectedMea) << terrain;
     }
 }
@@ -102,12 +102,13 @@ TEST_F(TerrainCommandsTest, FailuresShowTheirMessagesAndExitWithOne) {
          "File Open Error: Error opening Texture.bin file."},
     };
     for (const Case& c : cases) {
-        const CliResult result = Run(c.arguments);
-        EXPECT_EQ(result.status, 1) << c.arguments[1];
+        const CommandResult result = Run(c.arguments);
+        EXPECT_EQ(result.exitStatus, 1) << c.arguments[1];
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_FALSE(std::filesystem::exists(folder / "a"));
     }
-    EXPECT_EQ(Run({"thr", "--terrain", "THEATER.L2", "-o", "a"}).status, 2);  // --texture missing
+    EXPECT_EQ(Run({"thr", "--terrain", "THEATER.L2", "-o", "a"}).exitStatus,
+              2);  // --texture missing
 }
 
 // A Theater.map of the older form that ends after its six level pairs.
@@ -146,8 +147,8 @@ TEST_F(TerrainCommandsTest, TheaterMapShowPrintsEveryFieldWithTheTheaterDefaults
     for (const Case& c : cases) {
         std::vector<std::string> arguments = {"theater-map", "show", "Theater.map", "--json"};
         arguments.insert(arguments.end(), c.options.begin(), c.options.end());
-        const CliResult shown = Run(arguments);
-        ASSERT_EQ(shown.status, 0) << shown.err;
+        const CommandResult shown = Run(arguments);
+        ASSERT_EQ(shown.exitStatus, 0) << shown.err;
         const auto json = nlohmann::json::parse(shown.out);
         EXPECT_EQ(json["swLongitude"], c.longitude);
         EXPECT_EQ(json["swLatitude"], c.latitude);
@@ -158,22 +159,22 @@ TEST_F(TerrainCommandsTest, TheaterMapShowPrintsEveryFieldWithTheTheaterDefaults
         EXPECT_FALSE(json.contains("mapPalette"));
         EXPECT_EQ(json.size(), 13u);
     }
-    const CliResult text = Run({"theater-map", "show", "Theater.map"});
+    const CommandResult text = Run({"theater-map", "show", "Theater.map"});
     EXPECT_NE(text.out.find("feetBetweenL0Tiles: 819.9\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("levelHeight: 256 128 64 32 16 8\n"), std::string::npos) << text.out;
     EXPECT_EQ(
         Run({"theater-map", "show", "Theater.map", "--ini", "Quistral.ini", "--theater", "Kyushu"})
-            .status,
+            .exitStatus,
         2);
-    EXPECT_EQ(Run({"theater-map", "show", "Theater.map", "--theater", "Korea"}).status,
+    EXPECT_EQ(Run({"theater-map", "show", "Theater.map", "--theater", "Korea"}).exitStatus,
               2);  // needs --ini
 }
 
 TEST_F(TerrainCommandsTest, TheaterMapSetWritesTheFullHeader) {
     testing::WriteFileBytes(folder / "Theater.map", OlderTheaterMap());
-    const CliResult set = Run({"theater-map", "set", "Theater.map", "levelWidth2=60",
-                               "maxTheaterElevation=15000", "swLatitude=-12.5"});
-    ASSERT_EQ(set.status, 0) << set.err;
+    const CommandResult set = Run({"theater-map", "set", "Theater.map", "levelWidth2=60",
+                                   "maxTheaterElevation=15000", "swLatitude=-12.5"});
+    ASSERT_EQ(set.exitStatus, 0) << set.err;
     TheaterMapHeader expected;
     MessageLog messages;
     ASSERT_TRUE(ParseTheaterMap(OlderTheaterMap(), {}, expected, messages));
@@ -184,14 +185,14 @@ TEST_F(TerrainCommandsTest, TheaterMapSetWritesTheFullHeader) {
 
     for (const std::string bad :
          {"levelWidth6=1", "mapPalette=0", "flags=abc", "flags=12x", "flags", "levelCount=7"}) {
-        const CliResult refused = Run({"theater-map", "set", "Theater.map", bad});
-        EXPECT_EQ(refused.status, 2) << bad;
+        const CommandResult refused = Run({"theater-map", "set", "Theater.map", bad});
+        EXPECT_EQ(refused.exitStatus, 2) << bad;
         EXPECT_EQ(Read("Theater.map"), SerializeTheaterMap(expected)) << bad;
     }
     // Fewer levels: the file shrinks its pairs, and a level beyond them is not stored.
-    const CliResult fewer =
+    const CommandResult fewer =
         Run({"theater-map", "set", "Theater.map", "levelCount=4", "levelWidth5=9"});
-    ASSERT_EQ(fewer.status, 0);
+    ASSERT_EQ(fewer.exitStatus, 0);
     EXPECT_NE(fewer.err.find("levelWidth5 is not stored"), std::string::npos);
     EXPECT_EQ(Read("Theater.map").size(), 1116u);  // 16 bytes shorter header, the old tail kept
 }
