@@ -47,26 +47,35 @@ bool ReadPalette(ByteReader& reader, std::array<ColourEntry, 256>& colours) {
     return true;
 }
 
-// Decodes one line into its stride bytes. Pixels are stored while their run
-// starts at a column up to the image width and they fit in the line; the
+// The encoded image data, consumed line by line.
+struct Input {
+    const uint8_t* next;
+    const uint8_t* end;
+};
+
+// Decodes one line into its stride bytes. A run (or literal) starting at a
+// column up to the image width is stored as far as the line holds it; the
 // rest of the line stays 0. False when the file ended.
-bool DecodeLine(ByteReader& reader, const PcxHeader& pcx, std::span<uint8_t> line) {
+bool DecodeLine(Input& input, const PcxHeader& pcx, std::span<uint8_t> line) {
     const int32_t bytesPerLine = pcx.bytesPerLine;
-    const int32_t width = pcx.Width();
     const auto capacity = static_cast<int32_t>(line.size());
+    const int32_t storable = std::min(pcx.Width() + 1, capacity);
+    uint8_t* out = line.data();
     int32_t col = 0;
     while (col < bytesPerLine) {
-        uint8_t b = 0;
-        if (!reader.ReadU8(b)) return false;
-        int32_t count = 1;
-        uint8_t value = b;
-        if (b > kLiteralLimit) {
-            count = b - kLiteralLimit;
-            if (!reader.ReadU8(value)) return false;
+        if (input.next == input.end) return false;
+        const uint8_t b = *input.next++;
+        if (b <= kLiteralLimit) {
+            if (col < storable) out[col] = b;
+            ++col;
+            continue;
         }
-        if (col <= width && col < capacity) {
+        if (input.next == input.end) return false;
+        const uint8_t value = *input.next++;
+        const int32_t count = b - kLiteralLimit;
+        if (col < storable) {
             const int32_t stored = std::min(count, capacity - col);
-            std::memset(line.data() + col, value, static_cast<size_t>(stored));
+            std::memset(out + col, value, static_cast<size_t>(stored));
         }
         col += count;
     }
@@ -118,12 +127,14 @@ std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes) {
         return std::nullopt;  // the pixel buffer can't be allocated: nothing drawn
     }
 
-    ByteReader reader(bytes);
-    reader.Seek(kPcxHeaderSize);
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    Input input{data + kPcxHeaderSize, data + bytes.size()};
     bool complete = true;
     for (size_t y = 0; y < height && complete; ++y) {
-        complete = DecodeLine(reader, *pcx, std::span(image.pixels).subspan(y * stride, stride));
+        complete = DecodeLine(input, *pcx, std::span(image.pixels).subspan(y * stride, stride));
     }
+    ByteReader reader(bytes);
+    reader.Seek(static_cast<size_t>(input.next - data));
 
     FillGreyRamp(image.colours);
     image.paletteFound = complete && ReadPalette(reader, image.colours);

@@ -1,6 +1,8 @@
 #include "tiledb/texture_bin.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "base/byte_reader.h"
 #include "base/byte_writer.h"
@@ -25,24 +27,38 @@ constexpr int kInvalidDataCode = 13;
 constexpr const char* kReadError = "Read Error";
 constexpr const char* kFileReadFailed = "Could not read texture.bin file.";
 
-bool ReadArea(ByteReader& in, TileArea& area) {
-    return in.ReadI32(area.type) && in.ReadF32(area.radius) && in.ReadF32(area.centerX) &&
-           in.ReadF32(area.centerY);
+// Records are decoded from a span whose size was checked once for all of them.
+uint32_t U32At(const std::byte* p) {
+    uint32_t value = 0;
+    std::memcpy(&value, p, 4);
+    if constexpr (std::endian::native == std::endian::big) value = std::byteswap(value);
+    return value;
 }
 
-bool ReadPath(ByteReader& in, TilePath& path) {
-    return in.ReadI32(path.type) && in.ReadF32(path.width) && in.ReadF32(path.startX) &&
-           in.ReadF32(path.startY) && in.ReadF32(path.endX) && in.ReadF32(path.endY);
+float F32At(const std::byte* p) { return std::bit_cast<float>(U32At(p)); }
+
+int32_t I32At(const std::byte* p) { return static_cast<int32_t>(U32At(p)); }
+
+TileArea DecodeArea(const std::byte* p) {
+    return {I32At(p), F32At(p + 4), F32At(p + 8), F32At(p + 12)};
+}
+
+TilePath DecodePath(const std::byte* p) {
+    return {I32At(p), F32At(p + 4), F32At(p + 8), F32At(p + 12), F32At(p + 16), F32At(p + 20)};
 }
 
 // Reads count records, after checking that they fit in what remains.
-template <typename Record, typename ReadOne>
+template <typename Record, typename Decode>
 bool ReadRecords(ByteReader& in, int32_t count, size_t recordSize, std::vector<Record>& out,
-                 ReadOne readOne) {
-    if (count < 0 || !in.Fits(static_cast<uint64_t>(count), recordSize)) return false;
-    out.resize(static_cast<size_t>(count));
-    for (Record& record : out) {
-        if (!readOne(in, record)) return false;
+                 Decode decode) {
+    std::span<const std::byte> bytes;
+    if (count < 0 || !in.Fits(static_cast<uint64_t>(count), recordSize) ||
+        !in.Take(static_cast<size_t>(count) * recordSize, bytes)) {
+        return false;
+    }
+    out.reserve(static_cast<size_t>(count));
+    for (size_t offset = 0; offset < bytes.size(); offset += recordSize) {
+        out.push_back(decode(bytes.data() + offset));
     }
     return true;
 }
@@ -74,11 +90,11 @@ bool ReadTile(ByteReader& in, TileRecord& tile, MessageSink& messages) {
         messages.Error("Could not read sets nPaths in texture.bin file.", kReadError);
         return false;
     }
-    if (!ReadRecords(in, areaCount, kAreaSize, tile.areas, ReadArea)) {
+    if (!ReadRecords(in, areaCount, kAreaSize, tile.areas, DecodeArea)) {
         messages.Error("Could not read areas in texture.bin file.", kReadError);
         return false;
     }
-    if (!ReadRecords(in, pathCount, kPathSize, tile.paths, ReadPath)) {
+    if (!ReadRecords(in, pathCount, kPathSize, tile.paths, DecodePath)) {
         messages.Error("Could not read paths in texture.bin file.", kReadError);
         return false;
     }

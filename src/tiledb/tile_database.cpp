@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -59,17 +58,30 @@ void FreeTileDatabase(TileDatabase& database) {
     database.index.shrink_to_fit();
 }
 
+// The "%x" conversion over [begin, end): leading white space, an optional
+// sign, an optional 0x prefix, then hex digits up to the first other
+// character. 0 when no digit is found.
+static uint32_t ScanHex(const char* begin, const char* end) {
+    const char* p = begin;
+    while (p < end && std::isspace(static_cast<unsigned char>(*p))) ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    if (end - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) p += 2;
+    uint32_t value = 0;
+    for (; p < end && std::isxdigit(static_cast<unsigned char>(*p)); ++p) {
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+        value = value * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : c - 'a' + 10);
+    }
+    return negative ? 0u - value : value;
+}
+
 uint16_t TileNumberFromName(std::string_view name) {
-    // A working copy of 20 characters: longer texts use their first 19.
-    char buffer[kTileNameSize] = {};
-    const size_t length = std::min(name.size(), kTileNameSize - 1);
-    std::memcpy(buffer, name.data(), length);
-    char* dot = std::strchr(buffer, '.');
-    if (dot == nullptr || dot - buffer < 3) return 0;
-    *dot = '\0';
-    unsigned value = 0;
-    if (std::sscanf(dot - 3, "%x", &value) != 1) return 0;
-    return static_cast<uint16_t>(value & 0xFFFF);
+    // Names are at most 19 characters: a longer text uses its first 19.
+    const std::string_view text = name.substr(0, std::min(name.size(), kTileNameSize - 1));
+    const std::string_view head = text.substr(0, text.find('\0'));
+    const size_t dot = head.find('.');
+    if (dot == std::string_view::npos || dot < 3) return 0;
+    return static_cast<uint16_t>(ScanHex(head.data() + dot - 3, head.data() + dot) & 0xFFFF);
 }
 
 static bool StartsWithNoCase(std::string_view text, std::string_view prefix) {

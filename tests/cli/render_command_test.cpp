@@ -3,15 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "editor/overlay.h"
 #include "editor/pcx.h"
 #include "support/pcx_writer.h"
 #include "support/png_reader.h"
+#include "support/run_command.h"
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
 
@@ -57,31 +55,27 @@ class RenderCommand : public ::testing::Test {
     }
     void TearDown() override { std::filesystem::remove_all(folder_); }
 
-    int Run(const std::string& arguments) {
-        const std::string command = std::string(LORVANE_CLI) + " render " + arguments + " 2> '" +
-                                    (folder_ / "stderr.txt").string() + "'";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    int Run(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "render");
+        const testing::CommandResult result = testing::RunCommand(LORVANE_CLI, arguments);
+        stderr_ = result.err;
+        return result.exitStatus;
     }
-    std::string Stderr() {
-        std::ifstream in(folder_ / "stderr.txt");
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    std::string Path(const char* name) { return "'" + (folder_ / name).string() + "'"; }
+    const std::string& Stderr() const { return stderr_; }
+    std::string Path(const char* name) const { return (folder_ / name).string(); }
 
     std::filesystem::path folder_;
     std::vector<std::byte> tileBytes_;
     TileDatabase database_;
+    std::string stderr_;
 };
 
 TEST_F(RenderCommand, DrawsPathsAndAreasWhereTileToPixelPutsThem) {
-    ASSERT_EQ(Run(Path("h010.pcx") + " --texture " + Path("Texture.bin") + " --size 329 -o " +
-                  Path("out.png")),
+    ASSERT_EQ(Run({Path("h010.pcx"), "--texture", Path("Texture.bin"), "--size", "329", "-o",
+                   Path("out.png")}),
               0)
         << Stderr();
-    ASSERT_EQ(Run(Path("h010.pcx") + " --size 329 -o " + Path("plain.png")), 0) << Stderr();
+    ASSERT_EQ(Run({Path("h010.pcx"), "--size", "329", "-o", Path("plain.png")}), 0) << Stderr();
     const auto drawn = testing::ReadPng(folder_ / "out.png");
     const auto plain = testing::ReadPng(folder_ / "plain.png");
     ASSERT_TRUE(drawn && plain);
@@ -140,9 +134,8 @@ TEST_F(RenderCommand, DrawsPathsAndAreasWhereTileToPixelPutsThem) {
 
 TEST_F(RenderCommand, TileNotInTheDatabaseIsDrawnAlone) {
     testing::WriteFileBytes(folder_ / "H7FF.PCX", tileBytes_);
-    ASSERT_EQ(
-        Run(Path("H7FF.PCX") + " --texture " + Path("Texture.bin") + " -o " + Path("alone.png")),
-        0);
+    ASSERT_EQ(Run({Path("H7FF.PCX"), "--texture", Path("Texture.bin"), "-o", Path("alone.png")}),
+              0);
     EXPECT_EQ(Stderr(), "Tile Info Not Found: PCX file H7FF.PCX not in Texture.bin file.\n");
     const auto alone = testing::ReadPng(folder_ / "alone.png");
     ASSERT_TRUE(alone);
@@ -156,24 +149,25 @@ TEST_F(RenderCommand, Failures) {
     testing::WriteFileBytes(folder_ / "zero.pcx", notPcx);
     testing::WriteFileBytes(folder_ / "taken.png", notPcx);
     struct Case {
-        std::string arguments;
+        std::vector<std::string> arguments;
         int status;
         const char* stderrHas;
     };
     const Case cases[] = {
-        {Path("missing.pcx") + " -o " + Path("a.png"), 1, "cannot read"},
-        {Path("zero.pcx") + " -o " + Path("a.png"), 1, "is not a PCX image that can be shown"},
-        {Path("h010.pcx") + " -o " + Path("taken.png"), 2, "give --overwrite"},
-        {Path("h010.pcx") + " --texture " + Path("missing.bin") + " -o " + Path("a.png"), 1,
+        {{Path("missing.pcx"), "-o", Path("a.png")}, 1, "cannot read"},
+        {{Path("zero.pcx"), "-o", Path("a.png")}, 1, "is not a PCX image that can be shown"},
+        {{Path("h010.pcx"), "-o", Path("taken.png")}, 2, "give --overwrite"},
+        {{Path("h010.pcx"), "--texture", Path("missing.bin"), "-o", Path("a.png")},
+         1,
          "File Open Error: Error opening Texture.bin file."},
-        {Path("h010.pcx") + " --size 0 -o " + Path("a.png"), 2, "--size"},
+        {{Path("h010.pcx"), "--size", "0", "-o", Path("a.png")}, 2, "--size"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Run(c.arguments), c.status) << c.arguments;
+        EXPECT_EQ(Run(c.arguments), c.status) << c.arguments[0] << " " << c.arguments[1];
         EXPECT_NE(Stderr().find(c.stderrHas), std::string::npos) << Stderr();
-        EXPECT_FALSE(std::filesystem::exists(folder_ / "a.png")) << c.arguments;
+        EXPECT_FALSE(std::filesystem::exists(folder_ / "a.png")) << c.arguments[0];
     }
-    EXPECT_EQ(Run(Path("h010.pcx") + " --overwrite -o " + Path("taken.png")), 0);
+    EXPECT_EQ(Run({Path("h010.pcx"), "--overwrite", "-o", Path("taken.png")}), 0);
     EXPECT_TRUE(testing::ReadPng(folder_ / "taken.png"));
 }
 

@@ -239,6 +239,17 @@ TEST(StretchPcx, RepeatsAndDropsRowsAndColumns) {
     const std::vector<uint32_t> wide = StretchPcx(*image, 6, 1);
     EXPECT_EQ(wide, (std::vector<uint32_t>{grey(0), grey(0), grey(1), grey(2), grey(2), grey(3)}));
     EXPECT_TRUE(StretchPcx(*image, 0, 5).empty());
+
+    // Lines shorter than the image (2 bytes per line, stride 4, width 8):
+    // the columns no line holds show colour 0, nothing is read beyond them.
+    std::vector<std::byte> narrow = PcxHeaderBytes(0, 0, 7, 0, 2);
+    for (int b : {0xC2, 9}) narrow.push_back(static_cast<std::byte>(b));
+    const auto shortLines = DecodePcx(narrow);
+    ASSERT_TRUE(shortLines);
+    EXPECT_EQ(shortLines->stride, 4);
+    EXPECT_EQ(StretchPcx(*shortLines, 8, 1),
+              (std::vector<uint32_t>{grey(9), grey(9), grey(0), grey(0), grey(0), grey(0), grey(0),
+                                     grey(0)}));
 }
 
 TEST(LoadPcxTile, ReadsTheFileOrFails) {

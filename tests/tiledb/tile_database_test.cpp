@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "support/texture_builder.h"
 #include "tiledb/tile_database.h"
 
@@ -22,6 +24,25 @@ TEST(TileNumberFromName, ScansTheThreeCharactersBeforeTheFirstDot) {
     EXPECT_EQ(SetOfTileNumber(0x0A3), 10);
     EXPECT_EQ(PositionOfTileNumber(0x0A3), 3);
     EXPECT_EQ(SetOfTileNumber(0xFFF), 0xFF);
+}
+
+TEST(TileNumberFromName, AgreesWithTheStandardHexConversion) {
+    // Every three-character head from an alphabet of blanks, signs, prefix
+    // letters, digits and non-digits scans as sscanf's "%x" does.
+    const std::string alphabet = " \t+-0xXaF9g.";
+    for (char a : alphabet) {
+        for (char b : alphabet) {
+            for (char c : alphabet) {
+                const std::string head{a, b, c};
+                const std::string name = "H" + head + ".PCX";
+                const size_t dot = name.find('.');
+                unsigned expected = 0;
+                if (dot >= 3 && std::sscanf(name.substr(dot - 3, 3).c_str(), "%x", &expected) != 1) expected = 0;
+                if (dot < 3) expected = 0;
+                EXPECT_EQ(TileNumberFromName(name), expected & 0xFFFF) << name;
+            }
+        }
+    }
 }
 
 TEST(TypeTables, MapListPositionsToCodes) {

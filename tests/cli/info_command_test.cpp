@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "support/run_command.h"
+#include "support/texture_builder.h"
+#include "tiledb/texture_bin.h"
+
+namespace lorvane {
+namespace {
+
+class InfoCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = testing::MakeTempFolder("lorvane-cli");
+        database = testing::MakeDatabase({
+            TileSet{6, {testing::MakeTile("H000.PCX", {{10, 40.5f, 0.1f, 2.0f, 3279.9f, 1e-7f}},
+                                          {{1, 120.25f, 300.0f, 0.3f}})}},
+            TileSet{0, {}},
+            TileSet{9, {testing::MakeTile("H020.PCX"), testing::MakeTile("h021.pcx")}},
+        });
+        texture = folder / "Texture.bin";
+        testing::WriteFileBytes(texture, SerializeTextureBin(database));
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    std::filesystem::path folder;
+    std::filesystem::path texture;
+    TileDatabase database;
+};
+
+TEST_F(InfoCommand, JsonIsOneObjectWhoseFloatsReadBackExactly) {
+    const auto result = testing::RunCommand(LORVANE_CLI, {"info", texture.string(), "--json"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const auto json = nlohmann::json::parse(result.out);
+    EXPECT_EQ(json["setCount"], 3);
+    EXPECT_EQ(json["tileCount"], 3);
+    ASSERT_EQ(json["sets"].size(), 3u);
+    EXPECT_EQ(json["sets"][0]["terrainType"], 6);
+    EXPECT_TRUE(json["sets"][1]["tiles"].empty());
+    const auto& tile = json["sets"][0]["tiles"][0];
+    EXPECT_EQ(tile["id"], 0);
+    EXPECT_EQ(tile["name"], "H000.PCX");
+    const auto& path = tile["paths"][0];
+    EXPECT_EQ(path["type"], 10);
+    EXPECT_EQ(path["width"].get<float>(), 40.5f);
+    EXPECT_EQ(path["startX"].get<float>(), 0.1f);
+    EXPECT_EQ(path["endX"].get<float>(), 3279.9f);
+    EXPECT_EQ(path["endY"].get<float>(), 1e-7f);
+    EXPECT_EQ(tile["areas"][0]["centerY"].get<float>(), 0.3f);
+    EXPECT_EQ(json["sets"][2]["tiles"][1]["id"], 33);
+    EXPECT_EQ(json["sets"][2]["tiles"][1]["name"], "h021.pcx");
+    // The keys keep the order of the file format's description.
+    EXPECT_EQ(result.out.rfind("{\"setCount\":3,\"tileCount\":3,\"sets\":[{\"terrainType\":6,", 0), 0u);
+}
+
+TEST_F(InfoCommand, TextListsSetsAndTiles) {
+    const auto result = testing::RunCommand(LORVANE_CLI, {"info", texture.string()});
+    ASSERT_EQ(result.exitStatus, 0);
+    EXPECT_NE(result.out.find("Set 0: Thin Forest, 1 tile"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Set 2: Urban, 2 tiles"), std::string::npos);
+    EXPECT_NE(result.out.find("33  h021.pcx  paths 0  areas 0"), std::string::npos);
+}
+
+TEST_F(InfoCommand, ExitStatusAndMessages) {
+    const auto missing = testing::RunCommand(LORVANE_CLI, {"info", (folder / "none.bin").string()});
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_EQ(missing.err, "File Open Error: Error opening Texture.bin file.\n");
+
+    testing::WriteFileBytes(folder / "Short.bin", {std::byte{1}, std::byte{0}});
+    const auto shortFile = testing::RunCommand(LORVANE_CLI, {"info", (folder / "Short.bin").string()});
+    EXPECT_EQ(shortFile.exitStatus, 1);
+    EXPECT_EQ(shortFile.err, "Read Error: Could not read texture.bin file.\n");
+
+    EXPECT_EQ(testing::RunCommand(LORVANE_CLI, {"info"}).exitStatus, 2);
+    EXPECT_EQ(testing::RunCommand(LORVANE_CLI, {"no-such-command"}).exitStatus, 2);
+    EXPECT_EQ(testing::RunCommand(LORVANE_CLI, {"--help"}).exitStatus, 0);
+    const auto version = testing::RunCommand(LORVANE_CLI, {"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_NE(version.out.find("lorvane-cli"), std::string::npos);
+}
+
+TEST_F(InfoCommand, ResaveWritesIdenticalBytesAndNeedsOverwriteForAnExistingFile) {
+    const auto copy = folder / "Copy.bin";
+    const auto first = testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string()}, folder);
+    ASSERT_EQ(first.exitStatus, 0) << first.err;
+    EXPECT_EQ(testing::ReadFileBytes(copy), testing::ReadFileBytes(texture));
+    EXPECT_TRUE(std::filesystem::exists(folder / "TileInfo.dat"));  // into the current folder
+
+    const auto again = testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string()}, folder);
+    EXPECT_EQ(again.exitStatus, 2);
+    const auto forced =
+        testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string(), "--overwrite"}, folder);
+    EXPECT_EQ(forced.exitStatus, 0);
+}
+
+}  // namespace
+}  // namespace lorvane
