@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "base/command_ids.h"
+#include "base/file_io.h"
 
 namespace lorvane {
 
@@ -41,10 +42,19 @@ int IniProfileHandler(void* user, const char* section, const char* name, const c
 }
 
 IniProfile IniProfile::Load(const std::filesystem::path& path) {
+    // A file that cannot be opened reads as empty.
+    const std::optional<FileBytes> file = FileBytes::Open(path);
+    if (!file) return {};
+    const auto bytes = file->Bytes();
+    return Parse({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+}
+
+IniProfile IniProfile::Parse(std::string_view text) {
     IniProfile profile;
-    // A file that cannot be opened reads as empty; lines that do not parse
-    // are skipped and the rest of the file still counts.
-    ini_parse(path.string().c_str(), IniProfileHandler, &profile.entries_);
+    // The parser reads up to the first NUL; lines that do not parse are
+    // skipped and the rest of the text still counts.
+    const std::string terminated(text);
+    ini_parse_string(terminated.c_str(), IniProfileHandler, &profile.entries_);
     return profile;
 }
 
@@ -80,7 +90,11 @@ bool ScanInt(std::string_view text, int32_t& field) {
 
 void ReadTheaterSettings(const std::filesystem::path& iniPath, std::string_view section,
                          TheaterSettings& settings) {
-    const IniProfile profile = IniProfile::Load(iniPath);
+    ReadTheaterSettings(IniProfile::Load(iniPath), section, settings);
+}
+
+void ReadTheaterSettings(const IniProfile& profile, std::string_view section,
+                         TheaterSettings& settings) {
     auto readFloat = [&](const char* key, const char* fallback, float& field) {
         ScanFloat(profile.Read(section, key, fallback), field);
     };
@@ -101,7 +115,10 @@ void ReadTheaterSettings(const std::filesystem::path& iniPath, std::string_view 
 
 void LoadTheaterList(Theaters& theaters, MenuBar& menu, const std::filesystem::path& startupFolder) {
     theaters.iniPath = startupFolder / "Quistral.ini";
-    const IniProfile profile = IniProfile::Load(theaters.iniPath);
+    LoadTheaterList(theaters, menu, IniProfile::Load(theaters.iniPath));
+}
+
+void LoadTheaterList(Theaters& theaters, MenuBar& menu, const IniProfile& profile) {
     int32_t count = 0;
     ScanInt(profile.Read("Location", "Theaters", "1"), count);
     count = std::min(count, kTheaterSlots);
@@ -115,7 +132,7 @@ void LoadTheaterList(Theaters& theaters, MenuBar& menu, const std::filesystem::p
     }
     menu.Check(kTheaterFirst, true);
     theaters.currentTheaterId = kTheaterFirst;
-    ReadTheaterSettings(theaters.iniPath, "Balkans", theaters.settings);
+    ReadTheaterSettings(profile, "Balkans", theaters.settings);
 }
 
 bool SelectTheater(Theaters& theaters, MenuBar& menu, int id) {

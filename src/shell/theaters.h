@@ -8,6 +8,8 @@
 // was.
 
 #include <array>
+#include <cstdint>
+#include <vector>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -51,6 +53,8 @@ class IniProfile {
 public:
     // An empty profile when the file cannot be read.
     static IniProfile Load(const std::filesystem::path& path);
+    // The profile of an ini file's text; lines that do not parse are skipped.
+    static IniProfile Parse(std::string_view text);
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view fallback) const;
 
@@ -74,12 +78,17 @@ bool ScanInt(std::string_view text, int32_t& field);
 // the section "Balkans" whatever the first theater is called.
 void LoadTheaterList(Theaters& theaters, MenuBar& menu, const std::filesystem::path& startupFolder);
 
+// LoadTheaterList from a profile already read.
+void LoadTheaterList(Theaters& theaters, MenuBar& menu, const IniProfile& profile);
+
 // Reads the chosen theater's section and moves the check mark to it. False
 // (nothing changed) when the id names no theater item.
 bool SelectTheater(Theaters& theaters, MenuBar& menu, int id);
 
 // Reads the ten values of a section, each with its default.
 void ReadTheaterSettings(const std::filesystem::path& iniPath, std::string_view section,
+                         TheaterSettings& settings);
+void ReadTheaterSettings(const IniProfile& profile, std::string_view section,
                          TheaterSettings& settings);
 
 }  // namespace lorvane

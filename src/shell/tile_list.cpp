@@ -101,9 +101,16 @@ std::optional<int> TileList::UpdateRow(const TileDatabase& database, int positio
 }
 
 void TileList::Sort(const TileDatabase& database, int column, bool ascending) {
-    std::stable_sort(rows.begin(), rows.end(), [&](const TileListRow& a, const TileListRow& b) {
-        return CompareTileRows(database, a.position, b.position, column, ascending) < 0;
+    // Sorts the row numbers, then moves each row (seven texts) once.
+    std::vector<uint32_t> order(rows.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        return CompareTileRows(database, rows[a].position, rows[b].position, column, ascending) < 0;
     });
+    std::vector<TileListRow> sorted;
+    sorted.reserve(rows.size());
+    for (uint32_t row : order) sorted.push_back(std::move(rows[row]));
+    rows.swap(sorted);
 }
 
 void TileList::SortByHeader(const TileDatabase& database, int column) {

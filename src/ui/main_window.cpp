@@ -74,6 +74,8 @@ QMenu* MainWindow::Popup(size_t index) const {
     return index < popups_.size() ? popups_[index] : nullptr;
 }
 
+TileListWindow* MainWindow::tileListWindow() const { return tileList_.data(); }
+
 void MainWindow::TitleChanged(const std::string& title) { setWindowTitle(ToQt(title)); }
 
 bool MainWindow::CreateTileListWindow() {

@@ -33,7 +33,7 @@ public:
     // The menu item of a command id; null when the menu has none.
     QAction* Action(int id) const;
     QMenu* Popup(size_t index) const;
-    TileListWindow* tileListWindow() const { return tileList_; }
+    TileListWindow* tileListWindow() const;
 
     // ShellHost
     void MenuChanged() override;

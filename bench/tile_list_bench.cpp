@@ -1,0 +1,111 @@
+// Filling and sorting the tile list of 4096 tiles (256 sets of 16), beside
+// the least work each job does: one pass that reads every index entry and
+// writes the rows out (fill), or reads every row and writes it into a new
+// order (sort). Ratios are printed at the end.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+
+#include "shell/tile_list.h"
+#include "support/texture_builder.h"
+
+namespace {
+
+using namespace lorvane;
+
+const TileDatabase& Database() {
+    static const TileDatabase database = [] {
+        TileDatabase made = testing::MakeLargeDatabase(256, 16, 2, 1);
+        for (size_t i = 0; i < made.index.size(); i += 7) made.index[i].modified = 1;
+        return made;
+    }();
+    return database;
+}
+
+// The least work of a fill: each entry read once, its row's cells written as
+// the id, the name and the set as plain copies.
+void BM_CopyIndexIntoRows(benchmark::State& state) {
+    const TileDatabase& database = Database();
+    for (auto _ : state) {
+        std::vector<TileListRow> rows(database.index.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            rows[i].position = static_cast<int>(i);
+            rows[i].cells[2] = NameText(database.index[i].name);
+        }
+        benchmark::DoNotOptimize(rows.data());
+    }
+}
+
+void BM_FillTileList(benchmark::State& state) {
+    const TileDatabase& database = Database();
+    for (auto _ : state) {
+        TileList list;
+        list.Fill(database, database.tileCount());
+        benchmark::DoNotOptimize(list.rows.data());
+    }
+}
+
+// The least work of a sort: every row moved once into a new order (reversed).
+void BM_MoveRowsOnce(benchmark::State& state) {
+    TileList list;
+    list.Fill(Database(), Database().tileCount());
+    for (auto _ : state) {
+        std::vector<TileListRow> moved(list.rows.size());
+        for (size_t i = 0; i < list.rows.size(); ++i)
+            moved[list.rows.size() - 1 - i] = std::move(list.rows[i]);
+        list.rows.swap(moved);
+        benchmark::DoNotOptimize(list.rows.data());
+    }
+}
+
+// A header click on a column; the direction alternates, so every sort moves rows.
+void BM_SortByHeader(benchmark::State& state) {
+    TileList list;
+    list.Fill(Database(), Database().tileCount());
+    const int column = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        list.SortByHeader(Database(), column);
+        benchmark::DoNotOptimize(list.rows.data());
+    }
+}
+
+BENCHMARK(BM_CopyIndexIntoRows)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FillTileList)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MoveRowsOnce)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SortByHeader)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        Ratio("fill / copy", "BM_FillTileList", "BM_CopyIndexIntoRows");
+        for (int column = 0; column < 7; ++column) {
+            const std::string name = "BM_SortByHeader/" + std::to_string(column);
+            const std::string label = "sort column " + std::to_string(column) + " / move";
+            Ratio(label.c_str(), name.c_str(), "BM_MoveRowsOnce");
+        }
+    }
+
+private:
+    void Ratio(const char* label, const std::string& ours, const char* least) {
+        if (times_.count(ours) && times_.count(least) && times_[least] > 0)
+            std::printf("ratio %s: %.2f (%.0f us)\n", label, times_[ours] / times_[least], times_[ours]);
+    }
+    std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

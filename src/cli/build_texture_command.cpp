@@ -1,0 +1,48 @@
+// lorvane-cli build-texture FOLDER -o OUT.bin [--overwrite]
+
+#include <iostream>
+
+#include "cli/cli.h"
+#include "cli/database_output.h"
+#include "tiledb/tiles_txt.h"
+
+namespace lorvane::cli {
+
+namespace {
+
+struct BuildOptions {
+    std::string folder;
+    std::string output;
+    bool overwrite = false;
+};
+
+const CommandRegistration buildTexture("build-texture", [](CLI::App& app, int& exitStatus) {
+    auto options = std::make_shared<BuildOptions>();
+    CLI::App* command = app.add_subcommand(
+        "build-texture", "Build a new Texture.bin from the tiles listed in FOLDER/Tiles.txt");
+    command->add_option("FOLDER", options->folder, "The tiles folder holding Tiles.txt")
+        ->required();
+    command->add_option("-o,--output", options->output, "The Texture.bin to write")->required();
+    command->add_flag("--overwrite", options->overwrite, "Replace the output file when it exists");
+    command->callback([options, &exitStatus] {
+        if (!MayWriteOutput(options->output, options->overwrite)) {
+            exitStatus = kUsage;
+            return;
+        }
+        StderrMessages messages;
+        const auto database = BuildTextureBinFromFolder(options->folder, messages);
+        if (!database) {
+            exitStatus = kFailed;
+            return;
+        }
+        exitStatus = SaveDatabase(options->output, *database, messages);
+        if (exitStatus == kSuccess) {
+            std::cout << "Texture.bin built: " << database->setCount() << " Sets  "
+                      << database->tileCount() << " Tiles\n";
+        }
+    });
+});
+
+}  // namespace
+
+}  // namespace lorvane::cli

@@ -1,0 +1,67 @@
+#pragma once
+// The tile export file: carries the paths and areas of changed tiles from one
+// Texture.bin into another. Tiles are matched by set and tile position, not
+// by name.
+//
+// Layout (little-endian, no magic number, no padding, no trailer): the record
+// count (int32), then per record the set position, the tile position, the
+// path count p and the area count a (int32 each), then the a areas (16 bytes
+// each) and the p paths (24 bytes each). The path count comes before the area
+// count in the header but the areas come first in the data.
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/message.h"
+#include "base/platform.h"
+#include "tiledb/tile_database.h"
+
+namespace lorvane {
+
+// Marks the tile with that id modified, in the tile and in every index entry
+// with its id, so that export takes it. False when no entry has the id.
+bool MarkTileForExport(TileDatabase& database, int32_t id);
+
+// The export file of every tile whose index entry is marked modified, in
+// index order; the number of records goes to recordCount when given.
+std::vector<std::byte> SerializeTileExport(const TileDatabase& database,
+                                           int* recordCount = nullptr);
+
+// Writes the export file of the marked tiles (replacing any file at path
+// safely) and reports "%d Tiles exported."; the marks stay set. False after
+// the message of what failed; an old file at path is then untouched.
+bool ExportModifiedTiles(const std::filesystem::path& path, const TileDatabase& database,
+                         MessageSink& messages);
+
+// Checks a whole export file against the database without changing it: the
+// record count, or nullopt after the read-error message of the first bad
+// field, naming its record, when the file ends early, a count is negative, or
+// a record's set or tile position does not exist.
+std::optional<int> CheckTileImport(std::span<const std::byte> bytes, const TileDatabase& database,
+                                   MessageSink& messages);
+
+// Imports an export file: each record replaces the lists it carries (a list
+// with no entries leaves the tile's list as it was); later records of the
+// same tile win. All or nothing: the file is checked whole first, and on any
+// failure the database stays exactly as it was. Reports "%d Tiles imported."
+// with the record count. Marks, names, ids and terrain types are not changed.
+bool ImportTileBytes(std::span<const std::byte> bytes, TileDatabase& database,
+                     MessageSink& messages);
+bool ImportTiles(const std::filesystem::path& path, TileDatabase& database, MessageSink& messages);
+
+// Make the tile's list exactly the given records; an empty span releases the
+// list. A larger list keeps its memory. False when there is no such tile.
+bool SetTileAreas(TileDatabase& database, int set, int tile, std::span<const TileArea> areas);
+bool SetTilePaths(TileDatabase& database, int set, int tile, std::span<const TilePath> paths);
+
+// The file dialogs of export and import, and the message of a dialog that
+// failed (not cancelled) with its extended error code.
+FileDialogRequest ExportFileRequest(const std::filesystem::path& tileFolder);
+FileDialogRequest ImportFileRequest(const std::filesystem::path& tileFolder);
+void ReportExportDialogError(int errorCode, MessageSink& messages);
+void ReportImportDialogError(int errorCode, MessageSink& messages);
+
+}  // namespace lorvane

@@ -1,0 +1,203 @@
+// The main window driven through its real widgets on the offscreen platform.
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <fstream>
+
+#include "base/command_ids.h"
+#include "ui/about_box.h"
+#include "ui/application.h"
+#include "ui/main_window.h"
+#include "ui/placeholder_panel.h"
+
+using namespace lorvane;
+
+namespace {
+
+QStringList Texts(QMenu* menu) {
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QString("-") : action->text());
+    return texts;
+}
+
+// Clicks a button of the next modal message box as soon as it shows.
+void AnswerNextModal(QMessageBox::StandardButton button) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, button] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        timer->stop();
+        timer->deleteLater();
+        box->button(button)->click();
+    });
+    timer->start();
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(settingsFolder.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
+    }
+
+    void init() {
+        QSettings("Hollin", "Quistral").clear();
+        startup = std::make_unique<QTemporaryDir>();
+    }
+
+    void cleanup() { startup.reset(); }
+
+    void menuHasEveryItemWithItsStates() {
+        Application app(startup->path().toStdString());
+        QVERIFY(app.Start());
+        MainWindow& window = app.window();
+        QCOMPARE(window.windowTitle(), QString("Lorvane"));
+        QStringList titles;
+        for (QAction* action : window.menuBar()->actions()) titles << action->text();
+        QCOMPARE(titles, (QStringList{"&File", "&Edit", "&Theater", "&Help"}));
+        QCOMPARE(Texts(window.Popup(0)),
+                 (QStringList{"Open &L2 File...", "Load L2 &Matrix...", "&Save L2 Matrix...", "-",
+                              "Open &Texture.bin file...", "Sa&ve Texture.bin file...",
+                              "&Generate New Texture.bin file...", "-", "&Generate .thr map...",
+                              "Generate .mea file...", "Edit Theater.map file...", "-",
+                              "E&xport .bin Tiles...", "&Import .bin Tiles...", "-", "&Exit"}));
+        QCOMPARE(Texts(window.Popup(1)),
+                 (QStringList{"Show &Tile List", "&Load New Tile...", "Add Tiles to Set...",
+                              "Add Set to Texture.bin", "Change Set &Terrain Type", "-",
+                              "&Delete last segment", "Add New Path...", "Add New &Area",
+                              "Delete Path...", "Delete Area"}));
+        QCOMPARE(Texts(window.Popup(2)), (QStringList{"Select Theater", "-", "Balkans"}));
+        QCOMPARE(Texts(window.Popup(3)), QStringList{"About Lorvane..."});
+        // After start-up the terrain commands are enabled; saves are grayed.
+        QVERIFY(window.Action(kMenuOpenL2File)->isEnabled());
+        QVERIFY(window.Action(kMenuLoadL2Matrix)->isEnabled());
+        QVERIFY(!window.Action(kMenuSaveL2Matrix)->isEnabled());
+        QVERIFY(!window.Action(kMenuSaveTextureBin)->isEnabled());
+        QVERIFY(!window.Action(kMenuSelectTheaterTitle)->isEnabled());
+        QVERIFY(window.Action(kTheaterFirst)->isChecked());
+        // The window fits the editor panel, at its fixed place.
+        QCOMPARE(window.pos(), QPoint(kMainWindowX, kMainWindowY));
+        QCOMPARE(window.centralWidget()->size(), QSize(kEditorPanelWidth, kEditorPanelHeight));
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+    }
+
+    void menuCommandsReachTheEditorPanel() {
+        Application app(startup->path().toStdString());
+        QVERIFY(app.Start());
+        MainWindow& window = app.window();
+        for (int id : {kMenuOpenTextureBin, kMenuSaveTextureBin, kPanelLoadTile, kPanelUndoSegment,
+                       kPanelNewPath, kPanelNewArea})
+            window.Action(id)->trigger();
+        QCoreApplication::processEvents();
+        // Save is not forwarded before a database is loaded.
+        QCOMPARE(app.placeholderPanel()->commands,
+                 (std::vector<int>{kPanelOpenTexture, kPanelLoadTile, kPanelUndoSegment,
+                                   kPanelNewPath, kPanelNewArea}));
+    }
+
+    void theaterMenuFromIniFile() {
+        std::ofstream(startup->filePath("Quistral.ini").toStdString())
+            << "[Location]\nTheaters=15\n1=Korea\n2=Balkans\n[Korea]\nX Sections=32\n";
+        Application app(startup->path().toStdString());
+        QVERIFY(app.Start());
+        MainWindow& window = app.window();
+        const QStringList items = Texts(window.Popup(2));
+        QCOMPARE(items.size(), 12);
+        QCOMPARE(items[2], QString("Korea"));
+        QCOMPARE(items[3], QString("Balkans"));
+        QVERIFY(window.Action(kTheaterLast) != nullptr);
+        QCOMPARE(app.state().theaters.settings.xSections, 64);
+        window.Action(kTheaterFirst + 0)->trigger();
+        window.Action(kTheaterFirst + 0)->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(app.state().theaters.settings.xSections, 32);
+        QVERIFY(window.Action(kTheaterFirst)->isChecked());
+        window.Action(kTheaterFirst + 1)->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(!window.Action(kTheaterFirst)->isChecked());
+        QVERIFY(window.Action(kTheaterFirst + 1)->isChecked());
+        QCOMPARE(app.state().theaters.settings.xSections, 64);
+    }
+
+    void recentFilesSurviveARestart() {
+        const std::string bin = startup->filePath("Texture.bin").toStdString();
+        std::ofstream(bin) << "x";
+        {
+            Application app(startup->path().toStdString());
+            QVERIFY(app.Start());
+            for (int i = 0; i < 8; ++i) app.shell().RememberFile("/gone/" + std::to_string(i) + ".bin");
+            app.shell().RememberFile(bin);
+        }
+        QCOMPARE(QSettings("Hollin", "Quistral").value("File1").toString(), QString::fromStdString(bin));
+        Application app(startup->path().toStdString());
+        QVERIFY(app.Start());
+        MainWindow& window = app.window();
+        const QStringList file = Texts(window.Popup(0));
+        // Six shown, numbered, then the separator 8000 and "&Exit".
+        QCOMPARE(file.mid(15), (QStringList{"&1 " + QString::fromStdString(bin), "&2 /gone/7.bin",
+                                            "&3 /gone/6.bin", "&4 /gone/5.bin", "&5 /gone/4.bin",
+                                            "&6 /gone/3.bin", "-", "&Exit"}));
+        window.Action(kRecentFirst)->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(app.placeholderPanel()->texturePath, bin);
+        QCOMPARE(app.placeholderPanel()->commands, std::vector<int>{kPanelLoadTexturePath});
+
+        // A file that is gone: its message, then it leaves the menu and the settings.
+        AnswerNextModal(QMessageBox::Ok);
+        window.Action(kRecentFirst + 1)->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(Texts(window.Popup(0)).at(16), QString("&2 /gone/6.bin"));
+        QCOMPARE(QSettings("Hollin", "Quistral").value("File2").toString(), QString("/gone/6.bin"));
+    }
+
+    void aboutBoxClosesOnlyThroughOk() {
+        AboutBox box(nullptr);
+        box.show();
+        QTest::keyClick(&box, Qt::Key_Escape);
+        QVERIFY(box.isVisible());
+        QVERIFY(!box.close());
+        QVERIFY(box.isVisible());
+        QTest::keyClick(&box, Qt::Key_Return);
+        QVERIFY(!box.isVisible());
+        QCOMPARE(box.result(), int(QDialog::Accepted));
+    }
+
+    void closeAsksOnlyWithUnsavedChanges() {
+        Application app(startup->path().toStdString());
+        QVERIFY(app.Start());
+        MainWindow& window = app.window();
+        QSignalSpy closed(&window, &MainWindow::closed);
+        app.placeholderPanel()->unsavedChanges = true;
+        AnswerNextModal(QMessageBox::Cancel);
+        window.Action(kMenuExit)->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(window.isVisible());
+        QCOMPARE(closed.count(), 0);
+
+        AnswerNextModal(QMessageBox::Save);
+        QVERIFY(window.close());
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(app.placeholderPanel()->commands.back(), int(kPanelSave));
+    }
+
+private:
+    QTemporaryDir settingsFolder;
+    std::unique_ptr<QTemporaryDir> startup;
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
