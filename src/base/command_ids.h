@@ -67,6 +67,30 @@ enum CommandId : int {
     kPanelNewPath = 29102,   // "New &Path"; menu "Add New Path..."
     kPanelNewArea = 29103,   // "New &Area"; menu "Add New &Area"
 
+    // The editor panel's controls: read-outs, lists, spin control, viewer.
+    kPanelPointerX = 29002,
+    kPanelPointerY = 29003,
+    kPanelEndX = 29004,
+    kPanelEndY = 29005,
+    kPanelStartX = 29022,
+    kPanelStartY = 29023,
+    kPanelOffset = 29024,      // the tile id
+    kPanelTileName = 29025,
+    kPanelType = 29026,        // current path or area type
+    kPanelRadius = 29027,
+    kPanelPathList = 29028,    // also the New Path dialog's type list
+    kPanelAreaList = 29029,    // also the New Area dialog's type list
+    kPanelCentreX = 29030,
+    kPanelCentreY = 29031,
+    kPanelSetNumber = 29032,
+    kPanelTerrainType = 29033,
+    kPanelWidth = 29034,       // also the New Path dialog's width field
+    kPanelTileSpin = 29050,
+    kPanelViewer = 29100,
+    // The delete dialogs' number fields.
+    kDeleteAreaNumber = 29041,
+    kDeletePathNumber = 29042,
+
     // The progress dialog and its controls.
     kProgressDialog = 24100,
     kProgressBar = 24101,

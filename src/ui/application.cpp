@@ -5,16 +5,22 @@
 #include <cstring>
 #include <iostream>
 
+#include "base/command_ids.h"
 #include "ui/main_window.h"
 #include "ui/tile_list_window.h"
-#include "ui/placeholder_panel.h"
+#include "ui/lorvane_dialog.h"
 #include "ui/progress_dialog.h"
 
 namespace lorvane {
 
 Application::Application(std::filesystem::path startupFolder)
     : startupFolder_(std::move(startupFolder)),
-      shell_(state_, {platform_, platform_, platform_, platform_}) {}
+      shell_(state_, {platform_, platform_, platform_, platform_}),
+      terrainCommands_(shell_, dialogs_, output_),
+      databaseCommands_(shell_, dialogs_) {
+    terrainCommands_.Register();
+    databaseCommands_.Register();
+}
 
 Application::~Application() {
     shell_.SetHost(nullptr);
@@ -27,6 +33,7 @@ EditorPanelHost& Application::editorPanel() { return *panel_; }
 bool Application::Start() {
     window_ = std::make_unique<MainWindow>(shell_);
     platform_.SetOwner(window_.get());
+    dialogs_.SetOwner(window_.get());
     shell_.SetHost(window_.get());
     shell_.Initialize(startupFolder_);
     progress_ = new ProgressDialog(window_.get(), [this] {
@@ -35,11 +42,16 @@ bool Application::Start() {
     shell_.SetProgressView(progress_);
     window_->show();
 
-    placeholder_ = new PlaceholderPanel(window_.get());
-    panel_ = placeholder_;
+    lorvaneDialog_ = new LorvaneDialog(shell_, window_.get());
+    panel_ = lorvaneDialog_;
     shell_.SetEditorPanel(panel_);
-    window_->SetEditorPanel(placeholder_);
-    placeholder_->show();
+    window_->SetEditorPanel(lorvaneDialog_);
+    lorvaneDialog_->show();
+    databaseCommands_.SetEditor(&lorvaneDialog_->panel(), [this] { lorvaneDialog_->Sync(); });
+    shell_.RegisterCommand(kMenuDeletePath,
+                           [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Paths); });
+    shell_.RegisterCommand(kMenuDeleteArea,
+                           [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Areas); });
 
     shell_.LoadRecentFileList();
     return true;

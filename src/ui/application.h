@@ -9,14 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "shell/database_commands.h"
 #include "shell/main_shell.h"
+#include "shell/terrain_commands.h"
+#include "ui/qt_command_dialogs.h"
 #include "ui/qt_platform.h"
 
 namespace lorvane {
 
 class MainWindow;
 class ProgressDialog;
-class PlaceholderPanel;
+class LorvaneDialog;
 
 class Application {
 public:
@@ -34,16 +37,23 @@ public:
     ProgressDialog& progressDialog() { return *progress_; }
     // The editor panel; its commands arrive through EditorPanelHost.
     EditorPanelHost& editorPanel();
-    PlaceholderPanel* placeholderPanel() { return placeholder_; }
+    LorvaneDialog* lorvaneDialog() { return lorvaneDialog_; }
+    TheaterOutputState& output() { return output_; }
+    DatabaseCommands& databaseCommands() { return databaseCommands_; }
+    QtCommandDialogs& dialogs() { return dialogs_; }
 
 private:
     std::filesystem::path startupFolder_;
     AppState state_;
     QtPlatform platform_;
     MainShell shell_;
+    TheaterOutputState output_;
+    QtCommandDialogs dialogs_;
+    TerrainCommands terrainCommands_;
+    DatabaseCommands databaseCommands_;
     std::unique_ptr<MainWindow> window_;
     ProgressDialog* progress_ = nullptr;
-    PlaceholderPanel* placeholder_ = nullptr;
+    LorvaneDialog* lorvaneDialog_ = nullptr;
     EditorPanelHost* panel_ = nullptr;
 };
 

@@ -56,6 +56,15 @@ void QtPlatform::Show(const Message& message) {
 }
 
 FileChoice QtPlatform::OpenFile(const FileDialogRequest& request) {
+    if (!request.fileMustExist) {
+        // A name that is no file may be typed (the tile dialog takes a tile id).
+        QFileDialog dialog(owner_, ToQt(request.title), StartPath(request), QtFilter(request.filter));
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return FileChoice::Cancelled();
+        return ChoiceFrom(dialog.selectedFiles().front());
+    }
     return ChoiceFrom(QFileDialog::getOpenFileName(owner_, ToQt(request.title),
                                                    StartPath(request), QtFilter(request.filter)));
 }

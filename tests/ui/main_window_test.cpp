@@ -15,7 +15,8 @@
 #include "ui/about_box.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
-#include "ui/placeholder_panel.h"
+#include "ui/lorvane_dialog.h"
+#include "ui/recording_panel.h"
 
 using namespace lorvane;
 
@@ -91,20 +92,22 @@ private slots:
         QVERIFY(window.Action(kTheaterFirst)->isChecked());
         // The window fits the editor panel, at its fixed place.
         QCOMPARE(window.pos(), QPoint(kMainWindowX, kMainWindowY));
-        QCOMPARE(window.centralWidget()->size(), QSize(kEditorPanelWidth, kEditorPanelHeight));
+        QCOMPARE(window.centralWidget(), static_cast<QWidget*>(app.lorvaneDialog()));
+        QCOMPARE(window.width(), app.lorvaneDialog()->width());
         QCOMPARE(window.minimumSize(), window.maximumSize());
     }
 
     void menuCommandsReachTheEditorPanel() {
         Application app(startup->path().toStdString());
         QVERIFY(app.Start());
+        RecordingPanel recorder(app);
         MainWindow& window = app.window();
         for (int id : {kMenuOpenTextureBin, kMenuSaveTextureBin, kPanelLoadTile, kPanelUndoSegment,
                        kPanelNewPath, kPanelNewArea})
             window.Action(id)->trigger();
         QCoreApplication::processEvents();
         // Save is not forwarded before a database is loaded.
-        QCOMPARE(app.placeholderPanel()->commands,
+        QCOMPARE(recorder.commands,
                  (std::vector<int>{kPanelOpenTexture, kPanelLoadTile, kPanelUndoSegment,
                                    kPanelNewPath, kPanelNewArea}));
     }
@@ -145,6 +148,7 @@ private slots:
         QCOMPARE(QSettings("Hollin", "Quistral").value("File1").toString(), QString::fromStdString(bin));
         Application app(startup->path().toStdString());
         QVERIFY(app.Start());
+        RecordingPanel recorder(app);
         MainWindow& window = app.window();
         const QStringList file = Texts(window.Popup(0));
         // Six shown, numbered, then the separator 8000 and "&Exit".
@@ -153,8 +157,8 @@ private slots:
                                             "&6 /gone/3.bin", "-", "&Exit"}));
         window.Action(kRecentFirst)->trigger();
         QCoreApplication::processEvents();
-        QCOMPARE(app.placeholderPanel()->texturePath, bin);
-        QCOMPARE(app.placeholderPanel()->commands, std::vector<int>{kPanelLoadTexturePath});
+        QCOMPARE(recorder.texturePath, bin);
+        QCOMPARE(recorder.commands, std::vector<int>{kPanelLoadTexturePath});
 
         // A file that is gone: its message, then it leaves the menu and the settings.
         AnswerNextModal(QMessageBox::Ok);
@@ -179,9 +183,10 @@ private slots:
     void closeAsksOnlyWithUnsavedChanges() {
         Application app(startup->path().toStdString());
         QVERIFY(app.Start());
+        RecordingPanel recorder(app);
         MainWindow& window = app.window();
         QSignalSpy closed(&window, &MainWindow::closed);
-        app.placeholderPanel()->unsavedChanges = true;
+        recorder.unsavedChanges = true;
         AnswerNextModal(QMessageBox::Cancel);
         window.Action(kMenuExit)->trigger();
         QCoreApplication::processEvents();
@@ -191,7 +196,7 @@ private slots:
         AnswerNextModal(QMessageBox::Save);
         QVERIFY(window.close());
         QCOMPARE(closed.count(), 1);
-        QCOMPARE(app.placeholderPanel()->commands.back(), int(kPanelSave));
+        QCOMPARE(recorder.commands.back(), int(kPanelSave));
     }
 
 private:

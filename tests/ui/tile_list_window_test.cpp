@@ -10,7 +10,7 @@
 #include "support/texture_builder.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
-#include "ui/placeholder_panel.h"
+#include "ui/recording_panel.h"
 #include "ui/tile_list_window.h"
 
 using namespace lorvane;
@@ -27,9 +27,13 @@ private slots:
     void init() {
         app = std::make_unique<Application>(startup.path().toStdString());
         QVERIFY(app->Start());
+        recorder = std::make_unique<RecordingPanel>(*app);
     }
 
-    void cleanup() { app.reset(); }
+    void cleanup() {
+        recorder.reset();
+        app.reset();
+    }
 
     void opensEmptyWithItsColumnsWithoutADatabase() {
         app->window().Action(kMenuShowTileList)->trigger();
@@ -83,7 +87,7 @@ private slots:
 
     void rowClicksAndArrowKeysLoadTiles() {
         TileListWindow* list = OpenWithLargeDatabase();
-        PlaceholderPanel* panel = app->placeholderPanel();
+        RecordingPanel* panel = recorder.get();
         const QRect second = list->visualRect(list->model()->index(1, 2));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
         QCoreApplication::processEvents();
@@ -136,6 +140,7 @@ private:
     QTemporaryDir settingsFolder;
     QTemporaryDir startup;
     std::unique_ptr<Application> app;
+    std::unique_ptr<RecordingPanel> recorder;
 };
 
 QTEST_MAIN(TileListWindowTest)

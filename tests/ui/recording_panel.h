@@ -1,24 +1,21 @@
 #pragma once
-// Stands where the editor panel goes until it is built: a frame of the
-// panel's size that takes the forwarded commands, the paths placed for them,
-// and shows the last one it received.
+// An editor panel for the main window's widget tests that only records what
+// the main window hands it; installed in place of the program's panel.
 
-#include <QFrame>
 #include <string>
 #include <vector>
 
 #include "shell/shell_interfaces.h"
-
-class QLabel;
+#include "ui/application.h"
 
 namespace lorvane {
 
-class PlaceholderPanel : public QFrame, public EditorPanelHost {
-    Q_OBJECT
-public:
-    explicit PlaceholderPanel(QWidget* parent = nullptr);
+class RecordingPanel : public EditorPanelHost {
+  public:
+    explicit RecordingPanel(Application& app) : app_(app) { app.shell().SetEditorPanel(this); }
+    ~RecordingPanel() override { app_.shell().SetEditorPanel(nullptr); }
 
-    void HandleCommand(int id) override;
+    void HandleCommand(int id) override { commands.push_back(id); }
     void SetTexturePath(const std::string& path) override { texturePath = path; }
     void SetTileImage(const std::string& path, const std::string& name) override {
         tileImagePath = path;
@@ -26,7 +23,11 @@ public:
     }
     void SetProposedFileName(const std::string& name) override { proposedFileName = name; }
     bool HasUnsavedChanges() const override { return unsavedChanges; }
-    bool SaveForClose() override;
+    bool SaveForClose() override {
+        commands.push_back(kPanelSave);
+        if (saveSucceeds) unsavedChanges = false;
+        return saveSucceeds;
+    }
 
     std::vector<int> commands;
     std::string texturePath;
@@ -36,8 +37,8 @@ public:
     bool unsavedChanges = false;
     bool saveSucceeds = true;
 
-private:
-    QLabel* status_;
+  private:
+    Application& app_;
 };
 
 }  // namespace lorvane

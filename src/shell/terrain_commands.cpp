@@ -1,0 +1,242 @@
+#include "shell/terrain_commands.h"
+
+#include "base/command_ids.h"
+#include "base/format.h"
+#include "shell/main_shell.h"
+#include "terrain/mea_file.h"
+#include "terrain/terrain_files.h"
+#include "terrain/theater_tile_map.h"
+
+namespace lorvane {
+
+FileDialogRequest TerrainFileRequest(bool loadMode, bool saveMode,
+                                     const std::filesystem::path& startFolder) {
+    FileDialogRequest request;
+    request.startFolder = startFolder;
+    if (saveMode || loadMode) {
+        request.proposedName = "*.L2M";
+        request.filter = "L2M Matrix file|*.L2M||";
+        request.title = saveMode ? "Save L2M Terrain Matrix" : "Open L2M Terrain Matrix";
+    } else {
+        request.proposedName = "*.L2";
+        request.filter = "Terrain L2 file|*.L2||";
+        request.title = "Open L2 Terrain File";
+    }
+    return request;
+}
+
+FileDialogRequest TheaterOutputRequest(const std::string& extension,
+                                       const std::filesystem::path& startFolder) {
+    FileDialogRequest request;
+    request.title = "Save Generated <theater>." + extension + " to File";
+    request.proposedName = "*." + extension;
+    request.startFolder = startFolder;
+    return request;
+}
+
+FileDialogRequest TheaterMapRequest(const std::filesystem::path& startFolder) {
+    FileDialogRequest request;
+    request.title = "Select Theater.map File";
+    request.proposedName = "Theater.map";
+    request.startFolder = startFolder;
+    request.fileMustExist = true;
+    return request;
+}
+
+namespace {
+
+// The progress that the long operations report to: the shell's dialog, or
+// nothing when the program has none.
+class OperationProgress {
+  public:
+    explicit OperationProgress(MainShell& shell) : shell_(shell) {}
+    Progress& get() {
+        if (ShellProgress* progress = shell_.progress()) return *progress;
+        return silent_;
+    }
+
+  private:
+    MainShell& shell_;
+    SilentProgress silent_;
+};
+
+void SetTheaterDimensions(TheaterSettings& settings, const TerrainDimensions& dimensions) {
+    settings.xSections = dimensions.xSections;
+    settings.ySections = dimensions.ySections;
+    settings.xTiles = dimensions.xTiles;
+    settings.yTiles = dimensions.yTiles;
+    settings.xMapExtent = dimensions.xMapExtent;
+    settings.yMapExtent = dimensions.yMapExtent;
+}
+
+}  // namespace
+
+void TerrainCommands::Register() {
+    shell_.RegisterCommand(kMenuOpenL2File, [this] { OpenL2File(); });
+    shell_.RegisterCommand(kOpenL2FromPath, [this] { OpenTerrainPath(); });
+    shell_.RegisterCommand(kMenuLoadL2Matrix, [this] { LoadL2Matrix(); });
+    shell_.RegisterCommand(kMenuSaveL2Matrix, [this] { SaveL2Matrix(); });
+    shell_.RegisterCommand(kMenuGenerateThr, [this] { GenerateThr(); });
+    shell_.RegisterCommand(kMenuGenerateMea, [this] { GenerateMea(); });
+    shell_.RegisterCommand(kMenuEditTheaterMap, [this] { EditTheaterMap(); });
+}
+
+bool TerrainCommands::ChooseTerrainFile() {
+    ShellPlatform& platform = shell_.platform();
+    const FileDialogRequest request = TerrainFileRequest(output_.loadMode, output_.saveMode,
+                                                         shell_.Folder(kTerrainFolderSetting));
+    const FileChoice choice =
+        output_.saveMode ? platform.files.SaveFile(request) : platform.files.OpenFile(request);
+    if (choice.outcome == FileChoice::Outcome::Failed)
+        platform.messages.Error(FormatText("L2 file open error# %d", choice.errorCode), "Error");
+    if (!choice.chosen()) return false;
+    // Held in memory; stored in the settings once an L2 file has opened.
+    shell_.state().folders.terrainFolder = choice.folderPart().substr(0, kPathLength);
+    const std::string path = choice.path.string();
+    shell_.state().terrainPath = path.substr(0, kPathLength);
+    return true;
+}
+
+void TerrainCommands::OpenL2File() {
+    output_.loadMode = false;
+    if (ChooseTerrainFile()) OpenTerrainPath();
+}
+
+void TerrainCommands::LoadL2Matrix() {
+    output_.loadMode = true;
+    if (ChooseTerrainFile()) {
+        OpenTerrainPath();
+    } else {
+        // The next "Open &L2 File..." is an ordinary L2 open again.
+        output_.loadMode = false;
+    }
+}
+
+void TerrainCommands::OpenTerrainPath() {
+    AppState& state = shell_.state();
+    ShellState& flags = state.shell;
+    MessageSink& messages = shell_.platform().messages;
+    const bool loadMode = output_.loadMode;
+    output_.loadMode = false;
+    const std::filesystem::path path = state.terrainPath;
+
+    const std::optional<FileBytes> terrain = lorvane::OpenL2File(path, messages);
+    if (!terrain) {
+        flags.abortRequested = true;
+        return;
+    }
+    shell_.SetTitle(state.terrainPath);
+    std::optional<FileBytes> o2;
+    if (!loadMode) {
+        shell_.RememberFile(state.terrainPath);
+        shell_.StoreFolder(kTerrainFolderSetting, state.folders.terrainFolder);
+        o2 = OpenO2File(path, messages);
+        if (!o2) {
+            flags.abortRequested = true;
+            return;
+        }
+    }
+
+    // The matrix in memory is no longer the terrain: nothing may use it from
+    // here on unless the new one is complete.
+    flags.terrainLoaded = false;
+    output_.matrix = TerrainMatrix{};
+    // The dialog's range comes from the dimensions in effect before the
+    // terrain files set them.
+    shell_.OpenProgressDialog(ProgressMode::BuildTerrainMatrix);
+    OperationProgress progress(shell_);
+    std::optional<TerrainMatrix> matrix;
+    if (loadMode) {
+        matrix = LoadMatrixFromL2M(terrain->Bytes(), progress.get(), messages);
+    } else {
+        SetTheaterDimensions(state.theaters.settings,
+                             SetDimensionsFromFiles(o2->Size(), terrain->Size()).dimensions);
+        matrix = BuildMatrixFromL2(terrain->Bytes(), o2->Bytes(), progress.get(), messages);
+    }
+    shell_.CloseProgressDialog();
+
+    if (matrix && !flags.abortRequested) {
+        output_.matrix = std::move(*matrix);
+        SetTheaterDimensions(state.theaters.settings, output_.matrix.dimensions);
+        TerrainReady(true);
+    } else {
+        TerrainReady(false);
+    }
+}
+
+void TerrainCommands::TerrainReady(bool ready) {
+    shell_.state().shell.terrainLoaded = ready;
+    shell_.EnableMenuItem(kMenuSaveL2Matrix, ready);
+    // Without a matrix the terrain can be opened again from the menu.
+    shell_.EnableMenuItem(kMenuOpenL2File, !ready);
+    shell_.EnableMenuItem(kMenuLoadL2Matrix, !ready);
+}
+
+void TerrainCommands::SaveL2Matrix() {
+    ShellState& flags = shell_.state().shell;
+    output_.saveMode = true;
+    flags.abortRequested = false;
+    const bool chosen = ChooseTerrainFile();
+    output_.saveMode = false;
+    if (!chosen || flags.abortRequested) return;
+
+    shell_.OpenProgressDialog(ProgressMode::SaveTerrainMatrix);
+    OperationProgress progress(shell_);
+    SaveMatrixAsL2M(shell_.state().terrainPath, output_.matrix, progress.get(),
+                    shell_.platform().messages);
+    shell_.CloseProgressDialog();
+    // Every save grays the item, whatever its outcome.
+    shell_.EnableMenuItem(kMenuSaveL2Matrix, false);
+}
+
+void TerrainCommands::GenerateThr() {
+    ShellPlatform& platform = shell_.platform();
+    // The remembered Texture.bin folder as it is held now.
+    const FileChoice choice =
+        platform.files.SaveFile(TheaterOutputRequest("thr", shell_.state().folders.textureFolder));
+    if (choice.outcome == FileChoice::Outcome::Failed)
+        platform.messages.Error(FormatText("thr file open error# %d", choice.errorCode), "Error");
+    if (!choice.chosen()) return;
+
+    shell_.OpenProgressDialog(ProgressMode::BuildTheaterOutput);
+    OperationProgress progress(shell_);
+    GenerateTheaterMap(choice.path, output_.matrix, shell_.state().database, progress.get(),
+                       platform.messages);
+    shell_.CloseProgressDialog();
+}
+
+void TerrainCommands::GenerateMea() {
+    ShellPlatform& platform = shell_.platform();
+    const FileChoice choice =
+        platform.files.SaveFile(TheaterOutputRequest("mea", shell_.state().folders.textureFolder));
+    // The .mea dialog's failure carries the text of the .thr dialog's.
+    if (choice.outcome == FileChoice::Outcome::Failed)
+        platform.messages.Error(FormatText("thr file open error# %d", choice.errorCode), "Error");
+    if (!choice.chosen()) return;
+
+    // The .mea generation shares the .thr caption and reports no progress.
+    shell_.OpenProgressDialog(ProgressMode::BuildTheaterOutput);
+    GenerateMeaFile(choice.path, output_.matrix, platform.messages);
+    shell_.CloseProgressDialog();
+}
+
+void TerrainCommands::EditTheaterMap() {
+    ShellPlatform& platform = shell_.platform();
+    const FileChoice choice =
+        platform.files.OpenFile(TheaterMapRequest(shell_.Folder(kTerrainFolderSetting)));
+    if (choice.outcome == FileChoice::Outcome::Failed)
+        platform.messages.Error(FormatText("Theater.map file open error# %d", choice.errorCode),
+                                "Error");
+    if (!choice.chosen()) return;
+
+    const TheaterSettings& theater = shell_.state().theaters.settings;
+    TheaterMapHeader& header = output_.header;
+    if (!ReadTheaterMap(choice.path, {theater.swLong, theater.swLat}, header, platform.messages))
+        return;
+    TheaterMapTexts texts = TheaterMapDialogTexts(header);
+    if (!dialogs_.RunTheaterMapDialog(texts)) return;
+    ApplyTheaterMapDialogTexts(header, texts);
+    WriteTheaterMap(choice.path, header, platform.messages);
+}
+
+}  // namespace lorvane

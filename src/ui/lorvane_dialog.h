@@ -1,0 +1,95 @@
+#pragma once
+// The editor panel "LorvaneDialog": every control of its template in place
+// (dialog units converted for the font in use), showing what the editor's
+// logic (EditorPanel) holds and passing on what the user does. It is the
+// main window's editor panel (EditorPanelHost) and the logic's host
+// (PanelHost). Controls are named by their ids ("29039", "29100" ...).
+
+#include <QFrame>
+#include <QTimer>
+#include <map>
+
+#include "editor/editor_panel.h"
+#include "shell/shell_interfaces.h"
+#include "ui/backing_canvas.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+namespace lorvane {
+
+class MainShell;
+class TileViewer;
+
+class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
+    Q_OBJECT
+  public:
+    LorvaneDialog(MainShell& shell, QWidget* parent);
+
+    EditorPanel& panel() { return panel_; }
+    TileViewer& viewer() { return *viewer_; }
+    BackingCanvas& canvas() { return canvas_; }
+    // Shows the logic's state: read-outs, lists, check boxes, Save, viewer.
+    void Sync();
+    // Runs the delete dialog of the main window's "Delete Path..." or
+    // "Delete Area".
+    void RunDeleteDialog(PanelList list);
+
+    // EditorPanelHost
+    void HandleCommand(int id) override;
+    void SetTexturePath(const std::string& path) override;
+    void SetTileImage(const std::string& path, const std::string& name) override;
+    void SetProposedFileName(const std::string& name) override;
+    bool HasUnsavedChanges() const override;
+    bool SaveForClose() override;
+
+    // PanelHost
+    void SetMainTitle(const std::string& title) override;
+    void SetDatabaseMenus(bool enabled) override;
+    void RememberRecentFile(const std::string& path) override;
+    void RefillTileList() override;
+    void UpdateTileListRow(int indexPosition) override;
+    void FocusTileList() override;
+    void StepTileList(TileStep step) override;
+    void Beep() override;
+    bool RunNewPathDialog() override;
+    bool RunNewAreaDialog() override;
+    std::string& Folder(const char* settingName) override;
+    void StoreFolder(const char* settingName, const std::string& folder) override;
+    void StartBlinkTimer(int milliseconds) override;
+    void StopBlinkTimer() override;
+    void CommandPosted() override;
+
+  protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Build();
+    QPushButton* AddButton(int id, const char* text, QRect place);
+    QLabel* AddReadout(int id, QRect place);
+    void AddLabel(const char* text, QRect place);
+    QTreeWidget* AddList(int id, PanelList list, QRect place);
+    void SyncList(QTreeWidget* view, const ListView& rows);
+    int SelectedRow(QTreeWidget* view) const;
+    void RunPostedCommands();
+
+    MainShell& shell_;
+    BackingCanvas canvas_;
+    EditorPanel panel_;
+    TileViewer* viewer_ = nullptr;
+    std::map<int, QLabel*> readouts_;
+    QPushButton* save_ = nullptr;
+    QCheckBox* showPaths_ = nullptr;
+    QCheckBox* showAreas_ = nullptr;
+    QTreeWidget* pathList_ = nullptr;
+    QTreeWidget* areaList_ = nullptr;
+    QTimer blinkTimer_;
+    bool postScheduled_ = false;
+};
+
+}  // namespace lorvane

@@ -1,0 +1,382 @@
+// The editor panel's commands: opening and saving the database, choosing and
+// loading tiles with write-back, list notifications, the delete dialogs.
+
+#include "panel_fixture.h"
+
+namespace lorvane::testing {
+namespace {
+
+using Outcome = FileChoice::Outcome;
+
+TEST_F(PanelTest, StartsClearedWithSaveDisabled) {
+    EXPECT_FALSE(panel.state.saveEnabled);
+    EXPECT_FALSE(host.databaseMenus);
+    EXPECT_EQ(panel.Readout(kPanelType), " ");
+    EXPECT_EQ(panel.Readout(kPanelCentreY), " ");
+    EXPECT_EQ(panel.state.showPaths, 1);
+    EXPECT_EQ(panel.state.showAreas, 1);
+    // Before a tile is loaded there is no viewer: refresh and New Path do nothing.
+    panel.Command(kPanelRefresh);
+    host.newPathDialog = [] { return true; };
+    panel.Command(kPanelNewPath);
+    EXPECT_TRUE(canvas.calls.empty() || canvas.calls == std::vector<std::string>{});
+    EXPECT_EQ(panel.drawing.drawMode, DrawMode::None);
+}
+
+TEST_F(PanelTest, OpeningADatabaseReportsItAndEnablesSave) {
+    const auto file = folder / "Texture.bin";
+    WriteFileBytes(file, SerializeTextureBin(TwoSetDatabase()));
+    platform.choices.push_back(FileChoice::Chosen(file));
+    panel.Command(kPanelOpenTexture);
+    ASSERT_EQ(platform.dialogs.size(), 1u);
+    const FileDialogRequest& request = platform.dialogs[0].request;
+    EXPECT_EQ(request.title, "Open Texture.bin File");
+    EXPECT_EQ(request.filter, "Texture.bin file|*.bin||");
+    EXPECT_EQ(request.proposedName, "texture.bin");
+    EXPECT_TRUE(request.fileMustExist);
+    EXPECT_EQ(platform.messages,
+              (std::vector<Message>{{"Texture.bin loaded: 2 Sets  3 Tiles",
+                                     "Texture.bin Succesfully Loaded", MessageIcon::Information}}));
+    EXPECT_TRUE(textureLoaded);
+    EXPECT_EQ(host.titles.back(), file.string());
+    EXPECT_EQ(host.recentFiles.back(), file.string());
+    EXPECT_EQ(host.folders["Texture"], folder.string() + "/");
+    EXPECT_TRUE(host.databaseMenus);
+    EXPECT_TRUE(panel.state.saveEnabled);
+    EXPECT_EQ(host.refills, 1);
+}
+
+TEST_F(PanelTest, AFailedLoadLeavesNoDatabase) {
+    LoadDatabase(TwoSetDatabase());
+    WriteFileBytes(folder / "Short.bin", {std::byte{1}});
+    panel.state.texturePath = (folder / "Short.bin").string();
+    panel.Command(kPanelLoadTexturePath);
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[0].caption, "Read Error");
+    EXPECT_EQ(platform.messages[1],
+              (Message{"Error reading Texture.bin", "Texture.bin Not Loaded", MessageIcon::Error}));
+    EXPECT_FALSE(textureLoaded);
+    EXPECT_EQ(database.setCount(), 0);
+    // Save is enabled but does nothing without a database.
+    EXPECT_TRUE(panel.state.saveEnabled);
+    EXPECT_FALSE(panel.SaveDatabase());
+    EXPECT_TRUE(platform.dialogs.empty());
+}
+
+TEST_F(PanelTest, LoadingATileShowsItsPlaceAndTakesItsEntriesIn) {
+    LoadDatabase(TwoSetDatabase());
+    LoadTile("H010.PCX");
+    EXPECT_EQ(panel.Readout(kPanelTileName), "H010.PCX");
+    EXPECT_EQ(panel.Readout(kPanelSetNumber), "1");
+    EXPECT_EQ(panel.Readout(kPanelOffset), "16");
+    EXPECT_EQ(panel.Readout(kPanelTerrainType), "Urban");
+    EXPECT_EQ(panel.working.pathCount(), 1);
+    EXPECT_EQ(panel.working.pathList.Rows()[0],
+              (ListRow{"01", "River", "120", "200", "3000", "2800", "2400"}));
+    EXPECT_EQ(canvas.calls.front(), "clip 300 300");
+}
+
+TEST_F(PanelTest, LoadingAnotherTileWritesTheEditedOneBack) {
+    LoadDatabase(TwoSetDatabase());
+    LoadTile("H000.PCX");
+    panel.RightClickList(PanelList::Paths, 0);  // removes segment 1
+    EXPECT_EQ(database.sets[0].tiles[0].modified, 1);
+    EXPECT_EQ(database.index[0].modified, 1);
+    LoadTile("H001.PCX");
+    const TileRecord& edited = database.sets[0].tiles[0];
+    ASSERT_EQ(edited.pathCount(), 1);
+    EXPECT_EQ(edited.paths[0], (TilePath{10, 60, 300, 400, 500, 600}));
+    EXPECT_EQ(edited.modified, 0);
+    EXPECT_EQ(database.index[0].modified, 1);  // the index keeps the mark for export
+    EXPECT_EQ(host.updatedRows, (std::vector<int>{0}));
+    // An unchanged tile is not written back.
+    LoadTile("H010.PCX");
+    EXPECT_EQ(host.updatedRows.size(), 1u);
+}
+
+TEST_F(PanelTest, ATileNotInTheDatabaseIsShownWithEmptyLists) {
+    LoadDatabase(TwoSetDatabase());
+    LoadTile("H000.PCX");
+    LoadTile("H7F3.PCX");
+    EXPECT_EQ(platform.messages,
+              (std::vector<Message>{{"PCX file H7F3.PCX not in Texture.bin file.",
+                                     "Tile Info Not Found", MessageIcon::Error}}));
+    EXPECT_EQ(panel.working.pathCount(), 0);
+    EXPECT_EQ(panel.working.pathList.RowCount(), 0u);
+    EXPECT_EQ(canvas.calls.back(), "image 16x16");
+    // What is drawn now goes into no tile.
+    host.newPathDialog = [] { return true; };
+    panel.Command(kPanelNewPath);
+    panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
+    panel.LeftButtonUp(kAreaLeft + 50, kAreaTop + 5);
+    LoadTile("H001.PCX");
+    EXPECT_EQ(database.sets[0].tiles[0].pathCount(), 2);
+    EXPECT_EQ(database.sets[0].tiles[0].modified, 0);
+}
+
+TEST_F(PanelTest, AnIndexEntryOutOfRangeIsReported) {
+    LoadDatabase(TwoSetDatabase());
+    database.index[2].tileIndex = 16;
+    LoadTile("H010.PCX");
+    EXPECT_EQ(platform.messages, (std::vector<Message>{{"Tile: H010.PCX  Set# = 1  Tile# = 16",
+                                                        "Tile Index Error", MessageIcon::Error}}));
+    EXPECT_EQ(panel.working.pathCount(), 0);
+    EXPECT_EQ(panel.CurrentTileRecord(), nullptr);
+}
+
+TEST_F(PanelTest, WithoutADatabaseTheTilePositionComesFromItsName) {
+    LoadTile("H0A3.PCX");
+    EXPECT_EQ(panel.state.currentSet, 10);
+    EXPECT_EQ(panel.state.currentTile, 3);
+    EXPECT_EQ(panel.Readout(kPanelSetNumber), "");
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(PanelTest, ALaterDatabaseDoesNotTakeTheTileDrawnBeforeIt) {
+    LoadTile("H000.PCX");  // no database yet: position 0, 0 from the name
+    LoadDatabase(TwoSetDatabase());
+    host.newPathDialog = [] { return true; };
+    panel.Command(kPanelNewPath);
+    panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
+    panel.LeftButtonUp(kAreaLeft + 50, kAreaTop + 5);
+    LoadTile("H001.PCX");
+    // H000.PCX keeps its stored paths: it was never taken in.
+    EXPECT_EQ(database.sets[0].tiles[0].pathCount(), 2);
+    EXPECT_EQ(database.sets[0].tiles[0].modified, 0);
+}
+
+TEST_F(PanelTest, TheTileDialogTakesAFileOrATypedId) {
+    struct Case {
+        std::string chosen;    // file name chosen or typed
+        std::string tileName;  // loaded, or empty
+        std::vector<Message> messages;
+    };
+    const std::vector<Case> cases = {
+        {"h0a3.pcx",
+         "h0a3.pcx",
+         {{"PCX file h0a3.pcx not in Texture.bin file.", "Tile Info Not Found",
+           MessageIcon::Error}}},
+        {"16", "H010.PCX", {}},
+        {"abc", "", {{"An invalid Tile Offset number entered.", "Error", MessageIcon::Error}}},
+        {"tile.pcx", "", {{"An invalid Tile Offset number entered.", "Error", MessageIcon::Error}}},
+        {"163",
+         "",
+         {{"An invalid Tile Offset number entered.  Not part of this Texture.bin",
+           "Offset Number Error", MessageIcon::Error}}},
+    };
+    LoadDatabase(TwoSetDatabase());
+    for (const Case& c : cases) {
+        panel.state.tileName.clear();
+        platform.messages.clear();
+        platform.choices.push_back(FileChoice::Chosen(folder / c.chosen));
+        panel.Command(kPanelLoadTile);
+        EXPECT_EQ(panel.state.tileName, c.tileName) << c.chosen;
+        EXPECT_EQ(platform.messages, c.messages) << c.chosen;
+        if (!c.tileName.empty()) {
+            EXPECT_EQ(panel.state.tileImagePath, (folder / c.tileName).string());
+            EXPECT_EQ(host.recentFiles.back(), panel.state.tileImagePath);
+            EXPECT_EQ(host.storedFolders.back(),
+                      (std::pair<std::string, std::string>{"Work2", folder.string() + "/"}));
+        }
+    }
+    const FileDialogRequest& request = platform.dialogs[0].request;
+    EXPECT_EQ(request.title, "Select a Tile or Enter Tile Offset Number");
+    EXPECT_EQ(request.filter, "Tile image file|*.pcx||");
+    EXPECT_EQ(request.proposedName, "*.pcx");
+    EXPECT_FALSE(request.fileMustExist);
+    // A failed dialog is reported; a cancelled one is not.
+    platform.messages.clear();
+    platform.choices.push_back(FileChoice::Failed(12290));
+    platform.choices.push_back(FileChoice::Cancelled());
+    panel.Command(kPanelLoadTile);
+    panel.Command(kPanelLoadTile);
+    EXPECT_EQ(platform.messages,
+              (std::vector<Message>{{"PCX file open error# 12290", "Error", MessageIcon::Error}}));
+}
+
+TEST_F(PanelTest, ALongTileNameIsRefused) {
+    const std::string name = "H000_a_very_long_tile_image_name.PCX";
+    panel.state.tileName = name;
+    panel.state.tileImagePath = (folder / name).string();
+    panel.Command(kPanelLoadTileImage);
+    EXPECT_EQ(
+        platform.messages,
+        (std::vector<Message>{{"The tile image name " + name + " is longer than 31 characters.",
+                               "Tile Name Error", MessageIcon::Error}}));
+    EXPECT_FALSE(panel.state.viewerReady);
+}
+
+class SaveTest : public PanelTest {
+  protected:
+    void SetUp() override {
+        LoadDatabase(TwoSetDatabase());
+        LoadTile("H001.PCX");
+    }
+    void DrawASegment() {
+        host.newPathDialog = [] { return true; };
+        panel.Command(kPanelNewPath);
+        panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
+        panel.LeftButtonUp(kAreaLeft + 50, kAreaTop + 5);
+        panel.RightButtonUp(kAreaLeft + 50, kAreaTop + 5);
+    }
+    std::optional<TileDatabase> Saved(const std::string& name) {
+        NullMessages quiet;
+        return LoadTextureBin(folder / name, quiet);
+    }
+};
+
+TEST_F(SaveTest, TheFirstSaveAsksForANameTheNextOneBeeps) {
+    DrawASegment();
+    platform.choices.push_back(FileChoice::Chosen(folder / "Saved.bin"));
+    EXPECT_TRUE(panel.SaveDatabase());
+    ASSERT_EQ(platform.dialogs.size(), 1u);
+    EXPECT_EQ(platform.dialogs[0].kind, ScriptedPlatform::DialogCall::Kind::Save);
+    EXPECT_EQ(platform.dialogs[0].request.title, "Save Texture.bin File");
+    EXPECT_FALSE(platform.dialogs[0].request.overwritePrompt);
+    EXPECT_EQ(host.beeps, 0);
+    EXPECT_EQ(panel.state.savePath, (folder / "Saved.bin").string());
+    EXPECT_EQ(host.recentFiles.back(), panel.state.savePath);
+    EXPECT_EQ(Saved("Saved.bin")->sets[0].tiles[1].pathCount(), 1);
+    EXPECT_TRUE(std::filesystem::exists(folder / "TileInfo.dat"));
+    EXPECT_EQ(host.titles.back(), (folder / "Texture.bin").string());
+    // Edits after it are saved by the next Save too, without a dialog.
+    DrawASegment();
+    EXPECT_TRUE(panel.SaveDatabase());
+    EXPECT_EQ(platform.dialogs.size(), 1u);
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_EQ(Saved("Saved.bin")->sets[0].tiles[1].pathCount(), 2);
+    EXPECT_FALSE(panel.HasUnsavedEdits());
+}
+
+TEST_F(SaveTest, ACancelledSaveDialogWritesNothing) {
+    DrawASegment();
+    platform.choices.push_back(FileChoice::Cancelled());
+    EXPECT_FALSE(panel.SaveDatabase());
+    EXPECT_TRUE(panel.state.savePath.empty());
+    EXPECT_EQ(database.sets[0].tiles[1].pathCount(), 0);
+    EXPECT_TRUE(panel.HasUnsavedEdits());
+    platform.choices.push_back(FileChoice::Failed(3));
+    EXPECT_FALSE(panel.SaveDatabase());
+    EXPECT_EQ(platform.messages.back(),
+              (Message{"Texture.bin file open error# 3", "Error", MessageIcon::Error}));
+}
+
+TEST_F(SaveTest, AFailedWriteKeepsTheDatabaseAndTheFile) {
+    const auto out = folder / "out";
+    std::filesystem::create_directory(out);
+    platform.choices.push_back(FileChoice::Chosen(out / "Kept.bin"));
+    ASSERT_TRUE(panel.SaveDatabase());
+    const auto before = ReadFileBytes(out / "Kept.bin");
+    DrawASegment();
+    // The folder is moved away: the write fails.
+    std::filesystem::rename(out, folder / "moved");
+    EXPECT_FALSE(panel.SaveDatabase());
+    EXPECT_EQ(platform.messages.back(),
+              (Message{"Error writing Texture.bin", "Texture.bin Not Saved", MessageIcon::Error}));
+    EXPECT_TRUE(textureLoaded);
+    EXPECT_TRUE(panel.HasUnsavedEdits());
+    EXPECT_EQ(ReadFileBytes(folder / "moved" / "Kept.bin"), before);
+    // The edits are in the database, and the next Save stores them.
+    std::filesystem::rename(folder / "moved", out);
+    EXPECT_TRUE(panel.SaveDatabase());
+    EXPECT_EQ(Saved("out/Kept.bin")->sets[0].tiles[1].pathCount(), 1);
+    EXPECT_FALSE(panel.HasUnsavedEdits());
+}
+
+TEST_F(PanelTest, ListNotifications) {
+    LoadDatabase(TwoSetDatabase());
+    LoadTile("H000.PCX");
+    // The spin control's down arrow proposes a positive change.
+    panel.SpinDelta(1);
+    panel.SpinDelta(-1);
+    panel.ListKey(PanelList::Paths, TileStep::Down);
+    EXPECT_EQ(host.steps, (std::vector<TileStep>{TileStep::Down, TileStep::Up, TileStep::Down}));
+    // A right click with no row selected removes nothing.
+    panel.RightClickList(PanelList::Paths, -1);
+    panel.RightClickList(PanelList::Areas, -1);
+    EXPECT_EQ(panel.working.pathCount(), 2);
+    EXPECT_EQ(panel.working.areaCount(), 1);
+    EXPECT_FALSE(panel.HasPosted());
+    EXPECT_EQ(database.sets[0].tiles[0].modified, 0);
+    // With a row selected it removes that row's entry and marks the tile.
+    panel.RightClickList(PanelList::Paths, 1);
+    ASSERT_EQ(panel.working.pathCount(), 1);
+    EXPECT_EQ(panel.working.Path(1).endX, 300);
+    EXPECT_EQ(FirstColumn(panel.working.pathList), (std::vector<std::string>{"01"}));
+    EXPECT_EQ(database.sets[0].tiles[0].modified, 1);
+    EXPECT_TRUE(panel.HasPosted());
+}
+
+TEST_F(PanelTest, TheRowsNumberChoosesTheEntryNotItsPlace) {
+    LoadDatabase(TwoSetDatabase());
+    LoadTile("H001.PCX");
+    host.newPathDialog = [] { return true; };
+    panel.Command(kPanelNewPath);
+    panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
+    panel.RightButtonUp(kAreaLeft + 5, kAreaTop + 5);  // segment 1: zero length, no row
+    panel.LeftButtonUp(kAreaLeft + 100, kAreaTop + 5);
+    panel.LeftButtonUp(kAreaLeft + 200, kAreaTop + 5);  // segment 2, row "02" at place 0
+    panel.RightClickList(PanelList::Paths, 0);
+    ASSERT_EQ(panel.working.pathCount(), 1);
+    EXPECT_EQ(panel.working.Path(1).endX, panel.working.Path(1).startX);  // the zero-length one
+}
+
+TEST_F(PanelTest, DeleteDialogsCheckTheNumber) {
+    struct Case {
+        PanelList list;
+        std::string typed;
+        bool removed;
+        std::string message;  // empty: none
+    };
+    LoadDatabase(TwoSetDatabase());
+    LoadTile("H000.PCX");
+    const std::vector<Case> cases = {
+        {PanelList::Paths, "3", false, "There is no number 3.  The available paths are 1 thru 2."},
+        {PanelList::Paths, "0", false, "There is no number 0.  The available paths are 1 thru 2."},
+        {PanelList::Paths, "x", false, "There is no number 0.  The available paths are 1 thru 2."},
+        {PanelList::Areas, "2", false, "There is no number 2.  The available areas are 1 thru 1."},
+        {PanelList::Paths, " 1", true, ""},
+        {PanelList::Areas, "1", true, ""},
+        {PanelList::Areas, "1", false, "There is no number 1.  The available areas are 1 thru 0."},
+    };
+    for (const Case& c : cases) {
+        platform.messages.clear();
+        const bool removed = c.list == PanelList::Paths ? panel.DeletePathNumber(c.typed)
+                                                        : panel.DeleteAreaNumber(c.typed);
+        EXPECT_EQ(removed, c.removed) << c.typed;
+        if (c.message.empty()) {
+            EXPECT_TRUE(platform.messages.empty());
+        } else {
+            EXPECT_EQ(
+                platform.messages,
+                (std::vector<Message>{
+                    {c.message, c.list == PanelList::Paths ? "Path Not Found" : "Area Not Found",
+                     MessageIcon::Exclamation}}))
+                << c.typed;
+        }
+    }
+    EXPECT_EQ(panel.working.pathCount(), 1);
+    // The tile record is marked, the index entries are not.
+    EXPECT_EQ(database.sets[0].tiles[0].modified, 1);
+    EXPECT_EQ(database.index[0].modified, 0);
+}
+
+TEST_F(PanelTest, DeletingArea1Of2LeavesRow01) {
+    LoadDatabase(
+        MakeDatabase({TileSet{4, {MakeTile("H000.PCX", {}, {{1, 10, 20, 30}, {3, 40, 50, 60}})}}}));
+    LoadTile("H000.PCX");
+    EXPECT_TRUE(panel.DeleteAreaNumber("1"));
+    EXPECT_EQ(panel.working.areaList.Rows(),
+              (std::vector<ListRow>{{"01", "Swamp", "40", "50", "60"}}));
+}
+
+TEST_F(PanelTest, EscapeDoesNotEndAnything) {
+    LoadDatabase(TwoSetDatabase());
+    panel.Command(kIdCancel);
+    panel.Command(12345);
+    EXPECT_TRUE(textureLoaded);
+    EXPECT_FALSE(panel.HasPosted());
+}
+
+}  // namespace
+}  // namespace lorvane::testing

@@ -1,0 +1,203 @@
+#pragma once
+// An editor panel on a recording canvas and a recording host, with a viewer
+// whose image area is 300 × 300 pixels (scale 3280 ÷ 300 feet per pixel).
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "base/command_ids.h"
+#include "base/format.h"
+#include "editor/editor_panel.h"
+#include "support/pcx_writer.h"
+#include "support/scripted_platform.h"
+#include "support/texture_builder.h"
+#include "tiledb/texture_bin.h"
+
+namespace lorvane::testing {
+
+// Records every drawing call as a line of text.
+class RecordingCanvas : public Canvas {
+  public:
+    int Width() const override { return 300; }
+    int Height() const override { return 300; }
+    void DrawImage(const PcxImage& image) override {
+        calls.push_back(FormatText("image %dx%d", image.Width(), image.Height()));
+    }
+    void SetClip(int width, int height) override {
+        calls.push_back(FormatText("clip %d %d", width, height));
+    }
+    RasterMode SetRasterMode(RasterMode mode) override {
+        const RasterMode previous = mode_;
+        mode_ = mode;
+        if (previous != mode) calls.push_back(mode == RasterMode::Invert ? "invert" : "normal");
+        return previous;
+    }
+    Pen SelectPen(const Pen& pen) override {
+        const Pen previous = pen_;
+        pen_ = pen;
+        return previous;
+    }
+    void MoveTo(int x, int y) override {
+        x_ = x;
+        y_ = y;
+    }
+    void LineTo(int x, int y) override {
+        calls.push_back(FormatText("%s line %d,%d-%d,%d", PenText().c_str(), x_, y_, x, y));
+        x_ = x;
+        y_ = y;
+    }
+    void Arc(int left, int top, int right, int bottom, int startX, int startY, int endX,
+             int endY) override {
+        calls.push_back(FormatText("%s arc %d,%d,%d,%d from %d,%d to %d,%d", PenText().c_str(),
+                                   left, top, right, bottom, startX, startY, endX, endY));
+    }
+
+    RasterMode mode() const { return mode_; }
+    const Pen& pen() const { return pen_; }
+    std::pair<int, int> position() const { return {x_, y_}; }
+    // The calls since the last Take.
+    std::vector<std::string> Take() { return std::exchange(calls, {}); }
+
+    std::vector<std::string> calls;
+
+  private:
+    // "invert" replaces the colour in invert mode, where only the width counts.
+    std::string PenText() const {
+        if (mode_ == RasterMode::Invert) return FormatText("inv/%d", pen_.width);
+        return FormatText("%d,%d,%d/%d", pen_.colour.red, pen_.colour.green, pen_.colour.blue,
+                          pen_.width);
+    }
+    RasterMode mode_ = RasterMode::Normal;
+    Pen pen_;
+    int x_ = 0;
+    int y_ = 0;
+};
+
+class RecordingHost : public PanelHost {
+  public:
+    void SetMainTitle(const std::string& title) override { titles.push_back(title); }
+    void SetDatabaseMenus(bool enabled) override { databaseMenus = enabled; }
+    void RememberRecentFile(const std::string& path) override { recentFiles.push_back(path); }
+    void RefillTileList() override { ++refills; }
+    void UpdateTileListRow(int indexPosition) override { updatedRows.push_back(indexPosition); }
+    void FocusTileList() override { ++focusCount; }
+    void StepTileList(TileStep step) override { steps.push_back(step); }
+    void Beep() override { ++beeps; }
+    bool RunNewPathDialog() override { return newPathDialog ? newPathDialog() : false; }
+    bool RunNewAreaDialog() override { return newAreaDialog ? newAreaDialog() : false; }
+    std::string& Folder(const char* settingName) override { return folders[settingName]; }
+    void StoreFolder(const char* settingName, const std::string& folder) override {
+        folders[settingName] = folder;
+        storedFolders.emplace_back(settingName, folder);
+    }
+    void StartBlinkTimer(int milliseconds) override { timer = milliseconds; }
+    void StopBlinkTimer() override { timer = 0; }
+    void CommandPosted() override {}
+
+    std::vector<std::string> titles;
+    bool databaseMenus = false;
+    std::vector<std::string> recentFiles;
+    int refills = 0;
+    std::vector<int> updatedRows;
+    int focusCount = 0;
+    std::vector<TileStep> steps;
+    int beeps = 0;
+    std::function<bool()> newPathDialog;
+    std::function<bool()> newAreaDialog;
+    std::map<std::string, std::string> folders;
+    std::vector<std::pair<std::string, std::string>> storedFolders;
+    int timer = 0;
+};
+
+// The viewer frame at (8, 37) of the panel, 306 pixels square: its image
+// area is (11, 40) to (311, 340).
+inline constexpr int kAreaLeft = 11;
+inline constexpr int kAreaTop = 40;
+inline constexpr int kAreaSize = 300;
+
+class PanelTest : public ::testing::Test {
+  protected:
+    PanelTest()
+        : folder(MakeTempFolder("lorvane-panel")),
+          panel({database, textureLoaded, folder}, {platform, platform, host, canvas}) {
+        panel.Initialise();
+        panel.SetViewerPlacement({kAreaSize, kAreaSize, {8, 37, 8 + 306, 37 + 306}});
+    }
+    ~PanelTest() override {
+        std::error_code error;
+        std::filesystem::remove_all(folder, error);
+    }
+
+    // The database written to Texture.bin in the folder and loaded through
+    // the panel; the load's messages are taken.
+    void LoadDatabase(const TileDatabase& content) {
+        const auto file = folder / "Texture.bin";
+        WriteFileBytes(file, SerializeTextureBin(content));
+        panel.state.texturePath = file.string();
+        panel.Command(kPanelLoadTexturePath);
+        panel.RunPosted();
+        platform.messages.clear();
+    }
+
+    // A 16 × 16 PCX image written under the name in the folder.
+    std::string WriteTileImage(const std::string& name) {
+        const auto file = folder / name;
+        WriteFileBytes(file, WritePcx(MakePatternPicture(16, 16, 7)));
+        return file.string();
+    }
+
+    void LoadTile(const std::string& name) {
+        panel.state.tileImagePath = WriteTileImage(name);
+        panel.state.tileName = name;
+        panel.Command(kPanelLoadTileImage);
+        panel.RunPosted();
+    }
+
+    // Starts path mode through the New Path dialog with the current choices.
+    void NewPath() {
+        host.newPathDialog = [] { return true; };
+        panel.Command(kPanelNewPath);
+    }
+    void NewArea() {
+        host.newAreaDialog = [] { return true; };
+        panel.Command(kPanelNewArea);
+    }
+
+    // Mouse input at a viewer pixel of the image area.
+    void Click(int x, int y) { panel.LeftButtonUp(kAreaLeft + x, kAreaTop + y); }
+    void RightClick(int x, int y) { panel.RightButtonUp(kAreaLeft + x, kAreaTop + y); }
+    void Move(int x, int y) { panel.MouseMove(kAreaLeft + x, kAreaTop + y); }
+
+    std::vector<std::string> FirstColumn(const ListView& list) const {
+        std::vector<std::string> texts;
+        for (const ListRow& row : list.Rows()) texts.push_back(row.front());
+        return texts;
+    }
+
+    std::filesystem::path folder;
+    TileDatabase database;
+    bool textureLoaded = false;
+    ScriptedPlatform platform;
+    RecordingHost host;
+    RecordingCanvas canvas;
+    EditorPanel panel;
+};
+
+// Two sets: set 0 holds H000.PCX (two road segments, one lake) and
+// H001.PCX (nothing); set 1 holds H010.PCX with one river segment.
+inline TileDatabase TwoSetDatabase() {
+    return MakeDatabase({
+        TileSet{4,
+                {MakeTile("H000.PCX", {{10, 60, 100, 200, 300, 400}, {10, 60, 300, 400, 500, 600}},
+                          {{1, 300, 2400, 800}}),
+                 MakeTile("H001.PCX")}},
+        TileSet{9, {MakeTile("H010.PCX", {{2, 120, 200, 3000, 2800, 2400}})}},
+    });
+}
+
+}  // namespace lorvane::testing

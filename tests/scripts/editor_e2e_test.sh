@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# The main job end to end, with real input on a virtual display: start
+# lorvane with a Texture.bin and a tile, draw a path of two segments and an
+# area with the mouse, save under a new name typed into the save dialog, and
+# check the saved file with lorvane-cli info --json.
+#
+# Needs xvfb-run and xdotool (tools/install_deps.sh installs them); without
+# them the test is skipped. LORVANE_SCREENSHOT_DIR, when set, receives
+# screenshots of the steps.
+set -euo pipefail
+
+if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
+    echo "SKIPPED: xvfb-run or xdotool is missing (tools/install_deps.sh installs them)"
+    exit 0
+fi
+: "${LORVANE_APP:?LORVANE_APP is not set}"
+: "${LORVANE_CLI:?LORVANE_CLI is not set}"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Bytes, and little-endian 32-bit and 16-bit integers as bytes.
+byte() { for value; do printf "\\$(printf '%03o' "$value")"; done; }
+i32() { byte $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
+i16() { byte $(($1 & 255)) $(($1 >> 8 & 255)); }
+
+# Texture.bin: one set (Plains) of one tile H000.PCX without paths or areas.
+{
+    i32 1; i32 1                      # setCount, tileCount
+    i32 1; printf '\x04'              # the set: tileCount, terrainType
+    printf 'H000.PCX'; head -c 12 /dev/zero   # name, 20 bytes
+    i32 0; i32 0                      # areaCount, pathCount
+} >"$work/Texture.bin"
+
+# H000.PCX: 64 x 64 pixels, each line one run of 63 and one literal pixel,
+# a grey palette.
+{
+    printf '\x0a\x05\x01\x08'; i16 0; i16 0; i16 63; i16 63
+    head -c 53 /dev/zero              # up to offset 65
+    printf '\x01'; i16 64             # planes, bytes per line
+    head -c 60 /dev/zero              # the rest of the 128-byte header
+    for ((y = 0; y < 64; ++y)); do
+        value=$((40 + (y / 8) * 10))
+        byte 255 "$value" "$value"
+    done
+    printf '\x0c'
+    for ((i = 0; i < 256; ++i)); do byte "$i" "$i" "$i"; done
+} >"$work/H000.PCX"
+
+original=$(cksum <"$work/Texture.bin")
+saved="$work/Saved.bin"
+
+cat >"$work/drive.sh" <<'DRIVE'
+#!/usr/bin/env bash
+# Runs inside the virtual display.
+set -uo pipefail
+work=$1
+shot() { [ -n "${LORVANE_SCREENSHOT_DIR:-}" ] && import -window root "$LORVANE_SCREENSHOT_DIR/$1.png" 2>/dev/null; return 0; }
+# Focus a top-level window by its title, then press keys in it.
+keys_to() {
+    local title=$1; shift
+    local id
+    id=$(timeout 20 xdotool search --sync --onlyvisible --name "$title" | tail -1)
+    [ -n "$id" ] || { echo "no window \"$title\""; shot "missing"; exit 1; }
+    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    sleep 0.3
+    xdotool key --delay 80 "$@"
+    sleep 0.5
+}
+click() { xdotool mousemove --sync "$1" "$2"; sleep 0.2; xdotool click "${3:-1}"; sleep 0.3; }
+
+cd "$work"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+mkdir -p "$HOME"
+"$LORVANE_APP" "$work/Texture.bin" "$work/H000.PCX" >"$work/app.log" 2>&1 &
+app=$!
+trap 'kill $app 2>/dev/null' EXIT
+
+keys_to "Texture.bin Succesfully Loaded" Return
+main=$(timeout 20 xdotool search --sync --onlyvisible --name "Texture.bin$" | head -1)
+[ -n "$main" ] || { echo "no main window"; shot "missing"; exit 1; }
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$main")"
+# The viewer lies well inside (60..240, 130..330) of the window for any
+# ordinary font: its frame is 200 dialog units square at (8, 37).
+left=$((X + 60)); top=$((Y + 130))
+shot 1-loaded
+
+# New Path (Alt+P) with the proposed type and width: Road, 50.
+keys_to "Texture.bin$" alt+p
+keys_to "^New Path$" Return
+click $((left + 10)) $((top + 190))
+xdotool mousemove --sync $((left + 60)) $((top + 120)); sleep 0.2
+click $((left + 90)) $((top + 100))
+xdotool mousemove --sync $((left + 140)) $((top + 60)); sleep 0.2
+click $((left + 170)) $((top + 20))
+click $((left + 170)) $((top + 20)) 3
+shot 2-path
+
+# New Area (Alt+A): Water; centre, then radius 30 pixels to the right.
+keys_to "Texture.bin$" alt+a
+keys_to "^New Area$" Return
+click $((left + 60)) $((top + 50))
+xdotool mousemove --sync $((left + 80)) $((top + 50)); sleep 0.2
+click $((left + 90)) $((top + 50))
+shot 3-area
+
+# Save (Alt+S): the first save asks for a name.
+keys_to "Texture.bin$" alt+s
+keys_to "^Save Texture.bin File$" ctrl+a
+xdotool type --delay 40 "$work/Saved.bin"
+sleep 0.3
+xdotool key Return
+sleep 1.5
+shot 4-saved
+DRIVE
+chmod +x "$work/drive.sh"
+
+timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" "$work/drive.sh" "$work" || {
+    echo "the drive script failed"; cat "$work/app.log" 2>/dev/null; exit 1; }
+
+fail() { echo "FAIL: $*"; exit 1; }
+[ -f "$saved" ] || { cat "$work/app.log" 2>/dev/null; fail "no file was saved at $saved"; }
+[ "$(cksum <"$work/Texture.bin")" = "$original" ] || fail "the opened Texture.bin was changed"
+
+json=$("$LORVANE_CLI" info --json "$saved")
+echo "$json"
+# The values of one field, in file order.
+values() { grep -o "\"$1\":[-0-9.e+]*" <<<"$json" | cut -d: -f2; }
+mapfile -t types < <(values type)
+mapfile -t startX < <(values startX)
+mapfile -t startY < <(values startY)
+mapfile -t endX < <(values endX)
+mapfile -t endY < <(values endY)
+mapfile -t radius < <(values radius)
+
+[ "${#startX[@]}" -eq 2 ] || fail "expected 2 path segments, found ${#startX[@]}"
+[ "${#radius[@]}" -eq 1 ] || fail "expected 1 area, found ${#radius[@]}"
+# Two Road segments, then one Water area.
+[ "${types[*]}" = "10 10 1" ] || fail "types ${types[*]}, expected 10 10 1"
+grep -q '"width":50' <<<"$json" || fail "the segments are not 50 feet wide"
+# The second segment continues the first.
+[ "${startX[1]}" = "${endX[0]}" ] && [ "${startY[1]}" = "${endY[0]}" ] ||
+    fail "segment 2 does not start where segment 1 ends"
+# The path runs up and to the right; the area has a radius.
+awk -v a="${startX[0]}" -v b="${endX[1]}" 'BEGIN { exit !(b > a) }' || fail "the path does not run up the tile"
+awk -v a="${startY[0]}" -v b="${endY[1]}" 'BEGIN { exit !(b > a) }' || fail "the path does not run to the right"
+awk -v r="${radius[0]}" 'BEGIN { exit !(r > 100 && r < 3280) }' || fail "radius ${radius[0]}"
+echo "PASS"

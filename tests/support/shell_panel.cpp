@@ -1,0 +1,51 @@
+#include "support/shell_panel.h"
+
+#include "base/command_ids.h"
+#include "editor/path_dialogs.h"
+
+namespace lorvane::testing {
+
+ShellPanel::ShellPanel(MainShell& shell)
+    : shell_(shell),
+      panel_(
+          {shell.state().database, shell.state().shell.textureLoaded, shell.state().startupFolder},
+          {shell.platform().messages, shell.platform().files, *this, canvas_}) {
+    panel_.Initialise();
+    panel_.SetViewerPlacement({300, 300, {8, 37, 8 + 306, 37 + 306}});
+    panel_.RunPosted();
+}
+
+void ShellPanel::HandleCommand(int id) {
+    panel_.Command(id);
+    panel_.RunPosted();
+}
+
+void ShellPanel::SetTileImage(const std::string& path, const std::string& name) {
+    panel_.state.tileImagePath = path;
+    panel_.state.tileName = name;
+}
+
+void ShellPanel::SetDatabaseMenus(bool enabled) {
+    shell_.EnableMenuItem(kMenuSaveTextureBin, enabled);
+    if (enabled) shell_.EnableMenuItem(kMenuAddSet, true);
+}
+
+bool ShellPanel::RunNewPathDialog() {
+    NewPathForm form = OpenNewPath(panel_.choices);
+    if (newPathPosition) form = ChangeNewPathType(panel_.choices, *newPathPosition);
+    if (!newPathWidth.empty()) form.widthText = newPathWidth;
+    AcceptNewPath(panel_.choices, form, panel_.readouts);
+    return true;
+}
+
+void ShellPanel::Click(int x, int y) {
+    panel_.LeftButtonUp(kShellPanelAreaLeft + x, kShellPanelAreaTop + y);
+    panel_.RunPosted();
+}
+
+void ShellPanel::RightClick(int x, int y) {
+    panel_.RightButtonUp(kShellPanelAreaLeft + x, kShellPanelAreaTop + y);
+    panel_.RunPosted();
+}
+
+}  // namespace lorvane::testing

@@ -1,0 +1,287 @@
+// The editor panel's widgets driven with real events on the offscreen
+// platform: drawing on the viewer, the New Path dialog, the Delete Path
+// dialog, and the viewer canvas's invert mode.
+
+#include "ui/lorvane_dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+
+#include "base/command_ids.h"
+#include "shell/main_shell.h"
+#include "support/pcx_writer.h"
+#include "support/scripted_platform.h"
+#include "support/texture_builder.h"
+#include "tiledb/texture_bin.h"
+#include "ui/backing_canvas.h"
+#include "ui/tile_viewer.h"
+
+using namespace lorvane;
+
+namespace {
+
+// Runs work on the next modal dialog once it is shown.
+void OnNextDialog(std::function<void(QDialog&)> work) {
+    QTimer::singleShot(0, [work] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        work(*qobject_cast<QDialog*>(QApplication::activeModalWidget()));
+    });
+}
+
+template <typename Widget>
+Widget* Child(QWidget& parent, int id) {
+    return parent.findChild<Widget*>(QString::number(id));
+}
+
+}  // namespace
+
+class LorvaneDialogTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::filesystem::path folder_;
+    AppState state_;
+    testing::ScriptedPlatform platform_;
+    std::unique_ptr<MainShell> shell_;
+    std::unique_ptr<LorvaneDialog> dialog_;
+
+    QString Readout(int id) { return Child<QLabel>(*dialog_, id)->text(); }
+    QTreeWidget& PathList() { return *Child<QTreeWidget>(*dialog_, kPanelPathList); }
+    QTreeWidget& AreaList() { return *Child<QTreeWidget>(*dialog_, kPanelAreaList); }
+    // A viewer pixel as a point of the viewer widget (inside its frame).
+    QPoint ViewerPoint(int x, int y) { return {TileViewer::kFrame + x, TileViewer::kFrame + y}; }
+    void ClickViewer(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseMove(&dialog_->viewer(), ViewerPoint(x, y));
+        QTest::mouseClick(&dialog_->viewer(), button, {}, ViewerPoint(x, y));
+    }
+    void Click(int id) { QTest::mouseClick(Child<QPushButton>(*dialog_, id), Qt::LeftButton); }
+
+  private slots:
+    void init() {
+        folder_ = testing::MakeTempFolder("lorvane-ui");
+        state_ = AppState{};
+        platform_ = testing::ScriptedPlatform{};
+        shell_ = std::make_unique<MainShell>(
+            state_, ShellPlatform{platform_, platform_, platform_, platform_});
+        shell_->Initialize(folder_);
+        dialog_ = std::make_unique<LorvaneDialog>(*shell_, nullptr);
+        shell_->SetEditorPanel(dialog_.get());
+        dialog_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+        // A database of one tile without paths, and its image.
+        testing::WriteFileBytes(folder_ / "Texture.bin",
+                                SerializeTextureBin(testing::MakeDatabase(
+                                    {TileSet{4, {testing::MakeTile("H000.PCX")}}})));
+        testing::WriteFileBytes(folder_ / "H000.PCX",
+                                testing::WritePcx(testing::MakePatternPicture(64, 64, 3)));
+        dialog_->SetTexturePath((folder_ / "Texture.bin").string());
+        dialog_->HandleCommand(kPanelLoadTexturePath);
+        dialog_->SetTileImage((folder_ / "H000.PCX").string(), "H000.PCX");
+        dialog_->HandleCommand(kPanelLoadTileImage);
+        QTest::qWait(20);  // the posted refresh
+        platform_.messages.clear();
+    }
+
+    void cleanup() {
+        dialog_.reset();
+        shell_.reset();
+        std::filesystem::remove_all(folder_);
+    }
+
+    void startsWithSaveDisabledUntilADatabaseLoads() {
+        MainShell shell(state_, {platform_, platform_, platform_, platform_});
+        LorvaneDialog fresh(shell, nullptr);
+        QVERIFY(!Child<QPushButton>(fresh, kPanelSave)->isEnabled());
+        QVERIFY(Child<QCheckBox>(fresh, kPanelShowPaths)->isChecked());
+        QVERIFY(Child<QPushButton>(*dialog_, kPanelSave)->isEnabled());
+        QCOMPARE(Readout(kPanelTerrainType), QString("Plains"));
+        QCOMPARE(Readout(kPanelTileName), QString("H000.PCX"));
+    }
+
+    void mouseDrawsAPathOfTwoSegmentsAndAnArea() {
+        OnNextDialog([](QDialog& dialog) { dialog.accept(); });
+        Click(kPanelNewPath);
+        ClickViewer(20, 200);
+        QCOMPARE(dialog_->panel().drawing.rubberBand, 1);
+        QTest::mouseMove(&dialog_->viewer(), ViewerPoint(80, 120));
+        QVERIFY(!Readout(kPanelPointerX).trimmed().isEmpty());
+        ClickViewer(100, 100);
+        ClickViewer(180, 60);
+        ClickViewer(180, 60, Qt::RightButton);
+        QTest::qWait(20);
+        const EditorWorkingSet& working = dialog_->panel().working;
+        QCOMPARE(working.pathCount(), 2);
+        QCOMPARE(working.Path(2).startX, working.Path(1).endX);
+        QCOMPARE(PathList().topLevelItemCount(), 2);
+        QCOMPARE(PathList().topLevelItem(1)->text(0), QString("02"));
+        QCOMPARE(PathList().topLevelItem(1)->text(1), QString("Road"));
+
+        OnNextDialog([](QDialog& dialog) { dialog.accept(); });
+        Click(kPanelNewArea);
+        ClickViewer(100, 150);
+        QTest::mouseMove(&dialog_->viewer(), ViewerPoint(130, 150));
+        ClickViewer(130, 150);
+        QTest::qWait(20);
+        QCOMPARE(working.areaCount(), 1);
+        QCOMPARE(AreaList().topLevelItemCount(), 1);
+        QCOMPARE(AreaList().topLevelItem(0)->text(1), QString("Water"));
+        QVERIFY(working.Area(1).radius > 0);
+        QCOMPARE(Readout(kPanelRadius), QString::number(working.Area(1).radius));
+        // The segments are drawn in Road red on the canvas.
+        const QImage image = dialog_->canvas().Image();
+        const auto segment = working.Path(1);
+        const ViewerGeometry& geometry = dialog_->panel().geometry;
+        const QPoint middle((TileToPixel(geometry, -segment.startY, Axis::Horizontal) +
+                             TileToPixel(geometry, segment.endY, Axis::Horizontal)) /
+                                2,
+                            (TileToPixel(geometry, segment.startX, Axis::Vertical) +
+                             TileToPixel(geometry, segment.endX, Axis::Vertical)) /
+                                2);
+        bool red = false;
+        for (int dx = -2; dx <= 2; ++dx)
+            for (int dy = -2; dy <= 2; ++dy)
+                red = red || image.pixel(middle + QPoint(dx, dy)) == qRgb(255, 0, 0);
+        QVERIFY(red);
+        QVERIFY(dialog_->HasUnsavedChanges());
+    }
+
+    void newPathRemembersRiverAnd80() {
+        OnNextDialog([](QDialog& dialog) {
+            auto* types = dialog.findChild<QComboBox*>(QString::number(kPanelPathList));
+            auto* width = dialog.findChild<QLineEdit*>(QString::number(kPanelWidth));
+            QCOMPARE(types->currentText(), QString("Road"));
+            QCOMPARE(width->text(), QString("50"));
+            types->setCurrentIndex(0);
+            QCOMPARE(width->text(), QString("100"));
+            width->setText("80");
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QString::number(kIdOk)),
+                              Qt::LeftButton);
+        });
+        Click(kPanelNewPath);
+        QCOMPARE(Readout(kPanelWidth), QString("80"));
+        QCOMPARE(Readout(kPanelType), QString("River"));
+        OnNextDialog([](QDialog& dialog) {
+            auto* types = dialog.findChild<QComboBox*>(QString::number(kPanelPathList));
+            auto* width = dialog.findChild<QLineEdit*>(QString::number(kPanelWidth));
+            QCOMPARE(dialog.windowTitle(), QString("New Path"));
+            QCOMPARE(types->currentText(), QString("River"));
+            QCOMPARE(width->text(), QString("80"));
+            types->setCurrentIndex(1);
+            QCOMPARE(width->text(), QString("50"));
+            dialog.reject();
+        });
+        Click(kPanelNewPath);
+        // Cancelled: the read-outs keep the accepted choice.
+        QCOMPARE(Readout(kPanelWidth), QString("80"));
+    }
+
+    void deletePathWithANumberOutOfRange() {
+        OnNextDialog([](QDialog& dialog) { dialog.accept(); });
+        Click(kPanelNewPath);
+        ClickViewer(20, 20);
+        ClickViewer(60, 20);
+        ClickViewer(60, 20, Qt::RightButton);
+        bool stayedOpen = false;
+        OnNextDialog([this, &stayedOpen](QDialog& dialog) {
+            QCOMPARE(dialog.windowTitle(), QString("Delete a Path Segment"));
+            auto* number = dialog.findChild<QLineEdit*>(QString::number(kDeletePathNumber));
+            QTest::keyClicks(number, "4x");  // digits only: "4"
+            QCOMPARE(number->text(), QString("4"));
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QString::number(kIdOk)),
+                              Qt::LeftButton);
+            stayedOpen = dialog.isVisible();
+            number->setText("1");
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QString::number(kIdOk)),
+                              Qt::LeftButton);
+        });
+        shell_->RegisterCommand(kMenuDeletePath,
+                                [this] { dialog_->RunDeleteDialog(PanelList::Paths); });
+        shell_->HandleCommand(kMenuDeletePath);
+        QVERIFY(stayedOpen);
+        QCOMPARE(platform_.messages.size(), size_t{1});
+        QCOMPARE(platform_.messages[0].text,
+                 std::string("There is no number 4.  The available paths are 1 thru 1."));
+        QCOMPARE(platform_.messages[0].caption, std::string("Path Not Found"));
+        QCOMPARE(dialog_->panel().working.pathCount(), 0);
+        QCOMPARE(PathList().topLevelItemCount(), 0);
+    }
+
+    void rightClickOnAListWithoutSelectionRemovesNothing() {
+        OnNextDialog([](QDialog& dialog) { dialog.accept(); });
+        Click(kPanelNewPath);
+        ClickViewer(20, 20);
+        ClickViewer(60, 20);
+        ClickViewer(90, 20);
+        PathList().clearSelection();
+        QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, QPoint(5, 60));
+        QCOMPARE(dialog_->panel().working.pathCount(), 2);
+        // On a row, the right click selects and removes it.
+        const QRect row = PathList().visualItemRect(PathList().topLevelItem(1));
+        QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, row.center());
+        QCOMPARE(dialog_->panel().working.pathCount(), 1);
+    }
+
+    void showPathsFollowsTheFlag() {
+        auto* box = Child<QCheckBox>(*dialog_, kPanelShowPaths);
+        QTest::mouseClick(box, Qt::LeftButton);
+        QVERIFY(!box->isChecked());
+        QCOMPARE(dialog_->panel().state.showPaths, 0);
+        QTest::mouseClick(box, Qt::LeftButton);
+        QVERIFY(box->isChecked());
+    }
+
+    void invertingTwiceRestoresTheImage() {
+        BackingCanvas canvas(QSize(40, 40));
+        testing::PcxPicture picture = testing::MakePatternPicture(8, 8, 5);
+        canvas.DrawImage(*DecodePcx(testing::WritePcx(picture)));
+        const QImage before = canvas.Image().copy();
+        canvas.SetRasterMode(RasterMode::Invert);
+        // Both rounds with 2-pixel pens: the width counts, not the colour.
+        for (const Pen& pen : {AreaPens[0], PathPens[1]}) {
+            canvas.SelectPen(pen);
+            DrawLine(canvas, 3, 5, 30, 27);
+            DrawArc(canvas, 20, 20, 9, 0.0f, 360.0f);
+            if (pen == AreaPens[0]) QVERIFY(canvas.Image() != before);
+        }
+        QCOMPARE(canvas.Image(), before);
+        // The same with 1-pixel pens.
+        for (const Pen& pen : {AreaPens[1], PathPens[4]}) {
+            canvas.SelectPen(pen);
+            DrawLine(canvas, 39, 0, 0, 33);
+            DrawArc(canvas, 15, 25, 12, 0.0f, 360.0f);
+        }
+        QCOMPARE(canvas.Image(), before);
+        // In normal mode the pen's colour is drawn.
+        canvas.SetRasterMode(RasterMode::Normal);
+        canvas.SelectPen(PathPens[1]);
+        DrawLine(canvas, 0, 10, 39, 10);
+        QCOMPARE(canvas.Image().pixel(20, 10), qRgb(255, 0, 0));
+    }
+
+    void theImageIsStretchedOverTheWholeViewer() {
+        const QImage image = dialog_->canvas().Image();
+        QCOMPARE(image.size(), dialog_->viewer().ClientSize());
+        const ViewerGeometry& geometry = dialog_->panel().geometry;
+        QCOMPARE(geometry.imageArea.Width(), image.width());
+        // Corners of the canvas show the corner pixels of the 64 x 64 picture.
+        const auto picture = testing::MakePatternPicture(64, 64, 3);
+        const auto colour = [&](int x, int y) {
+            const auto rgb = picture.palette[picture.indices[static_cast<size_t>(y * 64 + x)]];
+            return qRgb(rgb[0], rgb[1], rgb[2]);
+        };
+        QCOMPARE(image.pixel(0, 0), colour(0, 0));
+        QCOMPARE(image.pixel(image.width() - 1, image.height() - 1), colour(63, 63));
+    }
+};
+
+QTEST_MAIN(LorvaneDialogTest)
+#include "lorvane_dialog_test.moc"
