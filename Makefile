@@ -19,8 +19,10 @@ build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The program starts in the sample folder, where its theater list
+# (Quistral.ini) is, with the sample database and its first tile open.
 run: build
-	$(BUILD)/lorvane $(BUILD)/sample/Texture.bin
+	cd $(BUILD)/sample && ../lorvane Texture.bin tiles/H000.PCX
 
 check: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -17,9 +17,13 @@ cd "$sample"   # Quistral.ini is read from the start-up folder
 HOME="$home" XDG_CONFIG_HOME="$home/.config" xvfb-run -a -s "-screen 0 1100x900x24" bash -c '
   "$1" "$2" "$3" &
   app=$!
-  sleep 4
-  import -window root "$4"
+  sleep 3
+  # Dismiss the "Texture.bin loaded" report; the tile then loads.
+  xdotool key Return
+  sleep 2
+  window=$(xdotool search --onlyvisible --class lorvane | head -n 1)
+  import -window "${window:-root}" "$4"
   kill $app 2>/dev/null || true
   wait $app 2>/dev/null || true
-' _ "$build/lorvane" "$sample/Texture.bin" "$sample/tiles/H020.PCX" "$output"
+' _ "$build/lorvane" "$sample/Texture.bin" "$sample/tiles/H042.PCX" "$output"
 echo "wrote $output"

@@ -86,6 +86,7 @@ Features FeaturesOf(int set, int position) {
             Append(features.paths, Chain(12, 70, {{1700, 1900}, {1760, 2500}}));
             Append(features.paths, Chain(10, 60, {{1760, 2500}, {1900, 3280}}));
             Append(features.paths, Chain(11, 40, {{600, 0}, {800, 3280}}));
+            features.areas = {{1, 300, 2700, 700}, {9, 260, 1100, 800}};
             break;
         case 3:
             features.areas = {{1, 420, 2300, 900}, {set == 7 ? 6 : 9, 360, 900, 2400 - shift}};
