@@ -266,11 +266,12 @@ TEST(LoadPcxTile, ReadsTheFileOrFails) {
     std::filesystem::remove_all(folder);
 }
 
-// ImageMagick writes the PCX; the decoded pixels must be the image's colours.
-TEST(DecodePcx, ReadsAFileWrittenByImageMagick) {
+// Another program (the convert tool of the system) writes the PCX; the
+// decoded pixels must be the image's colours.
+TEST(DecodePcx, ReadsAFileWrittenByAnotherProgram) {
     const char* convert = "/usr/bin/convert";
-    if (!std::filesystem::exists(convert)) GTEST_SKIP() << "ImageMagick's convert is not installed";
-    const auto folder = testing::MakeTempFolder("lorvane-imagemagick");
+    if (!std::filesystem::exists(convert)) GTEST_SKIP() << "the system's convert tool is not installed";
+    const auto folder = testing::MakeTempFolder("lorvane-convert");
     // 37 × 23 (odd width) with 40 colours, in long stretches and noise.
     const int width = 37;
     const int height = 23;
