@@ -6,9 +6,10 @@
 #include <iostream>
 
 #include "base/command_ids.h"
+#include "ui/lorvane_dialog.h"
 #include "ui/main_window.h"
 #include "ui/tile_list_window.h"
-#include "ui/lorvane_dialog.h"
+#include "ui/placeholder_panel.h"
 #include "ui/progress_dialog.h"
 
 namespace lorvane {
@@ -36,15 +37,23 @@ bool Application::Start() {
     shell_.SetProgressView(progress_);
     window_->show();
 
-    lorvaneDialog_ = new LorvaneDialog(shell_, window_.get());
-    panel_ = lorvaneDialog_;
-    shell_.SetEditorPanel(panel_);
-    window_->SetEditorPanel(lorvaneDialog_);
-    lorvaneDialog_->show();
-    shell_.RegisterCommand(kMenuDeletePath,
-                           [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Paths); });
-    shell_.RegisterCommand(kMenuDeleteArea,
-                           [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Areas); });
+    if (standIn_) {
+        placeholder_ = new PlaceholderPanel(window_.get());
+        panel_ = placeholder_;
+        shell_.SetEditorPanel(panel_);
+        window_->SetEditorPanel(placeholder_);
+        placeholder_->show();
+    } else {
+        lorvaneDialog_ = new LorvaneDialog(shell_, window_.get());
+        panel_ = lorvaneDialog_;
+        shell_.SetEditorPanel(panel_);
+        window_->SetEditorPanel(lorvaneDialog_);
+        lorvaneDialog_->show();
+        shell_.RegisterCommand(kMenuDeletePath,
+                               [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Paths); });
+        shell_.RegisterCommand(kMenuDeleteArea,
+                               [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Areas); });
+    }
 
     shell_.LoadRecentFileList();
     return true;

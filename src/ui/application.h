@@ -17,6 +17,7 @@ namespace lorvane {
 class MainWindow;
 class ProgressDialog;
 class LorvaneDialog;
+class PlaceholderPanel;
 
 class Application {
 public:
@@ -25,6 +26,9 @@ public:
 
     // Start-up; false when the main window could not be made.
     bool Start();
+    // Makes Start put the recording stand-in panel where the editor panel
+    // goes, for tests of the main window that only look at what reaches it.
+    void UseStandInPanel() { standIn_ = true; }
     // Opens files as the recent-file entries open them, by extension.
     void OpenFiles(const std::vector<std::string>& paths);
 
@@ -35,6 +39,7 @@ public:
     // The editor panel; its commands arrive through EditorPanelHost.
     EditorPanelHost& editorPanel();
     LorvaneDialog* lorvaneDialog() { return lorvaneDialog_; }
+    PlaceholderPanel* placeholderPanel() { return placeholder_; }
 
 private:
     std::filesystem::path startupFolder_;
@@ -44,6 +49,8 @@ private:
     std::unique_ptr<MainWindow> window_;
     ProgressDialog* progress_ = nullptr;
     LorvaneDialog* lorvaneDialog_ = nullptr;
+    PlaceholderPanel* placeholder_ = nullptr;
+    bool standIn_ = false;
     EditorPanelHost* panel_ = nullptr;
 };
 

@@ -63,6 +63,7 @@ private slots:
 
     void menuHasEveryItemWithItsStates() {
         Application app(startup->path().toStdString());
+        app.UseStandInPanel();
         QVERIFY(app.Start());
         MainWindow& window = app.window();
         QCOMPARE(window.windowTitle(), QString("Lorvane"));
@@ -97,6 +98,7 @@ private slots:
 
     void menuCommandsReachTheEditorPanel() {
         Application app(startup->path().toStdString());
+        app.UseStandInPanel();
         QVERIFY(app.Start());
         MainWindow& window = app.window();
         for (int id : {kMenuOpenTextureBin, kMenuSaveTextureBin, kPanelLoadTile, kPanelUndoSegment,
@@ -113,6 +115,7 @@ private slots:
         std::ofstream(startup->filePath("Quistral.ini").toStdString())
             << "[Location]\nTheaters=15\n1=Korea\n2=Balkans\n[Korea]\nX Sections=32\n";
         Application app(startup->path().toStdString());
+        app.UseStandInPanel();
         QVERIFY(app.Start());
         MainWindow& window = app.window();
         const QStringList items = Texts(window.Popup(2));
@@ -138,12 +141,14 @@ private slots:
         std::ofstream(bin) << "x";
         {
             Application app(startup->path().toStdString());
-            QVERIFY(app.Start());
+            app.UseStandInPanel();
+        QVERIFY(app.Start());
             for (int i = 0; i < 8; ++i) app.shell().RememberFile("/gone/" + std::to_string(i) + ".bin");
             app.shell().RememberFile(bin);
         }
         QCOMPARE(QSettings("Hollin", "Quistral").value("File1").toString(), QString::fromStdString(bin));
         Application app(startup->path().toStdString());
+        app.UseStandInPanel();
         QVERIFY(app.Start());
         MainWindow& window = app.window();
         const QStringList file = Texts(window.Popup(0));
@@ -178,6 +183,7 @@ private slots:
 
     void closeAsksOnlyWithUnsavedChanges() {
         Application app(startup->path().toStdString());
+        app.UseStandInPanel();
         QVERIFY(app.Start());
         MainWindow& window = app.window();
         QSignalSpy closed(&window, &MainWindow::closed);

@@ -26,6 +26,7 @@ private slots:
 
     void init() {
         app = std::make_unique<Application>(startup.path().toStdString());
+        app->UseStandInPanel();
         QVERIFY(app->Start());
     }
 
