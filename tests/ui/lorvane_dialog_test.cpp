@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -22,19 +24,27 @@
 #include "support/scripted_platform.h"
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
+#include "ui/application.h"
 #include "ui/backing_canvas.h"
+#include "ui/main_window.h"
 #include "ui/tile_viewer.h"
 
 using namespace lorvane;
 
 namespace {
 
-// Runs work on the next modal dialog once it is shown.
+// Runs work on the next modal dialog as soon as it shows.
 void OnNextDialog(std::function<void(QDialog&)> work) {
-    QTimer::singleShot(0, [work] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        work(*qobject_cast<QDialog*>(QApplication::activeModalWidget()));
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, work] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        timer->stop();
+        timer->deleteLater();
+        work(*dialog);
     });
+    timer->start();
 }
 
 template <typename Widget>
@@ -265,6 +275,31 @@ class LorvaneDialogTest : public QObject {
         canvas.SelectPen(PathPens[1]);
         DrawLine(canvas, 0, 10, 39, 10);
         QCOMPARE(canvas.Image().pixel(20, 10), qRgb(255, 0, 0));
+    }
+
+    void theProgramUsesThisPanel() {
+        QTemporaryDir settings;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+        QTemporaryDir startup;
+        Application app(startup.path().toStdString());
+        QVERIFY(app.Start());
+        LorvaneDialog* panel = app.lorvaneDialog();
+        QVERIFY(panel != nullptr);
+        QCOMPARE(app.window().centralWidget(), static_cast<QWidget*>(panel));
+        QVERIFY(!app.window().Action(kMenuSaveTextureBin)->isEnabled());
+        // The Edit menu's "Delete Area" opens the delete dialog of the panel.
+        QString caption;
+        OnNextDialog([&caption](QDialog& dialog) {
+            caption = dialog.windowTitle();
+            dialog.reject();
+        });
+        app.window().Action(kMenuDeleteArea)->trigger();
+        QTRY_COMPARE(caption, QString("Delete an Area"));
+        // Esc in the panel does not end the program.
+        QTest::keyClick(panel, Qt::Key_Escape);
+        QVERIFY(app.window().isVisible());
+        QVERIFY(!panel->HasUnsavedChanges());
+        QVERIFY(app.window().close());  // nothing unsaved: no question
     }
 
     void theImageIsStretchedOverTheWholeViewer() {
