@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.h"
+
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -143,37 +145,15 @@ BENCHMARK(BM_DecodeImage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullRefresh)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RubberBandStep)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("refresh / decode", "BM_FullRefresh", "BM_DecodeImage");
-        Ratio("refresh / read", "BM_FullRefresh", "BM_ReadImageFile");
-        Ratio("decode / read", "BM_DecodeImage", "BM_ReadImageFile");
-        Ratio("rubber-band step / refresh", "BM_RubberBandStep", "BM_FullRefresh");
-    }
-
-  private:
-    void Ratio(const char* label, const char* ours, const char* least) {
-        if (times_.count(ours) && times_.count(least) && times_[least] > 0) {
-            std::printf("ratio %s: %.3f\n", label, times_[ours] / times_[least]);
-        }
-    }
-    std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return lorvane::bench::RunWithRatios(
+        argc, argv,
+        {{"refresh / decode", "BM_FullRefresh", "BM_DecodeImage"},
+         {"refresh / read", "BM_FullRefresh", "BM_ReadImageFile"},
+         {"decode / read", "BM_DecodeImage", "BM_ReadImageFile"},
+         {"rubber-band step / refresh", "BM_RubberBandStep", "BM_FullRefresh"}});
 }

@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.h"
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -49,33 +51,11 @@ void BM_CopyPixels(benchmark::State& state) {
 BENCHMARK(BM_DecodePcx)->Arg(256)->Arg(1024)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CopyPixels)->Arg(256)->Arg(1024)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("decode / copy, 256 x 256", "BM_DecodePcx/256", "BM_CopyPixels/256");
-        Ratio("decode / copy, 1024 x 1024", "BM_DecodePcx/1024", "BM_CopyPixels/1024");
-    }
-
-  private:
-    void Ratio(const char* label, const char* ours, const char* least) {
-        if (times_.count(ours) && times_.count(least) && times_[least] > 0) {
-            std::printf("ratio %s: %.2f\n", label, times_[ours] / times_[least]);
-        }
-    }
-    std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return lorvane::bench::RunWithRatios(
+        argc, argv,
+        {{"decode / copy, 256 x 256", "BM_DecodePcx/256", "BM_CopyPixels/256"},
+         {"decode / copy, 1024 x 1024", "BM_DecodePcx/1024", "BM_CopyPixels/1024"}});
 }

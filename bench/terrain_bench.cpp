@@ -10,6 +10,8 @@
 // build beside the size of the matrix and of the file bytes.
 
 #include <benchmark/benchmark.h>
+
+#include "ratio_reporter.h"
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -374,59 +376,30 @@ void ReportBuildPeak(int recordSize) {
         static_cast<double>(beforeKiB) / 1024.0, matrixMiB, fileMiB, matrixMiB + fileMiB);
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            std::string name = run.benchmark_name();
-            name = name.substr(0, name.find("/min_warmup_time"));
-            times_[name] = run.GetAdjustedRealTime();
-            cpuTimes_[name] = run.GetAdjustedCPUTime();
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        for (int n : {64, 256}) {
-            for (int r : {7, 9}) {
-                Ratio(FormatText("build / read L2+O2, %d posts, %d-byte", 16 * n, r),
-                      FormatText("BM_BuildMatrixFromL2/sections:%d/record:%d", n, r),
-                      FormatText("BM_ReadL2Bytes/sections:%d/record:%d", n, r));
-            }
-        }
-        for (int r : {7, 9}) {
-            Ratio(FormatText("literal seek+read per post / build, 1024 posts, %d-byte", r),
-                  FormatText("BM_BuildLiteral/sections:64/record:%d", r),
-                  FormatText("BM_BuildMatrixFromL2/sections:64/record:%d", r));
-        }
-        Ratio("thr linear search / lookup table", "BM_ComposeTheaterMapLinear",
-              "BM_ComposeTheaterMap");
-        Ratio("thr generate / durable write", "BM_GenerateTheaterMap", "BM_WriteThrBytes");
-        Ratio("L2M save / durable write", "BM_SaveMatrixAsL2M", "BM_WriteL2MBytes");
-        Ratio("L2M load / read", "BM_LoadMatrixFromL2M", "BM_ReadL2MBytes");
-        Ratio("mea / (matrix read + durable write)", "BM_GenerateMeaFile",
-              "BM_ReadMatrixWriteMeaBytes");
-        ReportBuildPeak(7);
-        ReportBuildPeak(9);
-    }
-
-  private:
-    void Ratio(const std::string& label, const std::string& ours, const std::string& other) {
-        if (times_.count(ours) && times_.count(other) && times_[other] > 0) {
-            std::printf("ratio %s: %.2f (cpu time %.2f)\n", label.c_str(),
-                        times_[ours] / times_[other], cpuTimes_[ours] / cpuTimes_[other]);
-        }
-    }
-    std::map<std::string, double> times_;
-    std::map<std::string, double> cpuTimes_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    using lorvane::FormatText;
+    std::vector<lorvane::bench::RatioOf> ratios;
+    for (int n : {64, 256}) {
+        for (int r : {7, 9}) {
+            ratios.push_back({FormatText("build / read L2+O2, %d posts, %d-byte", 16 * n, r),
+                              FormatText("BM_BuildMatrixFromL2/sections:%d/record:%d", n, r),
+                              FormatText("BM_ReadL2Bytes/sections:%d/record:%d", n, r)});
+        }
+    }
+    for (int r : {7, 9}) {
+        ratios.push_back({FormatText("literal seek+read per post / build, 1024 posts, %d-byte", r),
+                          FormatText("BM_BuildLiteral/sections:64/record:%d", r),
+                          FormatText("BM_BuildMatrixFromL2/sections:64/record:%d", r)});
+    }
+    ratios.push_back({"thr linear search / lookup table", "BM_ComposeTheaterMapLinear", "BM_ComposeTheaterMap"});
+    ratios.push_back({"thr generate / durable write", "BM_GenerateTheaterMap", "BM_WriteThrBytes"});
+    ratios.push_back({"L2M save / durable write", "BM_SaveMatrixAsL2M", "BM_WriteL2MBytes"});
+    ratios.push_back({"L2M load / read", "BM_LoadMatrixFromL2M", "BM_ReadL2MBytes"});
+    ratios.push_back({"mea / (matrix read + durable write)", "BM_GenerateMeaFile", "BM_ReadMatrixWriteMeaBytes"});
+    return lorvane::bench::RunWithRatios(argc, argv, std::move(ratios), [] {
+        ReportBuildPeak(7);
+        ReportBuildPeak(9);
+    });
 }

@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -122,39 +124,11 @@ BENCHMARK(BM_WriteFileBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveTextureBin)->Unit(benchmark::kMillisecond);
 
 // Prints the ratios of each operation to the raw file work it does.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        // Plain runs, or the median when repetitions are asked for.
-        for (const Run& run : runs) {
-            if (run.aggregate_name.empty() || run.aggregate_name == "median") {
-                times_[run.run_name.function_name] = run.GetAdjustedRealTime();
-            }
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("load / read", "BM_LoadTextureBin", "BM_ReadFileBytes");
-        Ratio("literal load / load", "BM_LoadLiteral", "BM_LoadTextureBin");
-        Ratio("save / write", "BM_SaveTextureBin", "BM_WriteFileBytes");
-    }
-
-private:
-    void Ratio(const char* label, const char* ours, const char* least) {
-        if (times_.count(ours) && times_.count(least) && times_[least] > 0) {
-            std::printf("ratio %s: %.2f\n", label, times_[ours] / times_[least]);
-        }
-    }
-    std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return lorvane::bench::RunWithRatios(argc, argv,
+                                         {{"load / read", "BM_LoadTextureBin", "BM_ReadFileBytes"},
+                                          {"literal load / load", "BM_LoadLiteral", "BM_LoadTextureBin"},
+                                          {"save / write", "BM_SaveTextureBin", "BM_WriteFileBytes"}});
 }

@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -87,34 +89,12 @@ BENCHMARK(BM_ExportModifiedTiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadFileBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportTiles)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("export / write", "BM_ExportModifiedTiles", "BM_WriteFileBytes");
-        Ratio("export / safe replace", "BM_ExportModifiedTiles", "BM_ReplaceFileBytes");
-        Ratio("import / read", "BM_ImportTiles", "BM_ReadFileBytes");
-    }
-
-  private:
-    void Ratio(const char* label, const char* ours, const char* least) {
-        if (times_.count(ours) && times_.count(least) && times_[least] > 0) {
-            std::printf("ratio %s: %.2f\n", label, times_[ours] / times_[least]);
-        }
-    }
-    std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return lorvane::bench::RunWithRatios(
+        argc, argv,
+        {{"export / write", "BM_ExportModifiedTiles", "BM_WriteFileBytes"},
+         {"export / safe replace", "BM_ExportModifiedTiles", "BM_ReplaceFileBytes"},
+         {"import / read", "BM_ImportTiles", "BM_ReadFileBytes"}});
 }

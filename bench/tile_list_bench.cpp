@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.h"
+
 #include <cstdio>
 #include <map>
 
@@ -76,36 +78,13 @@ BENCHMARK(BM_FillTileList)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MoveRowsOnce)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SortByHeader)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("fill / copy", "BM_FillTileList", "BM_CopyIndexIntoRows");
-        for (int column = 0; column < 7; ++column) {
-            const std::string name = "BM_SortByHeader/" + std::to_string(column);
-            const std::string label = "sort column " + std::to_string(column) + " / move";
-            Ratio(label.c_str(), name.c_str(), "BM_MoveRowsOnce");
-        }
-    }
-
-private:
-    void Ratio(const char* label, const std::string& ours, const char* least) {
-        if (times_.count(ours) && times_.count(least) && times_[least] > 0)
-            std::printf("ratio %s: %.2f (%.0f us)\n", label, times_[ours] / times_[least], times_[ours]);
-    }
-    std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    std::vector<lorvane::bench::RatioOf> ratios = {{"fill / copy", "BM_FillTileList", "BM_CopyIndexIntoRows"}};
+    for (int column = 0; column < 7; ++column) {
+        ratios.push_back({"sort column " + std::to_string(column) + " / move",
+                          "BM_SortByHeader/" + std::to_string(column), "BM_MoveRowsOnce"});
+    }
+    return lorvane::bench::RunWithRatios(argc, argv, std::move(ratios));
 }
