@@ -39,14 +39,14 @@ std::vector<std::byte> OlderTheaterMap() {
 }
 
 // The export file of the road on H010 (set 1, tile 0).
-std::vector<std::byte> RoadExport() {
+std::vector<std::byte> RoadExport(const std::vector<RoadSegment>& road) {
     ByteWriter out;
     out.I32(1);
     out.I32(1);  // set
     out.I32(0);  // tile
-    out.I32(static_cast<int32_t>(kRoadSegments.size()));
+    out.I32(static_cast<int32_t>(road.size()));
     out.I32(0);  // areas
-    for (const RoadSegment& segment : kRoadSegments) {
+    for (const RoadSegment& segment : road) {
         out.I32(10);  // Road
         out.F32(static_cast<float>(kRoadWidth));
         out.F32(segment.startX);
@@ -79,12 +79,13 @@ TheaterInputs MakeTheaterInputs(const std::filesystem::path& folder) {
 }
 
 std::string MakeTheaterWithCli(const std::string& cli, const TheaterInputs& inputs,
-                               const std::filesystem::path& out) {
+                               const std::filesystem::path& out,
+                               const std::vector<RoadSegment>& road) {
     std::filesystem::create_directories(out);
     const std::string texture = (out / "Texture.bin").string();
     const std::string l2 = inputs.l2.string();
-    const auto road = out / "road.exp";
-    WriteFileBytes(road, RoadExport());
+    const auto roadFile = out / "road.exp";
+    WriteFileBytes(roadFile, RoadExport(road));
     std::filesystem::copy_file(inputs.theaterMap, out / "Theater.map");
     std::vector<std::string> mapSet = {"theater-map", "set", (out / "Theater.map").string()};
     for (const MapEdit& edit : TheaterMapEdits()) mapSet.push_back(edit.assignment);
@@ -93,7 +94,7 @@ std::string MakeTheaterWithCli(const std::string& cli, const TheaterInputs& inpu
         {"build-texture", inputs.tiles.string(), "-o", texture},
         {"set-type", texture, "--set", "0", "--type", "Thick Forest", "--in-place"},
         {"set-type", texture, "--set", "1", "--type", "Urban", "--in-place"},
-        {"import", texture, road.string(), "--in-place"},
+        {"import", texture, roadFile.string(), "--in-place"},
         {"l2m", l2, "-o", (out / "THEATER.L2M").string(), "--quiet"},
         {"thr", "--texture", texture, "--terrain", l2, "-o", (out / "out.thr").string(), "--quiet"},
         {"mea", "--terrain", l2, "-o", (out / "out.mea").string(), "--quiet"},
@@ -103,7 +104,7 @@ std::string MakeTheaterWithCli(const std::string& cli, const TheaterInputs& inpu
         const CommandResult result = RunCommand(cli, step, out);
         if (result.exitStatus != 0) return step[0] + ": " + result.out + result.err;
     }
-    std::filesystem::remove(road);
+    std::filesystem::remove(roadFile);
     return {};
 }
 

@@ -50,9 +50,11 @@ TheaterInputs MakeTheaterInputs(const std::filesystem::path& folder);
 inline const std::vector<std::string> kTheaterOutputs = {"Texture.bin", "THEATER.L2M", "out.thr",
                                                          "out.mea", "Theater.map"};
 
-// Makes the theater in out through lorvane-cli; the failed step's output
-// when one fails, empty on success.
+// Makes the theater in out through lorvane-cli, with the road given in
+// feet (a viewer of another size gives other feet for the same clicks); the
+// failed step's output when one fails, empty on success.
 std::string MakeTheaterWithCli(const std::string& cli, const TheaterInputs& inputs,
-                               const std::filesystem::path& out);
+                               const std::filesystem::path& out,
+                               const std::vector<RoadSegment>& road = kRoadSegments);
 
 }  // namespace lorvane::testing

@@ -1,0 +1,269 @@
+// A whole theater made only through the desktop program's own commands on
+// the offscreen platform gives the same files as the same steps through
+// lorvane-cli. Everything runs through the real program objects: the
+// Application with its Qt platform, the main window, the editor panel, the
+// set dialog, the New Path dialog, the Theater.map dialog, the progress
+// dialog and Qt's own file dialogs and message boxes, each answered as it
+// comes up.
+
+#include "support/whole_theater.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <cmath>
+#include <deque>
+#include <filesystem>
+#include <functional>
+
+#include "base/command_ids.h"
+#include "support/texture_builder.h"
+#include "ui/application.h"
+#include "ui/lorvane_dialog.h"
+#include "ui/main_window.h"
+#include "ui/progress_dialog.h"
+#include "ui/set_dialog.h"
+#include "ui/theater_map_dialog.h"
+#include "ui/tile_viewer.h"
+
+using namespace lorvane;
+
+namespace {
+
+// Answers the modal windows as they come up. Message boxes are answered at
+// once (Ok, or Cancel when they ask a question) and kept for the checks;
+// every other window is given to the next step, which returns false when
+// the window is not yet the one it waits for.
+class ModalAnswers : public QObject {
+  public:
+    using Step = std::function<bool(QWidget*)>;
+    struct Box {
+        QMessageBox::Icon icon;
+        QString text;
+        bool question;  // it offered more than Ok
+    };
+
+    ModalAnswers() {
+        timer_.setInterval(5);
+        connect(&timer_, &QTimer::timeout, this, [this] { AnswerActive(); });
+        timer_.start();
+    }
+    void Expect(std::deque<Step> steps) { steps_ = std::move(steps); }
+    bool done() const { return steps_.empty(); }
+    const std::vector<Box>& boxes() const { return boxes_; }
+
+  private:
+    void AnswerActive() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) return;
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            const bool question = box->button(QMessageBox::Ok) == nullptr;
+            boxes_.push_back({box->icon(), box->text(), question});
+            QAbstractButton* answer =
+                question ? box->button(QMessageBox::Cancel) : box->button(QMessageBox::Ok);
+            if (answer != nullptr) answer->click();
+            return;
+        }
+        if (!steps_.empty() && steps_.front()(modal)) steps_.pop_front();
+    }
+
+    std::deque<Step> steps_;
+    std::vector<Box> boxes_;
+    QTimer timer_;
+};
+
+QString QtPath(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+
+// A file chosen in Qt's file dialog (open or save) as a user would: the
+// path typed, then the dialog's accept.
+ModalAnswers::Step ChooseFile(const std::filesystem::path& path) {
+    return [file = QtPath(path)](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (dialog == nullptr) return false;
+        dialog->selectFile(file);
+        QMetaObject::invokeMethod(dialog, "accept");
+        return true;
+    };
+}
+
+// The set dialog's type list set to a position, then Apply Change.
+ModalAnswers::Step ChooseSetType(int position) {
+    return [position](QWidget* modal) {
+        auto* dialog = qobject_cast<SetDialog*>(modal);
+        if (dialog == nullptr) return false;
+        dialog->typeList()->setCurrentIndex(position);
+        dialog->applyButton()->click();
+        return true;
+    };
+}
+
+// The New Path dialog: its type list and width field carry the panel's
+// control ids as object names.
+ModalAnswers::Step ChooseRoad() {
+    return [](QWidget* modal) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (dialog == nullptr || dialog->windowTitle() != "New Path") return false;
+        auto* types = dialog->findChild<QComboBox*>(QString::number(kPanelPathList));
+        auto* width = dialog->findChild<QLineEdit*>(QString::number(kPanelWidth));
+        auto* ok = dialog->findChild<QPushButton*>(QString::number(kIdOk));
+        if (types == nullptr || width == nullptr || ok == nullptr) return false;
+        types->setCurrentIndex(types->findText("Road"));
+        width->setText(QString::number(testing::kRoadWidth));
+        ok->click();
+        return true;
+    };
+}
+
+// The Theater.map dialog with the edits typed, then Apply Changes.
+ModalAnswers::Step EditTheaterMap() {
+    return [](QWidget* modal) {
+        auto* dialog = qobject_cast<TheaterMapDialog*>(modal);
+        if (dialog == nullptr) return false;
+        for (const testing::MapEdit& edit : testing::TheaterMapEdits())
+            dialog->edit(edit.controlId)->setText(QString::fromStdString(edit.text));
+        dialog->applyButton()->click();
+        return true;
+    };
+}
+
+}  // namespace
+
+class WholeTheaterTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder_.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder_.path());
+        QSettings().clear();
+    }
+
+    void programCommandsMakeTheSameFilesAsTheCommandLine() {
+        QTemporaryDir startup;
+        const std::filesystem::path folder = startup.path().toStdString();
+        const testing::TheaterInputs inputs = testing::MakeTheaterInputs(folder);
+        const auto program = folder / "program";
+        std::filesystem::create_directories(program);
+
+        ModalAnswers answers;  // outlives the program, so a late question is answered too
+        std::filesystem::create_directories(folder / "startup");
+        Application app(folder / "startup");
+        QVERIFY(app.Start());
+        LorvaneDialog& panel = *app.lorvaneDialog();
+        ProgressDialog& progress = app.progressDialog();
+
+        // Runs one command with its windows answered in order, and waits
+        // until its work (and any progress) is over.
+        const auto run = [&](const std::function<void()>& command,
+                             std::deque<ModalAnswers::Step> steps) {
+            answers.Expect(std::move(steps));
+            command();
+            QTRY_VERIFY_WITH_TIMEOUT(answers.done(), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(!progress.isVisible(), 20000);
+            QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+            QTest::qWait(20);  // the panel's posted refresh
+        };
+        const auto menu = [&](int id) { return [&app, id] { app.shell().HandleCommand(id); }; };
+        const auto button = [&](int id) {
+            return [&panel, id] {
+                QTest::mouseClick(panel.findChild<QPushButton*>(QString::number(id)),
+                                  Qt::LeftButton);
+            };
+        };
+        // A viewer pixel clicked on the viewer widget (inside its frame).
+        const auto clickViewer = [&](int x, int y, Qt::MouseButton mouse = Qt::LeftButton) {
+            const QPoint point(TileViewer::kFrame + x, TileViewer::kFrame + y);
+            QTest::mouseMove(&panel.viewer(), point);
+            QTest::mouseClick(&panel.viewer(), mouse, {}, point);
+        };
+
+        // A new database from the tiles folder: a tile of the folder picked,
+        // then the file it is saved to.
+        run(menu(kMenuGenerateTextureBin),
+            {ChooseFile(inputs.tiles / "H000.PCX"), ChooseFile(program / "Texture.bin")});
+        QVERIFY(app.state().shell.textureLoaded);
+
+        // The set types, each with a tile of its set loaded through Load Tile.
+        run(button(kPanelLoadTile), {ChooseFile(inputs.tiles / "H000.PCX")});
+        run(menu(kMenuChangeSetType), {ChooseSetType(testing::kSet0TypePosition)});
+        run(button(kPanelLoadTile), {ChooseFile(inputs.tiles / "H010.PCX")});
+        run(menu(kMenuChangeSetType), {ChooseSetType(testing::kSet1TypePosition)});
+
+        // A road of two segments on H010 drawn with the mouse, ended with a
+        // right click. The viewer's size follows the font (dialog units), so
+        // the clicks of the 300-pixel viewer are placed at the same fractions
+        // of this one, and the feet they stand for are worked out here from
+        // the viewer's client size: a tile is 3280 feet across, Y runs right
+        // from the left edge, X up from the bottom edge, cut toward zero.
+        run(button(kPanelNewPath), {ChooseRoad()});
+        const QSize client = panel.viewer().ClientSize();
+        const float feetPerColumn = 3280.0f / static_cast<float>(client.width());
+        const float feetPerRow = 3280.0f / static_cast<float>(client.height());
+        std::vector<QPoint> clicks;
+        std::vector<std::pair<float, float>> feet;  // (X, Y) of each click
+        for (const QPoint at : {QPoint(30, 270), QPoint(100, 200), QPoint(200, 100)}) {
+            const QPoint pixel(at.x() * client.width() / 300, at.y() * client.height() / 300);
+            clicks.push_back(pixel);
+            feet.emplace_back(std::trunc((client.height() - pixel.y()) * double{feetPerRow}),
+                              std::trunc(pixel.x() * double{feetPerColumn}));
+        }
+        for (const QPoint pixel : clicks) clickViewer(pixel.x(), pixel.y());
+        clickViewer(clicks.back().x(), clicks.back().y(), Qt::RightButton);
+        QTest::qWait(20);
+        const std::vector<testing::RoadSegment> expectedRoad = {
+            {feet[0].first, feet[0].second, feet[1].first, feet[1].second},
+            {feet[1].first, feet[1].second, feet[2].first, feet[2].second}};
+        run(button(kPanelSave), {});
+        // The road went into the database, chained, in the clicks' feet.
+        const TileRecord& road = app.state().database.sets[1].tiles[0];
+        QCOMPARE(road.pathCount(), int(expectedRoad.size()));
+        for (size_t i = 0; i < expectedRoad.size(); ++i) {
+            const TilePath& drawn = road.paths[i];
+            QCOMPARE(drawn.width, float(testing::kRoadWidth));
+            QCOMPARE(drawn.startX, expectedRoad[i].startX);
+            QCOMPARE(drawn.startY, expectedRoad[i].startY);
+            QCOMPARE(drawn.endX, expectedRoad[i].endX);
+            QCOMPARE(drawn.endY, expectedRoad[i].endY);
+        }
+
+        // The terrain, its matrix and the theater outputs.
+        run(menu(kMenuOpenL2File), {ChooseFile(inputs.l2)});
+        QVERIFY(app.state().shell.terrainLoaded);
+        run(menu(kMenuSaveL2Matrix), {ChooseFile(program / "THEATER.L2M")});
+        run(menu(kMenuGenerateThr), {ChooseFile(program / "out.thr")});
+        run(menu(kMenuGenerateMea), {ChooseFile(program / "out.mea")});
+
+        // Theater.map edited through its dialog.
+        std::filesystem::copy_file(inputs.theaterMap, program / "Theater.map");
+        run(menu(kMenuEditTheaterMap), {ChooseFile(program / "Theater.map"), EditTheaterMap()});
+
+        // Only reports came: no error, no question.
+        for (const ModalAnswers::Box& box : answers.boxes()) {
+            QVERIFY2(box.icon != QMessageBox::Critical, qPrintable(box.text));
+            QVERIFY2(!box.question, qPrintable(box.text));
+        }
+
+        // The same theater through lorvane-cli, file for file.
+        const auto cli = folder / "cli";
+        QCOMPARE(testing::MakeTheaterWithCli(LORVANE_CLI, inputs, cli, expectedRoad),
+                 std::string());
+        for (const std::string& name : testing::kTheaterOutputs) {
+            const auto ours = testing::ReadFileBytes(program / name);
+            QVERIFY2(!ours.empty(), name.c_str());
+            QVERIFY2(ours == testing::ReadFileBytes(cli / name), name.c_str());
+        }
+    }
+
+  private:
+    QTemporaryDir settingsFolder_;
+};
+
+QTEST_MAIN(WholeTheaterTest)
+#include "whole_theater_test.moc"
