@@ -56,9 +56,12 @@ bool ReadRecords(ByteReader& in, int32_t count, size_t recordSize, std::vector<R
         !in.Take(static_cast<size_t>(count) * recordSize, bytes)) {
         return false;
     }
-    out.reserve(static_cast<size_t>(count));
-    for (size_t offset = 0; offset < bytes.size(); offset += recordSize) {
-        out.push_back(decode(bytes.data() + offset));
+    // Sized once, then each record decoded in place.
+    out.resize(static_cast<size_t>(count));
+    const std::byte* record = bytes.data();
+    for (Record& value : out) {
+        value = decode(record);
+        record += recordSize;
     }
     return true;
 }
