@@ -104,19 +104,6 @@ bool ReadTile(ByteReader& in, TileRecord& tile, MessageSink& messages) {
     return true;
 }
 
-TileIndexEntry IndexEntryFor(const TileRecord& tile, int32_t setIndex, int32_t tileIndex,
-                             uint8_t terrainType) {
-    TileIndexEntry entry;
-    entry.id = tile.id;
-    entry.number = TileNumberFromName(NameText(tile.name));
-    entry.name = MakeTileName(NameText(tile.name));
-    entry.setIndex = setIndex;
-    entry.tileIndex = tileIndex;
-    entry.terrainType = terrainType;
-    entry.modified = 0;
-    return entry;
-}
-
 }  // namespace
 
 std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes, MessageSink& messages) {
@@ -149,7 +136,7 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes, Me
             if (!ReadTile(in, tile, messages)) return std::nullopt;
             tile.id = s * 16 + k;
             tile.modified = 0;
-            database.index.push_back(IndexEntryFor(tile, s, k, terrainType));
+            database.index.push_back(MakeIndexEntry(tile, s, k, terrainType));
         }
     }
     return database;

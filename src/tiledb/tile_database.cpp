@@ -51,6 +51,19 @@ const TileRecord* TileDatabase::Tile(const TileIndexEntry& entry) const {
     return &set.tiles[static_cast<size_t>(entry.tileIndex)];
 }
 
+TileIndexEntry MakeIndexEntry(const TileRecord& tile, int32_t setIndex, int32_t tileIndex,
+                              uint8_t terrainType) {
+    TileIndexEntry entry;
+    entry.id = tile.id;
+    entry.number = TileNumberFromName(NameText(tile.name));
+    entry.name = MakeTileName(NameText(tile.name));
+    entry.setIndex = setIndex;
+    entry.tileIndex = tileIndex;
+    entry.terrainType = terrainType;
+    entry.modified = 0;
+    return entry;
+}
+
 void FreeTileDatabase(TileDatabase& database) {
     database.sets.clear();
     database.sets.shrink_to_fit();

@@ -125,6 +125,11 @@ struct TileDatabase {
     const TileRecord* Tile(const TileIndexEntry& entry) const;
 };
 
+// The index entry of a tile at (setIndex, tileIndex) in a set of that type:
+// the tile's id, its name up to the NUL, the number of the name, not modified.
+TileIndexEntry MakeIndexEntry(const TileRecord& tile, int32_t setIndex, int32_t tileIndex,
+                              uint8_t terrainType);
+
 // Releases every set, tile, path and area and the index.
 void FreeTileDatabase(TileDatabase& database);
 

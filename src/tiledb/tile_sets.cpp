@@ -121,19 +121,6 @@ SetDialogOutcome ApplyAddTiles(const TileDatabase& database, int number, Message
 
 }  // namespace
 
-TileIndexEntry MakeIndexEntry(const TileRecord& tile, int32_t setIndex, int32_t tileIndex,
-                              uint8_t terrainType) {
-    TileIndexEntry entry;
-    entry.id = tile.id;
-    entry.number = TileNumberFromName(NameText(tile.name));
-    entry.name = MakeTileName(NameText(tile.name));
-    entry.setIndex = setIndex;
-    entry.tileIndex = tileIndex;
-    entry.terrainType = terrainType;
-    entry.modified = 0;
-    return entry;
-}
-
 std::vector<std::string> SetTypeNames() {
     std::vector<std::string> names;
     for (int p = 0; p < kSetTypeCount; ++p)

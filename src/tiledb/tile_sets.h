@@ -24,10 +24,6 @@ namespace lorvane {
 inline constexpr int kMaxSets = 256;
 inline constexpr int kMaxTilesPerSet = 16;
 
-// The index entry of a tile at (setIndex, tileIndex) in a set of that type.
-TileIndexEntry MakeIndexEntry(const TileRecord& tile, int32_t setIndex, int32_t tileIndex,
-                              uint8_t terrainType);
-
 // The set terrain type list of the dialog, "Water" to "Urban"; position p
 // stands for AreaTypeCodes[p].
 std::vector<std::string> SetTypeNames();

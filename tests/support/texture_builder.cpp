@@ -24,14 +24,8 @@ TileDatabase MakeDatabase(std::vector<TileSet> sets) {
         for (size_t k = 0; k < set.tiles.size(); ++k) {
             TileRecord& tile = set.tiles[k];
             tile.id = static_cast<int32_t>(s * 16 + k);
-            TileIndexEntry entry;
-            entry.id = tile.id;
-            entry.number = TileNumberFromName(NameText(tile.name));
-            entry.name = MakeTileName(NameText(tile.name));
-            entry.setIndex = static_cast<int32_t>(s);
-            entry.tileIndex = static_cast<int32_t>(k);
-            entry.terrainType = set.terrainType;
-            database.index.push_back(entry);
+            database.index.push_back(
+                MakeIndexEntry(tile, static_cast<int32_t>(s), static_cast<int32_t>(k), set.terrainType));
         }
     }
     return database;
