@@ -68,6 +68,19 @@ void AddOutputOptions(CLI::App* command, TerrainOptions& options) {
     command->add_flag("--quiet", options.quiet, "Show no progress");
 }
 
+// The frame every terrain command runs in: the output check, then the work
+// with the terminal's messages and progress; its result gives the status.
+template <typename Work>
+void RunTerrainCommand(const TerrainOptions& options, int& exitStatus, Work work) {
+    if (!MayWriteOutput(options.output, options.overwrite)) {
+        exitStatus = kUsage;
+        return;
+    }
+    StderrMessages messages;
+    TerminalProgress progress(options.quiet);
+    exitStatus = work(messages, progress) ? kSuccess : kFailed;
+}
+
 const CommandRegistration l2m("l2m", [](CLI::App& app, int& exitStatus) {
     auto options = std::make_shared<TerrainOptions>();
     CLI::App* command =
@@ -76,21 +89,14 @@ const CommandRegistration l2m("l2m", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        if (!MayWriteOutput(options->output, options->overwrite)) {
-            exitStatus = kUsage;
-            return;
-        }
-        StderrMessages messages;
-        TerminalProgress progress(options->quiet);
-        const auto matrix = ReadTerrain(options->terrain, progress, messages);
-        if (!matrix) {
-            exitStatus = kFailed;
-            return;
-        }
-        progress.Open("Saving Terrain Matrix", 0, Range(matrix->cells.size() / 256));
-        const bool saved = SaveMatrixAsL2M(options->output, *matrix, progress, messages);
-        progress.Close();
-        exitStatus = saved ? kSuccess : kFailed;
+        RunTerrainCommand(*options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
+            const auto matrix = ReadTerrain(options->terrain, progress, messages);
+            if (!matrix) return false;
+            progress.Open("Saving Terrain Matrix", 0, Range(matrix->cells.size() / 256));
+            const bool saved = SaveMatrixAsL2M(options->output, *matrix, progress, messages);
+            progress.Close();
+            return saved;
+        });
     });
 });
 
@@ -103,29 +109,19 @@ const CommandRegistration thr("thr", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        if (!MayWriteOutput(options->output, options->overwrite)) {
-            exitStatus = kUsage;
-            return;
-        }
-        StderrMessages messages;
-        TerminalProgress progress(options->quiet);
-        const auto database = LoadTextureBin(options->texture, messages);
-        if (!database) {
-            exitStatus = kFailed;
-            return;
-        }
-        const auto matrix = ReadTerrain(options->terrain, progress, messages);
-        if (!matrix) {
-            exitStatus = kFailed;
-            return;
-        }
-        progress.Open(
-            "Building " + std::filesystem::path(options->output).filename().string() + " File", 0,
-            4 * std::max(matrix->yMapExtent() - 1, 1));
-        const bool written =
-            GenerateTheaterMap(options->output, *matrix, *database, progress, messages);
-        progress.Close();
-        exitStatus = written ? kSuccess : kFailed;
+        RunTerrainCommand(*options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
+            const auto database = LoadTextureBin(options->texture, messages);
+            if (!database) return false;
+            const auto matrix = ReadTerrain(options->terrain, progress, messages);
+            if (!matrix) return false;
+            progress.Open(
+                "Building " + std::filesystem::path(options->output).filename().string() + " File",
+                0, 4 * std::max(matrix->yMapExtent() - 1, 1));
+            const bool written =
+                GenerateTheaterMap(options->output, *matrix, *database, progress, messages);
+            progress.Close();
+            return written;
+        });
     });
 });
 
@@ -137,15 +133,10 @@ const CommandRegistration mea("mea", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        if (!MayWriteOutput(options->output, options->overwrite)) {
-            exitStatus = kUsage;
-            return;
-        }
-        StderrMessages messages;
-        TerminalProgress progress(options->quiet);
-        const auto matrix = ReadTerrain(options->terrain, progress, messages);
-        exitStatus =
-            matrix && GenerateMeaFile(options->output, *matrix, messages) ? kSuccess : kFailed;
+        RunTerrainCommand(*options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
+            const auto matrix = ReadTerrain(options->terrain, progress, messages);
+            return matrix && GenerateMeaFile(options->output, *matrix, messages);
+        });
     });
 });
 
