@@ -27,11 +27,9 @@ namespace {
 
 // Post spacing and how much the relief is exaggerated so that hills show.
 constexpr float kPostFeet = 3280.0f;
-constexpr float kExaggeration = 6.0f;
+constexpr float kExaggeration = 12.0f;
 constexpr float kMinFactor = 0.45f;
 constexpr float kMaxFactor = 1.5f;
-
-int64_t PictureSide(int32_t posts, int32_t postSize) { return int64_t{posts} * int64_t{postSize}; }
 
 PostRegion ClipRegion(const TerrainMatrix& matrix, PostRegion region) {
     const int32_t x0 = std::clamp(region.firstX, 0, matrix.xMapExtent());
@@ -89,6 +87,13 @@ void DrawPostPaths(PixelImage& image, const TileRecord& tile, int orientation, i
 }
 
 }  // namespace
+
+bool PictureFits(int32_t columns, int32_t rows, int32_t postSize) {
+    const int64_t width = int64_t{columns} * postSize;
+    const int64_t height = int64_t{rows} * postSize;
+    return postSize >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+           width * height <= kMaxPicturePixels;
+}
 
 uint32_t PathColour(int32_t type) {
     switch (static_cast<TerrainType>(type)) {
@@ -169,14 +174,13 @@ std::optional<PixelImage> RenderTheaterRegion(const TerrainMatrix& matrix,
     if (!matrix.IsComplete() || options.postSize < 1) return std::nullopt;
     region = ClipRegion(matrix, region);
     const int32_t size = options.postSize;
-    if (PictureSide(region.columns, size) > kMaxPictureSide ||
-        PictureSide(region.rows, size) > kMaxPictureSide)
-        return std::nullopt;
+    if (!PictureFits(region.columns, region.rows, size)) return std::nullopt;
     PixelImage image;
     image.width = region.columns * size;
     image.height = region.rows * size;
     image.pixels.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
     const PostColours colours(database);
+    const int32_t sectionsAcross = (region.columns + 15) / 16;
     std::optional<TileTable> tiles;
     if (database != nullptr && size >= kPathPostSize) tiles.emplace(*database);
     for (int32_t row = 0; row < region.rows; ++row) {
@@ -194,7 +198,7 @@ std::optional<PixelImage> RenderTheaterRegion(const TerrainMatrix& matrix,
                 DrawPostPaths(image, *tile, options.orientation, column * size, top, size);
         }
         if ((row + 1) % 16 == 0 || row + 1 == region.rows) {
-            progress.Report(row + 1, row + 1);
+            progress.Report((row + 1) / 16 * sectionsAcross, row + 1);
             if (progress.AbortRequested()) return std::nullopt;
         }
     }

@@ -43,8 +43,12 @@ inline constexpr uint32_t kMissingTileColour = 0xFFFF00FF;
 inline constexpr uint32_t kNoDatabaseColour = 0xFFC8C8C8;
 inline constexpr uint32_t kSeamColour = 0xFFFF0000;
 inline constexpr int kPathPostSize = 8;
-// Pictures wider or higher than this are refused.
+// Pictures wider or higher than this, or of more pixels, are refused.
 inline constexpr int64_t kMaxPictureSide = 32768;
+inline constexpr int64_t kMaxPicturePixels = int64_t{1} << 28;
+
+// True when a picture of columns × rows posts of postSize pixels is allowed.
+bool PictureFits(int32_t columns, int32_t rows, int32_t postSize);
 
 // The colour of a path type on the map (River, Road, Bridge, Railway; others
 // white).
@@ -75,10 +79,10 @@ struct PostRegion {
     int32_t rows = 0;
 };
 
-// Renders a region; database may be null (then kNoDatabaseColour). Reports
-// the post rows done (count and bar) after each row of sections and stops,
-// giving none, when the progress asks to abort. None as well when the
-// picture would exceed kMaxPictureSide or the matrix is not complete.
+// Renders a region; database may be null (then kNoDatabaseColour). After
+// each row of sections it reports the sections done (count) and the post
+// rows done (bar), and stops, giving none, when the progress asks to abort.
+// None as well when the picture does not fit or the matrix is not complete.
 std::optional<PixelImage> RenderTheaterRegion(const TerrainMatrix& matrix,
                                               const TileDatabase* database, PostRegion region,
                                               const TheaterPictureOptions& options,

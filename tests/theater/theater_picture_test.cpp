@@ -72,7 +72,8 @@ TEST(TheaterPictureTest, SlopesFacingTheNorthWestLightAreBrighter) {
         TerrainMatrix matrix = MakeTerrainMatrix(3, 3);
         for (int32_t y = 0; y < 3; ++y)
             for (int32_t x = 0; x < 3; ++x)
-                matrix.Cell(x, y).elevation = static_cast<uint16_t>(2000 + x * c.eastRise + y * c.northRise);
+                matrix.Cell(x, y).elevation =
+                    static_cast<uint16_t>(2000 + x * c.eastRise + y * c.northRise);
         const float factor = HillshadeFactor(matrix, 1, 1);
         if (c.expected == 0) {
             EXPECT_NEAR(factor, 1.0f, 1e-3f);
@@ -88,13 +89,14 @@ TEST(TheaterPictureTest, SlopesFacingTheNorthWestLightAreBrighter) {
 TEST(TheaterPictureTest, PathsAreDrawnOnBigPostsAsTheOrientationLaysThem) {
     // A road across the tile's image from left to right, a third of the way
     // down: under orientation 0 it runs west to east, under 1 north to south.
-    const TileDatabase database = testing::PatternDatabase(
-        {testing::MakeTile("", {{kRoad, 100, 2187, 0, 2187, 3280}})});
+    const TileDatabase database =
+        testing::PatternDatabase({testing::MakeTile("", {{kRoad, 100, 2187, 0, 2187, 3280}})});
     const TerrainMatrix matrix = testing::PatternMatrix(1, 1, 1, 1);
     SilentProgress progress;
     for (int orientation : {0, 1}) {
         SCOPED_TRACE(orientation);
-        const auto picture = RenderTheaterPicture(matrix, &database, {32, orientation, {}}, progress);
+        const auto picture =
+            RenderTheaterPicture(matrix, &database, {32, orientation, {}}, progress);
         ASSERT_TRUE(picture);
         ASSERT_EQ(picture->width, 32);
         const uint32_t road = PathColour(kRoad);
@@ -107,7 +109,8 @@ TEST(TheaterPictureTest, PathsAreDrawnOnBigPostsAsTheOrientationLaysThem) {
         for (uint32_t pixel : picture->pixels) roadPixels += pixel == road;
         EXPECT_LE(roadPixels, 32 * 2);
         // Below kPathPostSize no path is drawn.
-        const auto small = RenderTheaterPicture(matrix, &database, {kPathPostSize - 1, orientation, {}}, progress);
+        const auto small =
+            RenderTheaterPicture(matrix, &database, {kPathPostSize - 1, orientation, {}}, progress);
         ASSERT_TRUE(small);
         for (uint32_t pixel : small->pixels) EXPECT_NE(pixel, road);
     }
@@ -125,7 +128,8 @@ TEST(TheaterPictureTest, ARegionIsTheSameCropOfTheWholePicture) {
         const int32_t y = std::uniform_int_distribution<int32_t>(0, 9)(random);
         const PostRegion region{x, y, std::uniform_int_distribution<int32_t>(1, 14)(random),
                                 std::uniform_int_distribution<int32_t>(1, 12)(random)};
-        const auto part = RenderTheaterRegion(theater.matrix, &theater.database, region, options, progress);
+        const auto part =
+            RenderTheaterRegion(theater.matrix, &theater.database, region, options, progress);
         ASSERT_TRUE(part);
         const int32_t columns = std::min(region.columns, 12 - x);
         const int32_t rows = std::min(region.rows, 10 - y);
@@ -143,13 +147,16 @@ TEST(TheaterPictureTest, TooLargeIncompleteOrAbortedGivesNone) {
     const TerrainMatrix matrix = testing::PatternMatrix(64, 64, 1, 1);
     SilentProgress progress;
     EXPECT_FALSE(RenderTheaterPicture(matrix, nullptr, {1024, 0, {}}, progress));
+    EXPECT_TRUE(PictureFits(4096, 4096, 4));
+    EXPECT_FALSE(PictureFits(4096, 4096, 5));
+    EXPECT_FALSE(PictureFits(32769, 1, 1));
     EXPECT_FALSE(RenderTheaterPicture(matrix, nullptr, {0, 0, {}}, progress));
     TerrainMatrix cut = matrix;
     cut.cells.resize(10);
     EXPECT_FALSE(RenderTheaterPicture(cut, nullptr, {}, progress));
     testing::ProgressRecorder aborting(2);
     EXPECT_FALSE(RenderTheaterPicture(matrix, nullptr, {}, aborting));
-    EXPECT_EQ(aborting.reports, (std::vector<std::pair<int, int>>{{16, 16}, {32, 32}}));
+    EXPECT_EQ(aborting.reports, (std::vector<std::pair<int, int>>{{4, 16}, {8, 32}}));
 }
 
 TEST(TileBlockTest, AveragesTheImageAndLaysItAsTheOrientationDoes) {
