@@ -43,7 +43,7 @@ constexpr int kSections = 8;  // the theater is 8 × 8 sections of 16 × 16 post
 constexpr int kSampleOrientation = 5;
 
 class PrintMessages : public MessageSink {
-public:
+  public:
     void Show(const Message& message) override {
         std::cerr << message.caption << ": " << message.text << '\n';
         failed = failed || message.icon == MessageIcon::Error;
@@ -59,7 +59,8 @@ std::string TileName(int set, int position) {
 
 // A chain of path segments through the given points, given in post feet
 // (east, north) and laid into the tile's frame under the sample orientation.
-std::vector<TilePath> Chain(int type, float width, std::initializer_list<std::pair<float, float>> points) {
+std::vector<TilePath> Chain(int type, float width,
+                            std::initializer_list<std::pair<float, float>> points) {
     std::vector<TilePath> segments;
     const auto tilePoint = [](const std::pair<float, float>& post) {
         return PostToTile(kSampleOrientation, {post.first, post.second});
@@ -78,7 +79,9 @@ TileArea Circle(int type, float radius, float east, float north) {
     return {type, radius, centre.x, centre.y};
 }
 
-void Append(std::vector<TilePath>& to, const std::vector<TilePath>& more) { to.insert(to.end(), more.begin(), more.end()); }
+void Append(std::vector<TilePath>& to, const std::vector<TilePath>& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
 
 struct Features {
     std::vector<TilePath> paths;
@@ -109,10 +112,18 @@ Features FeaturesOf(int set, int position) {
     const float bend = static_cast<float>(set * 97 % 400) - 200;
     switch (position) {
         case kRoadEastWest:
-            features.paths = Chain(10, 60, {{0, kRoadNorth}, {1100, kRoadNorth + bend}, {2200, kRoadNorth - bend / 2}, {3280, kRoadNorth}});
+            features.paths = Chain(10, 60,
+                                   {{0, kRoadNorth},
+                                    {1100, kRoadNorth + bend},
+                                    {2200, kRoadNorth - bend / 2},
+                                    {3280, kRoadNorth}});
             break;
         case kRiverNorthSouth:
-            features.paths = Chain(2, 160, {{kRiverEast, 0}, {kRiverEast + bend, 1100}, {kRiverEast - bend, 2200}, {kRiverEast, 3280}});
+            features.paths = Chain(2, 160,
+                                   {{kRiverEast, 0},
+                                    {kRiverEast + bend, 1100},
+                                    {kRiverEast - bend, 2200},
+                                    {kRiverEast, 3280}});
             break;
         case kRoadOverRiver:
             features.paths = Chain(2, 140, {{kRiverEast, 0}, {kRiverEast, 3280}});
@@ -126,13 +137,20 @@ Features FeaturesOf(int set, int position) {
             features.areas = {Circle(set == 7 ? 6 : 9, 360, 2400 - bend, 2300)};
             break;
         case kBendWestNorth:
-            features.paths = Chain(10, 60, {{0, kRoadNorth}, {900, kRoadNorth + 80}, {1300 + bend / 2, 2200}, {kRoadEast, 3280}});
+            features.paths = Chain(10, 60,
+                                   {{0, kRoadNorth},
+                                    {900, kRoadNorth + 80},
+                                    {1300 + bend / 2, 2200},
+                                    {kRoadEast, 3280}});
             break;
         case kRoadNorthSouth:
-            features.paths = Chain(10, 60, {{kRoadEast, 0}, {kRoadEast + bend / 2, 1640}, {kRoadEast, 3280}});
+            features.paths =
+                Chain(10, 60, {{kRoadEast, 0}, {kRoadEast + bend / 2, 1640}, {kRoadEast, 3280}});
             break;
         case kBendSouthEast:
-            features.paths = Chain(10, 60, {{kRoadEast, 0}, {1500, 1100 + bend / 2}, {2200, 1450}, {3280, kRoadNorth}});
+            features.paths =
+                Chain(10, 60,
+                      {{kRoadEast, 0}, {1500, 1100 + bend / 2}, {2200, 1450}, {3280, kRoadNorth}});
             break;
         default:
             break;
@@ -154,27 +172,30 @@ bool WriteTiles(const std::filesystem::path& folder) {
             Features features = FeaturesOf(s, p);
             std::vector<TilePath> painted = features.paths;
             Append(painted, PaintedOnly(p));
-            const sample::IndexedImage image =
-                sample::PaintTile(type, features.areas, painted, kTileSize, static_cast<uint32_t>(s * 16 + p + 1));
+            const sample::IndexedImage image = sample::PaintTile(
+                type, features.areas, painted, kTileSize, static_cast<uint32_t>(s * 16 + p + 1));
             testing::PcxPicture picture;
             picture.width = image.width;
             picture.height = image.height;
             picture.indices = image.pixels;
             for (size_t i = 0; i < 256; ++i) picture.palette[i] = sample::SamplePalette()[i];
             const auto name = TileName(s, p);
-            if (ReplaceFile(folder / name, testing::WritePcx(picture)) != WriteStatus::Ok) return false;
+            if (ReplaceFile(folder / name, testing::WritePcx(picture)) != WriteStatus::Ok)
+                return false;
             list += name + "\n";
         }
     }
     const std::string_view text(list);
-    return ReplaceFile(folder / "Tiles.txt", std::as_bytes(std::span(text.data(), text.size()))) == WriteStatus::Ok;
+    return ReplaceFile(folder / "Tiles.txt", std::as_bytes(std::span(text.data(), text.size()))) ==
+           WriteStatus::Ok;
 }
 
 bool WriteDatabase(const std::filesystem::path& out, MessageSink& messages) {
     auto database = BuildTextureBinFromFolder(out / "tiles", messages);
     if (!database) return false;
     for (int s = 0; s < database->setCount(); ++s) {
-        ChangeSetTerrainType(*database, s, static_cast<uint8_t>(AreaTypeCodes[static_cast<size_t>(s)]));
+        ChangeSetTerrainType(*database, s,
+                             static_cast<uint8_t>(AreaTypeCodes[static_cast<size_t>(s)]));
         for (int p = 0; p < database->sets[static_cast<size_t>(s)].tileCount(); ++p) {
             TileRecord& tile = database->sets[static_cast<size_t>(s)].tiles[static_cast<size_t>(p)];
             Features features = FeaturesOf(s, p);
@@ -187,23 +208,27 @@ bool WriteDatabase(const std::filesystem::path& out, MessageSink& messages) {
 
 // The roads and rivers of the theater: which tile position each post takes.
 class Network {
-public:
-    explicit Network(int extent) : extent_(extent), positions_(static_cast<size_t>(extent * extent), -1) {}
+  public:
+    explicit Network(int extent)
+        : extent_(extent), positions_(static_cast<size_t>(extent * extent), -1) {}
 
     void River(int x) {
         for (int y = 0; y < extent_; ++y) Set(x, y, kRiverNorthSouth);
     }
     // East from x0 to x1 on row y; over a river the road takes a bridge.
     void East(int y, int x0, int x1) {
-        for (int x = x0; x <= x1; ++x) Set(x, y, At(x, y) == kRiverNorthSouth ? kRoadOverRiver : kRoadEastWest);
+        for (int x = x0; x <= x1; ++x)
+            Set(x, y, At(x, y) == kRiverNorthSouth ? kRoadOverRiver : kRoadEastWest);
     }
     void North(int x, int y0, int y1) {
         for (int y = y0; y <= y1; ++y) Set(x, y, kRoadNorthSouth);
     }
-    void Set(int x, int y, int position) { positions_[static_cast<size_t>(y * extent_ + x)] = position; }
+    void Set(int x, int y, int position) {
+        positions_[static_cast<size_t>(y * extent_ + x)] = position;
+    }
     int At(int x, int y) const { return positions_[static_cast<size_t>(y * extent_ + x)]; }
 
-private:
+  private:
     int extent_;
     std::vector<int> positions_;
 };
@@ -245,7 +270,8 @@ TerrainMatrix MakeTheater() {
             const double fx = static_cast<double>(x) / extent;
             const double fy = static_cast<double>(y) / extent;
             const bool town = std::hypot(fx - 0.45, fy - 0.55) < 0.08;
-            const int elevation = std::max(0, static_cast<int>(town ? townHeight : heightAt(fx, fy)) - 400);
+            const int elevation =
+                std::max(0, static_cast<int>(town ? townHeight : heightAt(fx, fy)) - 400);
             // The set follows the height: water low, then swamp, plains, brush,
             // forests, rocky high; the town is urban.
             int set = std::min(kSets - 2, elevation / 800);
@@ -330,14 +356,16 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(out, error);
     PrintMessages messages;
     if (!WriteTiles(out / "tiles")) {
-        std::cerr << "lorvane-sample: could not write the tiles into " << (out / "tiles").string() << '\n';
+        std::cerr << "lorvane-sample: could not write the tiles into " << (out / "tiles").string()
+                  << '\n';
         return 1;
     }
     if (!WriteDatabase(out, messages)) return 1;
     const auto l2 = testing::WriteL2Files(out, "Theater", testing::MakeL2Files(MakeTheater(), 7));
     if (!std::filesystem::exists(l2) || !WriteTheaterHeader(out / "Theater.map", messages) ||
         !WriteIni(out / "Quistral.ini")) {
-        std::cerr << "lorvane-sample: could not write the theater files into " << out.string() << '\n';
+        std::cerr << "lorvane-sample: could not write the theater files into " << out.string()
+                  << '\n';
         return 1;
     }
     return messages.failed ? 1 : 0;
