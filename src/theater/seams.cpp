@@ -15,7 +15,7 @@ constexpr uint32_t kDenseIdBound = 1u << 16;
 
 uint64_t PairKey(uint32_t first, uint32_t second) { return uint64_t{first} << 32 | second; }
 
-Edge FirstEdge(Axis axis) { return axis == Axis::EastWest ? Edge::East : Edge::North; }
+Edge FirstEdge(PairAxis axis) { return axis == PairAxis::EastWest ? Edge::East : Edge::North; }
 
 bool NearAnyEdge(float x, float y, float tolerance) {
     return x <= tolerance || y <= tolerance || x >= kTileSpanFeet - tolerance ||
@@ -130,7 +130,7 @@ SeamFinder::SeamFinder(const TerrainMatrix& matrix, const TileDatabase& database
     for (size_t axis = 0; axis < 2; ++axis)
         for (const auto& [key, places] : counts[axis])
             pairs_.push_back({static_cast<uint32_t>(key >> 32), static_cast<uint32_t>(key),
-                              static_cast<Axis>(axis), places});
+                              static_cast<PairAxis>(axis), places});
     std::sort(pairs_.begin(), pairs_.end(), [](const PostPair& a, const PostPair& b) {
         return std::tie(a.axis, a.first, a.second) < std::tie(b.axis, b.first, b.second);
     });

@@ -57,11 +57,11 @@ EdgeEnds EdgeEndsOf(const TileRecord& tile, int orientation, float tolerance);
 
 // Neighbouring posts: second lies east of first (EastWest) or north of it
 // (SouthNorth); places counts the posts where they meet so.
-enum class Axis : uint8_t { EastWest, SouthNorth };
+enum class PairAxis : uint8_t { EastWest, SouthNorth };
 struct PostPair {
     uint32_t first = 0;
     uint32_t second = 0;
-    Axis axis = Axis::EastWest;
+    PairAxis axis = PairAxis::EastWest;
     uint64_t places = 0;
 };
 
