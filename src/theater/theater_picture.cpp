@@ -47,14 +47,19 @@ class PostColours {
     explicit PostColours(const TileDatabase* database) {
         if (database != nullptr) lookup_.emplace(*database);
     }
-    uint32_t Of(uint32_t tileId) const {
+    uint32_t Of(uint32_t tileId) {
         if (!lookup_) return kNoDatabaseColour;
+        if (tileId == lastId_) return lastColour_;
         const std::optional<uint8_t> bits = lookup_->Find(tileId);
-        return bits ? kClassColours[*bits & 7u] : kMissingTileColour;
+        lastId_ = tileId;
+        lastColour_ = bits ? kClassColours[*bits & 7u] : kMissingTileColour;
+        return lastColour_;
     }
 
   private:
     std::optional<TileBitsLookup> lookup_;
+    uint32_t lastId_ = UINT32_MAX;
+    uint32_t lastColour_ = kMissingTileColour;
 };
 
 void FillBlock(PixelImage& image, int32_t left, int32_t top, int32_t size, uint32_t colour,
@@ -86,6 +91,21 @@ void DrawPostPaths(PixelImage& image, const TileRecord& tile, int orientation, i
     }
 }
 
+// The relief factor from the rise of the ground between the posts either
+// side (spans in posts: 2, or 1 at the border).
+float ReliefFactor(int riseEast, int spanEast, int riseNorth, int spanNorth) {
+    if (riseEast == 0 && riseNorth == 0) return 1.0f;
+    const float slopeEast =
+        kExaggeration * static_cast<float>(riseEast) / (kPostFeet * static_cast<float>(spanEast));
+    const float slopeNorth =
+        kExaggeration * static_cast<float>(riseNorth) / (kPostFeet * static_cast<float>(spanNorth));
+    // The surface normal (−slopeEast, −slopeNorth, 1) against the light from
+    // the north-west, 45 degrees high, over its value on flat ground.
+    const float length = std::sqrt(slopeEast * slopeEast + slopeNorth * slopeNorth + 1.0f);
+    const float lit = (slopeEast - slopeNorth) * 0.70710678f + 1.0f;
+    return std::clamp(lit / length, kMinFactor, kMaxFactor);
+}
+
 }  // namespace
 
 bool PictureFits(int32_t columns, int32_t rows, int32_t postSize) {
@@ -115,28 +135,20 @@ float HillshadeFactor(const TerrainMatrix& matrix, int32_t x, int32_t y) {
     const int32_t east = std::min(x + 1, matrix.xMapExtent() - 1);
     const int32_t south = std::max(y - 1, 0);
     const int32_t north = std::min(y + 1, matrix.yMapExtent() - 1);
-    const float rise_east = static_cast<float>(matrix.Cell(east, y).elevation) -
-                            static_cast<float>(matrix.Cell(west, y).elevation);
-    const float rise_north = static_cast<float>(matrix.Cell(x, north).elevation) -
-                             static_cast<float>(matrix.Cell(x, south).elevation);
-    if (rise_east == 0 && rise_north == 0) return 1.0f;
-    const float slopeEast =
-        kExaggeration * rise_east / (kPostFeet * static_cast<float>(std::max(east - west, 1)));
-    const float slopeNorth =
-        kExaggeration * rise_north / (kPostFeet * static_cast<float>(std::max(north - south, 1)));
-    // The surface normal (−slopeEast, −slopeNorth, 1) against the light from
-    // the north-west, 45 degrees high, over its value on flat ground.
-    const float length = std::sqrt(slopeEast * slopeEast + slopeNorth * slopeNorth + 1.0f);
-    const float lit = (slopeEast - slopeNorth) / std::sqrt(2.0f) + 1.0f;
-    return std::clamp(lit / length, kMinFactor, kMaxFactor);
+    return ReliefFactor(matrix.Cell(east, y).elevation - matrix.Cell(west, y).elevation,
+                        std::max(east - west, 1),
+                        matrix.Cell(x, north).elevation - matrix.Cell(x, south).elevation,
+                        std::max(north - south, 1));
 }
 
 uint32_t ShadeColour(uint32_t colour, float factor) {
     if (factor == 1.0f) return colour | 0xFF000000u;
+    // The factor in 1/256 steps; each channel rounded and held at 255.
+    const auto scale = static_cast<uint32_t>(factor * 256.0f + 0.5f);
     uint32_t shaded = 0xFF000000u;
     for (int shift = 0; shift <= 16; shift += 8) {
-        const float channel = static_cast<float>((colour >> shift) & 0xFFu) * factor;
-        shaded |= static_cast<uint32_t>(std::min(255L, std::lround(channel))) << shift;
+        const uint32_t channel = (((colour >> shift) & 0xFFu) * scale + 128) >> 8;
+        shaded |= std::min(channel, 255u) << shift;
     }
     return shaded;
 }
@@ -179,20 +191,30 @@ std::optional<PixelImage> RenderTheaterRegion(const TerrainMatrix& matrix,
     image.width = region.columns * size;
     image.height = region.rows * size;
     image.pixels.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
-    const PostColours colours(database);
+    PostColours colours(database);
     const int32_t sectionsAcross = (region.columns + 15) / 16;
     std::optional<TileTable> tiles;
     if (database != nullptr && size >= kPathPostSize) tiles.emplace(*database);
+    const int32_t lastX = matrix.xMapExtent() - 1;
+    const int32_t lastY = matrix.yMapExtent() - 1;
     for (int32_t row = 0; row < region.rows; ++row) {
         const int32_t y = region.firstY + row;
         const int32_t top = (region.rows - 1 - row) * size;
+        const TerrainCell* here = &matrix.Cell(0, y);
+        const TerrainCell* south = &matrix.Cell(0, std::max(y - 1, 0));
+        const TerrainCell* north = &matrix.Cell(0, std::min(y + 1, lastY));
+        const int spanNorth = std::max(std::min(y + 1, lastY) - std::max(y - 1, 0), 1);
         for (int32_t column = 0; column < region.columns; ++column) {
             const int32_t x = region.firstX + column;
-            const uint32_t id = matrix.Cell(x, y).tileId;
+            const int32_t west = std::max(x - 1, 0);
+            const int32_t east = std::min(x + 1, lastX);
+            const float factor =
+                ReliefFactor(here[east].elevation - here[west].elevation, std::max(east - west, 1),
+                             north[x].elevation - south[x].elevation, spanNorth);
+            const uint32_t id = here[x].tileId;
             const std::vector<uint32_t>* block =
                 options.tileBlocks ? options.tileBlocks(id) : nullptr;
-            FillBlock(image, column * size, top, size, colours.Of(id),
-                      HillshadeFactor(matrix, x, y), block);
+            FillBlock(image, column * size, top, size, colours.Of(id), factor, block);
             if (!tiles) continue;
             if (const TileRecord* tile = tiles->Find(id))
                 DrawPostPaths(image, *tile, options.orientation, column * size, top, size);
