@@ -80,7 +80,7 @@ void PrintSeamsText(const TileDatabase& database, int orientation, bool found,
         std::cout << ' ' << o << ": " << meeting[static_cast<size_t>(o)];
     std::cout << '\n' << seams.size() << (seams.size() == 1 ? " seam" : " seams") << '\n';
     for (const Seam& seam : seams) {
-        std::cout << FormatText("%s (%u) %s of %s (%u): %s ends %.1f feet off, %llu %s\n",
+        std::cout << FormatText("%s (%u), %s edge, next to %s (%u): %s ends %.1f feet off, %llu %s\n",
                                 NameOf(database, seam.tile).c_str(), seam.tile, EdgeName(seam.edge),
                                 NameOf(database, seam.neighbour).c_str(), seam.neighbour,
                                 TypeName(seam.type), static_cast<double>(seam.offsetFeet),

@@ -96,7 +96,7 @@ TEST_F(TheaterCommands, SeamsListsAMovedRoadByTileNeighbourEdgeAndType) {
     EXPECT_EQ(Seams({"--fail-on-seams"}).exitStatus, 1);
     // The text names the tiles.
     const auto text = Seams({"--orientation", "2"});
-    EXPECT_NE(text.out.find("4 seams\nH000.PCX (0) north of H002.PCX (2): Road ends 200.0 feet "
+    EXPECT_NE(text.out.find("4 seams\nH000.PCX (0), north edge, next to H002.PCX (2): Road ends 200.0 feet "
                             "off, 64 places\n"),
               std::string::npos)
         << text.out;

@@ -133,7 +133,9 @@ Features FeaturesOf(int set, int position) {
             features.areas = {Circle(9, 260, 800, 2600)};
             break;
         case kAreasAndSiding:
-            features.paths = Chain(11, 40, {{400, 600}, {1800, 900 + bend / 2}, {2900, 700}});
+            // A railway siding inside the tile, in the plains and the town.
+            if (set == 2 || set == 7)
+                features.paths = Chain(11, 40, {{400, 600}, {1800, 900 + bend / 2}, {2900, 700}});
             features.areas = {Circle(set == 7 ? 6 : 9, 360, 2400 - bend, 2300)};
             break;
         case kBendWestNorth:
