@@ -97,14 +97,16 @@ const TileDatabase* TheaterMapWindow::Database() const {
     return shell_.state().shell.textureLoaded ? &shell_.state().database : nullptr;
 }
 
-TheaterMapWindow::Snapshot TheaterMapWindow::Current() const {
+TheaterMapWindow::Snapshot TheaterMapWindow::Current(bool withDatabase) const {
     const TileDatabase* database = Database();
-    return {output_.matrixRevision, Matrix() != nullptr, database != nullptr,
-            database != nullptr ? DatabaseFingerprint(*database) : 0};
+    uint64_t fingerprint = 0;
+    if (database != nullptr)
+        fingerprint = withDatabase || !drawn_ ? DatabaseFingerprint(*database) : drawn_->database;
+    return {output_.matrixRevision, Matrix() != nullptr, database != nullptr, fingerprint};
 }
 
-bool TheaterMapWindow::Refresh() {
-    const Snapshot now = Current();
+bool TheaterMapWindow::Refresh(bool withDatabase) {
+    const Snapshot now = Current(withDatabase);
     if (drawn_ && *drawn_ == now) return false;
     const bool newMatrix = !drawn_ || drawn_->matrixRevision != now.matrixRevision ||
                            drawn_->terrainLoaded != now.terrainLoaded;
@@ -166,7 +168,7 @@ void TheaterMapWindow::Pan(QPointF delta) {
 }
 
 void TheaterMapWindow::PointerAt(QPointF point) {
-    Refresh();
+    Refresh(false);
     const TerrainMatrix* matrix = Matrix();
     const auto post = view_.PostAt(point.x(), point.y());
     if (matrix == nullptr || !post) return;
@@ -174,7 +176,7 @@ void TheaterMapWindow::PointerAt(QPointF point) {
 }
 
 void TheaterMapWindow::OpenTileAt(QPointF point) {
-    Refresh();
+    Refresh(false);
     const TerrainMatrix* matrix = Matrix();
     const TileDatabase* database = Database();
     const auto post = view_.PostAt(point.x(), point.y());
@@ -189,7 +191,7 @@ void TheaterMapWindow::OpenTileAt(QPointF point) {
 }
 
 void TheaterMapWindow::Paint(QPainter& painter, const QRect& area) {
-    Refresh();
+    Refresh(false);
     painter.fillRect(area, kBackground);
     if (picture_.isNull()) return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);

@@ -50,8 +50,10 @@ class TheaterMapWindow : public QMainWindow {
     TheaterMapWindow(MainShell& shell, TheaterOutputState& output, QWidget* parent = nullptr);
 
     // Draws the picture again when the matrix was replaced or the database
-    // changed since it was drawn; true when it did.
-    bool Refresh();
+    // changed since it was drawn; true when it did. Without withDatabase only
+    // the matrix and the loaded flags are compared (what painting and the
+    // pointer need to read safely); the watch compares the database too.
+    bool Refresh(bool withDatabase = true);
 
     MapView& view() { return view_; }
     TheaterMapCanvas* canvas() { return canvas_; }
@@ -78,7 +80,7 @@ class TheaterMapWindow : public QMainWindow {
         uint64_t database = 0;
         bool operator==(const Snapshot&) const = default;
     };
-    Snapshot Current() const;
+    Snapshot Current(bool withDatabase) const;
     const TerrainMatrix* Matrix() const;
     const TileDatabase* Database() const;
     void Rebuild();
