@@ -80,12 +80,12 @@ void PrintSeamsText(const TileDatabase& database, int orientation, bool found,
         std::cout << ' ' << o << ": " << meeting[static_cast<size_t>(o)];
     std::cout << '\n' << seams.size() << (seams.size() == 1 ? " seam" : " seams") << '\n';
     for (const Seam& seam : seams) {
-        std::cout << FormatText("%s (%u), %s edge, next to %s (%u): %s ends %.1f feet off, %llu %s\n",
-                                NameOf(database, seam.tile).c_str(), seam.tile, EdgeName(seam.edge),
-                                NameOf(database, seam.neighbour).c_str(), seam.neighbour,
-                                TypeName(seam.type), static_cast<double>(seam.offsetFeet),
-                                static_cast<unsigned long long>(seam.places),
-                                seam.places == 1 ? "place" : "places");
+        std::cout << FormatText(
+            "%s (%u), %s edge, next to %s (%u): %s ends %.1f feet off, %llu %s\n",
+            NameOf(database, seam.tile).c_str(), seam.tile, EdgeName(seam.edge),
+            NameOf(database, seam.neighbour).c_str(), seam.neighbour, TypeName(seam.type),
+            static_cast<double>(seam.offsetFeet), static_cast<unsigned long long>(seam.places),
+            seam.places == 1 ? "place" : "places");
     }
 }
 
@@ -120,6 +120,11 @@ QImage ToQImage(const PixelImage& picture) {
 
 int RenderTheater(const TheaterOptions& options) {
     if (!MayWriteOutput(options.output, options.overwrite)) return kUsage;
+    std::error_code error;
+    if (!options.tiles.empty() && !std::filesystem::is_directory(options.tiles, error)) {
+        std::cerr << "lorvane-cli: " << options.tiles << " is not a folder of tile images\n";
+        return kFailed;
+    }
     StderrMessages messages;
     TerminalProgress progress(options.quiet);
     std::optional<TileDatabase> database;

@@ -96,8 +96,9 @@ TEST_F(TheaterCommands, SeamsListsAMovedRoadByTileNeighbourEdgeAndType) {
     EXPECT_EQ(Seams({"--fail-on-seams"}).exitStatus, 1);
     // The text names the tiles.
     const auto text = Seams({"--orientation", "2"});
-    EXPECT_NE(text.out.find("4 seams\nH000.PCX (0), north edge, next to H002.PCX (2): Road ends 200.0 feet "
-                            "off, 64 places\n"),
+    EXPECT_NE(text.out.find(
+                  "4 seams\nH000.PCX (0), north edge, next to H002.PCX (2): Road ends 200.0 feet "
+                  "off, 64 places\n"),
               std::string::npos)
         << text.out;
     // Within a tolerance of 250 feet they meet.
@@ -207,6 +208,11 @@ TEST_F(TheaterCommands, RenderTheaterRefusesAPictureTooLargeAndKeepsExistingFile
     EXPECT_EQ(large.exitStatus, 1);
     EXPECT_NE(large.err.find("too large"), std::string::npos) << large.err;
     EXPECT_FALSE(fs::exists(folder_ / "large.png"));
+    const auto noFolder = Run({"render-theater", "--terrain", Path("Theater.L2M"), "--tiles",
+                               Path("none"), "-o", Path("none.png")});
+    EXPECT_EQ(noFolder.exitStatus, 1);
+    EXPECT_NE(noFolder.err.find("is not a folder of tile images"), std::string::npos);
+    EXPECT_FALSE(fs::exists(folder_ / "none.png"));
     testing::WriteFileBytes(folder_ / "old.png", {std::byte{7}});
     EXPECT_EQ(
         Run({"render-theater", "--terrain", Path("Theater.L2M"), "-o", Path("old.png")}).exitStatus,
