@@ -158,7 +158,10 @@ int RenderTheater(const TheaterOptions& options) {
     const auto picture =
         RenderTheaterPicture(*matrix, database ? &*database : nullptr, pictureOptions, progress);
     progress.Close();
-    if (!picture) return kFailed;
+    if (!picture) {
+        std::cerr << "lorvane-cli: could not draw the theater\n";
+        return kFailed;
+    }
     if (tiles && tiles->missing() > 0)
         std::cerr << "lorvane-cli: " << tiles->missing() << " tiles have no readable image in "
                   << options.tiles << "; their posts show the terrain class colour\n";

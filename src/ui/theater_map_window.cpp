@@ -145,6 +145,10 @@ void TheaterMapWindow::Rebuild() {
     if (auto picture = RenderTheaterPicture(*matrix, database, {1, orientation_, {}}, progress)) {
         pixels_ = std::move(*picture);
         picture_ = Wrap(pixels_);
+    } else {
+        statusBar()->showMessage(QString("The theater of %1 x %2 posts is too large to draw.")
+                                     .arg(matrix->xMapExtent())
+                                     .arg(matrix->yMapExtent()));
     }
     setWindowTitle(
         QString("Theater Map (orientation %1, %2 seams)").arg(orientation_).arg(seamCount_));
