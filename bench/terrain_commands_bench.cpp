@@ -1,0 +1,448 @@
+// The terrain commands as lorvane-cli runs them (l2m, thr and mea streaming
+// from the mapped L2/O2 to their output), each beside its floor: a program
+// that maps the same files, converts, writes the same bytes and flushes them
+// to the disk once, the least work that gives the same file as durably.
+// Every command at 1024 and 4096 posts a side, 7- and 9-byte records.
+//
+// After the table: at 4096 posts, the median of 7 paired runs (ours and the
+// floor one after the other, the order alternating) of each ratio, with the
+// peak memory of each beside the size of the input files; the .thr map's
+// cost per post at 1024 and 4096 posts; and the peak memory of mea and thr
+// from an O2 whose entries all name one section.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <map>
+
+#include "base/file_io.h"
+#include "ratio_reporter.h"
+#include "support/texture_builder.h"
+#include "terrain/mea_file.h"
+#include "terrain/terrain_files.h"
+#include "terrain/theater_tile_map.h"
+#include "terrain_pattern.h"
+
+namespace {
+
+using namespace lorvane;
+using namespace lorvane::bench;
+
+struct Inputs {
+    Inputs() {
+        folder = testing::MakeTempFolder("lorvane-bench-commands");
+        for (int n : {64, 256}) {
+            for (int recordSize : {7, 9})
+                l2Paths[{n, recordSize}] = WritePatternL2(folder, n, recordSize);
+        }
+        database = testing::MakeLargeDatabase(256, 16, 6, 3);  // 4096 tiles
+        WriteAliasedL2(512);
+    }
+    ~Inputs() { fs::remove_all(folder); }
+
+    // One section of 7-byte records, and an O2 of n × n entries that all
+    // name it: a 1 MiB O2 for n = 512.
+    void WriteAliasedL2(int n) {
+        aliasedL2 = folder / "ALIASED.L2";
+        std::ofstream l2(aliasedL2, std::ios::binary);
+        for (uint32_t post = 0; post < 256; ++post) {
+            const auto record = testing::EncodeL2Record(PatternCell(post % 16, post / 16), 7);
+            l2.write(reinterpret_cast<const char*>(record.data()), 7);
+        }
+        const std::vector<char> zeros(4 * static_cast<size_t>(n) * static_cast<size_t>(n), 0);
+        std::ofstream(folder / "ALIASED.O2", std::ios::binary)
+            .write(zeros.data(), static_cast<std::streamsize>(zeros.size()));
+    }
+
+    const fs::path& L2(int n, int recordSize) { return l2Paths[{n, recordSize}]; }
+
+    fs::path folder;
+    std::map<std::pair<int, int>, fs::path> l2Paths;
+    fs::path aliasedL2;
+    TileDatabase database;
+};
+
+Inputs& Data() {
+    static Inputs inputs;
+    return inputs;
+}
+
+// ---- ours: what lorvane-cli does after parsing its arguments ----
+
+struct Opened {
+    FileBytes l2;
+    FileBytes o2;
+    TerrainRows rows;
+};
+
+Opened Open(const fs::path& l2Path) {
+    NullMessages messages;
+    auto l2 = OpenL2File(l2Path, messages);
+    auto o2 = OpenO2File(l2Path, messages);
+    auto rows = TerrainRows::OfL2(l2->Bytes(), o2->Bytes(), messages);
+    return {std::move(*l2), std::move(*o2), std::move(*rows)};
+}
+
+void OursL2m(const fs::path& l2Path, const fs::path& out) {
+    const Opened terrain = Open(l2Path);
+    NullMessages messages;
+    SilentProgress progress;
+    SaveRowsAsL2M(out, terrain.rows, progress, messages);
+}
+
+void OursThr(const fs::path& l2Path, const fs::path& out) {
+    const Opened terrain = Open(l2Path);
+    NullMessages messages;
+    SilentProgress progress;
+    GenerateTheaterMap(out, terrain.rows, Data().database, progress, messages);
+}
+
+void OursMea(const fs::path& l2Path, const fs::path& out) {
+    const Opened terrain = Open(l2Path);
+    NullMessages messages;
+    GenerateMeaFile(out, terrain.rows, messages);
+}
+
+// ---- the floors ----
+
+// The mapped pair with its section count, record size and offsets, read
+// straight from the O2 bytes without checks.
+struct FloorInput {
+    explicit FloorInput(const fs::path& l2Path)
+        : l2(*FileBytes::Open(l2Path)), o2(*FileBytes::Open(*O2PathFor(l2Path))) {
+        const TerrainLayout layout = SetDimensionsFromFiles(o2.Size(), l2.Size());
+        n = static_cast<size_t>(layout.dimensions.xSections);
+        recordSize = static_cast<size_t>(layout.l2RecordSize);
+        side = 16 * n;
+    }
+    const std::byte* Section(size_t sx, size_t sy) const {
+        uint32_t offset;
+        std::memcpy(&offset, o2.Bytes().data() + 4 * (sy * n + sx), 4);
+        return l2.Bytes().data() + offset;
+    }
+    FileBytes l2;
+    FileBytes o2;
+    size_t n = 0;
+    size_t recordSize = 7;
+    size_t side = 0;
+};
+
+void WriteAll(int fd, const std::byte* data, size_t size) {
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put <= 0) return;
+        data += put;
+        size -= static_cast<size_t>(put);
+    }
+}
+
+// L2 records to 9-byte L2M records in matrix order through one reused
+// 1 MiB buffer, then one fsync.
+void FloorL2m(const fs::path& l2Path, const fs::path& out) {
+    const FloorInput in(l2Path);
+    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::byte> buffer(size_t{1} << 20);
+    const uint32_t rows = static_cast<uint32_t>(in.side);
+    std::memcpy(buffer.data(), &rows, 4);
+    const uint16_t rowLength = static_cast<uint16_t>(in.side);
+    std::memcpy(buffer.data() + 4, &rowLength, 2);
+    buffer[6] = buffer[8] = std::byte{0};
+    buffer[7] = std::byte{static_cast<uint8_t>(in.recordSize == 7 ? 0 : 2)};
+    size_t used = 9;
+    const size_t rowBytes = in.side * 9;
+    const size_t run = 16 * in.recordSize;
+    for (size_t y = 0; y < in.side; ++y) {
+        if (buffer.size() - used < rowBytes) {
+            WriteAll(fd, buffer.data(), used);
+            used = 0;
+        }
+        std::byte* p = buffer.data() + used;
+        for (size_t sx = 0; sx < in.n; ++sx) {
+            const std::byte* record = in.Section(sx, y / 16) + (y % 16) * run;
+            if (in.recordSize == 9) {
+                std::memcpy(p, record, run);
+                p += run;
+                continue;
+            }
+            for (size_t c = 0; c < 16; ++c, record += 7, p += 9) {
+                p[0] = record[0];
+                p[1] = record[1];
+                p[2] = p[3] = std::byte{0};
+                std::memcpy(p + 4, record + 2, 5);
+            }
+        }
+        used += rowBytes;
+    }
+    WriteAll(fd, buffer.data(), used);
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Section by section into the column-order grid, then one write and fsync.
+void FloorThr(const fs::path& l2Path, const fs::path& out) {
+    const FloorInput in(l2Path);
+    std::vector<uint8_t> bits(65536, 0);
+    std::vector<bool> seen(65536, false);
+    for (const TileIndexEntry& entry : Data().database.index) {
+        const auto id = static_cast<uint32_t>(entry.id);
+        if (id < bits.size() && !seen[id]) {
+            bits[id] = TileBits(Data().database, entry);
+            seen[id] = true;
+        }
+    }
+    std::vector<std::byte> bytes(4 + in.side * in.side);
+    const auto side16 = static_cast<uint16_t>(in.side);
+    std::memcpy(bytes.data(), &side16, 2);
+    std::memcpy(bytes.data() + 2, &side16, 2);
+    std::byte* grid = bytes.data() + 4;
+    const size_t idSize = in.recordSize == 7 ? 2 : 4;
+    for (size_t sy = 0; sy < in.n; ++sy) {
+        for (size_t sx = 0; sx < in.n; ++sx) {
+            const std::byte* record = in.Section(sx, sy);
+            for (size_t r = 0; r < 16; ++r) {
+                for (size_t c = 0; c < 16; ++c, record += in.recordSize) {
+                    uint32_t id = 0;
+                    std::memcpy(&id, record, idSize);
+                    const auto aux2 = std::to_integer<uint8_t>(record[idSize + 4]);
+                    const uint8_t band =
+                        aux2 <= 63 ? static_cast<uint8_t>((63 - aux2) / 21 << 4) : 0;
+                    const uint8_t tile = id < bits.size() ? bits[id] : 0;
+                    grid[(16 * sx + c) * in.side + 16 * sy + r] =
+                        std::byte{static_cast<uint8_t>(tile | band)};
+                }
+            }
+        }
+    }
+    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    WriteAll(fd, bytes.data(), bytes.size());
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Block maxima section by section, then one write and fsync.
+void FloorMea(const fs::path& l2Path, const fs::path& out) {
+    const FloorInput in(l2Path);
+    const size_t blocks = in.side / 8;
+    std::vector<uint16_t> highest(blocks * blocks, 0);
+    const size_t idSize = in.recordSize == 7 ? 2 : 4;
+    for (size_t sy = 0; sy < in.n; ++sy) {
+        for (size_t sx = 0; sx < in.n; ++sx) {
+            const std::byte* record = in.Section(sx, sy) + idSize;
+            for (size_t r = 0; r < 16; ++r) {
+                uint16_t* row = highest.data() + (2 * sy + r / 8) * blocks + 2 * sx;
+                for (size_t c = 0; c < 16; ++c, record += in.recordSize) {
+                    uint16_t elevation;
+                    std::memcpy(&elevation, record, 2);
+                    row[c / 8] = std::max(row[c / 8], elevation);
+                }
+            }
+        }
+    }
+    for (uint16_t& value : highest) value = std::min<uint16_t>(value, 32767);
+    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    WriteAll(fd, reinterpret_cast<const std::byte*>(highest.data()), highest.size() * 2);
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// ---- the table ----
+
+using Job = void (*)(const fs::path&, const fs::path&);
+
+struct Command {
+    const char* name;
+    Job ours;
+    Job floor;
+};
+
+const Command kCommands[] = {
+    {"l2m", OursL2m, FloorL2m},
+    {"thr", OursThr, FloorThr},
+    {"mea", OursMea, FloorMea},
+};
+
+void RunJob(benchmark::State& state, Job job, const char* output) {
+    const fs::path& l2 =
+        Data().L2(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const fs::path out = Data().folder / output;
+    for (auto _ : state) job(l2, out);
+    state.counters["ns/post"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * 256.0 * static_cast<double>(state.range(0)) *
+            static_cast<double>(state.range(0)),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_L2m(benchmark::State& state) { RunJob(state, OursL2m, "ours.L2M"); }
+void BM_L2mFloor(benchmark::State& state) { RunJob(state, FloorL2m, "floor.L2M"); }
+void BM_Thr(benchmark::State& state) { RunJob(state, OursThr, "ours.thr"); }
+void BM_ThrFloor(benchmark::State& state) { RunJob(state, FloorThr, "floor.thr"); }
+void BM_Mea(benchmark::State& state) { RunJob(state, OursMea, "ours.mea"); }
+void BM_MeaFloor(benchmark::State& state) { RunJob(state, FloorMea, "floor.mea"); }
+
+// The .thr map composed from the mapped rows, without the write: the cost of
+// its column-order store per post.
+void BM_ComposeThr(benchmark::State& state) {
+    const Opened terrain = Open(Data().L2(static_cast<int>(state.range(0)), 7));
+    SilentProgress progress;
+    for (auto _ : state) {
+        auto bytes = ComposeTheaterMap(terrain.rows, Data().database, progress);
+        benchmark::DoNotOptimize(bytes->data());
+    }
+    state.counters["ns/post"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * static_cast<double>(terrain.rows.Rows()) *
+            static_cast<double>(terrain.rows.Columns()),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void CommandArguments(benchmark::internal::Benchmark* benchmark) {
+    benchmark->ArgNames({"sections", "record"});
+    for (int n : {64, 256}) {
+        for (int recordSize : {7, 9}) benchmark->Args({n, recordSize});
+    }
+    benchmark->UseRealTime()->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_L2m)->Apply(CommandArguments);
+BENCHMARK(BM_L2mFloor)->Apply(CommandArguments);
+BENCHMARK(BM_Thr)->Apply(CommandArguments);
+BENCHMARK(BM_ThrFloor)->Apply(CommandArguments);
+BENCHMARK(BM_Mea)->Apply(CommandArguments);
+BENCHMARK(BM_MeaFloor)->Apply(CommandArguments);
+BENCHMARK(BM_ComposeThr)->Arg(64)->Arg(256)->ArgName("sections")->Unit(benchmark::kMillisecond);
+
+// ---- paired runs, peaks and checks ----
+
+double Seconds(const std::function<void()>& job) {
+    const auto start = std::chrono::steady_clock::now();
+    job();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The peak resident memory of one run above what the process held before,
+// in MiB; negative where the peak cannot be reset.
+double PeakMiB(const std::function<void()>& job) {
+    if (!ResetPeakMemory()) return -1;
+    const long before = StatusKiB("VmRSS:");
+    job();
+    return static_cast<double>(StatusKiB("VmHWM:") - before) / 1024.0;
+}
+
+double FileMiB(const fs::path& l2Path) {
+    return static_cast<double>(fs::file_size(l2Path) + fs::file_size(*O2PathFor(l2Path))) /
+           (1024.0 * 1024.0);
+}
+
+// Ours and the floor write the same bytes, for every input.
+bool SameOutputs() {
+    bool same = true;
+    for (const Command& command : kCommands) {
+        for (const auto& [key, l2] : Data().l2Paths) {
+            const fs::path ours = Data().folder / "check.ours";
+            const fs::path floor = Data().folder / "check.floor";
+            command.ours(l2, ours);
+            command.floor(l2, floor);
+            if (testing::ReadFileBytes(ours) != testing::ReadFileBytes(floor)) {
+                std::printf("MISMATCH: %s differs from its floor for %s\n", command.name,
+                            l2.filename().c_str());
+                same = false;
+            }
+        }
+    }
+    return same;
+}
+
+constexpr int kPairs = 7;
+
+void ReportPaired() {
+    std::printf("\nAt 4096 x 4096 posts, median of %d paired runs:\n", kPairs);
+    for (const Command& command : kCommands) {
+        for (int recordSize : {7, 9}) {
+            const fs::path& l2 = Data().L2(256, recordSize);
+            const fs::path ours = Data().folder / "paired.ours";
+            const fs::path floor = Data().folder / "paired.floor";
+            std::vector<double> ratios, oursTimes, floorTimes;
+            for (int pair = 0; pair < kPairs; ++pair) {
+                double a = 0, b = 0;
+                if (pair % 2 == 0) {
+                    a = Seconds([&] { command.ours(l2, ours); });
+                    b = Seconds([&] { command.floor(l2, floor); });
+                } else {
+                    b = Seconds([&] { command.floor(l2, floor); });
+                    a = Seconds([&] { command.ours(l2, ours); });
+                }
+                ratios.push_back(a / b);
+                oursTimes.push_back(a);
+                floorTimes.push_back(b);
+            }
+            const double oursPeak = PeakMiB([&] { command.ours(l2, ours); });
+            const double floorPeak = PeakMiB([&] { command.floor(l2, floor); });
+            std::printf(
+                "ratio %s / floor, %d-byte: %.2f (%.0f ms / %.0f ms); peak %.0f MiB (floor %.0f "
+                "MiB), L2+O2 %.0f MiB\n",
+                command.name, recordSize, Median(ratios), 1000 * Median(oursTimes),
+                1000 * Median(floorTimes), oursPeak, floorPeak, FileMiB(l2));
+        }
+    }
+}
+
+void ReportThrPerPost() {
+    SilentProgress progress;
+    double perPost[2] = {0, 0};
+    int k = 0;
+    for (int n : {64, 256}) {
+        const Opened terrain = Open(Data().L2(n, 7));
+        std::vector<double> times;
+        for (int run = 0; run < kPairs; ++run) {
+            times.push_back(Seconds([&] {
+                auto bytes = ComposeTheaterMap(terrain.rows, Data().database, progress);
+                benchmark::DoNotOptimize(bytes->data());
+            }));
+        }
+        perPost[k++] = 1e9 * Median(times) / (256.0 * n * n);
+    }
+    std::printf("thr composed per post: %.2f ns at 1024, %.2f ns at 4096; ratio %.2f\n", perPost[0],
+                perPost[1], perPost[1] / perPost[0]);
+}
+
+void ReportAliased() {
+    const fs::path out = Data().folder / "aliased.out";
+    const double mea = PeakMiB([&] { OursMea(Data().aliasedL2, out); });
+    const double thr = PeakMiB([&] { OursThr(Data().aliasedL2, out); });
+    std::printf(
+        "O2 of 512 x 512 entries naming one section (8192 x 8192 posts, %.2f MiB of files): peak "
+        "of mea %.1f MiB, of thr %.1f MiB (its one byte per post %.0f MiB)\n",
+        FileMiB(Data().aliasedL2), mea, thr, 8192.0 * 8192.0 / (1024.0 * 1024.0));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using lorvane::FormatText;
+    if (!SameOutputs()) return 1;
+    std::vector<lorvane::bench::RatioOf> ratios;
+    for (const char* name : {"L2m", "Thr", "Mea"}) {
+        for (int n : {64, 256}) {
+            for (int r : {7, 9}) {
+                const std::string arguments = FormatText("/sections:%d/record:%d/real_time", n, r);
+                ratios.push_back({FormatText("%s / floor, %d posts, %d-byte", name, 16 * n, r),
+                                  std::string("BM_") + name + arguments,
+                                  std::string("BM_") + name + "Floor" + arguments});
+            }
+        }
+    }
+    ratios.push_back({"thr composed per post, 4096 / 1024", "BM_ComposeThr/sections:256",
+                      "BM_ComposeThr/sections:64"});
+    return lorvane::bench::RunWithRatios(argc, argv, std::move(ratios), [] {
+        ReportPaired();
+        ReportThrPerPost();
+        ReportAliased();
+    });
+}
