@@ -5,12 +5,16 @@
 // Every command at 1024 and 4096 posts a side, 7- and 9-byte records.
 //
 // After the table: at 4096 posts, the median of 7 paired runs (ours and the
-// floor one after the other, the order alternating) of each ratio, with the
-// peak memory of each beside the size of the input files; the .thr map's
-// cost per post at 1024 and 4096 posts; and the peak memory of mea and thr
+// floor one after the other, the order alternating) of each ratio, in wall
+// and processor time, with the peak memory of lorvane-cli running the
+// command beside the size of its input files; the .thr map's cost per post
+// at 1024 and 4096 posts; and the peak memory of lorvane-cli's mea and thr
 // from an O2 whose entries all name one section.
 
 #include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -24,6 +28,7 @@
 #include "terrain/terrain_files.h"
 #include "terrain/theater_tile_map.h"
 #include "terrain_pattern.h"
+#include "tiledb/texture_bin.h"
 
 namespace {
 
@@ -38,6 +43,8 @@ struct Inputs {
                 l2Paths[{n, recordSize}] = WritePatternL2(folder, n, recordSize);
         }
         database = testing::MakeLargeDatabase(256, 16, 6, 3);  // 4096 tiles
+        texturePath = folder / "Texture.bin";
+        testing::WriteFileBytes(texturePath, SerializeTextureBin(database));
         WriteAliasedL2(512);
     }
     ~Inputs() { fs::remove_all(folder); }
@@ -62,6 +69,7 @@ struct Inputs {
     std::map<std::pair<int, int>, fs::path> l2Paths;
     fs::path aliasedL2;
     TileDatabase database;
+    fs::path texturePath;
 };
 
 Inputs& Data() {
@@ -181,8 +189,8 @@ void FloorL2m(const fs::path& l2Path, const fs::path& out) {
 }
 
 // Section by section into the column-order grid, then one write and fsync.
-void FloorThr(const fs::path& l2Path, const fs::path& out) {
-    const FloorInput in(l2Path);
+template <size_t recordSize>
+void FloorThrOf(const FloorInput& in, const fs::path& out) {
     std::vector<uint8_t> bits(65536, 0);
     std::vector<bool> seen(65536, false);
     for (const TileIndexEntry& entry : Data().database.index) {
@@ -197,23 +205,33 @@ void FloorThr(const fs::path& l2Path, const fs::path& out) {
     std::memcpy(bytes.data(), &side16, 2);
     std::memcpy(bytes.data() + 2, &side16, 2);
     std::byte* grid = bytes.data() + 4;
-    const size_t idSize = in.recordSize == 7 ? 2 : 4;
-    for (size_t sy = 0; sy < in.n; ++sy) {
-        for (size_t sx = 0; sx < in.n; ++sx) {
-            const std::byte* record = in.Section(sx, sy);
-            for (size_t r = 0; r < 16; ++r) {
-                for (size_t c = 0; c < 16; ++c, record += in.recordSize) {
-                    uint32_t id = 0;
-                    std::memcpy(&id, record, idSize);
-                    const auto aux2 = std::to_integer<uint8_t>(record[idSize + 4]);
-                    const uint8_t band =
-                        aux2 <= 63 ? static_cast<uint8_t>((63 - aux2) / 21 << 4) : 0;
-                    const uint8_t tile = id < bits.size() ? bits[id] : 0;
-                    grid[(16 * sx + c) * in.side + 16 * sy + r] =
-                        std::byte{static_cast<uint8_t>(tile | band)};
+    constexpr size_t idSize = recordSize == 7 ? 2 : 4;
+    // Four section rows at a time into a band held column by column, then
+    // each column's 64 bytes stored whole: the column-order store without
+    // a stride of a whole column per post.
+    constexpr size_t kBand = 64;
+    std::vector<std::byte> band(in.side * kBand);
+    for (size_t top = 0; top < in.side; top += kBand) {
+        const size_t height = std::min(kBand, in.side - top);
+        for (size_t sy = top / 16; sy < (top + height) / 16; ++sy) {
+            for (size_t sx = 0; sx < in.n; ++sx) {
+                const std::byte* record = in.Section(sx, sy);
+                for (size_t r = 0; r < 16; ++r) {
+                    std::byte* out = band.data() + 16 * sx * kBand + 16 * sy - top + r;
+                    for (size_t c = 0; c < 16; ++c, record += recordSize, out += kBand) {
+                        uint32_t id = 0;
+                        std::memcpy(&id, record, idSize);
+                        const auto aux2 = std::to_integer<uint8_t>(record[idSize + 4]);
+                        const uint8_t bandBits =
+                            aux2 <= 63 ? static_cast<uint8_t>((63 - aux2) / 21 << 4) : 0;
+                        const uint8_t tile = id < bits.size() ? bits[id] : 0;
+                        *out = std::byte{static_cast<uint8_t>(tile | bandBits)};
+                    }
                 }
             }
         }
+        for (size_t x = 0; x < in.side; ++x)
+            std::memcpy(grid + x * in.side + top, band.data() + x * kBand, height);
     }
     const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     WriteAll(fd, bytes.data(), bytes.size());
@@ -222,17 +240,17 @@ void FloorThr(const fs::path& l2Path, const fs::path& out) {
 }
 
 // Block maxima section by section, then one write and fsync.
-void FloorMea(const fs::path& l2Path, const fs::path& out) {
-    const FloorInput in(l2Path);
+template <size_t recordSize>
+void FloorMeaOf(const FloorInput& in, const fs::path& out) {
     const size_t blocks = in.side / 8;
     std::vector<uint16_t> highest(blocks * blocks, 0);
-    const size_t idSize = in.recordSize == 7 ? 2 : 4;
+    constexpr size_t idSize = recordSize == 7 ? 2 : 4;
     for (size_t sy = 0; sy < in.n; ++sy) {
         for (size_t sx = 0; sx < in.n; ++sx) {
             const std::byte* record = in.Section(sx, sy) + idSize;
             for (size_t r = 0; r < 16; ++r) {
                 uint16_t* row = highest.data() + (2 * sy + r / 8) * blocks + 2 * sx;
-                for (size_t c = 0; c < 16; ++c, record += in.recordSize) {
+                for (size_t c = 0; c < 16; ++c, record += recordSize) {
                     uint16_t elevation;
                     std::memcpy(&elevation, record, 2);
                     row[c / 8] = std::max(row[c / 8], elevation);
@@ -245,6 +263,16 @@ void FloorMea(const fs::path& l2Path, const fs::path& out) {
     WriteAll(fd, reinterpret_cast<const std::byte*>(highest.data()), highest.size() * 2);
     ::fsync(fd);
     ::close(fd);
+}
+
+void FloorThr(const fs::path& l2Path, const fs::path& out) {
+    const FloorInput in(l2Path);
+    in.recordSize == 7 ? FloorThrOf<7>(in, out) : FloorThrOf<9>(in, out);
+}
+
+void FloorMea(const fs::path& l2Path, const fs::path& out) {
+    const FloorInput in(l2Path);
+    in.recordSize == 7 ? FloorMeaOf<7>(in, out) : FloorMeaOf<9>(in, out);
 }
 
 // ---- the table ----
@@ -314,11 +342,53 @@ BENCHMARK(BM_ComposeThr)->Arg(64)->Arg(256)->ArgName("sections")->Unit(benchmark
 
 // ---- paired runs, peaks and checks ----
 
-double Seconds(const std::function<void()>& job) {
+// Wall and processor time of one run, in seconds. The machine is shared, so
+// the processor time shows the work where other programs stretch the wall
+// time.
+struct Times {
+    double wall = 0;
+    double cpu = 0;
+};
+
+double CpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+Times Measure(const std::function<void()>& job) {
+    const double cpu = CpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     job();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            CpuSeconds() - cpu};
 }
+
+// The peak resident memory of lorvane-cli running one command, in MiB:
+// what a user's run takes, the process's own libraries included. It runs
+// under /usr/bin/time, whose small process starts it: a process started
+// straight from this one would count this one's peak as its own, which
+// the system carries over into the program it starts. Negative when the
+// peak cannot be had.
+double CliPeakMiB(const std::vector<std::string>& arguments) {
+    const std::string report = (Data().folder / "peak.txt").string();
+    std::vector<std::string> words = {"/usr/bin/time", "-f", "%M", "-o", report, LORVANE_CLI};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || status != 0) return -1;
+    std::ifstream in(report);
+    double kib = -1024;
+    in >> kib;
+    return kib / 1024.0;
+}
+
+std::vector<std::string> CliArguments(const Command& command, const fs::path& l2,
+                                      const fs::path& out);
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -361,65 +431,93 @@ bool SameOutputs() {
 
 constexpr int kPairs = 7;
 
+std::vector<std::string> CliArguments(const Command& command, const fs::path& l2,
+                                      const fs::path& out) {
+    std::vector<std::string> arguments = {command.name};
+    const std::string name = command.name;
+    if (name == "l2m") {
+        arguments.push_back(l2.string());
+    } else {
+        if (name == "thr") {
+            arguments.push_back("--texture");
+            arguments.push_back(Data().texturePath.string());
+        }
+        arguments.push_back("--terrain");
+        arguments.push_back(l2.string());
+    }
+    for (const char* option : {"-o", "", "--overwrite", "--quiet"})
+        arguments.push_back(*option ? option : out.string());
+    return arguments;
+}
+
 void ReportPaired() {
-    std::printf("\nAt 4096 x 4096 posts, median of %d paired runs:\n", kPairs);
+    std::printf("\nAt 4096 x 4096 posts, median of %d paired runs (wall time; processor time):\n",
+                kPairs);
     for (const Command& command : kCommands) {
         for (int recordSize : {7, 9}) {
             const fs::path& l2 = Data().L2(256, recordSize);
             const fs::path ours = Data().folder / "paired.ours";
             const fs::path floor = Data().folder / "paired.floor";
-            std::vector<double> ratios, oursTimes, floorTimes;
+            std::vector<double> wall, cpu, oursWall, floorWall;
             for (int pair = 0; pair < kPairs; ++pair) {
-                double a = 0, b = 0;
+                Times a, b;
                 if (pair % 2 == 0) {
-                    a = Seconds([&] { command.ours(l2, ours); });
-                    b = Seconds([&] { command.floor(l2, floor); });
+                    a = Measure([&] { command.ours(l2, ours); });
+                    b = Measure([&] { command.floor(l2, floor); });
                 } else {
-                    b = Seconds([&] { command.floor(l2, floor); });
-                    a = Seconds([&] { command.ours(l2, ours); });
+                    b = Measure([&] { command.floor(l2, floor); });
+                    a = Measure([&] { command.ours(l2, ours); });
                 }
-                ratios.push_back(a / b);
-                oursTimes.push_back(a);
-                floorTimes.push_back(b);
+                wall.push_back(a.wall / b.wall);
+                cpu.push_back(a.cpu / b.cpu);
+                oursWall.push_back(a.wall);
+                floorWall.push_back(b.wall);
             }
-            const double oursPeak = PeakMiB([&] { command.ours(l2, ours); });
+            const double cliPeak = CliPeakMiB(CliArguments(command, l2, ours));
             const double floorPeak = PeakMiB([&] { command.floor(l2, floor); });
             std::printf(
-                "ratio %s / floor, %d-byte: %.2f (%.0f ms / %.0f ms); peak %.0f MiB (floor %.0f "
-                "MiB), L2+O2 %.0f MiB\n",
-                command.name, recordSize, Median(ratios), 1000 * Median(oursTimes),
-                1000 * Median(floorTimes), oursPeak, floorPeak, FileMiB(l2));
+                "ratio %s / floor, %d-byte: %.2f (%.0f ms / %.0f ms); processor time %.2f; "
+                "lorvane-cli peak %.0f MiB for L2+O2 of %.0f MiB (floor %.0f MiB above its "
+                "start)\n",
+                command.name, recordSize, Median(wall), 1000 * Median(oursWall),
+                1000 * Median(floorWall), Median(cpu), cliPeak, FileMiB(l2), floorPeak);
         }
     }
 }
 
 void ReportThrPerPost() {
     SilentProgress progress;
-    double perPost[2] = {0, 0};
+    Times perPost[2];
     int k = 0;
     for (int n : {64, 256}) {
         const Opened terrain = Open(Data().L2(n, 7));
-        std::vector<double> times;
+        std::vector<double> wall, cpu;
         for (int run = 0; run < kPairs; ++run) {
-            times.push_back(Seconds([&] {
+            const Times times = Measure([&] {
                 auto bytes = ComposeTheaterMap(terrain.rows, Data().database, progress);
                 benchmark::DoNotOptimize(bytes->data());
-            }));
+            });
+            wall.push_back(times.wall);
+            cpu.push_back(times.cpu);
         }
-        perPost[k++] = 1e9 * Median(times) / (256.0 * n * n);
+        const double posts = 256.0 * n * n;
+        perPost[k++] = {1e9 * Median(wall) / posts, 1e9 * Median(cpu) / posts};
     }
-    std::printf("thr composed per post: %.2f ns at 1024, %.2f ns at 4096; ratio %.2f\n", perPost[0],
-                perPost[1], perPost[1] / perPost[0]);
+    std::printf(
+        "thr composed per post: %.2f ns at 1024, %.2f ns at 4096, ratio %.2f; processor time "
+        "%.2f ns, %.2f ns, ratio %.2f\n",
+        perPost[0].wall, perPost[1].wall, perPost[1].wall / perPost[0].wall, perPost[0].cpu,
+        perPost[1].cpu, perPost[1].cpu / perPost[0].cpu);
 }
 
 void ReportAliased() {
     const fs::path out = Data().folder / "aliased.out";
-    const double mea = PeakMiB([&] { OursMea(Data().aliasedL2, out); });
-    const double thr = PeakMiB([&] { OursThr(Data().aliasedL2, out); });
     std::printf(
-        "O2 of 512 x 512 entries naming one section (8192 x 8192 posts, %.2f MiB of files): peak "
-        "of mea %.1f MiB, of thr %.1f MiB (its one byte per post %.0f MiB)\n",
-        FileMiB(Data().aliasedL2), mea, thr, 8192.0 * 8192.0 / (1024.0 * 1024.0));
+        "O2 of 512 x 512 entries naming one section (8192 x 8192 posts, %.2f MiB of files): "
+        "lorvane-cli peak of mea %.1f MiB, of thr %.1f MiB (its one byte per post %.0f MiB)\n",
+        FileMiB(Data().aliasedL2), CliPeakMiB(CliArguments(kCommands[2], Data().aliasedL2, out)),
+        CliPeakMiB(CliArguments(kCommands[1], Data().aliasedL2, out)),
+        8192.0 * 8192.0 / (1024.0 * 1024.0));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace lorvane {
@@ -19,13 +20,18 @@ void ReportL2MWriteFailure(MessageSink& messages) {
     messages.Error("L2 error", "L2 Write Error");
 }
 
+// A cell as a 9-byte L2M record.
 void EncodeCell(const TerrainCell& cell, std::byte* p) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>(cell.tileId >> (8 * i));
-    p[4] = static_cast<std::byte>(cell.elevation);
-    p[5] = static_cast<std::byte>(cell.elevation >> 8);
-    p[6] = static_cast<std::byte>(cell.aux0);
-    p[7] = static_cast<std::byte>(cell.aux1);
-    p[8] = static_cast<std::byte>(cell.aux2);
+    if constexpr (kCellBytesInRecordOrder) {
+        std::memcpy(p, &cell, kL2MCellSize);
+    } else {
+        for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>(cell.tileId >> (8 * i));
+        p[4] = static_cast<std::byte>(cell.elevation);
+        p[5] = static_cast<std::byte>(cell.elevation >> 8);
+        p[6] = static_cast<std::byte>(cell.aux0);
+        p[7] = static_cast<std::byte>(cell.aux1);
+        p[8] = static_cast<std::byte>(cell.aux2);
+    }
 }
 
 // The count shown after a whole row of an L2M load or save.

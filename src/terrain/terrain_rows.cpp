@@ -1,6 +1,7 @@
 #include "terrain/terrain_rows.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "base/byte_reader.h"
@@ -34,10 +35,14 @@ TerrainCell DecodeRecord(const std::byte* p) {
     constexpr size_t idSize = recordSize == 7 ? 2 : 4;
     TerrainCell cell;
     cell.tileId = idSize == 2 ? Little16(p) : Little32(p);
-    cell.elevation = Little16(p + idSize);
-    cell.aux0 = std::to_integer<uint8_t>(p[idSize + 2]);
-    cell.aux1 = std::to_integer<uint8_t>(p[idSize + 3]);
-    cell.aux2 = std::to_integer<uint8_t>(p[idSize + 4]);
+    if constexpr (kCellBytesInRecordOrder) {
+        std::memcpy(reinterpret_cast<std::byte*>(&cell) + 4, p + idSize, 5);
+    } else {
+        cell.elevation = Little16(p + idSize);
+        cell.aux0 = std::to_integer<uint8_t>(p[idSize + 2]);
+        cell.aux1 = std::to_integer<uint8_t>(p[idSize + 3]);
+        cell.aux2 = std::to_integer<uint8_t>(p[idSize + 4]);
+    }
     return cell;
 }
 

@@ -9,6 +9,7 @@
 // record is tile id u16, elevation u16, aux0, aux1, aux2; a 9-byte L2 record
 // and the L2M cell record are tile id u32, elevation u16, aux0, aux1, aux2.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -19,6 +20,14 @@
 #include "terrain/terrain_matrix.h"
 
 namespace lorvane {
+
+// On a little-endian machine a cell's first nine bytes are its 9-byte
+// record (tile id, elevation, aux0, aux1, aux2), so records are copied in
+// one piece rather than field by field.
+inline constexpr bool kCellBytesInRecordOrder =
+    std::endian::native == std::endian::little && offsetof(TerrainCell, elevation) == 4 &&
+    offsetof(TerrainCell, aux0) == 6 && offsetof(TerrainCell, aux1) == 7 &&
+    offsetof(TerrainCell, aux2) == 8;
 
 class TerrainRows {
   public:
