@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 namespace lorvane {
@@ -18,20 +17,6 @@ constexpr const char* kO2OpenFailed = "Error opening the O2 file.  Cannot save t
 void ReportL2MWriteFailure(MessageSink& messages) {
     messages.Error("L2M end of file reached", "Error");
     messages.Error("L2 error", "L2 Write Error");
-}
-
-// A cell as a 9-byte L2M record.
-void EncodeCell(const TerrainCell& cell, std::byte* p) {
-    if constexpr (kCellBytesInRecordOrder) {
-        std::memcpy(p, &cell, kL2MCellSize);
-    } else {
-        for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>(cell.tileId >> (8 * i));
-        p[4] = static_cast<std::byte>(cell.elevation);
-        p[5] = static_cast<std::byte>(cell.elevation >> 8);
-        p[6] = static_cast<std::byte>(cell.aux0);
-        p[7] = static_cast<std::byte>(cell.aux1);
-        p[8] = static_cast<std::byte>(cell.aux2);
-    }
 }
 
 // The count shown after a whole row of an L2M load or save.
@@ -171,15 +156,13 @@ bool SaveRowsAsL2M(const std::filesystem::path& path, const TerrainRows& rows, P
     buffer[7] = static_cast<std::byte>(rows.l2FormatCode());
     buffer[8] = std::byte{0};
     size_t used = kL2MHeaderSize;
-    TerrainRowBuffer scratch(rowLength);
     for (size_t y = 0; y < rowCount; ++y) {
         if (buffer.size() - used < rowBytes) {
             if (!writer.Write({buffer.data(), used})) break;
             used = 0;
         }
-        const TerrainCell* cell = rows.Row(y, scratch.data());
-        for (size_t x = 0; x < rowLength; ++x, used += kL2MCellSize)
-            EncodeCell(cell[x], buffer.data() + used);
+        rows.EncodeRowAsL2M(y, buffer.data() + used);
+        used += rowBytes;
         if (progress.AbortRequested()) return false;  // the writer discards its file
         progress.Report(CellsCompleted(y, rowLength), CellsCompleted(y, rowLength));
     }

@@ -46,6 +46,20 @@ TerrainCell DecodeRecord(const std::byte* p) {
     return cell;
 }
 
+// A cell as a 9-byte L2M record.
+void EncodeCell(const TerrainCell& cell, std::byte* p) {
+    if constexpr (kCellBytesInRecordOrder) {
+        std::memcpy(p, &cell, kL2MCellSize);
+    } else {
+        for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>(cell.tileId >> (8 * i));
+        p[4] = static_cast<std::byte>(cell.elevation);
+        p[5] = static_cast<std::byte>(cell.elevation >> 8);
+        p[6] = static_cast<std::byte>(cell.aux0);
+        p[7] = static_cast<std::byte>(cell.aux1);
+        p[8] = static_cast<std::byte>(cell.aux2);
+    }
+}
+
 // A run of count records laid end to end, decoded into out.
 template <size_t recordSize>
 void DecodeRun(const std::byte* record, size_t count, TerrainCell* out) {
@@ -166,6 +180,36 @@ void TerrainRows::CopyRow(size_t y, TerrainCell* out) const {
             break;
         case Source::L2MCells:
             DecodeRun<kL2MCellSize>(bytes_ + y * Columns() * kL2MCellSize, Columns(), out);
+            break;
+    }
+}
+
+void TerrainRows::EncodeRowAsL2M(size_t y, std::byte* out) const {
+    switch (source_) {
+        case Source::Matrix:
+            for (size_t x = 0; x < Columns(); ++x, out += kL2MCellSize)
+                EncodeCell(cells_[y * Columns() + x], out);
+            break;
+        case Source::L2Sections: {
+            // A 9-byte record is already an L2M record; a 7-byte one widens
+            // its tile id.
+            const size_t n = static_cast<size_t>(dimensions_.xSections);
+            const size_t runBytes = kSectionPosts * recordSize_;
+            const size_t r = y % kSectionPosts;
+            for (size_t sx = 0; sx < n; ++sx, out += kSectionPosts * kL2MCellSize) {
+                const std::byte* run =
+                    bytes_ + sectionOffsets_[(y / kSectionPosts) * n + sx] + r * runBytes;
+                if (recordSize_ == kL2MCellSize) {
+                    std::memcpy(out, run, runBytes);
+                    continue;
+                }
+                for (size_t c = 0; c < kSectionPosts; ++c)
+                    EncodeCell(DecodeRecord<7>(run + 7 * c), out + kL2MCellSize * c);
+            }
+            break;
+        }
+        case Source::L2MCells:
+            std::memcpy(out, bytes_ + y * Columns() * kL2MCellSize, Columns() * kL2MCellSize);
             break;
     }
 }

@@ -61,6 +61,10 @@ class TerrainRows {
     // Decodes (or copies) row y into out, which has room for a row.
     void CopyRow(size_t y, TerrainCell* out) const;
 
+    // Writes row y as 9-byte L2M cell records into out, which has room for
+    // Columns() of them.
+    void EncodeRowAsL2M(size_t y, std::byte* out) const;
+
   private:
     enum class Source { Matrix, L2Sections, L2MCells };
 

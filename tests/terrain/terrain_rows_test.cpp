@@ -130,6 +130,8 @@ TEST(TerrainRowsTest, ShuffledAndAliasedSectionsStreamToTheSameOutputsAsTheMatri
         ASSERT_TRUE(fromL2M);
         EXPECT_EQ(fromL2M->l2FormatCode(), recordSize == 7 ? 0 : 2);
         EXPECT_EQ(AllRows(*fromL2M), terrain.expected.cells);
+        ASSERT_TRUE(SaveRowsAsL2M(folder / "again.L2M", *fromL2M, progress, messages));
+        EXPECT_EQ(testing::ReadFileBytes(folder / "again.L2M"), l2m);
         EXPECT_TRUE(messages.messages.empty());
     }
     std::filesystem::remove_all(folder);
