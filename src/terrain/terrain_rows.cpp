@@ -203,8 +203,15 @@ void TerrainRows::EncodeRowAsL2M(size_t y, std::byte* out) const {
                     std::memcpy(out, run, runBytes);
                     continue;
                 }
-                for (size_t c = 0; c < kSectionPosts; ++c)
-                    EncodeCell(DecodeRecord<7>(run + 7 * c), out + kL2MCellSize * c);
+                // Both little-endian: the 16-bit id gains two zero bytes.
+                for (size_t c = 0; c < kSectionPosts; ++c) {
+                    const std::byte* record = run + 7 * c;
+                    std::byte* cell = out + kL2MCellSize * c;
+                    cell[0] = record[0];
+                    cell[1] = record[1];
+                    cell[2] = cell[3] = std::byte{0};
+                    std::memcpy(cell + 4, record + 2, 5);
+                }
             }
             break;
         }
