@@ -36,9 +36,12 @@ std::vector<std::byte> ComposeMeaFile(const TerrainRows& rows) {
         const size_t rowEnd = std::min(rowCount, (by + 1) * kMeaBlock);
         for (size_t y = by * kMeaBlock; y < rowEnd; ++y) {
             const TerrainCell* cell = rows.Row(y, scratch.data());
-            for (size_t x = 0; x < columns; ++x) {
-                uint16_t& block = highest[x / kMeaBlock];
-                block = std::max(block, cell[x].elevation);
+            for (size_t i = 0; i < blockColumns; ++i) {
+                uint16_t block = highest[i];
+                const size_t end = std::min(columns, (i + 1) * kMeaBlock);
+                for (size_t x = i * kMeaBlock; x < end; ++x)
+                    block = std::max(block, cell[x].elevation);
+                highest[i] = block;
             }
         }
         std::byte* out = bytes.data() + 2 * by * blockColumns;
