@@ -536,8 +536,6 @@ int main(int argc, char** argv) {
             }
         }
     }
-    ratios.push_back({"thr composed per post, 4096 / 1024", "BM_ComposeThr/sections:256",
-                      "BM_ComposeThr/sections:64"});
     return lorvane::bench::RunWithRatios(argc, argv, std::move(ratios), [] {
         ReportPaired();
         ReportThrPerPost();
