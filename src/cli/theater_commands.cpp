@@ -6,7 +6,6 @@
 // seams lists the path ends on shared post edges that meet nothing across;
 // render-theater draws the whole theater, one block of pixels per post.
 
-#include <QImage>
 #include <cmath>
 #include <iostream>
 #include <memory>
@@ -109,15 +108,6 @@ int FindSeams(const TheaterOptions& options) {
     return options.failOnSeams && !seams.empty() ? kFailed : kSuccess;
 }
 
-QImage ToQImage(const PixelImage& picture) {
-    QImage image(picture.width, picture.height, QImage::Format_RGB32);
-    for (int32_t y = 0; y < picture.height; ++y)
-        std::copy_n(
-            picture.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(picture.width),
-            picture.width, reinterpret_cast<uint32_t*>(image.scanLine(y)));
-    return image;
-}
-
 int RenderTheater(const TheaterOptions& options) {
     if (!MayWriteOutput(options.output, options.overwrite)) return kUsage;
     std::error_code error;
@@ -165,10 +155,9 @@ int RenderTheater(const TheaterOptions& options) {
     if (tiles && tiles->missing() > 0)
         std::cerr << "lorvane-cli: " << tiles->missing() << " tiles have no readable image in "
                   << options.tiles << "; their posts show the terrain class colour\n";
-    if (!WritePng(ToQImage(*picture), options.output)) {
-        std::cerr << "lorvane-cli: cannot write " << options.output << '\n';
+    if (!WritePng(picture->pixels.data(), picture->width, picture->height, Overlay{},
+                  options.output))
         return kFailed;
-    }
     return kSuccess;
 }
 
