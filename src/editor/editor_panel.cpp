@@ -340,10 +340,14 @@ bool EditorPanel::SaveDatabase() {
     request.filter = kTextureFilter;
     // The opened file's own name in its own folder: on a case-sensitive file
     // system another spelling would be another file.
-    const std::filesystem::path opened(proposedSaveName_);
-    request.proposedName = opened.has_filename() ? opened.filename().string() : kTextureProposal;
-    request.startFolder = opened.has_filename() ? opened.parent_path().string()
-                                                : services_.host.Folder(kTextureFolder);
+    if (proposedSaveName_.empty()) {
+        request.proposedName = kTextureProposal;
+        request.startFolder = services_.host.Folder(kTextureFolder);
+    } else {
+        const FileChoice opened = FileChoice::Chosen(proposedSaveName_);
+        request.proposedName = opened.fileTitle();
+        request.startFolder = opened.folderPart();
+    }
     const FileChoice choice = services_.files.SaveFile(request);
     if (choice.outcome == FileChoice::Outcome::Cancelled) return false;
     if (choice.outcome == FileChoice::Outcome::Failed) {
