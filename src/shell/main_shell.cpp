@@ -384,17 +384,35 @@ void MainShell::HandleArrowKey(bool down) {
     if (position) LoadTileFromList(*position);
 }
 
+namespace {
+
+std::optional<int> PositionOfId(const TileDatabase& database, std::optional<int> id) {
+    if (!id) return std::nullopt;
+    const auto& index = database.index;
+    const auto it = std::find_if(index.begin(), index.end(),
+                                 [&](const TileIndexEntry& entry) { return entry.id == *id; });
+    if (it == index.end()) return std::nullopt;
+    return static_cast<int>(it - index.begin());
+}
+
+}  // namespace
+
+void MainShell::ShowTileOnScreen(std::optional<int> id) {
+    const std::optional<int> position = PositionOfId(state_.database, id);
+    if (tileList_.onScreenPosition == position) return;
+    tileList_.onScreenPosition = position;
+    if (tileListOpen_ && host_ != nullptr) host_->TileListChanged(std::nullopt);
+}
+
 void MainShell::StepTileOnScreen(bool down) {
     const int count = state_.database.tileCount();
     if (panel_ == nullptr || !state_.shell.textureLoaded || count == 0) return;
     const std::optional<int> id = panel_->TileOnScreen();
     int position = down ? 0 : count - 1;  // nothing on screen: from an end
     if (id) {
-        const auto& index = state_.database.index;
-        const auto it = std::find_if(index.begin(), index.end(),
-                                     [&](const TileIndexEntry& entry) { return entry.id == *id; });
-        if (it == index.end()) return;
-        position = static_cast<int>(it - index.begin()) + (down ? 1 : -1);
+        const std::optional<int> onScreen = PositionOfId(state_.database, id);
+        if (!onScreen) return;
+        position = *onScreen + (down ? 1 : -1);
     }
     if (position >= 0 && position < count) LoadTileFromList(position);
 }

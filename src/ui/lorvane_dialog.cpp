@@ -228,6 +228,7 @@ void LorvaneDialog::Sync() {
     viewer_->SetShowImage(panel_.showsImage());
     viewer_->update();
     shell_.ShowUndoRedo(panel_.UndoText(), panel_.RedoText());
+    shell_.ShowTileOnScreen(panel_.tileOnScreen());
 }
 
 int LorvaneDialog::SelectedRow(QTreeWidget* view) const {

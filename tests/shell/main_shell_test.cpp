@@ -267,6 +267,23 @@ TEST_F(MainShellTest, TileListLoadsThroughPostedPanelCommands) {
     EXPECT_TRUE(host.posted.empty());
 }
 
+TEST_F(MainShellTest, TheTileListMarksTheTileOnScreen) {
+    LoadDatabase();
+    shell.ShowTileList();
+    const int changes = host.listChanges;
+    shell.ShowTileOnScreen(state.database.index[1].id);
+    EXPECT_EQ(shell.tileList().onScreenPosition, 1);
+    EXPECT_EQ(host.listChanges, changes + 1);
+    shell.ShowTileOnScreen(state.database.index[1].id);  // unchanged: not drawn again
+    EXPECT_EQ(host.listChanges, changes + 1);
+    shell.RefillTileList();
+    EXPECT_EQ(shell.tileList().onScreenPosition, 1);
+    shell.ShowTileOnScreen(std::nullopt);
+    EXPECT_EQ(shell.tileList().onScreenPosition, std::nullopt);
+    shell.ShowTileOnScreen(12345);  // not in the database
+    EXPECT_EQ(shell.tileList().onScreenPosition, std::nullopt);
+}
+
 TEST_F(MainShellTest, TileListThatCannotBeCreatedDoesNothing) {
     host.canCreate = false;
     LoadDatabase();
