@@ -431,9 +431,7 @@ void EditorPanel::BlinkTimer() {
 bool EditorPanel::RemoveEntry(PanelList list, int32_t entry) {
     const EntryKind kind = list == PanelList::Paths ? EntryKind::Path : EntryKind::Area;
     tool_->EndStroke(*context_);
-    if (!Apply(MakeRemoveEntry(document_.working(), document_.tileId(), kind, entry))) return false;
-    Post(kPanelRefresh);
-    return true;
+    return Apply(MakeRemoveEntry(document_.working(), document_.tileId(), kind, entry));
 }
 
 void EditorPanel::RightClickList(PanelList list, int selectedRow) {

@@ -231,6 +231,25 @@ TEST_F(DocumentTest, EachTileKeepsItsHistoryWhileTheDatabaseIsOpen) {
     EXPECT_FALSE(document.HasTile());
 }
 
+TEST_F(DocumentTest, TheListenerHearsEveryCommandRunWithItsTile) {
+    std::vector<std::string> heard;
+    document.SetListener([&](EditEvent event, const EditCommand& command) {
+        const char* what = event == EditEvent::Done     ? "done"
+                           : event == EditEvent::Undone ? "undone"
+                                                        : "redone";
+        heard.push_back(std::string(what) + " " + command.Text() + " " +
+                        std::to_string(command.tileId()));
+    });
+    Open(1, 0);
+    ASSERT_TRUE(document.Apply(
+        MakeChangeValue(document.working(), 16, EntryKind::Path, 1, ValueField::Width, 80)));
+    ASSERT_TRUE(document.Undo());
+    ASSERT_TRUE(document.Redo());
+    EXPECT_FALSE(document.Redo());  // nothing run: nothing heard
+    EXPECT_EQ(heard, (std::vector<std::string>{"done Change Width 16", "undone Change Width 16",
+                                               "redone Change Width 16"}));
+}
+
 TEST_F(DocumentTest, UnsavedFollowsTheSavedPlacesAndTheChangesOutside) {
     EXPECT_FALSE(document.HasUnsavedChanges());
     Open(1, 0);
