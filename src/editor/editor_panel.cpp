@@ -44,6 +44,7 @@ class EditorPanel::Context final : public ToolContext {
   public:
     explicit Context(EditorPanel& panel) : panel_(panel) {}
     EditDocument& document() override { return panel_.document_; }
+    const EditDocument& document() const override { return panel_.document_; }
     Canvas& canvas() override { return panel_.services_.canvas; }
     const ViewerGeometry& geometry() const override { return panel_.geometry_; }
     PanelReadouts& readouts() override { return panel_.readouts_; }

@@ -46,6 +46,7 @@ class ToolContext {
   public:
     virtual ~ToolContext() = default;
     virtual EditDocument& document() = 0;
+    virtual const EditDocument& document() const = 0;
     virtual Canvas& canvas() = 0;
     virtual const ViewerGeometry& geometry() const = 0;
     virtual PanelReadouts& readouts() = 0;
