@@ -93,11 +93,15 @@ CommandNeed MainShell::NeedOf(int id) {
         case kMenuImportTiles:
         case kMenuAddTilesToSet:
         case kMenuAddSet:
-        case kMenuChangeSetType: return CommandNeed::Texture;
-        case kMenuGenerateThr: return CommandNeed::TextureAndTerrain;
+        case kMenuChangeSetType:
+            return CommandNeed::Texture;
+        case kMenuGenerateThr:
+            return CommandNeed::TextureAndTerrain;
         case kMenuGenerateMea:
-        case kMenuTheaterMap: return CommandNeed::Terrain;
-        default: return CommandNeed::None;
+        case kMenuTheaterMap:
+            return CommandNeed::Terrain;
+        default:
+            return CommandNeed::None;
     }
 }
 
@@ -124,7 +128,8 @@ void MainShell::RunOperation(int id) {
     const CommandNeed need = NeedOf(id);
     if (!NeedsMet(need)) {
         // The two generators and the theater map say why; the others do nothing.
-        if (id == kMenuGenerateThr) platform_.messages.Exclamation(kNeedTextureAndTerrain, "Information");
+        if (id == kMenuGenerateThr)
+            platform_.messages.Exclamation(kNeedTextureAndTerrain, "Information");
         if (id == kMenuGenerateMea || id == kMenuTheaterMap)
             platform_.messages.Exclamation(kNeedTerrain, "Information");
         return;
@@ -191,8 +196,11 @@ bool MainShell::HandleCommand(int id) {
         case kMenuChangeSetType:
         case kMenuDeletePath:
         case kMenuDeleteArea:
-        case kMenuTheaterMap: RunOperation(id); return true;
-        default: return false;
+        case kMenuTheaterMap:
+            RunOperation(id);
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -130,14 +130,13 @@ TEST_F(MainShellTest, GeneratorsExplainWhatIsMissing) {
         int id;
         std::optional<Message> message;
     };
-    for (const Case& c : {Case{true, false, kMenuGenerateThr, both},
-                          Case{false, true, kMenuGenerateThr, both},
-                          Case{false, false, kMenuGenerateThr, both},
-                          Case{true, false, kMenuGenerateMea, terrain},
-                          Case{false, true, kMenuGenerateMea, std::nullopt},
-                          Case{true, true, kMenuGenerateThr, std::nullopt},
-                          Case{true, false, kMenuTheaterMap, terrain},
-                          Case{false, true, kMenuTheaterMap, std::nullopt}}) {
+    for (const Case& c :
+         {Case{true, false, kMenuGenerateThr, both}, Case{false, true, kMenuGenerateThr, both},
+          Case{false, false, kMenuGenerateThr, both}, Case{true, false, kMenuGenerateMea, terrain},
+          Case{false, true, kMenuGenerateMea, std::nullopt},
+          Case{true, true, kMenuGenerateThr, std::nullopt},
+          Case{true, false, kMenuTheaterMap, terrain},
+          Case{false, true, kMenuTheaterMap, std::nullopt}}) {
         SCOPED_TRACE(c.id);
         platform.messages.clear();
         int ran = 0;

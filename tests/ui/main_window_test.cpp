@@ -79,9 +79,9 @@ class MainWindowTest : public QObject {
                               "E&xport .bin Tiles...", "&Import .bin Tiles...", "-", "&Exit"}));
         QCOMPARE(Texts(window.Popup(1)),
                  (QStringList{"Show &Tile List", "&Load New Tile...", "Add Tiles to Set...",
-                              "Add Set to Texture.bin", "Change Set &Terrain Type", "-",
-                              "&Undo", "&Redo", "Add New Path...", "Add New &Area",
-                              "Delete Path...", "Delete Area"}));
+                              "Add Set to Texture.bin", "Change Set &Terrain Type", "-", "&Undo",
+                              "&Redo", "Add New Path...", "Add New &Area", "Delete Path...",
+                              "Delete Area"}));
         QCOMPARE(Texts(window.Popup(2)),
                  (QStringList{"Select Theater", "-", "Balkans", "-", "Theater &Map"}));
         QCOMPARE(Texts(window.Popup(3)), QStringList{"About Lorvane..."});
