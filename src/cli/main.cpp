@@ -1,7 +1,10 @@
 // lorvane-cli: the batch tool. Each command registers itself (see cli.h).
 
+#include <cerrno>
+#include <cstdio>
 #include <iostream>
 #include <map>
+#include <system_error>
 #if defined(_WIN32)
 #include <io.h>
 #define isatty _isatty
@@ -25,7 +28,9 @@ CommandRegistration::CommandRegistration(const char* name, CommandSetup setup) {
 }
 
 void StderrMessages::Show(const Message& message) {
-    std::cerr << message.caption << ": " << message.text << '\n';
+    std::cerr << message.caption << ": " << message.text;
+    if (!message.detail.empty()) std::cerr << " (" << message.detail << ')';
+    std::cerr << '\n';
 }
 
 TerminalProgress::TerminalProgress(bool quiet) : show_(!quiet && isatty(2) != 0) {}
@@ -49,18 +54,36 @@ void TerminalProgress::Close() {
     if (show_) std::cerr << "\n";
 }
 
-bool MayWriteOutput(const std::filesystem::path& path, bool overwrite) {
+std::optional<OutputTarget> OutputFor(const std::string& path, bool overwrite) {
+    if (path == "-") return OutputTarget(path, true, true);
     std::error_code error;
-    if (overwrite || !std::filesystem::exists(path, error)) return true;
-    std::cerr << "lorvane-cli: " << path.string()
-              << " exists; give --overwrite to replace it\n";
-    return false;
+    const auto status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        std::cerr << "lorvane-cli: " << path
+                  << " exists and is not a regular file; it is not replaced\n";
+        return std::nullopt;
+    }
+    if (!overwrite && PathExists(path)) {
+        std::cerr << "lorvane-cli: " << path << " exists; give --overwrite to replace it\n";
+        return std::nullopt;
+    }
+    return OutputTarget(path, overwrite);
 }
 
-std::filesystem::path StartupFolder() {
-    std::error_code error;
-    std::filesystem::path folder = std::filesystem::current_path(error);
-    return error ? std::filesystem::path(".") : folder;
+std::ostream& ReportStream(const OutputTarget& output) {
+    return output.standardOutput ? std::cerr : std::cout;
+}
+
+bool FinishStandardOutput() {
+    std::cout.flush();
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    const int reason = errno;
+    if (flushed && std::cout && std::ferror(stdout) == 0) return true;
+    std::cerr << "lorvane-cli: cannot write to standard output";
+    if (reason != 0) std::cerr << ": " << std::system_category().message(reason);
+    std::cerr << '\n';
+    return false;
 }
 
 }  // namespace lorvane::cli
@@ -83,5 +106,6 @@ int main(int argc, char** argv) {
         const int code = app.exit(error);
         return code == 0 ? kSuccess : kUsage;
     }
+    if (!FinishStandardOutput() && exitStatus == kSuccess) exitStatus = kFailed;
     return exitStatus;
 }

@@ -63,7 +63,8 @@ struct TerrainOptions {
 };
 
 void AddOutputOptions(CLI::App* command, TerrainOptions& options) {
-    command->add_option("-o,--output", options.output, "The file to write")->required();
+    command->add_option("-o,--output", options.output, "The file to write (- for standard output)")
+        ->required();
     command->add_flag("--overwrite", options.overwrite, "Replace the output file when it exists");
     command->add_flag("--quiet", options.quiet, "Show no progress");
 }
@@ -72,13 +73,14 @@ void AddOutputOptions(CLI::App* command, TerrainOptions& options) {
 // with the terminal's messages and progress; its result gives the status.
 template <typename Work>
 void RunTerrainCommand(const TerrainOptions& options, int& exitStatus, Work work) {
-    if (!MayWriteOutput(options.output, options.overwrite)) {
+    const auto output = OutputFor(options.output, options.overwrite);
+    if (!output) {
         exitStatus = kUsage;
         return;
     }
     StderrMessages messages;
     TerminalProgress progress(options.quiet);
-    exitStatus = work(messages, progress) ? kSuccess : kFailed;
+    exitStatus = work(*output, messages, progress) ? kSuccess : kFailed;
 }
 
 const CommandRegistration l2m("l2m", [](CLI::App& app, int& exitStatus) {
@@ -89,14 +91,16 @@ const CommandRegistration l2m("l2m", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        RunTerrainCommand(*options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
-            const auto matrix = ReadTerrain(options->terrain, progress, messages);
-            if (!matrix) return false;
-            progress.Open("Saving Terrain Matrix", 0, Range(matrix->cells.size() / 256));
-            const bool saved = SaveMatrixAsL2M(options->output, *matrix, progress, messages);
-            progress.Close();
-            return saved;
-        });
+        RunTerrainCommand(
+            *options, exitStatus,
+            [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress& progress) {
+                const auto matrix = ReadTerrain(options->terrain, progress, messages);
+                if (!matrix) return false;
+                progress.Open("Saving Terrain Matrix", 0, Range(matrix->cells.size() / 256));
+                const bool saved = SaveMatrixAsL2M(output, *matrix, progress, messages);
+                progress.Close();
+                return saved;
+            });
     });
 });
 
@@ -109,19 +113,22 @@ const CommandRegistration thr("thr", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        RunTerrainCommand(*options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
-            const auto database = LoadTextureBin(options->texture, messages);
-            if (!database) return false;
-            const auto matrix = ReadTerrain(options->terrain, progress, messages);
-            if (!matrix) return false;
-            progress.Open(
-                "Building " + std::filesystem::path(options->output).filename().string() + " File",
-                0, 4 * std::max(matrix->yMapExtent() - 1, 1));
-            const bool written =
-                GenerateTheaterMap(options->output, *matrix, *database, progress, messages);
-            progress.Close();
-            return written;
-        });
+        RunTerrainCommand(
+            *options, exitStatus,
+            [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress& progress) {
+                const auto database = LoadTextureBin(options->texture, messages);
+                if (!database) return false;
+                const auto matrix = ReadTerrain(options->terrain, progress, messages);
+                if (!matrix) return false;
+                progress.Open("Building " +
+                                  std::filesystem::path(options->output).filename().string() +
+                                  " File",
+                              0, 4 * std::max(matrix->yMapExtent() - 1, 1));
+                const bool written =
+                    GenerateTheaterMap(output, *matrix, *database, progress, messages);
+                progress.Close();
+                return written;
+            });
     });
 });
 
@@ -133,10 +140,12 @@ const CommandRegistration mea("mea", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        RunTerrainCommand(*options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
-            const auto matrix = ReadTerrain(options->terrain, progress, messages);
-            return matrix && GenerateMeaFile(options->output, *matrix, messages);
-        });
+        RunTerrainCommand(
+            *options, exitStatus,
+            [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress& progress) {
+                const auto matrix = ReadTerrain(options->terrain, progress, messages);
+                return matrix && GenerateMeaFile(output, *matrix, messages);
+            });
     });
 });
 

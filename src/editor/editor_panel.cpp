@@ -196,6 +196,7 @@ void EditorPanel::WriteBackCurrentTile() {
 }
 
 void EditorPanel::LoadTile() {
+    tileImageDecoded_ = false;  // a new load reads the image again
     if (state.tileName.size() > kMaxTileNameLength) {
         services_.messages.Error(FormatText("The tile image name %s is longer than 31 characters.",
                                             state.tileName.c_str()),
@@ -346,7 +347,12 @@ bool EditorPanel::SaveDatabase() {
 
 void EditorPanel::RefreshViewer() {
     if (!state.viewerReady) return;
-    if (const auto image = LoadPcxTile(state.tileImagePath)) services_.canvas.DrawImage(*image);
+    if (!tileImageDecoded_ || tileImageFrom_ != state.tileImagePath) {
+        tileImage_ = LoadPcxTile(state.tileImagePath);
+        tileImageFrom_ = state.tileImagePath;
+        tileImageDecoded_ = true;
+    }
+    if (tileImage_) services_.canvas.DrawImage(*tileImage_);
     services_.canvas.SetRasterMode(RasterMode::Normal);
     DrawWorkingSet(services_.canvas, geometry, working, state.showPaths == 1, state.showAreas == 1);
     if (drawing.rubberBand == 1) RestartRubberBand();

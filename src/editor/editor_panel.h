@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "base/command_ids.h"
@@ -19,6 +20,7 @@
 #include "editor/canvas.h"
 #include "editor/drawing.h"
 #include "editor/editor_state.h"
+#include "editor/pcx.h"
 #include "editor/viewer_geometry.h"
 #include "editor/working_set.h"
 #include "tiledb/tile_database.h"
@@ -179,6 +181,11 @@ class EditorPanel {
     int blinkTicks_ = 0;
     PanelList blinkList_ = PanelList::Paths;
     int32_t blinkEntry_ = 0;
+    // The tile image, decoded once per load of a tile (not at every refresh),
+    // and the path it was decoded from.
+    std::optional<PcxImage> tileImage_;
+    std::string tileImageFrom_;
+    bool tileImageDecoded_ = false;
 };
 
 }  // namespace lorvane

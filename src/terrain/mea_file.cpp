@@ -46,18 +46,18 @@ std::optional<std::vector<std::byte>> ComposeMeaFile(const TerrainMatrix& matrix
     return bytes;
 }
 
-bool GenerateMeaFile(const std::filesystem::path& path, const TerrainMatrix& matrix,
-                     MessageSink& messages) {
+bool GenerateMeaFile(const OutputTarget& path, const TerrainMatrix& matrix, MessageSink& messages) {
     const auto bytes = ComposeMeaFile(matrix, messages);
     if (!bytes) return false;
-    switch (ReplaceFile(path, *bytes)) {
+    std::string detail;
+    switch (ReplaceFile(path, *bytes, &detail)) {
         case WriteStatus::Ok:
             return true;
         case WriteStatus::OpenFailed:
-            messages.Error("Error opening ,Theater>.mea file.", "File Open Error");
+            messages.Error("Error opening ,Theater>.mea file.", "File Open Error", detail);
             break;
         case WriteStatus::WriteFailed:
-            messages.Error("Could not write the .mea file.", "Read Error");
+            messages.Error("Could not write the .mea file.", "Read Error", detail);
             break;
     }
     return false;

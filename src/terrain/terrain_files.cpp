@@ -21,9 +21,9 @@ void ReportL2ReadFailure(MessageSink& messages) {
     messages.Error("L2 error", "L2 Read Error");
 }
 
-void ReportL2MWriteFailure(MessageSink& messages) {
-    messages.Error("L2M end of file reached", "Error");
-    messages.Error("L2 error", "L2 Write Error");
+void ReportL2MWriteFailure(MessageSink& messages, const std::string& detail) {
+    messages.Error("L2M end of file reached", "Error", detail);
+    messages.Error("L2 error", "L2 Write Error", detail);
 }
 
 uint16_t Little16(const std::byte* p) {
@@ -150,9 +150,10 @@ std::optional<std::filesystem::path> O2PathFor(const std::filesystem::path& l2Pa
 }
 
 std::optional<FileBytes> OpenTerrainFile(const std::filesystem::path& path, MessageSink& messages) {
-    auto file = FileBytes::Open(path);
+    std::string detail;
+    auto file = FileBytes::Open(path, &detail);
     if (!file) {
-        messages.Error("Data File Open Failed. ", path.string());
+        messages.Error("Data File Open Failed. ", path.string(), detail);
         return std::nullopt;
     }
     if (file->Size() == 0) return std::nullopt;
@@ -193,7 +194,7 @@ std::optional<TerrainMatrix> BuildMatrixFromL2(std::span<const std::byte> l2,
     const auto n = static_cast<size_t>(layout.dimensions.xSections);
     const size_t recordSize = static_cast<size_t>(layout.l2RecordSize);
     const auto offsets = SectionOffsets(l2, o2, n * n, kSectionRecords * recordSize);
-    if (!offsets) {
+    if (n == 0 || !offsets) {  // an O2 file shorter than one offset holds no section
         ReportL2ReadFailure(messages);
         return std::nullopt;
     }
@@ -246,15 +247,15 @@ std::optional<TerrainMatrix> LoadMatrixFromL2M(std::span<const std::byte> bytes,
     return matrix;
 }
 
-bool SaveMatrixAsL2M(const std::filesystem::path& path, const TerrainMatrix& matrix,
-                     Progress& progress, MessageSink& messages) {
+bool SaveMatrixAsL2M(const OutputTarget& path, const TerrainMatrix& matrix, Progress& progress,
+                     MessageSink& messages) {
     if (!matrix.IsComplete()) {
         messages.Exclamation("The L2 Terrain matrix (or file) has not been loaded.", "Information");
         return false;
     }
     SafeFileWriter writer;
     if (!writer.Open(path)) {
-        messages.Error("Data File Open Failed. ", path.string());
+        messages.Error("Data File Open Failed. ", path.Name(), writer.Detail());
         messages.Error(kL2OpenFailed, "Error");
         return false;
     }
@@ -284,7 +285,7 @@ bool SaveMatrixAsL2M(const std::filesystem::path& path, const TerrainMatrix& mat
         progress.Report(CellsCompleted(y, rowLength), CellsCompleted(y, rowLength));
     }
     if (!writer.Write({buffer.data(), used}) || !writer.Commit()) {
-        ReportL2MWriteFailure(messages);
+        ReportL2MWriteFailure(messages, writer.Detail());
         return false;
     }
     return true;

@@ -84,7 +84,7 @@ std::optional<TerrainMatrix> LoadMatrixFromL2M(std::span<const std::byte> bytes,
 // Writes the matrix as an L2M file, replacing path safely, with the same
 // progress and abort test as the load. False on failure or abort; the old
 // file is then untouched.
-bool SaveMatrixAsL2M(const std::filesystem::path& path, const TerrainMatrix& matrix,
-                     Progress& progress, MessageSink& messages);
+bool SaveMatrixAsL2M(const OutputTarget& path, const TerrainMatrix& matrix, Progress& progress,
+                     MessageSink& messages);
 
 }  // namespace lorvane

@@ -128,18 +128,19 @@ std::optional<std::vector<std::byte>> ComposeTheaterMap(const TerrainMatrix& mat
     return bytes;
 }
 
-bool GenerateTheaterMap(const std::filesystem::path& path, const TerrainMatrix& matrix,
+bool GenerateTheaterMap(const OutputTarget& path, const TerrainMatrix& matrix,
                         const TileDatabase& database, Progress& progress, MessageSink& messages) {
     const auto bytes = ComposeTheaterMap(matrix, database, progress, messages);
     if (!bytes) return false;
-    switch (ReplaceFile(path, *bytes)) {
+    std::string detail;
+    switch (ReplaceFile(path, *bytes, &detail)) {
         case WriteStatus::Ok:
             return true;
         case WriteStatus::OpenFailed:
-            messages.Error("Error opening ,Theater>.thr file.", "File Open Error");
+            messages.Error("Error opening ,Theater>.thr file.", "File Open Error", detail);
             break;
         case WriteStatus::WriteFailed:
-            messages.Error("Could not write the .thr file.", "Read Error");
+            messages.Error("Could not write the .thr file.", "Read Error", detail);
             break;
     }
     return false;
