@@ -103,6 +103,10 @@ class SafeFileWriter {
     // Removes the temporary file; the target is untouched.
     void Discard();
 
+    // Gives the temporary file a name from the start, as on systems that
+    // cannot make an unnamed file; call before Open.
+    void UseNamedTemporaryFile() { named_ = true; }
+
     bool IsOpen() const { return fd_ >= 0; }
     // The path and the reason of the last failure.
     const std::string& Detail() const { return detail_; }
@@ -118,6 +122,7 @@ class SafeFileWriter {
     int slot_ = -1;  // its entry in the interrupt clean-up list
     bool existed_ = false;
     bool failed_ = false;
+    bool named_ = false;
     std::string detail_;
 };
 

@@ -308,7 +308,7 @@ bool SafeFileWriter::Open(const OutputTarget& target) {
     RemoveStaleTemporaryFiles(folder, prefix);
     const mode_t mode = existed_ ? 0600 : 0666;
 #if defined(O_TMPFILE)
-    fd_ = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    if (!named_) fd_ = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
 #endif
     for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
         temporary_ = folder / (prefix + RandomSuffix());

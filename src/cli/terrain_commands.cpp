@@ -63,8 +63,7 @@ struct TerrainOptions {
 };
 
 void AddOutputOptions(CLI::App* command, TerrainOptions& options) {
-    command->add_option("-o,--output", options.output, "The file to write (- for standard output)")
-        ->required();
+    command->add_option("-o,--output", options.output, "The file to write (- for standard output)")->required();
     command->add_flag("--overwrite", options.overwrite, "Replace the output file when it exists");
     command->add_flag("--quiet", options.quiet, "Show no progress");
 }
@@ -91,16 +90,14 @@ const CommandRegistration l2m("l2m", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        RunTerrainCommand(
-            *options, exitStatus,
-            [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress& progress) {
-                const auto matrix = ReadTerrain(options->terrain, progress, messages);
-                if (!matrix) return false;
-                progress.Open("Saving Terrain Matrix", 0, Range(matrix->cells.size() / 256));
-                const bool saved = SaveMatrixAsL2M(output, *matrix, progress, messages);
-                progress.Close();
-                return saved;
-            });
+        RunTerrainCommand(*options, exitStatus, [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress& progress) {
+            const auto matrix = ReadTerrain(options->terrain, progress, messages);
+            if (!matrix) return false;
+            progress.Open("Saving Terrain Matrix", 0, Range(matrix->cells.size() / 256));
+            const bool saved = SaveMatrixAsL2M(output, *matrix, progress, messages);
+            progress.Close();
+            return saved;
+        });
     });
 });
 
@@ -113,22 +110,19 @@ const CommandRegistration thr("thr", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        RunTerrainCommand(
-            *options, exitStatus,
-            [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress& progress) {
-                const auto database = LoadTextureBin(options->texture, messages);
-                if (!database) return false;
-                const auto matrix = ReadTerrain(options->terrain, progress, messages);
-                if (!matrix) return false;
-                progress.Open("Building " +
-                                  std::filesystem::path(options->output).filename().string() +
-                                  " File",
-                              0, 4 * std::max(matrix->yMapExtent() - 1, 1));
-                const bool written =
-                    GenerateTheaterMap(output, *matrix, *database, progress, messages);
-                progress.Close();
-                return written;
-            });
+        RunTerrainCommand(*options, exitStatus, [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress& progress) {
+            const auto database = LoadTextureBin(options->texture, messages);
+            if (!database) return false;
+            const auto matrix = ReadTerrain(options->terrain, progress, messages);
+            if (!matrix) return false;
+            progress.Open(
+                "Building " + std::filesystem::path(options->output).filename().string() + " File",
+                0, 4 * std::max(matrix->yMapExtent() - 1, 1));
+            const bool written =
+                GenerateTheaterMap(output, *matrix, *database, progress, messages);
+            progress.Close();
+            return written;
+        });
     });
 });
 
@@ -140,12 +134,10 @@ const CommandRegistration mea("mea", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        RunTerrainCommand(
-            *options, exitStatus,
-            [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress& progress) {
-                const auto matrix = ReadTerrain(options->terrain, progress, messages);
-                return matrix && GenerateMeaFile(output, *matrix, messages);
-            });
+        RunTerrainCommand(*options, exitStatus, [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress& progress) {
+            const auto matrix = ReadTerrain(options->terrain, progress, messages);
+            return matrix && GenerateMeaFile(output, *matrix, messages);
+        });
     });
 });
 

@@ -76,35 +76,26 @@ void MainShell::RebuildRecentMenu() {
 
 CommandNeed MainShell::NeedOf(int id) {
     switch (id) {
-        case kMenuSaveL2Matrix:
-            return CommandNeed::Terrain;
+        case kMenuSaveL2Matrix: return CommandNeed::Terrain;
         case kMenuSaveTextureBin:
         case kMenuExportTiles:
         case kMenuImportTiles:
         case kMenuAddTilesToSet:
         case kMenuAddSet:
-        case kMenuChangeSetType:
-            return CommandNeed::Texture;
-        case kMenuGenerateThr:
-            return CommandNeed::TextureAndTerrain;
-        case kMenuGenerateMea:
-            return CommandNeed::Terrain;
-        default:
-            return CommandNeed::None;
+        case kMenuChangeSetType: return CommandNeed::Texture;
+        case kMenuGenerateThr: return CommandNeed::TextureAndTerrain;
+        case kMenuGenerateMea: return CommandNeed::Terrain;
+        default: return CommandNeed::None;
     }
 }
 
 bool MainShell::NeedsMet(CommandNeed need) {
     const ShellState& shell = state_.shell;
     switch (need) {
-        case CommandNeed::None:
-            return true;
-        case CommandNeed::Texture:
-            return shell.textureLoaded;
-        case CommandNeed::Terrain:
-            return shell.terrainLoaded;
-        case CommandNeed::TextureAndTerrain:
-            return shell.textureLoaded && shell.terrainLoaded;
+        case CommandNeed::None: return true;
+        case CommandNeed::Texture: return shell.textureLoaded;
+        case CommandNeed::Terrain: return shell.terrainLoaded;
+        case CommandNeed::TextureAndTerrain: return shell.textureLoaded && shell.terrainLoaded;
     }
     return false;
 }
@@ -117,8 +108,7 @@ void MainShell::RunOperation(int id) {
     const CommandNeed need = NeedOf(id);
     if (!NeedsMet(need)) {
         // Only the two generators say why; the others do nothing.
-        if (id == kMenuGenerateThr)
-            platform_.messages.Exclamation(kNeedTextureAndTerrain, "Information");
+        if (id == kMenuGenerateThr) platform_.messages.Exclamation(kNeedTextureAndTerrain, "Information");
         if (id == kMenuGenerateMea) platform_.messages.Exclamation(kNeedTerrain, "Information");
         return;
     }
@@ -140,24 +130,16 @@ bool MainShell::HandleCommand(int id) {
         return true;
     }
     switch (id) {
-        case kMenuOpenTextureBin:
-            Forward(kPanelOpenTexture);
-            return true;
+        case kMenuOpenTextureBin: Forward(kPanelOpenTexture); return true;
         case kMenuSaveTextureBin:
             if (state_.shell.textureLoaded) Forward(kPanelSave);
             return true;
-        case kMenuExit:
-            CloseProgram();
-            return true;
-        case kMenuShowTileList:
-            ShowTileList();
-            return true;
+        case kMenuExit: CloseProgram(); return true;
+        case kMenuShowTileList: ShowTileList(); return true;
         case kPanelLoadTile:
         case kPanelUndoSegment:
         case kPanelNewPath:
-        case kPanelNewArea:
-            Forward(id);
-            return true;
+        case kPanelNewArea: Forward(id); return true;
         case kMenuAbout:
             if (host_ != nullptr) host_->ShowAboutBox();
             return true;
@@ -180,11 +162,8 @@ bool MainShell::HandleCommand(int id) {
         case kMenuAddSet:
         case kMenuChangeSetType:
         case kMenuDeletePath:
-        case kMenuDeleteArea:
-            RunOperation(id);
-            return true;
-        default:
-            return false;
+        case kMenuDeleteArea: RunOperation(id); return true;
+        default: return false;
     }
 }
 
@@ -205,8 +184,8 @@ void MainShell::PostToPanel(int panelCommand) {
 
 bool MainShell::ConfirmClose() {
     if (panel_ != nullptr && panel_->HasUnsavedChanges()) {
-        const SaveAnswer answer =
-            platform_.questions.AskSave({kSaveQuestion, "Lorvane", MessageIcon::Warning});
+        const SaveAnswer answer = platform_.questions.AskSave(
+            {kSaveQuestion, "Lorvane", MessageIcon::Warning});
         if (answer == SaveAnswer::Cancel) return false;
         if (answer == SaveAnswer::Save && !panel_->SaveForClose()) return false;
     }
@@ -273,10 +252,10 @@ void MainShell::RememberFile(const std::string& path) {
 
 std::string& MainShell::Folder(const char* settingName) {
     RememberedFolders& folders = state_.folders;
-    std::string& folder =
-        std::strcmp(settingName, kTerrainFolderSetting) == 0 ? folders.terrainFolder
-        : std::strcmp(settingName, kTileFolderSetting) == 0  ? folders.tileFolder
-                                                             : folders.textureFolder;
+    std::string& folder = std::strcmp(settingName, kTerrainFolderSetting) == 0 ? folders.terrainFolder
+                          : std::strcmp(settingName, kTileFolderSetting) == 0
+                              ? folders.tileFolder
+                              : folders.textureFolder;
     if (folder.empty()) LoadSetting(platform_.settings, settingName, folder);
     return folder;
 }
