@@ -66,5 +66,7 @@ std::ostream& ReportStream(const OutputTarget& output);
 // naming the system's reason when it could not be written (a full disk, a
 // closed pipe).
 bool FinishStandardOutput();
+// Sends standard output through the buffer FinishStandardOutput checks.
+void UseStandardOutputBuffer();
 
 }  // namespace lorvane::cli

@@ -74,12 +74,60 @@ std::ostream& ReportStream(const OutputTarget& output) {
     return output.standardOutput ? std::cerr : std::cout;
 }
 
+namespace {
+
+// Standard output through one buffer that writes with the system call and
+// keeps the reason of the first failure, so it can be told.
+class StandardOutputBuffer : public std::streambuf {
+  public:
+    StandardOutputBuffer() { setp(buffer_, buffer_ + sizeof buffer_); }
+    int error() const { return error_; }
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (!Drain()) return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override { return Drain() ? 0 : -1; }
+
+  private:
+    bool Drain() {
+        const char* next = pbase();
+        while (next < pptr() && error_ == 0) {
+            const ssize_t written = ::write(1, next, static_cast<size_t>(pptr() - next));
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) {
+                error_ = written < 0 ? errno : EIO;
+                break;
+            }
+            next += written;
+        }
+        setp(buffer_, buffer_ + sizeof buffer_);
+        return error_ == 0;
+    }
+
+    char buffer_[1 << 16];
+    int error_ = 0;
+};
+
+// Never destroyed: standard output is flushed once more at exit.
+StandardOutputBuffer& OutputBuffer() {
+    static auto* buffer = new StandardOutputBuffer;
+    return *buffer;
+}
+
+}  // namespace
+
+void UseStandardOutputBuffer() { std::cout.rdbuf(&OutputBuffer()); }
+
 bool FinishStandardOutput() {
     std::cout.flush();
-    errno = 0;
-    const bool flushed = std::fflush(stdout) == 0;
-    const int reason = errno;
-    if (flushed && std::cout && std::ferror(stdout) == 0) return true;
+    const int reason = OutputBuffer().error();
+    if (reason == 0 && std::cout) return true;
     std::cerr << "lorvane-cli: cannot write to standard output";
     if (reason != 0) std::cerr << ": " << std::system_category().message(reason);
     std::cerr << '\n';
@@ -98,12 +146,14 @@ int main(int argc, char** argv) {
     app.set_help_all_flag("-h,--help", "Print this help, every command with its options, and exit");
     app.footer("Each command also takes --help for its own options alone.");
     app.require_subcommand(1);
+    UseStandardOutputBuffer();
     int exitStatus = kSuccess;
     for (auto& [name, setup] : Registry()) setup(app, exitStatus);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         const int code = app.exit(error);
+        if (!FinishStandardOutput()) return kFailed;
         return code == 0 ? kSuccess : kUsage;
     }
     if (!FinishStandardOutput() && exitStatus == kSuccess) exitStatus = kFailed;

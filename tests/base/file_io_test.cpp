@@ -1,3 +1,5 @@
+#include "base/file_io.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -10,7 +12,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "base/file_io.h"
 #include "support/texture_builder.h"
 
 namespace lorvane {
