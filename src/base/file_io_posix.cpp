@@ -56,6 +56,15 @@ void SetDetail(std::string* detail, std::string text) {
     if (detail != nullptr) *detail = std::move(text);
 }
 
+// The time of the last change, in nanoseconds where the system keeps them.
+long long ModifiedTime(const struct stat& info) {
+#if defined(__APPLE__)
+    return info.st_mtimespec.tv_sec * 1000000000LL + info.st_mtimespec.tv_nsec;
+#else
+    return info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
+#endif
+}
+
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -252,8 +261,7 @@ std::optional<FileBytes> FileBytes::Open(const fs::path& path, std::string* deta
     }
     struct stat after {};
     const bool changed = ::fstat(fd, &after) != 0 || after.st_size != before.st_size ||
-                         after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
-                         after.st_mtim.tv_nsec != before.st_mtim.tv_nsec;
+                         ModifiedTime(after) != ModifiedTime(before);
     ::close(fd);
     if (error != 0) {
         SetDetail(detail, FileErrorDetail(path, error));
