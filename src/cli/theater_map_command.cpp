@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <iostream>
 #include <limits>
 #include <memory>
@@ -80,7 +81,12 @@ std::optional<TheaterMapHeader> ReadHeader(const MapOptions& options, int& exitS
 // Floats go out as doubles, as "info" writes them: the shortest text of the
 // double reads back to the same float.
 nlohmann::ordered_json HeaderJson(const TheaterMapHeader& header) {
-    const auto real = [](float value) { return static_cast<double>(value); };
+    // A float that is not finite has no JSON number: it goes out by name.
+    const auto real = [](float value) -> nlohmann::ordered_json {
+        if (std::isnan(value)) return "NaN";
+        if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+        return static_cast<double>(value);
+    };
     return {{"feetBetweenL0Tiles", real(header.feetBetweenL0Tiles)},
             {"meaMapWidth", header.meaMapWidth},
             {"meaMapHeight", header.meaMapHeight},
@@ -104,6 +110,8 @@ void PrintText(const TheaterMapHeader& header) {
         if (value.is_array()) {
             for (size_t i = 0; i < value.size(); ++i)
                 std::cout << (i ? " " : "") << value[i].get<int32_t>();
+        } else if (value.is_string()) {
+            std::cout << value.get<std::string>();
         } else if (value.is_number_float()) {
             char text[32];
             const auto end =

@@ -114,6 +114,13 @@ expect_err "maxTheaterElevation must be a whole number from -2147483648 to 21474
 expect 2 "$cli" theater-map set T.map meaMapWidth=-2147483649
 cmp -s T.map T.before || fail "a refused value changed the file"
 expect 0 "$cli" theater-map set T.map maxTheaterElevation=2147483647
+# Coordinates that are not finite keep their value by name.
+expect 0 "$cli" theater-map set T.map swLongitude=nan swLatitude=-inf
+expect 0 "$cli" theater-map show T.map --json
+jq -e '.swLongitude == "NaN" and .swLatitude == "-Infinity"' out >/dev/null ||
+    fail "coordinates that are not finite read: $(cat out)"
+expect 0 "$cli" theater-map show T.map
+grep -qx "swLongitude: NaN" out || fail "the text shows: $(grep swLongitude out)"
 
 # A FIFO as any input is refused within a second.
 cp "$sample/Theater.L2" fifo.L2
