@@ -114,6 +114,8 @@ class SafeFileWriter {
   private:
     bool Fail(int errorCode, const std::filesystem::path& path);
     bool Publish();
+    bool CreateNamedTemporary(const std::filesystem::path& folder, const std::string& prefix,
+                              unsigned mode);
 
     OutputTarget target_;
     std::filesystem::path final_;      // the file written: target or the end of its links

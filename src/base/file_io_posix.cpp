@@ -318,20 +318,47 @@ bool SafeFileWriter::Open(const OutputTarget& target) {
 #if defined(O_TMPFILE)
     if (!named_) fd_ = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
 #endif
-    for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
-        temporary_ = folder / (prefix + RandomSuffix());
-        fd_ = ::open(temporary_.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd_ < 0 && errno != EEXIST) break;
+    if (fd_ >= 0) {
+        ::flock(fd_, LOCK_EX | LOCK_NB);  // tells the clean-up of later writers it is in use
+    } else if (!CreateNamedTemporary(folder, prefix, mode)) {
+        return Fail(errno, target.path);
     }
-    if (fd_ < 0) {
-        const int openError = errno;
-        temporary_.clear();
-        return Fail(openError, target.path);
-    }
-    if (!temporary_.empty()) slot_ = TakeSlot(temporary_);
-    ::flock(fd_, LOCK_EX | LOCK_NB);  // tells the clean-up of later writers it is in use
     if (existed_) KeepOwnerAndMode(fd_, old);
     return true;
+}
+
+// The named temporary file is made under a claim name the clean-up does not
+// match ("~" after it), locked, and only then given its name, so a clean-up
+// running at the same moment never takes it for the file of a dead writer.
+bool SafeFileWriter::CreateNamedTemporary(const fs::path& folder, const std::string& prefix,
+                                          unsigned mode) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path name = folder / (prefix + RandomSuffix());
+        const fs::path claim = name.string() + "~";
+        const int fd = ::open(claim.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC,
+                              static_cast<mode_t>(mode));
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        ::flock(fd, LOCK_EX | LOCK_NB);
+        slot_ = TakeSlot(name);
+        const int error = RenameNoReplace(claim, name);
+        if (error == 0) {
+            fd_ = fd;
+            temporary_ = name;
+            return true;
+        }
+        ReleaseSlot(slot_);
+        ::unlink(claim.c_str());
+        ::close(fd);
+        if (error != EEXIST) {
+            errno = error;
+            return false;
+        }
+    }
+    errno = EEXIST;
+    return false;
 }
 
 bool SafeFileWriter::Write(std::span<const std::byte> data) {
