@@ -253,6 +253,11 @@ class EditorPanel {
     int blinkTicks_ = 0;
     PanelList blinkList_ = PanelList::Paths;
     int32_t blinkEntry_ = 0;
+    // The tile image, decoded once per load of a tile (not at every refresh),
+    // and the path it was decoded from.
+    std::optional<PcxImage> tileImage_;
+    std::string tileImageFrom_;
+    bool tileImageDecoded_ = false;
 };
 
 }  // namespace lorvane

@@ -1,7 +1,5 @@
 #include "shell/theaters.h"
 
-#include <ini.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -24,6 +22,15 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     });
 }
 
+std::string_view Trimmed(std::string_view text) {
+    const auto blank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+    };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 // A "%d"/"%f" scan starts at the first non-blank character.
 std::string ScanText(std::string_view text) {
     size_t start = 0;
@@ -33,29 +40,56 @@ std::string ScanText(std::string_view text) {
 
 }  // namespace
 
-int IniProfileHandler(void* user, const char* section, const char* name, const char* value) {
-    auto* entries = static_cast<std::vector<IniProfile::Entry>*>(user);
-    std::string text(value);
-    if (text.size() > kProfileValueLength) text.resize(kProfileValueLength);
-    entries->push_back({section, name, std::move(text)});
-    return 1;
-}
-
 IniProfile IniProfile::Load(const std::filesystem::path& path) {
     // A file that cannot be opened reads as empty.
-    const std::optional<FileBytes> file = FileBytes::Open(path);
-    if (!file) return {};
+    return Open(path).value_or(IniProfile());
+}
+
+std::optional<IniProfile> IniProfile::Open(const std::filesystem::path& path, std::string* detail) {
+    const std::optional<FileBytes> file = FileBytes::Open(path, detail);
+    if (!file) return std::nullopt;
     const auto bytes = file->Bytes();
     return Parse({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
 IniProfile IniProfile::Parse(std::string_view text) {
     IniProfile profile;
-    // The parser reads up to the first NUL; lines that do not parse are
-    // skipped and the rest of the text still counts.
-    const std::string terminated(text);
-    ini_parse_string(terminated.c_str(), IniProfileHandler, &profile.entries_);
+    text = text.substr(0, text.find('\0'));
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::string section;
+    bool inSection = false;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        const std::string_view line = Trimmed(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == ';') continue;
+        if (line.front() == '[') {
+            const size_t close = line.find(']');
+            section = std::string(
+                Trimmed(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
+            profile.sections_.push_back(section);
+            inSection = true;
+            continue;
+        }
+        if (!inSection) continue;  // keys before the first section belong to none
+        const size_t equals = line.find('=');
+        const std::string_view key = Trimmed(line.substr(0, equals));
+        std::string_view value = equals == std::string_view::npos
+                                     ? std::string_view()
+                                     : Trimmed(line.substr(equals + 1));
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front()) {
+            value = value.substr(1, value.size() - 2);
+        }
+        profile.entries_.push_back(
+            {section, std::string(key), std::string(value.substr(0, kProfileValueLength))});
+    }
     return profile;
+}
+
+bool IniProfile::HasSection(std::string_view section) const {
+    return std::any_of(sections_.begin(), sections_.end(),
+                       [&](const std::string& name) { return EqualNoCase(name, section); });
 }
 
 std::string IniProfile::Read(std::string_view section, std::string_view key,
@@ -113,7 +147,8 @@ void ReadTheaterSettings(const IniProfile& profile, std::string_view section,
     readInt("Y Tiles", "16", settings.yTiles);
 }
 
-void LoadTheaterList(Theaters& theaters, MenuBar& menu, const std::filesystem::path& startupFolder) {
+void LoadTheaterList(Theaters& theaters, MenuBar& menu,
+                     const std::filesystem::path& startupFolder) {
     theaters.iniPath = startupFolder / "Quistral.ini";
     LoadTheaterList(theaters, menu, IniProfile::Load(theaters.iniPath));
 }

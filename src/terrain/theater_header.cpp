@@ -152,9 +152,10 @@ bool ParseTheaterMap(std::span<const std::byte> bytes, const TheaterMapDefaults&
 
 bool ReadTheaterMap(const std::filesystem::path& path, const TheaterMapDefaults& defaults,
                     TheaterMapHeader& header, MessageSink& messages) {
-    const auto file = FileBytes::Open(path);
+    std::string detail;
+    const auto file = FileBytes::Open(path, &detail);
     if (!file) {
-        messages.Error("Error opening Theater.map file.", "File Open Error");
+        messages.Error("Error opening Theater.map file.", "File Open Error", detail);
         return false;
     }
     return ParseTheaterMap(file->Bytes(), defaults, header, messages);
@@ -188,9 +189,10 @@ bool WriteTheaterMap(const std::filesystem::path& path, const TheaterMapHeader& 
         messages.Error("Theater.map holds at most 6 levels.", "Error");
         return false;
     }
-    const auto file = FileBytes::Open(path);
+    std::string detail;
+    const auto file = FileBytes::Open(path, &detail);
     if (!file) {
-        messages.Error("Error opening Theater.map file.", "File Open Error");
+        messages.Error("Error opening Theater.map file.", "File Open Error", detail);
         return false;
     }
     std::vector<std::byte> bytes = SerializeTheaterMap(header);
@@ -198,8 +200,8 @@ bool WriteTheaterMap(const std::filesystem::path& path, const TheaterMapHeader& 
     if (old.size() > bytes.size())
         bytes.insert(bytes.end(), old.begin() + static_cast<std::ptrdiff_t>(bytes.size()),
                      old.end());
-    if (ReplaceFile(path, bytes) != WriteStatus::Ok) {
-        messages.Error("Could not write Theater.map file.", kReadError);
+    if (ReplaceFile(path, bytes, &detail) != WriteStatus::Ok) {
+        messages.Error("Could not write Theater.map file.", kReadError, detail);
         return false;
     }
     return true;

@@ -106,7 +106,8 @@ bool ReadTile(ByteReader& in, TileRecord& tile, MessageSink& messages) {
 
 }  // namespace
 
-std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes, MessageSink& messages) {
+std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
+                                            MessageSink& messages) {
     ByteReader in(bytes);
     int32_t setCount = 0;
     int32_t tileCount = 0;
@@ -116,8 +117,10 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes, Me
     }
     TileDatabase database;
     // Reserve only what the remaining bytes could hold, whatever the header says.
-    database.sets.reserve(std::min<size_t>(static_cast<size_t>(setCount), in.Remaining() / kSetHeaderSize));
-    database.index.reserve(std::min<size_t>(static_cast<size_t>(tileCount), in.Remaining() / kTileHeaderSize));
+    database.sets.reserve(
+        std::min<size_t>(static_cast<size_t>(setCount), in.Remaining() / kSetHeaderSize));
+    database.index.reserve(
+        std::min<size_t>(static_cast<size_t>(tileCount), in.Remaining() / kTileHeaderSize));
     int64_t tilesSeen = 0;
     for (int32_t s = 0; s < setCount; ++s) {
         int32_t setTileCount = 0;
@@ -130,7 +133,8 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes, Me
         tilesSeen += setTileCount;
         TileSet& set = database.sets.emplace_back();
         set.terrainType = terrainType;
-        set.tiles.reserve(std::min<size_t>(static_cast<size_t>(setTileCount), in.Remaining() / kTileHeaderSize));
+        set.tiles.reserve(
+            std::min<size_t>(static_cast<size_t>(setTileCount), in.Remaining() / kTileHeaderSize));
         for (int32_t k = 0; k < setTileCount; ++k) {
             TileRecord& tile = set.tiles.emplace_back();
             if (!ReadTile(in, tile, messages)) return std::nullopt;
@@ -142,10 +146,12 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes, Me
     return database;
 }
 
-std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path, MessageSink& messages) {
-    const std::optional<FileBytes> file = FileBytes::Open(path);
+std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path,
+                                           MessageSink& messages) {
+    std::string detail;
+    const std::optional<FileBytes> file = FileBytes::Open(path, &detail);
     if (!file) {
-        messages.Error("Error opening Texture.bin file.", "File Open Error");
+        messages.Error("Error opening Texture.bin file.", "File Open Error", detail);
         return std::nullopt;
     }
     return ParseTextureBin(file->Bytes(), messages);
@@ -208,22 +214,28 @@ std::vector<std::byte> SerializeTileInfo(const TileDatabase& database) {
     return out.Take();
 }
 
-bool SaveTextureBin(const std::filesystem::path& path, const TileDatabase& database,
+bool SaveTextureBin(const OutputTarget& path, const TileDatabase& database,
                     const std::filesystem::path& startupFolder, MessageSink& messages) {
-    const std::filesystem::path tileInfo = startupFolder / "TileInfo.dat";
-    if (ReplaceFile(tileInfo, SerializeTileInfo(database)) != WriteStatus::Ok) {
+    return SaveTextureBinWithTileInfo(path, database, startupFolder / "TileInfo.dat", messages);
+}
+
+bool SaveTextureBinWithTileInfo(const OutputTarget& path, const TileDatabase& database,
+                                const std::filesystem::path& tileInfo, MessageSink& messages) {
+    std::string detail;
+    if (!tileInfo.empty() &&
+        ReplaceFile(tileInfo, SerializeTileInfo(database), &detail) != WriteStatus::Ok) {
         messages.Error(FormatText("Could not write %s. The database is saved without it.",
                                   tileInfo.string().c_str()),
-                       "Write Error");
+                       "Write Error", detail);
     }
-    switch (ReplaceFile(path, SerializeTextureBin(database))) {
+    switch (ReplaceFile(path, SerializeTextureBin(database), &detail)) {
         case WriteStatus::Ok:
             return true;
         case WriteStatus::OpenFailed:
-            messages.Error("Error opening Texture.bin file.", "File Open Error");
+            messages.Error("Error opening Texture.bin file.", "File Open Error", detail);
             return false;
         case WriteStatus::WriteFailed:
-            messages.Error("Could not write texture.bin file.", "Read Error");
+            messages.Error("Could not write texture.bin file.", "Read Error", detail);
             return false;
     }
     return false;

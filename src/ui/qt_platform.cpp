@@ -52,6 +52,7 @@ FileChoice ChoiceFrom(const QString& path) {
 void QtPlatform::Show(const Message& message) {
     QMessageBox box(QtIcon(message.icon), ToQt(message.caption), ToQt(message.text),
                     QMessageBox::Ok, owner_);
+    if (!message.detail.empty()) box.setDetailedText(ToQt(message.detail));
     box.exec();
 }
 

@@ -11,12 +11,13 @@ namespace lorvane {
 namespace {
 
 class InfoCommand : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder = testing::MakeTempFolder("lorvane-cli");
         database = testing::MakeDatabase({
-            TileSet{6, {testing::MakeTile("H000.PCX", {{10, 40.5f, 0.1f, 2.0f, 3279.9f, 1e-7f}},
-                                          {{1, 120.25f, 300.0f, 0.3f}})}},
+            TileSet{6,
+                    {testing::MakeTile("H000.PCX", {{10, 40.5f, 0.1f, 2.0f, 3279.9f, 1e-7f}},
+                                       {{1, 120.25f, 300.0f, 0.3f}})}},
             TileSet{0, {}},
             TileSet{9, {testing::MakeTile("H020.PCX"), testing::MakeTile("h021.pcx")}},
         });
@@ -52,7 +53,8 @@ TEST_F(InfoCommand, JsonIsOneObjectWhoseFloatsReadBackExactly) {
     EXPECT_EQ(json["sets"][2]["tiles"][1]["id"], 33);
     EXPECT_EQ(json["sets"][2]["tiles"][1]["name"], "h021.pcx");
     // The keys keep the order of the file format's description.
-    EXPECT_EQ(result.out.rfind("{\"setCount\":3,\"tileCount\":3,\"sets\":[{\"terrainType\":6,", 0), 0u);
+    EXPECT_EQ(result.out.rfind("{\"setCount\":3,\"tileCount\":3,\"sets\":[{\"terrainType\":6,", 0),
+              0u);
 }
 
 TEST_F(InfoCommand, TextListsSetsAndTiles) {
@@ -66,10 +68,12 @@ TEST_F(InfoCommand, TextListsSetsAndTiles) {
 TEST_F(InfoCommand, ExitStatusAndMessages) {
     const auto missing = testing::RunCommand(LORVANE_CLI, {"info", (folder / "none.bin").string()});
     EXPECT_EQ(missing.exitStatus, 1);
-    EXPECT_EQ(missing.err, "File Open Error: Error opening Texture.bin file.\n");
+    EXPECT_EQ(missing.err, "File Open Error: Error opening Texture.bin file. (" +
+                               (folder / "none.bin").string() + ": No such file or directory)\n");
 
     testing::WriteFileBytes(folder / "Short.bin", {std::byte{1}, std::byte{0}});
-    const auto shortFile = testing::RunCommand(LORVANE_CLI, {"info", (folder / "Short.bin").string()});
+    const auto shortFile =
+        testing::RunCommand(LORVANE_CLI, {"info", (folder / "Short.bin").string()});
     EXPECT_EQ(shortFile.exitStatus, 1);
     EXPECT_EQ(shortFile.err, "Read Error: Could not read texture.bin file.\n");
 
@@ -83,16 +87,23 @@ TEST_F(InfoCommand, ExitStatusAndMessages) {
 
 TEST_F(InfoCommand, ResaveWritesIdenticalBytesAndNeedsOverwriteForAnExistingFile) {
     const auto copy = folder / "Copy.bin";
-    const auto first = testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string()}, folder);
+    const auto first =
+        testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string()}, folder);
     ASSERT_EQ(first.exitStatus, 0) << first.err;
     EXPECT_EQ(testing::ReadFileBytes(copy), testing::ReadFileBytes(texture));
-    EXPECT_TRUE(std::filesystem::exists(folder / "TileInfo.dat"));  // into the current folder
+    EXPECT_FALSE(std::filesystem::exists(folder / "TileInfo.dat"));  // only when asked
 
-    const auto again = testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string()}, folder);
+    const auto again =
+        testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string()}, folder);
     EXPECT_EQ(again.exitStatus, 2);
     const auto forced =
-        testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string(), "--overwrite"}, folder);
+        testing::RunCommand(LORVANE_CLI,
+                            {"resave", texture.string(), "-o", copy.string(), "--overwrite",
+                             "--tileinfo", (folder / "Index.dat").string()},
+                            folder);
     EXPECT_EQ(forced.exitStatus, 0);
+    EXPECT_EQ(testing::ReadFileBytes(folder / "Index.dat"), SerializeTileInfo(database));
+    EXPECT_FALSE(std::filesystem::exists(folder / "TileInfo.dat"));
 }
 
 }  // namespace
