@@ -1,0 +1,124 @@
+#include "editor/frame.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lorvane {
+
+namespace {
+
+// True when a box around the points, grown by margin, meets the viewport.
+bool Visible(const ViewTransform& view, ScreenPoint a, ScreenPoint b, double margin) {
+    return std::max(a.x, b.x) + margin >= 0 &&
+           std::min(a.x, b.x) - margin <= view.viewportWidth() &&
+           std::max(a.y, b.y) + margin >= 0 && std::min(a.y, b.y) - margin <= view.viewportHeight();
+}
+
+std::optional<FrameImage> ImageItem(const FrameInput& input) {
+    if (input.imageWidth <= 0 || input.imageHeight <= 0) return std::nullopt;
+    const ViewTransform& view = input.view;
+    const double side = view.ToPixels(TILE_SPAN);
+    const ScreenPoint corner = view.offset();
+    const double left = std::max(corner.x, 0.0);
+    const double top = std::max(corner.y, 0.0);
+    const double right = std::min(corner.x + side, view.viewportWidth());
+    const double bottom = std::min(corner.y + side, view.viewportHeight());
+    if (right <= left || bottom <= top) return std::nullopt;
+    const double perPixelX = input.imageWidth / side;  // image pixels per screen pixel
+    const double perPixelY = input.imageHeight / side;
+    return FrameImage{{(left - corner.x) * perPixelX, (top - corner.y) * perPixelY,
+                       (right - left) * perPixelX, (bottom - top) * perPixelY},
+                      {left, top, right - left, bottom - top}};
+}
+
+class FrameBuilder {
+  public:
+    explicit FrameBuilder(const FrameInput& input) : input_(input), view_(input.view) {}
+
+    std::vector<FrameItem> Build() {
+        if (auto image = ImageItem(input_)) items_.push_back(*image);
+        if (input_.showPaths) {
+            for (const WorkingPath& segment : input_.paths) AddSegment(segment);
+        }
+        if (input_.showAreas) {
+            for (const WorkingArea& area : input_.areas) AddArea(area);
+        }
+        if (input_.highlight) AddHighlight(*input_.highlight);
+        if (input_.rubber) AddRubberBand(*input_.rubber);
+        if (input_.snap && input_.snap->kind != SnapKind::None)
+            items_.push_back(FrameMarker{view_.ToScreen(input_.snap->point), input_.snap->kind});
+        return std::move(items_);
+    }
+
+  private:
+    void AddBand(FeetPoint start, FeetPoint end, const Pen& pen, int32_t width, Stroke line) {
+        const ScreenPoint a = view_.ToScreen(start);
+        const ScreenPoint b = view_.ToScreen(end);
+        const double band = view_.ToPixels(std::max(width, 0));
+        if (!Visible(view_, a, b, band / 2 + pen.width)) return;
+        if (band > 0) items_.push_back(FrameLine{a, b, Translucent(pen, kBandAlpha), band});
+        items_.push_back(FrameLine{a, b, Opaque(pen), double(pen.width), line});
+    }
+
+    void AddSegment(const WorkingPath& segment) {
+        AddBand(StartOf(segment), EndOf(segment), PathPen(segment.typeChoice), segment.width,
+                Stroke::Solid);
+    }
+
+    void AddDisc(FeetPoint centre, double radiusFeet, const Pen& pen, Stroke stroke) {
+        const ScreenPoint c = view_.ToScreen(centre);
+        const double radius = view_.ToPixels(std::max(radiusFeet, 0.0));
+        if (!Visible(view_, c, c, radius + pen.width)) return;
+        items_.push_back(FrameCircle{c, radius, Translucent(pen, kDiscAlpha), Opaque(pen),
+                                     double(pen.width), stroke});
+    }
+
+    void AddArea(const WorkingArea& area) {
+        AddDisc(CentreOf(area), area.radius, AreaPen(area.typeChoice), Stroke::Solid);
+    }
+
+    void AddHighlight(const Pick& pick) {
+        if (pick.kind == EntryKind::Path) {
+            if (pick.entry < 1 || static_cast<size_t>(pick.entry) > input_.paths.size()) return;
+            const WorkingPath& segment = input_.paths[static_cast<size_t>(pick.entry - 1)];
+            const ScreenPoint a = view_.ToScreen(StartOf(segment));
+            const ScreenPoint b = view_.ToScreen(EndOf(segment));
+            items_.push_back(FrameLine{a, b, kHighlight, 2, Stroke::Dashed});
+            items_.push_back(FrameHandle{a});
+            items_.push_back(FrameHandle{b});
+            return;
+        }
+        if (pick.entry < 1 || static_cast<size_t>(pick.entry) > input_.areas.size()) return;
+        const WorkingArea& area = input_.areas[static_cast<size_t>(pick.entry - 1)];
+        const ScreenPoint c = view_.ToScreen(CentreOf(area));
+        items_.push_back(FrameCircle{c, view_.ToPixels(std::max(area.radius, 0)), Rgba{0, 0, 0, 0},
+                                     kHighlight, 2, Stroke::Dashed});
+        items_.push_back(FrameHandle{c});
+    }
+
+    void AddRubberBand(const RubberBand& rubber) {
+        if (!rubber.area) {
+            AddBand(rubber.anchor, rubber.pointer, rubber.pen, rubber.width, Stroke::Dashed);
+            return;
+        }
+        AddDisc(rubber.anchor, Distance(rubber.anchor, rubber.pointer), rubber.pen, Stroke::Dashed);
+        items_.push_back(FrameLine{view_.ToScreen(rubber.anchor), view_.ToScreen(rubber.pointer),
+                                   Opaque(rubber.pen), 1, Stroke::Dashed});
+    }
+
+    const FrameInput& input_;
+    const ViewTransform& view_;
+    std::vector<FrameItem> items_;
+};
+
+}  // namespace
+
+Rgba Opaque(const Pen& pen) { return {pen.colour.red, pen.colour.green, pen.colour.blue, 255}; }
+
+Rgba Translucent(const Pen& pen, uint8_t alpha) {
+    return {pen.colour.red, pen.colour.green, pen.colour.blue, alpha};
+}
+
+std::vector<FrameItem> BuildFrame(const FrameInput& input) { return FrameBuilder(input).Build(); }
+
+}  // namespace lorvane
