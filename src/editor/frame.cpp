@@ -2,17 +2,55 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace lorvane {
 
 namespace {
 
-// True when a box around the points, grown by margin, meets the viewport.
-bool Visible(const ViewTransform& view, ScreenPoint a, ScreenPoint b, double margin) {
-    return std::max(a.x, b.x) + margin >= 0 &&
-           std::min(a.x, b.x) - margin <= view.viewportWidth() &&
-           std::max(a.y, b.y) + margin >= 0 && std::min(a.y, b.y) - margin <= view.viewportHeight();
+// The part of the line a–b inside the viewport grown by margin on every
+// side (Liang–Barsky); nothing when none of it is.
+std::optional<std::pair<ScreenPoint, ScreenPoint>> ClipLine(const ViewTransform& view,
+                                                            ScreenPoint a, ScreenPoint b,
+                                                            double margin) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    double from = 0;
+    double to = 1;
+    // Each edge as p·t ≤ q.
+    const std::pair<double, double> edges[] = {
+        {-dx, a.x + margin},
+        {dx, view.viewportWidth() + margin - a.x},
+        {-dy, a.y + margin},
+        {dy, view.viewportHeight() + margin - a.y},
+    };
+    for (const auto& [p, q] : edges) {
+        if (p == 0) {
+            if (q < 0) return std::nullopt;
+            continue;
+        }
+        const double t = q / p;
+        if (p < 0) {
+            from = std::max(from, t);
+        } else {
+            to = std::min(to, t);
+        }
+        if (from > to) return std::nullopt;
+    }
+    return std::pair{ScreenPoint{a.x + from * dx, a.y + from * dy},
+                     ScreenPoint{a.x + to * dx, a.y + to * dy}};
 }
+
+// True when a circle of this radius, grown by margin, meets the viewport.
+bool CircleVisible(const ViewTransform& view, ScreenPoint c, double radius, double margin) {
+    const double nearX = std::clamp(c.x, 0.0, view.viewportWidth());
+    const double nearY = std::clamp(c.y, 0.0, view.viewportHeight());
+    return std::hypot(c.x - nearX, c.y - nearY) <= radius + margin;
+}
+
+// Lines are cut this far beyond the viewport, so that their ends and caps
+// stay out of sight.
+constexpr double kClipMargin = 16;
 
 std::optional<FrameImage> ImageItem(const FrameInput& input) {
     if (input.imageWidth <= 0 || input.imageHeight <= 0) return std::nullopt;
@@ -55,9 +93,17 @@ class FrameBuilder {
         const ScreenPoint a = view_.ToScreen(start);
         const ScreenPoint b = view_.ToScreen(end);
         const double band = view_.ToPixels(std::max(width, 0));
-        if (!Visible(view_, a, b, band / 2 + pen.width)) return;
-        if (band > 0) items_.push_back(FrameLine{a, b, Translucent(pen, kBandAlpha), band});
-        items_.push_back(FrameLine{a, b, Opaque(pen), double(pen.width), line});
+        if (band > 0) {
+            if (auto cut = ClipLine(view_, a, b, band / 2 + kClipMargin))
+                items_.push_back(
+                    FrameBand{cut->first, cut->second, band, Translucent(pen, kBandAlpha)});
+        }
+        AddLine(a, b, Opaque(pen), pen.width, line);
+    }
+
+    void AddLine(ScreenPoint a, ScreenPoint b, Rgba colour, double width, Stroke stroke) {
+        if (auto cut = ClipLine(view_, a, b, width + kClipMargin))
+            items_.push_back(FrameLine{cut->first, cut->second, colour, width, stroke});
     }
 
     void AddSegment(const WorkingPath& segment) {
@@ -68,7 +114,7 @@ class FrameBuilder {
     void AddDisc(FeetPoint centre, double radiusFeet, const Pen& pen, Stroke stroke) {
         const ScreenPoint c = view_.ToScreen(centre);
         const double radius = view_.ToPixels(std::max(radiusFeet, 0.0));
-        if (!Visible(view_, c, c, radius + pen.width)) return;
+        if (!CircleVisible(view_, c, radius, pen.width + kClipMargin)) return;
         items_.push_back(FrameCircle{c, radius, Translucent(pen, kDiscAlpha), Opaque(pen),
                                      double(pen.width), stroke});
     }
@@ -83,7 +129,7 @@ class FrameBuilder {
             const WorkingPath& segment = input_.paths[static_cast<size_t>(pick.entry - 1)];
             const ScreenPoint a = view_.ToScreen(StartOf(segment));
             const ScreenPoint b = view_.ToScreen(EndOf(segment));
-            items_.push_back(FrameLine{a, b, kHighlight, 2, Stroke::Dashed});
+            AddLine(a, b, kHighlight, 2, Stroke::Dashed);
             items_.push_back(FrameHandle{a});
             items_.push_back(FrameHandle{b});
             return;
@@ -102,8 +148,8 @@ class FrameBuilder {
             return;
         }
         AddDisc(rubber.anchor, Distance(rubber.anchor, rubber.pointer), rubber.pen, Stroke::Dashed);
-        items_.push_back(FrameLine{view_.ToScreen(rubber.anchor), view_.ToScreen(rubber.pointer),
-                                   Opaque(rubber.pen), 1, Stroke::Dashed});
+        AddLine(view_.ToScreen(rubber.anchor), view_.ToScreen(rubber.pointer), Opaque(rubber.pen),
+                1, Stroke::Dashed);
     }
 
     const FrameInput& input_;

@@ -58,6 +58,15 @@ struct FrameLine {
     bool operator==(const FrameLine&) const = default;
 };
 
+// A translucent band of a segment's width along from–to, its ends square.
+struct FrameBand {
+    ScreenPoint from{};
+    ScreenPoint to{};
+    double width = 0;  // screen pixels
+    Rgba fill{};
+    bool operator==(const FrameBand&) const = default;
+};
+
 // A circle with a fill (alpha 0: none) and a rim.
 struct FrameCircle {
     ScreenPoint centre{};
@@ -82,7 +91,8 @@ struct FrameMarker {
     bool operator==(const FrameMarker&) const = default;
 };
 
-using FrameItem = std::variant<FrameImage, FrameLine, FrameCircle, FrameHandle, FrameMarker>;
+using FrameItem =
+    std::variant<FrameImage, FrameBand, FrameLine, FrameCircle, FrameHandle, FrameMarker>;
 
 // Translucency of the bands and discs, and the highlight's colour.
 inline constexpr uint8_t kBandAlpha = 96;
@@ -113,7 +123,8 @@ struct FrameInput {
 };
 
 // The items of one frame, in drawing order. What lies wholly outside the
-// viewport is left out.
+// viewport is left out, and lines and bands are cut at its edges (with a
+// margin), so a frame at the deepest zoom costs no more than a fitted one.
 std::vector<FrameItem> BuildFrame(const FrameInput& input);
 
 Rgba Opaque(const Pen& pen);

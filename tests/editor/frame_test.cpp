@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace lorvane {
@@ -33,9 +35,9 @@ TEST(BuildFrame, ImageThenBandsWithCentreLinesThenDiscs) {
     const std::vector<FrameItem> items = BuildFrame(s.Input());
     const std::vector<FrameItem> expected = {
         FrameImage{{0, 0, 256, 256}, {0, 0, 328, 328}},
-        FrameLine{{100, 228}, {100, 128}, {255, 0, 0, kBandAlpha}, 5},
+        FrameBand{{100, 228}, {100, 128}, 5, {255, 0, 0, kBandAlpha}},
         FrameLine{{100, 228}, {100, 128}, {255, 0, 0, 255}, 2},
-        FrameLine{{100, 128}, {300, 128}, {0, 255, 255, kBandAlpha}, 10},
+        FrameBand{{100, 128}, {300, 128}, 10, {0, 255, 255, kBandAlpha}},
         FrameLine{{100, 128}, {300, 128}, {0, 255, 255, 255}, 2},
         FrameCircle{{250, 78}, 30, {0, 0, 255, kDiscAlpha}, {0, 0, 255, 255}, 2},
     };
@@ -48,10 +50,12 @@ TEST(BuildFrame, ShowPathsAndShowAreasHideThem) {
     FrameInput input = s.Input();
     input.showPaths = false;
     EXPECT_TRUE(ItemsOf<FrameLine>(BuildFrame(input)).empty());
+    EXPECT_TRUE(ItemsOf<FrameBand>(BuildFrame(input)).empty());
     EXPECT_EQ(ItemsOf<FrameCircle>(BuildFrame(input)).size(), 1u);
     input.showPaths = true;
     input.showAreas = false;
-    EXPECT_EQ(ItemsOf<FrameLine>(BuildFrame(input)).size(), 4u);
+    EXPECT_EQ(ItemsOf<FrameLine>(BuildFrame(input)).size(), 2u);
+    EXPECT_EQ(ItemsOf<FrameBand>(BuildFrame(input)).size(), 2u);
     EXPECT_TRUE(ItemsOf<FrameCircle>(BuildFrame(input)).empty());
 }
 
@@ -60,10 +64,12 @@ TEST(BuildFrame, BandsScaleWithTheZoomAndWhatIsOffScreenIsLeftOut) {
     // Zoomed about the road's start: only the road is near the viewport.
     s.view.ZoomAbout(8, s.view.ToScreen({1000, 1000}));
     const std::vector<FrameItem> items = BuildFrame(s.Input());
+    const std::vector<FrameBand> bands = ItemsOf<FrameBand>(items);
     const std::vector<FrameLine> lines = ItemsOf<FrameLine>(items);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_DOUBLE_EQ(lines[0].width, 50 * s.view.scale());
-    EXPECT_EQ(lines[1].width, 2);  // the centre line keeps its pen's width
+    ASSERT_EQ(bands.size(), 1u);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_DOUBLE_EQ(bands[0].width, 50 * s.view.scale());
+    EXPECT_EQ(lines[0].width, 2);  // the centre line keeps its pen's width
     EXPECT_TRUE(ItemsOf<FrameCircle>(items).empty());
     // The image: only the part in view, source and target in proportion.
     const std::vector<FrameImage> images = ItemsOf<FrameImage>(items);
@@ -73,16 +79,43 @@ TEST(BuildFrame, BandsScaleWithTheZoomAndWhatIsOffScreenIsLeftOut) {
     EXPECT_NEAR(images[0].source.width, 328 / perImagePixel, 1e-9);
     EXPECT_NEAR(images[0].source.left, -s.view.offset().x / perImagePixel, 1e-9);
     EXPECT_NEAR(images[0].source.top, -s.view.offset().y / perImagePixel, 1e-9);
+}
 
-    // Every line and circle kept meets the viewport, at random zooms and pans.
-    for (int i = 0; i < 50; ++i) {
-        s.view.ZoomSteps(i % 7 == 0 ? -5 : 1);
-        s.view.PanBy(i * 37 % 200 - 100, i * 53 % 200 - 100);
+TEST(BuildFrame, LinesAreCutAtTheViewportOnTheirOwnCourse) {
+    Scene s;
+    // A long diagonal across the whole tile, and a circle about the centre.
+    s.paths = {{1, 50, 0, -0, 3280, 3280}};
+    s.areas = {{0, 1000, 1640, 1640}};
+    const auto onLine = [](ScreenPoint p, ScreenPoint a, ScreenPoint b) {
+        return std::abs((b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x)) / Distance(a, b);
+    };
+    for (int i = 0; i < 60; ++i) {
+        s.view.ZoomSteps(i % 9 == 0 ? -6 : 1);
+        s.view.PanBy(i * 37 % 300 - 150, i * 53 % 300 - 150);
+        const ScreenPoint a = s.view.ToScreen({0, 0});
+        const ScreenPoint b = s.view.ToScreen({3280, 3280});
         for (const FrameLine& line : ItemsOf<FrameLine>(BuildFrame(s.Input()))) {
-            EXPECT_GE(std::max(line.from.x, line.to.x) + line.width, 0);
-            EXPECT_LE(std::min(line.from.y, line.to.y) - line.width, 328);
+            for (const ScreenPoint end : {line.from, line.to}) {
+                EXPECT_GE(end.x, -line.width - 16.001);
+                EXPECT_LE(end.x, 328 + line.width + 16.001);
+                EXPECT_GE(end.y, -line.width - 16.001);
+                EXPECT_LE(end.y, 328 + line.width + 16.001);
+                EXPECT_LT(onLine(end, a, b), 1e-6);
+            }
         }
+        // The circle is kept while any of it can show.
+        const ScreenPoint c = s.view.ToScreen({1640, 1640});
+        const double r = s.view.ToPixels(1000);
+        const double nearX = std::clamp(c.x, 0.0, 328.0);
+        const double nearY = std::clamp(c.y, 0.0, 328.0);
+        const bool shows = std::hypot(c.x - nearX, c.y - nearY) <= r;
+        EXPECT_EQ(ItemsOf<FrameCircle>(BuildFrame(s.Input())).size(), shows ? 1u : 0u) << i;
     }
+    // A line wholly outside is left out.
+    s.view.Fit();
+    s.view.ZoomAbout(30, {0, 0});
+    s.paths = {{1, 10, 100, -3000, 200, 3100}};
+    EXPECT_TRUE(ItemsOf<FrameLine>(BuildFrame(s.Input())).empty());
 }
 
 TEST(BuildFrame, HighlightRubberBandAndSnapMarkerOnTop) {
@@ -97,7 +130,7 @@ TEST(BuildFrame, HighlightRubberBandAndSnapMarkerOnTop) {
         FrameLine{{100, 228}, {100, 128}, kHighlight, 2, Stroke::Dashed},
         FrameHandle{{100, 228}},
         FrameHandle{{100, 128}},
-        FrameLine{{300, 128}, {300, 228}, {255, 0, 0, kBandAlpha}, 5},
+        FrameBand{{300, 128}, {300, 228}, 5, {255, 0, 0, kBandAlpha}},
         FrameLine{{300, 128}, {300, 228}, {255, 0, 0, 255}, 2, Stroke::Dashed},
         FrameMarker{{300, 228}, SnapKind::Grid},
     };
