@@ -14,20 +14,20 @@ const WorkingPath& SegmentAt(std::span<const WorkingPath> paths, int32_t n) {
 
 }  // namespace
 
-FeetPoint StartOf(const WorkingPath& segment) {
+FeetPointF StartOf(const WorkingPath& segment) {
     return {static_cast<double>(segment.startX), static_cast<double>(Magnitude(segment.startY))};
 }
 
-FeetPoint EndOf(const WorkingPath& segment) {
+FeetPointF EndOf(const WorkingPath& segment) {
     return {static_cast<double>(segment.endX), static_cast<double>(Magnitude(segment.endY))};
 }
 
-FeetPoint CentreOf(const WorkingArea& area) {
+FeetPointF CentreOf(const WorkingArea& area) {
     return {static_cast<double>(area.centerX), static_cast<double>(area.centerY)};
 }
 
-std::optional<FeetPoint> PointOf(std::span<const WorkingPath> paths,
-                                 std::span<const WorkingArea> areas, PointRef ref) {
+std::optional<FeetPointF> PointOf(std::span<const WorkingPath> paths,
+                                  std::span<const WorkingArea> areas, PointRef ref) {
     if (ref.role == PointRole::Centre) {
         if (!HasEntry(areas.size(), ref.entry)) return std::nullopt;
         return CentreOf(areas[static_cast<size_t>(ref.entry - 1)]);
@@ -69,7 +69,7 @@ double RunLength(std::span<const WorkingPath> paths, SegmentRun run) {
     return length;
 }
 
-double Distance(FeetPoint a, FeetPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
+double Distance(FeetPointF a, FeetPointF b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
 double Distance(ScreenPoint a, ScreenPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
 

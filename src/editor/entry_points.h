@@ -21,13 +21,13 @@ struct PointRef {
 };
 
 // Where a segment starts and ends (the magnitudes of startY and endY).
-FeetPoint StartOf(const WorkingPath& segment);
-FeetPoint EndOf(const WorkingPath& segment);
-FeetPoint CentreOf(const WorkingArea& area);
+FeetPointF StartOf(const WorkingPath& segment);
+FeetPointF EndOf(const WorkingPath& segment);
+FeetPointF CentreOf(const WorkingArea& area);
 
 // The point a reference stands for; nothing when there is no such entry.
-std::optional<FeetPoint> PointOf(std::span<const WorkingPath> paths,
-                                 std::span<const WorkingArea> areas, PointRef ref);
+std::optional<FeetPointF> PointOf(std::span<const WorkingPath> paths,
+                                  std::span<const WorkingArea> areas, PointRef ref);
 
 // The end of the neighbouring segment that is joined to this one and moves
 // with it: the next segment's start when it continues this segment (for an
@@ -46,7 +46,7 @@ SegmentRun PathOf(std::span<const WorkingPath> paths, int32_t n);
 // The length of segments first to last in feet.
 double RunLength(std::span<const WorkingPath> paths, SegmentRun run);
 
-double Distance(FeetPoint a, FeetPoint b);
+double Distance(FeetPointF a, FeetPointF b);
 double Distance(ScreenPoint a, ScreenPoint b);
 
 }  // namespace lorvane

@@ -89,7 +89,7 @@ class FrameBuilder {
     }
 
   private:
-    void AddBand(FeetPoint start, FeetPoint end, const Pen& pen, int32_t width, Stroke line) {
+    void AddBand(FeetPointF start, FeetPointF end, const Pen& pen, int32_t width, LineStyle line) {
         const ScreenPoint a = view_.ToScreen(start);
         const ScreenPoint b = view_.ToScreen(end);
         const double band = view_.ToPixels(std::max(width, 0));
@@ -101,17 +101,17 @@ class FrameBuilder {
         AddLine(a, b, Opaque(pen), pen.width, line);
     }
 
-    void AddLine(ScreenPoint a, ScreenPoint b, Rgba colour, double width, Stroke stroke) {
+    void AddLine(ScreenPoint a, ScreenPoint b, Rgba colour, double width, LineStyle stroke) {
         if (auto cut = ClipLine(view_, a, b, width + kClipMargin))
             items_.push_back(FrameLine{cut->first, cut->second, colour, width, stroke});
     }
 
     void AddSegment(const WorkingPath& segment) {
         AddBand(StartOf(segment), EndOf(segment), PathPen(segment.typeChoice), segment.width,
-                Stroke::Solid);
+                LineStyle::Solid);
     }
 
-    void AddDisc(FeetPoint centre, double radiusFeet, const Pen& pen, Stroke stroke) {
+    void AddDisc(FeetPointF centre, double radiusFeet, const Pen& pen, LineStyle stroke) {
         const ScreenPoint c = view_.ToScreen(centre);
         const double radius = view_.ToPixels(std::max(radiusFeet, 0.0));
         if (!CircleVisible(view_, c, radius, pen.width + kClipMargin)) return;
@@ -120,7 +120,7 @@ class FrameBuilder {
     }
 
     void AddArea(const WorkingArea& area) {
-        AddDisc(CentreOf(area), area.radius, AreaPen(area.typeChoice), Stroke::Solid);
+        AddDisc(CentreOf(area), area.radius, AreaPen(area.typeChoice), LineStyle::Solid);
     }
 
     void AddHighlight(const Pick& pick) {
@@ -129,7 +129,7 @@ class FrameBuilder {
             const WorkingPath& segment = input_.paths[static_cast<size_t>(pick.entry - 1)];
             const ScreenPoint a = view_.ToScreen(StartOf(segment));
             const ScreenPoint b = view_.ToScreen(EndOf(segment));
-            AddLine(a, b, kHighlight, 2, Stroke::Dashed);
+            AddLine(a, b, kHighlight, 2, LineStyle::Dashed);
             items_.push_back(FrameHandle{a});
             items_.push_back(FrameHandle{b});
             return;
@@ -138,18 +138,19 @@ class FrameBuilder {
         const WorkingArea& area = input_.areas[static_cast<size_t>(pick.entry - 1)];
         const ScreenPoint c = view_.ToScreen(CentreOf(area));
         items_.push_back(FrameCircle{c, view_.ToPixels(std::max(area.radius, 0)), Rgba{0, 0, 0, 0},
-                                     kHighlight, 2, Stroke::Dashed});
+                                     kHighlight, 2, LineStyle::Dashed});
         items_.push_back(FrameHandle{c});
     }
 
     void AddRubberBand(const RubberBand& rubber) {
         if (!rubber.area) {
-            AddBand(rubber.anchor, rubber.pointer, rubber.pen, rubber.width, Stroke::Dashed);
+            AddBand(rubber.anchor, rubber.pointer, rubber.pen, rubber.width, LineStyle::Dashed);
             return;
         }
-        AddDisc(rubber.anchor, Distance(rubber.anchor, rubber.pointer), rubber.pen, Stroke::Dashed);
+        AddDisc(rubber.anchor, Distance(rubber.anchor, rubber.pointer), rubber.pen,
+                LineStyle::Dashed);
         AddLine(view_.ToScreen(rubber.anchor), view_.ToScreen(rubber.pointer), Opaque(rubber.pen),
-                1, Stroke::Dashed);
+                1, LineStyle::Dashed);
     }
 
     const FrameInput& input_;

@@ -47,14 +47,14 @@ struct FrameImage {
     bool operator==(const FrameImage&) const = default;
 };
 
-enum class Stroke { Solid, Dashed };
+enum class LineStyle { Solid, Dashed };
 
 struct FrameLine {
     ScreenPoint from{};
     ScreenPoint to{};
     Rgba colour{};
     double width = 1;  // screen pixels
-    Stroke stroke = Stroke::Solid;
+    LineStyle stroke = LineStyle::Solid;
     bool operator==(const FrameLine&) const = default;
 };
 
@@ -74,7 +74,7 @@ struct FrameCircle {
     Rgba fill{};
     Rgba rim{};
     double rimWidth = 1;
-    Stroke stroke = Stroke::Solid;
+    LineStyle stroke = LineStyle::Solid;
     bool operator==(const FrameCircle&) const = default;
 };
 
@@ -103,8 +103,8 @@ inline constexpr Rgba kHighlight{255, 0, 255, 255};
 // new segment's width), or an area's centre and the radius to the pointer.
 struct RubberBand {
     bool area = false;
-    FeetPoint anchor{};
-    FeetPoint pointer{};
+    FeetPointF anchor{};
+    FeetPointF pointer{};
     Pen pen{};
     int32_t width = 0;  // feet, of a segment
 };

@@ -13,13 +13,13 @@ bool Excluded(std::span<const PointRef> exclude, PointRef ref) {
 }
 
 // The nearest end or centre within reach, in feet.
-std::optional<Snapped> NearestPoint(FeetPoint pointer, double reach,
+std::optional<Snapped> NearestPoint(FeetPointF pointer, double reach,
                                     std::span<const WorkingPath> paths,
                                     std::span<const WorkingArea> areas,
                                     std::span<const PointRef> exclude) {
     std::optional<Snapped> best;
     double bestDistance = reach;
-    const auto consider = [&](FeetPoint point, PointRef ref) {
+    const auto consider = [&](FeetPointF point, PointRef ref) {
         if (Excluded(exclude, ref)) return;
         const double distance = Distance(pointer, point);
         if (distance > bestDistance) return;
@@ -50,7 +50,7 @@ bool SnapToEdge(double& value, double reach) {
 
 }  // namespace
 
-Snapped Snap(FeetPoint pointer, const ViewTransform& view, std::span<const WorkingPath> paths,
+Snapped Snap(FeetPointF pointer, const ViewTransform& view, std::span<const WorkingPath> paths,
              std::span<const WorkingArea> areas, const SnapOptions& options,
              std::span<const PointRef> exclude) {
     Snapped result{pointer, SnapKind::None, std::nullopt};
@@ -69,7 +69,7 @@ Snapped Snap(FeetPoint pointer, const ViewTransform& view, std::span<const Worki
     return result;
 }
 
-FeetPoint ConstrainAngle(FeetPoint anchor, FeetPoint p, double stepDegrees) {
+FeetPointF ConstrainAngle(FeetPointF anchor, FeetPointF p, double stepDegrees) {
     const double length = Distance(anchor, p);
     if (length == 0 || !(stepDegrees > 0)) return p;
     const double step = stepDegrees * std::numbers::pi / 180;
@@ -77,7 +77,7 @@ FeetPoint ConstrainAngle(FeetPoint anchor, FeetPoint p, double stepDegrees) {
     return {anchor.x + length * std::cos(angle), anchor.y + length * std::sin(angle)};
 }
 
-double Heading(FeetPoint a, FeetPoint b) {
+double Heading(FeetPointF a, FeetPointF b) {
     const double degrees = std::atan2(b.y - a.y, b.x - a.x) * 180 / std::numbers::pi;
     return degrees < 0 ? degrees + 360 : degrees;
 }

@@ -27,7 +27,7 @@ struct SnapOptions {
 enum class SnapKind { None, Point, Corner, Edge, Grid };
 
 struct Snapped {
-    FeetPoint point{};
+    FeetPointF point{};
     SnapKind kind = SnapKind::None;
     std::optional<PointRef> target{};  // the end or centre snapped to
     bool operator==(const Snapped&) const = default;
@@ -36,16 +36,16 @@ struct Snapped {
 // The point the pointer (in feet) snaps to in this view. Points listed in
 // `exclude` (the ones being dragged) are not snapped to. Without snapping,
 // the pointer as it is.
-Snapped Snap(FeetPoint pointer, const ViewTransform& view, std::span<const WorkingPath> paths,
+Snapped Snap(FeetPointF pointer, const ViewTransform& view, std::span<const WorkingPath> paths,
              std::span<const WorkingArea> areas, const SnapOptions& options,
              std::span<const PointRef> exclude = {});
 
 // The point at the same distance from anchor as p, on the nearest direction
 // that is a multiple of stepDegrees.
-FeetPoint ConstrainAngle(FeetPoint anchor, FeetPoint p, double stepDegrees = 15);
+FeetPointF ConstrainAngle(FeetPointF anchor, FeetPointF p, double stepDegrees = 15);
 
 // The heading from a to b in degrees, 0 to 360: 0 up the image (growing X),
 // 90 to the right (growing Y).
-double Heading(FeetPoint a, FeetPoint b);
+double Heading(FeetPointF a, FeetPointF b);
 
 }  // namespace lorvane

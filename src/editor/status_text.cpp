@@ -8,7 +8,7 @@
 
 namespace lorvane {
 
-std::string PointerStatus(FeetPoint pointer) {
+std::string PointerStatus(FeetPointF pointer) {
     return FormatText("X %d ft  Y %d ft", StoredFeet(pointer.x), StoredFeet(pointer.y));
 }
 
@@ -17,7 +17,7 @@ std::string ZoomStatus(const ViewTransform& view) {
                       view.ToFeet(1.0));
 }
 
-std::string SegmentStatus(FeetPoint anchor, FeetPoint pointer, double pathBefore) {
+std::string SegmentStatus(FeetPointF anchor, FeetPointF pointer, double pathBefore) {
     const double length = Distance(anchor, pointer);
     // A heading that rounds to 360 is shown as 000.
     const long heading = std::lround(Heading(anchor, pointer)) % 360;
@@ -25,7 +25,7 @@ std::string SegmentStatus(FeetPoint anchor, FeetPoint pointer, double pathBefore
                       pathBefore + length);
 }
 
-std::string RadiusStatus(FeetPoint centre, FeetPoint pointer) {
+std::string RadiusStatus(FeetPointF centre, FeetPointF pointer) {
     return FormatText("Radius %.0f ft", Distance(centre, pointer));
 }
 

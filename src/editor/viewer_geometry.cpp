@@ -72,7 +72,7 @@ void ViewTransform::SetViewport(double width, double height) {
         Fit();
         return;
     }
-    const FeetPoint centre = ToFeet({width_ / 2, height_ / 2});
+    const FeetPointF centre = ToFeet({width_ / 2, height_ / 2});
     width_ = width;
     height_ = height;
     SetScale(scale_);
@@ -99,11 +99,11 @@ double ViewTransform::MaxScale() const {
     return std::max(FitScale(), kDeepestPixelsPerImagePixel * imagePixels_ / TILE_SPAN);
 }
 
-ScreenPoint ViewTransform::ToScreen(FeetPoint feet) const {
+ScreenPoint ViewTransform::ToScreen(FeetPointF feet) const {
     return {offset_.x + feet.y * scale_, offset_.y + (TILE_SPAN - feet.x) * scale_};
 }
 
-FeetPoint ViewTransform::ToFeet(ScreenPoint screen) const {
+FeetPointF ViewTransform::ToFeet(ScreenPoint screen) const {
     return {TILE_SPAN - (screen.y - offset_.y) / scale_, (screen.x - offset_.x) / scale_};
 }
 
@@ -135,7 +135,7 @@ void ViewTransform::OneToOne() {
 
 void ViewTransform::ZoomAbout(double factor, ScreenPoint anchor) {
     if (!(factor > 0) || !std::isfinite(factor)) return;
-    const FeetPoint held = ToFeet(anchor);
+    const FeetPointF held = ToFeet(anchor);
     SetScale(scale_ * factor);
     offset_.x = anchor.x - held.y * scale_;
     offset_.y = anchor.y - (TILE_SPAN - held.x) * scale_;

@@ -90,10 +90,10 @@ struct ScreenPoint {
 
 // A point of the tile in feet, as stored: x up from the bottom edge of the
 // image, y across from its left edge.
-struct FeetPoint {
+struct FeetPointF {
     double x = 0;
     double y = 0;
-    bool operator==(const FeetPoint&) const = default;
+    bool operator==(const FeetPointF&) const = default;
 };
 
 // One scroll bar: value runs from 0 to maximum, page is the viewport's length.
@@ -140,8 +140,8 @@ class ViewTransform {
     double MinScale() const;
     double MaxScale() const;
 
-    ScreenPoint ToScreen(FeetPoint feet) const;
-    FeetPoint ToFeet(ScreenPoint screen) const;
+    ScreenPoint ToScreen(FeetPointF feet) const;
+    FeetPointF ToFeet(ScreenPoint screen) const;
     double ToPixels(double feet) const { return feet * scale_; }
     double ToFeet(double pixels) const { return pixels / scale_; }
 

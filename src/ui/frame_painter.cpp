@@ -14,8 +14,8 @@ QPointF Point(const ScreenPoint& p) { return {p.x, p.y}; }
 
 QRectF Rect(const ScreenRect& r) { return {r.left, r.top, r.width, r.height}; }
 
-Qt::PenStyle Style(Stroke stroke) {
-    return stroke == Stroke::Dashed ? Qt::DashLine : Qt::SolidLine;
+Qt::PenStyle Style(LineStyle stroke) {
+    return stroke == LineStyle::Dashed ? Qt::DashLine : Qt::SolidLine;
 }
 
 struct ItemPainter {

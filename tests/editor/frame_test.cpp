@@ -127,11 +127,11 @@ TEST(BuildFrame, HighlightRubberBandAndSnapMarkerOnTop) {
     const std::vector<FrameItem> items = BuildFrame(input);
     const std::vector<FrameItem> top(items.end() - 6, items.end());
     const std::vector<FrameItem> expected = {
-        FrameLine{{100, 228}, {100, 128}, kHighlight, 2, Stroke::Dashed},
+        FrameLine{{100, 228}, {100, 128}, kHighlight, 2, LineStyle::Dashed},
         FrameHandle{{100, 228}},
         FrameHandle{{100, 128}},
         FrameBand{{300, 128}, {300, 228}, 5, {255, 0, 0, kBandAlpha}},
-        FrameLine{{300, 128}, {300, 228}, {255, 0, 0, 255}, 2, Stroke::Dashed},
+        FrameLine{{300, 128}, {300, 228}, {255, 0, 0, 255}, 2, LineStyle::Dashed},
         FrameMarker{{300, 228}, SnapKind::Grid},
     };
     for (size_t i = 0; i < top.size(); ++i) EXPECT_TRUE(top[i] == expected[i]) << i;
@@ -147,9 +147,10 @@ TEST(BuildFrame, HighlightRubberBandAndSnapMarkerOnTop) {
     EXPECT_TRUE(
         area[area.size() - 2] ==
         FrameItem(FrameCircle{
-            {100, 228}, 40, {0, 255, 255, kDiscAlpha}, {0, 255, 255, 255}, 2, Stroke::Dashed}));
-    EXPECT_TRUE(area.back() == FrameItem(FrameLine{
-                                   {100, 228}, {140, 228}, {0, 255, 255, 255}, 1, Stroke::Dashed}));
+            {100, 228}, 40, {0, 255, 255, kDiscAlpha}, {0, 255, 255, 255}, 2, LineStyle::Dashed}));
+    EXPECT_TRUE(
+        area.back() ==
+        FrameItem(FrameLine{{100, 228}, {140, 228}, {0, 255, 255, 255}, 1, LineStyle::Dashed}));
 }
 
 TEST(BuildFrame, NoImageBeforeATileIsLoaded) {

@@ -24,9 +24,9 @@ struct Tables {
 TEST(Snap, EndsCentresEdgesCornersAndGrid) {
     const Tables t;
     struct Case {
-        FeetPoint pointer;
+        FeetPointF pointer;
         int32_t grid;
-        FeetPoint point;
+        FeetPointF point;
         SnapKind kind;
         std::optional<PointRef> target;
     };
@@ -54,7 +54,7 @@ TEST(Snap, EndsCentresEdgesCornersAndGrid) {
 
 TEST(Snap, OffExcludedAndZoomedInPointsDoNotSnap) {
     Tables t;
-    const FeetPoint near{305, 397};
+    const FeetPointF near{305, 397};
     EXPECT_EQ(Snap(near, t.view, t.paths, t.areas, {false, 100}),
               (Snapped{near, SnapKind::None, std::nullopt}));
     // The joint being dragged is not a target of itself.
@@ -64,7 +64,7 @@ TEST(Snap, OffExcludedAndZoomedInPointsDoNotSnap) {
     t.view.ZoomSteps(100);
     EXPECT_LT(t.view.ToFeet(kSnapPixels), 4.0);
     EXPECT_EQ(Snap(near, t.view, t.paths, t.areas, {}).kind, SnapKind::None);
-    EXPECT_EQ(Snap({300.5, 400.2}, t.view, t.paths, t.areas, {}).point, (FeetPoint{300, 400}));
+    EXPECT_EQ(Snap({300.5, 400.2}, t.view, t.paths, t.areas, {}).point, (FeetPointF{300, 400}));
 }
 
 TEST(Snap, NearestPointWinsAndLandsOnTheStoredValuesExactly) {
@@ -82,9 +82,9 @@ TEST(Snap, NearestPointWinsAndLandsOnTheStoredValuesExactly) {
         // A pointer within 8 pixels of a random end or centre.
         const bool area = round % 3 == 0;
         const size_t i = static_cast<size_t>(round) % 6;
-        const FeetPoint target = area ? CentreOf(areas[i]) : EndOf(paths[i]);
+        const FeetPointF target = area ? CentreOf(areas[i]) : EndOf(paths[i]);
         const ScreenPoint at = view.ToScreen(target);
-        const FeetPoint pointer = view.ToFeet({at.x + within(random), at.y + within(random)});
+        const FeetPointF pointer = view.ToFeet({at.x + within(random), at.y + within(random)});
         const Snapped s = Snap(pointer, view, paths, areas, {});
         ASSERT_EQ(s.kind, SnapKind::Point);
         // Whatever it snapped to is no farther than the target, and is a
@@ -101,9 +101,9 @@ TEST(ConstrainAngle, KeepsTheLengthOnMultiplesOfFifteenDegrees) {
     std::mt19937 random(15);
     std::uniform_real_distribution<double> feet(0, 3280);
     for (int i = 0; i < 2000; ++i) {
-        const FeetPoint anchor{feet(random), feet(random)};
-        const FeetPoint p{feet(random), feet(random)};
-        const FeetPoint c = ConstrainAngle(anchor, p);
+        const FeetPointF anchor{feet(random), feet(random)};
+        const FeetPointF p{feet(random), feet(random)};
+        const FeetPointF c = ConstrainAngle(anchor, p);
         EXPECT_NEAR(Distance(anchor, c), Distance(anchor, p), 1e-6);
         const double heading = Heading(anchor, c);
         const double off = std::remainder(heading, 15.0);
@@ -111,14 +111,14 @@ TEST(ConstrainAngle, KeepsTheLengthOnMultiplesOfFifteenDegrees) {
         const double turned = std::abs(std::remainder(heading - Heading(anchor, p), 360.0));
         EXPECT_LE(turned, 7.5 + 1e-6);
     }
-    EXPECT_EQ(ConstrainAngle({5, 5}, {5, 5}), (FeetPoint{5, 5}));
-    const FeetPoint level = ConstrainAngle({0, 0}, {3, 100});  // nearly straight across
+    EXPECT_EQ(ConstrainAngle({5, 5}, {5, 5}), (FeetPointF{5, 5}));
+    const FeetPointF level = ConstrainAngle({0, 0}, {3, 100});  // nearly straight across
     EXPECT_NEAR(level.x, 0, 1e-9);
     EXPECT_NEAR(level.y, std::hypot(3, 100), 1e-9);
 }
 
 TEST(Heading, ClockwiseFromUpTheImage) {
-    const std::pair<FeetPoint, double> cases[] = {
+    const std::pair<FeetPointF, double> cases[] = {
         {{100, 0}, 0}, {{0, 100}, 90}, {{-100, 0}, 180}, {{0, -100}, 270}, {{100, 100}, 45},
     };
     for (const auto& [to, heading] : cases) EXPECT_DOUBLE_EQ(Heading({0, 0}, to), heading);
@@ -150,8 +150,8 @@ TEST(EntryPoints, JoinedEndsAndWholePaths) {
     EXPECT_NEAR(RunLength(t.paths, {1, 2}), 2 * std::hypot(200, 200), 1e-9);
     EXPECT_EQ(RunLength(t.paths, {0, 0}), 0);
 
-    EXPECT_EQ(PointOf(t.paths, t.areas, {PointRole::Start, 1}), (FeetPoint{100, 200}));
-    EXPECT_EQ(PointOf(t.paths, t.areas, {PointRole::Centre, 1}), (FeetPoint{1000, 1000}));
+    EXPECT_EQ(PointOf(t.paths, t.areas, {PointRole::Start, 1}), (FeetPointF{100, 200}));
+    EXPECT_EQ(PointOf(t.paths, t.areas, {PointRole::Centre, 1}), (FeetPointF{1000, 1000}));
     EXPECT_EQ(PointOf(t.paths, t.areas, {PointRole::Centre, 2}), std::nullopt);
     EXPECT_EQ(PointOf(t.paths, t.areas, {PointRole::Start, -1}), std::nullopt);
 }

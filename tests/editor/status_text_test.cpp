@@ -17,7 +17,7 @@ TEST(StatusText, PointerZoomSegmentRadiusSnap) {
     EXPECT_EQ(ZoomStatus(view), "Zoom 3200% (0.1 ft/px)");
 
     struct Case {
-        FeetPoint anchor, pointer;
+        FeetPointF anchor, pointer;
         double before;
         const char* text;
     };

@@ -81,9 +81,9 @@ TEST(ViewTransform, ScreenToFeetToScreenRoundTripsWithinHalfAPixel) {
                                 unit(random) * view.viewportHeight()};
             ExpectNear(view.ToScreen(view.ToFeet(p)), p, 0.5, "screen -> feet -> screen");
             // A stored whole foot comes back to the same foot.
-            const FeetPoint f{double(StoredFeet(unit(random) * kSpan)),
-                              double(StoredFeet(unit(random) * kSpan))};
-            const FeetPoint back = view.ToFeet(view.ToScreen(f));
+            const FeetPointF f{double(StoredFeet(unit(random) * kSpan)),
+                               double(StoredFeet(unit(random) * kSpan))};
+            const FeetPointF back = view.ToFeet(view.ToScreen(f));
             EXPECT_EQ(StoredFeet(back.x), f.x);
             EXPECT_EQ(StoredFeet(back.y), f.y);
         }
@@ -114,7 +114,7 @@ TEST(ViewTransform, WheelZoomKeepsThePointUnderThePointer) {
         ViewTransform view(size, size, 1024);
         for (int step = 0; step < 8; ++step) {
             const ScreenPoint pointer{unit(random) * size, unit(random) * size};
-            const FeetPoint under = view.ToFeet(pointer);
+            const FeetPointF under = view.ToFeet(pointer);
             view.ZoomAbout(WheelZoomFactor(120), pointer);
             ExpectNear(view.ToScreen(under), pointer, 1e-6, "zoom in");
         }
@@ -123,7 +123,7 @@ TEST(ViewTransform, WheelZoomKeepsThePointUnderThePointer) {
                    middle.y - view.ToScreen({kSpan / 2, kSpan / 2}).y);
         const ScreenPoint pointer{size * (0.45 + unit(random) * 0.1),
                                   size * (0.45 + unit(random) * 0.1)};
-        const FeetPoint under = view.ToFeet(pointer);
+        const FeetPointF under = view.ToFeet(pointer);
         view.ZoomAbout(WheelZoomFactor(-120), pointer);
         ExpectNear(view.ToScreen(under), pointer, 1e-6, "zoom out");
         EXPECT_FALSE(view.fitted());
@@ -196,7 +196,7 @@ TEST(ViewTransform, ResizingRefitsAFittedViewAndKeepsTheCentreOfAZoomedOne) {
     ExpectNear(view.ToScreen({kSpan, 0}), {200, 0}, 1e-9, "centred across");
 
     view.ZoomAbout(8, {300, 200});
-    const FeetPoint centre = view.ToFeet({450, 250});
+    const FeetPointF centre = view.ToFeet({450, 250});
     const double scale = view.scale();
     view.SetViewport(700, 600);
     EXPECT_DOUBLE_EQ(view.scale(), scale);
