@@ -69,6 +69,14 @@ Snapped Snap(FeetPointF pointer, const ViewTransform& view, std::span<const Work
     return result;
 }
 
+Snapped PlacePoint(FeetPointF pointer, const ViewTransform& view,
+                   std::span<const WorkingPath> paths, std::span<const WorkingArea> areas,
+                   const SnapOptions& options, std::optional<FeetPointF> anchor, bool constrain) {
+    if (anchor && constrain)
+        return {ConstrainAngle(*anchor, pointer), SnapKind::None, std::nullopt};
+    return Snap(pointer, view, paths, areas, options);
+}
+
 FeetPointF ConstrainAngle(FeetPointF anchor, FeetPointF p, double stepDegrees) {
     const double length = Distance(anchor, p);
     if (length == 0 || !(stepDegrees > 0)) return p;

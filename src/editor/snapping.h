@@ -40,6 +40,13 @@ Snapped Snap(FeetPointF pointer, const ViewTransform& view, std::span<const Work
              std::span<const WorkingArea> areas, const SnapOptions& options,
              std::span<const PointRef> exclude = {});
 
+// Where a point being drawn lands. With an anchor (the open point of a
+// path) and constrain (Shift held), on the nearest multiple of 15 degrees
+// from the anchor, snapped to nothing else; otherwise as Snap puts it.
+Snapped PlacePoint(FeetPointF pointer, const ViewTransform& view,
+                   std::span<const WorkingPath> paths, std::span<const WorkingArea> areas,
+                   const SnapOptions& options, std::optional<FeetPointF> anchor, bool constrain);
+
 // The point at the same distance from anchor as p, on the nearest direction
 // that is a multiple of stepDegrees.
 FeetPointF ConstrainAngle(FeetPointF anchor, FeetPointF p, double stepDegrees = 15);

@@ -117,6 +117,19 @@ TEST(ConstrainAngle, KeepsTheLengthOnMultiplesOfFifteenDegrees) {
     EXPECT_NEAR(level.y, std::hypot(3, 100), 1e-9);
 }
 
+TEST(PlacePoint, ShiftConstrainsFromTheOpenPointInsteadOfSnapping) {
+    const Tables t;
+    const FeetPointF near{305, 397};  // within reach of the joint
+    EXPECT_EQ(PlacePoint(near, t.view, t.paths, t.areas, {}, std::nullopt, true).point,
+              (FeetPointF{300, 400}));
+    EXPECT_EQ(PlacePoint(near, t.view, t.paths, t.areas, {}, FeetPointF{0, 0}, false).point,
+              (FeetPointF{300, 400}));
+    const Snapped held = PlacePoint(near, t.view, t.paths, t.areas, {}, FeetPointF{0, 0}, true);
+    EXPECT_EQ(held.kind, SnapKind::None);
+    EXPECT_NEAR(std::remainder(Heading({0, 0}, held.point), 15.0), 0, 1e-9);
+    EXPECT_NEAR(Distance({0, 0}, held.point), Distance({0, 0}, near), 1e-9);
+}
+
 TEST(Heading, ClockwiseFromUpTheImage) {
     const std::pair<FeetPointF, double> cases[] = {
         {{100, 0}, 0}, {{0, 100}, 90}, {{-100, 0}, 180}, {{0, -100}, 270}, {{100, 100}, 45},
