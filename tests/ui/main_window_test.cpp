@@ -90,11 +90,41 @@ private slots:
         QVERIFY(!window.Action(kMenuSaveTextureBin)->isEnabled());
         QVERIFY(!window.Action(kMenuSelectTheaterTitle)->isEnabled());
         QVERIFY(window.Action(kTheaterFirst)->isChecked());
-        // The window fits the editor panel, at its fixed place.
+        // Without a kept place the window fits the editor panel, at its first place.
         QCOMPARE(window.pos(), QPoint(kMainWindowX, kMainWindowY));
         QCOMPARE(window.centralWidget(), static_cast<QWidget*>(app.lorvaneDialog()));
         QCOMPARE(window.width(), app.lorvaneDialog()->width());
-        QCOMPARE(window.minimumSize(), window.maximumSize());
+    }
+
+    void resizableWithItsPlaceKeptAndItsIcon() {
+        QSize smallest;
+        {
+            Application app(startup->path().toStdString());
+            QVERIFY(app.Start());
+            MainWindow& window = app.window();
+            QVERIFY(!window.windowIcon().isNull());
+            smallest = window.minimumSize();
+            QVERIFY(window.maximumSize().width() > smallest.width());
+            QVERIFY(smallest.width() >= app.lorvaneDialog()->minimumWidth());
+            QVERIFY(smallest.height() > app.lorvaneDialog()->minimumHeight());
+            // Smaller than the seed's size is not possible.
+            window.resize(100, 100);
+            QCOMPARE(window.size(), smallest);
+            window.resize(smallest + QSize(250, 180));
+            window.move(40, 50);
+            QVERIFY(window.close());
+        }
+        QCOMPARE(QSettings("Hollin", "Quistral").value("Window/Geometry").toString(),
+                 QString("40,50,%1,%2").arg(smallest.width() + 250).arg(smallest.height() + 180));
+        Application again(startup->path().toStdString());
+        QVERIFY(again.Start());
+        QCOMPARE(again.window().size(), smallest + QSize(250, 180));
+        QCOMPARE(again.window().pos(), QPoint(40, 50));
+        // A kept size below the smallest is raised to it.
+        QSettings("Hollin", "Quistral").setValue("Window/Geometry", "10,10,20,20");
+        Application small(startup->path().toStdString());
+        QVERIFY(small.Start());
+        QCOMPARE(small.window().size(), smallest);
     }
 
     void menuCommandsReachTheEditorPanel() {
