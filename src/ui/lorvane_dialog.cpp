@@ -120,7 +120,9 @@ QTreeWidget* LorvaneDialog::AddList(int id, PanelList list, QRect place) {
 
 void LorvaneDialog::Build() {
     const DialogUnits units(font());
-    setFixedSize(units.X(348), units.Y(367));
+    // The seed layout is the smallest; more room goes to the viewer.
+    setMinimumSize(units.X(348), units.Y(367));
+    resize(minimumSize());
     // Group boxes first, so that they lie under their controls.
     (new QGroupBox("Path", this))->setGeometry(units.Rect(242, 52, 90, 101));
     (new QGroupBox("Area", this))->setGeometry(units.Rect(242, 156, 90, 74));
@@ -194,6 +196,43 @@ void LorvaneDialog::Build() {
         {viewer_->ClientSize().width(),
          viewer_->ClientSize().height(),
          {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()}});
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        seedPlaces_.push_back({child, child->geometry()});
+}
+
+void LorvaneDialog::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    const int dw = std::max(width() - minimumWidth(), 0);
+    const int dh = std::max(height() - minimumHeight(), 0);
+    const QRect viewer = SeedPlace(viewer_);
+    const int areaListLeft = SeedPlace(areaList_).left();
+    for (const auto& [child, seed] : seedPlaces_) {
+        QRect place = seed;
+        if (child == viewer_) {
+            place.adjust(0, 0, dw, dh);
+        } else if (seed.top() > viewer.bottom()) {
+            // Below the viewer: down by the extra height; the two lists
+            // share the extra width, what is above the area list follows it.
+            place.translate(0, dh);
+            if (child == pathList_) {
+                place.setWidth(seed.width() + dw / 2);
+            } else if (child == areaList_) {
+                place.translate(dw / 2, 0);
+                place.setWidth(seed.width() + dw - dw / 2);
+            } else if (seed.left() >= areaListLeft) {
+                place.translate(dw / 2, 0);
+            }
+        } else if (seed.left() > viewer.right()) {
+            place.translate(dw, 0);  // beside the viewer: along its right edge
+        }
+        child->setGeometry(place);
+    }
+}
+
+QRect LorvaneDialog::SeedPlace(const QWidget* child) const {
+    for (const auto& [widget, seed] : seedPlaces_)
+        if (widget == child) return seed;
+    return {};
 }
 
 void LorvaneDialog::SyncList(QTreeWidget* view, const ListView& rows) {

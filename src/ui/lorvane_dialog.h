@@ -8,6 +8,8 @@
 #include <QFrame>
 #include <QTimer>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "editor/editor_panel.h"
 #include "shell/shell_interfaces.h"
@@ -63,6 +65,7 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     void CommandPosted() override;
 
   protected:
+    void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -77,6 +80,8 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     void SyncList(QTreeWidget* view, const ListView& rows);
     int SelectedRow(QTreeWidget* view) const;
     void RunPostedCommands();
+    // Where a control of the panel lies in the seed layout.
+    QRect SeedPlace(const QWidget* child) const;
 
     MainShell& shell_;
     BackingCanvas canvas_;
@@ -90,6 +95,9 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     QTreeWidget* areaList_ = nullptr;
     QTimer blinkTimer_;
     bool postScheduled_ = false;
+    // Every control's place in the seed layout; a larger panel moves and
+    // stretches them from there.
+    std::vector<std::pair<QWidget*, QRect>> seedPlaces_;
 };
 
 }  // namespace lorvane

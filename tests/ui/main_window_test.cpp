@@ -1,5 +1,7 @@
 // The main window driven through its real widgets on the offscreen platform.
 
+#include "ui/main_window.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -10,11 +12,11 @@
 #include <QTimer>
 #include <QtTest>
 #include <fstream>
+#include <map>
 
 #include "base/command_ids.h"
 #include "ui/about_box.h"
 #include "ui/application.h"
-#include "ui/main_window.h"
 #include "ui/lorvane_dialog.h"
 #include "ui/recording_panel.h"
 
@@ -48,7 +50,7 @@ void AnswerNextModal(QMessageBox::StandardButton button) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase() {
         QVERIFY(settingsFolder.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
@@ -110,8 +112,23 @@ private slots:
             // Smaller than the seed's size is not possible.
             window.resize(100, 100);
             QCOMPARE(window.size(), smallest);
+            // The seed layout, then the room given to the viewer.
+            const auto place = [&app](int id) {
+                return app.lorvaneDialog()->findChild<QWidget*>(QString::number(id))->geometry();
+            };
+            const int ids[] = {kPanelViewer,   kPanelSave,     kPanelNewPath,  kPanelPathList,
+                               kPanelAreaList, kPanelPointerX, kPanelShowAreas};
+            std::map<int, QRect> seed;
+            for (int id : ids) seed[id] = place(id);
             window.resize(smallest + QSize(250, 180));
             window.move(40, 50);
+            QCOMPARE(place(kPanelViewer), seed[kPanelViewer].adjusted(0, 0, 250, 180));
+            QCOMPARE(place(kPanelSave), seed[kPanelSave].translated(250, 0));
+            QCOMPARE(place(kPanelNewPath), seed[kPanelNewPath].translated(250, 0));
+            QCOMPARE(place(kPanelPathList), seed[kPanelPathList].adjusted(0, 180, 125, 180));
+            QCOMPARE(place(kPanelAreaList), seed[kPanelAreaList].adjusted(125, 180, 250, 180));
+            QCOMPARE(place(kPanelPointerX), seed[kPanelPointerX].translated(0, 180));
+            QCOMPARE(place(kPanelShowAreas), seed[kPanelShowAreas].translated(125, 180));
             QVERIFY(window.close());
         }
         QCOMPARE(QSettings("Hollin", "Quistral").value("Window/Geometry").toString(),
@@ -172,10 +189,12 @@ private slots:
         {
             Application app(startup->path().toStdString());
             QVERIFY(app.Start());
-            for (int i = 0; i < 8; ++i) app.shell().RememberFile("/gone/" + std::to_string(i) + ".bin");
+            for (int i = 0; i < 8; ++i)
+                app.shell().RememberFile("/gone/" + std::to_string(i) + ".bin");
             app.shell().RememberFile(bin);
         }
-        QCOMPARE(QSettings("Hollin", "Quistral").value("File1").toString(), QString::fromStdString(bin));
+        QCOMPARE(QSettings("Hollin", "Quistral").value("File1").toString(),
+                 QString::fromStdString(bin));
         Application app(startup->path().toStdString());
         QVERIFY(app.Start());
         RecordingPanel recorder(app);
@@ -229,7 +248,7 @@ private slots:
         QCOMPARE(recorder.commands.back(), int(kPanelSave));
     }
 
-private:
+  private:
     QTemporaryDir settingsFolder;
     std::unique_ptr<QTemporaryDir> startup;
 };
