@@ -90,6 +90,10 @@ void MainWindow::MenuChanged() {
             }
             if (item.separator || item.id == 0) continue;
             const int id = item.id;
+            if (id == kPanelUndoSegment) action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+            if (id == kPanelRedo)
+                action->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                      QKeySequence(Qt::CTRL | Qt::Key_Y)});
             // Queued, so that the menu that was clicked may be rebuilt by the command.
             connect(
                 action, &QAction::triggered, this, [this, id] { shell_.HandleCommand(id); },

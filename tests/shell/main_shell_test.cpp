@@ -12,7 +12,7 @@ namespace lorvane {
 namespace {
 
 class FakePanel : public EditorPanelHost {
-public:
+  public:
     void HandleCommand(int id) override { commands.push_back(id); }
     void SetTexturePath(const std::string& path) override { texturePath = path; }
     void SetTileImage(const std::string& path, const std::string& name) override {
@@ -20,6 +20,7 @@ public:
         tileName = name;
     }
     void SetProposedFileName(const std::string& name) override { proposedName = name; }
+    std::optional<int> TileOnScreen() const override { return tileOnScreen; }
     bool HasUnsavedChanges() const override { return unsaved; }
     bool SaveForClose() override {
         commands.push_back(kPanelSave);
@@ -28,11 +29,12 @@ public:
     std::vector<int> commands;
     std::string texturePath, tileImagePath, tileName, proposedName;
     bool unsaved = false;
+    std::optional<int> tileOnScreen;
     bool saveSucceeds = true;
 };
 
 class FakeHost : public ShellHost {
-public:
+  public:
     void MenuChanged() override { ++menuChanges; }
     void TitleChanged(const std::string& title) override { this->title = title; }
     bool CreateTileListWindow() override {
@@ -57,7 +59,7 @@ public:
 };
 
 class MainShellTest : public ::testing::Test {
-protected:
+  protected:
     MainShellTest() : shell(state, {platform, platform, platform, platform}) {
         shell.SetEditorPanel(&panel);
         shell.SetHost(&host);
@@ -102,8 +104,8 @@ TEST_F(MainShellTest, StartsWithTheTemplateStatesAndTheTerrainCommandsEnabled) {
 
 TEST_F(MainShellTest, CommandsThatNeedADatabaseOrTerrainDoNothingWithoutIt) {
     std::vector<int> ran;
-    const std::vector<int> gated = {kMenuSaveL2Matrix, kMenuExportTiles,  kMenuImportTiles,
-                                    kMenuAddTilesToSet, kMenuAddSet,     kMenuChangeSetType};
+    const std::vector<int> gated = {kMenuSaveL2Matrix,  kMenuExportTiles, kMenuImportTiles,
+                                    kMenuAddTilesToSet, kMenuAddSet,      kMenuChangeSetType};
     for (int id : gated) shell.RegisterCommand(id, [&ran, id] { ran.push_back(id); });
     for (int id : gated) EXPECT_TRUE(shell.HandleCommand(id));
     EXPECT_TRUE(shell.HandleCommand(kMenuSaveTextureBin));
@@ -127,12 +129,11 @@ TEST_F(MainShellTest, GeneratorsExplainWhatIsMissing) {
         int id;
         std::optional<Message> message;
     };
-    for (const Case& c : {Case{true, false, kMenuGenerateThr, both},
-                          Case{false, true, kMenuGenerateThr, both},
-                          Case{false, false, kMenuGenerateThr, both},
-                          Case{true, false, kMenuGenerateMea, terrain},
-                          Case{false, true, kMenuGenerateMea, std::nullopt},
-                          Case{true, true, kMenuGenerateThr, std::nullopt}}) {
+    for (const Case& c :
+         {Case{true, false, kMenuGenerateThr, both}, Case{false, true, kMenuGenerateThr, both},
+          Case{false, false, kMenuGenerateThr, both}, Case{true, false, kMenuGenerateMea, terrain},
+          Case{false, true, kMenuGenerateMea, std::nullopt},
+          Case{true, true, kMenuGenerateThr, std::nullopt}}) {
         SCOPED_TRACE(c.id);
         platform.messages.clear();
         int ran = 0;
@@ -249,7 +250,18 @@ TEST_F(MainShellTest, TileListLoadsThroughPostedPanelCommands) {
     EXPECT_EQ(panel.commands.back(), kPanelLoadTileImage);
 
     shell.TileListClosed();
+    // Without the list the arrows (and the Tile Select spin buttons) step
+    // through the database from the tile on screen, and stop at its ends.
+    panel.tileOnScreen = state.database.index[0].id;
     shell.HandleArrowKey(true);
+    host.RunPosted();
+    EXPECT_EQ(panel.tileName, "101.PCX");
+    panel.tileOnScreen = state.database.index[1].id;
+    shell.HandleArrowKey(true);
+    EXPECT_TRUE(host.posted.empty());
+    shell.HandleArrowKey(false);
+    host.RunPosted();
+    EXPECT_EQ(panel.tileName, "100.PCX");
     shell.UpdateTileListRow(0);
     EXPECT_TRUE(host.posted.empty());
 }
@@ -270,11 +282,10 @@ TEST_F(MainShellTest, CloseAsksOnlyWhenThereAreUnsavedChanges) {
         bool saveSucceeds;
         bool closes;
     };
-    for (const Case& c : {Case{true, SaveAnswer::Cancel, true, false},
-                          Case{true, SaveAnswer::Save, false, false},
-                          Case{true, SaveAnswer::Save, true, true},
-                          Case{true, SaveAnswer::Discard, true, true},
-                          Case{false, std::nullopt, true, true}}) {
+    for (const Case& c :
+         {Case{true, SaveAnswer::Cancel, true, false}, Case{true, SaveAnswer::Save, false, false},
+          Case{true, SaveAnswer::Save, true, true}, Case{true, SaveAnswer::Discard, true, true},
+          Case{false, std::nullopt, true, true}}) {
         platform.questions.clear();
         panel.commands.clear();
         panel.unsaved = c.unsaved;
@@ -304,10 +315,10 @@ TEST_F(MainShellTest, ProgressDialogCaptionsRangeAndCancel) {
     EXPECT_EQ(state.shell.progressMode, ProgressMode::SaveTerrainMatrix);
     shell.HandleCommand(kProgressUpdate);
     shell.CloseProgressDialog();
-    EXPECT_EQ(platform.progressLog,
-              (std::vector<std::string>{"open Building <theater>.thr File 0..4096",
-                                        "sections 3 192", "open Saving Terrain Matrix 0..4096",
-                                        "sections 0 0", "close"}));
+    EXPECT_EQ(
+        platform.progressLog,
+        (std::vector<std::string>{"open Building <theater>.thr File 0..4096", "sections 3 192",
+                                  "open Saving Terrain Matrix 0..4096", "sections 0 0", "close"}));
     EXPECT_EQ(ProgressCaption(ProgressMode::BuildTerrainMatrix), "Building Terrain Matrix");
 }
 

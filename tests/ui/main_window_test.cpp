@@ -80,9 +80,9 @@ class MainWindowTest : public QObject {
                               "E&xport .bin Tiles...", "&Import .bin Tiles...", "-", "&Exit"}));
         QCOMPARE(Texts(window.Popup(1)),
                  (QStringList{"Show &Tile List", "&Load New Tile...", "Add Tiles to Set...",
-                              "Add Set to Texture.bin", "Change Set &Terrain Type", "-",
-                              "&Delete last segment", "Add New Path...", "Add New &Area",
-                              "Delete Path...", "Delete Area"}));
+                              "Add Set to Texture.bin", "Change Set &Terrain Type", "-", "&Undo",
+                              "&Redo", "Add New Path...", "Add New &Area", "Delete Path...",
+                              "Delete Area"}));
         QCOMPARE(Texts(window.Popup(2)), (QStringList{"Select Theater", "-", "Balkans"}));
         QCOMPARE(Texts(window.Popup(3)), QStringList{"About Lorvane..."});
         // After start-up the terrain commands are enabled; saves are grayed.
@@ -149,13 +149,22 @@ class MainWindowTest : public QObject {
         QVERIFY(app.Start());
         RecordingPanel recorder(app);
         MainWindow& window = app.window();
+        // Undo and Redo are grayed while there is nothing to undo or redo.
+        QVERIFY(!window.Action(kPanelUndoSegment)->isEnabled());
+        QVERIFY(!window.Action(kPanelRedo)->isEnabled());
+        app.shell().ShowUndoRedo("Add Road Segment", "Remove Water Area");
+        QCOMPARE(window.Action(kPanelUndoSegment)->text(), QString("&Undo Add Road Segment"));
+        QCOMPARE(window.Action(kPanelRedo)->text(), QString("&Redo Remove Water Area"));
+        QCOMPARE(window.Action(kPanelUndoSegment)->shortcut(), QKeySequence("Ctrl+Z"));
+        QCOMPARE(window.Action(kPanelRedo)->shortcuts(),
+                 (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
         for (int id : {kMenuOpenTextureBin, kMenuSaveTextureBin, kPanelLoadTile, kPanelUndoSegment,
-                       kPanelNewPath, kPanelNewArea})
+                       kPanelRedo, kPanelNewPath, kPanelNewArea})
             window.Action(id)->trigger();
         QCoreApplication::processEvents();
         // Save is not forwarded before a database is loaded.
         QCOMPARE(recorder.commands,
-                 (std::vector<int>{kPanelOpenTexture, kPanelLoadTile, kPanelUndoSegment,
+                 (std::vector<int>{kPanelOpenTexture, kPanelLoadTile, kPanelUndoSegment, kPanelRedo,
                                    kPanelNewPath, kPanelNewArea}));
     }
 
