@@ -6,12 +6,11 @@
 #include <optional>
 #include <span>
 
+#include "editor/edit_command.h"
 #include "editor/viewer_geometry.h"
 #include "editor/working_set.h"
 
 namespace lorvane {
-
-enum class PointRole { Start, End, Centre };
 
 // A point of entry n (1-based): a segment's Start or End, an area's Centre.
 struct PointRef {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 
+#include "editor/edit_command.h"
 #include "editor/entry_points.h"
 #include "editor/viewer_geometry.h"
 #include "editor/working_set.h"
@@ -16,7 +17,6 @@ namespace lorvane {
 // How near (in screen pixels) the pointer must be to pick.
 inline constexpr double kPickPixels = 5;
 
-enum class EntryKind { Path, Area };
 enum class PickPart { Body, Start, End, Centre, Rim };
 
 struct Pick {

@@ -2,21 +2,25 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include "base/command_ids.h"
 #include "shell/main_shell.h"
 #include "ui/dialog_units.h"
+#include "ui/frame_painter.h"
+#include "ui/main_window.h"
 #include "ui/path_area_dialogs.h"
 #include "ui/qt_platform.h"
-#include "ui/tile_viewer.h"
+#include "ui/zoom_viewer.h"
 
 namespace lorvane {
 
@@ -37,6 +41,46 @@ constexpr ReadoutPlace kReadouts[] = {
     {kPanelCentreY, 299, 200, 26, 9}, {kPanelRadius, 278, 214, 26, 9},
     {kPanelPointerX, 38, 243, 26, 9}, {kPanelPointerY, 88, 243, 26, 9},
     {kPanelType, 142, 243, 51, 9},
+};
+
+// The editors of the list cells: none for the number, the type names of the
+// list for the type, a line for the numbers.
+class CellDelegate : public QStyledItemDelegate {
+  public:
+    CellDelegate(PanelList list, QObject* parent) : QStyledItemDelegate(parent), list_(list) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        if (index.column() == 0) return nullptr;
+        if (index.column() != 1) return QStyledItemDelegate::createEditor(parent, option, index);
+        auto* names = new QComboBox(parent);
+        if (list_ == PanelList::Paths) {
+            for (const int code : PathTypeCodes) names->addItem(TypeNames[size_t(code)]);
+        } else {
+            for (const int code : AreaTypeCodes) names->addItem(TypeNames[size_t(code)]);
+        }
+        return names;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        if (auto* names = qobject_cast<QComboBox*>(editor)) {
+            names->setCurrentText(index.data().toString());
+            return;
+        }
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        if (auto* names = qobject_cast<QComboBox*>(editor)) {
+            model->setData(index, names->currentText());
+            return;
+        }
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+  private:
+    PanelList list_;
 };
 
 // The "X" and "Y" labels in front of the coordinate read-outs.
@@ -109,6 +153,25 @@ QTreeWidget* LorvaneDialog::AddList(int id, PanelList list, QRect place) {
                                                    : AreaListColumns[static_cast<size_t>(c)].width;
         view->setColumnWidth(c, width);
     }
+    // A row chosen picks its entry on the canvas; a cell clicked again (or F2)
+    // is edited: the type from the list of type names, the numbers typed.
+    connect(view, &QTreeWidget::itemSelectionChanged, this, [this, view, list] {
+        if (syncing_) return;
+        panel_.SelectRow(list, SelectedRow(view));
+        Sync();
+    });
+    view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    view->setItemDelegate(new CellDelegate(list, view));
+    connect(view, &QTreeWidget::itemChanged, this,
+            [this, view, list](QTreeWidgetItem* item, int column) {
+                if (syncing_) return;
+                panel_.EditCell(list, view->indexOfTopLevelItem(item), column,
+                                item->text(column).toStdString());
+                // After the editor has closed: the row shows the stored values
+                // (the old ones, when the text was refused).
+                QMetaObject::invokeMethod(
+                    this, [this] { Sync(); }, Qt::QueuedConnection);
+            });
     connect(view, &QTreeWidget::itemActivated, this, [this, view, list](QTreeWidgetItem* item) {
         panel_.ActivateRow(list, view->indexOfTopLevelItem(item));
         Sync();
@@ -188,14 +251,18 @@ void LorvaneDialog::Build() {
     pathList_ = AddList(kPanelPathList, PanelList::Paths, units.Rect(7, 271, 183, 89));
     areaList_ = AddList(kPanelAreaList, PanelList::Areas, units.Rect(200, 271, 141, 89));
 
-    viewer_ = new TileViewer(canvas_, this);
+    viewer_ = new ZoomViewer(panel_.view(), this);
     viewer_->setGeometry(units.Rect(8, 37, 200, 200));
-    canvas_.Resize(viewer_->ClientSize());
-    const QRect frame = viewer_->geometry();
+    viewer_->SetFrameSource([this] { return panel_.Frame(); });
+    viewer_->SetMouseHandler([this](const ViewerMouse& mouse) { ViewerMouseEvent(mouse); });
+    connect(viewer_, &ZoomViewer::viewMoved, this, [this] {
+        if (!syncing_) Sync();
+    });
+    // The panel's own drawing surface keeps the size of the viewer's field.
+    const QSize field = viewer_->maximumViewportSize();
+    canvas_.Resize(field);
     panel_.SetViewerPlacement(
-        {viewer_->ClientSize().width(),
-         viewer_->ClientSize().height(),
-         {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()}});
+        {field.width(), field.height(), {-3, -3, field.width() + 3, field.height() + 3}});
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         seedPlaces_.push_back({child, child->geometry()});
 }
@@ -244,9 +311,11 @@ void LorvaneDialog::SyncList(QTreeWidget* view, const ListView& rows) {
             same = item->text(static_cast<int>(c)) == ToQt(row[c]);
     }
     if (same) return;
+    const QSignalBlocker quiet(view);
     view->clear();
     for (const ListRow& row : rows.Rows()) {
         auto* item = new QTreeWidgetItem(view);
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
         for (size_t c = 0; c < row.size(); ++c) {
             item->setText(static_cast<int>(c), ToQt(row[c]));
             item->setTextAlignment(static_cast<int>(c), Qt::AlignCenter);
@@ -264,8 +333,20 @@ void LorvaneDialog::Sync() {
     save_->setEnabled(panel_.saveEnabled());
     SyncList(pathList_, panel_.pathRows());
     SyncList(areaList_, panel_.areaRows());
-    viewer_->SetShowImage(panel_.showsImage());
-    viewer_->update();
+    syncing_ = true;
+    if (panel_.imageGeneration() != shownImage_ || !panel_.showsImage()) {
+        shownImage_ = panel_.imageGeneration();
+        const PcxImage* image = panel_.image();
+        viewer_->SetTile(image != nullptr ? TileImage(*image) : QImage());
+    }
+    viewer_->viewport()->update();
+    SyncSelection();
+    if (auto* main = qobject_cast<MainWindow*>(window())) {
+        const EditorPanel::StatusTexts status = panel_.Status();
+        main->SetStatus(ToQt(status.pointer), ToQt(status.zoom), ToQt(status.drawing),
+                        ToQt(status.snap));
+    }
+    syncing_ = false;
     shell_.ShowUndoRedo(panel_.UndoText(), panel_.RedoText());
 }
 
@@ -322,6 +403,44 @@ std::optional<EditorKey> EditorKeyOf(int key) {
 
 }  // namespace
 
+void LorvaneDialog::ViewerMouseEvent(const ViewerMouse& mouse) {
+    const Modifiers modifiers = ModifiersOf(mouse.modifiers);
+    const MouseButton button =
+        mouse.button == Qt::RightButton ? MouseButton::Right : MouseButton::Left;
+    switch (mouse.kind) {
+        case ViewerMouse::Kind::Move:
+            panel_.PointerMoved(mouse.at, modifiers);
+            break;
+        case ViewerMouse::Kind::Press:
+            if (mouse.button == Qt::LeftButton) panel_.PointerPressed(button, mouse.at, modifiers);
+            break;
+        case ViewerMouse::Kind::Release:
+            if (mouse.button == Qt::LeftButton || mouse.button == Qt::RightButton)
+                panel_.PointerReleased(button, mouse.at, modifiers);
+            break;
+        case ViewerMouse::Kind::DoubleClick:
+            if (mouse.button == Qt::LeftButton) panel_.PointerDoubleClicked(mouse.at);
+            break;
+    }
+    Sync();
+}
+
+void LorvaneDialog::SyncSelection() {
+    const std::optional<Pick> pick = panel_.selection();
+    for (QTreeWidget* view : {pathList_, areaList_}) {
+        const EntryKind kind = view == pathList_ ? EntryKind::Path : EntryKind::Area;
+        const int row = pick && pick->kind == kind ? pick->entry - 1 : -1;
+        if (SelectedRow(view) == row) continue;
+        const QSignalBlocker quiet(view);
+        view->clearSelection();
+        if (QTreeWidgetItem* item = view->topLevelItem(row)) {
+            item->setSelected(true);
+            view->setCurrentItem(item);
+            view->scrollToItem(item);
+        }
+    }
+}
+
 void LorvaneDialog::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     if (event->button() == Qt::LeftButton)
@@ -344,6 +463,12 @@ void LorvaneDialog::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void LorvaneDialog::keyPressEvent(QKeyEvent* event) {
+    // S turns snapping off and on.
+    if (event->key() == Qt::Key_S && event->modifiers() == Qt::NoModifier) {
+        panel_.ToggleSnapping();
+        Sync();
+        return;
+    }
     const std::optional<EditorKey> key = EditorKeyOf(event->key());
     if (key && panel_.Key(*key, ModifiersOf(event->modifiers()))) {
         Sync();

@@ -14,6 +14,7 @@
 #include "editor/editor_panel.h"
 #include "shell/shell_interfaces.h"
 #include "ui/backing_canvas.h"
+#include "ui/zoom_viewer.h"
 
 class QCheckBox;
 class QLabel;
@@ -23,7 +24,7 @@ class QTreeWidget;
 namespace lorvane {
 
 class MainShell;
-class TileViewer;
+class ZoomViewer;
 
 class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     Q_OBJECT
@@ -31,7 +32,7 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     LorvaneDialog(MainShell& shell, QWidget* parent);
 
     EditorPanel& panel() { return panel_; }
-    TileViewer& viewer() { return *viewer_; }
+    ZoomViewer& viewer() { return *viewer_; }
     BackingCanvas& canvas() { return canvas_; }
     // Shows the logic's state: read-outs, lists, check boxes, Save, viewer.
     void Sync();
@@ -81,6 +82,8 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     void AddLabel(const char* text, QRect place);
     QTreeWidget* AddList(int id, PanelList list, QRect place);
     void SyncList(QTreeWidget* view, const ListView& rows);
+    void SyncSelection();
+    void ViewerMouseEvent(const ViewerMouse& mouse);
     int SelectedRow(QTreeWidget* view) const;
     void RunPostedCommands();
     // Where a control of the panel lies in the seed layout.
@@ -89,7 +92,9 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     MainShell& shell_;
     BackingCanvas canvas_;
     EditorPanel panel_;
-    TileViewer* viewer_ = nullptr;
+    ZoomViewer* viewer_ = nullptr;
+    int shownImage_ = -1;  // the generation of the tile image the viewer shows
+    bool syncing_ = false;
     std::map<int, QLabel*> readouts_;
     QPushButton* save_ = nullptr;
     QCheckBox* showPaths_ = nullptr;
