@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -15,6 +16,7 @@
 
 #include "base/command_ids.h"
 #include "shell/main_shell.h"
+#include "shell/settings.h"
 #include "ui/dialog_units.h"
 #include "ui/frame_painter.h"
 #include "ui/main_window.h"
@@ -105,6 +107,7 @@ LorvaneDialog::LorvaneDialog(MainShell& shell, QWidget* parent)
         Sync();
     });
     panel_.Initialise();
+    panel_.SetGridStep(LoadGridStep(shell.platform().settings));
     Sync();
 }
 
@@ -117,13 +120,41 @@ QPushButton* LorvaneDialog::AddButton(int id, const char* text, QRect place) {
     return button;
 }
 
-QLabel* LorvaneDialog::AddReadout(int id, QRect place) {
+namespace {
+
+// The point fields that take typed feet while drawing, each with the field
+// that names its pair (the X of a point, or the Radius alone).
+constexpr std::pair<int, int> kTypedFields[] = {
+    {kPanelStartX, kPanelStartX}, {kPanelStartY, kPanelStartX},   {kPanelEndX, kPanelEndX},
+    {kPanelEndY, kPanelEndX},     {kPanelCentreX, kPanelCentreX}, {kPanelCentreY, kPanelCentreX},
+    {kPanelRadius, kPanelRadius},
+};
+
+std::optional<int> PairOfField(int id) {
+    for (const auto& [field, pair] : kTypedFields)
+        if (field == id) return pair;
+    return std::nullopt;
+}
+
+}  // namespace
+
+void LorvaneDialog::AddReadout(int id, QRect place) {
+    if (const std::optional<int> pair = PairOfField(id)) {
+        auto* field = new QLineEdit(this);
+        field->setObjectName(QString::number(id));
+        field->setGeometry(place);
+        field->setAlignment(Qt::AlignCenter);
+        field->setReadOnly(true);
+        // Enter places the point (or radius) typed, in feet (eventFilter).
+        field->installEventFilter(this);
+        fields_[id] = field;
+        return;
+    }
     auto* label = new QLabel(this);
     label->setObjectName(QString::number(id));
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setGeometry(place);
     readouts_[id] = label;
-    return label;
 }
 
 void LorvaneDialog::AddLabel(const char* text, QRect place) {
@@ -328,6 +359,14 @@ void LorvaneDialog::Sync() {
         const QString text = ToQt(panel_.Readout(id));
         if (label->text() != text) label->setText(text);
     }
+    // The point fields take typed feet while drawing; what is being typed
+    // is left as it is.
+    const bool drawing = panel_.tool() != ToolKind::Select;
+    for (const auto& [id, field] : fields_) {
+        field->setReadOnly(!drawing);
+        const QString text = ToQt(panel_.Readout(id));
+        if (!field->isModified() && field->text() != text) field->setText(text);
+    }
     showPaths_->setChecked(panel_.showPaths());
     showAreas_->setChecked(panel_.showAreas());
     save_->setEnabled(panel_.saveEnabled());
@@ -355,7 +394,31 @@ int LorvaneDialog::SelectedRow(QTreeWidget* view) const {
     return selected.isEmpty() ? -1 : view->indexOfTopLevelItem(selected.front());
 }
 
+void LorvaneDialog::PlaceTyped(int field) {
+    const int pair = PairOfField(field).value_or(field);
+    const int y = pair == kPanelStartX    ? kPanelStartY
+                  : pair == kPanelEndX    ? kPanelEndY
+                  : pair == kPanelCentreX ? kPanelCentreY
+                                          : 0;
+    const std::string second = y != 0 ? fields_[y]->text().toStdString() : std::string();
+    if (panel_.TypePoint(pair, fields_[pair]->text().toStdString(), second)) {
+        for (const auto& [id, typed] : fields_) typed->setModified(false);
+        viewer_->setFocus();
+    }
+    Sync();
+}
+
 bool LorvaneDialog::eventFilter(QObject* watched, QEvent* event) {
+    // Enter in a point field places what was typed there, and ends nothing.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        for (const auto& [id, field] : fields_) {
+            if (watched == field && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+                PlaceTyped(id);
+                return true;
+            }
+        }
+    }
     for (QTreeWidget* view : {pathList_, areaList_}) {
         const PanelList list = view == pathList_ ? PanelList::Paths : PanelList::Areas;
         if (watched == view && event->type() == QEvent::KeyPress) {

@@ -18,6 +18,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTreeWidget;
 
@@ -78,11 +79,13 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
   private:
     void Build();
     QPushButton* AddButton(int id, const char* text, QRect place);
-    QLabel* AddReadout(int id, QRect place);
+    void AddReadout(int id, QRect place);
     void AddLabel(const char* text, QRect place);
     QTreeWidget* AddList(int id, PanelList list, QRect place);
     void SyncList(QTreeWidget* view, const ListView& rows);
     void SyncSelection();
+    // Enter in a point field: the point (or radius) typed is placed.
+    void PlaceTyped(int field);
     void ViewerMouseEvent(const ViewerMouse& mouse);
     int SelectedRow(QTreeWidget* view) const;
     void RunPostedCommands();
@@ -96,6 +99,7 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     int shownImage_ = -1;  // the generation of the tile image the viewer shows
     bool syncing_ = false;
     std::map<int, QLabel*> readouts_;
+    std::map<int, QLineEdit*> fields_;  // the point fields, typed into while drawing
     QPushButton* save_ = nullptr;
     QCheckBox* showPaths_ = nullptr;
     QCheckBox* showAreas_ = nullptr;

@@ -170,6 +170,47 @@ class CanvasEditingTest : public QObject {
         QVERIFY(Save() == saved_);
     }
 
+    void typedFeetPlaceAPathExactly() {
+        const auto type = [this](int id, const char* text) {
+            auto* field = dialog_->findChild<QLineEdit*>(QString::number(id));
+            field->setFocus();
+            field->selectAll();
+            QTest::keyClicks(field, text);
+        };
+        const auto enter = [this](int id) {
+            QTest::keyClick(dialog_->findChild<QLineEdit*>(QString::number(id)), Qt::Key_Return);
+        };
+        // Nothing is drawn: the fields only show.
+        QVERIFY(dialog_->findChild<QLineEdit*>(QString::number(kPanelStartX))->isReadOnly());
+        auto* timer = new QTimer(this);
+        timer->setInterval(10);
+        connect(timer, &QTimer::timeout, [timer] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            timer->stop();
+            dialog->accept();
+        });
+        timer->start();
+        QTest::mouseClick(dialog_->findChild<QWidget*>(QString::number(kPanelNewPath)),
+                          Qt::LeftButton);
+        type(kPanelStartX, "1234.4");
+        type(kPanelStartY, "567");
+        enter(kPanelStartY);
+        QCOMPARE(Panel().stroke().open, (FeetPoint{1234, 567}));
+        type(kPanelEndX, "3280");
+        type(kPanelEndY, "x9");  // refused: nothing placed
+        enter(kPanelEndX);
+        QCOMPARE(platform_.messages.back().text, std::string("\"x9\" is not a number of feet."));
+        QCOMPARE(Tables().pathCount(), 2);
+        type(kPanelEndY, "600");
+        enter(kPanelEndX);
+        QCOMPARE(Tables().pathCount(), 3);
+        QCOMPARE(Tables().Path(3).startX, 1234);
+        QCOMPARE(Tables().Path(3).startY, -567);
+        QCOMPARE(Tables().Path(3).endX, 3280);
+        QCOMPARE(Tables().Path(3).endY, 600);
+    }
+
     void aListCellEditChangesTheStoredValue() {
         QTreeWidget* paths = dialog_->findChild<QTreeWidget*>(QString::number(kPanelPathList));
         QTreeWidgetItem* row = paths->topLevelItem(0);

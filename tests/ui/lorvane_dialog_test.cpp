@@ -65,7 +65,11 @@ class LorvaneDialogTest : public QObject {
     std::unique_ptr<MainShell> shell_;
     std::unique_ptr<LorvaneDialog> dialog_;
 
-    QString Readout(int id) { return Child<QLabel>(*dialog_, id)->text(); }
+    // A read-out's text; the point fields are line edits that take typed feet.
+    QString Readout(int id) {
+        if (auto* field = Child<QLineEdit>(*dialog_, id)) return field->text();
+        return Child<QLabel>(*dialog_, id)->text();
+    }
     QTreeWidget& PathList() { return *Child<QTreeWidget>(*dialog_, kPanelPathList); }
     QTreeWidget& AreaList() { return *Child<QTreeWidget>(*dialog_, kPanelAreaList); }
     // The field of the viewer that mouse input goes to.
