@@ -86,34 +86,35 @@ bool EditDocument::WriteBack() {
     return true;
 }
 
-void EditDocument::Changed() {
+void EditDocument::Changed(EditEvent event, const EditCommand& command) {
     RebuildRows(working_);
     const TileEdits* edits = OpenEdits();
     // The export mark is raised by the first change and never lowered here:
     // a tile exported with its changes undone is exported as it is, and a
     // mark set by an import is never lost.
     if (edits != nullptr && edits->history.position() != 0) MarkTileForExport(database_, open_->id);
+    if (listener_) listener_(event, command);
 }
 
 bool EditDocument::Apply(std::unique_ptr<EditCommand> command) {
     TileEdits* edits = OpenEdits();
     if (edits == nullptr || command == nullptr || command->tileId() != open_->id) return false;
     if (!edits->history.Push(std::move(command), working_)) return false;
-    Changed();
+    Changed(EditEvent::Done, *edits->history.NextUndo());
     return true;
 }
 
 bool EditDocument::Undo() {
     TileEdits* edits = OpenEdits();
     if (edits == nullptr || !edits->history.Undo(working_)) return false;
-    Changed();
+    Changed(EditEvent::Undone, *edits->history.NextRedo());
     return true;
 }
 
 bool EditDocument::Redo() {
     TileEdits* edits = OpenEdits();
     if (edits == nullptr || !edits->history.Redo(working_)) return false;
-    Changed();
+    Changed(EditEvent::Redone, *edits->history.NextUndo());
     return true;
 }
 

@@ -11,6 +11,7 @@
 // derived from the histories and from the changes made outside the editor.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -22,9 +23,17 @@
 
 namespace lorvane {
 
+// What happened to a command: applied for the first time, undone, redone.
+enum class EditEvent { Done, Undone, Redone };
+// Told of every command the document runs, after it ran (a record of the
+// edits, for one, writes it out from here).
+using EditListener = std::function<void(EditEvent, const EditCommand&)>;
+
 class EditDocument {
   public:
     explicit EditDocument(TileDatabase& database) : database_(database) {}
+
+    void SetListener(EditListener listener) { listener_ = std::move(listener); }
 
     // A database was loaded, built or replaced: every history is dropped and
     // no tile is open. unsaved: the database in memory is not the one on disk.
@@ -88,14 +97,16 @@ class EditDocument {
     TileRecord* Record(int32_t set, int32_t tile);
     TileRecord* RecordById(int32_t id);
     TileEdits* OpenEdits();
-    // The tables changed: rows again, and the export mark of a changed tile.
-    void Changed();
+    // The tables changed: rows again, the export mark of a changed tile, and
+    // the listener told.
+    void Changed(EditEvent event, const EditCommand& command);
 
     TileDatabase& database_;
     std::map<int32_t, TileEdits> edits_;
     std::optional<OpenTileRef> open_;
     EditorWorkingSet working_;
     bool databaseChanged_ = false;
+    EditListener listener_;
 };
 
 }  // namespace lorvane

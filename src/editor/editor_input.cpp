@@ -127,7 +127,9 @@ void EditorPanel::SwitchTool(ToolKind kind) {
 }
 
 bool EditorPanel::Apply(std::unique_ptr<EditCommand> command) {
-    return document_.Apply(std::move(command));
+    if (!document_.Apply(std::move(command))) return false;
+    Post(kPanelRefresh);
+    return true;
 }
 
 void EditorPanel::Undo() {

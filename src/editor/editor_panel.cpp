@@ -359,10 +359,14 @@ bool EditorPanel::SaveDatabase() {
     request.filter = kTextureFilter;
     // The opened file's own name in its own folder: on a case-sensitive file
     // system another spelling would be another file.
-    const std::filesystem::path opened(proposedSaveName_);
-    request.proposedName = opened.has_filename() ? opened.filename().string() : kTextureProposal;
-    request.startFolder = opened.has_filename() ? opened.parent_path().string()
-                                                : services_.host.Folder(kTextureFolder);
+    if (proposedSaveName_.empty()) {
+        request.proposedName = kTextureProposal;
+        request.startFolder = services_.host.Folder(kTextureFolder);
+    } else {
+        const FileChoice opened = FileChoice::Chosen(proposedSaveName_);
+        request.proposedName = opened.fileTitle();
+        request.startFolder = opened.folderPart();
+    }
     const FileChoice choice = services_.files.SaveFile(request);
     if (choice.outcome == FileChoice::Outcome::Cancelled) return false;
     if (choice.outcome == FileChoice::Outcome::Failed) {
@@ -446,9 +450,7 @@ void EditorPanel::BlinkTimer() {
 bool EditorPanel::RemoveEntry(PanelList list, int32_t entry) {
     const EntryKind kind = list == PanelList::Paths ? EntryKind::Path : EntryKind::Area;
     tool_->EndStroke(*context_);
-    if (!Apply(MakeRemoveEntry(document_.working(), document_.tileId(), kind, entry))) return false;
-    Post(kPanelRefresh);
-    return true;
+    return Apply(MakeRemoveEntry(document_.working(), document_.tileId(), kind, entry));
 }
 
 void EditorPanel::RightClickList(PanelList list, int selectedRow) {

@@ -190,8 +190,8 @@ class EditorPanel {
     // What they would do ("Add Road Segment"); empty when nothing.
     std::string UndoText() const;
     std::string RedoText() const;
-    // Runs a command on the tile on screen (drawn, dragged, typed into a
-    // list); false when it does not apply to it.
+    // Runs a command on the tile on screen (dragged, typed into a list) and
+    // refreshes the viewer; false when it does not apply to it.
     bool Apply(std::unique_ptr<EditCommand> command);
 
     // The delete dialogs: the number typed, as text. False, after the "not
@@ -242,6 +242,8 @@ class EditorPanel {
 
     // Read-only views of the model.
     const EditDocument& document() const { return document_; }
+    // Told of every command run on any tile (see EditDocument).
+    void SetEditListener(EditListener listener) { document_.SetListener(std::move(listener)); }
     const EditorWorkingSet& tables() const { return document_.working(); }
     const EditorChoices& choices() const { return choices_; }
     ToolKind tool() const;

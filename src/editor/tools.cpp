@@ -183,7 +183,7 @@ class PathTool final : public DrawingTool {
 
   private:
     const AddSegmentCommand* LastSegmentOfStroke(const ToolContext& context) const {
-        auto& document = const_cast<ToolContext&>(context).document();
+        const EditDocument& document = context.document();
         const auto* last = dynamic_cast<const AddSegmentCommand*>(document.NextUndo());
         if (last == nullptr || last->entry() != document.working().pathCount()) return nullptr;
         const WorkingPath& segment = last->segment();

@@ -62,6 +62,8 @@ void MainShell::SetProgressView(ProgressView* view) {
 void MainShell::Initialize(const std::filesystem::path& startupFolder) {
     state_.startupFolder = startupFolder;
     LoadTheaterList(state_.theaters, menu_, startupFolder);
+    menu_.Append(kTheaterPopup, MenuItem::Separator());
+    menu_.Append(kTheaterPopup, MenuItem::Command(kMenuTheaterMap, "Theater &Map"));
     menu_.Enable(kMenuLoadL2Matrix, true);
     menu_.Enable(kMenuOpenL2File, true);
     state_.shell.textureLoaded = false;
@@ -96,6 +98,7 @@ CommandNeed MainShell::NeedOf(int id) {
         case kMenuGenerateThr:
             return CommandNeed::TextureAndTerrain;
         case kMenuGenerateMea:
+        case kMenuTheaterMap:
             return CommandNeed::Terrain;
         default:
             return CommandNeed::None;
@@ -124,10 +127,11 @@ void MainShell::RegisterCommand(int id, std::function<void()> handler) {
 void MainShell::RunOperation(int id) {
     const CommandNeed need = NeedOf(id);
     if (!NeedsMet(need)) {
-        // Only the two generators say why; the others do nothing.
+        // The two generators and the theater map say why; the others do nothing.
         if (id == kMenuGenerateThr)
             platform_.messages.Exclamation(kNeedTextureAndTerrain, "Information");
-        if (id == kMenuGenerateMea) platform_.messages.Exclamation(kNeedTerrain, "Information");
+        if (id == kMenuGenerateMea || id == kMenuTheaterMap)
+            platform_.messages.Exclamation(kNeedTerrain, "Information");
         return;
     }
     auto handler = operations_.find(id);
@@ -192,6 +196,7 @@ bool MainShell::HandleCommand(int id) {
         case kMenuChangeSetType:
         case kMenuDeletePath:
         case kMenuDeleteArea:
+        case kMenuTheaterMap:
             RunOperation(id);
             return true;
         default:
@@ -384,17 +389,35 @@ void MainShell::HandleArrowKey(bool down) {
     if (position) LoadTileFromList(*position);
 }
 
+namespace {
+
+std::optional<int> PositionOfId(const TileDatabase& database, std::optional<int> id) {
+    if (!id) return std::nullopt;
+    const auto& index = database.index;
+    const auto it = std::find_if(index.begin(), index.end(),
+                                 [&](const TileIndexEntry& entry) { return entry.id == *id; });
+    if (it == index.end()) return std::nullopt;
+    return static_cast<int>(it - index.begin());
+}
+
+}  // namespace
+
+void MainShell::ShowTileOnScreen(std::optional<int> id) {
+    const std::optional<int> position = PositionOfId(state_.database, id);
+    if (tileList_.onScreenPosition == position) return;
+    tileList_.onScreenPosition = position;
+    if (tileListOpen_ && host_ != nullptr) host_->TileListChanged(std::nullopt);
+}
+
 void MainShell::StepTileOnScreen(bool down) {
     const int count = state_.database.tileCount();
     if (panel_ == nullptr || !state_.shell.textureLoaded || count == 0) return;
     const std::optional<int> id = panel_->TileOnScreen();
     int position = down ? 0 : count - 1;  // nothing on screen: from an end
     if (id) {
-        const auto& index = state_.database.index;
-        const auto it = std::find_if(index.begin(), index.end(),
-                                     [&](const TileIndexEntry& entry) { return entry.id == *id; });
-        if (it == index.end()) return;
-        position = static_cast<int>(it - index.begin()) + (down ? 1 : -1);
+        const std::optional<int> onScreen = PositionOfId(state_.database, id);
+        if (!onScreen) return;
+        position = *onScreen + (down ? 1 : -1);
     }
     if (position >= 0 && position < count) LoadTileFromList(position);
 }

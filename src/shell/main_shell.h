@@ -135,6 +135,9 @@ class MainShell {
     // from the one on screen.
     void HandleArrowKey(bool down);
     void FocusTileList();
+    // The tile on screen in the editor (its id; nullopt for none): the tile
+    // list marks its row.
+    void ShowTileOnScreen(std::optional<int> id);
     // Hands the tile at an index position to the editor panel.
     void LoadTileFromList(int position);
 

@@ -387,6 +387,7 @@ void LorvaneDialog::Sync() {
     }
     syncing_ = false;
     shell_.ShowUndoRedo(panel_.UndoText(), panel_.RedoText());
+    shell_.ShowTileOnScreen(panel_.tileOnScreen());
 }
 
 int LorvaneDialog::SelectedRow(QTreeWidget* view) const {

@@ -230,6 +230,76 @@ TEST_F(DrawingTest, UndoOfAreasCancelsTheOpenCentreThenTakesAreasBack) {
     EXPECT_EQ(panel.tables().areaCount(), 1);
 }
 
+TEST_F(DrawingTest, KeysWhileDrawing) {
+    NewPath();
+    // Backspace takes the last point back; the path goes on from the one before.
+    Click(10, 10);
+    Click(50, 10);
+    Click(90, 10);
+    EXPECT_TRUE(panel.Key(EditorKey::Backspace));
+    EXPECT_EQ(panel.tables().pathCount(), 1);
+    Click(90, 50);
+    ASSERT_EQ(panel.tables().pathCount(), 2);
+    EXPECT_EQ(Segment(2).startX, Segment(1).endX);
+    // Enter ends the path as a right click does: the next two clicks begin one.
+    EXPECT_TRUE(panel.Key(EditorKey::Enter));
+    Click(200, 200);
+    Click(210, 200);
+    ASSERT_EQ(panel.tables().pathCount(), 3);
+    EXPECT_TRUE(Segment(3).BeginsPath());
+    // Esc cancels the open point and stores nothing.
+    EXPECT_TRUE(panel.Key(EditorKey::Escape));
+    Click(250, 250);
+    EXPECT_TRUE(panel.Key(EditorKey::Escape));
+    EXPECT_EQ(panel.tables().pathCount(), 3);
+    EXPECT_EQ(panel.tool(), ToolKind::Path);
+    // With nothing open Esc leaves drawing: clicks then draw nothing, and a
+    // further Esc does nothing at all.
+    EXPECT_TRUE(panel.Key(EditorKey::Escape));
+    EXPECT_EQ(panel.tool(), ToolKind::Select);
+    Click(20, 20);
+    Click(40, 40);
+    EXPECT_EQ(panel.tables().pathCount(), 3);
+    EXPECT_FALSE(panel.Key(EditorKey::Escape));
+    EXPECT_TRUE(textureLoaded);
+    // The area tool: Esc cancels an open centre.
+    NewArea();
+    Click(100, 100);
+    EXPECT_TRUE(panel.Key(EditorKey::Escape));
+    Click(150, 150);
+    Click(160, 150);
+    ASSERT_EQ(panel.tables().areaCount(), 1);
+    EXPECT_EQ(panel.tables().Area(1).centerX, 1640);
+}
+
+TEST_F(DrawingTest, UndoAndRedoSayWhatTheyDoAndRedoGoesOnInAnOpenPath) {
+    EXPECT_EQ(panel.UndoText(), "");
+    NewPath(2, "30");  // Bridge
+    Click(10, 10);
+    Click(50, 10);
+    Click(90, 10);
+    EXPECT_EQ(panel.UndoText(), "Add Bridge Segment");
+    EXPECT_EQ(panel.RedoText(), "");
+    panel.Undo();
+    panel.Undo();
+    EXPECT_EQ(panel.RedoText(), "Add Bridge Segment");
+    EXPECT_EQ(panel.UndoText(), "Start Point");
+    // Redo brings the segments back and the path goes on from their end.
+    panel.Redo();
+    panel.Redo();
+    EXPECT_EQ(panel.tables().pathCount(), 2);
+    Click(90, 90);
+    ASSERT_EQ(panel.tables().pathCount(), 3);
+    EXPECT_EQ(Segment(3).startY, Segment(2).endY);
+    // A removed row says so, and comes back with Undo.
+    panel.EndStroke();
+    panel.RightClickList(PanelList::Paths, 0);
+    EXPECT_EQ(panel.UndoText(), "Remove Bridge Segment");
+    panel.Undo();
+    EXPECT_EQ(panel.tables().pathCount(), 3);
+    EXPECT_EQ(panel.RedoText(), "Remove Bridge Segment");
+}
+
 TEST_F(DrawingTest, ClicksBesideTheImage) {
     NewPath();
     Click(10, 10);

@@ -144,6 +144,44 @@ TEST_F(PanelTest, ALaterDatabaseDoesNotTakeTheTileDrawnBeforeIt) {
     EXPECT_EQ(database.sets[0].tiles[0].modified, 0);
 }
 
+TEST_F(PanelTest, AReloadedDatabaseShowsNoTileFromBefore) {
+    LoadDatabase(TwoSetDatabase());
+    LoadTile("H000.PCX");
+    EXPECT_TRUE(panel.showsImage());
+    LoadDatabase(TwoSetDatabase());
+    EXPECT_FALSE(panel.showsImage());
+    EXPECT_EQ(panel.tileOnScreen(), std::nullopt);
+    EXPECT_EQ(panel.Readout(kPanelTileName), " ");
+    EXPECT_EQ(panel.tables().pathCount(), 0);
+    // Nothing can be drawn until a tile of it is loaded.
+    canvas.Take();
+    NewPath();
+    panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
+    panel.LeftButtonUp(kAreaLeft + 50, kAreaTop + 5);
+    panel.Command(kPanelRefresh);
+    EXPECT_EQ(panel.tables().pathCount(), 0);
+    for (const std::string& call : canvas.Take()) EXPECT_NE(call, "image 16x16");
+    EXPECT_FALSE(panel.HasUnsavedEdits());
+    LoadTile("H001.PCX");
+    panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
+    panel.LeftButtonUp(kAreaLeft + 50, kAreaTop + 5);
+    EXPECT_EQ(panel.tables().pathCount(), 1);
+}
+
+TEST_F(PanelTest, AnUnreadableTileImageLeavesNothingOfTheTileBefore) {
+    LoadDatabase(TwoSetDatabase());
+    LoadTile("H000.PCX");
+    const auto missing = (folder / "H010.PCX").string();
+    panel.SetTileImage(missing, "H010.PCX");
+    panel.Command(kPanelLoadTileImage);
+    EXPECT_EQ(platform.messages,
+              (std::vector<Message>{{"The tile image " + missing + " could not be read.",
+                                     "Tile Image Error", MessageIcon::Error}}));
+    EXPECT_FALSE(panel.showsImage());
+    EXPECT_EQ(panel.tables().pathCount(), 0);
+    EXPECT_EQ(panel.tileOnScreen(), std::nullopt);
+}
+
 TEST_F(PanelTest, TheTileDialogTakesAFileOrATypedId) {
     struct Case {
         std::string chosen;    // file name chosen or typed
@@ -251,6 +289,21 @@ TEST_F(SaveTest, TheFirstSaveAsksForANameTheNextOneBeeps) {
     EXPECT_EQ(host.beeps, 1);
     EXPECT_EQ(Saved("Saved.bin")->sets[0].tiles[1].pathCount(), 2);
     EXPECT_FALSE(panel.HasUnsavedEdits());
+}
+
+TEST_F(SaveTest, TheFirstSaveProposesTheOpenedFileInItsFolder) {
+    platform.choices.push_back(FileChoice::Cancelled());
+    panel.SaveDatabase();
+    ASSERT_EQ(platform.dialogs.size(), 1u);
+    EXPECT_EQ(platform.dialogs[0].request.proposedName, "Texture.bin");
+    EXPECT_EQ(platform.dialogs[0].request.startFolder, folder.string() + "/");
+    // A database made anew has no file of its own yet.
+    panel.DatabaseReplaced();
+    EXPECT_TRUE(panel.HasUnsavedEdits());
+    platform.choices.push_back(FileChoice::Cancelled());
+    panel.SaveDatabase();
+    ASSERT_EQ(platform.dialogs.size(), 2u);
+    EXPECT_EQ(platform.dialogs[1].request.proposedName, "texture.bin");
 }
 
 TEST_F(SaveTest, ACancelledSaveDialogWritesNothing) {

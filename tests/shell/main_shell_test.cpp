@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "base/command_ids.h"
@@ -133,7 +134,9 @@ TEST_F(MainShellTest, GeneratorsExplainWhatIsMissing) {
          {Case{true, false, kMenuGenerateThr, both}, Case{false, true, kMenuGenerateThr, both},
           Case{false, false, kMenuGenerateThr, both}, Case{true, false, kMenuGenerateMea, terrain},
           Case{false, true, kMenuGenerateMea, std::nullopt},
-          Case{true, true, kMenuGenerateThr, std::nullopt}}) {
+          Case{true, true, kMenuGenerateThr, std::nullopt},
+          Case{true, false, kMenuTheaterMap, terrain},
+          Case{false, true, kMenuTheaterMap, std::nullopt}}) {
         SCOPED_TRACE(c.id);
         platform.messages.clear();
         int ran = 0;
@@ -266,6 +269,23 @@ TEST_F(MainShellTest, TileListLoadsThroughPostedPanelCommands) {
     EXPECT_TRUE(host.posted.empty());
 }
 
+TEST_F(MainShellTest, TheTileListMarksTheTileOnScreen) {
+    LoadDatabase();
+    shell.ShowTileList();
+    const int changes = host.listChanges;
+    shell.ShowTileOnScreen(state.database.index[1].id);
+    EXPECT_EQ(shell.tileList().onScreenPosition, 1);
+    EXPECT_EQ(host.listChanges, changes + 1);
+    shell.ShowTileOnScreen(state.database.index[1].id);  // unchanged: not drawn again
+    EXPECT_EQ(host.listChanges, changes + 1);
+    shell.RefillTileList();
+    EXPECT_EQ(shell.tileList().onScreenPosition, 1);
+    shell.ShowTileOnScreen(std::nullopt);
+    EXPECT_EQ(shell.tileList().onScreenPosition, std::nullopt);
+    shell.ShowTileOnScreen(12345);  // not in the database
+    EXPECT_EQ(shell.tileList().onScreenPosition, std::nullopt);
+}
+
 TEST_F(MainShellTest, TileListThatCannotBeCreatedDoesNothing) {
     host.canCreate = false;
     LoadDatabase();
@@ -301,6 +321,56 @@ TEST_F(MainShellTest, CloseAsksOnlyWhenThereAreUnsavedChanges) {
         // Staying open keeps the database.
         EXPECT_EQ(state.database.tileCount(), c.closes ? 0 : 2);
     }
+}
+
+TEST_F(MainShellTest, ReplacingTheDatabaseAsksTheCloseQuestionFirst) {
+    // Every way another database comes in: the menu, a recent file or the
+    // command line (OpenPath), and generating one.
+    LoadDatabase();
+    const std::string other = MakeFile("Other.bin");
+    int generated = 0;
+    shell.RegisterCommand(kMenuGenerateTextureBin, [&] { ++generated; });
+    const auto opened = [&] {
+        return std::count(panel.commands.begin(), panel.commands.end(), kPanelOpenTexture) +
+               std::count(panel.commands.begin(), panel.commands.end(), kPanelLoadTexturePath) +
+               std::exchange(generated, 0);
+    };
+    const std::vector<std::pair<std::string, std::function<void()>>> ways = {
+        {"menu", [&] { shell.HandleCommand(kMenuOpenTextureBin); }},
+        {"path", [&] { shell.OpenPath(other); }},
+        {"generate", [&] { shell.HandleCommand(kMenuGenerateTextureBin); }},
+    };
+    struct Case {
+        SaveAnswer answer;
+        bool saveSucceeds;
+        bool goesOn;
+    };
+    for (const auto& [way, run] : ways) {
+        for (const Case& c :
+             {Case{SaveAnswer::Cancel, true, false}, Case{SaveAnswer::Save, false, false},
+              Case{SaveAnswer::Save, true, true}, Case{SaveAnswer::Discard, true, true}}) {
+            platform.questions.clear();
+            panel.commands.clear();
+            panel.unsaved = true;
+            panel.saveSucceeds = c.saveSucceeds;
+            platform.answers.push_back(c.answer);
+            run();
+            ASSERT_EQ(platform.questions.size(), 1u) << way;
+            EXPECT_EQ(platform.questions[0].text, "Save changes to Texture.bin?");
+            const bool saved = !panel.commands.empty() && panel.commands.front() == kPanelSave;
+            EXPECT_EQ(saved, c.answer == SaveAnswer::Save) << way;
+            // Cancel (or a failed save) leaves everything as it was: nothing
+            // is opened or generated.
+            EXPECT_EQ(opened(), c.goesOn ? 1 : 0) << way << " " << static_cast<int>(c.answer);
+            EXPECT_EQ(state.database.tileCount(), 2) << way;
+        }
+    }
+    // Nothing unsaved: no question.
+    platform.questions.clear();
+    panel.unsaved = false;
+    shell.OpenPath(other);
+    EXPECT_TRUE(platform.questions.empty());
+    EXPECT_EQ(panel.texturePath, other);
 }
 
 TEST_F(MainShellTest, ProgressDialogCaptionsRangeAndCancel) {

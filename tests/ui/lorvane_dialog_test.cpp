@@ -250,6 +250,31 @@ class LorvaneDialogTest : public QObject {
         QCOMPARE(dialog_->panel().tables().pathCount(), 1);
     }
 
+    void keysReachTheToolAndDeleteRemovesTheSelectedRow() {
+        OnNextDialog([](QDialog& dialog) { dialog.accept(); });
+        Click(kPanelNewPath);
+        ClickViewer(20, 20);
+        ClickViewer(60, 20);
+        ClickViewer(90, 20);
+        QTest::keyClick(dialog_.get(), Qt::Key_Backspace);  // the last point back
+        QCOMPARE(dialog_->panel().tables().pathCount(), 1);
+        QTest::keyClick(dialog_.get(), Qt::Key_Return);  // the path ends
+        QCOMPARE(dialog_->panel().stroke().phase, StrokePhase::None);
+        ClickViewer(120, 120);
+        QTest::keyClick(dialog_.get(), Qt::Key_Escape);  // the open point is cancelled
+        QCOMPARE(dialog_->panel().stroke().phase, StrokePhase::None);
+        QTest::keyClick(dialog_.get(), Qt::Key_Escape);  // drawing is left
+        QCOMPARE(dialog_->panel().tool(), ToolKind::Select);
+        QCOMPARE(dialog_->panel().tables().pathCount(), 1);
+        // Delete on a selected row removes its entry, undoably.
+        PathList().setCurrentItem(PathList().topLevelItem(0));
+        QTest::keyClick(&PathList(), Qt::Key_Delete);
+        QCOMPARE(dialog_->panel().tables().pathCount(), 0);
+        QCOMPARE(PathList().topLevelItemCount(), 0);
+        dialog_->HandleCommand(kPanelUndoSegment);
+        QCOMPARE(PathList().topLevelItemCount(), 1);
+    }
+
     void showPathsFollowsTheFlag() {
         auto* box = Child<QCheckBox>(*dialog_, kPanelShowPaths);
         QTest::mouseClick(box, Qt::LeftButton);
