@@ -286,6 +286,7 @@ void EditorPanel::LoadTexture() {
                        shared_.database.tileCount()),
             "Texture.bin Succesfully Loaded");
         shared_.textureLoaded = true;
+        services_.host.DatabaseFileMatches(state.texturePath);
     } else {
         services_.messages.Error("Error reading Texture.bin", "Texture.bin Not Loaded");
         shared_.textureLoaded = false;
@@ -308,20 +309,11 @@ bool EditorPanel::WriteDatabase() {
         return false;
     }
     state.unsavedChanges = false;
+    services_.host.DatabaseFileMatches(state.savePath);
     return true;
 }
 
-bool EditorPanel::SaveDatabase() {
-    // A failed write no longer clears textureLoaded, so it tells whether a
-    // database is in memory.
-    if (!shared_.textureLoaded) return false;
-    if (!state.savePath.empty()) {
-        // The edits of the tile on screen go into its record first.
-        WriteBackCurrentTile();
-        const bool written = WriteDatabase();
-        services_.host.Beep();
-        return written;
-    }
+bool EditorPanel::ChooseSavePath() {
     FileDialogRequest request;
     request.title = "Save Texture.bin File";
     request.filter = kTextureFilter;
@@ -338,9 +330,30 @@ bool EditorPanel::SaveDatabase() {
     services_.host.RememberRecentFile(state.savePath);
     // The folder of the last open dialog is stored, not the one saved into.
     services_.host.StoreFolder(kTextureFolder, services_.host.Folder(kTextureFolder));
+    return true;
+}
+
+bool EditorPanel::SaveDatabase() {
+    // A failed write no longer clears textureLoaded, so it tells whether a
+    // database is in memory.
+    if (!shared_.textureLoaded) return false;
+    bool named = !state.savePath.empty();
+    if (!named && !ChooseSavePath()) return false;
+    // The file about to be written may have been changed by another program.
+    for (;;) {
+        const SaveTargetCheck check = services_.host.CheckSaveTarget(state.savePath);
+        if (check == SaveTargetCheck::Write) break;
+        if (check == SaveTargetCheck::Cancel || !ChooseSavePath()) return false;
+        named = false;
+    }
+    // The edits of the tile on screen go into its record first.
     WriteBackCurrentTile();
     const bool written = WriteDatabase();
-    services_.host.SetMainTitle(state.texturePath);
+    if (named) {
+        services_.host.Beep();
+    } else {
+        services_.host.SetMainTitle(state.texturePath);
+    }
     return written;
 }
 

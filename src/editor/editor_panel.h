@@ -61,6 +61,15 @@ class PanelHost {
     virtual void StopBlinkTimer() = 0;
     // A command was posted: RunPosted is due once the current event is done.
     virtual void CommandPosted() = 0;
+    // Save is about to write the database to path. A host that guards no
+    // file lets it write.
+    virtual SaveTargetCheck CheckSaveTarget(const std::string& path) {
+        (void)path;
+        return SaveTargetCheck::Write;
+    }
+    // The file at path now holds the database in memory: it was just read
+    // or written.
+    virtual void DatabaseFileMatches(const std::string& path) { (void)path; }
 };
 
 // State the panel shares with the shell.
@@ -165,6 +174,8 @@ class EditorPanel {
     void RestartRubberBand();
 
     void WriteBackCurrentTile();
+    // The save dialog; false when it was cancelled or failed.
+    bool ChooseSavePath();
     bool WriteDatabase();
     bool OnImage(int x, int y) const;
     ViewerPoint ToViewer(int x, int y) const;

@@ -13,6 +13,8 @@
 
 #include "base/message.h"
 #include "base/platform.h"
+#include "editor/editor_state.h"
+#include "shell/file_guard.h"
 #include "shell/menu_model.h"
 #include "shell/recent_files.h"
 #include "shell/settings.h"
@@ -34,6 +36,7 @@ struct AppState {
     std::filesystem::path startupFolder;  // TileInfo.dat and Quistral.ini live here
     std::string terrainPath;  // the terrain file that command 10221 opens
     std::string title = "Lorvane";
+    FileGuard databaseFile;  // the file that holds the database in memory
 };
 
 // The platform services the shell works with.
@@ -52,6 +55,12 @@ inline constexpr const char* kNeedTextureAndTerrain =
 inline constexpr const char* kNeedTerrain = "The L2 Terrain matrix (or file) has not been loaded.";
 inline constexpr const char* kNotAvailable = "This command is not available in this version.";
 inline constexpr const char* kSaveQuestion = "Save changes to Texture.bin?";
+inline constexpr const char* kChangedUnderneath =
+    "Texture.bin was changed by another program since it was opened.";
+inline constexpr const char* kSaveAnyway = "Save Anyway";
+inline constexpr const char* kSaveAs = "Save As\u2026";
+inline constexpr const char* kReload = "Reload";
+inline constexpr const char* kCancel = "Cancel";
 
 class MainShell {
 public:
@@ -81,6 +90,18 @@ public:
     bool ConfirmClose();
     // Ends the program through the close sequence ("&Exit", the panel's cancel).
     void CloseProgram();
+
+    // Save is about to write path. When it is the database's file and
+    // another program changed its bytes since it was opened or last saved,
+    // asks kChangedUnderneath with Save Anyway, Save As… and Cancel.
+    SaveTargetCheck CheckSaveTarget(const std::string& path);
+    // The file at path now holds the database in memory (read or written).
+    void DatabaseFileMatches(const std::string& path);
+    // The window came back to the foreground: when another program changed
+    // the database's file, and the user was not asked about that change
+    // yet, offers to reload it. Unsaved changes are discarded only when the
+    // user chooses Reload, and the question says so.
+    void CheckDatabaseFile();
 
     // Opens a file as a recent-file entry opens it, by its extension: L2 and
     // L2M terrain files, Texture.bin, PCX tiles. False after the message when
@@ -134,6 +155,7 @@ private:
     bool NeedsMet(CommandNeed need);
     void RunOperation(int id);
     void RebuildRecentMenu();
+    size_t AskAboutChange(const std::string& text, const std::vector<std::string>& buttons);
 
     AppState& state_;
     ShellPlatform platform_;
@@ -145,6 +167,7 @@ private:
     ProgressView* progressView_ = nullptr;
     std::optional<ShellProgress> progress_;
     std::map<int, std::function<void()>> operations_;
+    bool askingAboutChange_ = false;  // a question about the file is open
 };
 
 // The extension by which a file is opened: the text after the first '.' of

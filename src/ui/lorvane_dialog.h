@@ -61,6 +61,8 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     void StartBlinkTimer(int milliseconds) override;
     void StopBlinkTimer() override;
     void CommandPosted() override;
+    SaveTargetCheck CheckSaveTarget(const std::string& path) override;
+    void DatabaseFileMatches(const std::string& path) override;
 
   protected:
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -129,6 +129,12 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        // Back in the foreground: another program may have changed the
+        // database's file meanwhile. Asked once the activation is handled.
+        Post([this] { shell_.CheckDatabaseFile(); });
+        return;
+    }
     if (event->type() != QEvent::WindowStateChange) return;
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);
     // Restored from the taskbar: back to its place.

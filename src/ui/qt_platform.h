@@ -32,6 +32,7 @@ public:
     std::optional<std::string> Read(std::string_view name) override;
     bool Write(std::string_view name, std::string_view value) override;
     SaveAnswer AskSave(const Message& question) override;
+    size_t AskChoice(const Message& question, const std::vector<std::string>& buttons) override;
 
 private:
     QWidget* owner_ = nullptr;

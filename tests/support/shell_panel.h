@@ -71,6 +71,10 @@ class ShellPanel : public EditorPanelHost, public PanelHost {
     void StartBlinkTimer(int) override {}
     void StopBlinkTimer() override {}
     void CommandPosted() override {}
+    SaveTargetCheck CheckSaveTarget(const std::string& path) override {
+        return shell_.CheckSaveTarget(path);
+    }
+    void DatabaseFileMatches(const std::string& path) override { shell_.DatabaseFileMatches(path); }
 
     // A left click, a right click on the image at a viewer pixel.
     void Click(int x, int y);
