@@ -286,7 +286,6 @@ void EditorPanel::LoadTexture() {
                        shared_.database.tileCount()),
             "Texture.bin Succesfully Loaded");
         shared_.textureLoaded = true;
-        services_.host.DatabaseFileMatches(state.texturePath);
     } else {
         services_.messages.Error("Error reading Texture.bin", "Texture.bin Not Loaded");
         shared_.textureLoaded = false;
@@ -298,6 +297,7 @@ void EditorPanel::LoadTexture() {
     state.saveEnabled = true;
     state.savePath.clear();
     services_.host.RefillTileList();
+    if (shared_.textureLoaded) services_.host.DatabaseOpened(state.texturePath);
 }
 
 bool EditorPanel::WriteDatabase() {
@@ -309,7 +309,7 @@ bool EditorPanel::WriteDatabase() {
         return false;
     }
     state.unsavedChanges = false;
-    services_.host.DatabaseFileMatches(state.savePath);
+    services_.host.DatabaseSaved(state.savePath);
     return true;
 }
 

@@ -67,9 +67,10 @@ class PanelHost {
         (void)path;
         return SaveTargetCheck::Write;
     }
-    // The file at path now holds the database in memory: it was just read
-    // or written.
-    virtual void DatabaseFileMatches(const std::string& path) { (void)path; }
+    // The database in memory was just read from the file at path, or
+    // written to it.
+    virtual void DatabaseOpened(const std::string& path) { (void)path; }
+    virtual void DatabaseSaved(const std::string& path) { (void)path; }
 };
 
 // State the panel shares with the shell.

@@ -197,6 +197,8 @@ bool MainShell::ConfirmClose() {
         if (answer == SaveAnswer::Cancel) return false;
         if (answer == SaveAnswer::Save && !panel_->SaveForClose()) return false;
     }
+    // A normal end: nothing is left to recover.
+    if (recovery_ != nullptr) recovery_->Closed();
     FreeTileDatabase(state_.database);
     state_.shell.textureLoaded = false;
     return true;
@@ -226,7 +228,30 @@ SaveTargetCheck MainShell::CheckSaveTarget(const std::string& path) {
     }
 }
 
-void MainShell::DatabaseFileMatches(const std::string& path) { state_.databaseFile.Remember(path); }
+void MainShell::DatabaseOpened(const std::string& path) {
+    state_.databaseFile.Remember(path);
+    if (recovery_ != nullptr) recovery_->Opened(path);
+}
+
+void MainShell::DatabaseSaved(const std::string& path) {
+    state_.databaseFile.Remember(path);
+    if (recovery_ != nullptr) recovery_->Saved(path);
+}
+
+void MainShell::DatabaseReplaced() {
+    state_.databaseFile.Forget();
+    if (recovery_ != nullptr) recovery_->Closed();
+}
+
+void MainShell::OpenDatabase(const std::string& path) {
+    if (panel_ == nullptr) return;
+    panel_->SetTexturePath(path);
+    Forward(kPanelLoadTexturePath);
+}
+
+void MainShell::RecordChange(const JournalRecord& record) {
+    if (recovery_ != nullptr) recovery_->Record(record, [this] { return state_.database; });
+}
 
 void MainShell::CheckDatabaseFile() {
     FileGuard& guard = state_.databaseFile;
@@ -238,9 +263,8 @@ void MainShell::CheckDatabaseFile() {
     const std::string text =
         std::string(kChangedUnderneath) +
         (unsaved ? "\n\nReload it and discard the changes not saved here?" : "\n\nReload it?");
-    if (AskAboutChange(text, {kReload, kCancel}) != 0 || panel_ == nullptr) return;
-    panel_->SetTexturePath(guard.path().string());
-    Forward(kPanelLoadTexturePath);
+    if (AskAboutChange(text, {kReload, kCancel}) != 0) return;
+    OpenDatabase(guard.path().string());
 }
 
 void MainShell::CloseProgram() {

@@ -16,6 +16,7 @@
 #include "editor/editor_state.h"
 #include "shell/file_guard.h"
 #include "shell/menu_model.h"
+#include "shell/recovery_commands.h"
 #include "shell/recent_files.h"
 #include "shell/settings.h"
 #include "shell/shell_interfaces.h"
@@ -95,8 +96,18 @@ public:
     // another program changed its bytes since it was opened or last saved,
     // asks kChangedUnderneath with Save Anyway, Save As… and Cancel.
     SaveTargetCheck CheckSaveTarget(const std::string& path);
-    // The file at path now holds the database in memory (read or written).
-    void DatabaseFileMatches(const std::string& path);
+    // The database in memory was just read from path, or saved to it.
+    void DatabaseOpened(const std::string& path);
+    void DatabaseSaved(const std::string& path);
+    // The database in memory has no file now (a new one was built).
+    void DatabaseReplaced();
+    // Opens the Texture.bin at path through the editor panel.
+    void OpenDatabase(const std::string& path);
+
+    // The recovery journal of the open database (may stay unset).
+    void SetRecovery(RecoveryCommands* recovery) { recovery_ = recovery; }
+    // A command was just applied to the database: it goes into the journal.
+    void RecordChange(const JournalRecord& record);
     // The window came back to the foreground: when another program changed
     // the database's file, and the user was not asked about that change
     // yet, offers to reload it. Unsaved changes are discarded only when the
@@ -168,6 +179,7 @@ private:
     std::optional<ShellProgress> progress_;
     std::map<int, std::function<void()>> operations_;
     bool askingAboutChange_ = false;  // a question about the file is open
+    RecoveryCommands* recovery_ = nullptr;
 };
 
 // The extension by which a file is opened: the text after the first '.' of

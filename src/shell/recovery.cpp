@@ -81,13 +81,17 @@ void RecoveryJournal::Clear() {
     databasePath_.clear();
 }
 
+void RemoveJournalFiles(const fs::path& journalPath) {
+    std::error_code ignored;
+    // The journal goes first: a copy without its journal is never offered.
+    fs::remove(journalPath, ignored);
+    for (int slot : {1, 2}) fs::remove(RecoveryCopyPath(journalPath, slot), ignored);
+}
+
 void RecoveryJournal::RemoveFiles() {
     writer_.Close();
     if (journalPath_.empty()) return;
-    std::error_code ignored;
-    // The journal goes first: a copy without its journal is never offered.
-    fs::remove(journalPath_, ignored);
-    for (int slot : {1, 2}) fs::remove(RecoveryCopyPath(journalPath_, slot), ignored);
+    RemoveJournalFiles(journalPath_);
     journalPath_.clear();
     copySlot_ = 0;
     broken_ = false;
@@ -117,14 +121,15 @@ bool RecoveryJournal::Start(uint8_t copySlot, const FileStamp& copy) {
     return true;
 }
 
-bool RecoveryJournal::Record(const JournalRecord& record, const TileDatabase& current) {
+bool RecoveryJournal::Record(const JournalRecord& record,
+                             const std::function<TileDatabase()>& current) {
     if (databasePath_.empty()) return true;
     if (!broken_) {
         if (writer_.IsOpen() || Start(0, {})) {
             if (!writer_.Append(record)) {
                 broken_ = true;
             } else {
-                if (writer_.Size() > sizeLimit_) ReplaceByCopy(current);
+                if (writer_.Size() > sizeLimit_) ReplaceByCopy(current());
                 return true;
             }
         } else {
@@ -133,6 +138,12 @@ bool RecoveryJournal::Record(const JournalRecord& record, const TileDatabase& cu
     }
     // A journal that missed a command must not be appended to: a copy of the
     // database as it is now starts a sound one, or nothing is journaled.
+    broken_ = !ReplaceByCopy(current());
+    return !broken_;
+}
+
+bool RecoveryJournal::Snapshot(const TileDatabase& current) {
+    if (databasePath_.empty()) return false;
     broken_ = !ReplaceByCopy(current);
     return !broken_;
 }

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ std::filesystem::path JournalPathFor(const std::filesystem::path& folder,
                                      const std::string& databasePath, int n = 0);
 // Recovery copy 1 or 2 of a journal.
 std::filesystem::path RecoveryCopyPath(const std::filesystem::path& journalPath, int slot);
+
+// Removes a journal and its recovery copies.
+void RemoveJournalFiles(const std::filesystem::path& journalPath);
 
 // This program's process id, and whether a process with that id runs.
 uint32_t CurrentProcessId();
@@ -49,12 +53,15 @@ class RecoveryJournal {
     // next Reset.
     void Clear();
 
-    // Appends a command just applied to the database; current is the database
-    // after it. Past the size limit, a recovery copy of current is written
-    // safely and the journal starts again from it; so it does when the
-    // command cannot be appended. False when neither could be written (the
-    // command itself stands).
-    bool Record(const JournalRecord& record, const TileDatabase& current);
+    // Appends a command just applied to the database; current gives the
+    // whole database after it, when needed. Past the size limit, a recovery
+    // copy of it is written safely and the journal starts again from it; so
+    // it does when the command cannot be appended. False when neither could
+    // be written (the command itself stands).
+    bool Record(const JournalRecord& record, const std::function<TileDatabase()>& current);
+    // Starts the journal again from a recovery copy of current (a recovered
+    // database). False when it could not be written.
+    bool Snapshot(const TileDatabase& current);
 
     // The journal being written; empty before the first command.
     const std::filesystem::path& journalPath() const { return journalPath_; }

@@ -348,9 +348,9 @@ SaveTargetCheck LorvaneDialog::CheckSaveTarget(const std::string& path) {
     return shell_.CheckSaveTarget(path);
 }
 
-void LorvaneDialog::DatabaseFileMatches(const std::string& path) {
-    shell_.DatabaseFileMatches(path);
-}
+void LorvaneDialog::DatabaseOpened(const std::string& path) { shell_.DatabaseOpened(path); }
+
+void LorvaneDialog::DatabaseSaved(const std::string& path) { shell_.DatabaseSaved(path); }
 
 void LorvaneDialog::StoreFolder(const char* settingName, const std::string& folder) {
     shell_.StoreFolder(settingName, folder);

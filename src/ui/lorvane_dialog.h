@@ -62,7 +62,8 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     void StopBlinkTimer() override;
     void CommandPosted() override;
     SaveTargetCheck CheckSaveTarget(const std::string& path) override;
-    void DatabaseFileMatches(const std::string& path) override;
+    void DatabaseOpened(const std::string& path) override;
+    void DatabaseSaved(const std::string& path) override;
 
   protected:
     void mouseMoveEvent(QMouseEvent* event) override;

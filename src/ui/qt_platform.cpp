@@ -1,6 +1,7 @@
 #include "ui/qt_platform.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -9,6 +10,11 @@
 namespace lorvane {
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+std::filesystem::path RecoveryFolder() {
+    const QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Hollin", "Quistral");
+    return std::filesystem::path(FromQt(QFileInfo(ini.fileName()).absolutePath())) / "Recovery";
+}
 std::string FromQt(const QString& text) { return text.toStdString(); }
 
 QString QtFilter(const std::string& filter) {

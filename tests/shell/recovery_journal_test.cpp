@@ -208,6 +208,11 @@ TEST(JournalFileTest, UnknownKindsAreSkippedAndBadBodiesEndTheJournal) {
     }
 }
 
+// The database as the journal asks for it.
+std::function<TileDatabase()> Now(const TileDatabase& database) {
+    return [&database] { return database; };
+}
+
 class RecoveryTest : public ::testing::Test {
   protected:
     RecoveryTest() : folder(MakeTempFolder("lorvane-recovery")), journals(folder / "Recovery") {
@@ -239,14 +244,14 @@ class RecoveryTest : public ::testing::Test {
 TEST_F(RecoveryTest, TheJournalIsWrittenAtOnceAndClearedBySaveOrClose) {
     RecoveryJournal journal(journals, 77);
     // Before a database is opened nothing is journaled.
-    EXPECT_TRUE(journal.Record(SetTypeRecord{0, 5}, database));
+    EXPECT_TRUE(journal.Record(SetTypeRecord{0, 5}, Now(database)));
     EXPECT_TRUE(FilesIn(journals).empty());
 
     journal.Reset(file.string());
     EXPECT_TRUE(journal.journalPath().empty());
     std::vector<JournalRecord> records = {SetTypeRecord{0, 5},
                                           AddTilesRecord{false, 0, 4, {"H002.PCX"}}};
-    for (const JournalRecord& record : records) EXPECT_TRUE(journal.Record(record, database));
+    for (const JournalRecord& record : records) EXPECT_TRUE(journal.Record(record, Now(database)));
     EXPECT_EQ(journal.journalPath(), JournalPathFor(journals, file.string()));
     EXPECT_EQ(journal.journalPath().filename().string().substr(0, 12), "Texture.bin-");
 
@@ -260,11 +265,11 @@ TEST_F(RecoveryTest, TheJournalIsWrittenAtOnceAndClearedBySaveOrClose) {
 
     journal.Reset(file.string());  // saved
     EXPECT_TRUE(FilesIn(journals).empty());
-    EXPECT_TRUE(journal.Record(SetTypeRecord{1, 6}, database));
+    EXPECT_TRUE(journal.Record(SetTypeRecord{1, 6}, Now(database)));
     EXPECT_EQ(FilesIn(journals).size(), 1u);
     journal.Clear();  // closed without saving
     EXPECT_TRUE(FilesIn(journals).empty());
-    EXPECT_TRUE(journal.Record(SetTypeRecord{1, 6}, database));
+    EXPECT_TRUE(journal.Record(SetTypeRecord{1, 6}, Now(database)));
     EXPECT_TRUE(FilesIn(journals).empty());
 }
 
@@ -280,7 +285,7 @@ TEST_F(RecoveryTest, PastItsLimitTheJournalStartsAgainFromARecoveryCopy) {
         ASSERT_TRUE(ChangeSetTerrainType(current, i % 2, type));
         const SetTypeRecord record{i % 2, type};
         sinceCopy.push_back(record);
-        ASSERT_TRUE(journal.Record(record, current));
+        ASSERT_TRUE(journal.Record(record, Now(current)));
         const std::optional<Journal> read = LoadJournal(journal.journalPath());
         ASSERT_TRUE(read);
         if (read->records.empty()) sinceCopy.clear();  // just replaced by a copy
@@ -344,14 +349,14 @@ TEST_F(RecoveryTest, LeftJournalsAreThoseNoRunningProgramWrites) {
     // A new journal of the same database never takes a kept one's name.
     RecoveryJournal journal(journals, 77);
     journal.Reset(file.string());
-    EXPECT_TRUE(journal.Record(SetTypeRecord{0, 2}, database));
+    EXPECT_TRUE(journal.Record(SetTypeRecord{0, 2}, Now(database)));
     EXPECT_EQ(journal.journalPath(), JournalPathFor(journals, file.string(), 3));
 }
 
 TEST_F(RecoveryTest, ADamagedRecoveryCopyIsReportedNotUsed) {
     RecoveryJournal journal(journals, kGone, 10);
     journal.Reset(file.string());
-    ASSERT_TRUE(journal.Record(SetTypeRecord{0, 2}, database));
+    ASSERT_TRUE(journal.Record(SetTypeRecord{0, 2}, Now(database)));
     std::vector<LeftJournal> left = FindLeftJournals(journals);
     ASSERT_EQ(left.size(), 1u);
     ASSERT_EQ(left[0].journal.header.copySlot, 1);
