@@ -49,7 +49,7 @@ std::string RecoveryQuestion(const LeftJournal& left, bool databaseChanged) {
 RecoveryCommands::Answer RecoveryCommands::Ask(const LeftJournal& left) {
     answered_.insert(left.path);
     const Message question{RecoveryQuestion(left, DatabaseChangedSince(left.journal.header)),
-                           "Lorvane", MessageIcon::Warning};
+                           kRecoveryCaption, MessageIcon::Warning};
     switch (shell_.platform().questions.AskChoice(question, {kRecover, kDiscard, kKeepForLater})) {
         case 0:
             return Answer::Recover;

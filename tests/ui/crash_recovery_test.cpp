@@ -6,6 +6,9 @@
 //
 // The test program runs itself as the child: "--crash-child SCENARIO WORK".
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -14,8 +17,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
 
 #include "base/command_ids.h"
@@ -41,12 +42,13 @@ fs::path TextureOf(const fs::path& work) { return work / "Texture.bin"; }
 // import reads.
 void MakeInputs(const fs::path& work) {
     fs::create_directories(work / "startup");
-    WriteFileBytes(TextureOf(work),
-                   SerializeTextureBin(MakeDatabase({
-                       TileSet{4, {MakeTile("H000.PCX", {{10, 60, 100, 200, 300, 400}}),
-                                   MakeTile("H001.PCX")}},
-                       TileSet{9, {MakeTile("H010.PCX", {}, {{1, 500, 1000, 1000}})}},
-                   })));
+    WriteFileBytes(
+        TextureOf(work),
+        SerializeTextureBin(MakeDatabase({
+            TileSet{4,
+                    {MakeTile("H000.PCX", {{10, 60, 100, 200, 300, 400}}), MakeTile("H001.PCX")}},
+            TileSet{9, {MakeTile("H010.PCX", {}, {{1, 500, 1000, 1000}})}},
+        })));
     for (const char* name : {"H020.PCX", "H002.PCX"}) WriteFileBytes(work / name, {std::byte{0}});
     TileDatabase other = MakeDatabase({TileSet{1, {MakeTile("H000.PCX", {}, {{3, 700, 800, 900}})}},
                                        TileSet{1, {MakeTile("H010.PCX", {{2, 90, 5, 6, 7, 8}})}}});
@@ -117,7 +119,8 @@ pid_t SpawnChild(const std::string& scenario, const fs::path& work) {
 std::vector<fs::path> JournalsIn(const fs::path& work) {
     std::vector<fs::path> found;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(work / "settings" / "Hollin" / "Recovery", error))
+    for (const auto& entry :
+         fs::directory_iterator(work / "settings" / "Hollin" / "Recovery", error))
         if (entry.path().extension() == ".journal") found.push_back(entry.path());
     return found;
 }
@@ -175,8 +178,8 @@ class CrashRecoveryTest : public QObject {
         Application app(crashed / "startup");
         QVERIFY(app.Start());
         QString asked;
-        QVERIFY(Run(answers, [&] { app.recovery().OfferAtStart(); },
-                    {PressButton("Recover", &asked)}));
+        QVERIFY(
+            Run(answers, [&] { app.recovery().OfferAtStart(); }, {PressButton("Recover", &asked)}));
         QVERIFY2(asked.startsWith("Recover the unsaved changes to " + QtPath(TextureOf(crashed)) +
                                   " from "),
                  qPrintable(asked));
