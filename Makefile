@@ -1,7 +1,8 @@
 # The two commands of the README:
 #   make run   builds and runs the main job on the sample data
 #   make test  builds, runs every test, again under the sanitizers, then fuzzes
-# and make bench runs the benchmarks.
+# and make bench runs the benchmarks, built as make build builds (what users
+# run), outside the tests.
 
 JOBS ?= $(shell nproc)
 BUILD ?= build
@@ -42,7 +43,7 @@ fuzz: deps
 test: check sanitize fuzz
 
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLORVANE_BUILD_BENCH=ON -DLORVANE_BUILD_UI=OFF
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORVANE_BUILD_BENCH=ON -DLORVANE_BUILD_UI=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done
 

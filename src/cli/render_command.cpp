@@ -2,16 +2,10 @@
 //
 // Draws a tile image stretched to N × N, and, when the database holds the
 // tile, its paths as lines and its areas as circles with their pens, mapped
-// as the editor's viewer maps them. The only file of the tool that uses Qt:
-// QImage and QPainter draw and encode the PNG.
+// as the editor's viewer maps them. The drawing and the PNG encoding are
+// done by the image writer module (QImage and QPainter), loaded when an
+// image is drawn, so that the other commands start without Qt.
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QColor>
-#include <QImage>
-#include <QPainter>
-#include <QPen>
-#include <cstring>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -20,6 +14,7 @@
 #include "base/file_io.h"
 #include "base/format.h"
 #include "cli/cli.h"
+#include "cli/png_output.h"
 #include "editor/overlay.h"
 #include "editor/pcx.h"
 #include "editor/viewer_geometry.h"
@@ -37,38 +32,6 @@ struct RenderOptions {
     std::string output;
     bool overwrite = false;
 };
-
-QImage StretchedImage(const PcxImage& image, int width, int height) {
-    const std::vector<uint32_t> rgb = StretchPcx(image, width, height);
-    QImage out(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        std::memcpy(out.scanLine(y),
-                    rgb.data() + static_cast<size_t>(y) * static_cast<size_t>(width),
-                    static_cast<size_t>(width) * sizeof(uint32_t));
-    }
-    return out;
-}
-
-QPen ToQPen(const Pen& pen) {
-    QPen qpen(QColor(pen.colour.red, pen.colour.green, pen.colour.blue), pen.width);
-    qpen.setCapStyle(Qt::RoundCap);
-    qpen.setJoinStyle(Qt::RoundJoin);
-    return qpen;
-}
-
-void DrawOverlay(QImage& image, const Overlay& overlay) {
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setBrush(Qt::NoBrush);
-    for (const SegmentShape& segment : overlay.segments) {
-        painter.setPen(ToQPen(segment.pen));
-        painter.drawLine(segment.x1, segment.y1, segment.x2, segment.y2);
-    }
-    for (const CircleShape& circle : overlay.circles) {
-        painter.setPen(ToQPen(circle.pen));
-        painter.drawEllipse(QPoint(circle.centerX, circle.centerY), circle.radius, circle.radius);
-    }
-}
 
 // The tile's working set, found by its image file name as the editor finds
 // it; nullopt (after its message) when the database does not hold it.
@@ -94,15 +57,6 @@ std::optional<EditorWorkingSet> TakeInTile(TileDatabase& database, const std::st
     return working;
 }
 
-bool WritePng(const QImage& image, const std::filesystem::path& path) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) return false;
-    const auto* data = reinterpret_cast<const std::byte*>(bytes.constData());
-    return ReplaceFile(path, {data, static_cast<size_t>(bytes.size())}) == WriteStatus::Ok;
-}
-
 int Render(const RenderOptions& options) {
     if (!MayWriteOutput(options.output, options.overwrite)) return kUsage;
     std::optional<FileBytes> file = FileBytes::Open(options.tile);
@@ -119,8 +73,8 @@ int Render(const RenderOptions& options) {
     }
     const int width = options.size > 0 ? options.size : image->Width();
     const int height = options.size > 0 ? options.size : image->Height();
-    QImage picture = StretchedImage(*image, width, height);
-
+    const std::vector<uint32_t> rgb = StretchPcx(*image, width, height);
+    Overlay overlay;
     if (!options.texture.empty()) {
         StderrMessages messages;
         std::optional<TileDatabase> database = LoadTextureBin(options.texture, messages);
@@ -128,13 +82,10 @@ int Render(const RenderOptions& options) {
         const std::string tileName = std::filesystem::path(options.tile).filename().string();
         if (const auto working = TakeInTile(*database, tileName, messages)) {
             const ViewerGeometry geometry = ViewerSetup(PlacementForImage(width, height));
-            DrawOverlay(picture, OverlayOf(*working, geometry));
+            overlay = OverlayOf(*working, geometry);
         }
     }
-    if (!WritePng(picture, options.output)) {
-        std::cerr << "lorvane-cli: cannot write " << options.output << '\n';
-        return kFailed;
-    }
+    if (!WritePng(rgb.data(), width, height, overlay, options.output)) return kFailed;
     return kSuccess;
 }
 

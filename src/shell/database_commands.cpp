@@ -97,7 +97,7 @@ void DatabaseCommands::AddTiles(SetDialogMode mode) {
                                        outcome.chosenType, names});
 
     EditorLink editor = Editor();
-    editor.MoveToAddedTile(added->set, added->lastTile);
+    editor.TilesAdded(added->set);
     editor.ShowTerrainType(outcome.terrainLabel);
     shell_.RefillTileList();
     shell_.SortTileListAfterAdd();
@@ -113,6 +113,8 @@ void DatabaseCommands::ExportTiles() {
         ReportExportDialogError(choice.errorCode, platform.messages);
         return;
     }
+    // The edits of the tile on screen are part of what is exported.
+    Editor().WriteBackTileOnScreen();
     ExportModifiedTiles(choice.path, Database(), platform.messages);
 }
 
@@ -126,6 +128,9 @@ void DatabaseCommands::ImportTiles() {
         return;
     }
     TileDatabase& database = Database();
+    // The edits of the tile on screen go into its record before an import
+    // may replace them.
+    Editor().WriteBackTileOnScreen();
     // Read once: the journal keeps the very bytes that were imported.
     const std::optional<FileBytes> file = FileBytes::Open(choice.path);
     if (!file) {

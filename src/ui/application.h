@@ -4,6 +4,7 @@
 // editor panel, the window placement and the recent files.
 
 #include <QObject>
+#include <QPointer>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -22,6 +23,7 @@ namespace lorvane {
 class MainWindow;
 class ProgressDialog;
 class LorvaneDialog;
+class TheaterMapWindow;
 
 class Application {
 public:
@@ -44,6 +46,8 @@ public:
     DatabaseCommands& databaseCommands() { return databaseCommands_; }
     RecoveryCommands& recovery() { return recovery_; }
     QtCommandDialogs& dialogs() { return dialogs_; }
+    // Theater ▸ Theater Map; null until it is opened or after it closed.
+    TheaterMapWindow* theaterMapWindow();
 
 private:
     std::filesystem::path startupFolder_;
@@ -60,6 +64,7 @@ private:
     ProgressDialog* progress_ = nullptr;
     LorvaneDialog* lorvaneDialog_ = nullptr;
     EditorPanelHost* panel_ = nullptr;
+    QPointer<TheaterMapWindow> theaterMap_;
 };
 
 // The program: "lorvane [FILE...]", --help and --version work without a

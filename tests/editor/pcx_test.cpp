@@ -270,7 +270,8 @@ TEST(LoadPcxTile, ReadsTheFileOrFails) {
 // decoded pixels must be the image's colours.
 TEST(DecodePcx, ReadsAFileWrittenByAnotherProgram) {
     const char* convert = "/usr/bin/convert";
-    if (!std::filesystem::exists(convert)) GTEST_SKIP() << "the system's convert tool is not installed";
+    if (!std::filesystem::exists(convert))
+        GTEST_SKIP() << "the system's convert tool is not installed";
     const auto folder = testing::MakeTempFolder("lorvane-convert");
     // 37 × 23 (odd width) with 40 colours, in long stretches and noise.
     const int width = 37;

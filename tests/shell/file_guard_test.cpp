@@ -121,8 +121,10 @@ TEST_F(FileGuardTest, SavingAsksNothingWhenTheBytesAreTheSame) {
         EXPECT_EQ(ReadFileBytes(file), InMemory());
     }
     // Saving to another file than the one opened is not guarded.
+    shell.OpenPath(file.string());
+    ChangeType(4);
     ChangeUnderneath(1);
-    panel->panel().state.savePath = (folder / "Copy.bin").string();
+    Answer(folder / "Copy.bin");
     shell.HandleCommand(kMenuSaveTextureBin);
     EXPECT_TRUE(platform.choiceQuestions.empty());
     EXPECT_EQ(ReadFileBytes(folder / "Copy.bin"), InMemory());
@@ -178,7 +180,7 @@ TEST_F(FileGuardTest, ComingBackOffersToReloadOncePerChange) {
     // The same change is not asked about again, but Save still asks.
     shell.CheckDatabaseFile();
     EXPECT_EQ(platform.choiceQuestions.size(), 1u);
-    panel->panel().state.savePath = file.string();
+    Answer(file);  // the first save names the file
     shell.HandleCommand(kMenuSaveTextureBin);
     EXPECT_EQ(platform.choiceQuestions.size(), 2u);
 

@@ -74,10 +74,9 @@ class RecoveryCommandTest : public ::testing::Test {
         run.shell.OpenPath(file.string());
         run.platform.messages.clear();
     }
-    // Every kind of database command once, and the type of set 1 again.
+    // Every kind of database command once, and the type of set 0 again.
     void EveryDatabaseCommand(ProgramRun& run) {
-        run.panel->panel().state.currentSet = 1;
-        run.dialogs.setAnswers.push_back({Press{"", 2}});  // set 1: Plains
+        run.dialogs.setAnswers.push_back({Press{"", 2}});  // set 0: Plains
         run.shell.HandleCommand(kMenuChangeSetType);
         run.dialogs.setAnswers.push_back({Press{"2", 5}});  // a new set 2: Thin Forest
         FileChoice tiles = FileChoice::Chosen(folder / "x");
@@ -95,8 +94,7 @@ class RecoveryCommandTest : public ::testing::Test {
         WriteFileBytes(folder / "tiles.exp", SerializeTileExport(other));
         run.platform.choices.push_back(FileChoice::Chosen(folder / "tiles.exp"));
         run.shell.HandleCommand(kMenuImportTiles);
-        run.panel->panel().state.currentSet = 1;
-        run.dialogs.setAnswers.push_back({Press{"", 7}});  // set 1: Urban
+        run.dialogs.setAnswers.push_back({Press{"", 7}});  // set 0: Urban
         run.shell.HandleCommand(kMenuChangeSetType);
     }
     std::vector<fs::path> Journals() const {
@@ -124,13 +122,13 @@ TEST_F(RecoveryCommandTest, DatabaseCommandsAreJournaledUntilSavedOrClosed) {
     const std::optional<Journal> journal = LoadJournal(run->journal.journalPath());
     ASSERT_TRUE(journal);
     ASSERT_EQ(journal->records.size(), 5u);
-    EXPECT_EQ(journal->records[0], JournalRecord(SetTypeRecord{1, 4}));
+    EXPECT_EQ(journal->records[0], JournalRecord(SetTypeRecord{0, 4}));
     EXPECT_EQ(journal->records[1],
               JournalRecord(AddTilesRecord{true, 2, 7, {"H020.PCX", "H021.PCX"}}));
     EXPECT_EQ(journal->records[2], JournalRecord(AddTilesRecord{false, 0, 4, {"H001.PCX"}}));
     EXPECT_EQ(journal->records[3],
               JournalRecord(ImportRecord{ReadFileBytes(folder / "tiles.exp")}));
-    EXPECT_EQ(journal->records[4], JournalRecord(SetTypeRecord{1, 9}));
+    EXPECT_EQ(journal->records[4], JournalRecord(SetTypeRecord{0, 9}));
     EXPECT_EQ(journal->header.databasePath, file.string());
 
     Save(*run);
@@ -230,7 +228,7 @@ TEST_F(RecoveryCommandTest, OpeningTheDatabaseOffersItsJournal) {
     Open(*run);
     ASSERT_EQ(run->platform.choiceQuestions.size(), 1u);
     EXPECT_EQ(run->state.database.setCount(), 3);
-    EXPECT_EQ(run->state.database.sets[1].terrainType, 9);
+    EXPECT_EQ(run->state.database.sets[0].terrainType, 9);
     EXPECT_TRUE(run->panel->HasUnsavedChanges());
 }
 
@@ -240,8 +238,8 @@ TEST_F(RecoveryCommandTest, AChangedDatabaseIsWarnedAboutAndWhatDoesNotFitIsSkip
         Open(*crashed);
         EveryDatabaseCommand(*crashed);
     }
-    // Another program left only one set with one tile.
-    WriteFileBytes(file, SerializeTextureBin(MakeDatabase({TileSet{4, {MakeTile("H000.PCX")}}})));
+    // Another program left a database without sets.
+    WriteFileBytes(file, SerializeTextureBin(MakeDatabase({})));
     auto run = Start(CurrentProcessId());
     run->platform.choiceAnswers.push_back("Recover");
     run->recovery.OfferAtStart();
@@ -257,12 +255,12 @@ TEST_F(RecoveryCommandTest, AChangedDatabaseIsWarnedAboutAndWhatDoesNotFitIsSkip
     EXPECT_EQ(report.icon, MessageIcon::Exclamation);
     EXPECT_EQ(report.text,
               "1 of the 5 recovered changes could not be applied.\n"
-              "giving set 1 the type Plains: there is no such set");
-    // What fits was applied: the new set (now set 1, and Urban), the added
-    // tile, the imported area.
-    ASSERT_EQ(run->state.database.setCount(), 2);
-    EXPECT_EQ(run->state.database.sets[1].terrainType, 9);
-    EXPECT_EQ(run->state.database.sets[0].tileCount(), 2);
+              "giving set 0 the type Plains: there is no such set");
+    // What fits was applied: the new set (now set 0), the added tile, the
+    // imported area, the last type.
+    ASSERT_EQ(run->state.database.setCount(), 1);
+    EXPECT_EQ(run->state.database.sets[0].tileCount(), 3);
+    EXPECT_EQ(run->state.database.sets[0].terrainType, 9);
     EXPECT_EQ(run->state.database.sets[0].tiles[0].areaCount(), 1);
 }
 
