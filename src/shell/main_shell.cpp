@@ -286,7 +286,7 @@ void MainShell::OpenDatabase(const std::string& path) {
 }
 
 void MainShell::RecordChange(const JournalRecord& record) {
-    if (recovery_ != nullptr) recovery_->Record(record, [this] { return state_.database; });
+    if (recovery_ != nullptr) recovery_->Record(record);
 }
 
 void MainShell::CheckDatabaseFile() {

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/format.h"
+#include "editor/editor_panel.h"
 #include "shell/editor_link.h"
 #include "shell/main_shell.h"
 
@@ -86,6 +87,22 @@ bool RecoveryCommands::Offer(const std::optional<std::string>& databasePath) {
     return false;
 }
 
+void RecoveryCommands::SetEditor(EditorPanel* panel, std::function<void()> changed) {
+    panel_ = panel;
+    editorChanged_ = std::move(changed);
+    if (panel_ == nullptr) return;
+    panel_->SetEditListener([this](EditEvent event, const EditCommand& command) {
+        const TileDatabase& database = shell_.state().database;
+        const int position = IndexPositionById(database, command.tileId());
+        if (position < 0 || position >= database.tileCount()) return;
+        const TileIndexEntry& tile = database.index[static_cast<size_t>(position)];
+        if (tile.id != command.tileId()) return;
+        if (const std::optional<JournalRecord> record =
+                JournalRecordOf(event, command, panel_->tables(), tile.setIndex, tile.tileIndex))
+            Record(*record);
+    });
+}
+
 void RecoveryCommands::OfferAtStart() { Offer(std::nullopt); }
 
 void RecoveryCommands::Opened(const std::string& path) {
@@ -107,8 +124,12 @@ void RecoveryCommands::Saved(const std::string& path) {
 
 void RecoveryCommands::Closed() { journal_.Clear(); }
 
-void RecoveryCommands::Record(const JournalRecord& record,
-                              const std::function<TileDatabase()>& snapshot) {
+void RecoveryCommands::Record(const JournalRecord& record) {
+    // A recovery copy holds the edits of the tile on screen too.
+    const auto snapshot = [this] {
+        if (panel_ != nullptr) panel_->WriteBackTileOnScreen();
+        return shell_.state().database;
+    };
     if (journal_.Record(record, snapshot) || failureShown_) return;
     failureShown_ = true;
     shell_.platform().messages.Error(

@@ -31,10 +31,8 @@ class RecoveryCommands {
 
     // The editor panel that shows a recovered database as changed (may stay
     // unset), and what shows its changes.
-    void SetEditor(EditorPanel* panel, std::function<void()> changed = {}) {
-        panel_ = panel;
-        editorChanged_ = std::move(changed);
-    }
+    // Its edits are journaled from then on.
+    void SetEditor(EditorPanel* panel, std::function<void()> changed = {});
 
     // At start: asks about each journal left by a run that did not end
     // normally, the most recent first, until one is recovered.
@@ -47,9 +45,8 @@ class RecoveryCommands {
     // The database was closed without saving, or replaced by one without a
     // file: nothing of it is journaled any more.
     void Closed();
-    // A command just applied to the database; snapshot gives the whole
-    // database as it is now (for a recovery copy).
-    void Record(const JournalRecord& record, const std::function<TileDatabase()>& snapshot);
+    // A command just applied to the database.
+    void Record(const JournalRecord& record);
 
   private:
     enum class Answer { Recover, Discard, Keep };

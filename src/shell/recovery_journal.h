@@ -51,6 +51,8 @@
 #include <variant>
 #include <vector>
 
+#include "editor/edit_command.h"
+#include "editor/edit_document.h"
 #include "editor/working_set.h"
 #include "shell/file_guard.h"
 #include "tiledb/tile_database.h"
@@ -117,6 +119,13 @@ struct Journal {
     size_t unknownRecords = 0;  // skipped: of a kind this program does not know
     bool cutShort = false;      // the end could not be read (see the layout)
 };
+
+// The record of what an edit command (done, undone or redone) changed in the
+// tables of the tile at (set, tile), which now are after: the one entry it
+// added, removed or changed. Nullopt when the command does not fit them.
+std::optional<JournalRecord> JournalRecordOf(EditEvent event, const EditCommand& command,
+                                             const EditorWorkingSet& after, int32_t set,
+                                             int32_t tile);
 
 std::vector<std::byte> SerializeJournalHeader(const JournalHeader& header);
 std::vector<std::byte> SerializeJournalRecord(const JournalRecord& record);

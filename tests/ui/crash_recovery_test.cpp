@@ -20,11 +20,14 @@
 #include <thread>
 
 #include "base/command_ids.h"
+#include "support/pcx_writer.h"
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
 #include "tiledb/tile_exchange.h"
 #include "ui/application.h"
+#include "ui/lorvane_dialog.h"
 #include "ui/modal_answers.h"
+#include "ui/tile_viewer.h"
 
 extern char** environ;
 
@@ -34,7 +37,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kScenarios[] = {"set-type", "add-set", "add-tiles", "import"};
+const char* const kScenarios[] = {"draw", "set-type", "add-set", "add-tiles", "import"};
 
 fs::path TextureOf(const fs::path& work) { return work / "Texture.bin"; }
 
@@ -50,6 +53,7 @@ void MakeInputs(const fs::path& work) {
             TileSet{9, {MakeTile("H010.PCX", {}, {{1, 500, 1000, 1000}})}},
         })));
     for (const char* name : {"H020.PCX", "H002.PCX"}) WriteFileBytes(work / name, {std::byte{0}});
+    WriteFileBytes(work / "H000.PCX", WritePcx(MakePatternPicture(64, 64, 7)));
     TileDatabase other = MakeDatabase({TileSet{1, {MakeTile("H000.PCX", {}, {{3, 700, 800, 900}})}},
                                        TileSet{1, {MakeTile("H010.PCX", {{2, 90, 5, 6, 7, 8}})}}});
     MarkTileForExport(other, 0);
@@ -74,12 +78,34 @@ bool Run(ModalAnswers& answers, const std::function<void()>& command,
                            60000);
 }
 
+// Shows H000 and draws a road of two segments on it with the mouse.
+bool Draw(Application& app, ModalAnswers& answers, const fs::path& work) {
+    if (!Run(answers, [&] { app.OpenFiles({(work / "H000.PCX").string()}); }, {})) return false;
+    LorvaneDialog& panel = *app.lorvaneDialog();
+    auto* newPath = panel.findChild<QPushButton*>(QString::number(kPanelNewPath));
+    if (!Run(answers, [&] { QTest::mouseClick(newPath, Qt::LeftButton); }, {ChooseRoad(50)}))
+        return false;
+    const QSize client = panel.viewer().ClientSize();
+    const auto click = [&](QPoint at, Qt::MouseButton button) {
+        const QPoint point(TileViewer::kFrame + at.x() * client.width() / 300,
+                           TileViewer::kFrame + at.y() * client.height() / 300);
+        QTest::mouseMove(&panel.viewer(), point);
+        QTest::mouseClick(&panel.viewer(), button, {}, point);
+    };
+    for (const QPoint at : {QPoint(30, 270), QPoint(100, 200), QPoint(200, 100)})
+        click(at, Qt::LeftButton);
+    click(QPoint(200, 100), Qt::RightButton);
+    QTest::qWait(20);
+    return panel.panel().tables().pathCount() == 3;  // the road on H000 and the two drawn
+}
+
 // Opens the database and makes the scenario's change; false when a window
 // did not come.
 bool MakeChange(Application& app, ModalAnswers& answers, const std::string& scenario,
                 const fs::path& work) {
     const auto menu = [&app](int id) { return [&app, id] { app.shell().HandleCommand(id); }; };
     if (!Run(answers, [&] { app.OpenFiles({TextureOf(work).string()}); }, {})) return false;
+    if (scenario == "draw") return Draw(app, answers, work);
     if (scenario == "set-type") return Run(answers, menu(kMenuChangeSetType), {ChooseSetType(6)});
     if (scenario == "add-set")
         return Run(answers, menu(kMenuAddSet), {ChooseSetType(3), ChooseFile(work / "H020.PCX")});

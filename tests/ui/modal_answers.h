@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+#include "base/command_ids.h"
 #include "ui/set_dialog.h"
 
 namespace lorvane::testing {
@@ -85,6 +87,23 @@ inline ModalAnswers::Step ChooseSetType(int position) {
         if (dialog == nullptr) return false;
         dialog->typeList()->setCurrentIndex(position);
         dialog->applyButton()->click();
+        return true;
+    };
+}
+
+// The New Path dialog: Road of a width, then OK. Its type list and width
+// field carry the panel's control ids as object names.
+inline ModalAnswers::Step ChooseRoad(int width) {
+    return [width](QWidget* modal) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (dialog == nullptr || dialog->windowTitle() != "New Path") return false;
+        auto* types = dialog->findChild<QComboBox*>(QString::number(kPanelPathList));
+        auto* widthText = dialog->findChild<QLineEdit*>(QString::number(kPanelWidth));
+        auto* ok = dialog->findChild<QPushButton*>(QString::number(kIdOk));
+        if (types == nullptr || widthText == nullptr || ok == nullptr) return false;
+        types->setCurrentIndex(types->findText("Road"));
+        widthText->setText(QString::number(width));
+        ok->click();
         return true;
     };
 }

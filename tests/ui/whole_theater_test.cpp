@@ -40,23 +40,6 @@ using namespace lorvane::testing;
 
 namespace {
 
-// The New Path dialog: its type list and width field carry the panel's
-// control ids as object names.
-ModalAnswers::Step ChooseRoad() {
-    return [](QWidget* modal) {
-        auto* dialog = qobject_cast<QDialog*>(modal);
-        if (dialog == nullptr || dialog->windowTitle() != "New Path") return false;
-        auto* types = dialog->findChild<QComboBox*>(QString::number(kPanelPathList));
-        auto* width = dialog->findChild<QLineEdit*>(QString::number(kPanelWidth));
-        auto* ok = dialog->findChild<QPushButton*>(QString::number(kIdOk));
-        if (types == nullptr || width == nullptr || ok == nullptr) return false;
-        types->setCurrentIndex(types->findText("Road"));
-        width->setText(QString::number(testing::kRoadWidth));
-        ok->click();
-        return true;
-    };
-}
-
 // The Theater.map dialog with the edits typed, then Apply Changes.
 ModalAnswers::Step EditTheaterMap() {
     return [](QWidget* modal) {
@@ -138,7 +121,7 @@ class WholeTheaterTest : public QObject {
         // of this one, and the feet they stand for are worked out here from
         // the viewer's client size: a tile is 3280 feet across, Y runs right
         // from the left edge, X up from the bottom edge, cut toward zero.
-        run(button(kPanelNewPath), {ChooseRoad()});
+        run(button(kPanelNewPath), {ChooseRoad(testing::kRoadWidth)});
         const QSize client = panel.viewer().ClientSize();
         const float feetPerColumn = 3280.0f / static_cast<float>(client.width());
         const float feetPerRow = 3280.0f / static_cast<float>(client.height());
