@@ -18,7 +18,8 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-source "$(dirname "$0")/e2e_inputs.sh"
+inputs="$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
+source "$inputs"
 make_texture "$work/Texture.bin"
 make_tile "$work/H000.PCX"
 original=$(cksum <"$work/Texture.bin")
@@ -86,8 +87,7 @@ DRIVE
 chmod +x "$work/drive.sh"
 echo "$original" >"$work/original"
 
-timeout 300 xvfb-run -a -s "-screen 0 1280x1024x24" "$work/drive.sh" "$work" \
-    "$(dirname "$(readlink -f "$0")")/e2e_inputs.sh" || {
+timeout 300 xvfb-run -a -s "-screen 0 1280x1024x24" "$work/drive.sh" "$work" "$inputs" || {
     echo "the drive script failed"; cat "$work"/app*.log 2>/dev/null; exit 1; }
 
 fail() { echo "FAIL: $*"; exit 1; }
