@@ -69,14 +69,15 @@ inline QString QtPath(const std::filesystem::path& path) {
 }
 
 // A file chosen in Qt's file dialog (open or save) as a user would: the
-// path typed, then the dialog's accept.
+// path typed, then the dialog's accept. A dialog still busy reading its
+// folder may not take it yet: then it is tried again.
 inline ModalAnswers::Step ChooseFile(const std::filesystem::path& path) {
     return [file = QtPath(path)](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         if (dialog == nullptr) return false;
         dialog->selectFile(file);
         QMetaObject::invokeMethod(dialog, "accept");
-        return true;
+        return !dialog->isVisible();
     };
 }
 
