@@ -329,6 +329,7 @@ void EditorPanel::LoadTexture() {
     state_.savePath.clear();
     proposedSaveName_ = state_.texturePath;
     services_.host.RefillTileList();
+    if (shared_.textureLoaded) services_.host.DatabaseOpened(state_.texturePath);
 }
 
 bool EditorPanel::WriteDatabase() {
@@ -340,20 +341,11 @@ bool EditorPanel::WriteDatabase() {
         return false;
     }
     document_.MarkSaved();
+    services_.host.DatabaseSaved(state_.savePath);
     return true;
 }
 
-bool EditorPanel::SaveDatabase() {
-    // A failed write no longer clears textureLoaded, so it tells whether a
-    // database is in memory.
-    if (!shared_.textureLoaded) return false;
-    if (!state_.savePath.empty()) {
-        // The edits of the tile on screen go into its record first.
-        WriteBackTileOnScreen();
-        const bool written = WriteDatabase();
-        services_.host.Beep();
-        return written;
-    }
+bool EditorPanel::ChooseSavePath() {
     FileDialogRequest request;
     request.title = "Save Texture.bin File";
     request.filter = kTextureFilter;
@@ -378,9 +370,30 @@ bool EditorPanel::SaveDatabase() {
     services_.host.RememberRecentFile(state_.savePath);
     // The folder of the last open dialog is stored, not the one saved into.
     services_.host.StoreFolder(kTextureFolder, services_.host.Folder(kTextureFolder));
+    return true;
+}
+
+bool EditorPanel::SaveDatabase() {
+    // A failed write no longer clears textureLoaded, so it tells whether a
+    // database is in memory.
+    if (!shared_.textureLoaded) return false;
+    bool named = !state_.savePath.empty();
+    if (!named && !ChooseSavePath()) return false;
+    // The file about to be written may have been changed by another program.
+    for (;;) {
+        const SaveTargetCheck check = services_.host.CheckSaveTarget(state_.savePath);
+        if (check == SaveTargetCheck::Write) break;
+        if (check == SaveTargetCheck::Cancel || !ChooseSavePath()) return false;
+        named = false;
+    }
+    // The edits of the tile on screen go into its record first.
     WriteBackTileOnScreen();
     const bool written = WriteDatabase();
-    services_.host.SetMainTitle(state_.texturePath);
+    if (named) {
+        services_.host.Beep();
+    } else {
+        services_.host.SetMainTitle(state_.texturePath);
+    }
     return written;
 }
 

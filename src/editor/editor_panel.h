@@ -68,6 +68,16 @@ class PanelHost {
     virtual void StopBlinkTimer() = 0;
     // A command was posted: RunPosted is due once the current event is done.
     virtual void CommandPosted() = 0;
+    // Save is about to write the database to path. A host that guards no
+    // file lets it write.
+    virtual SaveTargetCheck CheckSaveTarget(const std::string& path) {
+        (void)path;
+        return SaveTargetCheck::Write;
+    }
+    // The database in memory was just read from the file at path, or
+    // written to it.
+    virtual void DatabaseOpened(const std::string& path) { (void)path; }
+    virtual void DatabaseSaved(const std::string& path) { (void)path; }
 };
 
 // State the panel shares with the shell.
@@ -276,6 +286,8 @@ class EditorPanel {
     void SwitchTool(ToolKind kind);
     void ForgetTileOnScreen();
 
+    // The save dialog; false when it was cancelled or failed.
+    bool ChooseSavePath();
     bool WriteDatabase();
     bool OnImage(int x, int y) const;
     PointerEvent PointerAt(int x, int y, MouseButton button, Modifiers modifiers) const;

@@ -8,6 +8,10 @@
 
 namespace lorvane {
 
+// What Save does with the file it is about to write: write it, ask the save
+// dialog for another name, or write nothing.
+enum class SaveTargetCheck { Write, ChooseAnother, Cancel };
+
 // Tile image names longer than this are refused.
 inline constexpr size_t kMaxTileNameLength = 31;
 

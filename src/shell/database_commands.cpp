@@ -1,6 +1,7 @@
 #include "shell/database_commands.h"
 
 #include "base/command_ids.h"
+#include "base/file_io.h"
 #include "shell/main_shell.h"
 #include "tiledb/tile_exchange.h"
 #include "tiledb/tiles_txt.h"
@@ -48,6 +49,7 @@ void DatabaseCommands::NewDatabase() {
     shell_.EnableMenuItem(kMenuSaveTextureBin, true);
     shell_.EnableMenuItem(kMenuAddSet, true);
     Editor().DatabaseReplaced();
+    shell_.DatabaseReplaced();
     shell_.RefillTileList();
     // The editor's Save asks for the file the new database goes to.
     shell_.HandleCommand(kMenuSaveTextureBin);
@@ -65,6 +67,7 @@ void DatabaseCommands::ChangeSetType() {
         return outcome.end == SetDialogEnd::Applied;
     });
     if (!applied) return;
+    shell_.RecordChange(SetTypeRecord{outcome.currentSet, outcome.chosenType});
     EditorLink editor = Editor();
     editor.ShowTerrainType(outcome.terrainLabel);
     for (int position : outcome.changedRows) shell_.UpdateTileListRow(position);
@@ -90,6 +93,8 @@ void DatabaseCommands::AddTiles(SetDialogMode mode) {
     const std::optional<AddedTiles> added =
         AddTilesToSet(database, outcome.currentSet, outcome.chosenType, names, messages);
     if (!added) return;
+    shell_.RecordChange(AddTilesRecord{mode == SetDialogMode::AddSet, outcome.currentSet,
+                                       outcome.chosenType, names});
 
     EditorLink editor = Editor();
     editor.TilesAdded(added->set);
@@ -126,7 +131,15 @@ void DatabaseCommands::ImportTiles() {
     // The edits of the tile on screen go into its record before an import
     // may replace them.
     Editor().WriteBackTileOnScreen();
-    if (!lorvane::ImportTiles(choice.path, database, platform.messages)) return;
+    // Read once: the journal keeps the very bytes that were imported.
+    const std::optional<FileBytes> file = FileBytes::Open(choice.path);
+    if (!file) {
+        lorvane::ImportTiles(choice.path, database, platform.messages);  // its open error
+        return;
+    }
+    if (!ImportTileBytes(file->Bytes(), database, platform.messages)) return;
+    const std::span<const std::byte> bytes = file->Bytes();
+    shell_.RecordChange(ImportRecord{{bytes.begin(), bytes.end()}});
     // The rows show the new path and area counts.
     for (int position = 0; position < database.tileCount(); ++position)
         shell_.UpdateTileListRow(position);

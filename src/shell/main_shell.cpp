@@ -225,9 +225,74 @@ void MainShell::ShowUndoRedo(const std::string& undo, const std::string& redo) {
 
 bool MainShell::ConfirmClose() {
     if (!AskToSaveChanges()) return false;
+    // A normal end: nothing is left to recover.
+    if (recovery_ != nullptr) recovery_->Closed();
     FreeTileDatabase(state_.database);
     state_.shell.textureLoaded = false;
     return true;
+}
+
+size_t MainShell::AskAboutChange(const std::string& text, const std::vector<std::string>& buttons) {
+    askingAboutChange_ = true;
+    const size_t answer = platform_.questions.AskChoice(
+        {text, state_.databaseFile.path().string(), MessageIcon::Warning}, buttons);
+    askingAboutChange_ = false;
+    return answer;
+}
+
+SaveTargetCheck MainShell::CheckSaveTarget(const std::string& path) {
+    FileGuard& guard = state_.databaseFile;
+    if (!guard.Guards(path)) return SaveTargetCheck::Write;
+    const std::optional<FileStamp> now = guard.ChangedUnderneath();
+    if (!now) return SaveTargetCheck::Write;
+    guard.MarkAsked(*now);
+    switch (AskAboutChange(kChangedUnderneath, {kSaveAnyway, kSaveAs, kCancel})) {
+        case 0:
+            return SaveTargetCheck::Write;
+        case 1:
+            return SaveTargetCheck::ChooseAnother;
+        default:
+            return SaveTargetCheck::Cancel;
+    }
+}
+
+void MainShell::DatabaseOpened(const std::string& path) {
+    state_.databaseFile.Remember(path);
+    if (recovery_ != nullptr) recovery_->Opened(path);
+}
+
+void MainShell::DatabaseSaved(const std::string& path) {
+    state_.databaseFile.Remember(path);
+    if (recovery_ != nullptr) recovery_->Saved(path);
+}
+
+void MainShell::DatabaseReplaced() {
+    state_.databaseFile.Forget();
+    if (recovery_ != nullptr) recovery_->Closed();
+}
+
+void MainShell::OpenDatabase(const std::string& path) {
+    if (panel_ == nullptr) return;
+    panel_->SetTexturePath(path);
+    Forward(kPanelLoadTexturePath);
+}
+
+void MainShell::RecordChange(const JournalRecord& record) {
+    if (recovery_ != nullptr) recovery_->Record(record);
+}
+
+void MainShell::CheckDatabaseFile() {
+    FileGuard& guard = state_.databaseFile;
+    if (askingAboutChange_ || !state_.shell.textureLoaded) return;
+    const std::optional<FileStamp> now = guard.ChangedUnderneath();
+    if (!now || guard.Asked(*now)) return;
+    guard.MarkAsked(*now);
+    const bool unsaved = panel_ != nullptr && panel_->HasUnsavedChanges();
+    const std::string text =
+        std::string(kChangedUnderneath) +
+        (unsaved ? "\n\nReload it and discard the changes not saved here?" : "\n\nReload it?");
+    if (AskAboutChange(text, {kReload, kCancel}) != 0) return;
+    OpenDatabase(guard.path().string());
 }
 
 void MainShell::CloseProgram() {

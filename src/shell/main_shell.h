@@ -13,7 +13,10 @@
 
 #include "base/message.h"
 #include "base/platform.h"
+#include "editor/editor_state.h"
+#include "shell/file_guard.h"
 #include "shell/menu_model.h"
+#include "shell/recovery_commands.h"
 #include "shell/recent_files.h"
 #include "shell/settings.h"
 #include "shell/shell_interfaces.h"
@@ -34,6 +37,7 @@ struct AppState {
     std::filesystem::path startupFolder;  // TileInfo.dat and Quistral.ini live here
     std::string terrainPath;              // the terrain file that command 10221 opens
     std::string title = "Lorvane";
+    FileGuard databaseFile;  // the file that holds the database in memory
 };
 
 // The platform services the shell works with.
@@ -52,6 +56,12 @@ inline constexpr const char* kNeedTextureAndTerrain =
 inline constexpr const char* kNeedTerrain = "The L2 Terrain matrix (or file) has not been loaded.";
 inline constexpr const char* kNotAvailable = "This command is not available in this version.";
 inline constexpr const char* kSaveQuestion = "Save changes to Texture.bin?";
+inline constexpr const char* kChangedUnderneath =
+    "Texture.bin was changed by another program since it was opened.";
+inline constexpr const char* kSaveAnyway = "Save Anyway";
+inline constexpr const char* kSaveAs = "Save As\u2026";
+inline constexpr const char* kReload = "Reload";
+inline constexpr const char* kCancel = "Cancel";
 
 class MainShell {
   public:
@@ -88,6 +98,28 @@ class MainShell {
     void ShowUndoRedo(const std::string& undo, const std::string& redo);
     // Ends the program through the close sequence ("&Exit", the panel's cancel).
     void CloseProgram();
+
+    // Save is about to write path. When it is the database's file and
+    // another program changed its bytes since it was opened or last saved,
+    // asks kChangedUnderneath with Save Anyway, Save As… and Cancel.
+    SaveTargetCheck CheckSaveTarget(const std::string& path);
+    // The database in memory was just read from path, or saved to it.
+    void DatabaseOpened(const std::string& path);
+    void DatabaseSaved(const std::string& path);
+    // The database in memory has no file now (a new one was built).
+    void DatabaseReplaced();
+    // Opens the Texture.bin at path through the editor panel.
+    void OpenDatabase(const std::string& path);
+
+    // The recovery journal of the open database (may stay unset).
+    void SetRecovery(RecoveryCommands* recovery) { recovery_ = recovery; }
+    // A command was just applied to the database: it goes into the journal.
+    void RecordChange(const JournalRecord& record);
+    // The window came back to the foreground: when another program changed
+    // the database's file, and the user was not asked about that change
+    // yet, offers to reload it. Unsaved changes are discarded only when the
+    // user chooses Reload, and the question says so.
+    void CheckDatabaseFile();
 
     // Opens a file as a recent-file entry opens it, by its extension: L2 and
     // L2M terrain files, Texture.bin, PCX tiles. False after the message when
@@ -147,6 +179,7 @@ class MainShell {
     bool NeedsMet(CommandNeed need);
     void RunOperation(int id);
     void RebuildRecentMenu();
+    size_t AskAboutChange(const std::string& text, const std::vector<std::string>& buttons);
     void StepTileOnScreen(bool down);
 
     AppState& state_;
@@ -159,6 +192,8 @@ class MainShell {
     ProgressView* progressView_ = nullptr;
     std::optional<ShellProgress> progress_;
     std::map<int, std::function<void()>> operations_;
+    bool askingAboutChange_ = false;  // a question about the file is open
+    RecoveryCommands* recovery_ = nullptr;
 };
 
 // The extension by which a file is opened: the text after the first '.' of

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/message.h"
 
@@ -60,11 +61,15 @@ class ShellHost {
 
 enum class SaveAnswer { Save, Discard, Cancel };
 
-// A question with the buttons Save, Discard and Cancel.
+// The questions the program asks: Save, Discard and Cancel; and a question
+// with buttons of its own.
 class SaveQuestion {
   public:
     virtual ~SaveQuestion() = default;
     virtual SaveAnswer AskSave(const Message& question) = 0;
+    // Shows the buttons in order and returns the position of the one
+    // pressed. The last button is the one that Esc or closing the box press.
+    virtual size_t AskChoice(const Message& question, const std::vector<std::string>& buttons) = 0;
 };
 
 }  // namespace lorvane

@@ -18,15 +18,19 @@ Application::Application(std::filesystem::path startupFolder)
     : startupFolder_(std::move(startupFolder)),
       shell_(state_, {platform_, platform_, platform_, platform_}),
       terrainCommands_(shell_, dialogs_, output_),
-      databaseCommands_(shell_, dialogs_) {
+      databaseCommands_(shell_, dialogs_),
+      journal_(RecoveryFolder(), CurrentProcessId()),
+      recovery_(shell_, journal_) {
     terrainCommands_.Register();
     databaseCommands_.Register();
+    shell_.SetRecovery(&recovery_);
 }
 
 Application::~Application() {
     shell_.SetHost(nullptr);
     shell_.SetProgressView(nullptr);
     shell_.SetEditorPanel(nullptr);
+    shell_.SetRecovery(nullptr);
 }
 
 EditorPanelHost& Application::editorPanel() { return *panel_; }
@@ -51,6 +55,7 @@ bool Application::Start() {
     window_->SetEditorPanel(lorvaneDialog_);
     lorvaneDialog_->show();
     databaseCommands_.SetEditor(&lorvaneDialog_->panel(), [this] { lorvaneDialog_->Sync(); });
+    recovery_.SetEditor(&lorvaneDialog_->panel(), [this] { lorvaneDialog_->Sync(); });
     shell_.RegisterCommand(kMenuDeletePath,
                            [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Paths); });
     shell_.RegisterCommand(kMenuDeleteArea,
@@ -122,6 +127,8 @@ int RunLorvane(int argc, char** argv, const char* version) {
     }
     QObject::connect(&application.window(), &MainWindow::closed, &qtApplication,
                      &QApplication::quit, Qt::QueuedConnection);
+    // Work left by a run that did not end normally comes first.
+    application.recovery().OfferAtStart();
     application.OpenFiles(files);
     return QApplication::exec() == 0 ? 0 : 1;
 }

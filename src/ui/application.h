@@ -12,6 +12,8 @@
 
 #include "shell/database_commands.h"
 #include "shell/main_shell.h"
+#include "shell/recovery.h"
+#include "shell/recovery_commands.h"
 #include "shell/terrain_commands.h"
 #include "ui/qt_command_dialogs.h"
 #include "ui/qt_platform.h"
@@ -42,6 +44,7 @@ public:
     LorvaneDialog* lorvaneDialog() { return lorvaneDialog_; }
     TheaterOutputState& output() { return output_; }
     DatabaseCommands& databaseCommands() { return databaseCommands_; }
+    RecoveryCommands& recovery() { return recovery_; }
     QtCommandDialogs& dialogs() { return dialogs_; }
     // Theater ▸ Theater Map; null until it is opened or after it closed.
     TheaterMapWindow* theaterMapWindow();
@@ -55,6 +58,8 @@ private:
     QtCommandDialogs dialogs_;
     TerrainCommands terrainCommands_;
     DatabaseCommands databaseCommands_;
+    RecoveryJournal journal_;
+    RecoveryCommands recovery_;
     std::unique_ptr<MainWindow> window_;
     ProgressDialog* progress_ = nullptr;
     LorvaneDialog* lorvaneDialog_ = nullptr;

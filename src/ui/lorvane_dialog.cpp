@@ -619,6 +619,14 @@ bool LorvaneDialog::RunNewAreaDialog() {
 
 std::string& LorvaneDialog::Folder(const char* settingName) { return shell_.Folder(settingName); }
 
+SaveTargetCheck LorvaneDialog::CheckSaveTarget(const std::string& path) {
+    return shell_.CheckSaveTarget(path);
+}
+
+void LorvaneDialog::DatabaseOpened(const std::string& path) { shell_.DatabaseOpened(path); }
+
+void LorvaneDialog::DatabaseSaved(const std::string& path) { shell_.DatabaseSaved(path); }
+
 void LorvaneDialog::StoreFolder(const char* settingName, const std::string& folder) {
     shell_.StoreFolder(settingName, folder);
 }

@@ -66,6 +66,9 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     void StartBlinkTimer(int milliseconds) override;
     void StopBlinkTimer() override;
     void CommandPosted() override;
+    SaveTargetCheck CheckSaveTarget(const std::string& path) override;
+    void DatabaseOpened(const std::string& path) override;
+    void DatabaseSaved(const std::string& path) override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

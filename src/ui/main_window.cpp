@@ -167,4 +167,13 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        // Back in the foreground: another program may have changed the
+        // database's file meanwhile. Asked once the activation is handled.
+        Post([this] { shell_.CheckDatabaseFile(); });
+    }
+}
+
 }  // namespace lorvane

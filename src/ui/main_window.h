@@ -61,6 +61,7 @@ class MainWindow : public QMainWindow, public ShellHost {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     MainShell& shell_;

@@ -1,13 +1,20 @@
 #include "ui/qt_platform.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QStringList>
 
 namespace lorvane {
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+std::filesystem::path RecoveryFolder() {
+    const QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Hollin", "Quistral");
+    return std::filesystem::path(FromQt(QFileInfo(ini.fileName()).absolutePath())) / "Recovery";
+}
 std::string FromQt(const QString& text) { return text.toStdString(); }
 
 QString QtFilter(const std::string& filter) {
@@ -114,6 +121,24 @@ SaveAnswer QtPlatform::AskSave(const Message& question) {
         case QMessageBox::Discard: return SaveAnswer::Discard;
         default: return SaveAnswer::Cancel;
     }
+}
+
+size_t QtPlatform::AskChoice(const Message& question, const std::vector<std::string>& buttons) {
+    QMessageBox box(QtIcon(question.icon), ToQt(question.caption), ToQt(question.text),
+                    QMessageBox::NoButton, owner_);
+    std::vector<QPushButton*> pushButtons;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const bool last = i + 1 == buttons.size();
+        pushButtons.push_back(box.addButton(
+            ToQt(buttons[i]), last ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    }
+    if (pushButtons.empty()) return 0;
+    box.setDefaultButton(pushButtons.front());
+    box.setEscapeButton(pushButtons.back());
+    box.exec();
+    for (size_t i = 0; i < pushButtons.size(); ++i)
+        if (box.clickedButton() == pushButtons[i]) return i;
+    return pushButtons.size() - 1;
 }
 
 }  // namespace lorvane

@@ -5,6 +5,7 @@
 // "Work2" and "Texture").
 
 #include <QString>
+#include <filesystem>
 
 #include "base/message.h"
 #include "base/platform.h"
@@ -15,6 +16,9 @@ class QWidget;
 namespace lorvane {
 
 QString ToQt(const std::string& text);
+// The recovery folder beside the settings: "Recovery" in the folder of the
+// program's settings file in ini form (~/.config/Hollin/Recovery).
+std::filesystem::path RecoveryFolder();
 std::string FromQt(const QString& text);
 
 // "Tile image file|*.pcx||" as a Qt filter: "Tile image file (*.pcx)".
@@ -32,6 +36,7 @@ public:
     std::optional<std::string> Read(std::string_view name) override;
     bool Write(std::string_view name, std::string_view value) override;
     SaveAnswer AskSave(const Message& question) override;
+    size_t AskChoice(const Message& question, const std::vector<std::string>& buttons) override;
 
 private:
     QWidget* owner_ = nullptr;

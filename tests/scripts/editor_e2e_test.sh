@@ -21,33 +21,10 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Bytes, and little-endian 32-bit and 16-bit integers as bytes.
-byte() { for value; do printf "\\$(printf '%03o' "$value")"; done; }
-i32() { byte $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
-i16() { byte $(($1 & 255)) $(($1 >> 8 & 255)); }
-
-# Texture.bin: one set (Plains) of one tile H000.PCX without paths or areas.
-{
-    i32 1; i32 1                      # setCount, tileCount
-    i32 1; printf '\x04'              # the set: tileCount, terrainType
-    printf 'H000.PCX'; head -c 12 /dev/zero   # name, 20 bytes
-    i32 0; i32 0                      # areaCount, pathCount
-} >"$work/Texture.bin"
-
-# H000.PCX: 64 x 64 pixels, each line one run of 63 and one literal pixel,
-# a grey palette.
-{
-    printf '\x0a\x05\x01\x08'; i16 0; i16 0; i16 63; i16 63
-    head -c 53 /dev/zero              # up to offset 65
-    printf '\x01'; i16 64             # planes, bytes per line
-    head -c 60 /dev/zero              # the rest of the 128-byte header
-    for ((y = 0; y < 64; ++y)); do
-        value=$((40 + (y / 8) * 10))
-        byte 255 "$value" "$value"
-    done
-    printf '\x0c'
-    for ((i = 0; i < 256; ++i)); do byte "$i" "$i" "$i"; done
-} >"$work/H000.PCX"
+inputs="$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
+source "$inputs"
+make_texture "$work/Texture.bin"
+make_tile "$work/H000.PCX"
 
 original=$(cksum <"$work/Texture.bin")
 saved="$work/Texture.bin"
@@ -57,19 +34,7 @@ cat >"$work/drive.sh" <<'DRIVE'
 # Runs inside the virtual display.
 set -uo pipefail
 work=$1
-shot() { [ -n "${LORVANE_SCREENSHOT_DIR:-}" ] && import -window root "$LORVANE_SCREENSHOT_DIR/$1.png" 2>/dev/null; return 0; }
-# Focus a top-level window by its title, then press keys in it.
-keys_to() {
-    local title=$1; shift
-    local id
-    id=$(timeout 60 xdotool search --sync --onlyvisible --name "$title" | tail -1)
-    [ -n "$id" ] || { echo "no window \"$title\""; shot "missing"; exit 1; }
-    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
-    sleep 0.3
-    xdotool key --delay 80 "$@"
-    sleep 0.5
-}
-click() { xdotool mousemove --sync "$1" "$2"; sleep 0.2; xdotool click "${3:-1}"; sleep 0.3; }
+source "$2"
 
 cd "$work"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
@@ -79,13 +44,7 @@ app=$!
 trap 'kill $app 2>/dev/null' EXIT
 
 keys_to "Texture.bin Succesfully Loaded" Return
-main=$(timeout 60 xdotool search --sync --onlyvisible --name "Texture.bin$" | head -1)
-[ -n "$main" ] || { echo "no main window"; shot "missing"; exit 1; }
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$main")"
-# The viewer lies well inside (60..240, 130..330) of the window for any
-# ordinary font: its frame is 200 dialog units square at (8, 37).
-left=$((X + 60)); top=$((Y + 130))
+viewer_origin "Texture.bin$"
 shot 1-loaded
 
 # New Path (Alt+P) with the proposed type and width: Road, 50. Three
@@ -125,7 +84,7 @@ shot 4-saved
 DRIVE
 chmod +x "$work/drive.sh"
 
-timeout 300 xvfb-run -a -s "-screen 0 1280x1024x24" "$work/drive.sh" "$work" || {
+timeout 300 xvfb-run -a -s "-screen 0 1280x1024x24" "$work/drive.sh" "$work" "$inputs" || {
     echo "the drive script failed"; cat "$work/app.log" 2>/dev/null; exit 1; }
 
 fail() { echo "FAIL: $*"; exit 1; }

@@ -44,6 +44,19 @@ SaveAnswer ScriptedPlatform::AskSave(const Message& question) {
     return answer;
 }
 
+size_t ScriptedPlatform::AskChoice(const Message& question,
+                                   const std::vector<std::string>& buttons) {
+    choiceQuestions.push_back({question, buttons});
+    std::string answer;
+    if (!choiceAnswers.empty()) {
+        answer = std::move(choiceAnswers.front());
+        choiceAnswers.pop_front();
+    }
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (buttons[i] == answer) return i;
+    return buttons.empty() ? 0 : buttons.size() - 1;
+}
+
 void ScriptedPlatform::OpenView(const std::string& caption, int rangeMin, int rangeMax) {
     progressLog.push_back("open " + caption + " " + std::to_string(rangeMin) + ".." +
                           std::to_string(rangeMax));

@@ -50,6 +50,17 @@ public:
     std::vector<Message> questions;
     std::deque<SaveAnswer> answers;
 
+    // Questions with buttons of their own: recorded with their buttons and
+    // answered by the button text scripted next (the last button, as Esc,
+    // when none is left or the text is not one of the buttons).
+    size_t AskChoice(const Message& question, const std::vector<std::string>& buttons) override;
+    struct ChoiceCall {
+        Message question;
+        std::vector<std::string> buttons;
+    };
+    std::vector<ChoiceCall> choiceQuestions;
+    std::deque<std::string> choiceAnswers;
+
     // The progress dialog, as a log of what it showed ("open <caption> 0..N",
     // "sections <count> <position>", "close").
     void OpenView(const std::string& caption, int rangeMin, int rangeMax) override;

@@ -70,6 +70,11 @@ class ShellPanel : public EditorPanelHost, public PanelHost {
     void StartBlinkTimer(int) override {}
     void StopBlinkTimer() override {}
     void CommandPosted() override {}
+    SaveTargetCheck CheckSaveTarget(const std::string& path) override {
+        return shell_.CheckSaveTarget(path);
+    }
+    void DatabaseOpened(const std::string& path) override { shell_.DatabaseOpened(path); }
+    void DatabaseSaved(const std::string& path) override { shell_.DatabaseSaved(path); }
 
     // A left click, a right click on the image at a viewer pixel.
     void Click(int x, int y);

@@ -315,6 +315,7 @@ class LorvaneDialogTest : public QObject {
     void theProgramUsesThisPanel() {
         QTemporaryDir settings;
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
         QTemporaryDir startup;
         Application app(startup.path().toStdString());
         QVERIFY(app.Start());

@@ -28,6 +28,7 @@
 #include "ui/application.h"
 #include "ui/lorvane_dialog.h"
 #include "ui/main_window.h"
+#include "ui/modal_answers.h"
 #include "ui/progress_dialog.h"
 #include "ui/set_dialog.h"
 #include "ui/theater_map_dialog.h"
@@ -35,91 +36,9 @@
 
 using namespace lorvane;
 
+using namespace lorvane::testing;
+
 namespace {
-
-// Answers the modal windows as they come up. Message boxes are answered at
-// once (Ok, or Cancel when they ask a question) and kept for the checks;
-// every other window is given to the next step, which returns false when
-// the window is not yet the one it waits for.
-class ModalAnswers : public QObject {
-  public:
-    using Step = std::function<bool(QWidget*)>;
-    struct Box {
-        QMessageBox::Icon icon;
-        QString text;
-        bool question;  // it offered more than Ok
-    };
-
-    ModalAnswers() {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, [this] { AnswerActive(); });
-        timer_.start();
-    }
-    void Expect(std::deque<Step> steps) { steps_ = std::move(steps); }
-    bool done() const { return steps_.empty(); }
-    const std::vector<Box>& boxes() const { return boxes_; }
-
-  private:
-    void AnswerActive() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) return;
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            const bool question = box->button(QMessageBox::Ok) == nullptr;
-            boxes_.push_back({box->icon(), box->text(), question});
-            QAbstractButton* answer =
-                question ? box->button(QMessageBox::Cancel) : box->button(QMessageBox::Ok);
-            if (answer != nullptr) answer->click();
-            return;
-        }
-        if (!steps_.empty() && steps_.front()(modal)) steps_.pop_front();
-    }
-
-    std::deque<Step> steps_;
-    std::vector<Box> boxes_;
-    QTimer timer_;
-};
-
-QString QtPath(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
-
-// A file chosen in Qt's file dialog (open or save) as a user would: the
-// path typed, then the dialog's accept.
-ModalAnswers::Step ChooseFile(const std::filesystem::path& path) {
-    return [file = QtPath(path)](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        if (dialog == nullptr) return false;
-        dialog->selectFile(file);
-        QMetaObject::invokeMethod(dialog, "accept");
-        return true;
-    };
-}
-
-// The set dialog's type list set to a position, then Apply Change.
-ModalAnswers::Step ChooseSetType(int position) {
-    return [position](QWidget* modal) {
-        auto* dialog = qobject_cast<SetDialog*>(modal);
-        if (dialog == nullptr) return false;
-        dialog->typeList()->setCurrentIndex(position);
-        dialog->applyButton()->click();
-        return true;
-    };
-}
-
-// The New Path dialog: its type list and width field carry the panel's
-// control ids as object names.
-ModalAnswers::Step ChooseRoad() {
-    return [](QWidget* modal) {
-        auto* dialog = qobject_cast<QDialog*>(modal);
-        if (dialog == nullptr || dialog->windowTitle() != "New Path") return false;
-        auto* types = dialog->findChild<QComboBox*>(QString::number(kPanelPathList));
-        auto* width = dialog->findChild<QLineEdit*>(QString::number(kPanelWidth));
-        auto* ok = dialog->findChild<QPushButton*>(QString::number(kIdOk));
-        if (types == nullptr || width == nullptr || ok == nullptr) return false;
-        types->setCurrentIndex(types->findText("Road"));
-        width->setText(QString::number(testing::kRoadWidth));
-        ok->click();
-        return true;
-    };
-}
 
 // The Theater.map dialog with the edits typed, then Apply Changes.
 ModalAnswers::Step EditTheaterMap() {
@@ -202,7 +121,7 @@ class WholeTheaterTest : public QObject {
         // whole feet they stand for are worked out from the tile's place on
         // screen: 3280 feet across, Y right from its left edge, X up from its
         // bottom edge, rounded.
-        run(button(kPanelNewPath), {ChooseRoad()});
+        run(button(kPanelNewPath), {ChooseRoad(testing::kRoadWidth)});
         const ViewTransform& view = panel.panel().view();
         const double side = view.ToPixels(3280);
         std::vector<QPoint> clicks;

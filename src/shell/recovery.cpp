@@ -1,0 +1,379 @@
+#include "shell/recovery.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <map>
+#include <system_error>
+#include <utility>
+
+#include "base/file_io.h"
+#include "base/format.h"
+#include "tiledb/texture_bin.h"
+#include "tiledb/tile_exchange.h"
+#include "tiledb/tile_sets.h"
+
+#if defined(_WIN32)
+#include <process.h>
+#else
+#include <signal.h>
+#include <unistd.h>
+#endif
+
+namespace lorvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kJournalExtension = ".journal";
+
+std::string Hex64(uint64_t value) {
+    return FormatText("%016llx", static_cast<unsigned long long>(value));
+}
+
+}  // namespace
+
+fs::path JournalPathFor(const fs::path& folder, const std::string& databasePath, int n) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(databasePath, error);
+    const std::string full = error ? databasePath : absolute.lexically_normal().string();
+    const uint64_t hash =
+        ContentHash({reinterpret_cast<const std::byte*>(full.data()), full.size()});
+    std::string name = fs::path(databasePath).filename().string() + "-" + Hex64(hash);
+    if (n > 0) name += "-" + std::to_string(n);
+    return folder / (name + kJournalExtension);
+}
+
+fs::path RecoveryCopyPath(const fs::path& journalPath, int slot) {
+    fs::path copy = journalPath;
+    copy.replace_extension(".recovery" + std::to_string(slot) + ".bin");
+    return copy;
+}
+
+uint32_t CurrentProcessId() {
+#if defined(_WIN32)
+    return static_cast<uint32_t>(_getpid());
+#else
+    return static_cast<uint32_t>(::getpid());
+#endif
+}
+
+bool ProcessRunning(uint32_t processId) {
+#if defined(_WIN32)
+    (void)processId;
+    return false;  // no test here: every journal of another run is offered
+#else
+    if (processId == 0 || processId > static_cast<uint32_t>(INT32_MAX)) return false;
+    return ::kill(static_cast<pid_t>(processId), 0) == 0 || errno == EPERM;
+#endif
+}
+
+// ---- The journal being written ----
+
+void RecoveryJournal::Reset(const std::string& databasePath) {
+    RemoveFiles();
+    databasePath_ = databasePath;
+    databaseStamp_ = StampFile(databasePath).value_or(FileStamp{});
+}
+
+void RecoveryJournal::Clear() {
+    RemoveFiles();
+    databasePath_.clear();
+}
+
+void RemoveJournalFiles(const fs::path& journalPath) {
+    std::error_code ignored;
+    // The journal goes first: a copy without its journal is never offered.
+    fs::remove(journalPath, ignored);
+    for (int slot : {1, 2}) fs::remove(RecoveryCopyPath(journalPath, slot), ignored);
+}
+
+void RecoveryJournal::RemoveFiles() {
+    writer_.Close();
+    if (journalPath_.empty()) return;
+    RemoveJournalFiles(journalPath_);
+    journalPath_.clear();
+    copySlot_ = 0;
+    broken_ = false;
+}
+
+void RecoveryJournal::ChooseJournalPath() {
+    if (!journalPath_.empty()) return;
+    std::error_code error;
+    fs::create_directories(folder_, error);
+    // A journal kept for later keeps its name: this one takes the next.
+    for (int n = 0; n < 1000; ++n) {
+        journalPath_ = JournalPathFor(folder_, databasePath_, n);
+        if (!PathExists(journalPath_)) break;
+    }
+}
+
+bool RecoveryJournal::Start(uint8_t copySlot, const FileStamp& copy) {
+    ChooseJournalPath();
+    JournalHeader header;
+    header.processId = processId_;
+    header.databasePath = databasePath_;
+    header.database = databaseStamp_;
+    header.copySlot = copySlot;
+    header.copy = copy;
+    if (!writer_.Start(journalPath_, header)) return false;
+    copySlot_ = copySlot;
+    return true;
+}
+
+bool RecoveryJournal::Record(const JournalRecord& record,
+                             const std::function<TileDatabase()>& current) {
+    if (databasePath_.empty()) return true;
+    if (!broken_) {
+        if (writer_.IsOpen() || Start(0, {})) {
+            if (!writer_.Append(record)) {
+                broken_ = true;
+            } else {
+                if (writer_.Size() > sizeLimit_) ReplaceByCopy(current());
+                return true;
+            }
+        } else {
+            broken_ = true;
+        }
+    }
+    // A journal that missed a command must not be appended to: a copy of the
+    // database as it is now starts a sound one, or nothing is journaled.
+    broken_ = !ReplaceByCopy(current());
+    return !broken_;
+}
+
+bool RecoveryJournal::Snapshot(const TileDatabase& current) {
+    if (databasePath_.empty()) return false;
+    broken_ = !ReplaceByCopy(current);
+    return !broken_;
+}
+
+bool RecoveryJournal::ReplaceByCopy(const TileDatabase& current) {
+    ChooseJournalPath();
+    // The new copy goes into the other slot, so that until the new journal
+    // names it, the journal on disk and the copy it names still agree.
+    const uint8_t slot = copySlot_ == 1 ? 2 : 1;
+    const std::vector<std::byte> bytes = SerializeTextureBin(current);
+    // When the copy cannot be written, the journal simply grows.
+    if (ReplaceFile(RecoveryCopyPath(journalPath_, slot), bytes) != WriteStatus::Ok) return false;
+    const uint8_t oldSlot = copySlot_;
+    FileStamp copy;
+    copy.size = bytes.size();
+    copy.hash = ContentHash(bytes);
+    if (!Start(slot, copy)) return false;
+    std::error_code ignored;
+    if (oldSlot != 0) fs::remove(RecoveryCopyPath(journalPath_, oldSlot), ignored);
+    return true;
+}
+
+// ---- Journals left by another run ----
+
+std::vector<LeftJournal> FindLeftJournals(const fs::path& folder, const fs::path& own) {
+    std::vector<LeftJournal> left;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        const fs::path& path = entry.path();
+        if (path.extension() != kJournalExtension || path == own) continue;
+        std::optional<Journal> journal = LoadJournal(path);
+        if (!journal) continue;
+        const uint32_t writer = journal->header.processId;
+        // Another program that runs now is still writing it.
+        if (writer != CurrentProcessId() && ProcessRunning(writer)) continue;
+        std::error_code timeError;
+        const fs::file_time_type time = fs::last_write_time(path, timeError);
+        left.push_back({path, std::move(*journal), time});
+    }
+    std::sort(left.begin(), left.end(), [](const LeftJournal& a, const LeftJournal& b) {
+        return a.lastChange > b.lastChange;
+    });
+    return left;
+}
+
+std::optional<TileDatabase> LoadJournalBase(const LeftJournal& left, MessageSink& messages) {
+    const JournalHeader& header = left.journal.header;
+    if (header.copySlot == 0) return LoadTextureBin(header.databasePath, messages);
+    const fs::path copyPath = RecoveryCopyPath(left.path, header.copySlot);
+    const std::optional<FileStamp> stamp = StampFile(copyPath);
+    if (!stamp || ContentDiffers(header.copy, *stamp)) {
+        messages.Error(
+            FormatText("The recovery copy %s is missing or damaged.", copyPath.string().c_str()),
+            "Recovery");
+        return std::nullopt;
+    }
+    return LoadTextureBin(copyPath, messages);
+}
+
+bool DatabaseChangedSince(const JournalHeader& header) {
+    const std::optional<FileStamp> now = StampFile(header.databasePath);
+    return !now || ContentDiffers(header.database, *now);
+}
+
+// ---- Replay ----
+
+namespace {
+
+bool Same(const WorkingPath& a, const WorkingPath& b) {
+    // The file keeps no sign: whether a segment begins a path is read from
+    // its place, so it may differ after a tile was written back and taken in.
+    return a.typeChoice == b.typeChoice && a.width == b.width && a.startX == b.startX &&
+           Magnitude(a.startY) == Magnitude(b.startY) && a.endX == b.endX &&
+           Magnitude(a.endY) == Magnitude(b.endY);
+}
+
+bool Same(const WorkingArea& a, const WorkingArea& b) { return a == b; }
+
+const char* ActionVerb(TileEditAction action) {
+    switch (action) {
+        case TileEditAction::Add:
+            return "adding";
+        case TileEditAction::Remove:
+            return "removing";
+        case TileEditAction::Change:
+            return "changing";
+    }
+    return "changing";
+}
+
+template <typename Entry>
+std::string Describe(const TileEdit<Entry>& edit) {
+    return FormatText("%s %s %d of tile %d in set %d", ActionVerb(edit.action),
+                      std::is_same_v<Entry, WorkingPath> ? "segment" : "area", edit.entry,
+                      edit.tile, edit.set);
+}
+
+std::string Describe(const AddTilesRecord& added) {
+    return added.newSet ? FormatText("adding set %d", added.set)
+                        : FormatText("adding tiles to set %d", added.set);
+}
+
+std::string Describe(const SetTypeRecord& change) {
+    return FormatText("giving set %d the type %s", change.set, TypeName(change.terrainType));
+}
+
+std::string Describe(const ImportRecord&) { return "importing tiles"; }
+
+// Applies an edit to a table; false, with the table as it was, when the
+// entry is not there or not what the edit changed.
+template <typename Entry>
+bool ApplyEdit(std::vector<Entry>& table, const TileEdit<Entry>& edit) {
+    const auto count = static_cast<int64_t>(table.size());
+    const int64_t at = static_cast<int64_t>(edit.entry) - 1;
+    if (edit.action == TileEditAction::Add) {
+        if (at < 0 || at > count) return false;
+        table.insert(table.begin() + at, edit.after);
+        return true;
+    }
+    if (at < 0 || at >= count || !Same(table[static_cast<size_t>(at)], edit.before)) return false;
+    if (edit.action == TileEditAction::Remove) {
+        table.erase(table.begin() + at);
+    } else {
+        table[static_cast<size_t>(at)] = edit.after;
+    }
+    return true;
+}
+
+class Replayer {
+  public:
+    explicit Replayer(TileDatabase& database) : database_(database) {}
+
+    ReplayResult Run(const Journal& journal) {
+        for (const JournalRecord& record : journal.records) {
+            const std::string failure = std::visit([&](const auto& r) { return Apply(r); }, record);
+            if (failure.empty()) {
+                ++result_.applied;
+            } else {
+                const std::string what =
+                    std::visit([](const auto& r) { return Describe(r); }, record);
+                result_.skipped.push_back(what + ": " + failure);
+            }
+        }
+        WriteBackTiles();
+        return std::move(result_);
+    }
+
+  private:
+    struct OpenTile {
+        EditorWorkingSet working;
+        std::vector<WorkingPath> takenPaths;  // as taken in
+        std::vector<WorkingArea> takenAreas;
+    };
+
+    // The tile's tables in whole feet, taken in at its first edit.
+    OpenTile* Take(int32_t set, int32_t tile) {
+        if (set < 0 || set >= database_.setCount()) return nullptr;
+        const TileSet& tiles = database_.sets[static_cast<size_t>(set)];
+        if (tile < 0 || tile >= tiles.tileCount()) return nullptr;
+        auto [it, added] = open_.try_emplace({set, tile});
+        if (added) {
+            EditorChoices choices;
+            TakeInPaths(it->second.working, choices, database_, set, tile);
+            TakeInAreas(it->second.working, choices, database_, set, tile);
+            it->second.takenPaths = it->second.working.paths;
+            it->second.takenAreas = it->second.working.areas;
+        }
+        return &it->second;
+    }
+
+    // Database commands see the tiles with every edit before them. A tile
+    // whose edits came to nothing keeps its record as it was, to the last
+    // fraction of a foot, as the editor keeps it.
+    void WriteBackTiles() {
+        for (auto& [place, tile] : open_) {
+            if (tile.working.paths == tile.takenPaths && tile.working.areas == tile.takenAreas)
+                continue;
+            WriteBackPaths(tile.working, database_, place.first, place.second);
+            WriteBackAreas(tile.working, database_, place.first, place.second);
+            const TileSet& set = database_.sets[static_cast<size_t>(place.first)];
+            MarkTileForExport(database_, set.tiles[static_cast<size_t>(place.second)].id);
+        }
+        open_.clear();
+    }
+
+    std::string Apply(const PathEdit& edit) {
+        OpenTile* tile = Take(edit.set, edit.tile);
+        if (tile == nullptr) return "there is no such tile";
+        if (!ApplyEdit(tile->working.paths, edit)) return "the segment is not as it was changed";
+        return {};
+    }
+
+    std::string Apply(const AreaEdit& edit) {
+        OpenTile* tile = Take(edit.set, edit.tile);
+        if (tile == nullptr) return "there is no such tile";
+        if (!ApplyEdit(tile->working.areas, edit)) return "the area is not as it was changed";
+        return {};
+    }
+
+    std::string Apply(const AddTilesRecord& added) {
+        WriteBackTiles();
+        MessageLog refusals;
+        if (AddTilesToSet(database_, added.set, added.terrainType, added.names, refusals))
+            return {};
+        return refusals.messages.empty() ? "refused" : refusals.messages.front().text;
+    }
+
+    std::string Apply(const SetTypeRecord& change) {
+        WriteBackTiles();
+        return ChangeSetTerrainType(database_, change.set, change.terrainType)
+                   ? std::string()
+                   : "there is no such set";
+    }
+
+    std::string Apply(const ImportRecord& import) {
+        WriteBackTiles();
+        MessageLog report;
+        if (ImportTileBytes(import.exportFile, database_, report)) return {};
+        return report.messages.empty() ? "refused" : report.messages.front().text;
+    }
+
+    TileDatabase& database_;
+    std::map<std::pair<int32_t, int32_t>, OpenTile> open_;
+    ReplayResult result_;
+};
+
+}  // namespace
+
+ReplayResult ReplayJournal(const Journal& journal, TileDatabase& database) {
+    return Replayer(database).Run(journal);
+}
+
+}  // namespace lorvane

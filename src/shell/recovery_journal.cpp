@@ -1,0 +1,389 @@
+#include "shell/recovery_journal.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <type_traits>
+
+#include "base/byte_reader.h"
+#include "base/byte_writer.h"
+#include "base/file_io.h"
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
+namespace lorvane {
+
+namespace {
+
+constexpr char kMagic[8] = {'L', 'V', 'J', 'R', 'N', 'L', '1', '\n'};
+constexpr size_t kRecordFrameSize = 1 + 4 + 4;  // kind, length, check
+
+enum class Kind : uint8_t {
+    PathEdit = 1,
+    AreaEdit = 2,
+    AddSet = 3,
+    AddTiles = 4,
+    SetType = 5,
+    Import = 6,
+};
+
+// ---- Writing ----
+
+void U64(ByteWriter& out, uint64_t value) {
+    out.U32(static_cast<uint32_t>(value));
+    out.U32(static_cast<uint32_t>(value >> 32));
+}
+
+void Stamp(ByteWriter& out, const FileStamp& stamp) {
+    U64(out, stamp.size);
+    U64(out, static_cast<uint64_t>(stamp.modified));
+    U64(out, stamp.hash);
+}
+
+void Fields(ByteWriter& out, const WorkingPath& p) {
+    for (int32_t value : {p.typeChoice, p.width, p.startX, p.startY, p.endX, p.endY})
+        out.I32(value);
+}
+
+void Fields(ByteWriter& out, const WorkingArea& a) {
+    for (int32_t value : {a.typeChoice, a.radius, a.centerX, a.centerY}) out.I32(value);
+}
+
+template <typename Entry>
+Kind WriteBody(ByteWriter& out, const TileEdit<Entry>& edit) {
+    out.I32(edit.set);
+    out.I32(edit.tile);
+    out.U8(static_cast<uint8_t>(edit.action));
+    out.I32(edit.entry);
+    if (edit.action != TileEditAction::Add) Fields(out, edit.before);
+    if (edit.action != TileEditAction::Remove) Fields(out, edit.after);
+    return std::is_same_v<Entry, WorkingPath> ? Kind::PathEdit : Kind::AreaEdit;
+}
+
+Kind WriteBody(ByteWriter& out, const AddTilesRecord& added) {
+    out.I32(added.set);
+    out.U8(added.terrainType);
+    out.U32(static_cast<uint32_t>(added.names.size()));
+    for (const std::string& name : added.names) {
+        // Tile names are short; a longer one is cut to what its length byte holds.
+        const size_t length = std::min<size_t>(name.size(), 255);
+        out.U8(static_cast<uint8_t>(length));
+        out.Chars({name.data(), length});
+    }
+    return added.newSet ? Kind::AddSet : Kind::AddTiles;
+}
+
+Kind WriteBody(ByteWriter& out, const SetTypeRecord& change) {
+    out.I32(change.set);
+    out.U8(change.terrainType);
+    return Kind::SetType;
+}
+
+Kind WriteBody(ByteWriter& out, const ImportRecord& import) {
+    out.U32(static_cast<uint32_t>(import.exportFile.size()));
+    out.Bytes(import.exportFile);
+    return Kind::Import;
+}
+
+uint32_t Check(std::span<const std::byte> framed) {
+    return static_cast<uint32_t>(ContentHash(framed));
+}
+
+// ---- Reading ----
+
+bool ReadU64(ByteReader& in, uint64_t& value) {
+    uint32_t low = 0;
+    uint32_t high = 0;
+    if (!in.ReadU32(low) || !in.ReadU32(high)) return false;
+    value = (static_cast<uint64_t>(high) << 32) | low;
+    return true;
+}
+
+bool ReadStamp(ByteReader& in, FileStamp& stamp) {
+    uint64_t modified = 0;
+    if (!ReadU64(in, stamp.size) || !ReadU64(in, modified) || !ReadU64(in, stamp.hash))
+        return false;
+    stamp.modified = static_cast<int64_t>(modified);
+    return true;
+}
+
+bool ReadFields(ByteReader& in, WorkingPath& p) {
+    return in.ReadI32(p.typeChoice) && in.ReadI32(p.width) && in.ReadI32(p.startX) &&
+           in.ReadI32(p.startY) && in.ReadI32(p.endX) && in.ReadI32(p.endY);
+}
+
+bool ReadFields(ByteReader& in, WorkingArea& a) {
+    return in.ReadI32(a.typeChoice) && in.ReadI32(a.radius) && in.ReadI32(a.centerX) &&
+           in.ReadI32(a.centerY);
+}
+
+template <typename Entry>
+std::optional<JournalRecord> ReadEdit(ByteReader& in) {
+    TileEdit<Entry> edit;
+    uint8_t action = 0;
+    if (!in.ReadI32(edit.set) || !in.ReadI32(edit.tile) || !in.ReadU8(action) ||
+        !in.ReadI32(edit.entry))
+        return std::nullopt;
+    if (action < 1 || action > 3) return std::nullopt;
+    edit.action = static_cast<TileEditAction>(action);
+    if (edit.action != TileEditAction::Add && !ReadFields(in, edit.before)) return std::nullopt;
+    if (edit.action != TileEditAction::Remove && !ReadFields(in, edit.after)) return std::nullopt;
+    return edit;
+}
+
+std::optional<JournalRecord> ReadAddTiles(ByteReader& in, bool newSet) {
+    AddTilesRecord added;
+    added.newSet = newSet;
+    uint32_t count = 0;
+    if (!in.ReadI32(added.set) || !in.ReadU8(added.terrainType) || !in.ReadU32(count) ||
+        !in.Fits(count, 1))  // every name takes its length byte at least
+        return std::nullopt;
+    added.names.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        uint8_t length = 0;
+        std::string name;
+        if (!in.ReadU8(length)) return std::nullopt;
+        name.resize(length);
+        if (!in.ReadChars(name)) return std::nullopt;
+        added.names.push_back(std::move(name));
+    }
+    return added;
+}
+
+std::optional<JournalRecord> ReadSetType(ByteReader& in) {
+    SetTypeRecord change;
+    if (!in.ReadI32(change.set) || !in.ReadU8(change.terrainType)) return std::nullopt;
+    return change;
+}
+
+std::optional<JournalRecord> ReadImport(ByteReader& in) {
+    uint32_t length = 0;
+    std::span<const std::byte> bytes;
+    if (!in.ReadU32(length) || !in.Take(length, bytes)) return std::nullopt;
+    return ImportRecord{{bytes.begin(), bytes.end()}};
+}
+
+// The record of a body that passed its check; nullopt when the body does not
+// hold what its kind says, or holds more.
+std::optional<JournalRecord> ReadBody(Kind kind, std::span<const std::byte> body) {
+    ByteReader in(body);
+    std::optional<JournalRecord> record;
+    switch (kind) {
+        case Kind::PathEdit:
+            record = ReadEdit<WorkingPath>(in);
+            break;
+        case Kind::AreaEdit:
+            record = ReadEdit<WorkingArea>(in);
+            break;
+        case Kind::AddSet:
+            record = ReadAddTiles(in, true);
+            break;
+        case Kind::AddTiles:
+            record = ReadAddTiles(in, false);
+            break;
+        case Kind::SetType:
+            record = ReadSetType(in);
+            break;
+        case Kind::Import:
+            record = ReadImport(in);
+            break;
+    }
+    if (!in.AtEnd()) return std::nullopt;
+    return record;
+}
+
+bool KnownKind(uint8_t kind) { return kind >= 1 && kind <= static_cast<uint8_t>(Kind::Import); }
+
+bool ReadHeader(ByteReader& in, JournalHeader& header) {
+    char magic[sizeof(kMagic)];
+    if (!in.ReadChars(magic) || std::memcmp(magic, kMagic, sizeof(kMagic)) != 0) return false;
+    uint32_t length = 0;
+    if (!in.ReadU32(header.processId) || !in.ReadU32(length) || length > kJournalMaxPathLength)
+        return false;
+    header.databasePath.resize(length);
+    uint8_t base = 0;
+    if (!in.ReadChars(header.databasePath) || !ReadStamp(in, header.database) || !in.ReadU8(base))
+        return false;
+    if (base > 2) return false;
+    header.copySlot = base;
+    return base == 0 || (ReadU64(in, header.copy.size) && ReadU64(in, header.copy.hash));
+}
+
+// One framed record of bytes, read through in: false when it is cut short
+// or fails its check.
+bool ReadRecord(std::span<const std::byte> bytes, ByteReader& in, Journal& journal) {
+    const size_t start = in.Position();
+    uint8_t kind = 0;
+    uint32_t length = 0;
+    std::span<const std::byte> body;
+    uint32_t check = 0;
+    if (!in.ReadU8(kind) || !in.ReadU32(length) || !in.Take(length, body) || !in.ReadU32(check))
+        return false;
+    // The check covers everything in front of it: kind, length and body.
+    if (Check(bytes.subspan(start, in.Position() - start - 4)) != check) return false;
+    if (!KnownKind(kind)) {
+        ++journal.unknownRecords;
+        return true;
+    }
+    std::optional<JournalRecord> record = ReadBody(static_cast<Kind>(kind), body);
+    if (!record) return false;
+    journal.records.push_back(std::move(*record));
+    return true;
+}
+
+// The entry a command adds, removes or changes when done (or undone).
+struct CommandTarget {
+    EntryKind list = EntryKind::Path;
+    int32_t entry = 1;
+    bool adds = false;
+    bool removes = false;
+};
+
+CommandTarget TargetOf(const EditCommand& command, bool undone) {
+    switch (command.kind()) {
+        case CommandKind::AddSegment:
+            return {EntryKind::Path, static_cast<const AddSegmentCommand&>(command).entry(),
+                    !undone, undone};
+        case CommandKind::AddArea:
+            return {EntryKind::Area, static_cast<const AddAreaCommand&>(command).entry(), !undone,
+                    undone};
+        case CommandKind::RemoveEntry: {
+            const auto& remove = static_cast<const RemoveEntryCommand&>(command);
+            return {remove.entryKind(), remove.entry(), undone, !undone};
+        }
+        case CommandKind::MovePoint: {
+            const auto& move = static_cast<const MovePointCommand&>(command);
+            return {move.entryKind(), move.entry()};
+        }
+        case CommandKind::ChangeValue: {
+            const auto& change = static_cast<const ChangeValueCommand&>(command);
+            return {change.entryKind(), change.entry()};
+        }
+    }
+    return {};
+}
+
+template <typename Entry>
+TileEdit<Entry> EditOf(const CommandTarget& target, const std::vector<Entry>& before,
+                       const std::vector<Entry>& after, int32_t set, int32_t tile) {
+    TileEdit<Entry> edit;
+    edit.set = set;
+    edit.tile = tile;
+    edit.entry = target.entry;
+    edit.action = target.adds      ? TileEditAction::Add
+                  : target.removes ? TileEditAction::Remove
+                                   : TileEditAction::Change;
+    const auto at = static_cast<size_t>(target.entry - 1);
+    if (!target.adds) edit.before = before[at];
+    if (!target.removes) edit.after = after[at];
+    return edit;
+}
+
+}  // namespace
+
+std::optional<JournalRecord> JournalRecordOf(EditEvent event, const EditCommand& command,
+                                             const EditorWorkingSet& after, int32_t set,
+                                             int32_t tile) {
+    // The tables before: the command taken back on a copy of them.
+    const bool undone = event == EditEvent::Undone;
+    EditorWorkingSet before;
+    before.paths = after.paths;
+    before.areas = after.areas;
+    if (!(undone ? command.Redo(before) : command.Undo(before))) return std::nullopt;
+    const CommandTarget target = TargetOf(command, undone);
+    // The entry is there after an add or a change, and before a removal or
+    // a change.
+    const int32_t count = std::min(target.removes ? INT32_MAX : EntryCount(after, target.list),
+                                   target.adds ? INT32_MAX : EntryCount(before, target.list));
+    if (target.entry < 1 || target.entry > count) return std::nullopt;
+    if (target.list == EntryKind::Path) return EditOf(target, before.paths, after.paths, set, tile);
+    return EditOf(target, before.areas, after.areas, set, tile);
+}
+
+std::vector<std::byte> SerializeJournalHeader(const JournalHeader& header) {
+    ByteWriter out;
+    out.Chars(kMagic);
+    out.U32(header.processId);
+    const size_t length = std::min(header.databasePath.size(), kJournalMaxPathLength);
+    out.U32(static_cast<uint32_t>(length));
+    out.Chars({header.databasePath.data(), length});
+    Stamp(out, header.database);
+    const uint8_t slot = header.copySlot <= 2 ? header.copySlot : 0;
+    out.U8(slot);
+    if (slot != 0) {
+        U64(out, header.copy.size);
+        U64(out, header.copy.hash);
+    }
+    return out.Take();
+}
+
+std::vector<std::byte> SerializeJournalRecord(const JournalRecord& record) {
+    ByteWriter body;
+    const Kind kind = std::visit([&](const auto& r) { return WriteBody(body, r); }, record);
+    ByteWriter out;
+    out.Reserve(kRecordFrameSize + body.Size());
+    out.U8(static_cast<uint8_t>(kind));
+    out.U32(static_cast<uint32_t>(body.Size()));
+    out.Bytes(body.Data());
+    out.U32(Check(out.Data()));
+    return out.Take();
+}
+
+std::optional<Journal> ParseJournal(std::span<const std::byte> bytes) {
+    ByteReader in(bytes);
+    Journal journal;
+    if (!ReadHeader(in, journal.header)) return std::nullopt;
+    while (!in.AtEnd()) {
+        if (!ReadRecord(bytes, in, journal)) {
+            journal.cutShort = true;
+            break;
+        }
+    }
+    return journal;
+}
+
+std::optional<Journal> LoadJournal(const std::filesystem::path& path) {
+    const std::optional<FileBytes> file = FileBytes::Open(path);
+    if (!file) return std::nullopt;
+    return ParseJournal(file->Bytes());
+}
+
+bool JournalWriter::Start(const std::filesystem::path& path, const JournalHeader& header) {
+    Close();
+    const std::vector<std::byte> bytes = SerializeJournalHeader(header);
+    if (ReplaceFile(path, bytes) != WriteStatus::Ok) return false;
+    file_ = std::fopen(path.string().c_str(), "ab");
+    size_ = bytes.size();
+    return file_ != nullptr;
+}
+
+bool JournalWriter::Append(const JournalRecord& record) {
+    return Write(SerializeJournalRecord(record));
+}
+
+bool JournalWriter::Write(std::span<const std::byte> bytes) {
+    if (file_ == nullptr) return false;
+    auto* file = static_cast<std::FILE*>(file_);
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = ok && std::fflush(file) == 0;
+#if !defined(_WIN32)
+    // To the disk, not only to the system: a power cut keeps it too.
+    ok = ok && ::fsync(::fileno(file)) == 0;
+#endif
+    if (!ok) {
+        Close();
+        return false;
+    }
+    size_ += bytes.size();
+    return true;
+}
+
+void JournalWriter::Close() {
+    if (file_ == nullptr) return;
+    std::fclose(static_cast<std::FILE*>(file_));
+    file_ = nullptr;
+}
+
+}  // namespace lorvane

@@ -1,0 +1,162 @@
+#pragma once
+// The recovery journal: every command applied to the open database since it
+// was opened or last saved, one record at a time, appended and flushed the
+// moment the command is applied, so that a crash, a killed process or a power
+// cut loses none of them. Replayed onto the database as it is on disk, it
+// gives back the work that was not saved.
+//
+// Layout (little-endian, no padding):
+//
+//   header
+//     8 bytes   "LVJRNL1\n"
+//     u32       process id of the program that writes it
+//     u32 n     length of the database's path, at most 4096
+//     n bytes   the database's path (UTF-8)
+//     u64, i64, u64   the database file's size, modification time and
+//                     content hash when the journal began
+//     u8        base: 0 = the records apply to the database file; 1 or 2 =
+//               to recovery copy 1 or 2 written beside the journal (two, so
+//               that a new copy never replaces the one the journal on disk
+//               still names); then u64 size and u64 content hash of that copy
+//   records, to the end of the file, each
+//     u8        kind
+//     u32 m     length of the body
+//     m bytes   body
+//     u32       check: the low 32 bits of the ContentHash of kind, length
+//               and body
+//
+// Record kinds and their bodies (i32 unless said otherwise):
+//   1 path edit   set, tile, u8 action (1 add, 2 remove, 3 change), entry
+//                 (from 1); then the segment before (remove, change) and
+//                 after (add, change): type list position, width, startX,
+//                 startY (negative: begins a path), endX, endY
+//   2 area edit   the same with areas: type list position, radius, centreX,
+//                 centreY
+//   3 add set     set, u8 terrain type, u32 count, then count names, each a
+//                 u8 length and its characters
+//   4 add tiles   the same body as add set
+//   5 set type    set, u8 terrain type
+//   6 import      u32 length, then the export file's bytes
+//
+// A record cut short, or whose check fails, ends the journal: what follows
+// cannot be trusted (a power cut during the last append). A record of an
+// unknown kind is skipped by its length.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "editor/edit_command.h"
+#include "editor/edit_document.h"
+#include "editor/working_set.h"
+#include "shell/file_guard.h"
+#include "tiledb/tile_database.h"
+
+namespace lorvane {
+
+inline constexpr size_t kJournalMaxPathLength = 4096;
+
+enum class TileEditAction : uint8_t { Add = 1, Remove = 2, Change = 3 };
+
+// A change to one entry of a tile's paths or areas: added at entry (the
+// entries from there move up one), removed from entry, or changed there.
+template <typename Entry>
+struct TileEdit {
+    int32_t set = 0;
+    int32_t tile = 0;
+    TileEditAction action = TileEditAction::Add;
+    int32_t entry = 1;
+    Entry before{};  // remove, change
+    Entry after{};   // add, change
+    bool operator==(const TileEdit&) const = default;
+};
+using PathEdit = TileEdit<WorkingPath>;
+using AreaEdit = TileEdit<WorkingArea>;
+
+// Tiles added by name to a set (newSet: the add set command).
+struct AddTilesRecord {
+    bool newSet = false;
+    int32_t set = 0;
+    uint8_t terrainType = 0;
+    std::vector<std::string> names;
+    bool operator==(const AddTilesRecord&) const = default;
+};
+
+struct SetTypeRecord {
+    int32_t set = 0;
+    uint8_t terrainType = 0;
+    bool operator==(const SetTypeRecord&) const = default;
+};
+
+// The whole export file that was imported.
+struct ImportRecord {
+    std::vector<std::byte> exportFile;
+    bool operator==(const ImportRecord&) const = default;
+};
+
+using JournalRecord = std::variant<PathEdit, AreaEdit, AddTilesRecord, SetTypeRecord, ImportRecord>;
+
+struct JournalHeader {
+    uint32_t processId = 0;
+    std::string databasePath;
+    FileStamp database;  // the database file when the journal began
+    // The records apply to recovery copy 1 or 2 beside the journal, with
+    // this size and hash (its time is not kept), instead of the database
+    // file; 0: to the database file.
+    uint8_t copySlot = 0;
+    FileStamp copy;
+    bool operator==(const JournalHeader&) const = default;
+};
+
+struct Journal {
+    JournalHeader header;
+    std::vector<JournalRecord> records;
+    size_t unknownRecords = 0;  // skipped: of a kind this program does not know
+    bool cutShort = false;      // the end could not be read (see the layout)
+};
+
+// The record of what an edit command (done, undone or redone) changed in the
+// tables of the tile at (set, tile), which now are after: the one entry it
+// added, removed or changed. Nullopt when the command does not fit them.
+std::optional<JournalRecord> JournalRecordOf(EditEvent event, const EditCommand& command,
+                                             const EditorWorkingSet& after, int32_t set,
+                                             int32_t tile);
+
+std::vector<std::byte> SerializeJournalHeader(const JournalHeader& header);
+std::vector<std::byte> SerializeJournalRecord(const JournalRecord& record);
+
+// Reads a whole journal; nullopt when its header cannot be read.
+std::optional<Journal> ParseJournal(std::span<const std::byte> bytes);
+std::optional<Journal> LoadJournal(const std::filesystem::path& path);
+
+// Appends to a journal file, each record flushed to the disk before Append
+// returns.
+class JournalWriter {
+  public:
+    JournalWriter() = default;
+    JournalWriter(const JournalWriter&) = delete;
+    JournalWriter& operator=(const JournalWriter&) = delete;
+    ~JournalWriter() { Close(); }
+
+    // Replaces the file at path safely by the header alone, then appends to
+    // it. False when it cannot be written.
+    bool Start(const std::filesystem::path& path, const JournalHeader& header);
+    bool Append(const JournalRecord& record);
+    void Close();
+
+    bool IsOpen() const { return file_ != nullptr; }
+    uint64_t Size() const { return size_; }
+
+  private:
+    bool Write(std::span<const std::byte> bytes);
+
+    void* file_ = nullptr;  // std::FILE*
+    uint64_t size_ = 0;
+};
+
+}  // namespace lorvane
