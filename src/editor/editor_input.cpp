@@ -25,7 +25,7 @@ PointerEvent EditorPanel::PointerAt(int x, int y, MouseButton button, Modifiers 
 }
 
 SnapOptions EditorPanel::SnapOptionsFor(Modifiers modifiers) const {
-    return {snapping_ && !modifiers.alt, gridStep_, kSnapPixels};
+    return {snapping_ && !modifiers.alt, gridStep_, kSnapPixels, edgeMarkers()};
 }
 
 PointerEvent EditorPanel::PointerOnView(ScreenPoint at, MouseButton button,

@@ -310,6 +310,7 @@ void EditorPanel::LoadTexture() {
     image_.reset();
     readouts_.ClearAll(kPanelTileName, kPanelOffset, kPanelSetNumber, kPanelTerrainType);
     if (shared_.textureLoaded) FreeTileDatabase(shared_.database);
+    ++databaseGeneration_;
     auto database = LoadTextureBin(state_.texturePath, services_.messages);
     if (database) {
         shared_.database = std::move(*database);
@@ -508,12 +509,14 @@ void EditorPanel::ShowTerrainType(const std::string& name) {
 void EditorPanel::TilesAdded(int32_t set) {
     WriteBackTileOnScreen();
     document_.DatabaseChanged(choices_);
+    ++databaseGeneration_;
     state_.currentSet = set;
     readouts_.SetNumber(kPanelSetNumber, set);
     Post(kPanelRefresh);
 }
 
 void EditorPanel::DatabaseReplaced() {
+    ++databaseGeneration_;
     ClearEditor();
     document_.Reset(true);
     image_.reset();
@@ -524,6 +527,28 @@ void EditorPanel::DatabaseReplaced() {
     Post(kPanelRefresh);
 }
 
-void EditorPanel::DatabaseChanged() { document_.DatabaseChanged(choices_); }
+void EditorPanel::DatabaseChanged() {
+    document_.DatabaseChanged(choices_);
+    ++databaseGeneration_;
+}
+
+void EditorPanel::UseTheater(const TerrainMatrix& matrix, const uint64_t& revision) {
+    theaterMatrix_ = &matrix;
+    theaterRevision_ = &revision;
+    markerCache_.valid = false;
+}
+
+const std::vector<NeighbourMarker>& EditorPanel::edgeMarkers() const {
+    static const std::vector<NeighbourMarker> kNone;
+    if (theaterMatrix_ == nullptr || !document_.HasTile() || !shared_.textureLoaded) return kNone;
+    MarkerCache& cache = markerCache_;
+    const int32_t tile = document_.tileId();
+    if (!cache.valid || cache.tile != tile || cache.revision != *theaterRevision_ ||
+        cache.database != databaseGeneration_) {
+        cache = {true, tile, *theaterRevision_, databaseGeneration_,
+                 NeighbourMarkersOf(*theaterMatrix_, shared_.database, tile)};
+    }
+    return cache.markers;
+}
 
 }  // namespace lorvane

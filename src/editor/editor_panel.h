@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/command_ids.h"
 #include "base/message.h"
@@ -23,11 +24,13 @@
 #include "editor/edit_document.h"
 #include "editor/editor_state.h"
 #include "editor/frame.h"
+#include "editor/neighbour_markers.h"
 #include "editor/path_dialogs.h"
 #include "editor/pcx.h"
 #include "editor/tools.h"
 #include "editor/viewer_geometry.h"
 #include "editor/working_set.h"
+#include "terrain/terrain_matrix.h"
 #include "tiledb/tile_database.h"
 
 namespace lorvane {
@@ -262,6 +265,16 @@ class EditorPanel {
         return document_.HasTile() ? std::optional<int32_t>(document_.tileId()) : std::nullopt;
     }
     const Stroke& stroke() const;
+
+    // The theater the edge markers come from: the shell's terrain matrix and
+    // the counter it bumps at every replacement of it (both outlive the
+    // panel). Markers show while the matrix is complete.
+    void UseTheater(const TerrainMatrix& matrix, const uint64_t& revision);
+    // Where the paths of the tiles beside the tile on screen anywhere in the
+    // theater cross its edges; worked out again when the tile, the matrix or
+    // the database changes. None without a tile or a complete matrix.
+    const std::vector<NeighbourMarker>& edgeMarkers() const;
+
     const ViewerGeometry& geometry() const { return geometry_; }
     const std::string& texturePath() const { return state_.texturePath; }
     const std::string& tileName() const { return state_.tileName; }
@@ -326,6 +339,19 @@ class EditorPanel {
     std::optional<PcxImage> tileImage_;
     std::string tileImageFrom_;
     bool tileImageDecoded_ = false;
+    // The theater of the edge markers, and the markers with what they were
+    // worked out for.
+    const TerrainMatrix* theaterMatrix_ = nullptr;
+    const uint64_t* theaterRevision_ = nullptr;
+    uint64_t databaseGeneration_ = 0;  // counts changes of the database from outside
+    struct MarkerCache {
+        bool valid = false;
+        int32_t tile = 0;
+        uint64_t revision = 0;
+        uint64_t database = 0;
+        std::vector<NeighbourMarker> markers;
+    };
+    mutable MarkerCache markerCache_;
 };
 
 }  // namespace lorvane

@@ -73,7 +73,8 @@ std::vector<FrameItem> EditorPanel::Frame() const {
     const EditorWorkingSet& tables = toolView.preview ? *toolView.preview : document_.working();
     if (!pointerOnTile_) toolView.snap.reset();
     return BuildFrame({view_, image_->Width(), image_->Height(), tables.paths, tables.areas,
-                       showPaths(), showAreas(), selection(), toolView.rubber, toolView.snap});
+                       showPaths(), showAreas(), selection(), toolView.rubber, toolView.snap,
+                       edgeMarkers()});
 }
 
 EditorPanel::StatusTexts EditorPanel::Status() const {

@@ -81,6 +81,12 @@ class FrameBuilder {
         if (input_.showAreas) {
             for (const WorkingArea& area : input_.areas) AddArea(area);
         }
+        for (const NeighbourMarker& marker : input_.edgeMarkers) {
+            const ScreenPoint at = view_.ToScreen(marker.point);
+            if (CircleVisible(view_, at, 0, kClipMargin))
+                items_.push_back(
+                    FrameEdgeMarker{at, Opaque(PathPen(marker.typeChoice)), marker.places});
+        }
         if (input_.highlight) AddHighlight(*input_.highlight);
         if (input_.rubber) AddRubberBand(*input_.rubber);
         if (input_.snap && input_.snap->kind != SnapKind::None)

@@ -2,7 +2,8 @@
 // One frame of the zoomable viewer as a list of things to draw, built from
 // the model each time: the tile image, then every path segment as a
 // translucent band of its real width (to scale) in its pen's colour with its
-// centre line, every area as a translucent disc with its rim, then the
+// centre line, every area as a translucent disc with its rim, the marks
+// where the neighbours' paths cross the tile's edges, then the
 // picked entry's highlight, the rubber band and the snap marker on top.
 // Coordinates are screen pixels of the viewer. The desktop program paints
 // the list; tests read it.
@@ -91,8 +92,17 @@ struct FrameMarker {
     bool operator==(const FrameMarker&) const = default;
 };
 
-using FrameItem =
-    std::variant<FrameImage, FrameBand, FrameLine, FrameCircle, FrameHandle, FrameMarker>;
+// Where a neighbour's path crosses the tile's edge: a small mark in the
+// path type's colour with the number of places in the theater.
+struct FrameEdgeMarker {
+    ScreenPoint at{};
+    Rgba colour{};
+    uint64_t places = 0;
+    bool operator==(const FrameEdgeMarker&) const = default;
+};
+
+using FrameItem = std::variant<FrameImage, FrameBand, FrameLine, FrameCircle, FrameHandle,
+                               FrameMarker, FrameEdgeMarker>;
 
 // Translucency of the bands and discs, and the highlight's colour.
 inline constexpr uint8_t kBandAlpha = 96;
@@ -120,6 +130,7 @@ struct FrameInput {
     std::optional<Pick> highlight{};
     std::optional<RubberBand> rubber{};
     std::optional<Snapped> snap{};  // its marker shows unless its kind is None
+    std::span<const NeighbourMarker> edgeMarkers{};
 };
 
 // The items of one frame, in drawing order. What lies wholly outside the

@@ -56,7 +56,12 @@ Snapped Snap(FeetPointF pointer, const ViewTransform& view, std::span<const Work
     Snapped result{pointer, SnapKind::None, std::nullopt};
     if (!options.enabled) return result;
     const double reach = view.ToFeet(options.pixels);
-    if (auto point = NearestPoint(pointer, reach, paths, areas, exclude)) return *point;
+    const std::optional<Snapped> point = NearestPoint(pointer, reach, paths, areas, exclude);
+    const NeighbourMarker* marker = NearestMarker(options.markers, pointer, reach);
+    if (marker != nullptr &&
+        (!point || Distance(pointer, marker->point) < Distance(pointer, point->point)))
+        return {marker->point, SnapKind::Neighbour, std::nullopt, *marker};
+    if (point) return *point;
     const bool edgeX = SnapToEdge(result.point.x, reach);
     const bool edgeY = SnapToEdge(result.point.y, reach);
     if (edgeX || edgeY) result.kind = edgeX && edgeY ? SnapKind::Corner : SnapKind::Edge;

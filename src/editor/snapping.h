@@ -1,7 +1,8 @@
 #pragma once
 // Where a point placed or dragged with the mouse lands: on an existing
-// segment end or area centre within a few screen pixels (exactly its stored
-// values, so a branch starts on the joint itself), else on the tile's edges
+// segment end or area centre, or an edge marker where a neighbour's path
+// crosses, within a few screen pixels (exactly its values, so a branch
+// starts on the joint itself; the nearer of the two), else on the tile's edges
 // and corners, else on the feet grid when one is set. And the 15-degree
 // constraint of a segment drawn with Shift held.
 
@@ -10,6 +11,7 @@
 #include <span>
 
 #include "editor/entry_points.h"
+#include "editor/neighbour_markers.h"
 #include "editor/viewer_geometry.h"
 #include "editor/working_set.h"
 
@@ -22,14 +24,17 @@ struct SnapOptions {
     bool enabled = true;   // S toggles it; Alt held suspends it
     int32_t gridStep = 0;  // feet; 0: no grid
     double pixels = kSnapPixels;
+    // The edge markers of the tile's neighbours in the theater.
+    std::span<const NeighbourMarker> markers{};
 };
 
-enum class SnapKind { None, Point, Corner, Edge, Grid };
+enum class SnapKind { None, Point, Neighbour, Corner, Edge, Grid };
 
 struct Snapped {
     FeetPointF point{};
     SnapKind kind = SnapKind::None;
-    std::optional<PointRef> target{};  // the end or centre snapped to
+    std::optional<PointRef> target{};         // the end or centre snapped to
+    std::optional<NeighbourMarker> marker{};  // the edge marker snapped to
     bool operator==(const Snapped&) const = default;
 };
 

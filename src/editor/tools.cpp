@@ -94,8 +94,8 @@ class DrawingTool : public Tool {
         const FeetPointF open{double(stroke_.open.x), double(stroke_.open.y)};
         const EditorChoices& choices = context.choices();
         if (stroke_.phase == StrokePhase::PathOpen) {
-            view.rubber = RubberBand{false, open, pointer_, PathPen(choices.currentPathChoice),
-                                     choices.currentWidth};
+            view.rubber =
+                RubberBand{false, open, pointer_, PathPen(PathChoice(choices)), PathWidth(choices)};
         } else {
             view.rubber = RubberBand{true, open, pointer_, AreaPen(choices.currentAreaChoice), 0};
         }
@@ -103,12 +103,20 @@ class DrawingTool : public Tool {
     }
 
   protected:
+    // The type and width of the open path's segments.
+    int32_t PathChoice(const EditorChoices& choices) const {
+        return stroke_.marker ? stroke_.marker->typeChoice : choices.currentPathChoice;
+    }
+    int32_t PathWidth(const EditorChoices& choices) const {
+        return stroke_.marker ? stroke_.marker->width : choices.currentWidth;
+    }
+
     // Opens a point at the click: a dot with the pen, then invert mode.
     void Open(ToolContext& context, StrokePhase phase, const PointerEvent& event, const Pen& pen) {
         Canvas& canvas = context.canvas();
         canvas.SelectPen(pen);
         DrawLine(canvas, event.pixel, event.pixel);
-        stroke_ = Stroke{phase, event.feet, event.pixel, event.pixel, 0, 0};
+        stroke_ = Stroke{phase, event.feet, event.pixel, event.pixel, 0, 0, std::nullopt};
         pointer_ = event.precise;
         canvas.SetRasterMode(RasterMode::Invert);
     }
@@ -129,8 +137,10 @@ class PathTool final : public DrawingTool {
         }
         if (!context.document().HasTile()) return;
         if (stroke_.phase == StrokePhase::None) {
+            const std::optional<NeighbourMarker> marker = event.snap.marker;
             Open(context, StrokePhase::PathOpen, event,
-                 PathPen(context.choices().currentPathChoice));
+                 PathPen(marker ? marker->typeChoice : context.choices().currentPathChoice));
+            stroke_.marker = marker;
             context.readouts().SetNumber(kPanelStartX, event.feet.x);
             context.readouts().SetNumber(kPanelStartY, event.feet.y);
             return;
@@ -192,11 +202,10 @@ class PathTool final : public DrawingTool {
     }
 
     void AddSegment(ToolContext& context, const PointerEvent& event) {
-        const EditorChoices& choices = context.choices();
         EditDocument& document = context.document();
         WorkingPath segment;
-        segment.typeChoice = choices.currentPathChoice;
-        segment.width = choices.currentWidth;
+        segment.typeChoice = PathChoice(context.choices());
+        segment.width = PathWidth(context.choices());
         segment.startX = stroke_.open.x;
         // The first segment of a path carries the sign that begins a path;
         // a start at Y = 0 is kept as −1.

@@ -8,7 +8,9 @@
 // point there; a right click or Enter ends the path, Esc cancels the open
 // point, Backspace (or Undo) steps back one point. Area tool: a left click
 // opens a centre, the next one adds the area with the radius to it. While a
-// point is open a rubber band follows the pointer, drawn in invert mode so
+// point is open a rubber band follows the pointer. A path opened on an edge
+// marker (a neighbour's path crossing the tile's edge) takes that path's
+// type and width., drawn in invert mode so
 // that drawing it again erases it, and the frame of the zoomable viewer shows
 // it as a band of the new segment's width (or a disc). Select tool: a click
 // picks the nearest entry; dragging an end, a centre or a rim changes it
@@ -16,6 +18,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "editor/canvas.h"
@@ -94,6 +97,9 @@ struct Stroke {
     ViewerPoint rubberEnd;     // where the rubber line was last drawn to
     int32_t rubberRadius = 0;  // pixels, of the rubber circle last drawn
     int32_t segments = 0;      // segments added since the path was opened
+    // The edge marker the open path started on: its segments take the
+    // marker's type and width instead of the panel's choices.
+    std::optional<NeighbourMarker> marker;
 };
 
 class Tool {

@@ -35,6 +35,7 @@ struct PostPoint {
 struct TilePoint {
     float x = 0;
     float y = 0;
+    bool operator==(const TilePoint&) const = default;
 };
 
 // Tile feet to post feet under an orientation (taken mod 8).

@@ -6,11 +6,11 @@
 #include <iostream>
 
 #include "base/command_ids.h"
-#include "ui/main_window.h"
-#include "ui/tile_list_window.h"
 #include "ui/lorvane_dialog.h"
+#include "ui/main_window.h"
 #include "ui/progress_dialog.h"
 #include "ui/theater_map_window.h"
+#include "ui/tile_list_window.h"
 
 namespace lorvane {
 
@@ -56,6 +56,8 @@ bool Application::Start() {
     lorvaneDialog_->show();
     databaseCommands_.SetEditor(&lorvaneDialog_->panel(), [this] { lorvaneDialog_->Sync(); });
     recovery_.SetEditor(&lorvaneDialog_->panel(), [this] { lorvaneDialog_->Sync(); });
+    // The editor's edge markers come from the theater's matrix.
+    lorvaneDialog_->panel().UseTheater(output_.matrix, output_.matrixRevision);
     shell_.RegisterCommand(kMenuDeletePath,
                            [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Paths); });
     shell_.RegisterCommand(kMenuDeleteArea,
@@ -100,7 +102,8 @@ int RunLorvane(int argc, char** argv, const char* version) {
         const char* argument = argv[i];
         if (options && std::strcmp(argument, "--") == 0) {
             options = false;
-        } else if (options && (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)) {
+        } else if (options &&
+                   (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)) {
             PrintHelp();
             return 0;
         } else if (options && std::strcmp(argument, "--version") == 0) {

@@ -65,6 +65,22 @@ struct ItemPainter {
         painter.setBrush(Qt::NoBrush);
     }
 
+    void operator()(const FrameEdgeMarker& item) const {
+        // A small diamond in the type's colour, the count of places beside it.
+        const QPointF at = Point(item.at);
+        const QPointF corners[] = {at + QPointF(0, -5), at + QPointF(5, 0), at + QPointF(0, 5),
+                                   at + QPointF(-5, 0)};
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(Colour(item.colour));
+        painter.drawConvexPolygon(corners, 4);
+        painter.setBrush(Qt::NoBrush);
+        const QString count = QString::number(static_cast<qulonglong>(item.places));
+        painter.setPen(Qt::black);
+        painter.drawText(at + QPointF(7, -5), count);
+        painter.setPen(Colour(item.colour));
+        painter.drawText(at + QPointF(6, -6), count);
+    }
+
     void operator()(const FrameMarker& item) const {
         const QPointF at = Point(item.at);
         painter.setBrush(Qt::NoBrush);
@@ -73,6 +89,7 @@ struct ItemPainter {
             painter.setPen(QPen(colour, width));
             switch (item.kind) {
                 case SnapKind::Point:
+                case SnapKind::Neighbour:
                     painter.drawEllipse(at, 6, 6);
                     break;
                 case SnapKind::Corner:
