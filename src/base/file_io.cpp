@@ -6,9 +6,7 @@
 #include <string>
 #include <system_error>
 
-#if defined(_WIN32)
-#include <io.h>
-#else
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -37,12 +35,27 @@ FileBytes& FileBytes::operator=(FileBytes&& other) noexcept {
 
 FileBytes::~FileBytes() { Release(); }
 
-void FileBytes::Release() {
+bool PathExists(const fs::path& path) {
+    std::error_code error;
+    return fs::exists(path, error);
+}
+
+WriteStatus ReplaceFile(const fs::path& path, std::span<const std::byte> data) {
+    SafeFileWriter writer;
+    if (!writer.Open(path)) return WriteStatus::OpenFailed;
+    if (!writer.Write(data) || !writer.Commit()) return WriteStatus::WriteFailed;
+    return WriteStatus::Ok;
+}
+
+SafeFileWriter::~SafeFileWriter() { Discard(); }
+
+// The Windows file services are in file_io_windows.cpp.
 #if !defined(_WIN32)
+
+void FileBytes::Release() {
     if (mapped_ && data_ != nullptr) {
         ::munmap(const_cast<std::byte*>(data_), size_);
     }
-#endif
     data_ = nullptr;
     size_ = 0;
     mapped_ = false;
@@ -51,7 +64,6 @@ void FileBytes::Release() {
 
 std::optional<FileBytes> FileBytes::Open(const fs::path& path) {
     FileBytes result;
-#if !defined(_WIN32)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     struct stat info {};
@@ -77,7 +89,6 @@ std::optional<FileBytes> FileBytes::Open(const fs::path& path) {
     }
     ::close(fd);
     if (result.mapped_ || size == 0) return result;
-#endif
     // Where mapping is not available: read the file whole.
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
@@ -93,13 +104,6 @@ std::optional<FileBytes> FileBytes::Open(const fs::path& path) {
     result.size_ = result.owned_.size();
     return result;
 }
-
-bool PathExists(const fs::path& path) {
-    std::error_code error;
-    return fs::exists(path, error);
-}
-
-SafeFileWriter::~SafeFileWriter() { Discard(); }
 
 bool SafeFileWriter::Open(const fs::path& target) {
     Discard();
@@ -129,9 +133,7 @@ bool SafeFileWriter::Commit() {
     if (file_ == nullptr) return false;
     auto* file = static_cast<std::FILE*>(file_);
     bool ok = !failed_ && std::fflush(file) == 0;
-#if !defined(_WIN32)
     ok = ok && ::fsync(::fileno(file)) == 0;
-#endif
     ok = (std::fclose(file) == 0) && ok;
     file_ = nullptr;
     if (ok) {
@@ -159,11 +161,6 @@ void SafeFileWriter::Discard() {
     }
 }
 
-WriteStatus ReplaceFile(const fs::path& path, std::span<const std::byte> data) {
-    SafeFileWriter writer;
-    if (!writer.Open(path)) return WriteStatus::OpenFailed;
-    if (!writer.Write(data) || !writer.Commit()) return WriteStatus::WriteFailed;
-    return WriteStatus::Ok;
-}
+#endif  // !_WIN32
 
 }  // namespace lorvane

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/message.h"
+#include "base/path_text.h"
 #include "base/progress.h"
 
 namespace lorvane::cli {
@@ -19,20 +20,20 @@ enum ExitStatus : int { kSuccess = 0, kFailed = 1, kUsage = 2 };
 
 // Prints each message as "Caption: text" on standard error, one a line.
 class StderrMessages : public MessageSink {
-public:
+  public:
     void Show(const Message& message) override;
 };
 
 // Shows progress on standard error when it is a terminal (unless quiet).
 class TerminalProgress : public Progress {
-public:
+  public:
     explicit TerminalProgress(bool quiet);
     void Open(const std::string& caption, int rangeMin, int rangeMax) override;
     void Report(int count, int position) override;
     void Close() override;
     bool AbortRequested() override { return false; }
 
-private:
+  private:
     bool show_;
     std::string caption_;
     int rangeMin_ = 0;
@@ -45,6 +46,24 @@ using CommandSetup = std::function<void(CLI::App& app, int& exitStatus)>;
 
 struct CommandRegistration {
     CommandRegistration(const char* name, CommandSetup setup);
+};
+
+// A file or folder named on the command line. The argument is UTF-8 text
+// (on Windows too: main takes the wide command line), and the path names
+// the same file on every platform.
+class PathArgument {
+  public:
+    PathArgument& operator=(const std::string& utf8) {
+        text_ = utf8;
+        return *this;
+    }
+    bool empty() const { return text_.empty(); }
+    const std::string& text() const { return text_; }
+    std::filesystem::path path() const { return PathFromUtf8(text_); }
+    operator std::filesystem::path() const { return path(); }
+
+  private:
+    std::string text_;
 };
 
 // True when path may be written: it does not exist, or overwrite is set.

@@ -17,14 +17,14 @@ void AddDatabaseOutputOptions(CLI::App* command, DatabaseOutput& options) {
 }
 
 std::optional<std::filesystem::path> DatabaseOutputPath(const DatabaseOutput& options,
-                                                        const std::string& input) {
-    if (options.inPlace) return std::filesystem::path(input);
+                                                        const std::filesystem::path& input) {
+    if (options.inPlace) return input;
     if (options.output.empty()) {
         std::cerr << "lorvane-cli: give -o OUT.bin or --in-place\n";
         return std::nullopt;
     }
     if (!MayWriteOutput(options.output, options.overwrite)) return std::nullopt;
-    return std::filesystem::path(options.output);
+    return options.output.path();
 }
 
 int SaveDatabase(const std::filesystem::path& path, const TileDatabase& database,

@@ -9,12 +9,13 @@
 #include <string>
 
 #include "base/message.h"
+#include "cli/cli.h"
 #include "tiledb/tile_database.h"
 
 namespace lorvane::cli {
 
 struct DatabaseOutput {
-    std::string output;
+    PathArgument output;
     bool inPlace = false;
     bool overwrite = false;
 };
@@ -25,7 +26,7 @@ void AddDatabaseOutputOptions(CLI::App* command, DatabaseOutput& options);
 // when neither -o nor --in-place was given, or the output exists without
 // --overwrite.
 std::optional<std::filesystem::path> DatabaseOutputPath(const DatabaseOutput& options,
-                                                        const std::string& input);
+                                                        const std::filesystem::path& input);
 
 // Saves the database (TileInfo.dat into the current folder); the exit status.
 int SaveDatabase(const std::filesystem::path& path, const TileDatabase& database,

@@ -56,14 +56,14 @@ void PrintText(const TileDatabase& database) {
         std::cout << "Set " << s << ": " << TypeName(set.terrainType) << ", " << set.tileCount()
                   << (set.tileCount() == 1 ? " tile\n" : " tiles\n");
         for (const TileRecord& tile : set.tiles) {
-            std::cout << "  " << tile.id << "  " << NameText(tile.name) << "  paths " << tile.pathCount()
-                      << "  areas " << tile.areaCount() << '\n';
+            std::cout << "  " << tile.id << "  " << NameText(tile.name) << "  paths "
+                      << tile.pathCount() << "  areas " << tile.areaCount() << '\n';
         }
     }
 }
 
 struct InfoOptions {
-    std::string texture;
+    PathArgument texture;
     bool json = false;
 };
 
@@ -89,15 +89,16 @@ const CommandRegistration info("info", [](CLI::App& app, int& exitStatus) {
 });
 
 struct ResaveOptions {
-    std::string texture;
-    std::string output;
+    PathArgument texture;
+    PathArgument output;
     bool overwrite = false;
 };
 
 const CommandRegistration resave("resave", [](CLI::App& app, int& exitStatus) {
     auto options = std::make_shared<ResaveOptions>();
-    CLI::App* command =
-        app.add_subcommand("resave", "Load a Texture.bin and save it again (TileInfo.dat goes into the current folder)");
+    CLI::App* command = app.add_subcommand(
+        "resave",
+        "Load a Texture.bin and save it again (TileInfo.dat goes into the current folder)");
     command->add_option("TEXTURE", options->texture, "The Texture.bin to read")->required();
     command->add_option("-o,--output", options->output, "The file to write")->required();
     command->add_flag("--overwrite", options->overwrite, "Replace the output file when it exists");
@@ -108,9 +109,10 @@ const CommandRegistration resave("resave", [](CLI::App& app, int& exitStatus) {
         }
         StderrMessages messages;
         const auto database = LoadTextureBin(options->texture, messages);
-        exitStatus = database && SaveTextureBin(options->output, *database, StartupFolder(), messages)
-                         ? kSuccess
-                         : kFailed;
+        exitStatus =
+            database && SaveTextureBin(options->output, *database, StartupFolder(), messages)
+                ? kSuccess
+                : kFailed;
     });
 });
 

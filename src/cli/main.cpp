@@ -2,8 +2,14 @@
 
 #include <iostream>
 #include <map>
+#include <string>
+#include <vector>
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+// after windows.h
+#include <shellapi.h>
 #define isatty _isatty
 #else
 #include <unistd.h>
@@ -52,8 +58,7 @@ void TerminalProgress::Close() {
 bool MayWriteOutput(const std::filesystem::path& path, bool overwrite) {
     std::error_code error;
     if (overwrite || !std::filesystem::exists(path, error)) return true;
-    std::cerr << "lorvane-cli: " << path.string()
-              << " exists; give --overwrite to replace it\n";
+    std::cerr << "lorvane-cli: " << PathToUtf8(path) << " exists; give --overwrite to replace it\n";
     return false;
 }
 
@@ -61,6 +66,25 @@ std::filesystem::path StartupFolder() {
     std::error_code error;
     std::filesystem::path folder = std::filesystem::current_path(error);
     return error ? std::filesystem::path(".") : folder;
+}
+
+// The arguments as UTF-8 words. On Windows they come from the wide command
+// line, so names in any script reach the program whole; standard output and
+// error carry the same bytes as on other systems (no CR before LF).
+std::vector<std::string> Utf8Arguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+#if defined(_WIN32)
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide != nullptr) {
+        std::vector<std::string> words;
+        for (int k = 0; k < count; ++k) words.push_back(Utf8FromWide(wide[k]));
+        LocalFree(wide);
+        return words;
+    }
+#endif
+    return {argv, argv + argc};
 }
 
 }  // namespace lorvane::cli
@@ -77,8 +101,11 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     int exitStatus = kSuccess;
     for (auto& [name, setup] : Registry()) setup(app, exitStatus);
+    const std::vector<std::string> words = Utf8Arguments(argc, argv);
+    std::vector<const char*> pointers;
+    for (const std::string& word : words) pointers.push_back(word.c_str());
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::ParseError& error) {
         const int code = app.exit(error);
         return code == 0 ? kSuccess : kUsage;

@@ -20,7 +20,7 @@ namespace lorvane::cli {
 namespace {
 
 bool IsL2MPath(const std::filesystem::path& path) {
-    std::string extension = path.extension().string();
+    std::string extension = PathToUtf8(path.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".l2m";
@@ -55,9 +55,9 @@ std::optional<TerrainMatrix> ReadTerrain(const std::filesystem::path& path, Prog
 }
 
 struct TerrainOptions {
-    std::string terrain;
-    std::string texture;
-    std::string output;
+    PathArgument terrain;
+    PathArgument texture;
+    PathArgument output;
     bool overwrite = false;
     bool quiet = false;
 };
@@ -89,14 +89,15 @@ const CommandRegistration l2m("l2m", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        RunTerrainCommand(*options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
-            const auto matrix = ReadTerrain(options->terrain, progress, messages);
-            if (!matrix) return false;
-            progress.Open("Saving Terrain Matrix", 0, Range(matrix->cells.size() / 256));
-            const bool saved = SaveMatrixAsL2M(options->output, *matrix, progress, messages);
-            progress.Close();
-            return saved;
-        });
+        RunTerrainCommand(
+            *options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
+                const auto matrix = ReadTerrain(options->terrain, progress, messages);
+                if (!matrix) return false;
+                progress.Open("Saving Terrain Matrix", 0, Range(matrix->cells.size() / 256));
+                const bool saved = SaveMatrixAsL2M(options->output, *matrix, progress, messages);
+                progress.Close();
+                return saved;
+            });
     });
 });
 
@@ -109,19 +110,19 @@ const CommandRegistration thr("thr", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        RunTerrainCommand(*options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
-            const auto database = LoadTextureBin(options->texture, messages);
-            if (!database) return false;
-            const auto matrix = ReadTerrain(options->terrain, progress, messages);
-            if (!matrix) return false;
-            progress.Open(
-                "Building " + std::filesystem::path(options->output).filename().string() + " File",
-                0, 4 * std::max(matrix->yMapExtent() - 1, 1));
-            const bool written =
-                GenerateTheaterMap(options->output, *matrix, *database, progress, messages);
-            progress.Close();
-            return written;
-        });
+        RunTerrainCommand(
+            *options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
+                const auto database = LoadTextureBin(options->texture, messages);
+                if (!database) return false;
+                const auto matrix = ReadTerrain(options->terrain, progress, messages);
+                if (!matrix) return false;
+                progress.Open("Building " + PathToUtf8(options->output.path().filename()) + " File",
+                              0, 4 * std::max(matrix->yMapExtent() - 1, 1));
+                const bool written =
+                    GenerateTheaterMap(options->output, *matrix, *database, progress, messages);
+                progress.Close();
+                return written;
+            });
     });
 });
 
@@ -133,10 +134,11 @@ const CommandRegistration mea("mea", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        RunTerrainCommand(*options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
-            const auto matrix = ReadTerrain(options->terrain, progress, messages);
-            return matrix && GenerateMeaFile(options->output, *matrix, messages);
-        });
+        RunTerrainCommand(*options, exitStatus,
+                          [&](StderrMessages& messages, TerminalProgress& progress) {
+                              const auto matrix = ReadTerrain(options->terrain, progress, messages);
+                              return matrix && GenerateMeaFile(options->output, *matrix, messages);
+                          });
     });
 });
 

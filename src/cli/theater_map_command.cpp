@@ -51,7 +51,7 @@ bool ReadTheaterDefaults(const std::filesystem::path& ini, const std::string& th
                          TheaterMapDefaults& defaults) {
     std::ifstream in(ini);
     if (!in) {
-        std::cerr << "lorvane-cli: cannot read " << ini.string() << '\n';
+        std::cerr << "lorvane-cli: cannot read " << PathToUtf8(ini) << '\n';
         return false;
     }
     bool found = false;
@@ -75,15 +75,15 @@ bool ReadTheaterDefaults(const std::filesystem::path& ini, const std::string& th
         if (SameName(key, "SW Lat")) ScanFloat(value, defaults.swLat);
     }
     if (named && !found) {
-        std::cerr << "lorvane-cli: " << ini.string() << " has no theater [" << theater << "]\n";
+        std::cerr << "lorvane-cli: " << PathToUtf8(ini) << " has no theater [" << theater << "]\n";
         return false;
     }
     return true;
 }
 
 struct MapOptions {
-    std::string file;
-    std::string ini;
+    PathArgument file;
+    PathArgument ini;
     std::string theater = kStartupTheater;
     bool json = false;
     std::vector<std::string> assignments;

@@ -1,7 +1,5 @@
 #include "shell/theaters.h"
 
-#include <ini.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -9,6 +7,7 @@
 
 #include "base/command_ids.h"
 #include "base/file_io.h"
+#include "base/ini_parser.h"
 
 namespace lorvane {
 
@@ -33,14 +32,6 @@ std::string ScanText(std::string_view text) {
 
 }  // namespace
 
-int IniProfileHandler(void* user, const char* section, const char* name, const char* value) {
-    auto* entries = static_cast<std::vector<IniProfile::Entry>*>(user);
-    std::string text(value);
-    if (text.size() > kProfileValueLength) text.resize(kProfileValueLength);
-    entries->push_back({section, name, std::move(text)});
-    return 1;
-}
-
 IniProfile IniProfile::Load(const std::filesystem::path& path) {
     // A file that cannot be opened reads as empty.
     const std::optional<FileBytes> file = FileBytes::Open(path);
@@ -51,10 +42,10 @@ IniProfile IniProfile::Load(const std::filesystem::path& path) {
 
 IniProfile IniProfile::Parse(std::string_view text) {
     IniProfile profile;
-    // The parser reads up to the first NUL; lines that do not parse are
-    // skipped and the rest of the text still counts.
-    const std::string terminated(text);
-    ini_parse_string(terminated.c_str(), IniProfileHandler, &profile.entries_);
+    ParseIni(text, [&](std::string_view section, std::string_view key, std::string_view value) {
+        profile.entries_.push_back({std::string(section), std::string(key),
+                                    std::string(value.substr(0, kProfileValueLength))});
+    });
     return profile;
 }
 
@@ -113,7 +104,8 @@ void ReadTheaterSettings(const IniProfile& profile, std::string_view section,
     readInt("Y Tiles", "16", settings.yTiles);
 }
 
-void LoadTheaterList(Theaters& theaters, MenuBar& menu, const std::filesystem::path& startupFolder) {
+void LoadTheaterList(Theaters& theaters, MenuBar& menu,
+                     const std::filesystem::path& startupFolder) {
     theaters.iniPath = startupFolder / "Quistral.ini";
     LoadTheaterList(theaters, menu, IniProfile::Load(theaters.iniPath));
 }

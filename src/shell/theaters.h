@@ -9,11 +9,11 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/menu_model.h"
 
@@ -40,17 +40,17 @@ using TheaterTable = std::array<std::string, kTheaterSlots>;
 
 struct Theaters {
     TheaterTable table;
-    int count = 0;               // theater items in the menu
-    int currentTheaterId = 0;    // the item with the check mark
+    int count = 0;             // theater items in the menu
+    int currentTheaterId = 0;  // the item with the check mark
     std::filesystem::path iniPath;
-    TheaterSettings settings;    // the current theater's values
+    TheaterSettings settings;  // the current theater's values
 };
 
 // The key/value text of one ini file, looked up like a profile-string read:
 // section and key names without regard to letter case, the first occurrence
 // wins, values cut to 254 characters.
 class IniProfile {
-public:
+  public:
     // An empty profile when the file cannot be read.
     static IniProfile Load(const std::filesystem::path& path);
     // The profile of an ini file's text; lines that do not parse are skipped.
@@ -58,14 +58,13 @@ public:
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view fallback) const;
 
-private:
+  private:
     struct Entry {
         std::string section;
         std::string key;
         std::string value;
     };
     std::vector<Entry> entries_;
-    friend int IniProfileHandler(void*, const char*, const char*, const char*);
 };
 
 // "%f" and "%d" scans of a profile value; false (field untouched) when the

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "base/path_text.h"
 
 namespace lorvane {
 
@@ -141,7 +142,7 @@ TerrainLayout SetDimensionsFromFiles(uint64_t o2Size, uint64_t l2Size) {
 }
 
 std::optional<std::filesystem::path> O2PathFor(const std::filesystem::path& l2Path) {
-    const std::string name = l2Path.filename().string();
+    const std::string name = PathToUtf8(l2Path.filename());
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos || dot + 1 >= name.size()) return std::nullopt;
     std::string o2Name = name;
@@ -152,7 +153,7 @@ std::optional<std::filesystem::path> O2PathFor(const std::filesystem::path& l2Pa
 std::optional<FileBytes> OpenTerrainFile(const std::filesystem::path& path, MessageSink& messages) {
     auto file = FileBytes::Open(path);
     if (!file) {
-        messages.Error("Data File Open Failed. ", path.string());
+        messages.Error("Data File Open Failed. ", PathToUtf8(path));
         return std::nullopt;
     }
     if (file->Size() == 0) return std::nullopt;
@@ -173,10 +174,10 @@ std::optional<FileBytes> OpenO2File(const std::filesystem::path& l2Path, Message
     }
     if (!PathExists(*o2Path)) {
         // theater.l2 beside theater.o2 where letter case matters.
-        const std::string name = l2Path.filename().string();
+        const std::string name = PathToUtf8(l2Path.filename());
         const size_t letter = name.rfind('.') + 1;
         if (std::islower(static_cast<unsigned char>(name[letter]))) {
-            std::string lower = o2Path->filename().string();
+            std::string lower = PathToUtf8(o2Path->filename());
             lower[letter] = 'o';
             if (PathExists(o2Path->parent_path() / lower)) o2Path = o2Path->parent_path() / lower;
         }
@@ -254,7 +255,7 @@ bool SaveMatrixAsL2M(const std::filesystem::path& path, const TerrainMatrix& mat
     }
     SafeFileWriter writer;
     if (!writer.Open(path)) {
-        messages.Error("Data File Open Failed. ", path.string());
+        messages.Error("Data File Open Failed. ", PathToUtf8(path));
         messages.Error(kL2OpenFailed, "Error");
         return false;
     }

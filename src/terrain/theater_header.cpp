@@ -188,16 +188,18 @@ bool WriteTheaterMap(const std::filesystem::path& path, const TheaterMapHeader& 
         messages.Error("Theater.map holds at most 6 levels.", "Error");
         return false;
     }
-    const auto file = FileBytes::Open(path);
-    if (!file) {
-        messages.Error("Error opening Theater.map file.", "File Open Error");
-        return false;
-    }
     std::vector<std::byte> bytes = SerializeTheaterMap(header);
-    const std::span<const std::byte> old = file->Bytes();
-    if (old.size() > bytes.size())
-        bytes.insert(bytes.end(), old.begin() + static_cast<std::ptrdiff_t>(bytes.size()),
-                     old.end());
+    {
+        const auto file = FileBytes::Open(path);
+        if (!file) {
+            messages.Error("Error opening Theater.map file.", "File Open Error");
+            return false;
+        }
+        const std::span<const std::byte> old = file->Bytes();
+        if (old.size() > bytes.size())
+            bytes.insert(bytes.end(), old.begin() + static_cast<std::ptrdiff_t>(bytes.size()),
+                         old.end());
+    }  // the old file is let go before it is replaced: Windows keeps a mapped file in place
     if (ReplaceFile(path, bytes) != WriteStatus::Ok) {
         messages.Error("Could not write Theater.map file.", kReadError);
         return false;

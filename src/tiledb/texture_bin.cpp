@@ -8,6 +8,7 @@
 #include "base/byte_writer.h"
 #include "base/file_io.h"
 #include "base/format.h"
+#include "base/path_text.h"
 
 namespace lorvane {
 
@@ -106,7 +107,8 @@ bool ReadTile(ByteReader& in, TileRecord& tile, MessageSink& messages) {
 
 }  // namespace
 
-std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes, MessageSink& messages) {
+std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
+                                            MessageSink& messages) {
     ByteReader in(bytes);
     int32_t setCount = 0;
     int32_t tileCount = 0;
@@ -116,8 +118,10 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes, Me
     }
     TileDatabase database;
     // Reserve only what the remaining bytes could hold, whatever the header says.
-    database.sets.reserve(std::min<size_t>(static_cast<size_t>(setCount), in.Remaining() / kSetHeaderSize));
-    database.index.reserve(std::min<size_t>(static_cast<size_t>(tileCount), in.Remaining() / kTileHeaderSize));
+    database.sets.reserve(
+        std::min<size_t>(static_cast<size_t>(setCount), in.Remaining() / kSetHeaderSize));
+    database.index.reserve(
+        std::min<size_t>(static_cast<size_t>(tileCount), in.Remaining() / kTileHeaderSize));
     int64_t tilesSeen = 0;
     for (int32_t s = 0; s < setCount; ++s) {
         int32_t setTileCount = 0;
@@ -130,7 +134,8 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes, Me
         tilesSeen += setTileCount;
         TileSet& set = database.sets.emplace_back();
         set.terrainType = terrainType;
-        set.tiles.reserve(std::min<size_t>(static_cast<size_t>(setTileCount), in.Remaining() / kTileHeaderSize));
+        set.tiles.reserve(
+            std::min<size_t>(static_cast<size_t>(setTileCount), in.Remaining() / kTileHeaderSize));
         for (int32_t k = 0; k < setTileCount; ++k) {
             TileRecord& tile = set.tiles.emplace_back();
             if (!ReadTile(in, tile, messages)) return std::nullopt;
@@ -142,7 +147,8 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes, Me
     return database;
 }
 
-std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path, MessageSink& messages) {
+std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path,
+                                           MessageSink& messages) {
     const std::optional<FileBytes> file = FileBytes::Open(path);
     if (!file) {
         messages.Error("Error opening Texture.bin file.", "File Open Error");
@@ -213,7 +219,7 @@ bool SaveTextureBin(const std::filesystem::path& path, const TileDatabase& datab
     const std::filesystem::path tileInfo = startupFolder / "TileInfo.dat";
     if (ReplaceFile(tileInfo, SerializeTileInfo(database)) != WriteStatus::Ok) {
         messages.Error(FormatText("Could not write %s. The database is saved without it.",
-                                  tileInfo.string().c_str()),
+                                  PathToUtf8(tileInfo).c_str()),
                        "Write Error");
     }
     switch (ReplaceFile(path, SerializeTextureBin(database))) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "base/path_text.h"
 #include "support/run_command.h"
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
@@ -11,12 +12,13 @@ namespace lorvane {
 namespace {
 
 class InfoCommand : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder = testing::MakeTempFolder("lorvane-cli");
         database = testing::MakeDatabase({
-            TileSet{6, {testing::MakeTile("H000.PCX", {{10, 40.5f, 0.1f, 2.0f, 3279.9f, 1e-7f}},
-                                          {{1, 120.25f, 300.0f, 0.3f}})}},
+            TileSet{6,
+                    {testing::MakeTile("H000.PCX", {{10, 40.5f, 0.1f, 2.0f, 3279.9f, 1e-7f}},
+                                       {{1, 120.25f, 300.0f, 0.3f}})}},
             TileSet{0, {}},
             TileSet{9, {testing::MakeTile("H020.PCX"), testing::MakeTile("h021.pcx")}},
         });
@@ -52,7 +54,8 @@ TEST_F(InfoCommand, JsonIsOneObjectWhoseFloatsReadBackExactly) {
     EXPECT_EQ(json["sets"][2]["tiles"][1]["id"], 33);
     EXPECT_EQ(json["sets"][2]["tiles"][1]["name"], "h021.pcx");
     // The keys keep the order of the file format's description.
-    EXPECT_EQ(result.out.rfind("{\"setCount\":3,\"tileCount\":3,\"sets\":[{\"terrainType\":6,", 0), 0u);
+    EXPECT_EQ(result.out.rfind("{\"setCount\":3,\"tileCount\":3,\"sets\":[{\"terrainType\":6,", 0),
+              0u);
 }
 
 TEST_F(InfoCommand, TextListsSetsAndTiles) {
@@ -69,7 +72,8 @@ TEST_F(InfoCommand, ExitStatusAndMessages) {
     EXPECT_EQ(missing.err, "File Open Error: Error opening Texture.bin file.\n");
 
     testing::WriteFileBytes(folder / "Short.bin", {std::byte{1}, std::byte{0}});
-    const auto shortFile = testing::RunCommand(LORVANE_CLI, {"info", (folder / "Short.bin").string()});
+    const auto shortFile =
+        testing::RunCommand(LORVANE_CLI, {"info", (folder / "Short.bin").string()});
     EXPECT_EQ(shortFile.exitStatus, 1);
     EXPECT_EQ(shortFile.err, "Read Error: Could not read texture.bin file.\n");
 
@@ -83,16 +87,54 @@ TEST_F(InfoCommand, ExitStatusAndMessages) {
 
 TEST_F(InfoCommand, ResaveWritesIdenticalBytesAndNeedsOverwriteForAnExistingFile) {
     const auto copy = folder / "Copy.bin";
-    const auto first = testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string()}, folder);
+    const auto first =
+        testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string()}, folder);
     ASSERT_EQ(first.exitStatus, 0) << first.err;
     EXPECT_EQ(testing::ReadFileBytes(copy), testing::ReadFileBytes(texture));
     EXPECT_TRUE(std::filesystem::exists(folder / "TileInfo.dat"));  // into the current folder
 
-    const auto again = testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string()}, folder);
+    const auto again =
+        testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string()}, folder);
     EXPECT_EQ(again.exitStatus, 2);
-    const auto forced =
-        testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string(), "--overwrite"}, folder);
+    const auto forced = testing::RunCommand(
+        LORVANE_CLI, {"resave", texture.string(), "-o", copy.string(), "--overwrite"}, folder);
     EXPECT_EQ(forced.exitStatus, 0);
+}
+
+// Every argument reaches the program as the word it was, whatever quotes,
+// backslashes, blanks or letters it holds; the usage message repeats it.
+TEST_F(InfoCommand, ArgumentsReachTheProgramWhole) {
+    const std::string words[] = {
+        "two words",  "quote\"inside",     "trailing backslash\\",
+        "a\\\"b",     "\\\\server\\share", "Th\xC3\xA9\xC3\xA2tre \xE6\x9D\xB1",
+        "tab\tin it", "\"quoted\""};
+    for (const std::string& word : words) {
+        const auto result = testing::RunCommand(
+            LORVANE_CLI, {"set-type", "Texture.bin", "--set", "0", "--type", word, "-o", "x.bin"},
+            folder);
+        EXPECT_EQ(result.exitStatus, 2) << word;
+        EXPECT_EQ(result.err.substr(0, result.err.find(" is not a set terrain type")),
+                  "lorvane-cli: " + word);
+    }
+}
+
+// A folder and files named in other scripts are read and written by name.
+TEST_F(InfoCommand, FoldersNamedInAnyScriptWork) {
+    const std::string name =
+        "Th\xC3\xA9\xC3\xA2tre \xD0\x9A\xD0\xB0\xD0\xB2\xD0\xBA\xD0\xB0\xD0\xB7";
+    std::filesystem::create_directory(folder / PathFromUtf8(name));
+    const std::string copy = name + "/C\xC3\xB3pia.bin";
+    const auto saved =
+        testing::RunCommand(LORVANE_CLI, {"resave", "Texture.bin", "-o", copy}, folder);
+    ASSERT_EQ(saved.exitStatus, 0) << saved.err;
+    EXPECT_EQ(testing::ReadFileBytes(folder / PathFromUtf8(copy)), testing::ReadFileBytes(texture));
+    const auto shown = testing::RunCommand(LORVANE_CLI, {"info", copy}, folder);
+    EXPECT_EQ(shown.exitStatus, 0) << shown.err;
+    EXPECT_EQ(shown.out, testing::RunCommand(LORVANE_CLI, {"info", "Texture.bin"}, folder).out);
+    const auto refused =
+        testing::RunCommand(LORVANE_CLI, {"resave", "Texture.bin", "-o", copy}, folder);
+    EXPECT_EQ(refused.exitStatus, 2);
+    EXPECT_EQ(refused.err, "lorvane-cli: " + copy + " exists; give --overwrite to replace it\n");
 }
 
 }  // namespace
