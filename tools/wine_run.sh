@@ -5,7 +5,7 @@
 # PREFIX is the Wine prefix (made on first use); no display is used and
 # Wine's own messages are off.
 set -euo pipefail
-export WINEPREFIX="$1"
+export WINEPREFIX="$(realpath -m "$1")"  # Wine wants it absolute
 shift
 export WINEDEBUG=-all
 # No Mono or Gecko installer on the first run.

@@ -110,9 +110,11 @@ void FileBytes::Release() {
 }
 
 std::optional<FileBytes> FileBytes::Open(const fs::path& path) {
-    // Others may read or rename the file meanwhile, but not write it.
-    const Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // A file another program has open (for writing too) is read as on POSIX
+    // systems.
+    const Handle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.valid()) return std::nullopt;
     // Regular files only: no devices, pipes or consoles.
     BY_HANDLE_FILE_INFORMATION information{};

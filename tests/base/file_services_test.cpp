@@ -120,7 +120,8 @@ TEST_F(FileServices, AReplacementKeepsTheOldFilesAttributes) {
     const fs::path file = folder / "Theater.map";
     testing::WriteFileBytes(file, {std::byte{1}});
     ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
-    ASSERT_EQ(ReplaceFile(file, std::vector<std::byte>{std::byte{2}, std::byte{3}}), WriteStatus::Ok);
+    ASSERT_EQ(ReplaceFile(file, std::vector<std::byte>{std::byte{2}, std::byte{3}}),
+              WriteStatus::Ok);
     EXPECT_EQ(testing::ReadFileBytes(file), (std::vector<std::byte>{std::byte{2}, std::byte{3}}));
     EXPECT_NE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
     // A new file is an ordinary one.
@@ -144,6 +145,19 @@ TEST_F(FileServices, MappedInputCannotBeCutShortUnderTheReader) {
         CloseHandle(writer);
     }
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), input->Bytes().begin()));
+}
+
+TEST_F(FileServices, AFileAnotherProgramHasOpenForWritingIsRead) {
+    const fs::path file = folder / "Texture.bin";
+    testing::WriteFileBytes(file, {std::byte{1}, std::byte{2}});
+    HANDLE writer =
+        CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    const auto input = FileBytes::Open(file);
+    CloseHandle(writer);
+    ASSERT_TRUE(input);
+    EXPECT_EQ(input->Size(), 2u);
 }
 
 #endif
