@@ -32,7 +32,7 @@ namespace {
 
 // A file handle closed when it goes out of scope.
 class Handle {
-  public:
+public:
     explicit Handle(HANDLE handle) : handle_(handle) {}
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
@@ -42,7 +42,7 @@ class Handle {
     bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
     HANDLE get() const { return handle_; }
 
-  private:
+private:
     HANDLE handle_;
 };
 

@@ -20,20 +20,20 @@ enum ExitStatus : int { kSuccess = 0, kFailed = 1, kUsage = 2 };
 
 // Prints each message as "Caption: text" on standard error, one a line.
 class StderrMessages : public MessageSink {
-  public:
+public:
     void Show(const Message& message) override;
 };
 
 // Shows progress on standard error when it is a terminal (unless quiet).
 class TerminalProgress : public Progress {
-  public:
+public:
     explicit TerminalProgress(bool quiet);
     void Open(const std::string& caption, int rangeMin, int rangeMax) override;
     void Report(int count, int position) override;
     void Close() override;
     bool AbortRequested() override { return false; }
 
-  private:
+private:
     bool show_;
     std::string caption_;
     int rangeMin_ = 0;
@@ -52,7 +52,7 @@ struct CommandRegistration {
 // (on Windows too: main takes the wide command line), and the path names
 // the same file on every platform.
 class PathArgument {
-  public:
+public:
     PathArgument& operator=(const std::string& utf8) {
         text_ = utf8;
         return *this;
@@ -62,7 +62,7 @@ class PathArgument {
     std::filesystem::path path() const { return PathFromUtf8(text_); }
     operator std::filesystem::path() const { return path(); }
 
-  private:
+private:
     std::string text_;
 };
 

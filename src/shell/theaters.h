@@ -50,7 +50,7 @@ struct Theaters {
 // section and key names without regard to letter case, the first occurrence
 // wins, values cut to 254 characters.
 class IniProfile {
-  public:
+public:
     // An empty profile when the file cannot be read.
     static IniProfile Load(const std::filesystem::path& path);
     // The profile of an ini file's text; lines that do not parse are skipped.
@@ -58,7 +58,7 @@ class IniProfile {
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view fallback) const;
 
-  private:
+private:
     struct Entry {
         std::string section;
         std::string key;

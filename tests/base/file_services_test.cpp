@@ -27,7 +27,7 @@ std::vector<std::byte> RandomBytes(std::mt19937& random, size_t size) {
 }
 
 class FileServices : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { folder = testing::MakeTempFolder("lorvane-files"); }
     void TearDown() override {
         std::error_code ignored;

@@ -12,7 +12,7 @@ namespace lorvane {
 namespace {
 
 class InfoCommand : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         folder = testing::MakeTempFolder("lorvane-cli");
         database = testing::MakeDatabase({
