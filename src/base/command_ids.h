@@ -37,6 +37,7 @@ enum CommandId : int {
     kMenuSelectTheaterTitle = 129,
     kTheaterFirst = 2000,
     kTheaterLast = 2009,
+    kMenuTheaterMap = 10260,  // "Theater &Map", after the theaters
 
     // "&Help"
     kMenuAbout = 10204,

@@ -20,6 +20,7 @@
 #include "base/file_io.h"
 #include "base/format.h"
 #include "cli/cli.h"
+#include "cli/png_output.h"
 #include "editor/overlay.h"
 #include "editor/pcx.h"
 #include "editor/viewer_geometry.h"
@@ -94,6 +95,8 @@ std::optional<EditorWorkingSet> TakeInTile(TileDatabase& database, const std::st
     return working;
 }
 
+}  // namespace
+
 bool WritePng(const QImage& image, const std::filesystem::path& path) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -102,6 +105,8 @@ bool WritePng(const QImage& image, const std::filesystem::path& path) {
     const auto* data = reinterpret_cast<const std::byte*>(bytes.constData());
     return ReplaceFile(path, {data, static_cast<size_t>(bytes.size())}) == WriteStatus::Ok;
 }
+
+namespace {
 
 int Render(const RenderOptions& options) {
     if (!MayWriteOutput(options.output, options.overwrite)) return kUsage;

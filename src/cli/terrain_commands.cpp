@@ -10,14 +10,13 @@
 #include <memory>
 
 #include "cli/cli.h"
+#include "cli/terrain_input.h"
 #include "terrain/mea_file.h"
 #include "terrain/terrain_files.h"
 #include "terrain/theater_tile_map.h"
 #include "tiledb/texture_bin.h"
 
 namespace lorvane::cli {
-
-namespace {
 
 bool IsL2MPath(const std::filesystem::path& path) {
     std::string extension = PathToUtf8(path.extension());
@@ -53,6 +52,8 @@ std::optional<TerrainMatrix> ReadTerrain(const std::filesystem::path& path, Prog
     progress.Close();
     return matrix;
 }
+
+namespace {
 
 struct TerrainOptions {
     PathArgument terrain;

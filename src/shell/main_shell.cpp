@@ -62,6 +62,8 @@ void MainShell::SetProgressView(ProgressView* view) {
 void MainShell::Initialize(const std::filesystem::path& startupFolder) {
     state_.startupFolder = startupFolder;
     LoadTheaterList(state_.theaters, menu_, startupFolder);
+    menu_.Append(kTheaterPopup, MenuItem::Separator());
+    menu_.Append(kTheaterPopup, MenuItem::Command(kMenuTheaterMap, "Theater &Map"));
     menu_.Enable(kMenuLoadL2Matrix, true);
     menu_.Enable(kMenuOpenL2File, true);
     state_.shell.textureLoaded = false;
@@ -92,7 +94,8 @@ CommandNeed MainShell::NeedOf(int id) {
         case kMenuAddSet:
         case kMenuChangeSetType: return CommandNeed::Texture;
         case kMenuGenerateThr: return CommandNeed::TextureAndTerrain;
-        case kMenuGenerateMea: return CommandNeed::Terrain;
+        case kMenuGenerateMea:
+        case kMenuTheaterMap: return CommandNeed::Terrain;
         default: return CommandNeed::None;
     }
 }
@@ -115,9 +118,10 @@ void MainShell::RegisterCommand(int id, std::function<void()> handler) {
 void MainShell::RunOperation(int id) {
     const CommandNeed need = NeedOf(id);
     if (!NeedsMet(need)) {
-        // Only the two generators say why; the others do nothing.
+        // The two generators and the theater map say why; the others do nothing.
         if (id == kMenuGenerateThr) platform_.messages.Exclamation(kNeedTextureAndTerrain, "Information");
-        if (id == kMenuGenerateMea) platform_.messages.Exclamation(kNeedTerrain, "Information");
+        if (id == kMenuGenerateMea || id == kMenuTheaterMap)
+            platform_.messages.Exclamation(kNeedTerrain, "Information");
         return;
     }
     auto handler = operations_.find(id);
@@ -170,7 +174,8 @@ bool MainShell::HandleCommand(int id) {
         case kMenuAddSet:
         case kMenuChangeSetType:
         case kMenuDeletePath:
-        case kMenuDeleteArea: RunOperation(id); return true;
+        case kMenuDeleteArea:
+        case kMenuTheaterMap: RunOperation(id); return true;
         default: return false;
     }
 }

@@ -141,6 +141,7 @@ void TerrainCommands::OpenTerrainPath() {
     // here on unless the new one is complete.
     flags.terrainLoaded = false;
     output_.matrix = TerrainMatrix{};
+    ++output_.matrixRevision;
     // The dialog's range comes from the dimensions in effect before the
     // terrain files set them.
     shell_.OpenProgressDialog(ProgressMode::BuildTerrainMatrix);
@@ -157,6 +158,7 @@ void TerrainCommands::OpenTerrainPath() {
 
     if (matrix && !flags.abortRequested) {
         output_.matrix = std::move(*matrix);
+        ++output_.matrixRevision;
         SetTheaterDimensions(state.theaters.settings, output_.matrix.dimensions);
         TerrainReady(true);
     } else {

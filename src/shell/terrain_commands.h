@@ -6,6 +6,7 @@
 // the progress dialog, whose cancel is seen between rows; a cancelled or
 // failed operation leaves no matrix ready and no output file.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -22,6 +23,7 @@ class MainShell;
 struct TheaterOutputState {
     TerrainMatrix matrix;     // ready while ShellState.terrainLoaded is set
     TheaterMapHeader header;  // the values of the last header read
+    uint64_t matrixRevision = 0;  // counts every replacement of the matrix
     bool loadMode = false;    // the current terrain file choice is for an L2M load
     bool saveMode = false;    // the current terrain file choice is for an L2M save
 };

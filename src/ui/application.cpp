@@ -10,6 +10,7 @@
 #include "ui/tile_list_window.h"
 #include "ui/lorvane_dialog.h"
 #include "ui/progress_dialog.h"
+#include "ui/theater_map_window.h"
 
 namespace lorvane {
 
@@ -29,6 +30,8 @@ Application::~Application() {
 }
 
 EditorPanelHost& Application::editorPanel() { return *panel_; }
+
+TheaterMapWindow* Application::theaterMapWindow() { return theaterMap_.data(); }
 
 bool Application::Start() {
     window_ = std::make_unique<MainWindow>(shell_);
@@ -52,6 +55,17 @@ bool Application::Start() {
                            [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Paths); });
     shell_.RegisterCommand(kMenuDeleteArea,
                            [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Areas); });
+
+    shell_.RegisterCommand(kMenuTheaterMap, [this] {
+        if (!theaterMap_) {
+            theaterMap_ = new TheaterMapWindow(shell_, output_, window_.get());
+            theaterMap_->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        theaterMap_->Refresh();
+        theaterMap_->show();
+        theaterMap_->raise();
+        theaterMap_->activateWindow();
+    });
 
     shell_.LoadRecentFileList();
     return true;

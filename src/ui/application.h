@@ -4,6 +4,7 @@
 // editor panel, the window placement and the recent files.
 
 #include <QObject>
+#include <QPointer>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@ namespace lorvane {
 class MainWindow;
 class ProgressDialog;
 class LorvaneDialog;
+class TheaterMapWindow;
 
 class Application {
 public:
@@ -41,6 +43,8 @@ public:
     TheaterOutputState& output() { return output_; }
     DatabaseCommands& databaseCommands() { return databaseCommands_; }
     QtCommandDialogs& dialogs() { return dialogs_; }
+    // Theater ▸ Theater Map; null until it is opened or after it closed.
+    TheaterMapWindow* theaterMapWindow();
 
 private:
     std::filesystem::path startupFolder_;
@@ -55,6 +59,7 @@ private:
     ProgressDialog* progress_ = nullptr;
     LorvaneDialog* lorvaneDialog_ = nullptr;
     EditorPanelHost* panel_ = nullptr;
+    QPointer<TheaterMapWindow> theaterMap_;
 };
 
 // The program: "lorvane [FILE...]", --help and --version work without a

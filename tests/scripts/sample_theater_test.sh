@@ -12,9 +12,15 @@ cd "$work"
 fail() { echo "FAIL: $*"; exit 1; }
 
 "$cli" info "$sample/Texture.bin" --json > info.json
-grep -q '"setCount":8,"tileCount":40' info.json || fail "sample database is not 8 sets of 40 tiles"
-[ "$(ls "$sample"/tiles/*.PCX | wc -l)" -eq 40 ] || fail "sample tiles folder does not hold 40 tiles"
-grep -c '^H' "$sample/tiles/Tiles.txt" | grep -qx 40 || fail "Tiles.txt does not list 40 tiles"
+grep -q '"setCount":8,"tileCount":64' info.json || fail "sample database is not 8 sets of 64 tiles"
+[ "$(ls "$sample"/tiles/*.PCX | wc -l)" -eq 64 ] || fail "sample tiles folder does not hold 64 tiles"
+grep -c '^H' "$sample/tiles/Tiles.txt" | grep -qx 64 || fail "Tiles.txt does not list 64 tiles"
+
+# Its roads and rivers run on across posts under one orientation.
+"$cli" seams --quiet --terrain "$sample/Theater.L2" --texture "$sample/Texture.bin" --json > seams.json
+grep -qx '{"orientation":5,"seams":\[\]}' seams.json || fail "the sample has seams: $(cat seams.json)"
+"$cli" seams --quiet --terrain "$sample/Theater.L2" --texture "$sample/Texture.bin" --fail-on-seams \
+    > /dev/null || fail "--fail-on-seams fails on the sample"
 
 "$cli" thr --quiet --texture "$sample/Texture.bin" --terrain "$sample/Theater.L2" -o sample.thr
 "$cli" mea --quiet --terrain "$sample/Theater.L2" -o sample.mea

@@ -132,7 +132,9 @@ TEST_F(MainShellTest, GeneratorsExplainWhatIsMissing) {
                           Case{false, false, kMenuGenerateThr, both},
                           Case{true, false, kMenuGenerateMea, terrain},
                           Case{false, true, kMenuGenerateMea, std::nullopt},
-                          Case{true, true, kMenuGenerateThr, std::nullopt}}) {
+                          Case{true, true, kMenuGenerateThr, std::nullopt},
+                          Case{true, false, kMenuTheaterMap, terrain},
+                          Case{false, true, kMenuTheaterMap, std::nullopt}}) {
         SCOPED_TRACE(c.id);
         platform.messages.clear();
         int ran = 0;

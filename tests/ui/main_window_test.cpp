@@ -81,7 +81,8 @@ private slots:
                               "Add Set to Texture.bin", "Change Set &Terrain Type", "-",
                               "&Delete last segment", "Add New Path...", "Add New &Area",
                               "Delete Path...", "Delete Area"}));
-        QCOMPARE(Texts(window.Popup(2)), (QStringList{"Select Theater", "-", "Balkans"}));
+        QCOMPARE(Texts(window.Popup(2)),
+                 (QStringList{"Select Theater", "-", "Balkans", "-", "Theater &Map"}));
         QCOMPARE(Texts(window.Popup(3)), QStringList{"About Lorvane..."});
         // After start-up the terrain commands are enabled; saves are grayed.
         QVERIFY(window.Action(kMenuOpenL2File)->isEnabled());
@@ -119,7 +120,7 @@ private slots:
         QVERIFY(app.Start());
         MainWindow& window = app.window();
         const QStringList items = Texts(window.Popup(2));
-        QCOMPARE(items.size(), 12);
+        QCOMPARE(items.size(), 14);
         QCOMPARE(items[2], QString("Korea"));
         QCOMPARE(items[3], QString("Balkans"));
         QVERIFY(window.Action(kTheaterLast) != nullptr);

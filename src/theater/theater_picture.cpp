@@ -1,0 +1,238 @@
+#include "theater/theater_picture.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "terrain/theater_tile_map.h"
+#include "theater/orientation.h"
+#include "theater/seams.h"
+
+namespace lorvane {
+
+const std::array<uint32_t, kTerrainClassCount> kClassColours = {
+    0xFF3D6FB6,  // Water
+    0xFF6B7F4A,  // Swamp
+    0xFF8C7B6B,  // Rocky
+    0xFFC9C27A,  // Plains
+    0xFFA3A05A,  // Brush
+    0xFF5E9A4E,  // Thin Forest
+    0xFF2F6B34,  // Thick Forest
+    0xFFA8A8A8,  // Urban
+};
+
+const std::array<const char*, kTerrainClassCount> kClassNames = {
+    "Water", "Swamp", "Rocky", "Plains", "Brush", "Thin Forest", "Thick Forest", "Urban"};
+
+namespace {
+
+// Post spacing and how much the relief is exaggerated so that hills show.
+constexpr float kPostFeet = 3280.0f;
+constexpr float kExaggeration = 12.0f;
+constexpr float kMinFactor = 0.45f;
+constexpr float kMaxFactor = 1.5f;
+
+PostRegion ClipRegion(const TerrainMatrix& matrix, PostRegion region) {
+    const int32_t x0 = std::clamp(region.firstX, 0, matrix.xMapExtent());
+    const int32_t y0 = std::clamp(region.firstY, 0, matrix.yMapExtent());
+    const int32_t x1 =
+        std::clamp(region.firstX + std::max(region.columns, 0), x0, matrix.xMapExtent());
+    const int32_t y1 =
+        std::clamp(region.firstY + std::max(region.rows, 0), y0, matrix.yMapExtent());
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+// The colour of each post's tile, looked up once per tile id.
+class PostColours {
+  public:
+    explicit PostColours(const TileDatabase* database) {
+        if (database != nullptr) lookup_.emplace(*database);
+    }
+    uint32_t Of(uint32_t tileId) {
+        if (!lookup_) return kNoDatabaseColour;
+        if (tileId == lastId_) return lastColour_;
+        const std::optional<uint8_t> bits = lookup_->Find(tileId);
+        lastId_ = tileId;
+        lastColour_ = bits ? kClassColours[*bits & 7u] : kMissingTileColour;
+        return lastColour_;
+    }
+
+  private:
+    std::optional<TileBitsLookup> lookup_;
+    uint32_t lastId_ = UINT32_MAX;
+    uint32_t lastColour_ = kMissingTileColour;
+};
+
+void FillBlock(PixelImage& image, int32_t left, int32_t top, int32_t size, uint32_t colour,
+               float factor, const std::vector<uint32_t>* block) {
+    for (int32_t dy = 0; dy < size; ++dy) {
+        uint32_t* line = &image.At(left, top + dy);
+        for (int32_t dx = 0; dx < size; ++dx) {
+            const uint32_t base =
+                block != nullptr ? (*block)[static_cast<size_t>(dy * size + dx)] : colour;
+            line[dx] = ShadeColour(base, factor);
+        }
+    }
+}
+
+void DrawPostPaths(PixelImage& image, const TileRecord& tile, int orientation, int32_t left,
+                   int32_t top, int32_t size) {
+    const float scale = static_cast<float>(size) / kTileSpanFeet;
+    const PixelRect clip{left, top, size, size};
+    for (const TilePath& path : tile.paths) {
+        const PostPoint a = TileToPost(orientation, {path.startX, path.startY});
+        const PostPoint b = TileToPost(orientation, {path.endX, path.endY});
+        const auto width =
+            std::max<int32_t>(1, static_cast<int32_t>(std::lround(path.width * scale)));
+        DrawLine(image, static_cast<float>(left) + a.east * scale,
+                 static_cast<float>(top) + (kTileSpanFeet - a.north) * scale,
+                 static_cast<float>(left) + b.east * scale,
+                 static_cast<float>(top) + (kTileSpanFeet - b.north) * scale, width,
+                 PathColour(path.type), clip);
+    }
+}
+
+// The relief factor from the rise of the ground between the posts either
+// side (spans in posts: 2, or 1 at the border).
+float ReliefFactor(int riseEast, int spanEast, int riseNorth, int spanNorth) {
+    if (riseEast == 0 && riseNorth == 0) return 1.0f;
+    const float slopeEast =
+        kExaggeration * static_cast<float>(riseEast) / (kPostFeet * static_cast<float>(spanEast));
+    const float slopeNorth =
+        kExaggeration * static_cast<float>(riseNorth) / (kPostFeet * static_cast<float>(spanNorth));
+    // The surface normal (−slopeEast, −slopeNorth, 1) against the light from
+    // the north-west, 45 degrees high, over its value on flat ground.
+    const float length = std::sqrt(slopeEast * slopeEast + slopeNorth * slopeNorth + 1.0f);
+    const float lit = (slopeEast - slopeNorth) * 0.70710678f + 1.0f;
+    return std::clamp(lit / length, kMinFactor, kMaxFactor);
+}
+
+}  // namespace
+
+bool PictureFits(int32_t columns, int32_t rows, int32_t postSize) {
+    const int64_t width = int64_t{columns} * postSize;
+    const int64_t height = int64_t{rows} * postSize;
+    return postSize >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+           width * height <= kMaxPicturePixels;
+}
+
+uint32_t PathColour(int32_t type) {
+    switch (static_cast<TerrainType>(type)) {
+        case TerrainType::River:
+            return 0xFF2E86DE;
+        case TerrainType::Road:
+            return 0xFFF5F0E1;
+        case TerrainType::Bridge:
+            return 0xFFFFD23F;
+        case TerrainType::Railway:
+            return 0xFF303030;
+        default:
+            return 0xFFFFFFFF;
+    }
+}
+
+float HillshadeFactor(const TerrainMatrix& matrix, int32_t x, int32_t y) {
+    const int32_t west = std::max(x - 1, 0);
+    const int32_t east = std::min(x + 1, matrix.xMapExtent() - 1);
+    const int32_t south = std::max(y - 1, 0);
+    const int32_t north = std::min(y + 1, matrix.yMapExtent() - 1);
+    return ReliefFactor(matrix.Cell(east, y).elevation - matrix.Cell(west, y).elevation,
+                        std::max(east - west, 1),
+                        matrix.Cell(x, north).elevation - matrix.Cell(x, south).elevation,
+                        std::max(north - south, 1));
+}
+
+uint32_t ShadeColour(uint32_t colour, float factor) {
+    if (factor == 1.0f) return colour | 0xFF000000u;
+    // The factor in 1/256 steps; each channel rounded and held at 255.
+    const auto scale = static_cast<uint32_t>(factor * 256.0f + 0.5f);
+    uint32_t shaded = 0xFF000000u;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const uint32_t channel = (((colour >> shift) & 0xFFu) * scale + 128) >> 8;
+        shaded |= std::min(channel, 255u) << shift;
+    }
+    return shaded;
+}
+
+void DrawLine(PixelImage& image, float x1, float y1, float x2, float y2, int32_t width,
+              uint32_t colour, PixelRect clip) {
+    const int32_t left = std::max(clip.x, 0);
+    const int32_t top = std::max(clip.y, 0);
+    const int32_t right = std::min(clip.x + clip.width, image.width);
+    const int32_t bottom = std::min(clip.y + clip.height, image.height);
+    if (left >= right || top >= bottom) return;
+    const float length = std::max(std::fabs(x2 - x1), std::fabs(y2 - y1));
+    const int steps = std::max(1, static_cast<int>(std::ceil(length * 2.0f)));
+    const float half = static_cast<float>(width) / 2.0f;
+    // Stamps a width × width square every half pixel along the line.
+    for (int step = 0; step <= steps; ++step) {
+        const float t = static_cast<float>(step) / static_cast<float>(steps);
+        const float cx = x1 + (x2 - x1) * t;
+        const float cy = y1 + (y2 - y1) * t;
+        const auto x0 = std::max(left, static_cast<int32_t>(std::floor(cx - half + 0.5f)));
+        const auto y0 = std::max(top, static_cast<int32_t>(std::floor(cy - half + 0.5f)));
+        const int32_t xEnd =
+            std::min(right, static_cast<int32_t>(std::floor(cx - half + 0.5f)) + width);
+        const int32_t yEnd =
+            std::min(bottom, static_cast<int32_t>(std::floor(cy - half + 0.5f)) + width);
+        for (int32_t y = y0; y < yEnd; ++y)
+            for (int32_t x = x0; x < xEnd; ++x) image.At(x, y) = colour;
+    }
+}
+
+std::optional<PixelImage> RenderTheaterRegion(const TerrainMatrix& matrix,
+                                              const TileDatabase* database, PostRegion region,
+                                              const TheaterPictureOptions& options,
+                                              Progress& progress) {
+    if (!matrix.IsComplete() || options.postSize < 1) return std::nullopt;
+    region = ClipRegion(matrix, region);
+    const int32_t size = options.postSize;
+    if (!PictureFits(region.columns, region.rows, size)) return std::nullopt;
+    PixelImage image;
+    image.width = region.columns * size;
+    image.height = region.rows * size;
+    image.pixels.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
+    PostColours colours(database);
+    const int32_t sectionsAcross = (region.columns + 15) / 16;
+    std::optional<TileTable> tiles;
+    if (database != nullptr && size >= kPathPostSize) tiles.emplace(*database);
+    const int32_t lastX = matrix.xMapExtent() - 1;
+    const int32_t lastY = matrix.yMapExtent() - 1;
+    for (int32_t row = 0; row < region.rows; ++row) {
+        const int32_t y = region.firstY + row;
+        const int32_t top = (region.rows - 1 - row) * size;
+        const TerrainCell* here = &matrix.Cell(0, y);
+        const TerrainCell* south = &matrix.Cell(0, std::max(y - 1, 0));
+        const TerrainCell* north = &matrix.Cell(0, std::min(y + 1, lastY));
+        const int spanNorth = std::max(std::min(y + 1, lastY) - std::max(y - 1, 0), 1);
+        for (int32_t column = 0; column < region.columns; ++column) {
+            const int32_t x = region.firstX + column;
+            const int32_t west = std::max(x - 1, 0);
+            const int32_t east = std::min(x + 1, lastX);
+            const float factor =
+                ReliefFactor(here[east].elevation - here[west].elevation, std::max(east - west, 1),
+                             north[x].elevation - south[x].elevation, spanNorth);
+            const uint32_t id = here[x].tileId;
+            const std::vector<uint32_t>* block =
+                options.tileBlocks ? options.tileBlocks(id) : nullptr;
+            FillBlock(image, column * size, top, size, colours.Of(id), factor, block);
+            if (!tiles) continue;
+            if (const TileRecord* tile = tiles->Find(id))
+                DrawPostPaths(image, *tile, options.orientation, column * size, top, size);
+        }
+        if ((row + 1) % 16 == 0 || row + 1 == region.rows) {
+            progress.Report((row + 1) / 16 * sectionsAcross, row + 1);
+            if (progress.AbortRequested()) return std::nullopt;
+        }
+    }
+    return image;
+}
+
+std::optional<PixelImage> RenderTheaterPicture(const TerrainMatrix& matrix,
+                                               const TileDatabase* database,
+                                               const TheaterPictureOptions& options,
+                                               Progress& progress) {
+    return RenderTheaterRegion(matrix, database, {0, 0, matrix.xMapExtent(), matrix.yMapExtent()},
+                               options, progress);
+}
+
+}  // namespace lorvane

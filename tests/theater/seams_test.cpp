@@ -1,0 +1,170 @@
+#include "theater/seams.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <tuple>
+
+#include "support/texture_builder.h"
+#include "support/theater_builder.h"
+
+namespace lorvane {
+namespace {
+
+using testing::PostSegment;
+using testing::TileFromPost;
+
+constexpr int32_t kRiver = 2;
+constexpr int32_t kRoad = 10;
+
+TEST(SeamsTest, EachOfTheEightOrientationsIsFoundAndLeavesNoSeams) {
+    for (int orientation = 0; orientation < kOrientationCount; ++orientation) {
+        for (uint32_t seed : {1u, 2u, 3u}) {
+            SCOPED_TRACE(::testing::Message() << "orientation " << orientation << " seed " << seed);
+            // Unique tiles on 9 × 7 posts, and a 4 × 3 pattern repeated over 11 × 8
+            // (a pattern of period 2 would look the same mirrored).
+            for (const auto& theater :
+                 {testing::MakeRoadTheater(9, 7, 9, 7, orientation, seed),
+                  testing::MakeRoadTheater(11, 8, 4, 3, orientation, seed + 10)}) {
+                const SeamFinder finder(theater.matrix, theater.database);
+                const auto meeting = finder.MeetingEnds();
+                EXPECT_EQ(finder.FindOrientation(), orientation);
+                for (int other = 0; other < kOrientationCount; ++other) {
+                    if (other == orientation) continue;
+                    EXPECT_LT(meeting[static_cast<size_t>(other)],
+                              meeting[static_cast<size_t>(orientation)]);
+                }
+                EXPECT_TRUE(finder.Seams(orientation).empty());
+                EXPECT_TRUE(finder.SeamPosts(orientation).empty());
+                EXPECT_FALSE(finder.Seams((orientation + 1) % kOrientationCount).empty());
+            }
+        }
+    }
+}
+
+// A 2 × 2 pattern on 7 × 5 posts: tile 0 and tile 2 (above it) carry a road
+// from south to north at roadEast; tiles 2 and 3 a river from west to east.
+testing::RoadTheater RoadAndRiver(int orientation, float roadEast) {
+    const PostSegment road0{kRoad, 60, roadEast, 0, roadEast, 3280};
+    const PostSegment road2{kRoad, 60, 1000, 0, 1000, 3280};
+    const PostSegment river{kRiver, 120, 0, 2500, 3280, 2500};
+    return {testing::PatternMatrix(7, 5, 2, 2),
+            testing::PatternDatabase({TileFromPost("", {road0}, orientation),
+                                      TileFromPost("", {}, orientation),
+                                      TileFromPost("", {road2, river}, orientation),
+                                      TileFromPost("", {river}, orientation)})};
+}
+
+TEST(SeamsTest, ARoadMovedOnOneTileGivesTheSeamsWhereThatTileMeetsItsNeighbours) {
+    for (int orientation = 0; orientation < kOrientationCount; ++orientation) {
+        SCOPED_TRACE(orientation);
+        const auto moved = RoadAndRiver(orientation, 1200);
+        // Where tile 0 meets a neighbour across its north and south edges.
+        std::map<Edge, uint64_t> places;
+        for (int32_t y = 0; y < 5; ++y)
+            for (int32_t x = 0; x < 7; ++x)
+                if (moved.matrix.Cell(x, y).tileId == 0)
+                    for (Edge edge : {Edge::North, Edge::South}) {
+                        const int32_t ny = y + StepAcross(edge).dy;
+                        if (ny >= 0 && ny < 5) ++places[edge];
+                    }
+        ASSERT_EQ(places.size(), 2u);
+        std::vector<Seam> expected = {
+            {0, 2, Edge::North, kRoad, 200, places[Edge::North]},
+            {0, 2, Edge::South, kRoad, 200, places[Edge::South]},
+            {2, 0, Edge::North, kRoad, 200, places[Edge::South]},
+            {2, 0, Edge::South, kRoad, 200, places[Edge::North]},
+        };
+        const SeamFinder finder(moved.matrix, moved.database);
+        const std::vector<Seam> seams = finder.Seams(orientation);
+        ASSERT_EQ(seams.size(), expected.size());
+        for (size_t k = 0; k < seams.size(); ++k) {
+            EXPECT_EQ(std::tie(seams[k].tile, seams[k].neighbour, seams[k].edge, seams[k].type,
+                               seams[k].places),
+                      std::tie(expected[k].tile, expected[k].neighbour, expected[k].edge,
+                               expected[k].type, expected[k].places));
+            EXPECT_NEAR(seams[k].offsetFeet, 200.0f, 0.01f);
+        }
+        // Every post of tile 0 or 2 with a neighbour of the other across north or south.
+        for (const SeamPost& post : finder.SeamPosts(orientation)) {
+            EXPECT_EQ(moved.matrix.Cell(post.x, post.y).tileId % 2, 0u);
+            EXPECT_EQ(post.edges & ~0b101u, 0u);
+        }
+
+        const auto back = RoadAndRiver(orientation, 1000);
+        const SeamFinder again(back.matrix, back.database);
+        EXPECT_TRUE(again.Seams(orientation).empty());
+        EXPECT_TRUE(again.SeamPosts(orientation).empty());
+    }
+}
+
+// Two posts side by side under orientation 0; tile 0 has a road end on its
+// east edge at 1000 feet north, tile 1 what the case gives on its west edge.
+TEST(SeamsTest, EndsMeetOnlyWithinTheToleranceAndWithTheirType) {
+    struct Case {
+        const char* name;
+        PostSegment west;  // of tile 1
+        float tolerance;
+        float offset0;  // the seam of tile 0 on its east edge; 0: none
+        float offset1;  // the seam of tile 1 on its west edge; 0: none
+    };
+    const Case cases[] = {
+        {"same place", {kRoad, 60, 0, 1000, 1640, 1640}, kDefaultSeamTolerance, 0, 0},
+        {"20 feet along", {kRoad, 60, 0, 1020, 1640, 1640}, kDefaultSeamTolerance, 0, 0},
+        {"40 feet along", {kRoad, 60, 0, 1040, 1640, 1640}, kDefaultSeamTolerance, 40, 40},
+        {"40 feet with a wider tolerance", {kRoad, 60, 0, 1040, 1640, 1640}, 50, 0, 0},
+        {"a river there", {kRiver, 60, 0, 1000, 1640, 1640}, kDefaultSeamTolerance, 3280, 3280},
+        {"40 feet in from the edge",
+         {kRoad, 60, 40, 1000, 1640, 1640},
+         kDefaultSeamTolerance,
+         3280,
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TileDatabase database =
+            testing::PatternDatabase({TileFromPost("", {{kRoad, 60, 1640, 1640, 3280, 1000}}, 0),
+                                      TileFromPost("", {c.west}, 0)});
+        const TerrainMatrix matrix = testing::PatternMatrix(2, 1, 2, 1);
+        const std::vector<Seam> seams = SeamFinder(matrix, database, c.tolerance).Seams(0);
+        std::map<uint32_t, float> offsets;
+        for (const Seam& seam : seams) {
+            EXPECT_EQ(seam.places, 1u);
+            EXPECT_EQ(seam.edge, seam.tile == 0 ? Edge::East : Edge::West);
+            offsets[seam.tile] = seam.offsetFeet;
+        }
+        EXPECT_NEAR(offsets.count(0) ? offsets[0] : 0.0f, c.offset0, 0.01f);
+        EXPECT_NEAR(offsets.count(1) ? offsets[1] : 0.0f, c.offset1, 0.01f);
+    }
+}
+
+TEST(SeamsTest, EndsOnTheTheaterBorderAndTilesOutsideTheDatabaseAreNoSeams) {
+    // A road from the west border of one post to its east border: the east
+    // neighbour's tile id is in no index entry, so there is nothing to meet.
+    const TileDatabase database =
+        testing::PatternDatabase({TileFromPost("", {{kRoad, 60, 0, 1000, 3280, 1000}}, 0)});
+    TerrainMatrix matrix = testing::PatternMatrix(2, 1, 1, 1);
+    matrix.Cell(1, 0).tileId = 77;
+    const SeamFinder finder(matrix, database);
+    const std::vector<Seam> seams = finder.Seams(0);
+    ASSERT_EQ(seams.size(), 1u);
+    EXPECT_EQ(seams[0], (Seam{0, 77, Edge::East, kRoad, 3280, 1}));
+    EXPECT_EQ(finder.SeamPosts(0), (std::vector<SeamPost>{{0, 0, 1u << 1}}));
+}
+
+TEST(SeamsTest, EdgeEndsAreSortedOncePerPlaceAndCornersLieOnTwoEdges) {
+    const TileRecord tile = testing::MakeTile("H000.PCX", {{kRoad, 60, 0, 2000, 1640, 1640},
+                                                           {kRoad, 60, 1640, 1640, 0, 2000},
+                                                           {kRoad, 60, 0, 500, 1640, 1640},
+                                                           {kRiver, 90, 3280, 3280, 1640, 1640}});
+    const EdgeEnds ends = EdgeEndsOf(tile, 0, kDefaultSeamTolerance);
+    // Orientation 0: X is north, Y east; X = 0 is the south edge.
+    EXPECT_EQ(ends[static_cast<size_t>(Edge::South)],
+              (std::vector<EdgeEnd>{{kRoad, 500}, {kRoad, 2000}}));
+    EXPECT_EQ(ends[static_cast<size_t>(Edge::North)], (std::vector<EdgeEnd>{{kRiver, 3280}}));
+    EXPECT_EQ(ends[static_cast<size_t>(Edge::East)], (std::vector<EdgeEnd>{{kRiver, 3280}}));
+    EXPECT_TRUE(ends[static_cast<size_t>(Edge::West)].empty());
+}
+
+}  // namespace
+}  // namespace lorvane
