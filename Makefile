@@ -2,7 +2,8 @@
 #   make run   builds and runs the main job on the sample data
 #   make test  builds, runs every test, again under the sanitizers, then fuzzes,
 #              then builds for Windows and runs those tests under Wine
-# and make bench runs the benchmarks; make windows builds lorvane-cli.exe.
+# and make bench runs the benchmarks, built as make build builds (what users
+# run), outside the tests; make windows builds lorvane-cli.exe.
 
 JOBS ?= $(shell nproc)
 BUILD ?= build
@@ -56,7 +57,7 @@ windows-check: windows
 test: check sanitize fuzz windows-check
 
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLORVANE_BUILD_BENCH=ON -DLORVANE_BUILD_UI=OFF
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORVANE_BUILD_BENCH=ON -DLORVANE_BUILD_UI=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done
 

@@ -3,15 +3,14 @@
 // - building the matrix from an L2/O2 pair (1024 and 4096 posts a side,
 //   7- and 9-byte records) against reading the same bytes into fresh memory,
 //   and at 1024 against a seek and a read per post;
-// - the .thr map against a linear index search per post;
-// - the L2M save and load and the .mea file against raw writes and reads of
-//   the same bytes.
+// - the .thr map of a matrix against a linear index search per post;
+// - the L2M load against reading the same bytes.
+// The commands that stream from the terrain files to their outputs are
+// measured in terrain_commands_bench.
 // The ratios are printed at the end, and the peak memory of one 4096 × 4096
 // build beside the size of the matrix and of the file bytes.
 
 #include <benchmark/benchmark.h>
-
-#include "ratio_reporter.h"
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -25,61 +24,19 @@
 
 #include "base/file_io.h"
 #include "base/format.h"
+#include "ratio_reporter.h"
 #include "support/terrain_builder.h"
 #include "support/texture_builder.h"
 #include "terrain/mea_file.h"
 #include "terrain/terrain_files.h"
 #include "terrain/theater_tile_map.h"
+#include "terrain_pattern.h"
 
 namespace {
 
 using namespace lorvane;
+using namespace lorvane::bench;
 namespace fs = std::filesystem;
-
-// The post record of (x, y) in a pattern that needs no matrix to write.
-TerrainCell PatternCell(uint32_t x, uint32_t y) {
-    const uint32_t post = x * 7919u + y * 104729u;
-    return {post % 4096u, static_cast<uint16_t>((x * 37u + y * 11u) % 30000u),
-            static_cast<uint8_t>(x + y), static_cast<uint8_t>(x * 3u + y),
-            static_cast<uint8_t>(post % 64u)};
-}
-
-// Writes an L2/O2 pair of n × n sections section by section, in reverse
-// order, so that a large one never sits in memory whole. A 9-byte file whose
-// size would be a multiple of 7 gets one leading byte.
-fs::path WritePatternL2(const fs::path& folder, int n, int recordSize) {
-    const fs::path l2Path = folder / FormatText("P%d_%d.L2", n, recordSize);
-    std::ofstream l2(l2Path, std::ios::binary);
-    const auto sections = static_cast<size_t>(n) * static_cast<size_t>(n);
-    const size_t sectionBytes = 256 * static_cast<size_t>(recordSize);
-    size_t offset = recordSize == 9 && (sections * sectionBytes) % 7 == 0 ? 1 : 0;
-    if (offset) l2.put('\0');
-    std::vector<uint32_t> offsets(sections);
-    std::vector<std::byte> buffer;
-    for (size_t k = sections; k-- > 0;) {
-        offsets[k] = static_cast<uint32_t>(offset);
-        buffer.clear();
-        const auto sx = static_cast<uint32_t>(k % static_cast<size_t>(n));
-        const auto sy = static_cast<uint32_t>(k / static_cast<size_t>(n));
-        for (uint32_t r = 0; r < 16; ++r) {
-            for (uint32_t c = 0; c < 16; ++c) {
-                const auto record =
-                    testing::EncodeL2Record(PatternCell(16 * sx + c, 16 * sy + r), recordSize);
-                buffer.insert(buffer.end(), record.begin(), record.end());
-            }
-        }
-        l2.write(reinterpret_cast<const char*>(buffer.data()),
-                 static_cast<std::streamsize>(buffer.size()));
-        offset += sectionBytes;
-    }
-    std::ofstream o2(folder / FormatText("P%d_%d.O2", n, recordSize), std::ios::binary);
-    for (uint32_t value : offsets) {
-        const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8),
-                               static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
-        o2.write(bytes, 4);
-    }
-    return l2Path;
-}
 
 struct Fixture {
     Fixture() {
@@ -95,18 +52,12 @@ struct Fixture {
         const auto o2 = FileBytes::Open(*O2PathFor(l2Paths[{64, 7}]));
         matrix = *BuildMatrixFromL2(l2->Bytes(), o2->Bytes(), progress, messages);
         SaveMatrixAsL2M(folder / "M.L2M", matrix, progress, messages);
-        l2mBytes = testing::ReadFileBytes(folder / "M.L2M");
-        thrBytes = *ComposeTheaterMap(matrix, database, progress, messages);
-        meaBytes = *ComposeMeaFile(matrix, messages);
     }
     ~Fixture() { fs::remove_all(folder); }
     fs::path folder;
     std::map<std::pair<int, int>, fs::path> l2Paths;
     TileDatabase database;
     TerrainMatrix matrix;  // 1024 × 1024
-    std::vector<std::byte> l2mBytes;
-    std::vector<std::byte> thrBytes;
-    std::vector<std::byte> meaBytes;
 };
 
 Fixture& Data() {
@@ -131,20 +82,6 @@ size_t ReadIntoFreshMemory(const fs::path& path) {
     ::close(fd);
     benchmark::DoNotOptimize(bytes.get());
     return done;
-}
-
-// The least work of writing a file as safely as ours: the bytes, flushed to
-// the disk.
-void WriteDurably(const fs::path& path, std::span<const std::byte> bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put <= 0) break;
-        done += static_cast<size_t>(put);
-    }
-    ::fsync(fd);
-    ::close(fd);
 }
 
 void BM_ReadL2Bytes(benchmark::State& state) {
@@ -252,30 +189,6 @@ void BM_ComposeTheaterMapLinear(benchmark::State& state) {
     }
 }
 
-void BM_GenerateTheaterMap(benchmark::State& state) {
-    NullMessages messages;
-    SilentProgress progress;
-    for (auto _ : state) {
-        GenerateTheaterMap(Data().folder / "T.thr", Data().matrix, Data().database, progress,
-                           messages);
-    }
-}
-
-void BM_WriteThrBytes(benchmark::State& state) {
-    for (auto _ : state) WriteDurably(Data().folder / "Raw.thr", Data().thrBytes);
-}
-
-void BM_SaveMatrixAsL2M(benchmark::State& state) {
-    NullMessages messages;
-    SilentProgress progress;
-    for (auto _ : state)
-        SaveMatrixAsL2M(Data().folder / "S.L2M", Data().matrix, progress, messages);
-}
-
-void BM_WriteL2MBytes(benchmark::State& state) {
-    for (auto _ : state) WriteDurably(Data().folder / "Raw.L2M", Data().l2mBytes);
-}
-
 void BM_LoadMatrixFromL2M(benchmark::State& state) {
     NullMessages messages;
     SilentProgress progress;
@@ -288,23 +201,6 @@ void BM_LoadMatrixFromL2M(benchmark::State& state) {
 
 void BM_ReadL2MBytes(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(ReadIntoFreshMemory(Data().folder / "M.L2M"));
-}
-
-void BM_GenerateMeaFile(benchmark::State& state) {
-    NullMessages messages;
-    for (auto _ : state) GenerateMeaFile(Data().folder / "T.mea", Data().matrix, messages);
-}
-
-// The least work of the .mea job: one read of every cell of the matrix and a
-// durable write of the same output bytes.
-void BM_ReadMatrixWriteMeaBytes(benchmark::State& state) {
-    for (auto _ : state) {
-        uint16_t highest = 0;
-        for (const TerrainCell& cell : Data().matrix.cells)
-            highest = std::max(highest, cell.elevation);
-        benchmark::DoNotOptimize(highest);
-        WriteDurably(Data().folder / "Raw.mea", Data().meaBytes);
-    }
 }
 
 void BuildArguments(benchmark::internal::Benchmark* benchmark) {
@@ -326,35 +222,15 @@ BENCHMARK(BM_BuildLiteral)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComposeTheaterMap)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComposeTheaterMapLinear)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GenerateTheaterMap)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteThrBytes)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SaveMatrixAsL2M)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteL2MBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadMatrixFromL2M)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadL2MBytes)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GenerateMeaFile)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadMatrixWriteMeaBytes)->Unit(benchmark::kMillisecond);
-
-// A field of /proc/self/status in KiB ("VmRSS:", "VmHWM:").
-long StatusKiB(const char* field) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
-    }
-    return 0;
-}
 
 // The peak resident memory of one 4096 × 4096 build above what the process
 // held before it (the high-water mark is reset first), beside what the
 // matrix and the file bytes take.
 void ReportBuildPeak(int recordSize) {
     const fs::path l2Path = Data().l2Paths[{256, recordSize}];
-    if (std::FILE* reset = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", reset);
-        std::fclose(reset);
-    } else {
-        return;
-    }
+    if (!ResetPeakMemory()) return;
     const long beforeKiB = StatusKiB("VmRSS:");
     {
         NullMessages messages;
@@ -393,11 +269,9 @@ int main(int argc, char** argv) {
                           FormatText("BM_BuildLiteral/sections:64/record:%d", r),
                           FormatText("BM_BuildMatrixFromL2/sections:64/record:%d", r)});
     }
-    ratios.push_back({"thr linear search / lookup table", "BM_ComposeTheaterMapLinear", "BM_ComposeTheaterMap"});
-    ratios.push_back({"thr generate / durable write", "BM_GenerateTheaterMap", "BM_WriteThrBytes"});
-    ratios.push_back({"L2M save / durable write", "BM_SaveMatrixAsL2M", "BM_WriteL2MBytes"});
+    ratios.push_back(
+        {"thr linear search / lookup table", "BM_ComposeTheaterMapLinear", "BM_ComposeTheaterMap"});
     ratios.push_back({"L2M load / read", "BM_LoadMatrixFromL2M", "BM_ReadL2MBytes"});
-    ratios.push_back({"mea / (matrix read + durable write)", "BM_GenerateMeaFile", "BM_ReadMatrixWriteMeaBytes"});
     return lorvane::bench::RunWithRatios(argc, argv, std::move(ratios), [] {
         ReportBuildPeak(7);
         ReportBuildPeak(9);

@@ -53,11 +53,12 @@ enum CommandId : int {
 
     // The editor panel's commands (the main window forwards some of them;
     // the four Edit-menu items carry the ids of the panel's buttons).
-    kPanelUndoSegment = 29001,   // "&Undo Segment"; menu "&Delete last segment"
-    kPanelRefresh = 29036,       // "&Refresh"
-    kPanelClear = 29037,         // clear the editor
-    kPanelOpenTexture = 29038,   // choose and open a Texture.bin
-    kPanelSave = 29039,          // "&Save"
+    kPanelUndoSegment = 29001,      // "&Undo Segment"; menu "&Undo"
+    kPanelRedo = 29049,             // menu "&Redo"
+    kPanelRefresh = 29036,          // "&Refresh"
+    kPanelClear = 29037,            // clear the editor
+    kPanelOpenTexture = 29038,      // choose and open a Texture.bin
+    kPanelSave = 29039,             // "&Save"
     kPanelLoadTexturePath = 29040,  // load the Texture.bin at texturePath
     kPanelShowPaths = 29043,
     kPanelShowAreas = 29044,
@@ -75,17 +76,17 @@ enum CommandId : int {
     kPanelEndY = 29005,
     kPanelStartX = 29022,
     kPanelStartY = 29023,
-    kPanelOffset = 29024,      // the tile id
+    kPanelOffset = 29024,  // the tile id
     kPanelTileName = 29025,
-    kPanelType = 29026,        // current path or area type
+    kPanelType = 29026,  // current path or area type
     kPanelRadius = 29027,
-    kPanelPathList = 29028,    // also the New Path dialog's type list
-    kPanelAreaList = 29029,    // also the New Area dialog's type list
+    kPanelPathList = 29028,  // also the New Path dialog's type list
+    kPanelAreaList = 29029,  // also the New Area dialog's type list
     kPanelCentreX = 29030,
     kPanelCentreY = 29031,
     kPanelSetNumber = 29032,
     kPanelTerrainType = 29033,
-    kPanelWidth = 29034,       // also the New Path dialog's width field
+    kPanelWidth = 29034,  // also the New Path dialog's width field
     kPanelTileSpin = 29050,
     kPanelViewer = 29100,
     // The delete dialogs' number fields.

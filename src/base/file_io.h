@@ -71,6 +71,9 @@ private:
     bool failed_ = false;
 };
 
+#if defined(ReplaceFile)
+#undef ReplaceFile  // windows.h's name for ReplaceFileA/W; this one is lorvane::ReplaceFile
+#endif
 // Writes data as the whole new content of path through SafeFileWriter.
 WriteStatus ReplaceFile(const std::filesystem::path& path, std::span<const std::byte> data);
 

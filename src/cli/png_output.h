@@ -1,13 +1,19 @@
 #pragma once
-// PNG output of the command-line tool's pictures.
+// PNG output of the command-line tool's pictures, drawn and encoded by the
+// image writer module (see image_writer/image_writer.h), which is loaded only
+// here, when a picture is written, so the other commands start without Qt.
 
-#include <QImage>
+#include <cstdint>
 #include <filesystem>
+
+#include "editor/overlay.h"
 
 namespace lorvane::cli {
 
-// Encodes the image as PNG and replaces the file at path safely; false when
-// either fails.
-bool WritePng(const QImage& image, const std::filesystem::path& path);
+// Draws the overlay over the RGB pixels (0x00RRGGBB, row by row), encodes the
+// picture as PNG and replaces the file at path safely. False after a message
+// on standard error when the module cannot be loaded or a step fails.
+bool WritePng(const uint32_t* rgb, int width, int height, const Overlay& overlay,
+              const std::filesystem::path& path);
 
 }  // namespace lorvane::cli

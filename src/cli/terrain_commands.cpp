@@ -5,8 +5,6 @@
 // TERRAIN is an L2 file (with its O2 file beside it) or an L2M file, told
 // apart by the extension in any letter case.
 
-#include <algorithm>
-#include <cctype>
 #include <memory>
 
 #include "cli/cli.h"
@@ -18,42 +16,31 @@
 
 namespace lorvane::cli {
 
-bool IsL2MPath(const std::filesystem::path& path) {
-    std::string extension = PathToUtf8(path.extension());
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".l2m";
-}
-
-// A progress range from a count that may be large.
-int Range(uint64_t count) { return static_cast<int>(std::min<uint64_t>(count, 1u << 30)); }
-
-// Builds the matrix from an L2/O2 pair or loads it from an L2M file, under
-// the progress caption of the desktop program.
-std::optional<TerrainMatrix> ReadTerrain(const std::filesystem::path& path, Progress& progress,
-                                         MessageSink& messages) {
-    const auto terrain = OpenL2File(path, messages);
-    if (!terrain) return std::nullopt;
-    std::optional<TerrainMatrix> matrix;
-    if (IsL2MPath(path)) {
-        const auto cells = terrain->Size() > kL2MHeaderSize
-                               ? (terrain->Size() - kL2MHeaderSize) / kL2MCellSize
-                               : 0;
-        progress.Open("Building Terrain Matrix", 0, Range(cells / 256));
-        matrix = LoadMatrixFromL2M(terrain->Bytes(), progress, messages);
-    } else {
-        const auto o2 = OpenO2File(path, messages);
-        if (!o2) return std::nullopt;
-        const TerrainLayout layout = SetDimensionsFromFiles(o2->Size(), terrain->Size());
-        const auto sections = static_cast<uint64_t>(layout.dimensions.xSections);
-        progress.Open("Building Terrain Matrix", 0, Range(sections * sections));
-        matrix = BuildMatrixFromL2(terrain->Bytes(), o2->Bytes(), progress, messages);
-    }
-    progress.Close();
-    return matrix;
-}
-
 namespace {
+
+// The rows of an L2/O2 pair or an L2M file, read from the mapped files a
+// row at a time: no matrix is built.
+struct OpenTerrain {
+    FileBytes terrain;
+    std::optional<FileBytes> o2;
+    TerrainRows rows;
+};
+
+std::optional<OpenTerrain> OpenTerrainRows(const std::filesystem::path& path,
+                                           MessageSink& messages) {
+    auto terrain = OpenL2File(path, messages);
+    if (!terrain) return std::nullopt;
+    if (IsL2MPath(path)) {
+        auto rows = TerrainRows::OfL2M(terrain->Bytes(), messages);
+        if (!rows) return std::nullopt;
+        return OpenTerrain{std::move(*terrain), std::nullopt, std::move(*rows)};
+    }
+    auto o2 = OpenO2File(path, messages);
+    if (!o2) return std::nullopt;
+    auto rows = TerrainRows::OfL2(terrain->Bytes(), o2->Bytes(), messages);
+    if (!rows) return std::nullopt;
+    return OpenTerrain{std::move(*terrain), std::move(o2), std::move(*rows)};
+}
 
 struct TerrainOptions {
     PathArgument terrain;
@@ -92,10 +79,12 @@ const CommandRegistration l2m("l2m", [](CLI::App& app, int& exitStatus) {
     command->callback([options, &exitStatus] {
         RunTerrainCommand(
             *options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
-                const auto matrix = ReadTerrain(options->terrain, progress, messages);
-                if (!matrix) return false;
-                progress.Open("Saving Terrain Matrix", 0, Range(matrix->cells.size() / 256));
-                const bool saved = SaveMatrixAsL2M(options->output, *matrix, progress, messages);
+                const auto terrain = OpenTerrainRows(options->terrain, messages);
+                if (!terrain) return false;
+                const TerrainRows& rows = terrain->rows;
+                progress.Open("Saving Terrain Matrix", 0,
+                              Range(rows.Rows() * rows.Columns() / 256));
+                const bool saved = SaveRowsAsL2M(options->output, rows, progress, messages);
                 progress.Close();
                 return saved;
             });
@@ -115,12 +104,13 @@ const CommandRegistration thr("thr", [](CLI::App& app, int& exitStatus) {
             *options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
                 const auto database = LoadTextureBin(options->texture, messages);
                 if (!database) return false;
-                const auto matrix = ReadTerrain(options->terrain, progress, messages);
-                if (!matrix) return false;
+                const auto terrain = OpenTerrainRows(options->terrain, messages);
+                if (!terrain) return false;
+                const int32_t rowCount = terrain->rows.dimensions().yMapExtent;
                 progress.Open("Building " + PathToUtf8(options->output.path().filename()) + " File",
-                              0, 4 * std::max(matrix->yMapExtent() - 1, 1));
-                const bool written =
-                    GenerateTheaterMap(options->output, *matrix, *database, progress, messages);
+                              0, 4 * std::max(rowCount - 1, 1));
+                const bool written = GenerateTheaterMap(options->output, terrain->rows, *database,
+                                                        progress, messages);
                 progress.Close();
                 return written;
             });
@@ -135,11 +125,10 @@ const CommandRegistration mea("mea", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        RunTerrainCommand(*options, exitStatus,
-                          [&](StderrMessages& messages, TerminalProgress& progress) {
-                              const auto matrix = ReadTerrain(options->terrain, progress, messages);
-                              return matrix && GenerateMeaFile(options->output, *matrix, messages);
-                          });
+        RunTerrainCommand(*options, exitStatus, [&](StderrMessages& messages, TerminalProgress&) {
+            const auto terrain = OpenTerrainRows(options->terrain, messages);
+            return terrain && GenerateMeaFile(options->output, terrain->rows, messages);
+        });
     });
 });
 

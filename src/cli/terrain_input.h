@@ -3,6 +3,7 @@
 // O2 file beside it) or an L2M file, told apart by the extension in any
 // letter case.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
@@ -11,6 +12,9 @@
 #include "terrain/terrain_matrix.h"
 
 namespace lorvane::cli {
+
+// A progress range from a count that may be large.
+int Range(uint64_t count);
 
 bool IsL2MPath(const std::filesystem::path& path);
 

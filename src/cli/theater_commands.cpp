@@ -6,7 +6,6 @@
 // seams lists the path ends on shared post edges that meet nothing across;
 // render-theater draws the whole theater, one block of pixels per post.
 
-#include <QImage>
 #include <cmath>
 #include <iostream>
 #include <memory>
@@ -26,10 +25,10 @@ namespace lorvane::cli {
 namespace {
 
 struct TheaterOptions {
-    std::string terrain;
-    std::string texture;
-    std::string tiles;
-    std::string output;
+    PathArgument terrain;
+    PathArgument texture;
+    PathArgument tiles;
+    PathArgument output;
     float tolerance = kDefaultSeamTolerance;
     int orientation = -1;  // -1: found from the data
     int postSize = 1;
@@ -109,20 +108,11 @@ int FindSeams(const TheaterOptions& options) {
     return options.failOnSeams && !seams.empty() ? kFailed : kSuccess;
 }
 
-QImage ToQImage(const PixelImage& picture) {
-    QImage image(picture.width, picture.height, QImage::Format_RGB32);
-    for (int32_t y = 0; y < picture.height; ++y)
-        std::copy_n(
-            picture.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(picture.width),
-            picture.width, reinterpret_cast<uint32_t*>(image.scanLine(y)));
-    return image;
-}
-
 int RenderTheater(const TheaterOptions& options) {
     if (!MayWriteOutput(options.output, options.overwrite)) return kUsage;
     std::error_code error;
     if (!options.tiles.empty() && !std::filesystem::is_directory(options.tiles, error)) {
-        std::cerr << "lorvane-cli: " << options.tiles << " is not a folder of tile images\n";
+        std::cerr << "lorvane-cli: " << options.tiles.text() << " is not a folder of tile images\n";
         return kFailed;
     }
     StderrMessages messages;
@@ -153,7 +143,7 @@ int RenderTheater(const TheaterOptions& options) {
                       pictureOptions.orientation);
         pictureOptions.tileBlocks = [&tiles](uint32_t id) { return tiles->Block(id); };
     }
-    progress.Open("Drawing " + std::filesystem::path(options.output).filename().string(), 0,
+    progress.Open("Drawing " + PathToUtf8(options.output.path().filename()), 0,
                   matrix->yMapExtent());
     const auto picture =
         RenderTheaterPicture(*matrix, database ? &*database : nullptr, pictureOptions, progress);
@@ -164,11 +154,10 @@ int RenderTheater(const TheaterOptions& options) {
     }
     if (tiles && tiles->missing() > 0)
         std::cerr << "lorvane-cli: " << tiles->missing() << " tiles have no readable image in "
-                  << options.tiles << "; their posts show the terrain class colour\n";
-    if (!WritePng(ToQImage(*picture), options.output)) {
-        std::cerr << "lorvane-cli: cannot write " << options.output << '\n';
+                  << options.tiles.text() << "; their posts show the terrain class colour\n";
+    if (!WritePng(picture->pixels.data(), picture->width, picture->height, Overlay{},
+                  options.output))
         return kFailed;
-    }
     return kSuccess;
 }
 

@@ -1,13 +1,6 @@
 #pragma once
-// The drawing state of the editor panel and the drawing of the working set
-// over the tile image.
-//
-// After New Path (or Continue in the Path group) the first left click on the
-// image starts a path, every further click ends a segment there and starts
-// the next one at the same point, and a right click ends the path. After New
-// Area a left click places a centre and the next one sets the radius. While a
-// segment or a radius is open a rubber band follows the pointer, drawn in
-// invert mode so that drawing it again erases it.
+// The drawing of the working set over the tile image: segments, circles,
+// and the rubber band of an open stroke (tools.h).
 
 #include <cstdint>
 
@@ -17,8 +10,6 @@
 
 namespace lorvane {
 
-enum class DrawMode { None, Paths, Areas };
-
 // A point in viewer pixels (16-bit, as mouse input carries it).
 struct ViewerPoint {
     int16_t x = 0;
@@ -26,19 +17,13 @@ struct ViewerPoint {
     bool operator==(const ViewerPoint&) const = default;
 };
 
-struct DrawingState {
-    DrawMode drawMode = DrawMode::None;
-    int32_t newPathPending = 0;  // the next left click starts a path
-    int32_t segmentChained = 0;  // the open path has a finished segment
-    int32_t centrePending = 0;   // the next left click places an area's centre
-    int32_t rubberBand = 0;      // a stroke is in progress
-    ViewerPoint anchor;          // where the rubber band starts
-    ViewerPoint rubberEnd;       // where the rubber line was last drawn to
-    int32_t rubberRadius = 0;    // pixels, of the rubber circle last drawn
-};
-
 // The viewer pixel of a stored point: Y across, X up.
 ViewerPoint ViewerPointOf(const ViewerGeometry& geometry, int32_t x, int32_t y);
+
+// The distance of two viewer points in pixels, cut toward zero.
+int32_t Distance(ViewerPoint a, ViewerPoint b);
+// A line between two viewer points with the selected pen.
+void DrawLine(Canvas& canvas, ViewerPoint from, ViewerPoint to);
 
 // Draws a segment as one line from start to end with the selected pen.
 void DrawSegment(Canvas& canvas, const ViewerGeometry& geometry, const WorkingPath& segment);

@@ -1,15 +1,13 @@
 // The editor panel's commands: the database (open, load, save), the tile
 // (choose, load with write-back of the previous one), refresh, the show
-// check boxes, the list notifications and the delete dialogs. The mouse
-// editing is in drawing.cpp.
+// check boxes, the list notifications and the delete dialogs. The mouse and
+// the keys over the viewer, undo and redo are in editor_input.cpp.
 
 #include "editor/editor_panel.h"
 
 #include <cctype>
 
 #include "base/format.h"
-#include "editor/path_dialogs.h"
-#include "editor/pcx.h"
 #include "tiledb/texture_bin.h"
 
 namespace lorvane {
@@ -41,14 +39,37 @@ void PanelReadouts::SetNumber(int id, int32_t value) { Set(id, FormatText("%d", 
 
 void PanelReadouts::Clear(int id) { texts_[id].assign(1, ' '); }
 
+// What the tools work with: the panel's document, canvas, read-outs and choices.
+class EditorPanel::Context final : public ToolContext {
+  public:
+    explicit Context(EditorPanel& panel) : panel_(panel) {}
+    EditDocument& document() override { return panel_.document_; }
+    const EditDocument& document() const override { return panel_.document_; }
+    Canvas& canvas() override { return panel_.services_.canvas; }
+    const ViewerGeometry& geometry() const override { return panel_.geometry_; }
+    PanelReadouts& readouts() override { return panel_.readouts_; }
+    const EditorChoices& choices() const override { return panel_.choices_; }
+    void RequestRefresh() override { panel_.Post(kPanelRefresh); }
+    void SwitchTool(ToolKind kind) override { panel_.SwitchTool(kind); }
+
+  private:
+    EditorPanel& panel_;
+};
+
 EditorPanel::EditorPanel(PanelShared shared, PanelServices services)
-    : shared_(shared), services_(services) {}
+    : shared_(shared),
+      services_(services),
+      document_(shared.database),
+      context_(std::make_unique<Context>(*this)),
+      tool_(MakeTool(ToolKind::Select)) {}
+
+EditorPanel::~EditorPanel() = default;
 
 void EditorPanel::Initialise() {
-    choices = EditorChoices{};
-    state.showPaths = 1;
-    state.showAreas = 1;
-    state.saveEnabled = false;
+    choices_ = EditorChoices{};
+    state_.showPaths = 1;
+    state_.showAreas = 1;
+    state_.saveEnabled = false;
     services_.host.SetDatabaseMenus(false);
     Command(kPanelClear);
 }
@@ -71,6 +92,9 @@ void EditorPanel::Command(int id) {
         case kPanelUndoSegment:
             Undo();
             break;
+        case kPanelRedo:
+            Redo();
+            break;
         case kPanelRefresh:
             RefreshViewer();
             break;
@@ -87,10 +111,10 @@ void EditorPanel::Command(int id) {
             LoadTexture();
             break;
         case kPanelShowPaths:
-            ToggleShow(state.showPaths);
+            ToggleShow(state_.showPaths);
             break;
         case kPanelShowAreas:
-            ToggleShow(state.showAreas);
+            ToggleShow(state_.showAreas);
             break;
         case kPanelLoadTileImage:
             LoadTile();
@@ -117,20 +141,28 @@ void EditorPanel::Command(int id) {
     }
 }
 
+void EditorPanel::SetTexturePath(const std::string& path) { state_.texturePath = path; }
+
+void EditorPanel::SetTileImage(const std::string& path, const std::string& name) {
+    state_.tileImagePath = path;
+    state_.tileName = name;
+}
+
+void EditorPanel::SetProposedTileName(const std::string& name) { state_.proposedTileName = name; }
+
 void EditorPanel::ClearEditor() {
-    readouts.ClearAll(kPanelType, kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius,
-                      kPanelCentreX, kPanelCentreY);
-    drawing = DrawingState{};
-    ClearWorkingSet(working);
+    readouts_.ClearAll(kPanelType, kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius,
+                       kPanelCentreX, kPanelCentreY);
+    tool_->EndStroke(*context_);
     services_.canvas.SetRasterMode(RasterMode::Normal);
 }
 
 void EditorPanel::ChooseTile() {
-    if (state.proposedTileName.empty()) state.proposedTileName = "*.pcx";
+    if (state_.proposedTileName.empty()) state_.proposedTileName = "*.pcx";
     FileDialogRequest request;
     request.title = "Select a Tile or Enter Tile Offset Number";
     request.filter = kTileFilter;
-    request.proposedName = state.proposedTileName;
+    request.proposedName = state_.proposedTileName;
     request.startFolder = services_.host.Folder(kTileFolder);
     request.fileMustExist = false;  // a number may be typed as the file name
     const FileChoice choice = services_.files.OpenFile(request);
@@ -142,10 +174,10 @@ void EditorPanel::ChooseTile() {
     const std::string tileFolder = choice.folderPart();
     services_.host.Folder(kTileFolder) = tileFolder;
     const std::string title = choice.fileTitle();
-    state.proposedTileName = title;
+    state_.proposedTileName = title;
     if (BeginsWithH(title)) {
-        state.tileImagePath = choice.path.string();
-        state.tileName = title;
+        state_.tileImagePath = choice.path.string();
+        state_.tileName = title;
     } else {
         const auto id = ScanDecimal(title);
         if (!id) {
@@ -159,94 +191,77 @@ void EditorPanel::ChooseTile() {
                 "Offset Number Error");
             return;
         }
-        state.tileName = name;
-        state.tileImagePath = tileFolder + name;
+        state_.tileName = name;
+        state_.tileImagePath = tileFolder + name;
     }
-    services_.host.RememberRecentFile(state.tileImagePath);
+    services_.host.RememberRecentFile(state_.tileImagePath);
     services_.host.StoreFolder(kTileFolder, tileFolder);
     LoadTile();
 }
 
-TileRecord* EditorPanel::CurrentTileRecord() {
-    if (!shared_.textureLoaded || !state.hasCurrentTile) return nullptr;
-    TileDatabase& database = shared_.database;
-    if (state.currentSet < 0 || state.currentSet >= database.setCount()) return nullptr;
-    TileSet& set = database.sets[static_cast<size_t>(state.currentSet)];
-    if (state.currentTile < 0 || state.currentTile >= set.tileCount()) return nullptr;
-    return &set.tiles[static_cast<size_t>(state.currentTile)];
+void EditorPanel::WriteBackTileOnScreen() {
+    const int32_t id = document_.tileId();
+    if (document_.WriteBack())
+        services_.host.UpdateTileListRow(IndexPositionById(shared_.database, id));
 }
 
-void EditorPanel::MarkTileModified() {
-    TileRecord* tile = CurrentTileRecord();
-    if (tile == nullptr) return;
-    tile->modified = 1;
-    for (TileIndexEntry& entry : shared_.database.index) {
-        if (entry.id == tile->id) entry.modified = 1;
-    }
-    state.unsavedChanges = true;
-}
-
-void EditorPanel::WriteBackCurrentTile() {
-    TileRecord* tile = CurrentTileRecord();
-    if (tile == nullptr || tile->modified != 1) return;
-    WriteBackPaths(working, shared_.database, state.currentSet, state.currentTile);
-    WriteBackAreas(working, shared_.database, state.currentSet, state.currentTile);
-    services_.host.UpdateTileListRow(IndexPositionById(shared_.database, tile->id));
-    tile->modified = 0;
+void EditorPanel::ForgetTileOnScreen() {
+    WriteBackTileOnScreen();
+    ClearEditor();
+    document_.CloseTile();
 }
 
 void EditorPanel::LoadTile() {
-    if (state.tileName.size() > kMaxTileNameLength) {
+    if (state_.tileName.size() > kMaxTileNameLength) {
         services_.messages.Error(FormatText("The tile image name %s is longer than 31 characters.",
-                                            state.tileName.c_str()),
+                                            state_.tileName.c_str()),
                                  "Tile Name Error");
         return;
     }
-    if (!state.viewerReady) {
-        geometry = ViewerSetup(placement_);
-        const ImageArea clip = geometry.ClipRect();
+    if (!state_.viewerReady) {
+        geometry_ = ViewerSetup(placement_);
+        const ImageArea clip = geometry_.ClipRect();
         services_.canvas.SetClip(clip.right, clip.bottom);
-        state.viewerReady = true;
+        state_.viewerReady = true;
     }
-    readouts.Set(kPanelTileName, state.tileName);
-    if (drawing.rubberBand == 1) EndStroke();
-    if (shared_.textureLoaded) {
-        WriteBackCurrentTile();
-        ClearEditor();
-        const TileIndexEntry* entry = FindIndexEntryByName(shared_.database, state.tileName);
-        if (entry == nullptr) {
-            services_.messages.Error(
-                FormatText("PCX file %s not in Texture.bin file.", state.tileName.c_str()),
-                "Tile Info Not Found");
-            state.hasCurrentTile = false;
-        } else {
-            state.currentSet = entry->setIndex;
-            state.currentTile = entry->tileIndex;
-            readouts.Set(kPanelTerrainType, TypeName(entry->terrainType));
-            readouts.SetNumber(kPanelOffset, entry->id);
-            readouts.SetNumber(kPanelSetNumber, state.currentSet);
-            if (state.currentSet >= shared_.database.setCount() || state.currentTile >= 16) {
-                services_.messages.Error(
-                    FormatText("Tile: %s  Set# = %d  Tile# = %d", state.tileName.c_str(),
-                               state.currentSet, state.currentTile),
-                    "Tile Index Error");
-                state.hasCurrentTile = false;
-            } else {
-                state.hasCurrentTile = true;
-                TakeInPaths(working, choices, shared_.database, state.currentSet,
-                            state.currentTile);
-                TakeInAreas(working, choices, shared_.database, state.currentSet,
-                            state.currentTile);
-            }
-        }
+    readouts_.Set(kPanelTileName, state_.tileName);
+    ForgetTileOnScreen();
+    image_ = LoadPcxTile(state_.tileImagePath);
+    if (!image_) {
+        // Nothing of the tile shown before stays under the new name.
+        services_.messages.Error(
+            FormatText("The tile image %s could not be read.", state_.tileImagePath.c_str()),
+            "Tile Image Error");
+    } else if (shared_.textureLoaded) {
+        OpenTileOfDatabase();
     } else {
-        ClearEditor();
-        const uint16_t number = TileNumberFromName(state.tileName);
-        state.currentSet = SetOfTileNumber(number);
-        state.currentTile = PositionOfTileNumber(number);
-        state.hasCurrentTile = true;
+        const uint16_t number = TileNumberFromName(state_.tileName);
+        state_.currentSet = SetOfTileNumber(number);
+        state_.currentTile = PositionOfTileNumber(number);
     }
     Post(kPanelRefresh);
+}
+
+void EditorPanel::OpenTileOfDatabase() {
+    const TileIndexEntry* entry = FindIndexEntryByName(shared_.database, state_.tileName);
+    if (entry == nullptr) {
+        services_.messages.Error(
+            FormatText("PCX file %s not in Texture.bin file.", state_.tileName.c_str()),
+            "Tile Info Not Found");
+        return;
+    }
+    state_.currentSet = entry->setIndex;
+    state_.currentTile = entry->tileIndex;
+    readouts_.Set(kPanelTerrainType, TypeName(entry->terrainType));
+    readouts_.SetNumber(kPanelOffset, entry->id);
+    readouts_.SetNumber(kPanelSetNumber, state_.currentSet);
+    if (state_.currentSet >= shared_.database.setCount() || state_.currentTile >= 16 ||
+        !document_.OpenTile(state_.currentSet, state_.currentTile, choices_)) {
+        services_.messages.Error(
+            FormatText("Tile: %s  Set# = %d  Tile# = %d", state_.tileName.c_str(),
+                       state_.currentSet, state_.currentTile),
+            "Tile Index Error");
+    }
 }
 
 void EditorPanel::ChooseTexture() {
@@ -263,22 +278,21 @@ void EditorPanel::ChooseTexture() {
                                  "Error");
         return;
     }
-    state.texturePath = choice.path.string();
-    services_.host.RememberRecentFile(state.texturePath);
+    state_.texturePath = choice.path.string();
+    services_.host.RememberRecentFile(state_.texturePath);
     services_.host.StoreFolder(kTextureFolder, choice.folderPart());
     LoadTexture();
 }
 
 void EditorPanel::LoadTexture() {
-    if (drawing.rubberBand == 1) EndStroke();
-    if (shared_.textureLoaded) {
-        FreeTileDatabase(shared_.database);
-        ClearEditor();
-    }
     // The tile on screen is not part of the database now loaded: until a
-    // tile is loaded from it, nothing drawn is written into any of its tiles.
-    state.hasCurrentTile = false;
-    auto database = LoadTextureBin(state.texturePath, services_.messages);
+    // tile is loaded from it, nothing is shown or drawn.
+    ClearEditor();
+    document_.Reset(false);
+    image_.reset();
+    readouts_.ClearAll(kPanelTileName, kPanelOffset, kPanelSetNumber, kPanelTerrainType);
+    if (shared_.textureLoaded) FreeTileDatabase(shared_.database);
+    auto database = LoadTextureBin(state_.texturePath, services_.messages);
     if (database) {
         shared_.database = std::move(*database);
         services_.messages.Information(
@@ -290,24 +304,24 @@ void EditorPanel::LoadTexture() {
         services_.messages.Error("Error reading Texture.bin", "Texture.bin Not Loaded");
         shared_.textureLoaded = false;
     }
-    state.unsavedChanges = false;
-    services_.host.SetMainTitle(state.texturePath);
+    services_.host.SetMainTitle(state_.texturePath);
     Post(kPanelRefresh);
     services_.host.SetDatabaseMenus(true);
-    state.saveEnabled = true;
-    state.savePath.clear();
+    state_.saveEnabled = true;
+    state_.savePath.clear();
+    proposedSaveName_ = state_.texturePath;
     services_.host.RefillTileList();
 }
 
 bool EditorPanel::WriteDatabase() {
-    if (!SaveTextureBin(state.savePath, shared_.database, shared_.startupFolder,
+    if (!SaveTextureBin(state_.savePath, shared_.database, shared_.startupFolder,
                         services_.messages)) {
         // The database stays in memory and loaded; the file on disk is as it
         // was, and the next Save tries again.
         services_.messages.Error("Error writing Texture.bin", "Texture.bin Not Saved");
         return false;
     }
-    state.unsavedChanges = false;
+    document_.MarkSaved();
     return true;
 }
 
@@ -315,9 +329,9 @@ bool EditorPanel::SaveDatabase() {
     // A failed write no longer clears textureLoaded, so it tells whether a
     // database is in memory.
     if (!shared_.textureLoaded) return false;
-    if (!state.savePath.empty()) {
+    if (!state_.savePath.empty()) {
         // The edits of the tile on screen go into its record first.
-        WriteBackCurrentTile();
+        WriteBackTileOnScreen();
         const bool written = WriteDatabase();
         services_.host.Beep();
         return written;
@@ -325,8 +339,16 @@ bool EditorPanel::SaveDatabase() {
     FileDialogRequest request;
     request.title = "Save Texture.bin File";
     request.filter = kTextureFilter;
-    request.proposedName = kTextureProposal;
-    request.startFolder = services_.host.Folder(kTextureFolder);
+    // The opened file's own name in its own folder: on a case-sensitive file
+    // system another spelling would be another file.
+    if (proposedSaveName_.empty()) {
+        request.proposedName = kTextureProposal;
+        request.startFolder = services_.host.Folder(kTextureFolder);
+    } else {
+        const FileChoice opened = FileChoice::Chosen(proposedSaveName_);
+        request.proposedName = opened.fileTitle();
+        request.startFolder = opened.folderPart();
+    }
     const FileChoice choice = services_.files.SaveFile(request);
     if (choice.outcome == FileChoice::Outcome::Cancelled) return false;
     if (choice.outcome == FileChoice::Outcome::Failed) {
@@ -334,22 +356,22 @@ bool EditorPanel::SaveDatabase() {
                                  "Error");
         return false;
     }
-    state.savePath = choice.path.string();
-    services_.host.RememberRecentFile(state.savePath);
+    state_.savePath = choice.path.string();
+    services_.host.RememberRecentFile(state_.savePath);
     // The folder of the last open dialog is stored, not the one saved into.
     services_.host.StoreFolder(kTextureFolder, services_.host.Folder(kTextureFolder));
-    WriteBackCurrentTile();
+    WriteBackTileOnScreen();
     const bool written = WriteDatabase();
-    services_.host.SetMainTitle(state.texturePath);
+    services_.host.SetMainTitle(state_.texturePath);
     return written;
 }
 
 void EditorPanel::RefreshViewer() {
-    if (!state.viewerReady) return;
-    if (const auto image = LoadPcxTile(state.tileImagePath)) services_.canvas.DrawImage(*image);
+    if (!state_.viewerReady) return;
+    if (image_) services_.canvas.DrawImage(*image_);
     services_.canvas.SetRasterMode(RasterMode::Normal);
-    DrawWorkingSet(services_.canvas, geometry, working, state.showPaths == 1, state.showAreas == 1);
-    if (drawing.rubberBand == 1) RestartRubberBand();
+    DrawWorkingSet(services_.canvas, geometry_, document_.working(), showPaths(), showAreas());
+    tool_->Redrawn(*context_);
 }
 
 void EditorPanel::ToggleShow(int32_t& flag) {
@@ -363,17 +385,20 @@ void EditorPanel::SpinDelta(int proposedChange) {
 
 void EditorPanel::ListKey(PanelList, TileStep step) { services_.host.StepTileList(step); }
 
-int32_t EditorPanel::EntryOfRow(PanelList list, int selectedRow) const {
-    const ListView& view = list == PanelList::Paths ? working.pathList : working.areaList;
-    if (selectedRow < 0 || static_cast<size_t>(selectedRow) >= view.RowCount()) return 0;
-    const ListRow& row = view.Rows()[static_cast<size_t>(selectedRow)];
-    return row.empty() ? 0 : ScanDecimal(row.front()).value_or(0);
+namespace {
+
+// The rows are the entries in number order: row r is entry r + 1.
+int32_t EntryOfRow(const ListView& rows, int selectedRow) {
+    if (selectedRow < 0 || static_cast<size_t>(selectedRow) >= rows.RowCount()) return 0;
+    return selectedRow + 1;
 }
 
+}  // namespace
+
 void EditorPanel::ActivateRow(PanelList list, int selectedRow) {
-    const int32_t entry = EntryOfRow(list, selectedRow);
-    const int32_t count = list == PanelList::Paths ? working.pathCount() : working.areaCount();
-    if (entry < 1 || entry > count) return;
+    const int32_t entry =
+        EntryOfRow(list == PanelList::Paths ? pathRows() : areaRows(), selectedRow);
+    if (entry < 1) return;
     blinkList_ = list;
     blinkEntry_ = entry;
     blinkTicks_ = 0;
@@ -383,8 +408,9 @@ void EditorPanel::ActivateRow(PanelList list, int selectedRow) {
 void EditorPanel::BlinkTimer() {
     ++blinkTicks_;
     const bool paths = blinkList_ == PanelList::Paths;
+    const EditorWorkingSet& working = document_.working();
     const int32_t count = paths ? working.pathCount() : working.areaCount();
-    if (blinkTicks_ > kBlinkTicks || blinkEntry_ > count || !state.viewerReady) {
+    if (blinkTicks_ > kBlinkTicks || blinkEntry_ > count || !state_.viewerReady) {
         services_.host.StopBlinkTimer();
         return;
     }
@@ -393,31 +419,32 @@ void EditorPanel::BlinkTimer() {
     if (paths) {
         const WorkingPath& segment = working.Path(blinkEntry_);
         const Pen previous = canvas.SelectPen(black ? BlinkPen : PathPen(segment.typeChoice));
-        DrawSegment(canvas, geometry, segment);
+        DrawSegment(canvas, geometry_, segment);
         canvas.SelectPen(previous);
     } else {
         const WorkingArea& area = working.Area(blinkEntry_);
         const Pen previous = canvas.SelectPen(black ? BlinkPen : AreaPen(area.typeChoice));
-        DrawAreaCircle(canvas, geometry, area);
+        DrawAreaCircle(canvas, geometry_, area);
         canvas.SelectPen(previous);
     }
+}
+
+bool EditorPanel::RemoveEntry(PanelList list, int32_t entry) {
+    const EntryKind kind = list == PanelList::Paths ? EntryKind::Path : EntryKind::Area;
+    tool_->EndStroke(*context_);
+    return Apply(MakeRemoveEntry(document_.working(), document_.tileId(), kind, entry));
 }
 
 void EditorPanel::RightClickList(PanelList list, int selectedRow) {
     // Without a selected row nothing is removed: a stray right click must not
     // delete the first entry.
-    const int32_t entry = EntryOfRow(list, selectedRow);
-    if (entry < 1) return;
-    const bool removed =
-        list == PanelList::Paths ? RemovePath(working, entry) : RemoveArea(working, entry);
-    if (!removed) return;
-    MarkTileModified();
-    Post(kPanelRefresh);
+    RemoveEntry(list, EntryOfRow(list == PanelList::Paths ? pathRows() : areaRows(), selectedRow));
 }
 
 bool EditorPanel::DeleteNumber(PanelList list, const std::string& text) {
     const bool paths = list == PanelList::Paths;
     const int32_t n = ScanDecimal(text).value_or(0);
+    const EditorWorkingSet& working = document_.working();
     const int32_t count = paths ? working.pathCount() : working.areaCount();
     if (n < 1 || n > count) {
         services_.messages.Exclamation(
@@ -427,16 +454,7 @@ bool EditorPanel::DeleteNumber(PanelList list, const std::string& text) {
             paths ? "Path Not Found" : "Area Not Found");
         return false;
     }
-    if (paths) {
-        RemovePath(working, n);
-    } else {
-        RemoveArea(working, n);
-    }
-    Post(kPanelRefresh);
-    if (TileRecord* tile = CurrentTileRecord()) {
-        tile->modified = 1;
-        state.unsavedChanges = true;
-    }
+    RemoveEntry(list, n);
     return true;
 }
 
@@ -448,6 +466,33 @@ bool EditorPanel::DeleteAreaNumber(const std::string& text) {
     return DeleteNumber(PanelList::Areas, text);
 }
 
-bool EditorPanel::HasUnsavedEdits() const { return shared_.textureLoaded && state.unsavedChanges; }
+bool EditorPanel::HasUnsavedEdits() const {
+    return shared_.textureLoaded && document_.HasUnsavedChanges();
+}
+
+void EditorPanel::ShowTerrainType(const std::string& name) {
+    readouts_.Set(kPanelTerrainType, name);
+}
+
+void EditorPanel::TilesAdded(int32_t set) {
+    WriteBackTileOnScreen();
+    document_.DatabaseChanged(choices_);
+    state_.currentSet = set;
+    readouts_.SetNumber(kPanelSetNumber, set);
+    Post(kPanelRefresh);
+}
+
+void EditorPanel::DatabaseReplaced() {
+    ClearEditor();
+    document_.Reset(true);
+    image_.reset();
+    readouts_.ClearAll(kPanelTileName, kPanelOffset, kPanelSetNumber, kPanelTerrainType);
+    state_.saveEnabled = true;
+    state_.savePath.clear();
+    proposedSaveName_.clear();  // a new file: nothing opened to propose
+    Post(kPanelRefresh);
+}
+
+void EditorPanel::DatabaseChanged() { document_.DatabaseChanged(choices_); }
 
 }  // namespace lorvane

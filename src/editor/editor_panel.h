@@ -11,6 +11,8 @@
 
 #include <deque>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "base/command_ids.h"
@@ -18,7 +20,11 @@
 #include "base/platform.h"
 #include "editor/canvas.h"
 #include "editor/drawing.h"
+#include "editor/edit_document.h"
 #include "editor/editor_state.h"
+#include "editor/path_dialogs.h"
+#include "editor/pcx.h"
+#include "editor/tools.h"
 #include "editor/viewer_geometry.h"
 #include "editor/working_set.h"
 #include "tiledb/tile_database.h"
@@ -84,6 +90,9 @@ struct PanelServices {
 class EditorPanel {
   public:
     EditorPanel(PanelShared shared, PanelServices services);
+    ~EditorPanel();
+    EditorPanel(const EditorPanel&) = delete;
+    EditorPanel& operator=(const EditorPanel&) = delete;
 
     // The panel's creation: check boxes set, Save disabled, editor cleared.
     void Initialise();
@@ -100,80 +109,145 @@ class EditorPanel {
     // Runs the posted commands in order, with those they post in turn.
     void RunPosted();
 
+    // What the main window places before it sends a command: the Texture.bin
+    // that 29040 loads, the tile image that 29046 loads, the name the tile
+    // dialog (29101) proposes.
+    void SetTexturePath(const std::string& path);
+    void SetTileImage(const std::string& path, const std::string& name);
+    void SetProposedTileName(const std::string& name);
+
     // Notifications.
     void SpinDelta(int proposedChange);
     void ListKey(PanelList list, TileStep step);
     // selectedRow: the selected row's position in that list, −1 for none.
     void ActivateRow(PanelList list, int selectedRow);
+    // A right click on a list, or the Delete key on it: removes the entry of
+    // the selected row (undoably); nothing without a selected row.
     void RightClickList(PanelList list, int selectedRow);
     void BlinkTimer();
 
     // The mouse over the panel, in panel client coordinates.
-    void MouseMove(int x, int y);
-    void LeftButtonUp(int x, int y);
+    void MouseMove(int x, int y, Modifiers modifiers = {});
+    void LeftButtonDown(int x, int y, Modifiers modifiers = {});
+    void LeftButtonUp(int x, int y, Modifiers modifiers = {});
     void LeftDoubleClick(int x, int y);
-    void RightButtonUp(int x, int y);
+    void RightButtonUp(int x, int y, Modifiers modifiers = {});
+    // A key while the panel has the keyboard; false when nothing used it.
+    bool Key(EditorKey key, Modifiers modifiers = {});
 
     // Ends the stroke in progress, if any.
     void EndStroke();
-    // Marks the tile on screen modified, in its record and in every index
-    // entry with its id; nothing when there is no such tile.
-    void MarkTileModified();
-    // The tile record on screen; null when the editor has no current tile in
-    // a loaded database.
-    TileRecord* CurrentTileRecord();
+    // Undo and Redo (the Edit menu, the Undo Segment button): inside an open
+    // path one point back; otherwise the tile's history.
+    void Undo();
+    void Redo();
+    // What they would do ("Add Road Segment"); empty when nothing.
+    std::string UndoText() const;
+    std::string RedoText() const;
+    // Runs a command on the tile on screen (dragged, typed into a list) and
+    // refreshes the viewer; false when it does not apply to it.
+    bool Apply(std::unique_ptr<EditCommand> command);
 
     // The delete dialogs: the number typed, as text. False, after the "not
     // found" message, when there is no such entry (the dialog stays open).
     bool DeletePathNumber(const std::string& text);
     bool DeleteAreaNumber(const std::string& text);
 
+    // The New Path and New Area dialogs' rules over the panel's choices
+    // (path_dialogs.h). AcceptNewPath refuses a width below 1 with a message
+    // and returns false: the dialog stays open.
+    NewPathForm OpenNewPath();
+    NewPathForm ChangeNewPathType(int position);
+    bool AcceptNewPath(const NewPathForm& form);
+    int OpenNewArea();
+    void AcceptNewArea(int selected);
+
     // Saves the database as Save does; true when it was written (false when
     // there is none, the save dialog was cancelled, or the write failed).
     bool SaveDatabase();
-    // Changes to the database (drawn, removed, written back) that no save
-    // has stored yet.
+    // Changes to the database (drawn, removed, changed outside the editor)
+    // that no save has stored yet.
     bool HasUnsavedEdits() const;
 
-    const std::string& Readout(int id) const { return readouts.Text(id); }
+    // What the shell's database commands tell the panel.
+    // The set the set dialogs start with: the set of the tile shown last.
+    int32_t currentSet() const { return state_.currentSet; }
+    void ShowTerrainType(const std::string& name);
+    // Tiles were added to a set: the tile on screen keeps its edits and stays
+    // the one drawn on; the set dialogs go on from the added set.
+    void TilesAdded(int32_t set);
+    // A new database replaced the old one: no tile is shown or drawn on until
+    // one of it is loaded; Save is enabled and asks for a file.
+    void DatabaseReplaced();
+    // The database changed outside the editor and is not saved yet.
+    void DatabaseChanged();
+    // The edits of the tile on screen go into its record (before an export).
+    void WriteBackTileOnScreen();
 
-    EditorState state;
-    EditorWorkingSet working;
-    EditorChoices choices;
-    DrawingState drawing;
-    ViewerGeometry geometry;
-    PanelReadouts readouts;
+    // What the panel window shows.
+    const std::string& Readout(int id) const { return readouts_.Text(id); }
+    bool showPaths() const { return state_.showPaths == 1; }
+    bool showAreas() const { return state_.showAreas == 1; }
+    bool saveEnabled() const { return state_.saveEnabled; }
+    // The viewer shows a tile image.
+    bool showsImage() const { return state_.viewerReady && image_.has_value(); }
+    const ListView& pathRows() const { return document_.working().pathList; }
+    const ListView& areaRows() const { return document_.working().areaList; }
+
+    // Read-only views of the model.
+    const EditDocument& document() const { return document_; }
+    // Told of every command run on any tile (see EditDocument).
+    void SetEditListener(EditListener listener) { document_.SetListener(std::move(listener)); }
+    const EditorWorkingSet& tables() const { return document_.working(); }
+    const EditorChoices& choices() const { return choices_; }
+    ToolKind tool() const;
+    // The id of the tile drawn on; nullopt when none is open.
+    std::optional<int32_t> tileOnScreen() const {
+        return document_.HasTile() ? std::optional<int32_t>(document_.tileId()) : std::nullopt;
+    }
+    const Stroke& stroke() const;
+    const ViewerGeometry& geometry() const { return geometry_; }
+    const std::string& texturePath() const { return state_.texturePath; }
+    const std::string& tileName() const { return state_.tileName; }
+    const std::string& tileImagePath() const { return state_.tileImagePath; }
+    // Where Save writes; empty until the save dialog named it.
+    const std::string& savePath() const { return state_.savePath; }
 
   private:
+    class Context;
+
     // Commands.
     void ClearEditor();
     void ChooseTile();
     void LoadTile();
+    void OpenTileOfDatabase();
     void ChooseTexture();
     void LoadTexture();
     void RefreshViewer();
     void ToggleShow(int32_t& flag);
     void StartPaths(bool newPath);
     void StartAreas(bool newArea);
-    void Undo();
+    void SwitchTool(ToolKind kind);
+    void ForgetTileOnScreen();
 
-    // Mouse clicks on the image.
-    void StartPath(ViewerPoint p, int32_t x, int32_t y);
-    void EndSegment(ViewerPoint p, int32_t x, int32_t y);
-    void PlaceCentre(ViewerPoint p, int32_t x, int32_t y);
-    void SetRadius(ViewerPoint p);
-    void RestartRubberBand();
-
-    void WriteBackCurrentTile();
     bool WriteDatabase();
     bool OnImage(int x, int y) const;
-    ViewerPoint ToViewer(int x, int y) const;
-    // The entry a selected row stands for: the number in its first column.
-    int32_t EntryOfRow(PanelList list, int selectedRow) const;
+    PointerEvent PointerAt(int x, int y, MouseButton button, Modifiers modifiers) const;
     bool DeleteNumber(PanelList list, const std::string& text);
+    bool RemoveEntry(PanelList list, int32_t entry);
 
     PanelShared shared_;
     PanelServices services_;
+    EditorState state_;
+    EditorChoices choices_;
+    ViewerGeometry geometry_;
+    PanelReadouts readouts_;
+    EditDocument document_;
+    std::unique_ptr<ToolContext> context_;  // a Context
+    std::unique_ptr<Tool> tool_;
+    std::optional<PcxImage> image_;  // the tile image on screen
+    // The name and folder the first Save proposes: the opened file's own.
+    std::string proposedSaveName_;
     ViewerPlacement placement_;
     std::deque<int> posted_;
     int blinkTicks_ = 0;

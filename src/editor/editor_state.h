@@ -19,17 +19,14 @@ struct EditorState {
     // The name the tile dialog proposes (shared with the tile list, which
     // puts a tile's name here before it asks for the dialog).
     std::string proposedTileName;
+    // The set and position of the tile shown last (from its name when no
+    // database is loaded); the tile drawn on is the edit document's.
     int32_t currentSet = 0;
     int32_t currentTile = 0;
-    // False after a tile was not found in the database (or its index entry
-    // was out of range): nothing drawn then is written into another tile.
-    bool hasCurrentTile = true;
     int32_t showPaths = 1;
     int32_t showAreas = 1;
     bool viewerReady = false;  // the viewer is set up once the first tile loads
     bool saveEnabled = false;  // the Save button
-    // Changes to the database (or to the tile on screen) not yet saved.
-    bool unsavedChanges = false;
 };
 
 // The read-outs of the panel by control id. A cleared read-out holds " ";

@@ -84,6 +84,19 @@ void AcceptNewPath(EditorChoices& choices, const NewPathForm& form, PanelReadout
     }
 }
 
+NewPathForm ContinuePath(EditorChoices& choices) {
+    NewPathForm form = OpenNewPath(choices);
+    if (IsPathCode(choices.currentPathType))
+        form.selected = PathChoiceOfCode(choices.currentPathType);
+    return form;
+}
+
+std::optional<std::string> CheckNewPathWidth(const NewPathForm& form) {
+    const std::optional<int32_t> width = ScanDecimal(form.widthText);
+    if (width && *width >= 1) return std::nullopt;
+    return kWidthRefusal;
+}
+
 std::vector<std::string> NewAreaTypeNames() {
     std::vector<std::string> names;
     for (int position = 0; position < kNewAreaTypes; ++position) {

@@ -41,6 +41,15 @@ NewPathForm ChangeNewPathType(EditorChoices& choices, int position);
 // that type.
 void AcceptNewPath(EditorChoices& choices, const NewPathForm& form, PanelReadouts& readouts);
 
+// Continue in the Path group: what OK in a New Path dialog opened now would
+// take, on the type shown in the Type read-out (the type of the last segment
+// taken in, or the one last chosen) and never a width of 0.
+NewPathForm ContinuePath(EditorChoices& choices);
+// The refusal of a width field that does not read as 1 foot or more;
+// nullopt when the width is good. The dialog stays open after it.
+inline constexpr const char* kWidthRefusal = "The width must be a number of 1 foot or more.";
+std::optional<std::string> CheckNewPathWidth(const NewPathForm& form);
+
 // "Water" … "Urban": Runway and Station are not offered.
 std::vector<std::string> NewAreaTypeNames();
 // Opening: Water when no area type was chosen yet; returns the position to

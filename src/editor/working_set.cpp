@@ -155,31 +155,11 @@ void ClearWorkingSet(EditorWorkingSet& working) {
     working.areaList.DeleteAll();
 }
 
-namespace {
-
-// Entry n (0 meaning 1) out of a table; false when there is none.
-template <typename Entry>
-bool RemoveEntry(std::vector<Entry>& table, int32_t n) {
-    const int32_t entry = n == 0 ? 1 : n;
-    if (entry < 1 || entry > static_cast<int32_t>(table.size())) return false;
-    table.erase(table.begin() + (entry - 1));
-    return true;
-}
-
-}  // namespace
-
-bool RemovePath(EditorWorkingSet& working, int32_t n) {
-    if (!RemoveEntry(working.paths, n)) return false;
+void RebuildRows(EditorWorkingSet& working) {
     working.pathList.DeleteAll();
-    for (int32_t i = 1; i <= working.pathCount(); ++i) AddPathRow(working, i);
-    return true;
-}
-
-bool RemoveArea(EditorWorkingSet& working, int32_t n) {
-    if (!RemoveEntry(working.areas, n)) return false;
     working.areaList.DeleteAll();
-    for (int32_t i = 1; i <= working.areaCount(); ++i) AddAreaRow(working, i);
-    return true;
+    for (int32_t n = 1; n <= working.pathCount(); ++n) AddPathRow(working, n);
+    for (int32_t n = 1; n <= working.areaCount(); ++n) AddAreaRow(working, n);
 }
 
 ListRow PathRow(const EditorWorkingSet& working, int32_t n) {

@@ -112,11 +112,9 @@ int32_t WriteBackAreas(const EditorWorkingSet& working, TileDatabase& database, 
 // Empties both tables and both lists.
 void ClearWorkingSet(EditorWorkingSet& working);
 
-// Removes entry n (0 removes entry 1); later entries move down one number
-// and the list is rebuilt from entry 1 to the new count. False, and nothing
-// changed, when there is no entry n.
-bool RemovePath(EditorWorkingSet& working, int32_t n);
-bool RemoveArea(EditorWorkingSet& working, int32_t n);
+// Makes both lists again from the tables: one row per entry, in number
+// order, so that row r stands for entry r + 1.
+void RebuildRows(EditorWorkingSet& working);
 
 // The row texts of entry n: "%02d" of n, the type name, then "%d" of each
 // value (magnitudes of startY and endY).

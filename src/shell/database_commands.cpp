@@ -92,7 +92,7 @@ void DatabaseCommands::AddTiles(SetDialogMode mode) {
     if (!added) return;
 
     EditorLink editor = Editor();
-    editor.MoveToAddedTile(added->set, added->lastTile);
+    editor.TilesAdded(added->set);
     editor.ShowTerrainType(outcome.terrainLabel);
     shell_.RefillTileList();
     shell_.SortTileListAfterAdd();
@@ -108,6 +108,8 @@ void DatabaseCommands::ExportTiles() {
         ReportExportDialogError(choice.errorCode, platform.messages);
         return;
     }
+    // The edits of the tile on screen are part of what is exported.
+    Editor().WriteBackTileOnScreen();
     ExportModifiedTiles(choice.path, Database(), platform.messages);
 }
 
@@ -121,6 +123,9 @@ void DatabaseCommands::ImportTiles() {
         return;
     }
     TileDatabase& database = Database();
+    // The edits of the tile on screen go into its record before an import
+    // may replace them.
+    Editor().WriteBackTileOnScreen();
     if (!lorvane::ImportTiles(choice.path, database, platform.messages)) return;
     // The rows show the new path and area counts.
     for (int position = 0; position < database.tileCount(); ++position)

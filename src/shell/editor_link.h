@@ -1,8 +1,9 @@
 #pragma once
-// What the main window's database commands read and change in the editor
-// panel: its current set and tile, its "Terrain Type" read-out, its Save
-// button and save path. Every change first writes the edits of the tile on
-// screen back into its record, so that they never land in another tile.
+// What the main window's database commands tell the editor panel, through
+// its named operations: the set the set dialogs start with, its "Terrain
+// Type" read-out, added tiles, a replaced or changed database. The edits of
+// the tile on screen go into its record first, so that they never land in
+// another tile.
 
 #include <functional>
 #include <string>
@@ -25,9 +26,12 @@ class EditorLink {
     int CurrentSet() const;
     // Shows a terrain type name in the "Terrain Type" read-out.
     void ShowTerrainType(const std::string& name);
-    // Tiles were added: the edits of the tile on screen go into its record,
-    // then the new last tile becomes the current one, with its (empty) lists.
-    void MoveToAddedTile(int set, int tile);
+    // Tiles were added to a set: the edits of the tile on screen go into its
+    // record and it stays the tile drawn on; the set dialogs go on from the
+    // added set.
+    void TilesAdded(int set);
+    // The edits of the tile on screen go into its record (before an export).
+    void WriteBackTileOnScreen();
     // A new database replaced the old one: the editor drops the tile on
     // screen (it belongs to no tile of the new database), its Save button is
     // enabled and its save path emptied, so that the next save asks for a
@@ -38,7 +42,6 @@ class EditorLink {
     void DatabaseChanged();
 
   private:
-    void WriteBackTileOnScreen();
     void Changed() {
         if (changed_) changed_();
     }

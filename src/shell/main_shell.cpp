@@ -86,27 +86,36 @@ void MainShell::RebuildRecentMenu() {
 
 CommandNeed MainShell::NeedOf(int id) {
     switch (id) {
-        case kMenuSaveL2Matrix: return CommandNeed::Terrain;
+        case kMenuSaveL2Matrix:
+            return CommandNeed::Terrain;
         case kMenuSaveTextureBin:
         case kMenuExportTiles:
         case kMenuImportTiles:
         case kMenuAddTilesToSet:
         case kMenuAddSet:
-        case kMenuChangeSetType: return CommandNeed::Texture;
-        case kMenuGenerateThr: return CommandNeed::TextureAndTerrain;
+        case kMenuChangeSetType:
+            return CommandNeed::Texture;
+        case kMenuGenerateThr:
+            return CommandNeed::TextureAndTerrain;
         case kMenuGenerateMea:
-        case kMenuTheaterMap: return CommandNeed::Terrain;
-        default: return CommandNeed::None;
+        case kMenuTheaterMap:
+            return CommandNeed::Terrain;
+        default:
+            return CommandNeed::None;
     }
 }
 
 bool MainShell::NeedsMet(CommandNeed need) {
     const ShellState& shell = state_.shell;
     switch (need) {
-        case CommandNeed::None: return true;
-        case CommandNeed::Texture: return shell.textureLoaded;
-        case CommandNeed::Terrain: return shell.terrainLoaded;
-        case CommandNeed::TextureAndTerrain: return shell.textureLoaded && shell.terrainLoaded;
+        case CommandNeed::None:
+            return true;
+        case CommandNeed::Texture:
+            return shell.textureLoaded;
+        case CommandNeed::Terrain:
+            return shell.terrainLoaded;
+        case CommandNeed::TextureAndTerrain:
+            return shell.textureLoaded && shell.terrainLoaded;
     }
     return false;
 }
@@ -119,7 +128,8 @@ void MainShell::RunOperation(int id) {
     const CommandNeed need = NeedOf(id);
     if (!NeedsMet(need)) {
         // The two generators and the theater map say why; the others do nothing.
-        if (id == kMenuGenerateThr) platform_.messages.Exclamation(kNeedTextureAndTerrain, "Information");
+        if (id == kMenuGenerateThr)
+            platform_.messages.Exclamation(kNeedTextureAndTerrain, "Information");
         if (id == kMenuGenerateMea || id == kMenuTheaterMap)
             platform_.messages.Exclamation(kNeedTerrain, "Information");
         return;
@@ -142,16 +152,25 @@ bool MainShell::HandleCommand(int id) {
         return true;
     }
     switch (id) {
-        case kMenuOpenTextureBin: Forward(kPanelOpenTexture); return true;
+        case kMenuOpenTextureBin:
+            if (AskToSaveChanges()) Forward(kPanelOpenTexture);
+            return true;
         case kMenuSaveTextureBin:
             if (state_.shell.textureLoaded) Forward(kPanelSave);
             return true;
-        case kMenuExit: CloseProgram(); return true;
-        case kMenuShowTileList: ShowTileList(); return true;
+        case kMenuExit:
+            CloseProgram();
+            return true;
+        case kMenuShowTileList:
+            ShowTileList();
+            return true;
         case kPanelLoadTile:
         case kPanelUndoSegment:
+        case kPanelRedo:
         case kPanelNewPath:
-        case kPanelNewArea: Forward(id); return true;
+        case kPanelNewArea:
+            Forward(id);
+            return true;
         case kMenuAbout:
             if (host_ != nullptr) host_->ShowAboutBox();
             return true;
@@ -160,11 +179,13 @@ bool MainShell::HandleCommand(int id) {
                 progressView_->ShowSections(state_.shell.sectionsCompleted,
                                             state_.shell.progressPosition);
             return true;
+        case kMenuGenerateTextureBin:
+            if (AskToSaveChanges()) RunOperation(id);
+            return true;
         case kMenuOpenL2File:
         case kOpenL2FromPath:
         case kMenuLoadL2Matrix:
         case kMenuSaveL2Matrix:
-        case kMenuGenerateTextureBin:
         case kMenuGenerateThr:
         case kMenuGenerateMea:
         case kMenuEditTheaterMap:
@@ -175,8 +196,11 @@ bool MainShell::HandleCommand(int id) {
         case kMenuChangeSetType:
         case kMenuDeletePath:
         case kMenuDeleteArea:
-        case kMenuTheaterMap: RunOperation(id); return true;
-        default: return false;
+        case kMenuTheaterMap:
+            RunOperation(id);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -195,13 +219,20 @@ void MainShell::PostToPanel(int panelCommand) {
     });
 }
 
+bool MainShell::AskToSaveChanges() {
+    if (panel_ == nullptr || !panel_->HasUnsavedChanges()) return true;
+    const SaveAnswer answer =
+        platform_.questions.AskSave({kSaveQuestion, "Lorvane", MessageIcon::Warning});
+    if (answer == SaveAnswer::Cancel) return false;
+    return answer == SaveAnswer::Discard || panel_->SaveForClose();
+}
+
+void MainShell::ShowUndoRedo(const std::string& undo, const std::string& redo) {
+    if (lorvane::ShowUndoRedo(menu_, undo, redo) && host_ != nullptr) host_->MenuChanged();
+}
+
 bool MainShell::ConfirmClose() {
-    if (panel_ != nullptr && panel_->HasUnsavedChanges()) {
-        const SaveAnswer answer = platform_.questions.AskSave(
-            {kSaveQuestion, "Lorvane", MessageIcon::Warning});
-        if (answer == SaveAnswer::Cancel) return false;
-        if (answer == SaveAnswer::Save && !panel_->SaveForClose()) return false;
-    }
+    if (!AskToSaveChanges()) return false;
     FreeTileDatabase(state_.database);
     state_.shell.textureLoaded = false;
     return true;
@@ -222,6 +253,7 @@ bool MainShell::OpenPath(const std::string& path) {
         state_.terrainPath = path.substr(0, std::min(path.size(), kPathLength));
         HandleCommand(kOpenL2FromPath);
     } else if (StartsWithNoCase(extension, "bin")) {
+        if (!AskToSaveChanges()) return true;
         if (panel_ != nullptr) panel_->SetTexturePath(path);
         Forward(kPanelLoadTexturePath);
     } else if (StartsWithNoCase(extension, "pcx")) {
@@ -265,10 +297,10 @@ void MainShell::RememberFile(const std::string& path) {
 
 std::string& MainShell::Folder(const char* settingName) {
     RememberedFolders& folders = state_.folders;
-    std::string& folder = std::strcmp(settingName, kTerrainFolderSetting) == 0 ? folders.terrainFolder
-                          : std::strcmp(settingName, kTileFolderSetting) == 0
-                              ? folders.tileFolder
-                              : folders.textureFolder;
+    std::string& folder =
+        std::strcmp(settingName, kTerrainFolderSetting) == 0 ? folders.terrainFolder
+        : std::strcmp(settingName, kTileFolderSetting) == 0  ? folders.tileFolder
+                                                             : folders.textureFolder;
     if (folder.empty()) LoadSetting(platform_.settings, settingName, folder);
     return folder;
 }
@@ -348,10 +380,46 @@ void MainShell::TileListKey(bool down) {
 void MainShell::TileListSelected(std::optional<int> row) { tileList_.SelectRow(row); }
 
 void MainShell::HandleArrowKey(bool down) {
-    if (!tileListOpen_) return;
+    if (!tileListOpen_) {
+        StepTileOnScreen(down);
+        return;
+    }
     const std::optional<int> position = tileList_.StepFromMainWindow(down);
     if (host_ != nullptr) host_->TileListSelectionChanged();
     if (position) LoadTileFromList(*position);
+}
+
+namespace {
+
+std::optional<int> PositionOfId(const TileDatabase& database, std::optional<int> id) {
+    if (!id) return std::nullopt;
+    const auto& index = database.index;
+    const auto it = std::find_if(index.begin(), index.end(),
+                                 [&](const TileIndexEntry& entry) { return entry.id == *id; });
+    if (it == index.end()) return std::nullopt;
+    return static_cast<int>(it - index.begin());
+}
+
+}  // namespace
+
+void MainShell::ShowTileOnScreen(std::optional<int> id) {
+    const std::optional<int> position = PositionOfId(state_.database, id);
+    if (tileList_.onScreenPosition == position) return;
+    tileList_.onScreenPosition = position;
+    if (tileListOpen_ && host_ != nullptr) host_->TileListChanged(std::nullopt);
+}
+
+void MainShell::StepTileOnScreen(bool down) {
+    const int count = state_.database.tileCount();
+    if (panel_ == nullptr || !state_.shell.textureLoaded || count == 0) return;
+    const std::optional<int> id = panel_->TileOnScreen();
+    int position = down ? 0 : count - 1;  // nothing on screen: from an end
+    if (id) {
+        const std::optional<int> onScreen = PositionOfId(state_.database, id);
+        if (!onScreen) return;
+        position = *onScreen + (down ? 1 : -1);
+    }
+    if (position >= 0 && position < count) LoadTileFromList(position);
 }
 
 void MainShell::TileListClosed() {

@@ -32,7 +32,7 @@ struct AppState {
     std::optional<RecentFileList> recentFiles;  // none when it could not be made
     RememberedFolders folders;
     std::filesystem::path startupFolder;  // TileInfo.dat and Quistral.ini live here
-    std::string terrainPath;  // the terrain file that command 10221 opens
+    std::string terrainPath;              // the terrain file that command 10221 opens
     std::string title = "Lorvane";
 };
 
@@ -54,7 +54,7 @@ inline constexpr const char* kNotAvailable = "This command is not available in t
 inline constexpr const char* kSaveQuestion = "Save changes to Texture.bin?";
 
 class MainShell {
-public:
+  public:
     MainShell(AppState& state, ShellPlatform platform);
 
     void SetEditorPanel(EditorPanelHost* panel) { panel_ = panel; }
@@ -79,6 +79,13 @@ public:
     // The close sequence: asks to save unsaved changes; true when the program
     // may close (the database is then released), false to stay open.
     bool ConfirmClose();
+    // Before unsaved changes would be lost (another Texture.bin opened or
+    // generated, the program closed): asks Save / Discard / Cancel. True when
+    // the work may go on; false (everything as it was) after Cancel or a
+    // save that did not happen.
+    bool AskToSaveChanges();
+    // The Edit menu's Undo and Redo show what the editor would undo and redo.
+    void ShowUndoRedo(const std::string& undo, const std::string& redo);
     // Ends the program through the close sequence ("&Exit", the panel's cancel).
     void CloseProgram();
 
@@ -122,18 +129,25 @@ public:
     // The user selected a row (or none) in the window itself.
     void TileListSelected(std::optional<int> row);
     void TileListClosed();
-    // Up or Down at the main window (also what the editor panel forwards).
+    // Up or Down at the main window (also what the editor panel and its Tile
+    // Select spin buttons forward): the next or previous row of the tile
+    // list, or without the list the next or previous tile of the database
+    // from the one on screen.
     void HandleArrowKey(bool down);
     void FocusTileList();
+    // The tile on screen in the editor (its id; nullopt for none): the tile
+    // list marks its row.
+    void ShowTileOnScreen(std::optional<int> id);
     // Hands the tile at an index position to the editor panel.
     void LoadTileFromList(int position);
 
-private:
+  private:
     void Forward(int panelCommand);
     void PostToPanel(int panelCommand);
     bool NeedsMet(CommandNeed need);
     void RunOperation(int id);
     void RebuildRecentMenu();
+    void StepTileOnScreen(bool down);
 
     AppState& state_;
     ShellPlatform platform_;

@@ -66,40 +66,57 @@ bool MenuBar::Remove(size_t popup, int id) {
 MenuBar LorvaneMenu() {
     using I = MenuItem;
     MenuBar menu;
-    menu.popups.push_back({"&File",
-                           {I::Command(kMenuOpenL2File, "Open &L2 File...", false),
-                            I::Command(kMenuLoadL2Matrix, "Load L2 &Matrix...", false),
-                            I::Command(kMenuSaveL2Matrix, "&Save L2 Matrix...", false),
-                            I::Separator(),
-                            I::Command(kMenuOpenTextureBin, "Open &Texture.bin file..."),
-                            I::Command(kMenuSaveTextureBin, "Sa&ve Texture.bin file...", false),
-                            I::Command(kMenuGenerateTextureBin, "&Generate New Texture.bin file..."),
-                            I::Separator(),
-                            I::Command(kMenuGenerateThr, "&Generate .thr map..."),
-                            I::Command(kMenuGenerateMea, "Generate .mea file..."),
-                            I::Command(kMenuEditTheaterMap, "Edit Theater.map file..."),
-                            I::Separator(),
-                            I::Command(kMenuExportTiles, "E&xport .bin Tiles..."),
-                            I::Command(kMenuImportTiles, "&Import .bin Tiles..."),
-                            I::Separator(),
-                            I::Command(kMenuExit, "&Exit")}});
-    menu.popups.push_back({"&Edit",
-                           {I::Command(kMenuShowTileList, "Show &Tile List"),
-                            I::Command(kPanelLoadTile, "&Load New Tile..."),
-                            I::Command(kMenuAddTilesToSet, "Add Tiles to Set..."),
-                            I::Command(kMenuAddSet, "Add Set to Texture.bin"),
-                            I::Command(kMenuChangeSetType, "Change Set &Terrain Type"),
-                            I::Separator(),
-                            I::Command(kPanelUndoSegment, "&Delete last segment"),
-                            I::Command(kPanelNewPath, "Add New Path..."),
-                            I::Command(kPanelNewArea, "Add New &Area"),
-                            I::Command(kMenuDeletePath, "Delete Path..."),
-                            I::Command(kMenuDeleteArea, "Delete Area")}});
-    menu.popups.push_back({"&Theater",
-                           {I::Command(kMenuSelectTheaterTitle, "Select Theater", false),
-                            I::Separator()}});
+    menu.popups.push_back(
+        {"&File",
+         {I::Command(kMenuOpenL2File, "Open &L2 File...", false),
+          I::Command(kMenuLoadL2Matrix, "Load L2 &Matrix...", false),
+          I::Command(kMenuSaveL2Matrix, "&Save L2 Matrix...", false), I::Separator(),
+          I::Command(kMenuOpenTextureBin, "Open &Texture.bin file..."),
+          I::Command(kMenuSaveTextureBin, "Sa&ve Texture.bin file...", false),
+          I::Command(kMenuGenerateTextureBin, "&Generate New Texture.bin file..."), I::Separator(),
+          I::Command(kMenuGenerateThr, "&Generate .thr map..."),
+          I::Command(kMenuGenerateMea, "Generate .mea file..."),
+          I::Command(kMenuEditTheaterMap, "Edit Theater.map file..."), I::Separator(),
+          I::Command(kMenuExportTiles, "E&xport .bin Tiles..."),
+          I::Command(kMenuImportTiles, "&Import .bin Tiles..."), I::Separator(),
+          I::Command(kMenuExit, "&Exit")}});
+    menu.popups.push_back(
+        {"&Edit",
+         {I::Command(kMenuShowTileList, "Show &Tile List"),
+          I::Command(kPanelLoadTile, "&Load New Tile..."),
+          I::Command(kMenuAddTilesToSet, "Add Tiles to Set..."),
+          I::Command(kMenuAddSet, "Add Set to Texture.bin"),
+          I::Command(kMenuChangeSetType, "Change Set &Terrain Type"), I::Separator(),
+          I::Command(kPanelUndoSegment, kUndoText, false), I::Command(kPanelRedo, kRedoText, false),
+          I::Command(kPanelNewPath, "Add New Path..."), I::Command(kPanelNewArea, "Add New &Area"),
+          I::Command(kMenuDeletePath, "Delete Path..."),
+          I::Command(kMenuDeleteArea, "Delete Area")}});
+    menu.popups.push_back(
+        {"&Theater",
+         {I::Command(kMenuSelectTheaterTitle, "Select Theater", false), I::Separator()}});
     menu.popups.push_back({"&Help", {I::Command(kMenuAbout, "About Lorvane...")}});
     return menu;
+}
+
+namespace {
+
+bool ShowEditItem(MenuBar& menu, int id, const char* base, const std::string& what) {
+    MenuItem* item = menu.Find(id);
+    if (item == nullptr) return false;
+    const std::string text = what.empty() ? std::string(base) : std::string(base) + " " + what;
+    const bool enabled = !what.empty();
+    if (item->text == text && item->enabled == enabled) return false;
+    item->text = text;
+    item->enabled = enabled;
+    return true;
+}
+
+}  // namespace
+
+bool ShowUndoRedo(MenuBar& menu, const std::string& undo, const std::string& redo) {
+    const bool undoChanged = ShowEditItem(menu, kPanelUndoSegment, kUndoText, undo);
+    const bool redoChanged = ShowEditItem(menu, kPanelRedo, kRedoText, redo);
+    return undoChanged || redoChanged;
 }
 
 }  // namespace lorvane

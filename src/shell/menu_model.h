@@ -23,13 +23,17 @@ struct MenuItem {
     bool operator==(const MenuItem&) const = default;
 };
 
+// The Edit menu's Undo and Redo items while there is nothing to undo or redo.
+inline constexpr const char* kUndoText = "&Undo";
+inline constexpr const char* kRedoText = "&Redo";
+
 struct MenuPopup {
     std::string title;
     std::vector<MenuItem> items;
 };
 
 class MenuBar {
-public:
+  public:
     std::vector<MenuPopup> popups;
 
     // The item with that command id in any pop-up; null when there is none.
@@ -57,5 +61,10 @@ inline constexpr size_t kHelpPopup = 3;
 // The menu "LorvaneMenu" as the program starts with it, before the theaters
 // and recent files are added.
 MenuBar LorvaneMenu();
+
+// The Edit menu's Undo and Redo items show what they would do: "&Undo Add
+// Road Segment", enabled; or "&Undo", grayed, when there is nothing. True
+// when an item changed.
+bool ShowUndoRedo(MenuBar& menu, const std::string& undo, const std::string& redo);
 
 }  // namespace lorvane

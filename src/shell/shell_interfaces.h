@@ -12,7 +12,7 @@ namespace lorvane {
 
 // Anything that carries out command ids.
 class CommandTarget {
-public:
+  public:
     virtual ~CommandTarget() = default;
     virtual void HandleCommand(int id) = 0;
 };
@@ -21,13 +21,16 @@ public:
 // or name first, then sends (or posts) one of the panel's commands:
 // 29038 open, 29039 save, 29040 load the Texture.bin at texturePath,
 // 29046 load tileName from tileImagePath, 29101 the tile dialog (starting
-// with the name proposed), 29001 undo segment, 29102 new path, 29103 new area.
+// with the name proposed), 29001 undo, 29049 redo, 29102 new path, 29103
+// new area.
 class EditorPanelHost : public CommandTarget {
-public:
+  public:
     virtual void SetTexturePath(const std::string& path) = 0;
     virtual void SetTileImage(const std::string& path, const std::string& name) = 0;
     // The file name the panel's tile dialog starts with.
     virtual void SetProposedFileName(const std::string& name) = 0;
+    // The id of the tile on screen in the loaded database; nullopt when none.
+    virtual std::optional<int> TileOnScreen() const = 0;
     // True while the database has changes that were not saved.
     virtual bool HasUnsavedChanges() const = 0;
     // Saves before the program closes; false when the save did not happen
@@ -37,7 +40,7 @@ public:
 
 // What the main window's logic asks of the windows that show it.
 class ShellHost {
-public:
+  public:
     virtual ~ShellHost() = default;
     virtual void MenuChanged() = 0;
     virtual void TitleChanged(const std::string& title) = 0;
@@ -59,7 +62,7 @@ enum class SaveAnswer { Save, Discard, Cancel };
 
 // A question with the buttons Save, Discard and Cancel.
 class SaveQuestion {
-public:
+  public:
     virtual ~SaveQuestion() = default;
     virtual SaveAnswer AskSave(const Message& question) = 0;
 };

@@ -36,6 +36,16 @@ bool InIndex(const TileDatabase& database, int position) {
     return position >= 0 && position < database.tileCount();
 }
 
+int PathCount(const TileDatabase& database, const TileIndexEntry& entry) {
+    const TileRecord* tile = database.Tile(entry);
+    return tile != nullptr ? tile->pathCount() : 0;
+}
+
+int AreaCount(const TileDatabase& database, const TileIndexEntry& entry) {
+    const TileRecord* tile = database.Tile(entry);
+    return tile != nullptr ? tile->areaCount() : 0;
+}
+
 }  // namespace
 
 int CompareTileRows(const TileDatabase& database, int a, int b, int column, bool ascending) {
@@ -45,12 +55,30 @@ int CompareTileRows(const TileDatabase& database, int a, int b, int column, bool
     int value = 0;
     // Signs rather than differences: a difference of two extreme ids overflows.
     switch (column) {
-        case 0: value = Sign(x.id, y.id); break;
-        case 1: value = Sign(x.modified, y.modified); break;
-        case 2: value = CompareNoCase(NameText(x.name), NameText(y.name)); break;
-        case 3: value = Sign(x.terrainType, y.terrainType); break;
-        case 4: value = Sign(x.setIndex, y.setIndex); break;
-        default: value = 0; break;
+        case 0:
+            value = Sign(x.id, y.id);
+            break;
+        case 1:
+            value = Sign(x.modified, y.modified);
+            break;
+        case 2:
+            value = CompareNoCase(NameText(x.name), NameText(y.name));
+            break;
+        case 3:
+            value = Sign(x.terrainType, y.terrainType);
+            break;
+        case 4:
+            value = Sign(x.setIndex, y.setIndex);
+            break;
+        case 5:
+            value = Sign(PathCount(database, x), PathCount(database, y));
+            break;
+        case 6:
+            value = Sign(AreaCount(database, x), AreaCount(database, y));
+            break;
+        default:
+            value = 0;
+            break;
     }
     return ascending ? value : -value;
 }
@@ -60,14 +88,22 @@ std::string TileListCell(const TileDatabase& database, int position, int column)
     const TileIndexEntry& entry = database.index[static_cast<size_t>(position)];
     const TileRecord* tile = database.Tile(entry);
     switch (column) {
-        case 0: return std::to_string(entry.id);
-        case 1: return entry.modified != 0 ? kModifiedMark : "";
-        case 2: return std::string(NameText(entry.name));
-        case 3: return TypeName(entry.terrainType);
-        case 4: return std::to_string(entry.setIndex);
-        case 5: return tile != nullptr ? std::to_string(tile->pathCount()) : "";
-        case 6: return tile != nullptr ? std::to_string(tile->areaCount()) : "";
-        default: return {};
+        case 0:
+            return std::to_string(entry.id);
+        case 1:
+            return entry.modified != 0 ? kModifiedMark : "";
+        case 2:
+            return std::string(NameText(entry.name));
+        case 3:
+            return TypeName(entry.terrainType);
+        case 4:
+            return std::to_string(entry.setIndex);
+        case 5:
+            return tile != nullptr ? std::to_string(tile->pathCount()) : "";
+        case 6:
+            return tile != nullptr ? std::to_string(tile->areaCount()) : "";
+        default:
+            return {};
     }
 }
 

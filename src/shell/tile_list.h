@@ -29,18 +29,23 @@ struct TileListRow {
 };
 
 // The comparison of two rows by their index positions for a column: id,
-// modified flag, name without regard to letter case, terrain type, set;
-// "Paths", "Areas" and any other column compare equal. Negative puts a
+// modified flag, name without regard to letter case, terrain type, set, the
+// number of paths, the number of areas (a tile missing from its set has
+// none); any other column compares equal. Negative puts a
 // before b; the sign is reversed unless ascending. Positions outside the
 // index compare equal.
 int CompareTileRows(const TileDatabase& database, int a, int b, int column, bool ascending);
 
 class TileList {
-public:
+  public:
     std::vector<TileListRow> rows;
-    bool sortAscending = false;  // direction of the next header-click sort
+    bool sortAscending = false;           // direction of the next header-click sort
     std::optional<int> selectedPosition;  // item data of the selected row
+    // The index position of the tile on screen in the editor, which the
+    // window marks; nullopt when none is.
+    std::optional<int> onScreenPosition;
 
+    // Drops the rows and the selection (the tile on screen stays marked).
     void Clear();
     // Appends rows for index positions 0 .. count - 1 (FillTileList).
     void Fill(const TileDatabase& database, int count);
@@ -66,7 +71,7 @@ public:
     // the list at its ends. The position to load, or nullopt.
     std::optional<int> StepFromMainWindow(bool down);
 
-private:
+  private:
     void Sort(const TileDatabase& database, int column, bool ascending);
 };
 

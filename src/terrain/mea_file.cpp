@@ -17,23 +17,31 @@ std::optional<std::vector<std::byte>> ComposeMeaFile(const TerrainMatrix& matrix
         messages.Exclamation("The L2 Terrain matrix (or file) has not been loaded.", "Information");
         return std::nullopt;
     }
-    const auto columns = static_cast<size_t>(matrix.xMapExtent());
-    const auto rows = static_cast<size_t>(matrix.yMapExtent());
+    return ComposeMeaFile(TerrainRows::OfMatrix(matrix));
+}
+
+std::vector<std::byte> ComposeMeaFile(const TerrainRows& rows) {
+    const size_t columns = rows.Columns();
+    const size_t rowCount = rows.Rows();
     // A block starts at every 8th post; extents from terrain files are
     // multiples of 16, so every block is whole.
     const size_t blockColumns = (columns + kMeaBlock - 1) / kMeaBlock;
-    const size_t blockRows = (rows + kMeaBlock - 1) / kMeaBlock;
+    const size_t blockRows = (rowCount + kMeaBlock - 1) / kMeaBlock;
     std::vector<std::byte> bytes(2 * blockColumns * blockRows);
     // The running maxima of one block row, fed a matrix row at a time.
     std::vector<uint16_t> highest(blockColumns);
-    const TerrainCell* cell = matrix.cells.data();
+    TerrainRowBuffer scratch(columns);
     for (size_t by = 0; by < blockRows; ++by) {
         std::fill(highest.begin(), highest.end(), uint16_t{0});
-        const size_t rowEnd = std::min(rows, (by + 1) * kMeaBlock);
+        const size_t rowEnd = std::min(rowCount, (by + 1) * kMeaBlock);
         for (size_t y = by * kMeaBlock; y < rowEnd; ++y) {
-            for (size_t x = 0; x < columns; ++x, ++cell) {
-                uint16_t& block = highest[x / kMeaBlock];
-                block = std::max(block, cell->elevation);
+            const TerrainCell* cell = rows.Row(y, scratch.data());
+            for (size_t i = 0; i < blockColumns; ++i) {
+                uint16_t block = highest[i];
+                const size_t end = std::min(columns, (i + 1) * kMeaBlock);
+                for (size_t x = i * kMeaBlock; x < end; ++x)
+                    block = std::max(block, cell[x].elevation);
+                highest[i] = block;
             }
         }
         std::byte* out = bytes.data() + 2 * by * blockColumns;
@@ -46,9 +54,10 @@ std::optional<std::vector<std::byte>> ComposeMeaFile(const TerrainMatrix& matrix
     return bytes;
 }
 
-bool GenerateMeaFile(const std::filesystem::path& path, const TerrainMatrix& matrix,
-                     MessageSink& messages) {
-    const auto bytes = ComposeMeaFile(matrix, messages);
+namespace {
+
+bool WriteMeaFile(const std::filesystem::path& path,
+                  const std::optional<std::vector<std::byte>>& bytes, MessageSink& messages) {
     if (!bytes) return false;
     switch (ReplaceFile(path, *bytes)) {
         case WriteStatus::Ok:
@@ -61,6 +70,18 @@ bool GenerateMeaFile(const std::filesystem::path& path, const TerrainMatrix& mat
             break;
     }
     return false;
+}
+
+}  // namespace
+
+bool GenerateMeaFile(const std::filesystem::path& path, const TerrainMatrix& matrix,
+                     MessageSink& messages) {
+    return WriteMeaFile(path, ComposeMeaFile(matrix, messages), messages);
+}
+
+bool GenerateMeaFile(const std::filesystem::path& path, const TerrainRows& rows,
+                     MessageSink& messages) {
+    return WriteMeaFile(path, ComposeMeaFile(rows), messages);
 }
 
 }  // namespace lorvane

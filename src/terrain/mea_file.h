@@ -13,6 +13,7 @@
 
 #include "base/message.h"
 #include "terrain/terrain_matrix.h"
+#include "terrain/terrain_rows.h"
 
 namespace lorvane {
 
@@ -23,10 +24,15 @@ inline constexpr int kMeaBlock = 8;
 std::optional<std::vector<std::byte>> ComposeMeaFile(const TerrainMatrix& matrix,
                                                      MessageSink& messages);
 
+// The same from rows read one at a time: it holds one row and the grid.
+std::vector<std::byte> ComposeMeaFile(const TerrainRows& rows);
+
 // Composes the grid and replaces the file at path safely. A file that cannot
 // be created: "Error opening ,Theater>.mea file."; one that cannot be
 // written: "Could not write the .mea file." (caption "Read Error").
 bool GenerateMeaFile(const std::filesystem::path& path, const TerrainMatrix& matrix,
+                     MessageSink& messages);
+bool GenerateMeaFile(const std::filesystem::path& path, const TerrainRows& rows,
                      MessageSink& messages);
 
 }  // namespace lorvane

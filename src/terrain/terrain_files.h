@@ -27,6 +27,7 @@
 #include "base/message.h"
 #include "base/progress.h"
 #include "terrain/terrain_matrix.h"
+#include "terrain/terrain_rows.h"
 
 namespace lorvane {
 
@@ -86,5 +87,11 @@ std::optional<TerrainMatrix> LoadMatrixFromL2M(std::span<const std::byte> bytes,
 // file is then untouched.
 bool SaveMatrixAsL2M(const std::filesystem::path& path, const TerrainMatrix& matrix,
                      Progress& progress, MessageSink& messages);
+
+// The same save from rows read one at a time (the rows of an L2/O2 pair
+// convert to an L2M file without a matrix): the header takes the rows'
+// extents and format code.
+bool SaveRowsAsL2M(const std::filesystem::path& path, const TerrainRows& rows, Progress& progress,
+                   MessageSink& messages);
 
 }  // namespace lorvane

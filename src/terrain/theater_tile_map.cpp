@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "base/file_io.h"
 
@@ -25,6 +26,15 @@ const std::array<uint8_t, 256> kBandBits = [] {
         bits[static_cast<size_t>(aux2)] = static_cast<uint8_t>((63 - aux2) / 21 << 4);
     return bits;
 }();
+
+// Rows composed before their bytes are stored into the columns of the map:
+// one cache line of each column.
+constexpr size_t kThrBandRows = 64;
+
+// The byte of one post: its tile's class and path bits and its aux2 band.
+uint8_t PostByte(const TileBitsLookup& lookup, const TerrainCell& cell) {
+    return static_cast<uint8_t>(lookup.Find(cell.tileId).value_or(0) | kBandBits[cell.aux2]);
+}
 
 }  // namespace
 
@@ -107,30 +117,47 @@ std::optional<std::vector<std::byte>> ComposeTheaterMap(const TerrainMatrix& mat
         messages.Exclamation(kNotLoaded, "Information");
         return std::nullopt;
     }
-    const auto columns = static_cast<size_t>(matrix.xMapExtent());
-    const auto rows = static_cast<size_t>(matrix.yMapExtent());
+    return ComposeTheaterMap(TerrainRows::OfMatrix(matrix), database, progress);
+}
+
+std::optional<std::vector<std::byte>> ComposeTheaterMap(const TerrainRows& rows,
+                                                        const TileDatabase& database,
+                                                        Progress& progress) {
+    const size_t columns = rows.Columns();
+    const size_t rowCount = rows.Rows();
     const TileBitsLookup lookup(database);
-    std::vector<std::byte> bytes(4 + columns * rows);
-    bytes[0] = static_cast<std::byte>(rows);
-    bytes[1] = static_cast<std::byte>(rows >> 8);
+    std::vector<std::byte> bytes(4 + columns * rowCount);
+    bytes[0] = static_cast<std::byte>(rowCount);
+    bytes[1] = static_cast<std::byte>(rowCount >> 8);
     bytes[2] = static_cast<std::byte>(columns);
     bytes[3] = static_cast<std::byte>(columns >> 8);
     std::byte* grid = bytes.data() + 4;
-    const TerrainCell* cell = matrix.cells.data();
-    for (size_t y = 0; y < rows; ++y) {
-        for (size_t x = 0; x < columns; ++x, ++cell) {
-            const uint8_t tileBits = lookup.Find(cell->tileId).value_or(0);
-            grid[x * rows + y] = static_cast<std::byte>(tileBits | kBandBits[cell->aux2]);
+    // The file is in column order. Rows are composed into a band held column
+    // by column, and each column's run of the band is then stored whole, so
+    // the store costs the same per post whatever the size of the map.
+    std::vector<std::byte> band(columns * kThrBandRows);
+    TerrainRowBuffer scratch(columns);
+    for (size_t top = 0; top < rowCount; top += kThrBandRows) {
+        const size_t height = std::min(kThrBandRows, rowCount - top);
+        for (size_t dy = 0; dy < height; ++dy) {
+            const size_t y = top + dy;
+            const TerrainCell* cell = rows.Row(y, scratch.data());
+            std::byte* out = band.data() + dy;
+            for (size_t x = 0; x < columns; ++x, out += kThrBandRows)
+                *out = static_cast<std::byte>(PostByte(lookup, cell[x]));
+            if (progress.AbortRequested()) return std::nullopt;
+            progress.Report(static_cast<int>(4 * y), static_cast<int>(4 * y));
         }
-        if (progress.AbortRequested()) return std::nullopt;
-        progress.Report(static_cast<int>(4 * y), static_cast<int>(4 * y));
+        for (size_t x = 0; x < columns; ++x)
+            std::memcpy(grid + x * rowCount + top, band.data() + x * kThrBandRows, height);
     }
     return bytes;
 }
 
-bool GenerateTheaterMap(const std::filesystem::path& path, const TerrainMatrix& matrix,
-                        const TileDatabase& database, Progress& progress, MessageSink& messages) {
-    const auto bytes = ComposeTheaterMap(matrix, database, progress, messages);
+namespace {
+
+bool WriteTheaterMap(const std::filesystem::path& path,
+                     const std::optional<std::vector<std::byte>>& bytes, MessageSink& messages) {
     if (!bytes) return false;
     switch (ReplaceFile(path, *bytes)) {
         case WriteStatus::Ok:
@@ -143,6 +170,18 @@ bool GenerateTheaterMap(const std::filesystem::path& path, const TerrainMatrix& 
             break;
     }
     return false;
+}
+
+}  // namespace
+
+bool GenerateTheaterMap(const std::filesystem::path& path, const TerrainMatrix& matrix,
+                        const TileDatabase& database, Progress& progress, MessageSink& messages) {
+    return WriteTheaterMap(path, ComposeTheaterMap(matrix, database, progress, messages), messages);
+}
+
+bool GenerateTheaterMap(const std::filesystem::path& path, const TerrainRows& rows,
+                        const TileDatabase& database, Progress& progress, MessageSink& messages) {
+    return WriteTheaterMap(path, ComposeTheaterMap(rows, database, progress), messages);
 }
 
 }  // namespace lorvane

@@ -20,6 +20,7 @@
 #include "base/message.h"
 #include "base/progress.h"
 #include "terrain/terrain_matrix.h"
+#include "terrain/terrain_rows.h"
 #include "tiledb/tile_database.h"
 
 namespace lorvane {
@@ -68,11 +69,19 @@ std::optional<std::vector<std::byte>> ComposeTheaterMap(const TerrainMatrix& mat
                                                         const TileDatabase& database,
                                                         Progress& progress, MessageSink& messages);
 
+// The same from rows read one at a time: the map's bytes and a band of rows
+// are all it holds besides the lookup. None on abort.
+std::optional<std::vector<std::byte>> ComposeTheaterMap(const TerrainRows& rows,
+                                                        const TileDatabase& database,
+                                                        Progress& progress);
+
 // Composes the map and replaces the file at path safely. A file that cannot
 // be created: "Error opening ,Theater>.thr file."; one that cannot be written:
 // "Could not write the .thr file." (caption "Read Error"). An abort writes
 // nothing.
 bool GenerateTheaterMap(const std::filesystem::path& path, const TerrainMatrix& matrix,
+                        const TileDatabase& database, Progress& progress, MessageSink& messages);
+bool GenerateTheaterMap(const std::filesystem::path& path, const TerrainRows& rows,
                         const TileDatabase& database, Progress& progress, MessageSink& messages);
 
 }  // namespace lorvane

@@ -220,13 +220,15 @@ void LorvaneDialog::Sync() {
         const QString text = ToQt(panel_.Readout(id));
         if (label->text() != text) label->setText(text);
     }
-    showPaths_->setChecked(panel_.state.showPaths == 1);
-    showAreas_->setChecked(panel_.state.showAreas == 1);
-    save_->setEnabled(panel_.state.saveEnabled);
-    SyncList(pathList_, panel_.working.pathList);
-    SyncList(areaList_, panel_.working.areaList);
-    viewer_->SetShowImage(panel_.state.viewerReady);
+    showPaths_->setChecked(panel_.showPaths());
+    showAreas_->setChecked(panel_.showAreas());
+    save_->setEnabled(panel_.saveEnabled());
+    SyncList(pathList_, panel_.pathRows());
+    SyncList(areaList_, panel_.areaRows());
+    viewer_->SetShowImage(panel_.showsImage());
     viewer_->update();
+    shell_.ShowUndoRedo(panel_.UndoText(), panel_.RedoText());
+    shell_.ShowTileOnScreen(panel_.tileOnScreen());
 }
 
 int LorvaneDialog::SelectedRow(QTreeWidget* view) const {
@@ -242,6 +244,11 @@ bool LorvaneDialog::eventFilter(QObject* watched, QEvent* event) {
             if (key == Qt::Key_Up || key == Qt::Key_Down) {
                 panel_.ListKey(list, key == Qt::Key_Down ? TileStep::Down : TileStep::Up);
             }
+            if (key == Qt::Key_Delete) {
+                panel_.RightClickList(list, SelectedRow(view));
+                Sync();
+                return true;
+            }
         }
         if (watched == view->viewport() && event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
@@ -252,17 +259,59 @@ bool LorvaneDialog::eventFilter(QObject* watched, QEvent* event) {
     return QFrame::eventFilter(watched, event);
 }
 
+namespace {
+
+Modifiers ModifiersOf(Qt::KeyboardModifiers held) {
+    return {held.testFlag(Qt::ShiftModifier), held.testFlag(Qt::ControlModifier),
+            held.testFlag(Qt::AltModifier)};
+}
+
+std::optional<EditorKey> EditorKeyOf(int key) {
+    switch (key) {
+        case Qt::Key_Escape:
+            return EditorKey::Escape;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return EditorKey::Enter;
+        case Qt::Key_Backspace:
+            return EditorKey::Backspace;
+        case Qt::Key_Delete:
+            return EditorKey::Delete;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+void LorvaneDialog::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        panel_.LeftButtonDown(p.x(), p.y(), ModifiersOf(event->modifiers()));
+    Sync();
+}
+
 void LorvaneDialog::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    panel_.MouseMove(p.x(), p.y());
+    panel_.MouseMove(p.x(), p.y(), ModifiersOf(event->modifiers()));
     Sync();
 }
 
 void LorvaneDialog::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) panel_.LeftButtonUp(p.x(), p.y());
-    if (event->button() == Qt::RightButton) panel_.RightButtonUp(p.x(), p.y());
+    const Modifiers modifiers = ModifiersOf(event->modifiers());
+    if (event->button() == Qt::LeftButton) panel_.LeftButtonUp(p.x(), p.y(), modifiers);
+    if (event->button() == Qt::RightButton) panel_.RightButtonUp(p.x(), p.y(), modifiers);
     Sync();
+}
+
+void LorvaneDialog::keyPressEvent(QKeyEvent* event) {
+    const std::optional<EditorKey> key = EditorKeyOf(event->key());
+    if (key && panel_.Key(*key, ModifiersOf(event->modifiers()))) {
+        Sync();
+        return;
+    }
+    QFrame::keyPressEvent(event);
 }
 
 void LorvaneDialog::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -288,15 +337,14 @@ void LorvaneDialog::HandleCommand(int id) {
     Sync();
 }
 
-void LorvaneDialog::SetTexturePath(const std::string& path) { panel_.state.texturePath = path; }
+void LorvaneDialog::SetTexturePath(const std::string& path) { panel_.SetTexturePath(path); }
 
 void LorvaneDialog::SetTileImage(const std::string& path, const std::string& name) {
-    panel_.state.tileImagePath = path;
-    panel_.state.tileName = name;
+    panel_.SetTileImage(path, name);
 }
 
 void LorvaneDialog::SetProposedFileName(const std::string& name) {
-    panel_.state.proposedTileName = name;
+    panel_.SetProposedTileName(name);
 }
 
 bool LorvaneDialog::HasUnsavedChanges() const { return panel_.HasUnsavedEdits(); }
@@ -329,14 +377,14 @@ void LorvaneDialog::StepTileList(TileStep step) { shell_.HandleArrowKey(step == 
 void LorvaneDialog::Beep() { QApplication::beep(); }
 
 bool LorvaneDialog::RunNewPathDialog() {
-    NewPathDialog dialog(panel_.choices, panel_.readouts, this);
+    NewPathDialog dialog(panel_, this);
     const bool confirmed = dialog.exec() == QDialog::Accepted;
     Sync();
     return confirmed;
 }
 
 bool LorvaneDialog::RunNewAreaDialog() {
-    NewAreaDialog dialog(panel_.choices, panel_.readouts, this);
+    NewAreaDialog dialog(panel_, this);
     const bool confirmed = dialog.exec() == QDialog::Accepted;
     Sync();
     return confirmed;

@@ -42,6 +42,7 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     void SetTexturePath(const std::string& path) override;
     void SetTileImage(const std::string& path, const std::string& name) override;
     void SetProposedFileName(const std::string& name) override;
+    std::optional<int> TileOnScreen() const override { return panel_.tileOnScreen(); }
     bool HasUnsavedChanges() const override;
     bool SaveForClose() override;
 
@@ -63,7 +64,9 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     void CommandPosted() override;
 
   protected:
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

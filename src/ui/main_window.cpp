@@ -47,7 +47,8 @@ void MainWindow::MenuChanged() {
         QMenu* menu = popups_[p];
         menu->clear();
         for (const MenuItem& item : model.popups[p].items) {
-            QAction* action = item.separator ? menu->addSeparator() : menu->addAction(ToQt(item.text));
+            QAction* action =
+                item.separator ? menu->addSeparator() : menu->addAction(ToQt(item.text));
             action->setData(item.id);
             action->setEnabled(item.enabled);
             if (item.checked || IsTheaterId(item.id)) {
@@ -56,9 +57,14 @@ void MainWindow::MenuChanged() {
             }
             if (item.separator || item.id == 0) continue;
             const int id = item.id;
+            if (id == kPanelUndoSegment) action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+            if (id == kPanelRedo)
+                action->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                      QKeySequence(Qt::CTRL | Qt::Key_Y)});
             // Queued, so that the menu that was clicked may be rebuilt by the command.
-            connect(action, &QAction::triggered, this, [this, id] { shell_.HandleCommand(id); },
-                    Qt::QueuedConnection);
+            connect(
+                action, &QAction::triggered, this, [this, id] { shell_.HandleCommand(id); },
+                Qt::QueuedConnection);
         }
     }
 }

@@ -52,8 +52,7 @@ QComboBox* AddTypeList(QDialog& dialog, int id, const std::vector<std::string>& 
 
 }  // namespace
 
-NewPathDialog::NewPathDialog(EditorChoices& choices, PanelReadouts& readouts, QWidget* owner)
-    : QDialog(owner), choices_(choices), readouts_(readouts) {
+NewPathDialog::NewPathDialog(EditorPanel& panel, QWidget* owner) : QDialog(owner), panel_(panel) {
     const DialogUnits units = SetUpDialog(*this, "New Path", 187, 45);
     AddButton(*this, units, kIdOk, "OK", 130, 7, true);
     AddButton(*this, units, kIdCancel, "Cancel", 130, 24, false);
@@ -65,32 +64,31 @@ NewPathDialog::NewPathDialog(EditorChoices& choices, PanelReadouts& readouts, QW
     width_->setAlignment(Qt::AlignCenter);
     width_->setMaxLength(256);
     width_->setGeometry(units.Rect(72, 23, 40, 14));
-    const NewPathForm form = OpenNewPath(choices_);
+    const NewPathForm form = panel_.OpenNewPath();
     types_->setCurrentIndex(form.selected);
     width_->setText(ToQt(form.widthText));
     // A type chosen in the list becomes the current one at once.
     connect(types_, &QComboBox::currentIndexChanged, this, [this](int position) {
-        width_->setText(ToQt(ChangeNewPathType(choices_, position).widthText));
+        width_->setText(ToQt(panel_.ChangeNewPathType(position).widthText));
     });
 }
 
 void NewPathDialog::accept() {
-    AcceptNewPath(choices_, {types_->currentIndex(), FromQt(width_->text())}, readouts_);
+    if (!panel_.AcceptNewPath({types_->currentIndex(), FromQt(width_->text())})) return;
     QDialog::accept();
 }
 
-NewAreaDialog::NewAreaDialog(EditorChoices& choices, PanelReadouts& readouts, QWidget* owner)
-    : QDialog(owner), choices_(choices), readouts_(readouts) {
+NewAreaDialog::NewAreaDialog(EditorPanel& panel, QWidget* owner) : QDialog(owner), panel_(panel) {
     const DialogUnits units = SetUpDialog(*this, "New Area", 187, 45);
     AddButton(*this, units, kIdOk, "OK", 130, 7, true);
     AddButton(*this, units, kIdCancel, "Cancel", 130, 24, false);
     AddLabel(*this, "Area Type:", units.Rect(7, 17, 56, 10));
     types_ = AddTypeList(*this, kPanelAreaList, NewAreaTypeNames(), units.Rect(67, 16, 57, 96));
-    types_->setCurrentIndex(OpenNewArea(choices_));
+    types_->setCurrentIndex(panel_.OpenNewArea());
 }
 
 void NewAreaDialog::accept() {
-    AcceptNewArea(choices_, types_->currentIndex(), readouts_);
+    panel_.AcceptNewArea(types_->currentIndex());
     QDialog::accept();
 }
 

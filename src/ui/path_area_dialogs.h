@@ -17,12 +17,12 @@ namespace lorvane {
 class NewPathDialog : public QDialog {
     Q_OBJECT
   public:
-    NewPathDialog(EditorChoices& choices, PanelReadouts& readouts, QWidget* owner);
+    NewPathDialog(EditorPanel& panel, QWidget* owner);
+    // OK: a width below 1 is refused with a message and the dialog stays open.
     void accept() override;
 
   private:
-    EditorChoices& choices_;
-    PanelReadouts& readouts_;
+    EditorPanel& panel_;
     QComboBox* types_;
     QLineEdit* width_;
 };
@@ -30,12 +30,11 @@ class NewPathDialog : public QDialog {
 class NewAreaDialog : public QDialog {
     Q_OBJECT
   public:
-    NewAreaDialog(EditorChoices& choices, PanelReadouts& readouts, QWidget* owner);
+    NewAreaDialog(EditorPanel& panel, QWidget* owner);
     void accept() override;
 
   private:
-    EditorChoices& choices_;
-    PanelReadouts& readouts_;
+    EditorPanel& panel_;
     QComboBox* types_;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/tile_list_window.h"
 
+#include <QFont>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -24,15 +25,24 @@ QVariant TileListModel::data(const QModelIndex& index, int role) const {
     const auto& rows = shell_.tileList().rows;
     if (!index.isValid() || index.row() >= static_cast<int>(rows.size())) return {};
     if (role == Qt::DisplayRole)
-        return ToQt(rows[static_cast<size_t>(index.row())].cells[static_cast<size_t>(index.column())]);
+        return ToQt(
+            rows[static_cast<size_t>(index.row())].cells[static_cast<size_t>(index.column())]);
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
     if (role == Qt::UserRole) return rows[static_cast<size_t>(index.row())].position;
+    // The row of the tile on screen is marked in bold.
+    if (role == Qt::FontRole &&
+        shell_.tileList().onScreenPosition == rows[static_cast<size_t>(index.row())].position) {
+        QFont font;
+        font.setBold(true);
+        return font;
+    }
     return {};
 }
 
 QVariant TileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= kTileListColumns) return {};
-    if (role == Qt::DisplayRole) return QString(TileListColumns[static_cast<size_t>(section)].header);
+    if (role == Qt::DisplayRole)
+        return QString(TileListColumns[static_cast<size_t>(section)].header);
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
     return {};
 }

@@ -1,5 +1,8 @@
 // lorvane-cli l2m, thr, mea and theater-map, run as a user runs them.
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -127,6 +130,45 @@ std::vector<std::byte> OlderTheaterMap() {
         out.I32(256 >> i);
     }
     return out.Take();
+}
+
+// An O2 whose 512 × 512 entries all name the one section of a 1792-byte L2:
+// 8192 × 8192 posts from 1 MiB of files. mea streams them in a small,
+// bounded amount of memory.
+TEST_F(TerrainCommandsTest, MeaOfAnO2WhoseEntriesAllNameOneSectionStaysSmall) {
+    const TerrainMatrix section = testing::MakePatternMatrix(1, 300);
+    testing::L2Files files = testing::MakeL2Files(section, 7);
+    files.o2.assign(4 * 512 * 512, std::byte{0});
+    testing::WriteL2Files(folder, "ALIASED", files);
+    const CommandResult mea = Run({"mea", "--terrain", "ALIASED.L2", "-o", "A.mea", "--quiet"});
+    ASSERT_EQ(mea.exitStatus, 0) << mea.err;
+    const auto bytes = Read("A.mea");
+    ASSERT_EQ(bytes.size(), 2u * 1024u * 1024u);
+    // Every section gives the same 2 × 2 blocks.
+    uint16_t blocks[2][2] = {};
+    for (int32_t y = 0; y < 16; ++y) {
+        for (int32_t x = 0; x < 16; ++x) {
+            uint16_t& block = blocks[y / 8][x / 8];
+            block = std::max(block, section.Cell(x, y).elevation);
+        }
+    }
+    for (size_t j = 0; j < 1024; j += 341) {
+        for (size_t i = 0; i < 1024; ++i) {
+            const size_t at = 2 * (j * 1024 + i);
+            const auto value = static_cast<uint16_t>(std::to_integer<unsigned>(bytes[at]) |
+                                                     std::to_integer<unsigned>(bytes[at + 1]) << 8);
+            ASSERT_EQ(value, blocks[j % 2][i % 2]) << i << "," << j;
+        }
+    }
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizers' own memory hides the command's";
+#elif defined(_WIN32)
+    GTEST_SKIP() << "the peak memory of a finished command is measured on POSIX systems";
+#else
+    rusage usage{};
+    ASSERT_EQ(getrusage(RUSAGE_CHILDREN, &usage), 0);
+    EXPECT_LT(usage.ru_maxrss, 64 * 1024) << "KiB at the peak";  // a matrix would take 768 MiB
+#endif
 }
 
 TEST_F(TerrainCommandsTest, TheaterMapShowPrintsEveryFieldWithTheTheaterDefaults) {

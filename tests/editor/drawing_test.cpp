@@ -13,7 +13,7 @@ class DrawingTest : public PanelTest {
         LoadTile("H001.PCX");  // a tile without paths or areas
         canvas.Take();
     }
-    const WorkingPath& Segment(int n) const { return panel.working.Path(n); }
+    const WorkingPath& Segment(int n) const { return panel.tables().Path(n); }
 };
 
 TEST_F(DrawingTest, ClicksOnAViewerOf300PixelsGiveTileFeet) {
@@ -28,33 +28,27 @@ TEST_F(DrawingTest, ClicksOnAViewerOf300PixelsGiveTileFeet) {
         {300, 0, 3280, -3280, "3280"},
         {1, 299, 10, -10, "10"},  // one pixel in: one scale step, cut toward zero
     };
+    NewPath();
     for (const Case& c : cases) {
-        NewPath();
         Click(c.x, c.y);
-        const WorkingPath& segment = panel.working.paths.back();
+        EXPECT_EQ(panel.Readout(kPanelStartY), c.shownY);
+        Click(100, 100);
+        const WorkingPath& segment = panel.tables().paths.back();
         EXPECT_EQ(segment.startX, c.tileX) << c.x << "," << c.y;
         EXPECT_EQ(segment.startY, c.startY) << c.x << "," << c.y;
-        EXPECT_EQ(segment.endX, segment.startX);
-        EXPECT_EQ(segment.endY, -c.startY);
-        EXPECT_EQ(panel.Readout(kPanelStartY), c.shownY);
-        RightClick(c.x, c.y);
+        EXPECT_EQ(segment.endX, 2186);
+        EXPECT_EQ(segment.endY, 1093);
+        RightClick(100, 100);
         panel.RunPosted();
     }
-    // Shown and saved as 1.
-    NewPath();
-    Click(0, 300);
-    Click(150, 150);
-    EXPECT_EQ(panel.working.pathList.Rows().back()[4], "1");
-    panel.RightButtonUp(kAreaLeft + 5, kAreaTop + 5);
-    panel.Command(kPanelSave);           // no save name yet: the save dialog is cancelled
-    panel.Command(kPanelLoadTileImage);  // writes the working set back
-    EXPECT_EQ(database.sets[0].tiles[1].paths.back().startY, 1.0f);
+    // The start at Y 0, kept as -1, is shown and saved as 1.
+    EXPECT_EQ(panel.pathRows().Rows()[1][4], "1");
+    panel.WriteBackTileOnScreen();
+    EXPECT_EQ(database.sets[0].tiles[1].paths[1].startY, 1.0f);
 }
 
 TEST_F(DrawingTest, ThreeClicksAndARightClickDrawTwoChainedSegments) {
-    panel.choices.currentPathChoice = 0;  // River
-    panel.choices.currentWidth = 80;
-    NewPath();
+    NewPath(0, "80");  // River
     Click(30, 270);
     Move(100, 200);
     Click(100, 200);
@@ -62,7 +56,7 @@ TEST_F(DrawingTest, ThreeClicksAndARightClickDrawTwoChainedSegments) {
     EXPECT_EQ(panel.Readout(kPanelEndY), "1093");
     Click(200, 100);
     RightClick(200, 100);
-    ASSERT_EQ(panel.working.pathCount(), 2);
+    ASSERT_EQ(panel.tables().pathCount(), 2);
     const WorkingPath& first = Segment(1);
     const WorkingPath& second = Segment(2);
     EXPECT_EQ(first.startY, -328);  // 30 × 10.93
@@ -71,50 +65,58 @@ TEST_F(DrawingTest, ThreeClicksAndARightClickDrawTwoChainedSegments) {
     EXPECT_GE(second.startY, 0);
     EXPECT_EQ(second.endX, 2186);
     EXPECT_EQ(second.endY, 2186);
-    EXPECT_EQ(FirstColumn(panel.working.pathList), (std::vector<std::string>{"01", "02"}));
-    EXPECT_EQ(panel.working.pathList.Rows()[1],
+    EXPECT_EQ(FirstColumn(panel.pathRows()), (std::vector<std::string>{"01", "02"}));
+    EXPECT_EQ(panel.pathRows().Rows()[1],
               (ListRow{"02", "River", "80", "1093", "1093", "2186", "2186"}));
-    // The right click ended the path: read-outs cleared, the next click starts a path.
+    // The right click ended the path: read-outs cleared, the next two clicks
+    // make a segment that begins a new path.
     EXPECT_EQ(panel.Readout(kPanelStartX), " ");
-    EXPECT_EQ(panel.drawing.newPathPending, 1);
-    EXPECT_EQ(panel.drawing.rubberBand, 0);
+    Click(10, 10);
+    Click(20, 10);
+    ASSERT_EQ(panel.tables().pathCount(), 3);
+    EXPECT_TRUE(Segment(3).BeginsPath());
+    EXPECT_EQ(Segment(3).startX, 3170);
 }
 
-TEST_F(DrawingTest, LeftThenRightClickLeavesAZeroLengthSegmentWithoutARow) {
+TEST_F(DrawingTest, NoSegmentOfNoLengthIsStored) {
     NewPath();
+    // A left click then a right click: a point opened and closed, nothing stored.
     Click(50, 50);
-    RightClick(60, 60);
-    ASSERT_EQ(panel.working.pathCount(), 1);
-    EXPECT_EQ(Segment(1).endX, Segment(1).startX);
-    EXPECT_EQ(Segment(1).endY, -Segment(1).startY);
-    EXPECT_EQ(panel.working.pathList.RowCount(), 0u);
-    // A later path gets number 2, and its row says so.
+    RightClick(50, 50);
+    EXPECT_EQ(panel.tables().pathCount(), 0);
+    // A click on the open point again adds nothing either.
     Click(100, 100);
+    Click(100, 100);
+    EXPECT_EQ(panel.tables().pathCount(), 0);
     Click(120, 100);
-    EXPECT_EQ(FirstColumn(panel.working.pathList), (std::vector<std::string>{"02"}));
+    EXPECT_EQ(panel.tables().pathCount(), 1);
+    EXPECT_EQ(FirstColumn(panel.pathRows()), (std::vector<std::string>{"01"}));
+    EXPECT_FALSE(panel.document().NextUndo() == nullptr);
 }
 
 TEST_F(DrawingTest, AnAreaIsACentreAndARadius) {
-    panel.choices.currentAreaChoice = 6;  // Rocky
-    NewArea();
+    NewArea(6);  // Rocky
     Click(100, 100);
     EXPECT_EQ(panel.Readout(kPanelCentreX), "2186");
     EXPECT_EQ(panel.Readout(kPanelCentreY), "1093");
-    EXPECT_EQ(panel.drawing.rubberBand, 1);
+    EXPECT_EQ(panel.tables().areaCount(), 0);  // nothing stored until the radius
     Move(150, 100);
     Click(150, 100);  // 50 pixels to the right
-    ASSERT_EQ(panel.working.areaCount(), 1);
-    const WorkingArea& area = panel.working.Area(1);
+    ASSERT_EQ(panel.tables().areaCount(), 1);
+    const WorkingArea& area = panel.tables().Area(1);
     EXPECT_EQ(area.radius, 546);  // 50 × 10.93 cut toward zero
     EXPECT_EQ(panel.Readout(kPanelRadius), "546");
-    EXPECT_EQ(panel.working.areaList.Rows()[0], (ListRow{"01", "Rocky", "546", "2186", "1093"}));
-    EXPECT_EQ(panel.drawing.centrePending, 1);
+    EXPECT_EQ(panel.areaRows().Rows()[0], (ListRow{"01", "Rocky", "546", "2186", "1093"}));
     // Redrawn from feet, the circle is one pixel smaller than the one clicked
     // (radius 49), around the centre as cut to feet and back: (99, 101).
     canvas.Take();
     panel.RunPosted();
     const auto calls = canvas.Take();
     EXPECT_EQ(calls.back(), "0,0,255/2 arc 50,52,148,150 from 148,101 to 147,101");
+    // A radius click on the centre stores no circle of no radius.
+    Click(200, 200);
+    Click(200, 200);
+    EXPECT_EQ(panel.tables().areaCount(), 1);
 }
 
 TEST_F(DrawingTest, TheRubberBandInvertsOnlyTheChangedLineAndCircle) {
@@ -140,8 +142,7 @@ TEST_F(DrawingTest, TheRubberBandInvertsOnlyTheChangedLineAndCircle) {
 }
 
 TEST_F(DrawingTest, EndingAStrokeErasesTheRubberLineAndRefreshes) {
-    panel.choices.currentPathChoice = 1;  // Road
-    NewPath();
+    NewPath(1, "50");  // Road
     Click(10, 10);
     Move(40, 50);
     canvas.Take();
@@ -160,65 +161,136 @@ TEST_F(DrawingTest, UndoDuringAPathStrokeStepsBackOneSegment) {
     Click(100, 0);
     Click(200, 0);
     Click(200, 100);
-    ASSERT_EQ(panel.working.pathCount(), 3);
+    ASSERT_EQ(panel.tables().pathCount(), 3);
     panel.Command(kPanelUndoSegment);
-    EXPECT_EQ(panel.working.pathCount(), 2);
-    EXPECT_EQ(FirstColumn(panel.working.pathList), (std::vector<std::string>{"01", "02"}));
+    EXPECT_EQ(panel.tables().pathCount(), 2);
+    EXPECT_EQ(FirstColumn(panel.pathRows()), (std::vector<std::string>{"01", "02"}));
     EXPECT_EQ(panel.Readout(kPanelEndX), " ");
     panel.RunPosted();
-    // The band restarts from the end of segment 2 and drawing goes on from there.
-    EXPECT_EQ(panel.drawing.rubberBand, 1);
-    // Segment 2 ends at X 3280, Y 2186, which is drawn at (199, 1).
-    EXPECT_EQ(panel.drawing.anchor, (ViewerPoint{199, 1}));
+    // The band goes on from the end of segment 2 (X 3280, Y 2186, drawn at
+    // (199, 1)), and so does drawing.
     EXPECT_EQ(canvas.mode(), RasterMode::Invert);
+    canvas.Take();
+    Move(250, 50);
+    EXPECT_EQ(canvas.Take(),
+              (std::vector<std::string>{"inv/2 line 199,1-199,1", "inv/2 line 199,1-250,50"}));
     Click(250, 50);
-    ASSERT_EQ(panel.working.pathCount(), 3);
+    ASSERT_EQ(panel.tables().pathCount(), 3);
     EXPECT_EQ(Segment(3).startX, Segment(2).endX);
     EXPECT_EQ(Segment(3).startY, Segment(2).endY);
 }
 
-TEST_F(DrawingTest, UndoingTheStartOfTheOpenPathEndsTheStroke) {
+TEST_F(DrawingTest, UndoingTheStartOfTheOpenPathCancelsIt) {
     NewPath();
-    Click(0, 0);
-    Click(100, 0);
-    RightClick(100, 0);
+    DrawPath({{0, 0}, {100, 0}});
     const WorkingPath kept = Segment(1);
-    Click(150, 150);  // a new path's first click
+    Click(150, 150);  // a new path's first point
+    EXPECT_EQ(panel.UndoText(), "Start Point");
     panel.Command(kPanelUndoSegment);
     panel.RunPosted();
-    EXPECT_EQ(panel.working.pathCount(), 1);
-    EXPECT_EQ(panel.drawing.rubberBand, 0);
-    EXPECT_EQ(panel.drawing.newPathPending, 1);
-    // The next click starts a path; the segment before is not moved.
+    EXPECT_EQ(panel.tables().pathCount(), 1);
+    // The next click opens a path; the segment before is not moved.
     Click(200, 200);
+    Click(220, 200);
     EXPECT_EQ(Segment(1), kept);
-    EXPECT_LT(Segment(2).startY, 0);
+    EXPECT_TRUE(Segment(2).BeginsPath());
+    EXPECT_EQ(Segment(2).startY, -2186);
 }
 
-TEST_F(DrawingTest, UndoOfAreasFollowsTheNewLastArea) {
+TEST_F(DrawingTest, UndoOfAreasCancelsTheOpenCentreThenTakesAreasBack) {
     NewArea();
     Click(100, 100);
     Click(120, 100);
     Click(200, 200);
     Click(210, 200);
     Click(50, 50);  // a third centre, radius pending
+    EXPECT_EQ(panel.UndoText(), "Center");
     panel.Command(kPanelUndoSegment);
-    EXPECT_EQ(panel.working.areaCount(), 2);
-    EXPECT_EQ(panel.Readout(kPanelCentreX), "1093");
-    EXPECT_EQ(panel.Readout(kPanelCentreY), "2186");
-    panel.RunPosted();
-    EXPECT_EQ(panel.drawing.anchor, (ViewerPoint{199, 201}));  // X 1093, Y 2186
-    panel.Command(kPanelUndoSegment);
-    panel.Command(kPanelUndoSegment);
-    EXPECT_EQ(panel.working.areaCount(), 0);
+    EXPECT_EQ(panel.tables().areaCount(), 2);
     EXPECT_EQ(panel.Readout(kPanelCentreX), " ");
-    EXPECT_EQ(panel.drawing.centrePending, 1);
-    EXPECT_EQ(panel.working.areaList.RowCount(), 0u);
     panel.RunPosted();
-    EXPECT_EQ(panel.drawing.rubberBand, 0);
-    // With nothing left, undo posts nothing.
+    EXPECT_EQ(panel.UndoText(), "Add Water Area");
+    panel.Command(kPanelUndoSegment);
+    panel.Command(kPanelUndoSegment);
+    EXPECT_EQ(panel.tables().areaCount(), 0);
+    EXPECT_EQ(panel.areaRows().RowCount(), 0u);
+    panel.RunPosted();
+    // With nothing left, undo posts nothing; the next two clicks make an area.
     panel.Command(kPanelUndoSegment);
     EXPECT_FALSE(panel.HasPosted());
+    Click(100, 100);
+    Click(110, 100);
+    EXPECT_EQ(panel.tables().areaCount(), 1);
+}
+
+TEST_F(DrawingTest, KeysWhileDrawing) {
+    NewPath();
+    // Backspace takes the last point back; the path goes on from the one before.
+    Click(10, 10);
+    Click(50, 10);
+    Click(90, 10);
+    EXPECT_TRUE(panel.Key(EditorKey::Backspace));
+    EXPECT_EQ(panel.tables().pathCount(), 1);
+    Click(90, 50);
+    ASSERT_EQ(panel.tables().pathCount(), 2);
+    EXPECT_EQ(Segment(2).startX, Segment(1).endX);
+    // Enter ends the path as a right click does: the next two clicks begin one.
+    EXPECT_TRUE(panel.Key(EditorKey::Enter));
+    Click(200, 200);
+    Click(210, 200);
+    ASSERT_EQ(panel.tables().pathCount(), 3);
+    EXPECT_TRUE(Segment(3).BeginsPath());
+    // Esc cancels the open point and stores nothing.
+    EXPECT_TRUE(panel.Key(EditorKey::Escape));
+    Click(250, 250);
+    EXPECT_TRUE(panel.Key(EditorKey::Escape));
+    EXPECT_EQ(panel.tables().pathCount(), 3);
+    EXPECT_EQ(panel.tool(), ToolKind::Path);
+    // With nothing open Esc leaves drawing: clicks then draw nothing, and a
+    // further Esc does nothing at all.
+    EXPECT_TRUE(panel.Key(EditorKey::Escape));
+    EXPECT_EQ(panel.tool(), ToolKind::Select);
+    Click(20, 20);
+    Click(40, 40);
+    EXPECT_EQ(panel.tables().pathCount(), 3);
+    EXPECT_FALSE(panel.Key(EditorKey::Escape));
+    EXPECT_TRUE(textureLoaded);
+    // The area tool: Esc cancels an open centre.
+    NewArea();
+    Click(100, 100);
+    EXPECT_TRUE(panel.Key(EditorKey::Escape));
+    Click(150, 150);
+    Click(160, 150);
+    ASSERT_EQ(panel.tables().areaCount(), 1);
+    EXPECT_EQ(panel.tables().Area(1).centerX, 1640);
+}
+
+TEST_F(DrawingTest, UndoAndRedoSayWhatTheyDoAndRedoGoesOnInAnOpenPath) {
+    EXPECT_EQ(panel.UndoText(), "");
+    NewPath(2, "30");  // Bridge
+    Click(10, 10);
+    Click(50, 10);
+    Click(90, 10);
+    EXPECT_EQ(panel.UndoText(), "Add Bridge Segment");
+    EXPECT_EQ(panel.RedoText(), "");
+    panel.Undo();
+    panel.Undo();
+    EXPECT_EQ(panel.RedoText(), "Add Bridge Segment");
+    EXPECT_EQ(panel.UndoText(), "Start Point");
+    // Redo brings the segments back and the path goes on from their end.
+    panel.Redo();
+    panel.Redo();
+    EXPECT_EQ(panel.tables().pathCount(), 2);
+    Click(90, 90);
+    ASSERT_EQ(panel.tables().pathCount(), 3);
+    EXPECT_EQ(Segment(3).startY, Segment(2).endY);
+    // A removed row says so, and comes back with Undo.
+    panel.EndStroke();
+    panel.RightClickList(PanelList::Paths, 0);
+    EXPECT_EQ(panel.UndoText(), "Remove Bridge Segment");
+    panel.Undo();
+    EXPECT_EQ(panel.tables().pathCount(), 3);
+    EXPECT_EQ(panel.RedoText(), "Remove Bridge Segment");
 }
 
 TEST_F(DrawingTest, ClicksBesideTheImage) {
@@ -228,45 +300,73 @@ TEST_F(DrawingTest, ClicksBesideTheImage) {
     // A left click beside the image gives the tile list the focus.
     panel.LeftButtonUp(kAreaLeft - 4, kAreaTop);
     EXPECT_EQ(host.focusCount, 1);
-    EXPECT_EQ(panel.working.pathCount(), 1);
+    EXPECT_EQ(panel.tables().pathCount(), 1);
     // A right click beside it does nothing; the stroke goes on.
     panel.RightButtonUp(kAreaLeft + kAreaSize + 1, kAreaTop);
-    EXPECT_EQ(panel.drawing.rubberBand, 1);
+    Click(30, 10);
+    EXPECT_EQ(panel.tables().pathCount(), 2);
+    EXPECT_FALSE(Segment(2).BeginsPath());
     // A double click on the image does nothing beyond its releases.
     panel.LeftDoubleClick(kAreaLeft + 20, kAreaTop + 10);
-    EXPECT_EQ(panel.working.pathCount(), 1);
+    EXPECT_EQ(panel.tables().pathCount(), 2);
     // A double click beside it undoes.
     panel.LeftDoubleClick(kAreaLeft + 50, kAreaTop + kAreaSize + 2);
-    EXPECT_EQ(panel.working.pathCount(), 0);
+    EXPECT_EQ(panel.tables().pathCount(), 1);
 }
 
-TEST_F(DrawingTest, CancelledNewPathLeavesModeAndStroke) {
+TEST_F(DrawingTest, CancelledNewPathLeavesToolAndStroke) {
     NewArea();
     Click(100, 100);
     host.newPathDialog = [] { return false; };
     panel.Command(kPanelNewPath);
-    EXPECT_EQ(panel.drawing.drawMode, DrawMode::Areas);
-    EXPECT_EQ(panel.drawing.rubberBand, 1);
-    // Confirmed, it ends the area stroke and switches to paths.
+    // The centre is still open: the next click is its radius.
+    Click(110, 100);
+    EXPECT_EQ(panel.tables().areaCount(), 1);
+    // Confirmed, New Path ends an open centre and switches to paths.
+    Click(200, 200);
     NewPath();
-    EXPECT_EQ(panel.drawing.drawMode, DrawMode::Paths);
-    EXPECT_EQ(panel.drawing.rubberBand, 0);
-    EXPECT_EQ(panel.drawing.centrePending, 0);
-    EXPECT_EQ(panel.drawing.newPathPending, 1);
+    Click(150, 150);
+    Click(160, 150);
+    EXPECT_EQ(panel.tables().areaCount(), 1);
+    EXPECT_EQ(panel.tables().pathCount(), 1);
 }
 
-TEST_F(DrawingTest, ContinueShowsTheCurrentChoicesWithoutADialog) {
-    panel.choices.currentWidth = 35;
-    panel.choices.currentPathType = 11;
-    panel.state.showPaths = 0;
+TEST_F(DrawingTest, ContinueBeforeAnyNewPathDrawsWithTheShownTypeAndWidth) {
+    panel.Command(kPanelShowPaths);  // hidden; Continue shows them again
     panel.Command(kPanelContinuePath);
-    EXPECT_EQ(panel.Readout(kPanelWidth), "35");
-    EXPECT_EQ(panel.Readout(kPanelType), "Railway");
-    EXPECT_EQ(panel.state.showPaths, 1);
-    panel.choices.currentAreaType = 8;
+    EXPECT_EQ(panel.Readout(kPanelWidth), "50");
+    EXPECT_EQ(panel.Readout(kPanelType), "Road");
+    EXPECT_TRUE(panel.showPaths());
+    DrawPath({{10, 10}, {50, 50}});
+    ASSERT_EQ(panel.tables().pathCount(), 1);
+    EXPECT_EQ(panel.pathRows().Rows()[0][1], "Road");
+    EXPECT_EQ(panel.pathRows().Rows()[0][2], "50");
+    // After a tile with a river: Continue goes on with River and its width.
+    LoadTile("H010.PCX");
+    panel.Command(kPanelContinuePath);
+    EXPECT_EQ(panel.Readout(kPanelType), "River");
+    EXPECT_EQ(panel.Readout(kPanelWidth), "100");
+    DrawPath({{10, 10}, {50, 50}});
+    EXPECT_EQ(panel.pathRows().Rows()[1][1], "River");
+    EXPECT_EQ(panel.pathRows().Rows()[1][2], "100");
+    // Continue in the Area group before any New Area: Water.
     panel.Command(kPanelContinueArea);
-    EXPECT_EQ(panel.Readout(kPanelType), "Rocky");
-    EXPECT_EQ(panel.drawing.drawMode, DrawMode::Areas);
+    EXPECT_EQ(panel.Readout(kPanelType), "Water");
+    EXPECT_EQ(panel.tool(), ToolKind::Area);
+}
+
+TEST_F(DrawingTest, ANewPathWidthBelowOneIsRefused) {
+    for (const std::string width : {"0", "-5", "", "wide"}) {
+        NewPath(1, width);
+        EXPECT_EQ(platform.messages,
+                  (std::vector<Message>{{kWidthRefusal, "Width Error", MessageIcon::Exclamation}}))
+            << width;
+        platform.messages.clear();
+        EXPECT_EQ(panel.tool(), ToolKind::Select) << width;  // the dialog was not confirmed
+    }
+    NewPath(1, "1");
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(panel.tool(), ToolKind::Path);
 }
 
 TEST_F(DrawingTest, RefreshDrawsTheImageAndEveryEntryWithItsPen) {
@@ -281,7 +381,7 @@ TEST_F(DrawingTest, RefreshDrawsTheImageAndEveryEntryWithItsPen) {
     panel.Command(kPanelShowPaths);
     panel.RunPosted();
     EXPECT_EQ(canvas.Take().size(), 2u);  // the image and the circle
-    EXPECT_EQ(panel.state.showPaths, 0);
+    EXPECT_FALSE(panel.showPaths());
     panel.Command(kPanelShowAreas);
     panel.RunPosted();
     EXPECT_EQ(canvas.Take(), (std::vector<std::string>{"image 16x16"}));
@@ -319,19 +419,25 @@ TEST_F(DrawingTest, BlinkingAlternatesBlackAndTheEntrysColour) {
     EXPECT_EQ(host.timer, 0);
 }
 
-TEST_F(DrawingTest, DrawingAfterASaveMarksTheTileAgain) {
+TEST_F(DrawingTest, UnsavedAndTheExportMarkFollowTheHistory) {
     NewPath();
     Click(10, 10);
     Click(50, 10);
+    EXPECT_TRUE(panel.HasUnsavedEdits());
+    EXPECT_EQ(database.index[1].modified, 1);  // marked for export
     platform.choices.push_back(FileChoice::Chosen(folder / "Saved.bin"));
     panel.Command(kPanelSave);
-    EXPECT_EQ(database.sets[0].tiles[1].modified, 0);
     EXPECT_FALSE(panel.HasUnsavedEdits());
     Click(90, 10);  // the same stroke goes on
-    EXPECT_EQ(database.sets[0].tiles[1].modified, 1);
+    EXPECT_TRUE(panel.HasUnsavedEdits());
+    // Back at the saved place nothing is unsaved; past it again, it is.
+    panel.Undo();
+    EXPECT_FALSE(panel.HasUnsavedEdits());
+    panel.Redo();
     EXPECT_TRUE(panel.HasUnsavedEdits());
     LoadTile("H010.PCX");
     EXPECT_EQ(database.sets[0].tiles[1].pathCount(), 2);
+    EXPECT_TRUE(panel.HasUnsavedEdits());
 }
 
 }  // namespace

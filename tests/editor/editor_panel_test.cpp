@@ -9,18 +9,18 @@ namespace {
 using Outcome = FileChoice::Outcome;
 
 TEST_F(PanelTest, StartsClearedWithSaveDisabled) {
-    EXPECT_FALSE(panel.state.saveEnabled);
+    EXPECT_FALSE(panel.saveEnabled());
     EXPECT_FALSE(host.databaseMenus);
     EXPECT_EQ(panel.Readout(kPanelType), " ");
     EXPECT_EQ(panel.Readout(kPanelCentreY), " ");
-    EXPECT_EQ(panel.state.showPaths, 1);
-    EXPECT_EQ(panel.state.showAreas, 1);
+    EXPECT_TRUE(panel.showPaths());
+    EXPECT_TRUE(panel.showAreas());
     // Before a tile is loaded there is no viewer: refresh and New Path do nothing.
     panel.Command(kPanelRefresh);
     host.newPathDialog = [] { return true; };
     panel.Command(kPanelNewPath);
     EXPECT_TRUE(canvas.calls.empty() || canvas.calls == std::vector<std::string>{});
-    EXPECT_EQ(panel.drawing.drawMode, DrawMode::None);
+    EXPECT_EQ(panel.tool(), ToolKind::Select);
 }
 
 TEST_F(PanelTest, OpeningADatabaseReportsItAndEnablesSave) {
@@ -42,14 +42,14 @@ TEST_F(PanelTest, OpeningADatabaseReportsItAndEnablesSave) {
     EXPECT_EQ(host.recentFiles.back(), file.string());
     EXPECT_EQ(host.folders["Texture"], (folder / "").string());
     EXPECT_TRUE(host.databaseMenus);
-    EXPECT_TRUE(panel.state.saveEnabled);
+    EXPECT_TRUE(panel.saveEnabled());
     EXPECT_EQ(host.refills, 1);
 }
 
 TEST_F(PanelTest, AFailedLoadLeavesNoDatabase) {
     LoadDatabase(TwoSetDatabase());
     WriteFileBytes(folder / "Short.bin", {std::byte{1}});
-    panel.state.texturePath = (folder / "Short.bin").string();
+    panel.SetTexturePath((folder / "Short.bin").string());
     panel.Command(kPanelLoadTexturePath);
     ASSERT_EQ(platform.messages.size(), 2u);
     EXPECT_EQ(platform.messages[0].caption, "Read Error");
@@ -58,7 +58,7 @@ TEST_F(PanelTest, AFailedLoadLeavesNoDatabase) {
     EXPECT_FALSE(textureLoaded);
     EXPECT_EQ(database.setCount(), 0);
     // Save is enabled but does nothing without a database.
-    EXPECT_TRUE(panel.state.saveEnabled);
+    EXPECT_TRUE(panel.saveEnabled());
     EXPECT_FALSE(panel.SaveDatabase());
     EXPECT_TRUE(platform.dialogs.empty());
 }
@@ -70,8 +70,8 @@ TEST_F(PanelTest, LoadingATileShowsItsPlaceAndTakesItsEntriesIn) {
     EXPECT_EQ(panel.Readout(kPanelSetNumber), "1");
     EXPECT_EQ(panel.Readout(kPanelOffset), "16");
     EXPECT_EQ(panel.Readout(kPanelTerrainType), "Urban");
-    EXPECT_EQ(panel.working.pathCount(), 1);
-    EXPECT_EQ(panel.working.pathList.Rows()[0],
+    EXPECT_EQ(panel.tables().pathCount(), 1);
+    EXPECT_EQ(panel.pathRows().Rows()[0],
               (ListRow{"01", "River", "120", "200", "3000", "2800", "2400"}));
     EXPECT_EQ(canvas.calls.front(), "clip 300 300");
 }
@@ -86,7 +86,6 @@ TEST_F(PanelTest, LoadingAnotherTileWritesTheEditedOneBack) {
     const TileRecord& edited = database.sets[0].tiles[0];
     ASSERT_EQ(edited.pathCount(), 1);
     EXPECT_EQ(edited.paths[0], (TilePath{10, 60, 300, 400, 500, 600}));
-    EXPECT_EQ(edited.modified, 0);
     EXPECT_EQ(database.index[0].modified, 1);  // the index keeps the mark for export
     EXPECT_EQ(host.updatedRows, (std::vector<int>{0}));
     // An unchanged tile is not written back.
@@ -101,8 +100,8 @@ TEST_F(PanelTest, ATileNotInTheDatabaseIsShownWithEmptyLists) {
     EXPECT_EQ(platform.messages,
               (std::vector<Message>{{"PCX file H7F3.PCX not in Texture.bin file.",
                                      "Tile Info Not Found", MessageIcon::Error}}));
-    EXPECT_EQ(panel.working.pathCount(), 0);
-    EXPECT_EQ(panel.working.pathList.RowCount(), 0u);
+    EXPECT_EQ(panel.tables().pathCount(), 0);
+    EXPECT_EQ(panel.pathRows().RowCount(), 0u);
     EXPECT_EQ(canvas.calls.back(), "image 16x16");
     // What is drawn now goes into no tile.
     host.newPathDialog = [] { return true; };
@@ -120,14 +119,14 @@ TEST_F(PanelTest, AnIndexEntryOutOfRangeIsReported) {
     LoadTile("H010.PCX");
     EXPECT_EQ(platform.messages, (std::vector<Message>{{"Tile: H010.PCX  Set# = 1  Tile# = 16",
                                                         "Tile Index Error", MessageIcon::Error}}));
-    EXPECT_EQ(panel.working.pathCount(), 0);
-    EXPECT_EQ(panel.CurrentTileRecord(), nullptr);
+    EXPECT_EQ(panel.tables().pathCount(), 0);
+    EXPECT_EQ(panel.tileOnScreen(), std::nullopt);
 }
 
 TEST_F(PanelTest, WithoutADatabaseTheTilePositionComesFromItsName) {
     LoadTile("H0A3.PCX");
-    EXPECT_EQ(panel.state.currentSet, 10);
-    EXPECT_EQ(panel.state.currentTile, 3);
+    EXPECT_EQ(panel.currentSet(), 10);
+    EXPECT_EQ(panel.tileOnScreen(), std::nullopt);  // nothing to draw into
     EXPECT_EQ(panel.Readout(kPanelSetNumber), "");
     EXPECT_TRUE(platform.messages.empty());
 }
@@ -145,6 +144,44 @@ TEST_F(PanelTest, ALaterDatabaseDoesNotTakeTheTileDrawnBeforeIt) {
     EXPECT_EQ(database.sets[0].tiles[0].modified, 0);
 }
 
+TEST_F(PanelTest, AReloadedDatabaseShowsNoTileFromBefore) {
+    LoadDatabase(TwoSetDatabase());
+    LoadTile("H000.PCX");
+    EXPECT_TRUE(panel.showsImage());
+    LoadDatabase(TwoSetDatabase());
+    EXPECT_FALSE(panel.showsImage());
+    EXPECT_EQ(panel.tileOnScreen(), std::nullopt);
+    EXPECT_EQ(panel.Readout(kPanelTileName), " ");
+    EXPECT_EQ(panel.tables().pathCount(), 0);
+    // Nothing can be drawn until a tile of it is loaded.
+    canvas.Take();
+    NewPath();
+    panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
+    panel.LeftButtonUp(kAreaLeft + 50, kAreaTop + 5);
+    panel.Command(kPanelRefresh);
+    EXPECT_EQ(panel.tables().pathCount(), 0);
+    for (const std::string& call : canvas.Take()) EXPECT_NE(call, "image 16x16");
+    EXPECT_FALSE(panel.HasUnsavedEdits());
+    LoadTile("H001.PCX");
+    panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
+    panel.LeftButtonUp(kAreaLeft + 50, kAreaTop + 5);
+    EXPECT_EQ(panel.tables().pathCount(), 1);
+}
+
+TEST_F(PanelTest, AnUnreadableTileImageLeavesNothingOfTheTileBefore) {
+    LoadDatabase(TwoSetDatabase());
+    LoadTile("H000.PCX");
+    const auto missing = (folder / "H010.PCX").string();
+    panel.SetTileImage(missing, "H010.PCX");
+    panel.Command(kPanelLoadTileImage);
+    EXPECT_EQ(platform.messages,
+              (std::vector<Message>{{"The tile image " + missing + " could not be read.",
+                                     "Tile Image Error", MessageIcon::Error}}));
+    EXPECT_FALSE(panel.showsImage());
+    EXPECT_EQ(panel.tables().pathCount(), 0);
+    EXPECT_EQ(panel.tileOnScreen(), std::nullopt);
+}
+
 TEST_F(PanelTest, TheTileDialogTakesAFileOrATypedId) {
     struct Case {
         std::string chosen;    // file name chosen or typed
@@ -157,6 +194,11 @@ TEST_F(PanelTest, TheTileDialogTakesAFileOrATypedId) {
          {{"PCX file h0a3.pcx not in Texture.bin file.", "Tile Info Not Found",
            MessageIcon::Error}}},
         {"16", "H010.PCX", {}},
+        // A typed id whose image is not in the folder: nothing shown under its name.
+        {"0",
+         "H000.PCX",
+         {{"The tile image " + (folder / "H000.PCX").string() + " could not be read.",
+           "Tile Image Error", MessageIcon::Error}}},
         {"abc", "", {{"An invalid Tile Offset number entered.", "Error", MessageIcon::Error}}},
         {"tile.pcx", "", {{"An invalid Tile Offset number entered.", "Error", MessageIcon::Error}}},
         {"163",
@@ -165,16 +207,18 @@ TEST_F(PanelTest, TheTileDialogTakesAFileOrATypedId) {
            "Offset Number Error", MessageIcon::Error}}},
     };
     LoadDatabase(TwoSetDatabase());
+    WriteTileImage("h0a3.pcx");
+    WriteTileImage("H010.PCX");
     for (const Case& c : cases) {
-        panel.state.tileName.clear();
+        panel.SetTileImage("", "");
         platform.messages.clear();
         platform.choices.push_back(FileChoice::Chosen(folder / c.chosen));
         panel.Command(kPanelLoadTile);
-        EXPECT_EQ(panel.state.tileName, c.tileName) << c.chosen;
+        EXPECT_EQ(panel.tileName(), c.tileName) << c.chosen;
         EXPECT_EQ(platform.messages, c.messages) << c.chosen;
         if (!c.tileName.empty()) {
-            EXPECT_EQ(panel.state.tileImagePath, (folder / c.tileName).string());
-            EXPECT_EQ(host.recentFiles.back(), panel.state.tileImagePath);
+            EXPECT_EQ(panel.tileImagePath(), (folder / c.tileName).string());
+            EXPECT_EQ(host.recentFiles.back(), panel.tileImagePath());
             EXPECT_EQ(host.storedFolders.back(),
                       (std::pair<std::string, std::string>{"Work2", (folder / "").string()}));
         }
@@ -196,14 +240,13 @@ TEST_F(PanelTest, TheTileDialogTakesAFileOrATypedId) {
 
 TEST_F(PanelTest, ALongTileNameIsRefused) {
     const std::string name = "H000_a_very_long_tile_image_name.PCX";
-    panel.state.tileName = name;
-    panel.state.tileImagePath = (folder / name).string();
+    panel.SetTileImage((folder / name).string(), name);
     panel.Command(kPanelLoadTileImage);
     EXPECT_EQ(
         platform.messages,
         (std::vector<Message>{{"The tile image name " + name + " is longer than 31 characters.",
                                "Tile Name Error", MessageIcon::Error}}));
-    EXPECT_FALSE(panel.state.viewerReady);
+    EXPECT_FALSE(panel.showsImage());
 }
 
 class SaveTest : public PanelTest {
@@ -234,8 +277,8 @@ TEST_F(SaveTest, TheFirstSaveAsksForANameTheNextOneBeeps) {
     EXPECT_EQ(platform.dialogs[0].request.title, "Save Texture.bin File");
     EXPECT_FALSE(platform.dialogs[0].request.overwritePrompt);
     EXPECT_EQ(host.beeps, 0);
-    EXPECT_EQ(panel.state.savePath, (folder / "Saved.bin").string());
-    EXPECT_EQ(host.recentFiles.back(), panel.state.savePath);
+    EXPECT_EQ(panel.savePath(), (folder / "Saved.bin").string());
+    EXPECT_EQ(host.recentFiles.back(), panel.savePath());
     EXPECT_EQ(Saved("Saved.bin")->sets[0].tiles[1].pathCount(), 1);
     EXPECT_TRUE(std::filesystem::exists(folder / "TileInfo.dat"));
     EXPECT_EQ(host.titles.back(), (folder / "Texture.bin").string());
@@ -248,11 +291,26 @@ TEST_F(SaveTest, TheFirstSaveAsksForANameTheNextOneBeeps) {
     EXPECT_FALSE(panel.HasUnsavedEdits());
 }
 
+TEST_F(SaveTest, TheFirstSaveProposesTheOpenedFileInItsFolder) {
+    platform.choices.push_back(FileChoice::Cancelled());
+    panel.SaveDatabase();
+    ASSERT_EQ(platform.dialogs.size(), 1u);
+    EXPECT_EQ(platform.dialogs[0].request.proposedName, "Texture.bin");
+    EXPECT_EQ(platform.dialogs[0].request.startFolder, folder.string() + "/");
+    // A database made anew has no file of its own yet.
+    panel.DatabaseReplaced();
+    EXPECT_TRUE(panel.HasUnsavedEdits());
+    platform.choices.push_back(FileChoice::Cancelled());
+    panel.SaveDatabase();
+    ASSERT_EQ(platform.dialogs.size(), 2u);
+    EXPECT_EQ(platform.dialogs[1].request.proposedName, "texture.bin");
+}
+
 TEST_F(SaveTest, ACancelledSaveDialogWritesNothing) {
     DrawASegment();
     platform.choices.push_back(FileChoice::Cancelled());
     EXPECT_FALSE(panel.SaveDatabase());
-    EXPECT_TRUE(panel.state.savePath.empty());
+    EXPECT_TRUE(panel.savePath().empty());
     EXPECT_EQ(database.sets[0].tiles[1].pathCount(), 0);
     EXPECT_TRUE(panel.HasUnsavedEdits());
     platform.choices.push_back(FileChoice::Failed(3));
@@ -294,31 +352,41 @@ TEST_F(PanelTest, ListNotifications) {
     // A right click with no row selected removes nothing.
     panel.RightClickList(PanelList::Paths, -1);
     panel.RightClickList(PanelList::Areas, -1);
-    EXPECT_EQ(panel.working.pathCount(), 2);
-    EXPECT_EQ(panel.working.areaCount(), 1);
+    EXPECT_EQ(panel.tables().pathCount(), 2);
+    EXPECT_EQ(panel.tables().areaCount(), 1);
     EXPECT_FALSE(panel.HasPosted());
     EXPECT_EQ(database.sets[0].tiles[0].modified, 0);
     // With a row selected it removes that row's entry and marks the tile.
     panel.RightClickList(PanelList::Paths, 1);
-    ASSERT_EQ(panel.working.pathCount(), 1);
-    EXPECT_EQ(panel.working.Path(1).endX, 300);
-    EXPECT_EQ(FirstColumn(panel.working.pathList), (std::vector<std::string>{"01"}));
+    ASSERT_EQ(panel.tables().pathCount(), 1);
+    EXPECT_EQ(panel.tables().Path(1).endX, 300);
+    EXPECT_EQ(FirstColumn(panel.pathRows()), (std::vector<std::string>{"01"}));
     EXPECT_EQ(database.sets[0].tiles[0].modified, 1);
     EXPECT_TRUE(panel.HasPosted());
 }
 
-TEST_F(PanelTest, TheRowsNumberChoosesTheEntryNotItsPlace) {
+TEST_F(PanelTest, ARowStandsForTheEntryOfItsNumber) {
     LoadDatabase(TwoSetDatabase());
     LoadTile("H001.PCX");
     host.newPathDialog = [] { return true; };
     panel.Command(kPanelNewPath);
     panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
-    panel.RightButtonUp(kAreaLeft + 5, kAreaTop + 5);  // segment 1: zero length, no row
     panel.LeftButtonUp(kAreaLeft + 100, kAreaTop + 5);
-    panel.LeftButtonUp(kAreaLeft + 200, kAreaTop + 5);  // segment 2, row "02" at place 0
+    panel.LeftButtonUp(kAreaLeft + 200, kAreaTop + 5);
+    panel.RightButtonUp(kAreaLeft + 200, kAreaTop + 5);
+    const WorkingPath second = panel.tables().Path(2);
+    // Row 1 stands for entry 2: the rows are made from the entries.
+    panel.RightClickList(PanelList::Paths, 1);
+    ASSERT_EQ(panel.tables().pathCount(), 1);
+    EXPECT_EQ(panel.tables().Path(1).endY, 1093);
+    EXPECT_EQ(FirstColumn(panel.pathRows()), (std::vector<std::string>{"01"}));
+    // Undone, entry 2 is back as it was; row 0 then removes entry 1.
+    panel.Undo();
+    ASSERT_EQ(panel.tables().pathCount(), 2);
+    EXPECT_EQ(panel.tables().Path(2), second);
     panel.RightClickList(PanelList::Paths, 0);
-    ASSERT_EQ(panel.working.pathCount(), 1);
-    EXPECT_EQ(panel.working.Path(1).endX, panel.working.Path(1).startX);  // the zero-length one
+    ASSERT_EQ(panel.tables().pathCount(), 1);
+    EXPECT_EQ(panel.tables().Path(1), second);
 }
 
 TEST_F(PanelTest, DeleteDialogsCheckTheNumber) {
@@ -355,10 +423,10 @@ TEST_F(PanelTest, DeleteDialogsCheckTheNumber) {
                 << c.typed;
         }
     }
-    EXPECT_EQ(panel.working.pathCount(), 1);
-    // The tile record is marked, the index entries are not.
+    EXPECT_EQ(panel.tables().pathCount(), 1);
+    // The tile is marked for export, in its record and its index entry.
     EXPECT_EQ(database.sets[0].tiles[0].modified, 1);
-    EXPECT_EQ(database.index[0].modified, 0);
+    EXPECT_EQ(database.index[0].modified, 1);
 }
 
 TEST_F(PanelTest, DeletingArea1Of2LeavesRow01) {
@@ -366,8 +434,7 @@ TEST_F(PanelTest, DeletingArea1Of2LeavesRow01) {
         MakeDatabase({TileSet{4, {MakeTile("H000.PCX", {}, {{1, 10, 20, 30}, {3, 40, 50, 60}})}}}));
     LoadTile("H000.PCX");
     EXPECT_TRUE(panel.DeleteAreaNumber("1"));
-    EXPECT_EQ(panel.working.areaList.Rows(),
-              (std::vector<ListRow>{{"01", "Swamp", "40", "50", "60"}}));
+    EXPECT_EQ(panel.areaRows().Rows(), (std::vector<ListRow>{{"01", "Swamp", "40", "50", "60"}}));
 }
 
 TEST_F(PanelTest, EscapeDoesNotEndAnything) {

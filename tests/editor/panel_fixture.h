@@ -138,7 +138,7 @@ class PanelTest : public ::testing::Test {
     void LoadDatabase(const TileDatabase& content) {
         const auto file = folder / "Texture.bin";
         WriteFileBytes(file, SerializeTextureBin(content));
-        panel.state.texturePath = file.string();
+        panel.SetTexturePath(file.string());
         panel.Command(kPanelLoadTexturePath);
         panel.RunPosted();
         platform.messages.clear();
@@ -152,19 +152,32 @@ class PanelTest : public ::testing::Test {
     }
 
     void LoadTile(const std::string& name) {
-        panel.state.tileImagePath = WriteTileImage(name);
-        panel.state.tileName = name;
+        panel.SetTileImage(WriteTileImage(name), name);
         panel.Command(kPanelLoadTileImage);
         panel.RunPosted();
     }
 
-    // Starts path mode through the New Path dialog with the current choices.
+    // Starts the path tool through the New Path dialog, OK pressed on what
+    // it opens with, or on a type list position and a width typed.
     void NewPath() {
-        host.newPathDialog = [] { return true; };
+        host.newPathDialog = [this] { return panel.AcceptNewPath(panel.OpenNewPath()); };
         panel.Command(kPanelNewPath);
     }
-    void NewArea() {
-        host.newAreaDialog = [] { return true; };
+    void NewPath(int position, const std::string& width) {
+        host.newPathDialog = [this, position, width] {
+            panel.OpenNewPath();
+            NewPathForm form = panel.ChangeNewPathType(position);
+            form.widthText = width;
+            return panel.AcceptNewPath(form);
+        };
+        panel.Command(kPanelNewPath);
+    }
+    void NewArea(std::optional<int> position = std::nullopt) {
+        host.newAreaDialog = [this, position] {
+            const int opened = panel.OpenNewArea();
+            panel.AcceptNewArea(position.value_or(opened));
+            return true;
+        };
         panel.Command(kPanelNewArea);
     }
 
@@ -172,6 +185,12 @@ class PanelTest : public ::testing::Test {
     void Click(int x, int y) { panel.LeftButtonUp(kAreaLeft + x, kAreaTop + y); }
     void RightClick(int x, int y) { panel.RightButtonUp(kAreaLeft + x, kAreaTop + y); }
     void Move(int x, int y) { panel.MouseMove(kAreaLeft + x, kAreaTop + y); }
+    // A path of segments through viewer pixels, ended with a right click.
+    void DrawPath(const std::vector<std::pair<int, int>>& points) {
+        for (const auto& [x, y] : points) Click(x, y);
+        RightClick(points.back().first, points.back().second);
+        panel.RunPosted();
+    }
 
     std::vector<std::string> FirstColumn(const ListView& list) const {
         std::vector<std::string> texts;

@@ -273,7 +273,8 @@ TEST(DecodePcx, ReadsAFileWrittenByAnotherProgram) {
     GTEST_SKIP() << "the convert tool runs on the build machine only";
 #endif
     const char* convert = "/usr/bin/convert";
-    if (!std::filesystem::exists(convert)) GTEST_SKIP() << "the system's convert tool is not installed";
+    if (!std::filesystem::exists(convert))
+        GTEST_SKIP() << "the system's convert tool is not installed";
     const auto folder = testing::MakeTempFolder("lorvane-convert");
     // 37 × 23 (odd width) with 40 colours, in long stretches and noise.
     const int width = 37;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "editor/edit_command.h"
 #include "editor/pens.h"
 #include "support/texture_builder.h"
 
@@ -35,6 +36,14 @@ struct Fixture {
     EditorWorkingSet working;
     EditorChoices choices;
 };
+
+// Removes entry n of a list through its command; false when there is none.
+bool Remove(EditorWorkingSet& working, EntryKind list, int32_t n) {
+    const auto command = MakeRemoveEntry(working, 16, list, n);
+    if (command == nullptr || !command->Redo(working)) return false;
+    RebuildRows(working);
+    return true;
+}
 
 std::vector<std::string> FirstColumn(const ListView& list) {
     std::vector<std::string> numbers;
@@ -182,9 +191,9 @@ TEST(WriteBack, ShrinksGrowsAndReleases) {
     for (int i = 0; i < 5; ++i) five.push_back({kRoad, 50, 10.0f * i, 10, 10.0f * i + 5, 20});
     Fixture f(five, {{1, 5, 6, 7}});
     f.TakeIn();
-    ASSERT_TRUE(RemovePath(f.working, 1));
-    ASSERT_TRUE(RemovePath(f.working, 1));
-    ASSERT_TRUE(RemovePath(f.working, 1));
+    ASSERT_TRUE(Remove(f.working, EntryKind::Path, 1));
+    ASSERT_TRUE(Remove(f.working, EntryKind::Path, 1));
+    ASSERT_TRUE(Remove(f.working, EntryKind::Path, 1));
     EXPECT_EQ(WriteBackPaths(f.working, f.database, 1, 0), 2);
     EXPECT_EQ(f.Tile().pathCount(), 2);
     EXPECT_EQ(f.Tile().paths[0].startX, 30.0f);
@@ -205,22 +214,22 @@ TEST(RemoveEntry, ShiftsNumbersAndRebuildsRows) {
     Fixture f({{kRoad, 50, 1, 1, 2, 2}, {kRiver, 60, 3, 3, 4, 4}, {kRoad, 70, 5, 5, 6, 6}},
               {{1, 10, 1, 1}, {3, 20, 2, 2}});
     f.TakeIn();
-    ASSERT_TRUE(RemovePath(f.working, 2));
+    ASSERT_TRUE(Remove(f.working, EntryKind::Path, 2));
     ASSERT_EQ(f.working.pathCount(), 2);
     EXPECT_EQ(f.working.Path(2).width, 70);
     EXPECT_EQ(FirstColumn(f.working.pathList), (std::vector<std::string>{"01", "02"}));
     EXPECT_EQ(f.working.pathList.Rows()[1][2], "70");
 
-    // 0 removes entry 1; a number without an entry removes nothing.
-    ASSERT_TRUE(RemoveArea(f.working, 0));
+    // A number without an entry removes nothing.
+    for (const int32_t none : {0, 3, -1}) EXPECT_FALSE(Remove(f.working, EntryKind::Area, none));
+    ASSERT_TRUE(Remove(f.working, EntryKind::Area, 1));
     EXPECT_EQ(f.working.Area(1).radius, 20);
-    EXPECT_FALSE(RemoveArea(f.working, 2));
-    EXPECT_FALSE(RemoveArea(f.working, -1));
+    EXPECT_FALSE(Remove(f.working, EntryKind::Area, 2));
     EXPECT_EQ(f.working.areaCount(), 1);
-    ASSERT_TRUE(RemoveArea(f.working, 1));
+    ASSERT_TRUE(Remove(f.working, EntryKind::Area, 1));
     EXPECT_EQ(f.working.areaCount(), 0);
     EXPECT_EQ(f.working.areaList.RowCount(), 0u);
-    EXPECT_FALSE(RemoveArea(f.working, 0));
+    EXPECT_FALSE(Remove(f.working, EntryKind::Area, 1));
 }
 
 TEST(TakeIn, TablesGrowPastTheOldLimits) {

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The main job end to end, with real input on a virtual display: start
-# lorvane with a Texture.bin and a tile, draw a path of two segments and an
-# area with the mouse, save under a new name typed into the save dialog, and
-# check the saved file with lorvane-cli info --json.
+# lorvane with a Texture.bin and a tile, draw a path of three segments with
+# the mouse, undo twice (Ctrl+Z) and redo once (Ctrl+Shift+Z), draw an area,
+# save by accepting the name the save dialog proposes (the opened file), and
+# check that file with lorvane-cli info --json: the first two segments and
+# the area, nothing else.
 #
 # Needs xvfb-run and xdotool (tools/install_deps.sh installs them); without
 # them the test is skipped. LORVANE_SCREENSHOT_DIR, when set, receives
@@ -48,7 +50,7 @@ i16() { byte $(($1 & 255)) $(($1 >> 8 & 255)); }
 } >"$work/H000.PCX"
 
 original=$(cksum <"$work/Texture.bin")
-saved="$work/Saved.bin"
+saved="$work/Texture.bin"
 
 cat >"$work/drive.sh" <<'DRIVE'
 #!/usr/bin/env bash
@@ -60,7 +62,7 @@ shot() { [ -n "${LORVANE_SCREENSHOT_DIR:-}" ] && import -window root "$LORVANE_S
 keys_to() {
     local title=$1; shift
     local id
-    id=$(timeout 20 xdotool search --sync --onlyvisible --name "$title" | tail -1)
+    id=$(timeout 60 xdotool search --sync --onlyvisible --name "$title" | tail -1)
     [ -n "$id" ] || { echo "no window \"$title\""; shot "missing"; exit 1; }
     xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
     sleep 0.3
@@ -77,7 +79,7 @@ app=$!
 trap 'kill $app 2>/dev/null' EXIT
 
 keys_to "Texture.bin Succesfully Loaded" Return
-main=$(timeout 20 xdotool search --sync --onlyvisible --name "Texture.bin$" | head -1)
+main=$(timeout 60 xdotool search --sync --onlyvisible --name "Texture.bin$" | head -1)
 [ -n "$main" ] || { echo "no main window"; shot "missing"; exit 1; }
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$main")"
@@ -86,7 +88,8 @@ eval "$(xdotool getwindowgeometry --shell "$main")"
 left=$((X + 60)); top=$((Y + 130))
 shot 1-loaded
 
-# New Path (Alt+P) with the proposed type and width: Road, 50.
+# New Path (Alt+P) with the proposed type and width: Road, 50. Three
+# segments: up and to the right twice, then back down to the left.
 keys_to "Texture.bin$" alt+p
 keys_to "^New Path$" Return
 click $((left + 10)) $((top + 190))
@@ -94,8 +97,12 @@ xdotool mousemove --sync $((left + 60)) $((top + 120)); sleep 0.2
 click $((left + 90)) $((top + 100))
 xdotool mousemove --sync $((left + 140)) $((top + 60)); sleep 0.2
 click $((left + 170)) $((top + 20))
-click $((left + 170)) $((top + 20)) 3
+click $((left + 40)) $((top + 160))
+click $((left + 40)) $((top + 160)) 3
 shot 2-path
+# Undo twice, redo once: the first two segments are left.
+keys_to "Texture.bin$" ctrl+z ctrl+z ctrl+shift+z
+shot 2-undone
 
 # New Area (Alt+A): Water; centre, then radius 30 pixels to the right.
 keys_to "Texture.bin$" alt+a
@@ -105,23 +112,25 @@ xdotool mousemove --sync $((left + 80)) $((top + 50)); sleep 0.2
 click $((left + 90)) $((top + 50))
 shot 3-area
 
-# Save (Alt+S): the first save asks for a name.
+# Save (Alt+S): the first save proposes the opened file; accept it and wait
+# until the file holds the drawing.
+before=$(cksum <"$work/Texture.bin")
 keys_to "Texture.bin$" alt+s
-keys_to "^Save Texture.bin File$" ctrl+a
-xdotool type --delay 40 "$work/Saved.bin"
-sleep 0.3
-xdotool key Return
-sleep 1.5
+keys_to "^Save Texture.bin File$" Return
+for ((i = 0; i < 120; ++i)); do
+    [ "$(cksum <"$work/Texture.bin")" != "$before" ] && break
+    sleep 0.5
+done
 shot 4-saved
 DRIVE
 chmod +x "$work/drive.sh"
 
-timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" "$work/drive.sh" "$work" || {
+timeout 300 xvfb-run -a -s "-screen 0 1280x1024x24" "$work/drive.sh" "$work" || {
     echo "the drive script failed"; cat "$work/app.log" 2>/dev/null; exit 1; }
 
 fail() { echo "FAIL: $*"; exit 1; }
-[ -f "$saved" ] || { cat "$work/app.log" 2>/dev/null; fail "no file was saved at $saved"; }
-[ "$(cksum <"$work/Texture.bin")" = "$original" ] || fail "the opened Texture.bin was changed"
+[ "$(cksum <"$saved")" != "$original" ] || { cat "$work/app.log" 2>/dev/null; fail "the opened Texture.bin was not saved"; }
+[ ! -e "$work/texture.bin" ] || fail "a second file texture.bin was written beside Texture.bin"
 
 json=$("$LORVANE_CLI" info --json "$saved")
 echo "$json"
@@ -134,7 +143,7 @@ mapfile -t endX < <(values endX)
 mapfile -t endY < <(values endY)
 mapfile -t radius < <(values radius)
 
-[ "${#startX[@]}" -eq 2 ] || fail "expected 2 path segments, found ${#startX[@]}"
+[ "${#startX[@]}" -eq 2 ] || fail "expected the first 2 path segments, found ${#startX[@]}"
 [ "${#radius[@]}" -eq 1 ] || fail "expected 1 area, found ${#radius[@]}"
 # Two Road segments, then one Water area.
 [ "${types[*]}" = "10 10 1" ] || fail "types ${types[*]}, expected 10 10 1"

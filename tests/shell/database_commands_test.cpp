@@ -145,9 +145,8 @@ TEST_F(DatabaseCommandTest, AddSetAppendsASetAndSortsTheTileList) {
     // The list is in ascending id order and the next header click sorts ascending.
     EXPECT_EQ(ListIds(), (std::vector<int>{0, 1, 16, 32, 33}));
     EXPECT_TRUE(shell.tileList().sortAscending);
-    // The editor's current set and tile are the last new tile.
-    EXPECT_EQ(panel->panel().state.currentSet, 2);
-    EXPECT_EQ(panel->panel().state.currentTile, 1);
+    // The set dialogs go on from the new set.
+    EXPECT_EQ(panel->panel().currentSet(), 2);
     EXPECT_EQ(panel->panel().Readout(kPanelTerrainType), "Urban");
     EXPECT_TRUE(panel->panel().HasUnsavedEdits());
 }
@@ -178,7 +177,7 @@ TEST_F(DatabaseCommandTest, SetDialogRefusalsAndCancelsChangeNothing) {
     EXPECT_EQ(state.database.setCount(), 2);
     EXPECT_EQ(state.database.tileCount(), 3);
     EXPECT_EQ(state.database.sets[1].tileCount(), 1);
-    EXPECT_EQ(panel->panel().state.currentSet, 0);
+    EXPECT_EQ(panel->panel().currentSet(), 0);
     EXPECT_FALSE(panel->panel().HasUnsavedEdits());
 }
 
@@ -193,7 +192,7 @@ TEST_F(DatabaseCommandTest, AddingTilesKeepsTheSetTypeAndTheEditsOnScreen) {
     panel->Click(30, 30);
     panel->Click(150, 150);
     panel->RightClick(150, 150);
-    ASSERT_EQ(panel->panel().working.pathCount(), 2);
+    ASSERT_EQ(panel->panel().tables().pathCount(), 2);
 
     dialogs.setAnswers.push_back({Press{"1", 0}});  // Water chosen, set 1 keeps Urban
     AnswerTiles({"H011.PCX"});
@@ -203,15 +202,27 @@ TEST_F(DatabaseCommandTest, AddingTilesKeepsTheSetTypeAndTheEditsOnScreen) {
     // The segment went into H000, not into the new tile.
     EXPECT_EQ(state.database.sets[0].tiles[0].pathCount(), 2);
     EXPECT_EQ(state.database.sets[1].tiles[1].pathCount(), 0);
-    EXPECT_EQ(panel->panel().state.currentSet, 1);
-    EXPECT_EQ(panel->panel().state.currentTile, 1);
+    EXPECT_EQ(panel->panel().currentSet(), 1);
     EXPECT_EQ(panel->panel().Readout(kPanelTerrainType), "Urban");
+    // Drawing goes on into the tile on screen, and only into it.
+    panel->Click(200, 200);
+    panel->Click(250, 250);
+    panel->RightClick(250, 250);
+    panel->panel().WriteBackTileOnScreen();
+    EXPECT_EQ(state.database.sets[0].tiles[0].pathCount(), 3);
+    EXPECT_EQ(state.database.sets[1].tiles[1].pathCount(), 0);
+    EXPECT_EQ(state.database.sets[1].tiles[0].pathCount(), 0);
 }
 
 TEST_F(DatabaseCommandTest, ChangingTheTypeChangesExactlyTheCurrentSet) {
     LoadTwoSets();
     shell.ShowTileList();
-    panel->panel().state.currentSet = 1;
+    // The tile on screen is one of set 1.
+    const auto image = folder / "H010.PCX";
+    WriteFileBytes(image, WritePcx(MakePatternPicture(16, 16, 3)));
+    panel->SetTileImage(image.string(), "H010.PCX");
+    panel->HandleCommand(kPanelLoadTileImage);
+    ASSERT_EQ(panel->panel().currentSet(), 1);
     dialogs.setAnswers.push_back({Press{"", 5}});  // Thick Forest
     shell.HandleCommand(kMenuChangeSetType);
     const SetDialogView& view = dialogs.setViews.at(0);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "base/command_ids.h"
@@ -12,7 +13,7 @@ namespace lorvane {
 namespace {
 
 class FakePanel : public EditorPanelHost {
-public:
+  public:
     void HandleCommand(int id) override { commands.push_back(id); }
     void SetTexturePath(const std::string& path) override { texturePath = path; }
     void SetTileImage(const std::string& path, const std::string& name) override {
@@ -20,6 +21,7 @@ public:
         tileName = name;
     }
     void SetProposedFileName(const std::string& name) override { proposedName = name; }
+    std::optional<int> TileOnScreen() const override { return tileOnScreen; }
     bool HasUnsavedChanges() const override { return unsaved; }
     bool SaveForClose() override {
         commands.push_back(kPanelSave);
@@ -28,11 +30,12 @@ public:
     std::vector<int> commands;
     std::string texturePath, tileImagePath, tileName, proposedName;
     bool unsaved = false;
+    std::optional<int> tileOnScreen;
     bool saveSucceeds = true;
 };
 
 class FakeHost : public ShellHost {
-public:
+  public:
     void MenuChanged() override { ++menuChanges; }
     void TitleChanged(const std::string& title) override { this->title = title; }
     bool CreateTileListWindow() override {
@@ -57,7 +60,7 @@ public:
 };
 
 class MainShellTest : public ::testing::Test {
-protected:
+  protected:
     MainShellTest() : shell(state, {platform, platform, platform, platform}) {
         shell.SetEditorPanel(&panel);
         shell.SetHost(&host);
@@ -102,8 +105,8 @@ TEST_F(MainShellTest, StartsWithTheTemplateStatesAndTheTerrainCommandsEnabled) {
 
 TEST_F(MainShellTest, CommandsThatNeedADatabaseOrTerrainDoNothingWithoutIt) {
     std::vector<int> ran;
-    const std::vector<int> gated = {kMenuSaveL2Matrix, kMenuExportTiles,  kMenuImportTiles,
-                                    kMenuAddTilesToSet, kMenuAddSet,     kMenuChangeSetType};
+    const std::vector<int> gated = {kMenuSaveL2Matrix,  kMenuExportTiles, kMenuImportTiles,
+                                    kMenuAddTilesToSet, kMenuAddSet,      kMenuChangeSetType};
     for (int id : gated) shell.RegisterCommand(id, [&ran, id] { ran.push_back(id); });
     for (int id : gated) EXPECT_TRUE(shell.HandleCommand(id));
     EXPECT_TRUE(shell.HandleCommand(kMenuSaveTextureBin));
@@ -127,14 +130,13 @@ TEST_F(MainShellTest, GeneratorsExplainWhatIsMissing) {
         int id;
         std::optional<Message> message;
     };
-    for (const Case& c : {Case{true, false, kMenuGenerateThr, both},
-                          Case{false, true, kMenuGenerateThr, both},
-                          Case{false, false, kMenuGenerateThr, both},
-                          Case{true, false, kMenuGenerateMea, terrain},
-                          Case{false, true, kMenuGenerateMea, std::nullopt},
-                          Case{true, true, kMenuGenerateThr, std::nullopt},
-                          Case{true, false, kMenuTheaterMap, terrain},
-                          Case{false, true, kMenuTheaterMap, std::nullopt}}) {
+    for (const Case& c :
+         {Case{true, false, kMenuGenerateThr, both}, Case{false, true, kMenuGenerateThr, both},
+          Case{false, false, kMenuGenerateThr, both}, Case{true, false, kMenuGenerateMea, terrain},
+          Case{false, true, kMenuGenerateMea, std::nullopt},
+          Case{true, true, kMenuGenerateThr, std::nullopt},
+          Case{true, false, kMenuTheaterMap, terrain},
+          Case{false, true, kMenuTheaterMap, std::nullopt}}) {
         SCOPED_TRACE(c.id);
         platform.messages.clear();
         int ran = 0;
@@ -251,9 +253,37 @@ TEST_F(MainShellTest, TileListLoadsThroughPostedPanelCommands) {
     EXPECT_EQ(panel.commands.back(), kPanelLoadTileImage);
 
     shell.TileListClosed();
+    // Without the list the arrows (and the Tile Select spin buttons) step
+    // through the database from the tile on screen, and stop at its ends.
+    panel.tileOnScreen = state.database.index[0].id;
     shell.HandleArrowKey(true);
+    host.RunPosted();
+    EXPECT_EQ(panel.tileName, "101.PCX");
+    panel.tileOnScreen = state.database.index[1].id;
+    shell.HandleArrowKey(true);
+    EXPECT_TRUE(host.posted.empty());
+    shell.HandleArrowKey(false);
+    host.RunPosted();
+    EXPECT_EQ(panel.tileName, "100.PCX");
     shell.UpdateTileListRow(0);
     EXPECT_TRUE(host.posted.empty());
+}
+
+TEST_F(MainShellTest, TheTileListMarksTheTileOnScreen) {
+    LoadDatabase();
+    shell.ShowTileList();
+    const int changes = host.listChanges;
+    shell.ShowTileOnScreen(state.database.index[1].id);
+    EXPECT_EQ(shell.tileList().onScreenPosition, 1);
+    EXPECT_EQ(host.listChanges, changes + 1);
+    shell.ShowTileOnScreen(state.database.index[1].id);  // unchanged: not drawn again
+    EXPECT_EQ(host.listChanges, changes + 1);
+    shell.RefillTileList();
+    EXPECT_EQ(shell.tileList().onScreenPosition, 1);
+    shell.ShowTileOnScreen(std::nullopt);
+    EXPECT_EQ(shell.tileList().onScreenPosition, std::nullopt);
+    shell.ShowTileOnScreen(12345);  // not in the database
+    EXPECT_EQ(shell.tileList().onScreenPosition, std::nullopt);
 }
 
 TEST_F(MainShellTest, TileListThatCannotBeCreatedDoesNothing) {
@@ -272,11 +302,10 @@ TEST_F(MainShellTest, CloseAsksOnlyWhenThereAreUnsavedChanges) {
         bool saveSucceeds;
         bool closes;
     };
-    for (const Case& c : {Case{true, SaveAnswer::Cancel, true, false},
-                          Case{true, SaveAnswer::Save, false, false},
-                          Case{true, SaveAnswer::Save, true, true},
-                          Case{true, SaveAnswer::Discard, true, true},
-                          Case{false, std::nullopt, true, true}}) {
+    for (const Case& c :
+         {Case{true, SaveAnswer::Cancel, true, false}, Case{true, SaveAnswer::Save, false, false},
+          Case{true, SaveAnswer::Save, true, true}, Case{true, SaveAnswer::Discard, true, true},
+          Case{false, std::nullopt, true, true}}) {
         platform.questions.clear();
         panel.commands.clear();
         panel.unsaved = c.unsaved;
@@ -294,6 +323,56 @@ TEST_F(MainShellTest, CloseAsksOnlyWhenThereAreUnsavedChanges) {
     }
 }
 
+TEST_F(MainShellTest, ReplacingTheDatabaseAsksTheCloseQuestionFirst) {
+    // Every way another database comes in: the menu, a recent file or the
+    // command line (OpenPath), and generating one.
+    LoadDatabase();
+    const std::string other = MakeFile("Other.bin");
+    int generated = 0;
+    shell.RegisterCommand(kMenuGenerateTextureBin, [&] { ++generated; });
+    const auto opened = [&] {
+        return std::count(panel.commands.begin(), panel.commands.end(), kPanelOpenTexture) +
+               std::count(panel.commands.begin(), panel.commands.end(), kPanelLoadTexturePath) +
+               std::exchange(generated, 0);
+    };
+    const std::vector<std::pair<std::string, std::function<void()>>> ways = {
+        {"menu", [&] { shell.HandleCommand(kMenuOpenTextureBin); }},
+        {"path", [&] { shell.OpenPath(other); }},
+        {"generate", [&] { shell.HandleCommand(kMenuGenerateTextureBin); }},
+    };
+    struct Case {
+        SaveAnswer answer;
+        bool saveSucceeds;
+        bool goesOn;
+    };
+    for (const auto& [way, run] : ways) {
+        for (const Case& c :
+             {Case{SaveAnswer::Cancel, true, false}, Case{SaveAnswer::Save, false, false},
+              Case{SaveAnswer::Save, true, true}, Case{SaveAnswer::Discard, true, true}}) {
+            platform.questions.clear();
+            panel.commands.clear();
+            panel.unsaved = true;
+            panel.saveSucceeds = c.saveSucceeds;
+            platform.answers.push_back(c.answer);
+            run();
+            ASSERT_EQ(platform.questions.size(), 1u) << way;
+            EXPECT_EQ(platform.questions[0].text, "Save changes to Texture.bin?");
+            const bool saved = !panel.commands.empty() && panel.commands.front() == kPanelSave;
+            EXPECT_EQ(saved, c.answer == SaveAnswer::Save) << way;
+            // Cancel (or a failed save) leaves everything as it was: nothing
+            // is opened or generated.
+            EXPECT_EQ(opened(), c.goesOn ? 1 : 0) << way << " " << static_cast<int>(c.answer);
+            EXPECT_EQ(state.database.tileCount(), 2) << way;
+        }
+    }
+    // Nothing unsaved: no question.
+    platform.questions.clear();
+    panel.unsaved = false;
+    shell.OpenPath(other);
+    EXPECT_TRUE(platform.questions.empty());
+    EXPECT_EQ(panel.texturePath, other);
+}
+
 TEST_F(MainShellTest, ProgressDialogCaptionsRangeAndCancel) {
     shell.OpenProgressDialog(ProgressMode::BuildTheaterOutput);
     shell.ReportProgress(3, 192);
@@ -306,10 +385,10 @@ TEST_F(MainShellTest, ProgressDialogCaptionsRangeAndCancel) {
     EXPECT_EQ(state.shell.progressMode, ProgressMode::SaveTerrainMatrix);
     shell.HandleCommand(kProgressUpdate);
     shell.CloseProgressDialog();
-    EXPECT_EQ(platform.progressLog,
-              (std::vector<std::string>{"open Building <theater>.thr File 0..4096",
-                                        "sections 3 192", "open Saving Terrain Matrix 0..4096",
-                                        "sections 0 0", "close"}));
+    EXPECT_EQ(
+        platform.progressLog,
+        (std::vector<std::string>{"open Building <theater>.thr File 0..4096", "sections 3 192",
+                                  "open Saving Terrain Matrix 0..4096", "sections 0 0", "close"}));
     EXPECT_EQ(ProgressCaption(ProgressMode::BuildTerrainMatrix), "Building Terrain Matrix");
 }
 

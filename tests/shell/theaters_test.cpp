@@ -13,10 +13,8 @@ namespace {
 const TheaterSettings kDefaults{11.0f, 36.625f, 21.0f, 46.625f, 1024, 1024, 64, 64, 16, 16};
 
 class TheatersTest : public ::testing::Test {
-protected:
-    void WriteIni(const std::string& text) {
-        std::ofstream(folder / "Quistral.ini") << text;
-    }
+  protected:
+    void WriteIni(const std::string& text) { std::ofstream(folder / "Quistral.ini") << text; }
     std::vector<std::string> TheaterItems() const {
         std::vector<std::string> texts;
         for (const MenuItem& item : menu.popups[kTheaterPopup].items)
@@ -113,10 +111,10 @@ TEST(ProfileScanTest, ScansLikeFormattedInput) {
         float asFloat;
         int32_t asInt;
     };
-    for (const Case& c : {Case{"12", true, 12.0f, 12}, Case{"  -7.5xyz", true, -7.5f, -7},
-                          Case{"abc", false, 99.0f, 99}, Case{"", false, 99.0f, 99},
-                          Case{"+3e2", true, 300.0f, 3},
-                          Case{"99999999999", true, 99999999999.0f, INT32_MAX}}) {
+    for (const Case& c :
+         {Case{"12", true, 12.0f, 12}, Case{"  -7.5xyz", true, -7.5f, -7},
+          Case{"abc", false, 99.0f, 99}, Case{"", false, 99.0f, 99}, Case{"+3e2", true, 300.0f, 3},
+          Case{"99999999999", true, 99999999999.0f, INT32_MAX}}) {
         SCOPED_TRACE(c.text);
         float f = 99.0f;
         int32_t i = 99;

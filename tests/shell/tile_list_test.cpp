@@ -23,7 +23,8 @@ TileDatabase SampleDatabase() {
 
 std::vector<std::string> Column(const TileList& list, int column) {
     std::vector<std::string> texts;
-    for (const TileListRow& row : list.rows) texts.push_back(row.cells[static_cast<size_t>(column)]);
+    for (const TileListRow& row : list.rows)
+        texts.push_back(row.cells[static_cast<size_t>(column)]);
     return texts;
 }
 
@@ -84,14 +85,31 @@ TEST(TileListTest, CompareTileRowsByColumn) {
         int column;
         int ascending;
     };
-    for (const Case& c : {Case{0, -1}, Case{2, -1}, Case{3, -1}, Case{4, -1}, Case{5, 0},
-                          Case{6, 0}, Case{7, 0}, Case{-1, 0}}) {
+    // Position 0 has one path and no area, position 2 no path and two areas.
+    for (const Case& c : {Case{0, -1}, Case{2, -1}, Case{3, -1}, Case{4, -1}, Case{5, 1},
+                          Case{6, -1}, Case{7, 0}, Case{-1, 0}}) {
         SCOPED_TRACE(c.column);
         EXPECT_EQ(CompareTileRows(database, 0, 2, c.column, true), c.ascending);
         EXPECT_EQ(CompareTileRows(database, 0, 2, c.column, false), -c.ascending);
     }
     EXPECT_EQ(CompareTileRows(database, 1, 3, 1, true), -1);  // not modified before modified
     EXPECT_EQ(CompareTileRows(database, 0, 99, 0, true), 0);  // outside the index
+}
+
+TEST(TileListTest, SortingByPathsOrAreasPutsTheTilesStillToDrawTogether) {
+    TileDatabase database = SampleDatabase();
+    database.index.push_back(database.index[0]);  // an entry whose tile is missing
+    database.index.back().setIndex = 7;
+    TileList list;
+    list.Fill(database, database.tileCount());
+    list.SortByHeader(database, 5);  // descending
+    EXPECT_EQ(list.rows.front().position, 0);
+    list.SortByHeader(database, 5);  // ascending: tiles without paths first, in index order
+    std::vector<int> positions;
+    for (const TileListRow& row : list.rows) positions.push_back(row.position);
+    EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 4, 5, 0}));
+    list.SortByHeader(database, 6);  // descending by areas
+    EXPECT_EQ(list.rows.front().position, 2);
 }
 
 TEST(TileListTest, ExtremeIdsCompareWithoutOverflow) {

@@ -21,8 +21,7 @@ void ShellPanel::HandleCommand(int id) {
 }
 
 void ShellPanel::SetTileImage(const std::string& path, const std::string& name) {
-    panel_.state.tileImagePath = path;
-    panel_.state.tileName = name;
+    panel_.SetTileImage(path, name);
 }
 
 void ShellPanel::SetDatabaseMenus(bool enabled) {
@@ -31,11 +30,10 @@ void ShellPanel::SetDatabaseMenus(bool enabled) {
 }
 
 bool ShellPanel::RunNewPathDialog() {
-    NewPathForm form = OpenNewPath(panel_.choices);
-    if (newPathPosition) form = ChangeNewPathType(panel_.choices, *newPathPosition);
+    NewPathForm form = panel_.OpenNewPath();
+    if (newPathPosition) form = panel_.ChangeNewPathType(*newPathPosition);
     if (!newPathWidth.empty()) form.widthText = newPathWidth;
-    AcceptNewPath(panel_.choices, form, panel_.readouts);
-    return true;
+    return panel_.AcceptNewPath(form);
 }
 
 void ShellPanel::Click(int x, int y) {

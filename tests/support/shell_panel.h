@@ -43,11 +43,10 @@ class ShellPanel : public EditorPanelHost, public PanelHost {
 
     // EditorPanelHost
     void HandleCommand(int id) override;
-    void SetTexturePath(const std::string& path) override { panel_.state.texturePath = path; }
+    void SetTexturePath(const std::string& path) override { panel_.SetTexturePath(path); }
     void SetTileImage(const std::string& path, const std::string& name) override;
-    void SetProposedFileName(const std::string& name) override {
-        panel_.state.proposedTileName = name;
-    }
+    void SetProposedFileName(const std::string& name) override { panel_.SetProposedTileName(name); }
+    std::optional<int> TileOnScreen() const override { return panel_.tileOnScreen(); }
     bool HasUnsavedChanges() const override { return panel_.HasUnsavedEdits(); }
     bool SaveForClose() override { return panel_.SaveDatabase(); }
 

@@ -121,14 +121,14 @@ class LorvaneDialogTest : public QObject {
         OnNextDialog([](QDialog& dialog) { dialog.accept(); });
         Click(kPanelNewPath);
         ClickViewer(20, 200);
-        QCOMPARE(dialog_->panel().drawing.rubberBand, 1);
+        QCOMPARE(dialog_->panel().stroke().phase, StrokePhase::PathOpen);
         QTest::mouseMove(&dialog_->viewer(), ViewerPoint(80, 120));
         QVERIFY(!Readout(kPanelPointerX).trimmed().isEmpty());
         ClickViewer(100, 100);
         ClickViewer(180, 60);
         ClickViewer(180, 60, Qt::RightButton);
         QTest::qWait(20);
-        const EditorWorkingSet& working = dialog_->panel().working;
+        const EditorWorkingSet& working = dialog_->panel().tables();
         QCOMPARE(working.pathCount(), 2);
         QCOMPARE(working.Path(2).startX, working.Path(1).endX);
         QCOMPARE(PathList().topLevelItemCount(), 2);
@@ -149,7 +149,7 @@ class LorvaneDialogTest : public QObject {
         // The segments are drawn in Road red on the canvas.
         const QImage image = dialog_->canvas().Image();
         const auto segment = working.Path(1);
-        const ViewerGeometry& geometry = dialog_->panel().geometry;
+        const ViewerGeometry& geometry = dialog_->panel().geometry();
         const QPoint middle((TileToPixel(geometry, -segment.startY, Axis::Horizontal) +
                              TileToPixel(geometry, segment.endY, Axis::Horizontal)) /
                                 2,
@@ -221,7 +221,7 @@ class LorvaneDialogTest : public QObject {
         QCOMPARE(platform_.messages[0].text,
                  std::string("There is no number 4.  The available paths are 1 thru 1."));
         QCOMPARE(platform_.messages[0].caption, std::string("Path Not Found"));
-        QCOMPARE(dialog_->panel().working.pathCount(), 0);
+        QCOMPARE(dialog_->panel().tables().pathCount(), 0);
         QCOMPARE(PathList().topLevelItemCount(), 0);
     }
 
@@ -233,18 +233,43 @@ class LorvaneDialogTest : public QObject {
         ClickViewer(90, 20);
         PathList().clearSelection();
         QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, QPoint(5, 60));
-        QCOMPARE(dialog_->panel().working.pathCount(), 2);
+        QCOMPARE(dialog_->panel().tables().pathCount(), 2);
         // On a row, the right click selects and removes it.
         const QRect row = PathList().visualItemRect(PathList().topLevelItem(1));
         QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, row.center());
-        QCOMPARE(dialog_->panel().working.pathCount(), 1);
+        QCOMPARE(dialog_->panel().tables().pathCount(), 1);
+    }
+
+    void keysReachTheToolAndDeleteRemovesTheSelectedRow() {
+        OnNextDialog([](QDialog& dialog) { dialog.accept(); });
+        Click(kPanelNewPath);
+        ClickViewer(20, 20);
+        ClickViewer(60, 20);
+        ClickViewer(90, 20);
+        QTest::keyClick(dialog_.get(), Qt::Key_Backspace);  // the last point back
+        QCOMPARE(dialog_->panel().tables().pathCount(), 1);
+        QTest::keyClick(dialog_.get(), Qt::Key_Return);  // the path ends
+        QCOMPARE(dialog_->panel().stroke().phase, StrokePhase::None);
+        ClickViewer(120, 120);
+        QTest::keyClick(dialog_.get(), Qt::Key_Escape);  // the open point is cancelled
+        QCOMPARE(dialog_->panel().stroke().phase, StrokePhase::None);
+        QTest::keyClick(dialog_.get(), Qt::Key_Escape);  // drawing is left
+        QCOMPARE(dialog_->panel().tool(), ToolKind::Select);
+        QCOMPARE(dialog_->panel().tables().pathCount(), 1);
+        // Delete on a selected row removes its entry, undoably.
+        PathList().setCurrentItem(PathList().topLevelItem(0));
+        QTest::keyClick(&PathList(), Qt::Key_Delete);
+        QCOMPARE(dialog_->panel().tables().pathCount(), 0);
+        QCOMPARE(PathList().topLevelItemCount(), 0);
+        dialog_->HandleCommand(kPanelUndoSegment);
+        QCOMPARE(PathList().topLevelItemCount(), 1);
     }
 
     void showPathsFollowsTheFlag() {
         auto* box = Child<QCheckBox>(*dialog_, kPanelShowPaths);
         QTest::mouseClick(box, Qt::LeftButton);
         QVERIFY(!box->isChecked());
-        QCOMPARE(dialog_->panel().state.showPaths, 0);
+        QVERIFY(!dialog_->panel().showPaths());
         QTest::mouseClick(box, Qt::LeftButton);
         QVERIFY(box->isChecked());
     }
@@ -305,7 +330,7 @@ class LorvaneDialogTest : public QObject {
     void theImageIsStretchedOverTheWholeViewer() {
         const QImage image = dialog_->canvas().Image();
         QCOMPARE(image.size(), dialog_->viewer().ClientSize());
-        const ViewerGeometry& geometry = dialog_->panel().geometry;
+        const ViewerGeometry& geometry = dialog_->panel().geometry();
         QCOMPARE(geometry.imageArea.Width(), image.width());
         // Corners of the canvas show the corner pixels of the 64 x 64 picture.
         const auto picture = testing::MakePatternPicture(64, 64, 3);

@@ -1,5 +1,7 @@
 // The main window driven through its real widgets on the offscreen platform.
 
+#include "ui/main_window.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,7 +16,6 @@
 #include "base/command_ids.h"
 #include "ui/about_box.h"
 #include "ui/application.h"
-#include "ui/main_window.h"
 #include "ui/lorvane_dialog.h"
 #include "ui/recording_panel.h"
 
@@ -48,7 +49,7 @@ void AnswerNextModal(QMessageBox::StandardButton button) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase() {
         QVERIFY(settingsFolder.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
@@ -78,9 +79,9 @@ private slots:
                               "E&xport .bin Tiles...", "&Import .bin Tiles...", "-", "&Exit"}));
         QCOMPARE(Texts(window.Popup(1)),
                  (QStringList{"Show &Tile List", "&Load New Tile...", "Add Tiles to Set...",
-                              "Add Set to Texture.bin", "Change Set &Terrain Type", "-",
-                              "&Delete last segment", "Add New Path...", "Add New &Area",
-                              "Delete Path...", "Delete Area"}));
+                              "Add Set to Texture.bin", "Change Set &Terrain Type", "-", "&Undo",
+                              "&Redo", "Add New Path...", "Add New &Area", "Delete Path...",
+                              "Delete Area"}));
         QCOMPARE(Texts(window.Popup(2)),
                  (QStringList{"Select Theater", "-", "Balkans", "-", "Theater &Map"}));
         QCOMPARE(Texts(window.Popup(3)), QStringList{"About Lorvane..."});
@@ -103,13 +104,22 @@ private slots:
         QVERIFY(app.Start());
         RecordingPanel recorder(app);
         MainWindow& window = app.window();
+        // Undo and Redo are grayed while there is nothing to undo or redo.
+        QVERIFY(!window.Action(kPanelUndoSegment)->isEnabled());
+        QVERIFY(!window.Action(kPanelRedo)->isEnabled());
+        app.shell().ShowUndoRedo("Add Road Segment", "Remove Water Area");
+        QCOMPARE(window.Action(kPanelUndoSegment)->text(), QString("&Undo Add Road Segment"));
+        QCOMPARE(window.Action(kPanelRedo)->text(), QString("&Redo Remove Water Area"));
+        QCOMPARE(window.Action(kPanelUndoSegment)->shortcut(), QKeySequence("Ctrl+Z"));
+        QCOMPARE(window.Action(kPanelRedo)->shortcuts(),
+                 (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
         for (int id : {kMenuOpenTextureBin, kMenuSaveTextureBin, kPanelLoadTile, kPanelUndoSegment,
-                       kPanelNewPath, kPanelNewArea})
+                       kPanelRedo, kPanelNewPath, kPanelNewArea})
             window.Action(id)->trigger();
         QCoreApplication::processEvents();
         // Save is not forwarded before a database is loaded.
         QCOMPARE(recorder.commands,
-                 (std::vector<int>{kPanelOpenTexture, kPanelLoadTile, kPanelUndoSegment,
+                 (std::vector<int>{kPanelOpenTexture, kPanelLoadTile, kPanelUndoSegment, kPanelRedo,
                                    kPanelNewPath, kPanelNewArea}));
     }
 
@@ -143,10 +153,12 @@ private slots:
         {
             Application app(startup->path().toStdString());
             QVERIFY(app.Start());
-            for (int i = 0; i < 8; ++i) app.shell().RememberFile("/gone/" + std::to_string(i) + ".bin");
+            for (int i = 0; i < 8; ++i)
+                app.shell().RememberFile("/gone/" + std::to_string(i) + ".bin");
             app.shell().RememberFile(bin);
         }
-        QCOMPARE(QSettings("Hollin", "Quistral").value("File1").toString(), QString::fromStdString(bin));
+        QCOMPARE(QSettings("Hollin", "Quistral").value("File1").toString(),
+                 QString::fromStdString(bin));
         Application app(startup->path().toStdString());
         QVERIFY(app.Start());
         RecordingPanel recorder(app);
@@ -200,7 +212,7 @@ private slots:
         QCOMPARE(recorder.commands.back(), int(kPanelSave));
     }
 
-private:
+  private:
     QTemporaryDir settingsFolder;
     std::unique_ptr<QTemporaryDir> startup;
 };

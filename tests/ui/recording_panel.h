@@ -22,6 +22,7 @@ class RecordingPanel : public EditorPanelHost {
         tileName = name;
     }
     void SetProposedFileName(const std::string& name) override { proposedFileName = name; }
+    std::optional<int> TileOnScreen() const override { return tileOnScreen; }
     bool HasUnsavedChanges() const override { return unsavedChanges; }
     bool SaveForClose() override {
         commands.push_back(kPanelSave);
@@ -35,6 +36,7 @@ class RecordingPanel : public EditorPanelHost {
     std::string tileName;
     std::string proposedFileName;
     bool unsavedChanges = false;
+    std::optional<int> tileOnScreen;
     bool saveSucceeds = true;
 
   private:

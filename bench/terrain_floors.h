@@ -1,0 +1,184 @@
+#pragma once
+// The floors of the terrain commands: the least work that writes the same
+// bytes as lorvane-cli l2m, thr and mea, as durably. Each maps the L2/O2
+// pair, reads the offsets straight from the O2 bytes, converts, and writes
+// its output with one fsync.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "base/file_io.h"
+#include "terrain/terrain_files.h"
+#include "terrain/theater_tile_map.h"
+#include "tiledb/tile_database.h"
+
+namespace lorvane::bench {
+
+namespace fs = std::filesystem;
+
+// The mapped pair with its section count, record size and offsets, read
+// straight from the O2 bytes without checks.
+struct FloorInput {
+    explicit FloorInput(const fs::path& l2Path)
+        : l2(*FileBytes::Open(l2Path)), o2(*FileBytes::Open(*O2PathFor(l2Path))) {
+        const TerrainLayout layout = SetDimensionsFromFiles(o2.Size(), l2.Size());
+        n = static_cast<size_t>(layout.dimensions.xSections);
+        recordSize = static_cast<size_t>(layout.l2RecordSize);
+        side = 16 * n;
+    }
+    const std::byte* Section(size_t sx, size_t sy) const {
+        uint32_t offset;
+        std::memcpy(&offset, o2.Bytes().data() + 4 * (sy * n + sx), 4);
+        return l2.Bytes().data() + offset;
+    }
+    FileBytes l2;
+    FileBytes o2;
+    size_t n = 0;
+    size_t recordSize = 7;
+    size_t side = 0;
+};
+
+inline void WriteAll(int fd, const std::byte* data, size_t size) {
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put <= 0) return;
+        data += put;
+        size -= static_cast<size_t>(put);
+    }
+}
+
+// L2 records to 9-byte L2M records in matrix order through one reused
+// 1 MiB buffer, then one fsync.
+inline void FloorL2m(const fs::path& l2Path, const fs::path& out) {
+    const FloorInput in(l2Path);
+    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::byte> buffer(size_t{1} << 20);
+    const uint32_t rows = static_cast<uint32_t>(in.side);
+    std::memcpy(buffer.data(), &rows, 4);
+    const uint16_t rowLength = static_cast<uint16_t>(in.side);
+    std::memcpy(buffer.data() + 4, &rowLength, 2);
+    buffer[6] = buffer[8] = std::byte{0};
+    buffer[7] = std::byte{static_cast<uint8_t>(in.recordSize == 7 ? 0 : 2)};
+    size_t used = 9;
+    const size_t rowBytes = in.side * 9;
+    const size_t run = 16 * in.recordSize;
+    for (size_t y = 0; y < in.side; ++y) {
+        if (buffer.size() - used < rowBytes) {
+            WriteAll(fd, buffer.data(), used);
+            used = 0;
+        }
+        std::byte* p = buffer.data() + used;
+        for (size_t sx = 0; sx < in.n; ++sx) {
+            const std::byte* record = in.Section(sx, y / 16) + (y % 16) * run;
+            if (in.recordSize == 9) {
+                std::memcpy(p, record, run);
+                p += run;
+                continue;
+            }
+            for (size_t c = 0; c < 16; ++c, record += 7, p += 9) {
+                p[0] = record[0];
+                p[1] = record[1];
+                p[2] = p[3] = std::byte{0};
+                std::memcpy(p + 4, record + 2, 5);
+            }
+        }
+        used += rowBytes;
+    }
+    WriteAll(fd, buffer.data(), used);
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Section by section into the column-order grid, then one write and fsync.
+template <size_t recordSize>
+void FloorThrOf(const FloorInput& in, const fs::path& out, const TileDatabase& database) {
+    std::vector<uint8_t> bits(65536, 0);
+    std::vector<bool> seen(65536, false);
+    for (const TileIndexEntry& entry : database.index) {
+        const auto id = static_cast<uint32_t>(entry.id);
+        if (id < bits.size() && !seen[id]) {
+            bits[id] = TileBits(database, entry);
+            seen[id] = true;
+        }
+    }
+    std::vector<std::byte> bytes(4 + in.side * in.side);
+    const auto side16 = static_cast<uint16_t>(in.side);
+    std::memcpy(bytes.data(), &side16, 2);
+    std::memcpy(bytes.data() + 2, &side16, 2);
+    std::byte* grid = bytes.data() + 4;
+    constexpr size_t idSize = recordSize == 7 ? 2 : 4;
+    // Four section rows at a time into a band held column by column, then
+    // each column's 64 bytes stored whole: the column-order store without
+    // a stride of a whole column per post.
+    constexpr size_t kBand = 64;
+    std::vector<std::byte> band(in.side * kBand);
+    for (size_t top = 0; top < in.side; top += kBand) {
+        const size_t height = std::min(kBand, in.side - top);
+        for (size_t sy = top / 16; sy < (top + height) / 16; ++sy) {
+            for (size_t sx = 0; sx < in.n; ++sx) {
+                const std::byte* record = in.Section(sx, sy);
+                for (size_t r = 0; r < 16; ++r) {
+                    std::byte* out = band.data() + 16 * sx * kBand + 16 * sy - top + r;
+                    for (size_t c = 0; c < 16; ++c, record += recordSize, out += kBand) {
+                        uint32_t id = 0;
+                        std::memcpy(&id, record, idSize);
+                        const auto aux2 = std::to_integer<uint8_t>(record[idSize + 4]);
+                        const uint8_t bandBits =
+                            aux2 <= 63 ? static_cast<uint8_t>((63 - aux2) / 21 << 4) : 0;
+                        const uint8_t tile = id < bits.size() ? bits[id] : 0;
+                        *out = std::byte{static_cast<uint8_t>(tile | bandBits)};
+                    }
+                }
+            }
+        }
+        for (size_t x = 0; x < in.side; ++x)
+            std::memcpy(grid + x * in.side + top, band.data() + x * kBand, height);
+    }
+    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    WriteAll(fd, bytes.data(), bytes.size());
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Block maxima section by section, then one write and fsync.
+template <size_t recordSize>
+void FloorMeaOf(const FloorInput& in, const fs::path& out) {
+    const size_t blocks = in.side / 8;
+    std::vector<uint16_t> highest(blocks * blocks, 0);
+    constexpr size_t idSize = recordSize == 7 ? 2 : 4;
+    for (size_t sy = 0; sy < in.n; ++sy) {
+        for (size_t sx = 0; sx < in.n; ++sx) {
+            const std::byte* record = in.Section(sx, sy) + idSize;
+            for (size_t r = 0; r < 16; ++r) {
+                uint16_t* row = highest.data() + (2 * sy + r / 8) * blocks + 2 * sx;
+                for (size_t c = 0; c < 16; ++c, record += recordSize) {
+                    uint16_t elevation;
+                    std::memcpy(&elevation, record, 2);
+                    row[c / 8] = std::max(row[c / 8], elevation);
+                }
+            }
+        }
+    }
+    for (uint16_t& value : highest) value = std::min<uint16_t>(value, 32767);
+    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    WriteAll(fd, reinterpret_cast<const std::byte*>(highest.data()), highest.size() * 2);
+    ::fsync(fd);
+    ::close(fd);
+}
+
+inline void FloorThr(const fs::path& l2Path, const fs::path& out, const TileDatabase& database) {
+    const FloorInput in(l2Path);
+    in.recordSize == 7 ? FloorThrOf<7>(in, out, database) : FloorThrOf<9>(in, out, database);
+}
+
+inline void FloorMea(const fs::path& l2Path, const fs::path& out) {
+    const FloorInput in(l2Path);
+    in.recordSize == 7 ? FloorMeaOf<7>(in, out) : FloorMeaOf<9>(in, out);
+}
+
+}  // namespace lorvane::bench

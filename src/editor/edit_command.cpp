@@ -1,0 +1,294 @@
+#include "editor/edit_command.h"
+
+#include <string>
+
+namespace lorvane {
+
+namespace {
+
+// Entry n (1 to the count) of a table, or null.
+template <typename Entry>
+Entry* EntryAt(std::vector<Entry>& table, int32_t n) {
+    if (n < 1 || n > static_cast<int32_t>(table.size())) return nullptr;
+    return &table[static_cast<size_t>(n - 1)];
+}
+
+template <typename Entry>
+const Entry* EntryAt(const std::vector<Entry>& table, int32_t n) {
+    return EntryAt(const_cast<std::vector<Entry>&>(table), n);
+}
+
+template <typename Entry>
+bool InsertAt(std::vector<Entry>& table, int32_t n, const Entry& entry) {
+    if (n < 1 || n > static_cast<int32_t>(table.size()) + 1) return false;
+    table.insert(table.begin() + (n - 1), entry);
+    return true;
+}
+
+template <typename Entry>
+bool EraseAt(std::vector<Entry>& table, int32_t n) {
+    if (EntryAt(table, n) == nullptr) return false;
+    table.erase(table.begin() + (n - 1));
+    return true;
+}
+
+// A segment's start Y: the sign that marks the beginning of a path stays.
+void SetStartY(WorkingPath& segment, int32_t y) {
+    segment.startY = segment.BeginsPath() ? (y == 0 ? -1 : -y) : y;
+}
+
+// The field of an entry as a place to read and write; null when the field
+// is not one of the entry's.
+int32_t* FieldOf(WorkingPath& segment, ValueField field) {
+    switch (field) {
+        case ValueField::Type:
+            return &segment.typeChoice;
+        case ValueField::Width:
+            return &segment.width;
+        case ValueField::StartX:
+            return &segment.startX;
+        case ValueField::StartY:
+            return &segment.startY;
+        case ValueField::EndX:
+            return &segment.endX;
+        case ValueField::EndY:
+            return &segment.endY;
+        default:
+            return nullptr;
+    }
+}
+
+int32_t* FieldOf(WorkingArea& area, ValueField field) {
+    switch (field) {
+        case ValueField::Type:
+            return &area.typeChoice;
+        case ValueField::Radius:
+            return &area.radius;
+        case ValueField::CentreX:
+            return &area.centerX;
+        case ValueField::CentreY:
+            return &area.centerY;
+        default:
+            return nullptr;
+    }
+}
+
+bool SetValue(EditorWorkingSet& working, EntryKind list, int32_t entry, ValueField field,
+              int32_t value) {
+    if (list == EntryKind::Path) {
+        WorkingPath* segment = EntryAt(working.paths, entry);
+        int32_t* place = segment != nullptr ? FieldOf(*segment, field) : nullptr;
+        if (place == nullptr) return false;
+        if (field == ValueField::StartY) {
+            SetStartY(*segment, value);
+        } else {
+            *place = value;
+        }
+        return true;
+    }
+    WorkingArea* area = EntryAt(working.areas, entry);
+    int32_t* place = area != nullptr ? FieldOf(*area, field) : nullptr;
+    if (place == nullptr) return false;
+    *place = value;
+    return true;
+}
+
+// The X and Y fields of a point.
+std::pair<ValueField, ValueField> FieldsOfPoint(PointRole role) {
+    switch (role) {
+        case PointRole::Start:
+            return {ValueField::StartX, ValueField::StartY};
+        case PointRole::End:
+            return {ValueField::EndX, ValueField::EndY};
+        case PointRole::Centre:
+            break;
+    }
+    return {ValueField::CentreX, ValueField::CentreY};
+}
+
+bool SetPoint(EditorWorkingSet& working, EntryKind list, int32_t entry, PointRole role,
+              FeetPoint point) {
+    if (!PointOfList(role, list) || EntryCount(working, list) < entry || entry < 1) return false;
+    const auto [fieldX, fieldY] = FieldsOfPoint(role);
+    return SetValue(working, list, entry, fieldX, point.x) &&
+           SetValue(working, list, entry, fieldY, point.y);
+}
+
+std::string PathTypeText(int32_t typeChoice) { return TypeName(PathTypeCode(typeChoice)); }
+std::string AreaTypeText(int32_t typeChoice) { return TypeName(AreaTypeCode(typeChoice)); }
+
+}  // namespace
+
+int32_t EntryCount(const EditorWorkingSet& working, EntryKind list) {
+    return list == EntryKind::Path ? working.pathCount() : working.areaCount();
+}
+
+bool FieldOfList(ValueField field, EntryKind list) {
+    WorkingPath segment;
+    WorkingArea area;
+    return list == EntryKind::Path ? FieldOf(segment, field) != nullptr
+                                   : FieldOf(area, field) != nullptr;
+}
+
+bool PointOfList(PointRole role, EntryKind list) {
+    return (role == PointRole::Centre) == (list == EntryKind::Area);
+}
+
+std::optional<int32_t> ValueOf(const EditorWorkingSet& working, EntryKind list, int32_t entry,
+                               ValueField field) {
+    if (list == EntryKind::Path) {
+        const WorkingPath* stored = EntryAt(working.paths, entry);
+        if (stored == nullptr) return std::nullopt;
+        WorkingPath segment = *stored;
+        const int32_t* place = FieldOf(segment, field);
+        if (place == nullptr) return std::nullopt;
+        return field == ValueField::StartY ? Magnitude(*place) : *place;
+    }
+    const WorkingArea* stored = EntryAt(working.areas, entry);
+    if (stored == nullptr) return std::nullopt;
+    WorkingArea area = *stored;
+    const int32_t* place = FieldOf(area, field);
+    if (place == nullptr) return std::nullopt;
+    return *place;
+}
+
+std::optional<FeetPoint> PointOf(const EditorWorkingSet& working, EntryKind list, int32_t entry,
+                                 PointRole role) {
+    if (!PointOfList(role, list)) return std::nullopt;
+    const auto [fieldX, fieldY] = FieldsOfPoint(role);
+    const auto x = ValueOf(working, list, entry, fieldX);
+    const auto y = ValueOf(working, list, entry, fieldY);
+    if (!x || !y) return std::nullopt;
+    return FeetPoint{*x, *y};
+}
+
+bool ValidValue(EntryKind list, ValueField field, int32_t value) {
+    if (!FieldOfList(field, list)) return false;
+    switch (field) {
+        case ValueField::Type: {
+            const size_t count =
+                list == EntryKind::Path ? PathTypeCodes.size() : AreaTypeCodes.size();
+            return value >= 0 && static_cast<size_t>(value) < count;
+        }
+        case ValueField::Width:
+        case ValueField::Radius:
+            return value >= 1;
+        default:
+            return value >= 0;
+    }
+}
+
+const char* FieldName(ValueField field) {
+    switch (field) {
+        case ValueField::Type:
+            return "Type";
+        case ValueField::Width:
+            return "Width";
+        case ValueField::Radius:
+            return "Radius";
+        case ValueField::StartX:
+            return "Start X";
+        case ValueField::StartY:
+            return "Start Y";
+        case ValueField::EndX:
+            return "End X";
+        case ValueField::EndY:
+            return "End Y";
+        case ValueField::CentreX:
+            return "Center X";
+        case ValueField::CentreY:
+            return "Center Y";
+    }
+    return "";
+}
+
+std::string AddSegmentCommand::Text() const {
+    return "Add " + PathTypeText(segment_.typeChoice) + " Segment";
+}
+
+bool AddSegmentCommand::Redo(EditorWorkingSet& working) const {
+    return InsertAt(working.paths, entry_, segment_);
+}
+
+bool AddSegmentCommand::Undo(EditorWorkingSet& working) const {
+    return EraseAt(working.paths, entry_);
+}
+
+std::string AddAreaCommand::Text() const {
+    return "Add " + AreaTypeText(area_.typeChoice) + " Area";
+}
+
+bool AddAreaCommand::Redo(EditorWorkingSet& working) const {
+    return InsertAt(working.areas, entry_, area_);
+}
+
+bool AddAreaCommand::Undo(EditorWorkingSet& working) const {
+    return EraseAt(working.areas, entry_);
+}
+
+std::string RemoveEntryCommand::Text() const {
+    if (const auto* segment = std::get_if<WorkingPath>(&removed_))
+        return "Remove " + PathTypeText(segment->typeChoice) + " Segment";
+    return "Remove " + AreaTypeText(std::get<WorkingArea>(removed_).typeChoice) + " Area";
+}
+
+bool RemoveEntryCommand::Redo(EditorWorkingSet& working) const {
+    return entryKind() == EntryKind::Path ? EraseAt(working.paths, entry_)
+                                          : EraseAt(working.areas, entry_);
+}
+
+bool RemoveEntryCommand::Undo(EditorWorkingSet& working) const {
+    if (const auto* segment = std::get_if<WorkingPath>(&removed_))
+        return InsertAt(working.paths, entry_, *segment);
+    return InsertAt(working.areas, entry_, std::get<WorkingArea>(removed_));
+}
+
+bool MovePointCommand::Redo(EditorWorkingSet& working) const {
+    return SetPoint(working, list_, entry_, role_, to_);
+}
+
+bool MovePointCommand::Undo(EditorWorkingSet& working) const {
+    return SetPoint(working, list_, entry_, role_, from_);
+}
+
+std::string ChangeValueCommand::Text() const { return std::string("Change ") + FieldName(field_); }
+
+bool ChangeValueCommand::Redo(EditorWorkingSet& working) const {
+    return SetValue(working, list_, entry_, field_, to_);
+}
+
+bool ChangeValueCommand::Undo(EditorWorkingSet& working) const {
+    return SetValue(working, list_, entry_, field_, from_);
+}
+
+std::unique_ptr<EditCommand> MakeRemoveEntry(const EditorWorkingSet& working, int32_t tileId,
+                                             EntryKind list, int32_t entry) {
+    if (list == EntryKind::Path) {
+        const WorkingPath* segment = EntryAt(working.paths, entry);
+        if (segment == nullptr) return nullptr;
+        return std::make_unique<RemoveEntryCommand>(tileId, entry, *segment);
+    }
+    const WorkingArea* area = EntryAt(working.areas, entry);
+    if (area == nullptr) return nullptr;
+    return std::make_unique<RemoveEntryCommand>(tileId, entry, *area);
+}
+
+std::unique_ptr<EditCommand> MakeMovePoint(const EditorWorkingSet& working, int32_t tileId,
+                                           EntryKind list, int32_t entry, PointRole role,
+                                           FeetPoint to) {
+    const std::optional<FeetPoint> from = PointOf(working, list, entry, role);
+    const auto [fieldX, fieldY] = FieldsOfPoint(role);
+    if (!from || *from == to || !ValidValue(list, fieldX, to.x) || !ValidValue(list, fieldY, to.y))
+        return nullptr;
+    return std::make_unique<MovePointCommand>(tileId, list, entry, role, *from, to);
+}
+
+std::unique_ptr<EditCommand> MakeChangeValue(const EditorWorkingSet& working, int32_t tileId,
+                                             EntryKind list, int32_t entry, ValueField field,
+                                             int32_t to) {
+    const std::optional<int32_t> from = ValueOf(working, list, entry, field);
+    if (!from || *from == to || !ValidValue(list, field, to)) return nullptr;
+    return std::make_unique<ChangeValueCommand>(tileId, list, entry, field, *from, to);
+}
+
+}  // namespace lorvane

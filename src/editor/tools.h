@@ -1,0 +1,100 @@
+#pragma once
+// The ways of editing the tile on screen, behind one small interface: the
+// panel turns the mouse and the keys over the viewer into calls of the tool
+// in use, and a tool turns them into commands of the edit document.
+//
+// Path tool: the first left click opens a path at that point, every further
+// click adds a segment from the open point to the click and moves the open
+// point there; a right click or Enter ends the path, Esc cancels the open
+// point, Backspace (or Undo) steps back one point. Area tool: a left click
+// opens a centre, the next one adds the area with the radius to it. While a
+// point is open a rubber band follows the pointer, drawn in invert mode so
+// that drawing it again erases it. Select tool: clicks choose nothing yet.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "editor/canvas.h"
+#include "editor/drawing.h"
+#include "editor/edit_document.h"
+#include "editor/editor_state.h"
+#include "editor/viewer_geometry.h"
+
+namespace lorvane {
+
+enum class ToolKind { Select, Path, Area };
+enum class MouseButton { Left, Right };
+enum class EditorKey { Escape, Enter, Backspace, Delete };
+
+struct Modifiers {
+    bool shift = false;
+    bool control = false;
+    bool alt = false;
+};
+
+// The pointer over the image: where in viewer pixels and in tile feet.
+struct PointerEvent {
+    MouseButton button = MouseButton::Left;
+    ViewerPoint pixel;
+    FeetPoint feet;
+    Modifiers modifiers;
+};
+
+// What a tool works with, given by the panel.
+class ToolContext {
+  public:
+    virtual ~ToolContext() = default;
+    virtual EditDocument& document() = 0;
+    virtual const EditDocument& document() const = 0;
+    virtual Canvas& canvas() = 0;
+    virtual const ViewerGeometry& geometry() const = 0;
+    virtual PanelReadouts& readouts() = 0;
+    virtual const EditorChoices& choices() const = 0;
+    // The viewer is drawn again once the current event is handled.
+    virtual void RequestRefresh() = 0;
+    // Leaves this tool for another one.
+    virtual void SwitchTool(ToolKind kind) = 0;
+};
+
+// The open point of a stroke: nothing, the last point of an open path, or
+// the centre of an area whose radius is being drawn.
+enum class StrokePhase { None, PathOpen, CentreOpen };
+
+struct Stroke {
+    StrokePhase phase = StrokePhase::None;
+    FeetPoint open;            // the open point, in feet
+    ViewerPoint anchor;        // where the rubber band starts
+    ViewerPoint rubberEnd;     // where the rubber line was last drawn to
+    int32_t rubberRadius = 0;  // pixels, of the rubber circle last drawn
+    int32_t segments = 0;      // segments added since the path was opened
+};
+
+class Tool {
+  public:
+    virtual ~Tool() = default;
+    virtual ToolKind kind() const = 0;
+    // Mouse buttons pressed and released, and the pointer moved, over the image.
+    virtual void Press(ToolContext&, const PointerEvent&) {}
+    virtual void Move(ToolContext&, const PointerEvent&) {}
+    virtual void Release(ToolContext&, const PointerEvent&) {}
+    // A key while the panel has the keyboard; false when the tool has no use for it.
+    virtual bool Key(ToolContext&, EditorKey, Modifiers) { return false; }
+    // Ends what is open: the rubber band is erased and the viewer refreshed.
+    // Nothing when nothing is open.
+    virtual void EndStroke(ToolContext&) {}
+    // Undo and Redo inside an open stroke: one point back or forward. False
+    // when the tool has nothing of its own to step, so that the history does it.
+    virtual bool StepBack(ToolContext&) { return false; }
+    virtual bool StepForward(ToolContext&) { return false; }
+    // What StepBack would undo, for the Edit menu; empty when it steps nothing
+    // back of its own.
+    virtual std::string StepBackText(const ToolContext&) const { return {}; }
+    // The viewer was drawn again: an open rubber band starts anew.
+    virtual void Redrawn(ToolContext&) {}
+    virtual const Stroke& stroke() const;
+};
+
+std::unique_ptr<Tool> MakeTool(ToolKind kind);
+
+}  // namespace lorvane

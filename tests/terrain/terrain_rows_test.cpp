@@ -1,0 +1,223 @@
+// Terrain rows read straight from L2/O2 and L2M bytes, and the outputs made
+// from them: the same as from a matrix, whatever the sections' order and
+// however the O2 entries alias them.
+#include "terrain/terrain_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <numeric>
+#include <random>
+
+#include "base/byte_writer.h"
+#include "support/progress_recorder.h"
+#include "support/terrain_builder.h"
+#include "support/texture_builder.h"
+#include "terrain/mea_file.h"
+#include "terrain/terrain_files.h"
+#include "terrain/theater_tile_map.h"
+
+namespace lorvane {
+namespace {
+
+using testing::ProgressRecorder;
+
+// An L2/O2 pair whose O2 entry k names stored section source[k] of the
+// pattern, the stored sections laid out in a shuffled order after some
+// filler; and the matrix it stands for.
+struct AliasedTerrain {
+    testing::L2Files files;
+    TerrainMatrix expected;
+};
+
+AliasedTerrain MakeAliasedTerrain(int32_t n, int recordSize, std::mt19937& random) {
+    const TerrainMatrix pattern = testing::MakePatternMatrix(n, 70000, recordSize == 7 ? 0 : 2);
+    const auto sections = static_cast<size_t>(n) * static_cast<size_t>(n);
+    std::vector<size_t> source(sections);
+    std::iota(source.begin(), source.end(), size_t{0});
+    // About a third of the entries name another section.
+    for (size_t& s : source) {
+        if (random() % 3 == 0) s = random() % sections;
+    }
+    std::vector<size_t> layout(sections);  // stored place -> pattern section
+    std::iota(layout.begin(), layout.end(), size_t{0});
+    std::shuffle(layout.begin(), layout.end(), random);
+    std::vector<uint32_t> placeOf(sections);
+    const size_t sectionBytes = 256 * static_cast<size_t>(recordSize);
+    const size_t filler = random() % 5;
+    AliasedTerrain terrain;
+    terrain.files.l2.assign(filler, std::byte{0xEE});
+    for (size_t place = 0; place < sections; ++place) {
+        placeOf[layout[place]] = static_cast<uint32_t>(filler + place * sectionBytes);
+        const size_t sx = layout[place] % static_cast<size_t>(n);
+        const size_t sy = layout[place] / static_cast<size_t>(n);
+        for (size_t r = 0; r < 16; ++r) {
+            for (size_t c = 0; c < 16; ++c) {
+                const auto record =
+                    testing::EncodeL2Record(pattern.Cell(static_cast<int32_t>(16 * sx + c),
+                                                         static_cast<int32_t>(16 * sy + r)),
+                                            recordSize);
+                terrain.files.l2.insert(terrain.files.l2.end(), record.begin(), record.end());
+            }
+        }
+    }
+    // The record size comes from the L2 size: keep a 9-byte file off a
+    // multiple of 7, a 7-byte file on one.
+    while ((terrain.files.l2.size() % 7 == 0) != (recordSize == 7))
+        terrain.files.l2.push_back(std::byte{0xEE});
+    ByteWriter o2;
+    for (size_t k = 0; k < sections; ++k) o2.U32(placeOf[source[k]]);
+    terrain.files.o2 = o2.Take();
+
+    terrain.expected = MakeTerrainMatrix(16 * n, 16 * n, recordSize == 7 ? 0 : 2);
+    terrain.expected.dimensions = SquareDimensions(n);
+    for (size_t k = 0; k < sections; ++k) {
+        const auto sx = static_cast<int32_t>(k % static_cast<size_t>(n));
+        const auto sy = static_cast<int32_t>(k / static_cast<size_t>(n));
+        const auto fromX = static_cast<int32_t>(source[k] % static_cast<size_t>(n));
+        const auto fromY = static_cast<int32_t>(source[k] / static_cast<size_t>(n));
+        for (int32_t r = 0; r < 16; ++r) {
+            for (int32_t c = 0; c < 16; ++c) {
+                TerrainCell cell = pattern.Cell(16 * fromX + c, 16 * fromY + r);
+                if (recordSize == 7) cell.tileId &= 0xFFFF;
+                terrain.expected.Cell(16 * sx + c, 16 * sy + r) = cell;
+            }
+        }
+    }
+    return terrain;
+}
+
+TerrainCells AllRows(const TerrainRows& rows) {
+    TerrainCells cells(rows.Rows() * rows.Columns());
+    TerrainRowBuffer scratch(rows.Columns());
+    for (size_t y = 0; y < rows.Rows(); ++y) {
+        const TerrainCell* row = rows.Row(y, scratch.data());
+        std::copy(row, row + rows.Columns(),
+                  cells.begin() + static_cast<ptrdiff_t>(y * rows.Columns()));
+    }
+    return cells;
+}
+
+TEST(TerrainRowsTest, ShuffledAndAliasedSectionsStreamToTheSameOutputsAsTheMatrix) {
+    std::mt19937 random(15);
+    const auto folder = testing::MakeTempFolder("lorvane-rows");
+    const TileDatabase database = testing::MakeLargeDatabase(40, 16, 2, 1);
+    for (int trial = 0; trial < 12; ++trial) {
+        const int recordSize = trial % 2 == 0 ? 7 : 9;
+        const auto n = static_cast<int32_t>(1 + random() % 6);
+        SCOPED_TRACE(::testing::Message()
+                     << "trial " << trial << ", n " << n << ", " << recordSize << "-byte records");
+        const AliasedTerrain terrain = MakeAliasedTerrain(n, recordSize, random);
+        MessageLog messages;
+        const auto rows = TerrainRows::OfL2(terrain.files.l2, terrain.files.o2, messages);
+        ASSERT_TRUE(rows);
+        EXPECT_EQ(rows->dimensions(), SquareDimensions(n));
+        EXPECT_EQ(rows->l2FormatCode(), recordSize == 7 ? 0 : 2);
+        ASSERT_EQ(AllRows(*rows), terrain.expected.cells);
+
+        ProgressRecorder progress;
+        ASSERT_TRUE(SaveRowsAsL2M(folder / "rows.L2M", *rows, progress, messages));
+        ASSERT_TRUE(SaveMatrixAsL2M(folder / "matrix.L2M", terrain.expected, progress, messages));
+        const auto l2m = testing::ReadFileBytes(folder / "rows.L2M");
+        EXPECT_EQ(l2m, testing::ReadFileBytes(folder / "matrix.L2M"));
+        EXPECT_EQ(ComposeTheaterMap(*rows, database, progress),
+                  ComposeTheaterMap(terrain.expected, database, progress, messages));
+        EXPECT_EQ(ComposeMeaFile(*rows), ComposeMeaFile(terrain.expected, messages));
+
+        // The L2M file read back as rows gives the same cells again.
+        const auto fromL2M = TerrainRows::OfL2M(l2m, messages);
+        ASSERT_TRUE(fromL2M);
+        EXPECT_EQ(fromL2M->l2FormatCode(), recordSize == 7 ? 0 : 2);
+        EXPECT_EQ(AllRows(*fromL2M), terrain.expected.cells);
+        ASSERT_TRUE(SaveRowsAsL2M(folder / "again.L2M", *fromL2M, progress, messages));
+        EXPECT_EQ(testing::ReadFileBytes(folder / "again.L2M"), l2m);
+        EXPECT_TRUE(messages.messages.empty());
+    }
+    std::filesystem::remove_all(folder);
+}
+
+TEST(TerrainRowsTest, RefusedInputsGiveTheirMessagesBeforeAnyRow) {
+    const TerrainMatrix matrix = testing::MakePatternMatrix(2);
+    const testing::L2Files good = testing::MakeL2Files(matrix, 7);
+    testing::L2Files pastTheEnd = good;
+    pastTheEnd.o2[3] = std::byte{0x01};  // section 0 starts 16 MiB in, past the L2 bytes
+    std::vector<std::byte> shortL2M(9 + 9 * 32 * 32 - 1, std::byte{0});
+    shortL2M[0] = shortL2M[4] = std::byte{32};
+    std::vector<std::byte> oblongL2M(shortL2M.size() + 1, std::byte{0});
+    oblongL2M[0] = std::byte{16};
+    oblongL2M[4] = std::byte{32};
+    const std::vector<Message> readError = {{"L2 end of file reached", "Error", MessageIcon::Error},
+                                            {"L2 error", "L2 Read Error", MessageIcon::Error}};
+    const std::vector<Message> sizeError = {
+        {"This L2M matrix is not the same size as the current theater.", "L2M Matrix Error",
+         MessageIcon::Error}};
+    struct Case {
+        const char* what;
+        std::function<bool(MessageLog&)> open;
+        std::vector<Message> messages;
+    };
+    const Case cases[] = {
+        {"section past the end",
+         [&](MessageLog& m) {
+             return TerrainRows::OfL2(pastTheEnd.l2, pastTheEnd.o2, m).has_value();
+         },
+         readError},
+        {"L2 cut inside the last section",
+         [&](MessageLog& m) {
+             return TerrainRows::OfL2(std::span(good.l2).first(good.l2.size() - 7), good.o2, m)
+                 .has_value();
+         },
+         readError},
+        {"L2M short of its cells",
+         [&](MessageLog& m) { return TerrainRows::OfL2M(shortL2M, m).has_value(); }, readError},
+        {"L2M header cut",
+         [&](MessageLog& m) {
+             return TerrainRows::OfL2M(std::span(shortL2M).first(8), m).has_value();
+         },
+         readError},
+        {"L2M not square",
+         [&](MessageLog& m) { return TerrainRows::OfL2M(oblongL2M, m).has_value(); }, sizeError},
+    };
+    for (const Case& c : cases) {
+        MessageLog messages;
+        EXPECT_FALSE(c.open(messages)) << c.what;
+        EXPECT_EQ(messages.messages, c.messages) << c.what;
+    }
+}
+
+// The .thr map stores its rows a band at a time; maps whose height is not a
+// multiple of the band, and narrow or wide ones, keep every post in place.
+TEST(TerrainRowsTest, TheaterMapOfEveryShapeHoldsEachPostInColumnOrder) {
+    const TileDatabase database = testing::MakeLargeDatabase(8, 16, 1, 1);
+    const TileBitsLookup lookup(database);
+    std::mt19937 random(7);
+    const std::pair<int32_t, int32_t> shapes[] = {{1, 1},  {3, 63},   {5, 64},   {2, 65},
+                                                  {64, 1}, {17, 129}, {130, 70}, {16, 200}};
+    for (const auto& [columns, rows] : shapes) {
+        TerrainMatrix matrix = MakeTerrainMatrix(columns, rows);
+        for (TerrainCell& cell : matrix.cells) {
+            cell.tileId = random() % 160;
+            cell.aux2 = static_cast<uint8_t>(random() % 70);
+        }
+        ProgressRecorder progress;
+        MessageLog messages;
+        const auto bytes = ComposeTheaterMap(matrix, database, progress, messages);
+        ASSERT_TRUE(bytes);
+        ASSERT_EQ(bytes->size(), 4 + static_cast<size_t>(columns) * static_cast<size_t>(rows));
+        for (int32_t x = 0; x < columns; ++x) {
+            for (int32_t y = 0; y < rows; ++y) {
+                const TerrainCell& cell = matrix.Cell(x, y);
+                const uint8_t expected = static_cast<uint8_t>(lookup.Find(cell.tileId).value_or(0) |
+                                                              Aux2BandBits(cell.aux2));
+                ASSERT_EQ(std::to_integer<uint8_t>((*bytes)[4 + static_cast<size_t>(x * rows + y)]),
+                          expected)
+                    << columns << "x" << rows << " post " << x << "," << y;
+            }
+        }
+        EXPECT_EQ(progress.reports.size(), static_cast<size_t>(rows));
+    }
+}
+
+}  // namespace
+}  // namespace lorvane
