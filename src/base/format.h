@@ -3,12 +3,23 @@
 // texts such as "Texture.bin loaded: %d Sets  %d Tiles".
 
 #include <string>
+#include <string_view>
 
 namespace lorvane {
 
 #if defined(__GNUC__)
 __attribute__((format(printf, 1, 2)))
 #endif
-std::string FormatText(const char* format, ...);
+std::string
+FormatText(const char* format, ...);
+
+}  // namespace lorvane
+
+namespace lorvane {
+
+// Text stored as bytes of the Windows-1252 code page (as tile names are), as
+// UTF-8. Every byte has a character: the five the code page leaves unused
+// stand for the control characters of the same number.
+std::string Windows1252ToUtf8(std::string_view bytes);
 
 }  // namespace lorvane

@@ -14,39 +14,46 @@ struct Message {
     std::string text;
     std::string caption;
     MessageIcon icon = MessageIcon::Error;
+    // What the text does not say: for a file failure its path and the
+    // system's reason. The desktop program shows it as the message box's
+    // details, the command-line tool after the text. It is not part of the
+    // message's identity: a message is its text, caption and icon.
+    std::string detail = {};
 
-    bool operator==(const Message&) const = default;
+    bool operator==(const Message& other) const {
+        return text == other.text && caption == other.caption && icon == other.icon;
+    }
 };
 
 // The messages interface: shows a message modally and returns when the user
 // has dismissed it.
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     virtual void Show(const Message& message) = 0;
 
-    void Error(std::string text, std::string caption) {
-        Show({std::move(text), std::move(caption), MessageIcon::Error});
+    void Error(std::string text, std::string caption, std::string detail = {}) {
+        Show({std::move(text), std::move(caption), MessageIcon::Error, std::move(detail)});
     }
     void Information(std::string text, std::string caption) {
         Show({std::move(text), std::move(caption), MessageIcon::Information});
     }
-    void Exclamation(std::string text, std::string caption) {
-        Show({std::move(text), std::move(caption), MessageIcon::Exclamation});
+    void Exclamation(std::string text, std::string caption, std::string detail = {}) {
+        Show({std::move(text), std::move(caption), MessageIcon::Exclamation, std::move(detail)});
     }
 };
 
 // Keeps every message in the order it came; for tests and for callers that
 // show the messages later.
 class MessageLog : public MessageSink {
-public:
+  public:
     void Show(const Message& message) override { messages.push_back(message); }
     std::vector<Message> messages;
 };
 
 // Drops every message.
 class NullMessages : public MessageSink {
-public:
+  public:
     void Show(const Message&) override {}
 };
 

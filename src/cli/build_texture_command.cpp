@@ -1,4 +1,4 @@
-// lorvane-cli build-texture FOLDER -o OUT.bin [--overwrite]
+// lorvane-cli build-texture FOLDER -o OUT.bin [--overwrite] [--tileinfo PATH]
 
 #include <iostream>
 
@@ -14,6 +14,7 @@ struct BuildOptions {
     PathArgument folder;
     PathArgument output;
     bool overwrite = false;
+    std::string tileInfo;
 };
 
 const CommandRegistration buildTexture("build-texture", [](CLI::App& app, int& exitStatus) {
@@ -22,10 +23,15 @@ const CommandRegistration buildTexture("build-texture", [](CLI::App& app, int& e
         "build-texture", "Build a new Texture.bin from the tiles listed in FOLDER/Tiles.txt");
     command->add_option("FOLDER", options->folder, "The tiles folder holding Tiles.txt")
         ->required();
-    command->add_option("-o,--output", options->output, "The Texture.bin to write")->required();
+    command
+        ->add_option("-o,--output", options->output,
+                     "The Texture.bin to write (- for standard output)")
+        ->required();
     command->add_flag("--overwrite", options->overwrite, "Replace the output file when it exists");
+    AddTileInfoOption(command, options->tileInfo);
     command->callback([options, &exitStatus] {
-        if (!MayWriteOutput(options->output, options->overwrite)) {
+        const auto output = OutputFor(options->output, options->overwrite);
+        if (!output) {
             exitStatus = kUsage;
             return;
         }
@@ -35,10 +41,10 @@ const CommandRegistration buildTexture("build-texture", [](CLI::App& app, int& e
             exitStatus = kFailed;
             return;
         }
-        exitStatus = SaveDatabase(options->output, *database, messages);
+        exitStatus = SaveDatabase(*output, *database, options->tileInfo, messages);
         if (exitStatus == kSuccess) {
-            std::cout << "Texture.bin built: " << database->setCount() << " Sets  "
-                      << database->tileCount() << " Tiles\n";
+            ReportStream(*output) << "Texture.bin built: " << database->setCount() << " Sets  "
+                                  << database->tileCount() << " Tiles\n";
         }
     });
 });

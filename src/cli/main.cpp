@@ -1,8 +1,11 @@
 // lorvane-cli: the batch tool. Each command registers itself (see cli.h).
 
+#include <cerrno>
+#include <cstdio>
 #include <iostream>
 #include <map>
 #include <string>
+#include <system_error>
 #include <vector>
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -31,7 +34,9 @@ CommandRegistration::CommandRegistration(const char* name, CommandSetup setup) {
 }
 
 void StderrMessages::Show(const Message& message) {
-    std::cerr << message.caption << ": " << message.text << '\n';
+    std::cerr << message.caption << ": " << message.text;
+    if (!message.detail.empty()) std::cerr << " (" << message.detail << ')';
+    std::cerr << '\n';
 }
 
 TerminalProgress::TerminalProgress(bool quiet) : show_(!quiet && isatty(2) != 0) {}
@@ -55,17 +60,96 @@ void TerminalProgress::Close() {
     if (show_) std::cerr << "\n";
 }
 
-bool MayWriteOutput(const std::filesystem::path& path, bool overwrite) {
+std::optional<OutputTarget> OutputFor(const std::string& path, bool overwrite) {
+    if (path == "-") return OutputTarget(PathFromUtf8(path), true, true);
+    const std::filesystem::path file = PathFromUtf8(path);
     std::error_code error;
-    if (overwrite || !std::filesystem::exists(path, error)) return true;
-    std::cerr << "lorvane-cli: " << PathToUtf8(path) << " exists; give --overwrite to replace it\n";
-    return false;
+    const auto status = std::filesystem::status(file, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        std::cerr << "lorvane-cli: " << path
+                  << " exists and is not a regular file; it is not replaced\n";
+        return std::nullopt;
+    }
+    if (!overwrite && PathExists(file)) {
+        std::cerr << "lorvane-cli: " << path << " exists; give --overwrite to replace it\n";
+        return std::nullopt;
+    }
+    return OutputTarget(file, overwrite);
 }
 
-std::filesystem::path StartupFolder() {
-    std::error_code error;
-    std::filesystem::path folder = std::filesystem::current_path(error);
-    return error ? std::filesystem::path(".") : folder;
+std::ostream& ReportStream(const OutputTarget& output) {
+    return output.standardOutput ? std::cerr : std::cout;
+}
+
+namespace {
+
+// One write of standard output with the system call; below zero with errno
+// set on failure.
+long long WriteStandardOutput(const char* data, size_t size) {
+#if defined(_WIN32)
+    const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+    return _write(1, data, chunk);
+#else
+    return ::write(1, data, size);
+#endif
+}
+
+// Standard output through one buffer that writes with the system call and
+// keeps the reason of the first failure, so it can be told.
+class StandardOutputBuffer : public std::streambuf {
+  public:
+    StandardOutputBuffer() { setp(buffer_, buffer_ + sizeof buffer_); }
+    int error() const { return error_; }
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (!Drain()) return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override { return Drain() ? 0 : -1; }
+
+  private:
+    bool Drain() {
+        const char* next = pbase();
+        while (next < pptr() && error_ == 0) {
+            const auto written = WriteStandardOutput(next, static_cast<size_t>(pptr() - next));
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) {
+                error_ = written < 0 ? errno : EIO;
+                break;
+            }
+            next += written;
+        }
+        setp(buffer_, buffer_ + sizeof buffer_);
+        return error_ == 0;
+    }
+
+    char buffer_[1 << 16];
+    int error_ = 0;
+};
+
+// Never destroyed: standard output is flushed once more at exit.
+StandardOutputBuffer& OutputBuffer() {
+    static auto* buffer = new StandardOutputBuffer;
+    return *buffer;
+}
+
+}  // namespace
+
+void UseStandardOutputBuffer() { std::cout.rdbuf(&OutputBuffer()); }
+
+bool FinishStandardOutput() {
+    std::cout.flush();
+    const int reason = OutputBuffer().error();
+    if (reason == 0 && std::cout) return true;
+    std::cerr << "lorvane-cli: cannot write to standard output";
+    if (reason != 0) std::cerr << ": " << std::generic_category().message(reason);
+    std::cerr << '\n';
+    return false;
 }
 
 // The arguments as UTF-8 words. On Windows they come from the wide command
@@ -99,6 +183,7 @@ int main(int argc, char** argv) {
     app.set_help_all_flag("-h,--help", "Print this help, every command with its options, and exit");
     app.footer("Each command also takes --help for its own options alone.");
     app.require_subcommand(1);
+    UseStandardOutputBuffer();
     int exitStatus = kSuccess;
     for (auto& [name, setup] : Registry()) setup(app, exitStatus);
     const std::vector<std::string> words = Utf8Arguments(argc, argv);
@@ -108,7 +193,9 @@ int main(int argc, char** argv) {
         app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::ParseError& error) {
         const int code = app.exit(error);
+        if (!FinishStandardOutput()) return kFailed;
         return code == 0 ? kSuccess : kUsage;
     }
+    if (!FinishStandardOutput() && exitStatus == kSuccess) exitStatus = kFailed;
     return exitStatus;
 }

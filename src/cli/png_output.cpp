@@ -73,15 +73,18 @@ DrawPngFunction LoadImageWriter() {
 }  // namespace
 
 bool WritePng(const uint32_t* rgb, int width, int height, const Overlay& overlay,
-              const std::filesystem::path& path) {
+              const OutputTarget& target) {
     const DrawPngFunction drawPng = LoadImageWriter();
     if (drawPng == nullptr) {
         std::cerr << "lorvane-cli: cannot load the image writer " << kImageWriterModule << '\n';
         return false;
     }
     std::vector<std::byte> png;
-    if (!drawPng(rgb, width, height, overlay, png) || ReplaceFile(path, png) != WriteStatus::Ok) {
-        std::cerr << "lorvane-cli: cannot write " << PathToUtf8(path) << '\n';
+    std::string detail;
+    if (!drawPng(rgb, width, height, overlay, png) ||
+        ReplaceFile(target, png, &detail) != WriteStatus::Ok) {
+        std::cerr << "lorvane-cli: cannot write " << (detail.empty() ? target.Name() : detail)
+                  << '\n';
         return false;
     }
     return true;

@@ -6,14 +6,15 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "base/file_io.h"
 #include "editor/overlay.h"
 
 namespace lorvane::cli {
 
 // Draws the overlay over the RGB pixels (0x00RRGGBB, row by row), encodes the
-// picture as PNG and replaces the file at path safely. False after a message
+// picture as PNG and replaces the target safely. False after a message
 // on standard error when the module cannot be loaded or a step fails.
 bool WritePng(const uint32_t* rgb, int width, int height, const Overlay& overlay,
-              const std::filesystem::path& path);
+              const OutputTarget& target);
 
 }  // namespace lorvane::cli

@@ -57,20 +57,36 @@ std::optional<EditorWorkingSet> TakeInTile(TileDatabase& database, const std::st
     return working;
 }
 
-int Render(const RenderOptions& options) {
-    if (!MayWriteOutput(options.output, options.overwrite)) return kUsage;
-    std::optional<FileBytes> file = FileBytes::Open(options.tile);
+// The decoded tile image; nullopt after saying why it cannot be shown.
+std::optional<PcxImage> ReadTileImage(const PathArgument& tile) {
+    const std::string& path = tile.text();
+    std::string detail;
+    std::optional<FileBytes> file = FileBytes::Open(tile.path(), &detail);
     if (!file) {
-        std::cerr << "lorvane-cli: cannot read " << options.tile.text() << '\n';
-        return kFailed;
+        std::cerr << "lorvane-cli: cannot read " << detail << '\n';
+        return std::nullopt;
     }
-    const std::optional<PcxImage> image = DecodePcx(file->Bytes());
+    const std::optional<PcxHeader> header = ReadPcxHeader(file->Bytes());
+    if (header && header->Usable() && !PcxDataCanHold(*header, file->Size())) {
+        std::cerr << "lorvane-cli: " << path << ": damaged PCX (its header claims "
+                  << header->Width() << " x " << header->Height() << " pixels, more than its "
+                  << file->Size() - kPcxHeaderSize << " bytes of data can hold)\n";
+        return std::nullopt;
+    }
+    std::optional<PcxImage> image = DecodePcx(file->Bytes());
     if (!image) {
-        std::cerr << "lorvane-cli: " << options.tile.text()
+        std::cerr << "lorvane-cli: " << path
                   << " is not a PCX image that can be shown (width, height and bytes per line 1 to "
                   << kPcxMaxDimension << ", 1 to " << kPcxMaxPlanes << " planes)\n";
-        return kFailed;
     }
+    return image;
+}
+
+int Render(const RenderOptions& options) {
+    const auto output = OutputFor(options.output, options.overwrite);
+    if (!output) return kUsage;
+    const std::optional<PcxImage> image = ReadTileImage(options.tile);
+    if (!image) return kFailed;
     const int width = options.size > 0 ? options.size : image->Width();
     const int height = options.size > 0 ? options.size : image->Height();
     const std::vector<uint32_t> rgb = StretchPcx(*image, width, height);
@@ -80,12 +96,12 @@ int Render(const RenderOptions& options) {
         std::optional<TileDatabase> database = LoadTextureBin(options.texture, messages);
         if (!database) return kFailed;
         const std::string tileName = PathToUtf8(options.tile.path().filename());
-        if (const auto working = TakeInTile(*database, tileName, messages)) {
-            const ViewerGeometry geometry = ViewerSetup(PlacementForImage(width, height));
-            overlay = OverlayOf(*working, geometry);
-        }
+        const auto working = TakeInTile(*database, tileName, messages);
+        if (!working) return kFailed;
+        const ViewerGeometry geometry = ViewerSetup(PlacementForImage(width, height));
+        overlay = OverlayOf(*working, geometry);
     }
-    if (!WritePng(rgb.data(), width, height, overlay, options.output)) return kFailed;
+    if (!WritePng(rgb.data(), width, height, overlay, *output)) return kFailed;
     return kSuccess;
 }
 
@@ -98,7 +114,8 @@ const CommandRegistration render("render", [](CLI::App& app, int& exitStatus) {
                         "A Texture.bin whose paths and areas of the tile are drawn over it");
     command->add_option("--size", options->size, "Stretch the image to N x N pixels")
         ->check(CLI::Range(1, kPcxMaxDimension));
-    command->add_option("-o,--output", options->output, "The PNG to write")->required();
+    command->add_option("-o,--output", options->output, "The PNG to write (- for standard output)")
+        ->required();
     command->add_flag("--overwrite", options->overwrite, "Replace the output file when it exists");
     command->callback([options, &exitStatus] { exitStatus = Render(*options); });
 });

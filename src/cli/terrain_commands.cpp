@@ -51,7 +51,8 @@ struct TerrainOptions {
 };
 
 void AddOutputOptions(CLI::App* command, TerrainOptions& options) {
-    command->add_option("-o,--output", options.output, "The file to write")->required();
+    command->add_option("-o,--output", options.output, "The file to write (- for standard output)")
+        ->required();
     command->add_flag("--overwrite", options.overwrite, "Replace the output file when it exists");
     command->add_flag("--quiet", options.quiet, "Show no progress");
 }
@@ -60,13 +61,14 @@ void AddOutputOptions(CLI::App* command, TerrainOptions& options) {
 // with the terminal's messages and progress; its result gives the status.
 template <typename Work>
 void RunTerrainCommand(const TerrainOptions& options, int& exitStatus, Work work) {
-    if (!MayWriteOutput(options.output, options.overwrite)) {
+    const auto output = OutputFor(options.output, options.overwrite);
+    if (!output) {
         exitStatus = kUsage;
         return;
     }
     StderrMessages messages;
     TerminalProgress progress(options.quiet);
-    exitStatus = work(messages, progress) ? kSuccess : kFailed;
+    exitStatus = work(*output, messages, progress) ? kSuccess : kFailed;
 }
 
 const CommandRegistration l2m("l2m", [](CLI::App& app, int& exitStatus) {
@@ -78,13 +80,14 @@ const CommandRegistration l2m("l2m", [](CLI::App& app, int& exitStatus) {
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
         RunTerrainCommand(
-            *options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
+            *options, exitStatus,
+            [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress& progress) {
                 const auto terrain = OpenTerrainRows(options->terrain, messages);
                 if (!terrain) return false;
                 const TerrainRows& rows = terrain->rows;
                 progress.Open("Saving Terrain Matrix", 0,
                               Range(rows.Rows() * rows.Columns() / 256));
-                const bool saved = SaveRowsAsL2M(options->output, rows, progress, messages);
+                const bool saved = SaveRowsAsL2M(output, rows, progress, messages);
                 progress.Close();
                 return saved;
             });
@@ -101,7 +104,8 @@ const CommandRegistration thr("thr", [](CLI::App& app, int& exitStatus) {
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
         RunTerrainCommand(
-            *options, exitStatus, [&](StderrMessages& messages, TerminalProgress& progress) {
+            *options, exitStatus,
+            [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress& progress) {
                 const auto database = LoadTextureBin(options->texture, messages);
                 if (!database) return false;
                 const auto terrain = OpenTerrainRows(options->terrain, messages);
@@ -109,8 +113,8 @@ const CommandRegistration thr("thr", [](CLI::App& app, int& exitStatus) {
                 const int32_t rowCount = terrain->rows.dimensions().yMapExtent;
                 progress.Open("Building " + PathToUtf8(options->output.path().filename()) + " File",
                               0, 4 * std::max(rowCount - 1, 1));
-                const bool written = GenerateTheaterMap(options->output, terrain->rows, *database,
-                                                        progress, messages);
+                const bool written =
+                    GenerateTheaterMap(output, terrain->rows, *database, progress, messages);
                 progress.Close();
                 return written;
             });
@@ -125,10 +129,12 @@ const CommandRegistration mea("mea", [](CLI::App& app, int& exitStatus) {
         ->required();
     AddOutputOptions(command, *options);
     command->callback([options, &exitStatus] {
-        RunTerrainCommand(*options, exitStatus, [&](StderrMessages& messages, TerminalProgress&) {
-            const auto terrain = OpenTerrainRows(options->terrain, messages);
-            return terrain && GenerateMeaFile(options->output, terrain->rows, messages);
-        });
+        RunTerrainCommand(
+            *options, exitStatus,
+            [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress&) {
+                const auto terrain = OpenTerrainRows(options->terrain, messages);
+                return terrain && GenerateMeaFile(output, terrain->rows, messages);
+            });
     });
 });
 

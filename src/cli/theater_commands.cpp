@@ -109,7 +109,8 @@ int FindSeams(const TheaterOptions& options) {
 }
 
 int RenderTheater(const TheaterOptions& options) {
-    if (!MayWriteOutput(options.output, options.overwrite)) return kUsage;
+    const auto output = OutputFor(options.output, options.overwrite);
+    if (!output) return kUsage;
     std::error_code error;
     if (!options.tiles.empty() && !std::filesystem::is_directory(options.tiles, error)) {
         std::cerr << "lorvane-cli: " << options.tiles.text() << " is not a folder of tile images\n";
@@ -155,8 +156,7 @@ int RenderTheater(const TheaterOptions& options) {
     if (tiles && tiles->missing() > 0)
         std::cerr << "lorvane-cli: " << tiles->missing() << " tiles have no readable image in "
                   << options.tiles.text() << "; their posts show the terrain class colour\n";
-    if (!WritePng(picture->pixels.data(), picture->width, picture->height, Overlay{},
-                  options.output))
+    if (!WritePng(picture->pixels.data(), picture->width, picture->height, Overlay{}, *output))
         return kFailed;
     return kSuccess;
 }

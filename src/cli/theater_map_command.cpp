@@ -6,12 +6,14 @@
 
 #include <cctype>
 #include <charconv>
-#include <fstream>
+#include <cmath>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <nlohmann/json.hpp>
 
 #include "cli/cli.h"
+#include "shell/theaters.h"
 #include "terrain/theater_header.h"
 
 namespace lorvane::cli {
@@ -20,64 +22,23 @@ namespace {
 
 constexpr const char* kStartupTheater = "Balkans";
 
-std::string Trimmed(std::string_view text) {
-    const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
-    while (!text.empty() && blank(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-    while (!text.empty() && blank(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-    return std::string(text);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-// A value scanned as "%f" scans it: leading blanks, the longest number at
-// the start; a value without one leaves the field as it was.
-void ScanFloat(const std::string& text, float& field) {
-    const char* first = text.c_str();
-    while (*first == ' ' || *first == '\t') ++first;
-    if (*first == '+') ++first;
-    float value = 0;
-    if (std::from_chars(first, text.c_str() + text.size(), value).ec == std::errc()) field = value;
-}
-
-// The corner defaults of a theater section of the theaters ini file; section
-// and key names are compared without regard to letter case. False when the
-// file cannot be read, or a theater was named whose section is missing.
+// The corner defaults of a theater section of the theaters ini file, read as
+// the program reads it. False when the file cannot be read, or a theater was
+// named whose section is missing.
 bool ReadTheaterDefaults(const std::filesystem::path& ini, const std::string& theater, bool named,
                          TheaterMapDefaults& defaults) {
-    std::ifstream in(ini);
-    if (!in) {
-        std::cerr << "lorvane-cli: cannot read " << PathToUtf8(ini) << '\n';
+    std::string detail;
+    const std::optional<IniProfile> profile = IniProfile::Open(ini, &detail);
+    if (!profile) {
+        std::cerr << "lorvane-cli: cannot read " << detail << '\n';
         return false;
     }
-    bool found = false;
-    bool inSection = false;
-    std::string line;
-    while (std::getline(in, line)) {
-        const std::string text = Trimmed(line);
-        if (text.empty() || text[0] == ';') continue;
-        if (text.front() == '[') {
-            const size_t end = text.find(']');
-            inSection =
-                end != std::string::npos && SameName(Trimmed(text.substr(1, end - 1)), theater);
-            found = found || inSection;
-            continue;
-        }
-        const size_t equals = text.find('=');
-        if (!inSection || equals == std::string::npos) continue;
-        const std::string key = Trimmed(text.substr(0, equals));
-        const std::string value = Trimmed(text.substr(equals + 1));
-        if (SameName(key, "SW Long")) ScanFloat(value, defaults.swLong);
-        if (SameName(key, "SW Lat")) ScanFloat(value, defaults.swLat);
-    }
-    if (named && !found) {
+    if (named && !profile->HasSection(theater)) {
         std::cerr << "lorvane-cli: " << PathToUtf8(ini) << " has no theater [" << theater << "]\n";
         return false;
     }
+    ScanFloat(profile->Read(theater, "SW Long", ""), defaults.swLong);
+    ScanFloat(profile->Read(theater, "SW Lat", ""), defaults.swLat);
     return true;
 }
 
@@ -120,7 +81,12 @@ std::optional<TheaterMapHeader> ReadHeader(const MapOptions& options, int& exitS
 // Floats go out as doubles, as "info" writes them: the shortest text of the
 // double reads back to the same float.
 nlohmann::ordered_json HeaderJson(const TheaterMapHeader& header) {
-    const auto real = [](float value) { return static_cast<double>(value); };
+    // A float that is not finite has no JSON number: it goes out by name.
+    const auto real = [](float value) -> nlohmann::ordered_json {
+        if (std::isnan(value)) return "NaN";
+        if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+        return static_cast<double>(value);
+    };
     return {{"feetBetweenL0Tiles", real(header.feetBetweenL0Tiles)},
             {"meaMapWidth", header.meaMapWidth},
             {"meaMapHeight", header.meaMapHeight},
@@ -144,6 +110,8 @@ void PrintText(const TheaterMapHeader& header) {
         if (value.is_array()) {
             for (size_t i = 0; i < value.size(); ++i)
                 std::cout << (i ? " " : "") << value[i].get<int32_t>();
+        } else if (value.is_string()) {
+            std::cout << value.get<std::string>();
         } else if (value.is_number_float()) {
             char text[32];
             const auto end =
@@ -155,6 +123,33 @@ void PrintText(const TheaterMapHeader& header) {
         }
         std::cout << '\n';
     }
+}
+
+// False (after naming the field and its range) when value is a number the
+// field cannot hold; anything else is left to the scan.
+bool InFieldRange(const TheaterMapField& field, std::string_view value) {
+    const char* first = value.data();
+    const char* last = value.data() + value.size();
+    while (first != last && (*first == ' ' || *first == '\t')) ++first;
+    if (first != last && *first == '+') ++first;
+    if (field.format == FieldFormat::Float) {
+        float number = 0;
+        if (std::from_chars(first, last, number).ec != std::errc::result_out_of_range) return true;
+        std::cerr << "lorvane-cli: " << field.name << " must be a number from "
+                  << -std::numeric_limits<float>::max() << " to "
+                  << std::numeric_limits<float>::max() << " (the smallest magnitude "
+                  << std::numeric_limits<float>::denorm_min() << ")\n";
+        return false;
+    }
+    long long number = 0;
+    const auto [end, error] = std::from_chars(first, last, number);
+    if (end == first || (error == std::errc() && number >= std::numeric_limits<int32_t>::min() &&
+                         number <= std::numeric_limits<int32_t>::max()))
+        return true;
+    std::cerr << "lorvane-cli: " << field.name << " must be a whole number from "
+              << std::numeric_limits<int32_t>::min() << " to "
+              << std::numeric_limits<int32_t>::max() << '\n';
+    return false;
 }
 
 // Applies NAME=VALUE; false (after saying why) for an unknown name or a
@@ -181,6 +176,7 @@ bool Assign(TheaterMapHeader& header, const std::string& assignment) {
                   << "maxTheaterElevation or levelWidth2\n";
         return false;
     }
+    if (!InFieldRange(*field, value)) return false;
     TheaterMapHeader changed = header;
     if (ScanFieldText(changed, *field, value) != value.size() || value.empty()) {
         std::cerr << "lorvane-cli: " << value << " is not a value for " << name << '\n';
@@ -231,6 +227,14 @@ const CommandRegistration theaterMap("theater-map", [](CLI::App& app, int& exitS
     set->add_option("ASSIGNMENTS", setOptions->assignments, "NAME=VALUE, such as levelWidth2=64")
         ->required();
     set->callback([setOptions, &exitStatus] {
+        // A second run on the same file waits until this one has written it.
+        std::string detail;
+        const auto lock = FileLock::Exclusive(setOptions->file, &detail);
+        if (!lock) {
+            StderrMessages().Error("Error opening Theater.map file.", "File Open Error", detail);
+            exitStatus = kFailed;
+            return;
+        }
         auto header = ReadHeader(*setOptions, exitStatus);
         if (!header) return;
         for (const std::string& assignment : setOptions->assignments) {

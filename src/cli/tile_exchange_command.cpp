@@ -48,7 +48,8 @@ struct ExportOptions {
 };
 
 int RunExport(const ExportOptions& options) {
-    if (!MayWriteOutput(options.output, options.overwrite)) return kUsage;
+    const auto output = OutputFor(options.output, options.overwrite);
+    if (!output) return kUsage;
     StderrMessages messages;
     auto database = LoadTextureBin(options.texture, messages);
     if (!database) return kFailed;
@@ -61,7 +62,7 @@ int RunExport(const ExportOptions& options) {
         }
         MarkTileForExport(*database, *id);
     }
-    return ExportModifiedTiles(options.output, *database, messages) ? kSuccess : kFailed;
+    return ExportModifiedTiles(*output, *database, messages) ? kSuccess : kFailed;
 }
 
 const CommandRegistration exportTiles("export", [](CLI::App& app, int& exitStatus) {
@@ -71,7 +72,10 @@ const CommandRegistration exportTiles("export", [](CLI::App& app, int& exitStatu
     command->add_option("TEXTURE", options->texture, "The Texture.bin to read")->required();
     command->add_option("--tile", options->tiles, "A tile to export: its name or its id")
         ->required();
-    command->add_option("-o,--output", options->output, "The export file to write")->required();
+    command
+        ->add_option("-o,--output", options->output,
+                     "The export file to write (- for standard output)")
+        ->required();
     command->add_flag("--overwrite", options->overwrite, "Replace the output file when it exists");
     command->callback([options, &exitStatus] { exitStatus = RunExport(*options); });
 });
@@ -83,13 +87,14 @@ struct ImportOptions {
 };
 
 int RunImport(const ImportOptions& options) {
-    const auto output = DatabaseOutputPath(options.output, options.texture);
-    if (!output) return kUsage;
+    int status = kUsage;
+    const auto output = DatabaseOutputPath(options.output, options.texture, status);
+    if (!output) return status;
     StderrMessages messages;
     auto database = LoadTextureBin(options.texture, messages);
     if (!database) return kFailed;
     if (!ImportTiles(options.exportFile, *database, messages)) return kFailed;
-    return SaveDatabase(*output, *database, messages);
+    return SaveDatabase(output->target, *database, options.output.tileInfo, messages);
 }
 
 const CommandRegistration importTiles("import", [](CLI::App& app, int& exitStatus) {

@@ -52,8 +52,9 @@ int RunSetCommand(const SetOptions& options, SetDialogMode mode) {
         if (!position) return kUsage;
         typePosition = *position;
     }
-    const auto output = DatabaseOutputPath(options.output, options.texture);
-    if (!output) return kUsage;
+    int status = kUsage;
+    const auto output = DatabaseOutputPath(options.output, options.texture, status);
+    if (!output) return status;
     StderrMessages messages;
     auto database = LoadTextureBin(options.texture, messages);
     if (!database) return kFailed;
@@ -65,19 +66,21 @@ int RunSetCommand(const SetOptions& options, SetDialogMode mode) {
         ApplySetDialog(*database, mode, currentSet, numberText, typePosition, messages);
     if (outcome.end != SetDialogEnd::Applied) return kFailed;
     if (mode == SetDialogMode::ChangeType) {
-        std::cout << "Set " << outcome.currentSet << ": " << outcome.terrainLabel << '\n';
-        return SaveDatabase(*output, *database, messages);
+        ReportStream(output->target)
+            << "Set " << outcome.currentSet << ": " << outcome.terrainLabel << '\n';
+        return SaveDatabase(output->target, *database, options.output.tileInfo, messages);
     }
     std::vector<std::string> names;
     for (const std::string& tile : options.tiles) names.push_back(FileNameOfPath(tile));
     const auto added =
         AddTilesToSet(*database, outcome.currentSet, outcome.chosenType, names, messages);
     if (!added) return kFailed;
-    const int status = SaveDatabase(*output, *database, messages);
+    status = SaveDatabase(output->target, *database, options.output.tileInfo, messages);
     if (status == kSuccess) {
         const TileSet& set = database->sets[static_cast<size_t>(added->set)];
-        std::cout << "Set " << added->set << ": " << TypeName(set.terrainType) << ", "
-                  << set.tileCount() << (set.tileCount() == 1 ? " tile\n" : " tiles\n");
+        ReportStream(output->target)
+            << "Set " << added->set << ": " << TypeName(set.terrainType) << ", " << set.tileCount()
+            << (set.tileCount() == 1 ? " tile\n" : " tiles\n");
     }
     return status;
 }

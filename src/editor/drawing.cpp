@@ -3,6 +3,7 @@
 
 #include "editor/drawing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -42,6 +43,11 @@ int32_t Distance(ViewerPoint a, ViewerPoint b) {
 
 void DrawLine(Canvas& canvas, ViewerPoint from, ViewerPoint to) {
     DrawLine(canvas, from.x, from.y, to.x, to.y);
+}
+
+ViewerPoint ViewerPointAt(ScreenPoint at) {
+    return {static_cast<int16_t>(std::clamp(at.x, -32768.0, 32767.0)),
+            static_cast<int16_t>(std::clamp(at.y, -32768.0, 32767.0))};
 }
 
 ViewerPoint ViewerPointOf(const ViewerGeometry& geometry, int32_t x, int32_t y) {

@@ -18,6 +18,10 @@ struct ViewerPoint {
 };
 
 // The viewer pixel of a stored point: Y across, X up.
+// A point of the zoomable viewer as a 16-bit viewer pixel, held to the
+// 16-bit range.
+ViewerPoint ViewerPointAt(ScreenPoint at);
+
 ViewerPoint ViewerPointOf(const ViewerGeometry& geometry, int32_t x, int32_t y);
 
 // The distance of two viewer points in pixels, cut toward zero.

@@ -291,4 +291,30 @@ std::unique_ptr<EditCommand> MakeChangeValue(const EditorWorkingSet& working, in
     return std::make_unique<ChangeValueCommand>(tileId, list, entry, field, *from, to);
 }
 
+CommandKind CommandGroup::kind() const {
+    return commands_.empty() ? CommandKind::MovePoint : commands_.front()->kind();
+}
+
+std::string CommandGroup::Text() const {
+    return commands_.empty() ? std::string() : commands_.front()->Text();
+}
+
+bool CommandGroup::Redo(EditorWorkingSet& working) const {
+    for (size_t i = 0; i < commands_.size(); ++i) {
+        if (commands_[i]->Redo(working)) continue;
+        while (i > 0) commands_[--i]->Undo(working);
+        return false;
+    }
+    return true;
+}
+
+bool CommandGroup::Undo(EditorWorkingSet& working) const {
+    for (size_t i = commands_.size(); i > 0; --i) {
+        if (commands_[i - 1]->Undo(working)) continue;
+        for (size_t j = i; j < commands_.size(); ++j) commands_[j]->Redo(working);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace lorvane

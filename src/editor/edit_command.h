@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "editor/working_set.h"
 
@@ -165,6 +166,24 @@ class ChangeValueCommand final : public EditCommand {
     ValueField field_;
     int32_t from_;
     int32_t to_;
+};
+
+// Several commands done and undone as one (a joint dragged: the end of one
+// segment and the start of the next). Redo runs them in order, Undo in
+// reverse; when one does not fit, those already run are taken back and the
+// tables are as they were. Its kind and text are those of its first command.
+class CommandGroup final : public EditCommand {
+  public:
+    CommandGroup(int32_t tileId, std::vector<std::unique_ptr<EditCommand>> commands)
+        : EditCommand(tileId), commands_(std::move(commands)) {}
+    CommandKind kind() const override;
+    std::string Text() const override;
+    bool Redo(EditorWorkingSet& working) const override;
+    bool Undo(EditorWorkingSet& working) const override;
+    const std::vector<std::unique_ptr<EditCommand>>& commands() const { return commands_; }
+
+  private:
+    std::vector<std::unique_ptr<EditCommand>> commands_;
 };
 
 // The number of entries of a list.

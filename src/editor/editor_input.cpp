@@ -2,6 +2,8 @@
 // tool in use, which turns them into commands of the edit document; undo
 // and redo; choosing the tool (New Path, New Area, Continue, Esc).
 
+#include <algorithm>
+
 #include "base/format.h"
 #include "editor/editor_panel.h"
 
@@ -16,27 +18,54 @@ bool EditorPanel::OnImage(int x, int y) const {
 }
 
 PointerEvent EditorPanel::PointerAt(int x, int y, MouseButton button, Modifiers modifiers) const {
+    // Panel client coordinates: the viewer's own pixels from the image area's corner.
+    return PointerOnView({static_cast<double>(x - geometry_.imageArea.left),
+                          static_cast<double>(y - geometry_.imageArea.top)},
+                         button, modifiers);
+}
+
+SnapOptions EditorPanel::SnapOptionsFor(Modifiers modifiers) const {
+    return {snapping_ && !modifiers.alt, gridStep_, kSnapPixels};
+}
+
+PointerEvent EditorPanel::PointerOnView(ScreenPoint at, MouseButton button,
+                                        Modifiers modifiers) const {
     PointerEvent event;
     event.button = button;
-    event.pixel = {static_cast<int16_t>(x - geometry_.imageArea.left),
-                   static_cast<int16_t>(y - geometry_.imageArea.top)};
-    // Y runs across the viewer, X up it.
-    event.feet = {PixelToTile(geometry_, y, Axis::Vertical),
-                  PixelToTile(geometry_, x, Axis::Horizontal)};
+    event.screen = at;
+    event.pixel = ViewerPointAt(at);
     event.modifiers = modifiers;
+    event.precise = view_.ToFeet(at);
+    if (tool_->kind() != ToolKind::Select) {
+        // A drawn point snaps, or with Shift keeps to 15 degrees from the open point.
+        const Stroke& stroke = tool_->stroke();
+        std::optional<FeetPointF> anchor;
+        if (stroke.phase == StrokePhase::PathOpen)
+            anchor = FeetPointF{double(stroke.open.x), double(stroke.open.y)};
+        const EditorWorkingSet& tables = document_.working();
+        event.snap = PlacePoint(event.precise, view_, tables.paths, tables.areas,
+                                SnapOptionsFor(modifiers), anchor, modifiers.shift);
+        event.precise = event.snap.point;
+    }
+    event.feet = {StoredFeet(event.precise.x), StoredFeet(event.precise.y)};
     return event;
+}
+
+bool EditorPanel::OnTile(ScreenPoint at) const {
+    if (!state_.viewerReady) return false;
+    const FeetPointF feet = view_.ToFeet(at);
+    return feet.x >= 0 && feet.x <= TILE_SPAN && feet.y >= 0 && feet.y <= TILE_SPAN;
 }
 
 void EditorPanel::MouseMove(int x, int y, Modifiers modifiers) {
     if (!OnImage(x, y)) return;
-    const PointerEvent event = PointerAt(x, y, MouseButton::Left, modifiers);
-    readouts_.SetNumber(kPanelPointerY, event.feet.y);
-    readouts_.SetNumber(kPanelPointerX, event.feet.x);
-    tool_->Move(*context_, event);
+    PointerMoved(PointerAt(x, y, MouseButton::Left, modifiers).screen, modifiers);
 }
 
 void EditorPanel::LeftButtonDown(int x, int y, Modifiers modifiers) {
-    if (OnImage(x, y)) tool_->Press(*context_, PointerAt(x, y, MouseButton::Left, modifiers));
+    if (OnImage(x, y))
+        PointerPressed(MouseButton::Left, PointerAt(x, y, MouseButton::Left, modifiers).screen,
+                       modifiers);
 }
 
 void EditorPanel::LeftButtonUp(int x, int y, Modifiers modifiers) {
@@ -44,11 +73,42 @@ void EditorPanel::LeftButtonUp(int x, int y, Modifiers modifiers) {
         services_.host.FocusTileList();
         return;
     }
-    tool_->Release(*context_, PointerAt(x, y, MouseButton::Left, modifiers));
+    PointerReleased(MouseButton::Left, PointerAt(x, y, MouseButton::Left, modifiers).screen,
+                    modifiers);
 }
 
 void EditorPanel::RightButtonUp(int x, int y, Modifiers modifiers) {
-    if (OnImage(x, y)) tool_->Release(*context_, PointerAt(x, y, MouseButton::Right, modifiers));
+    if (OnImage(x, y))
+        PointerReleased(MouseButton::Right, PointerAt(x, y, MouseButton::Right, modifiers).screen,
+                        modifiers);
+}
+
+void EditorPanel::PointerMoved(ScreenPoint at, Modifiers modifiers) {
+    pointerOnTile_ = OnTile(at);
+    if (!pointerOnTile_) return;
+    const PointerEvent event = PointerOnView(at, MouseButton::Left, modifiers);
+    pointer_ = event.precise;
+    readouts_.SetNumber(kPanelPointerY, event.feet.y);
+    readouts_.SetNumber(kPanelPointerX, event.feet.x);
+    tool_->Move(*context_, event);
+}
+
+void EditorPanel::PointerPressed(MouseButton button, ScreenPoint at, Modifiers modifiers) {
+    if (OnTile(at)) tool_->Press(*context_, PointerOnView(at, button, modifiers));
+}
+
+void EditorPanel::PointerReleased(MouseButton button, ScreenPoint at, Modifiers modifiers) {
+    if (!OnTile(at)) {
+        // A drag let go beside the tile still ends.
+        if (tool_->kind() == ToolKind::Select) tool_->EndStroke(*context_);
+        if (button == MouseButton::Left) services_.host.FocusTileList();
+        return;
+    }
+    tool_->Release(*context_, PointerOnView(at, button, modifiers));
+}
+
+void EditorPanel::PointerDoubleClicked(ScreenPoint at) {
+    if (!OnTile(at)) Undo();
 }
 
 void EditorPanel::LeftDoubleClick(int x, int y) {

@@ -51,6 +51,15 @@ class EditorPanel::Context final : public ToolContext {
     const EditorChoices& choices() const override { return panel_.choices_; }
     void RequestRefresh() override { panel_.Post(kPanelRefresh); }
     void SwitchTool(ToolKind kind) override { panel_.SwitchTool(kind); }
+    const ViewTransform& view() const override { return panel_.view_; }
+    SnapOptions snapOptions(Modifiers modifiers) const override {
+        return panel_.SnapOptionsFor(modifiers);
+    }
+    PickOptions pickOptions() const override {
+        return {kPickPixels, panel_.showPaths(), panel_.showAreas()};
+    }
+    std::optional<Pick> selection() const override { return panel_.selection(); }
+    void Select(std::optional<Pick> pick) override { panel_.selection_ = pick; }
 
   private:
     EditorPanel& panel_;
@@ -72,6 +81,12 @@ void EditorPanel::Initialise() {
     state_.saveEnabled = false;
     services_.host.SetDatabaseMenus(false);
     Command(kPanelClear);
+}
+
+void EditorPanel::SetViewerPlacement(const ViewerPlacement& placement) {
+    placement_ = placement;
+    const ImageArea inside = ViewerSetup(placement).imageArea;
+    view_.SetViewport(inside.Width(), inside.Height());
 }
 
 void EditorPanel::Post(int id) {
@@ -227,6 +242,9 @@ void EditorPanel::LoadTile() {
     readouts_.Set(kPanelTileName, state_.tileName);
     ForgetTileOnScreen();
     image_ = LoadPcxTile(state_.tileImagePath);
+    ++imageGeneration_;
+    selection_.reset();
+    if (image_) view_.SetImagePixels(std::max(image_->Width(), image_->Height()));
     if (!image_) {
         // Nothing of the tile shown before stays under the new name.
         services_.messages.Error(

@@ -22,6 +22,7 @@
 #include "editor/drawing.h"
 #include "editor/edit_document.h"
 #include "editor/editor_state.h"
+#include "editor/frame.h"
 #include "editor/path_dialogs.h"
 #include "editor/pcx.h"
 #include "editor/tools.h"
@@ -98,7 +99,7 @@ class EditorPanel {
     void Initialise();
     // The viewer control's placement, given once the panel is laid out; the
     // first tile load sets the viewer up from it.
-    void SetViewerPlacement(const ViewerPlacement& placement) { placement_ = placement; }
+    void SetViewerPlacement(const ViewerPlacement& placement);
 
     // A command by id (kPanelSave, kPanelLoadTileImage, kPanelNewPath ...). Id 2 (Esc)
     // does nothing: closing goes through the main window. Unknown ids do
@@ -134,6 +135,51 @@ class EditorPanel {
     void RightButtonUp(int x, int y, Modifiers modifiers = {});
     // A key while the panel has the keyboard; false when nothing used it.
     bool Key(EditorKey key, Modifiers modifiers = {});
+
+    // The zoomable viewer: the pointer in its own pixels, converted through
+    // the view. Off the tile, a left button release focuses the tile list
+    // and a double click undoes, as beside the image.
+    ViewTransform& view() { return view_; }
+    const ViewTransform& view() const { return view_; }
+    void PointerMoved(ScreenPoint at, Modifiers modifiers = {});
+    void PointerPressed(MouseButton button, ScreenPoint at, Modifiers modifiers = {});
+    void PointerReleased(MouseButton button, ScreenPoint at, Modifiers modifiers = {});
+    void PointerDoubleClicked(ScreenPoint at);
+    // The frame of the viewer as it is now.
+    std::vector<FrameItem> Frame() const;
+    // The tile image on screen; null when none is shown. Its generation
+    // changes with every image loaded.
+    const PcxImage* image() const { return showsImage() ? &*image_ : nullptr; }
+    int imageGeneration() const { return imageGeneration_; }
+
+    // Snapping: on at start, S toggles it, Alt held suspends it.
+    bool snapping() const { return snapping_; }
+    void ToggleSnapping() { snapping_ = !snapping_; }
+    // The feet grid's step (0: none).
+    void SetGridStep(int32_t feet) { gridStep_ = feet > 0 ? feet : 0; }
+
+    // The entry picked on the canvas or in a list; nothing when none is.
+    std::optional<Pick> selection() const;
+    // A row chosen in a list (−1: none) picks its entry.
+    void SelectRow(PanelList list, int row);
+    // A list cell typed into: column 1 the type name, then the numbers of
+    // the row's columns. Refused with a message (nothing changed) when the
+    // text does not read or the value is not allowed; true when changed.
+    bool EditCell(PanelList list, int row, int column, const std::string& text);
+    // Feet typed into a pair of point fields while drawing (the Starting or
+    // Ending Point, the Center; the Radius alone, y empty), Enter pressed:
+    // places that point or radius exactly. False, with a message when the
+    // text does not read, or when nothing is being drawn there.
+    bool TypePoint(int field, const std::string& x, const std::string& y);
+
+    // The status bar: pointer, zoom, what is being drawn, snapping.
+    struct StatusTexts {
+        std::string pointer;
+        std::string zoom;
+        std::string drawing;
+        std::string snap;
+    };
+    StatusTexts Status() const;
 
     // Ends the stroke in progress, if any.
     void EndStroke();
@@ -233,6 +279,9 @@ class EditorPanel {
     bool WriteDatabase();
     bool OnImage(int x, int y) const;
     PointerEvent PointerAt(int x, int y, MouseButton button, Modifiers modifiers) const;
+    PointerEvent PointerOnView(ScreenPoint at, MouseButton button, Modifiers modifiers) const;
+    bool OnTile(ScreenPoint at) const;
+    SnapOptions SnapOptionsFor(Modifiers modifiers) const;
     bool DeleteNumber(PanelList list, const std::string& text);
     bool RemoveEntry(PanelList list, int32_t entry);
 
@@ -246,6 +295,13 @@ class EditorPanel {
     std::unique_ptr<ToolContext> context_;  // a Context
     std::unique_ptr<Tool> tool_;
     std::optional<PcxImage> image_;  // the tile image on screen
+    int imageGeneration_ = 0;
+    ViewTransform view_;
+    bool snapping_ = true;
+    int32_t gridStep_ = 0;
+    std::optional<Pick> selection_;
+    FeetPointF pointer_{};  // the pointer's last place, for the status bar
+    bool pointerOnTile_ = false;
     // The name and folder the first Save proposes: the opened file's own.
     std::string proposedSaveName_;
     ViewerPlacement placement_;
@@ -253,6 +309,11 @@ class EditorPanel {
     int blinkTicks_ = 0;
     PanelList blinkList_ = PanelList::Paths;
     int32_t blinkEntry_ = 0;
+    // The tile image, decoded once per load of a tile (not at every refresh),
+    // and the path it was decoded from.
+    std::optional<PcxImage> tileImage_;
+    std::string tileImageFrom_;
+    bool tileImageDecoded_ = false;
 };
 
 }  // namespace lorvane

@@ -95,6 +95,14 @@ bool PcxHeader::Usable() const {
            planes <= kPcxMaxPlanes;
 }
 
+bool PcxDataCanHold(const PcxHeader& header, size_t fileSize) {
+    if (fileSize < kPcxHeaderSize || header.Height() <= 0 || header.bytesPerLine <= 0) return false;
+    constexpr uint64_t kLongestRun = 63;
+    const auto perLine =
+        (static_cast<uint64_t>(header.bytesPerLine) + kLongestRun - 1) / kLongestRun;
+    return static_cast<uint64_t>(header.Height()) * perLine <= fileSize - kPcxHeaderSize;
+}
+
 std::optional<PcxHeader> ReadPcxHeader(std::span<const std::byte> bytes) {
     if (bytes.size() < kPcxHeaderSize) return std::nullopt;
     ByteReader reader(bytes);
@@ -114,7 +122,7 @@ std::optional<PcxHeader> ReadPcxHeader(std::span<const std::byte> bytes) {
 
 std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes) {
     const std::optional<PcxHeader> pcx = ReadPcxHeader(bytes);
-    if (!pcx || !pcx->Usable()) return std::nullopt;
+    if (!pcx || !pcx->Usable() || !PcxDataCanHold(*pcx, bytes.size())) return std::nullopt;
 
     PcxImage image;
     image.header = MakeBitmapHeader(*pcx);

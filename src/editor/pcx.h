@@ -50,6 +50,12 @@ struct PcxHeader {
     bool Usable() const;
 };
 
+// True when the encoded data after the header could hold the image: a line
+// takes at least one byte for each 63 columns (the longest run), so a header
+// that claims more lines than its data could hold at that best is damaged
+// and is refused before its pixel buffer is allocated.
+bool PcxDataCanHold(const PcxHeader& header, size_t fileSize);
+
 // The header fields of a file; nullopt when the file is shorter than the
 // 128-byte header.
 std::optional<PcxHeader> ReadPcxHeader(std::span<const std::byte> bytes);
@@ -93,10 +99,10 @@ struct PcxImage {
 };
 
 // Decodes a PCX file's bytes; nullopt when the file is shorter than its
-// header or the header is not Usable. Never reads beyond the bytes nor writes
-// beyond stride × height: a run that crosses the end of a line is cut there,
-// columns beyond the line are dropped, and lines the file does not reach stay
-// colour 0. Without the palette marker the colour table is a grey ramp.
+// header, the header is not Usable or its data cannot hold the image. Never reads beyond the bytes
+// nor writes beyond stride × height: a run that crosses the end of a line is cut there, columns
+// beyond the line are dropped, and lines the file does not reach stay colour 0. Without the palette
+// marker the colour table is a grey ramp.
 std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes);
 
 // Reads and decodes a PCX file; nullopt when it cannot be read or decoded.

@@ -2,8 +2,11 @@
 
 #include "editor/tools.h"
 
+#include <cmath>
+
 #include "base/command_ids.h"
 #include "editor/pens.h"
+#include "editor/select_tool.h"
 
 namespace lorvane {
 
@@ -20,6 +23,8 @@ class DrawingTool : public Tool {
     const Stroke& stroke() const override { return stroke_; }
 
     void Move(ToolContext& context, const PointerEvent& event) override {
+        pointer_ = event.precise;
+        snap_ = event.snap;
         if (stroke_.phase == StrokePhase::None) return;
         Canvas& canvas = context.canvas();
         DrawLine(canvas, stroke_.anchor, stroke_.rubberEnd);  // erases the old line
@@ -82,6 +87,21 @@ class DrawingTool : public Tool {
         stroke_.rubberRadius = 0;
     }
 
+    ToolView View(const ToolContext& context) const override {
+        ToolView view;
+        view.snap = snap_;
+        if (stroke_.phase == StrokePhase::None) return view;
+        const FeetPointF open{double(stroke_.open.x), double(stroke_.open.y)};
+        const EditorChoices& choices = context.choices();
+        if (stroke_.phase == StrokePhase::PathOpen) {
+            view.rubber = RubberBand{false, open, pointer_, PathPen(choices.currentPathChoice),
+                                     choices.currentWidth};
+        } else {
+            view.rubber = RubberBand{true, open, pointer_, AreaPen(choices.currentAreaChoice), 0};
+        }
+        return view;
+    }
+
   protected:
     // Opens a point at the click: a dot with the pen, then invert mode.
     void Open(ToolContext& context, StrokePhase phase, const PointerEvent& event, const Pen& pen) {
@@ -89,10 +109,13 @@ class DrawingTool : public Tool {
         canvas.SelectPen(pen);
         DrawLine(canvas, event.pixel, event.pixel);
         stroke_ = Stroke{phase, event.feet, event.pixel, event.pixel, 0, 0};
+        pointer_ = event.precise;
         canvas.SetRasterMode(RasterMode::Invert);
     }
 
     Stroke stroke_;
+    FeetPointF pointer_{};  // where the rubber band goes to
+    Snapped snap_{};
 };
 
 class PathTool final : public DrawingTool {
@@ -195,6 +218,7 @@ class PathTool final : public DrawingTool {
         canvas.SetRasterMode(RasterMode::Invert);
         stroke_.anchor = stroke_.rubberEnd = event.pixel;
         stroke_.open = event.feet;
+        pointer_ = event.precise;
         ++stroke_.segments;
     }
 
@@ -230,8 +254,9 @@ class AreaTool final : public DrawingTool {
         const int32_t pixels = Distance(open.anchor, event.pixel);
         WorkingArea area;
         area.typeChoice = context.choices().currentAreaChoice;
-        area.radius =
-            CutTowardZero(static_cast<double>(pixels) * double{context.geometry().horizontalScale});
+        // The radius in feet from the centre to the (snapped) pointer.
+        area.radius = CutTowardZero(std::round(
+            Distance(FeetPointF{double(open.open.x), double(open.open.y)}, event.precise)));
         area.centerX = open.open.x;
         area.centerY = open.open.y;
         // A circle of no radius is not stored.
@@ -253,12 +278,6 @@ class AreaTool final : public DrawingTool {
     std::string StepBackText(const ToolContext&) const override {
         return stroke_.phase == StrokePhase::CentreOpen ? "Center" : "";
     }
-};
-
-// Chooses nothing yet: selecting and dragging points come with it.
-class SelectTool final : public Tool {
-  public:
-    ToolKind kind() const override { return ToolKind::Select; }
 };
 
 }  // namespace

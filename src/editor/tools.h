@@ -9,7 +9,10 @@
 // point, Backspace (or Undo) steps back one point. Area tool: a left click
 // opens a centre, the next one adds the area with the radius to it. While a
 // point is open a rubber band follows the pointer, drawn in invert mode so
-// that drawing it again erases it. Select tool: clicks choose nothing yet.
+// that drawing it again erases it, and the frame of the zoomable viewer shows
+// it as a band of the new segment's width (or a disc). Select tool: a click
+// picks the nearest entry; dragging an end, a centre or a rim changes it
+// (select_tool.h).
 
 #include <cstdint>
 #include <memory>
@@ -19,6 +22,9 @@
 #include "editor/drawing.h"
 #include "editor/edit_document.h"
 #include "editor/editor_state.h"
+#include "editor/frame.h"
+#include "editor/picking.h"
+#include "editor/snapping.h"
 #include "editor/viewer_geometry.h"
 
 namespace lorvane {
@@ -34,11 +40,16 @@ struct Modifiers {
 };
 
 // The pointer over the image: where in viewer pixels and in tile feet.
+// For the drawing tools the point is already snapped (or held on 15 degrees
+// with Shift); the select tool gets the pointer as it is.
 struct PointerEvent {
     MouseButton button = MouseButton::Left;
     ViewerPoint pixel;
-    FeetPoint feet;
+    FeetPoint feet;  // whole feet, as the tables keep them
     Modifiers modifiers;
+    ScreenPoint screen{};  // in the viewer, as the view maps it
+    FeetPointF precise{};  // feet before they are made whole
+    Snapped snap{};        // what the point snapped to
 };
 
 // What a tool works with, given by the panel.
@@ -55,6 +66,21 @@ class ToolContext {
     virtual void RequestRefresh() = 0;
     // Leaves this tool for another one.
     virtual void SwitchTool(ToolKind kind) = 0;
+    // The zoomable view, how snapping and picking go now, and the entry
+    // picked (its list row follows it).
+    virtual const ViewTransform& view() const = 0;
+    virtual SnapOptions snapOptions(Modifiers modifiers) const = 0;
+    virtual PickOptions pickOptions() const = 0;
+    virtual std::optional<Pick> selection() const = 0;
+    virtual void Select(std::optional<Pick> pick) = 0;
+};
+
+// What a tool adds to the frame: the rubber band, the snap marker, and while
+// a drag lasts the tables as they will be.
+struct ToolView {
+    std::optional<RubberBand> rubber;
+    std::optional<Snapped> snap;
+    std::optional<EditorWorkingSet> preview;
 };
 
 // The open point of a stroke: nothing, the last point of an open path, or
@@ -93,6 +119,8 @@ class Tool {
     // The viewer was drawn again: an open rubber band starts anew.
     virtual void Redrawn(ToolContext&) {}
     virtual const Stroke& stroke() const;
+    // What the tool adds to the frame now.
+    virtual ToolView View(const ToolContext&) const { return {}; }
 };
 
 std::unique_ptr<Tool> MakeTool(ToolKind kind);

@@ -56,4 +56,136 @@ int32_t TileToPixel(const ViewerGeometry& geometry, int32_t feet, Axis axis) {
     return CutTowardZero(static_cast<double>(area.bottom) - rows - area.top);
 }
 
+ViewTransform::ViewTransform(double viewportWidth, double viewportHeight, int32_t imagePixels)
+    : width_(std::max(viewportWidth, 1.0)),
+      height_(std::max(viewportHeight, 1.0)),
+      imagePixels_(std::max(imagePixels, 1)) {
+    Fit();
+}
+
+void ViewTransform::SetViewport(double width, double height) {
+    width = std::max(width, 1.0);
+    height = std::max(height, 1.0);
+    if (fitted_) {
+        width_ = width;
+        height_ = height;
+        Fit();
+        return;
+    }
+    const FeetPointF centre = ToFeet({width_ / 2, height_ / 2});
+    width_ = width;
+    height_ = height;
+    SetScale(scale_);
+    const ScreenPoint moved = ToScreen(centre);
+    offset_.x += width_ / 2 - moved.x;
+    offset_.y += height_ / 2 - moved.y;
+    KeepInView();
+}
+
+void ViewTransform::SetImagePixels(int32_t pixels) {
+    imagePixels_ = std::max(pixels, 1);
+    Fit();
+}
+
+double ViewTransform::FitScale() const { return std::min(width_, height_) / TILE_SPAN; }
+
+double ViewTransform::PixelsPerImagePixel() const { return scale_ * TILE_SPAN / imagePixels_; }
+
+double ViewTransform::MinScale() const {
+    return std::min(FitScale(), static_cast<double>(imagePixels_) / TILE_SPAN);
+}
+
+double ViewTransform::MaxScale() const {
+    return std::max(FitScale(), kDeepestPixelsPerImagePixel * imagePixels_ / TILE_SPAN);
+}
+
+ScreenPoint ViewTransform::ToScreen(FeetPointF feet) const {
+    return {offset_.x + feet.y * scale_, offset_.y + (TILE_SPAN - feet.x) * scale_};
+}
+
+FeetPointF ViewTransform::ToFeet(ScreenPoint screen) const {
+    return {TILE_SPAN - (screen.y - offset_.y) / scale_, (screen.x - offset_.x) / scale_};
+}
+
+void ViewTransform::SetScale(double scale) { scale_ = std::clamp(scale, MinScale(), MaxScale()); }
+
+void ViewTransform::KeepInView() {
+    const double span = TILE_SPAN * scale_;
+    const auto axis = [span](double& offset, double viewport) {
+        if (span <= viewport) {
+            offset = (viewport - span) / 2;
+        } else {
+            offset = std::clamp(offset, viewport - span, 0.0);
+        }
+    };
+    axis(offset_.x, width_);
+    axis(offset_.y, height_);
+}
+
+void ViewTransform::Fit() {
+    scale_ = FitScale();
+    SetScale(scale_);
+    KeepInView();
+    fitted_ = true;
+}
+
+void ViewTransform::OneToOne() {
+    ZoomAbout(static_cast<double>(imagePixels_) / TILE_SPAN / scale_, {width_ / 2, height_ / 2});
+}
+
+void ViewTransform::ZoomAbout(double factor, ScreenPoint anchor) {
+    if (!(factor > 0) || !std::isfinite(factor)) return;
+    const FeetPointF held = ToFeet(anchor);
+    SetScale(scale_ * factor);
+    offset_.x = anchor.x - held.y * scale_;
+    offset_.y = anchor.y - (TILE_SPAN - held.x) * scale_;
+    KeepInView();
+    fitted_ = false;
+}
+
+void ViewTransform::ZoomSteps(double steps) {
+    ZoomAbout(std::pow(kZoomStep, steps), {width_ / 2, height_ / 2});
+}
+
+void ViewTransform::PanBy(double dx, double dy) {
+    if (!std::isfinite(dx) || !std::isfinite(dy)) return;
+    offset_.x += dx;
+    offset_.y += dy;
+    KeepInView();
+    fitted_ = false;
+}
+
+namespace {
+
+ScrollRange ScrollOf(double offset, double viewport, double span) {
+    const double maximum = std::max(span - viewport, 0.0);
+    return {static_cast<int>(std::lround(maximum)), static_cast<int>(std::lround(viewport)),
+            static_cast<int>(std::lround(std::clamp(-offset, 0.0, maximum)))};
+}
+
+}  // namespace
+
+ScrollRange ViewTransform::HorizontalScroll() const {
+    return ScrollOf(offset_.x, width_, TILE_SPAN * scale_);
+}
+
+ScrollRange ViewTransform::VerticalScroll() const {
+    return ScrollOf(offset_.y, height_, TILE_SPAN * scale_);
+}
+
+void ViewTransform::ScrollTo(int horizontal, int vertical) {
+    const ScreenPoint before = offset_;
+    if (HorizontalScroll().maximum > 0) offset_.x = -horizontal;
+    if (VerticalScroll().maximum > 0) offset_.y = -vertical;
+    KeepInView();
+    if (offset_ != before) fitted_ = false;
+}
+
+double WheelZoomFactor(int angleDelta) { return std::pow(kZoomStep, angleDelta / 120.0); }
+
+int32_t StoredFeet(double feet) {
+    if (std::isnan(feet)) return 0;
+    return static_cast<int32_t>(std::lround(std::clamp(feet, 0.0, double{TILE_SPAN})));
+}
+
 }  // namespace lorvane

@@ -75,4 +75,112 @@ int32_t TileToPixel(const ViewerGeometry& geometry, int32_t feet, Axis axis);
 // A double cut toward zero to an int32, saturated at ±2147483647; NaN is 0.
 int32_t CutTowardZero(double value);
 
+// --- The zoomable view -----------------------------------------------------
+//
+// The resizable viewer shows the tile as a square (the same feet per pixel
+// across and up) that can be zoomed and panned. Every conversion between
+// screen pixels and tile feet goes through one ViewTransform.
+
+// A point in the viewer's own pixels: origin at its top-left corner, y down.
+struct ScreenPoint {
+    double x = 0;
+    double y = 0;
+    bool operator==(const ScreenPoint&) const = default;
+};
+
+// A point of the tile in feet, as stored: x up from the bottom edge of the
+// image, y across from its left edge.
+struct FeetPointF {
+    double x = 0;
+    double y = 0;
+    bool operator==(const FeetPointF&) const = default;
+};
+
+// One scroll bar: value runs from 0 to maximum, page is the viewport's length.
+struct ScrollRange {
+    int maximum = 0;
+    int page = 0;
+    int value = 0;
+    bool operator==(const ScrollRange&) const = default;
+};
+
+// The deepest zoom shows at least this many screen pixels per image pixel.
+inline constexpr double kDeepestPixelsPerImagePixel = 32;
+// One zoom step (Ctrl+= / Ctrl+-, one notch of the wheel) multiplies the
+// scale by this.
+inline constexpr double kZoomStep = 1.25;
+
+class ViewTransform {
+  public:
+    // A view that fits the tile of an image imagePixels wide into the viewport.
+    explicit ViewTransform(double viewportWidth = 1, double viewportHeight = 1,
+                           int32_t imagePixels = 1024);
+
+    // The viewer was resized. A fitted view fits again; otherwise the point
+    // at the viewport's centre stays at its centre.
+    void SetViewport(double width, double height);
+    // The tile on screen has an image this many pixels across (its larger
+    // side); this sets the zoom limits and fits the tile.
+    void SetImagePixels(int32_t pixels);
+
+    double viewportWidth() const { return width_; }
+    double viewportHeight() const { return height_; }
+    int32_t imagePixels() const { return imagePixels_; }
+    // Screen pixels per foot.
+    double scale() const { return scale_; }
+    // The screen position of the tile's top-left corner (x = TILE_SPAN, y = 0).
+    ScreenPoint offset() const { return offset_; }
+    // True until the view is zoomed or panned away from the fitted view.
+    bool fitted() const { return fitted_; }
+    // Screen pixels per image pixel.
+    double PixelsPerImagePixel() const;
+    // The zoom limits in screen pixels per foot: from the smaller of the
+    // fitted and the one-to-one scale up to kDeepestPixelsPerImagePixel
+    // screen pixels per image pixel (or the fitted scale, if larger).
+    double MinScale() const;
+    double MaxScale() const;
+
+    ScreenPoint ToScreen(FeetPointF feet) const;
+    FeetPointF ToFeet(ScreenPoint screen) const;
+    double ToPixels(double feet) const { return feet * scale_; }
+    double ToFeet(double pixels) const { return pixels / scale_; }
+
+    // The whole tile, centred.
+    void Fit();
+    // One image pixel per screen pixel, about the viewport's centre.
+    void OneToOne();
+    // Multiplies the scale by factor (within the limits) so that the point
+    // under anchor stays under it, as far as the tile's edges allow.
+    void ZoomAbout(double factor, ScreenPoint anchor);
+    // steps × kZoomStep about the viewport's centre (negative: out).
+    void ZoomSteps(double steps);
+    // Moves the picture by (dx, dy) screen pixels.
+    void PanBy(double dx, double dy);
+    // Where the scroll bars are; ScrollTo moves the view to their values.
+    ScrollRange HorizontalScroll() const;
+    ScrollRange VerticalScroll() const;
+    void ScrollTo(int horizontal, int vertical);
+
+  private:
+    double FitScale() const;
+    void SetScale(double scale);
+    // Centres the tile along an axis where it is smaller than the viewport,
+    // and elsewhere keeps the viewport covered by the tile.
+    void KeepInView();
+
+    double width_ = 1;
+    double height_ = 1;
+    int32_t imagePixels_ = 1024;
+    double scale_ = 1;
+    ScreenPoint offset_;
+    bool fitted_ = true;
+};
+
+// The zoom factor of a wheel turn: kZoomStep per notch of 120 units.
+double WheelZoomFactor(int angleDelta);
+
+// A coordinate in feet as the tables keep it: rounded to whole feet and held
+// on the tile (0 to TILE_SPAN).
+int32_t StoredFeet(double feet);
+
 }  // namespace lorvane

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "base/command_ids.h"
+#include "base/file_io.h"
 #include "base/format.h"
 
 namespace lorvane {
@@ -25,17 +26,8 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 // The existence test of a file to open: 0 when it can be opened for reading,
 // otherwise the system's error code.
-int FileOpenError(const std::string& path) {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (error) return error.value();
-    if (!std::filesystem::exists(status)) return ENOENT;
-    if (std::filesystem::is_directory(status)) return EISDIR;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return errno != 0 ? errno : EACCES;
-    std::fclose(file);
-    return 0;
-}
+// Only a regular file counts: a FIFO or device would block the open.
+int FileOpenError(const std::string& path) { return InputFileError(path); }
 
 }  // namespace
 

@@ -1,13 +1,18 @@
 #include "shell/settings.h"
 
+#include <charconv>
 #include <optional>
+#include <vector>
+
+#include "base/format.h"
 
 namespace lorvane {
 
 std::string FolderSettingName(std::string_view name) { return "Paths/" + std::string(name); }
 
 bool SaveSetting(SettingsStore& settings, std::string_view name, std::string_view text) {
-    return settings.Write(FolderSettingName(name), text.substr(0, std::min(text.size(), kPathLength)));
+    return settings.Write(FolderSettingName(name),
+                          text.substr(0, std::min(text.size(), kPathLength)));
 }
 
 bool LoadSetting(SettingsStore& settings, std::string_view name, std::string& buffer) {
@@ -16,6 +21,61 @@ bool LoadSetting(SettingsStore& settings, std::string_view name, std::string& bu
     if (value->size() > kPathLength) value->resize(kPathLength);
     buffer = std::move(*value);
     return true;
+}
+
+namespace {
+
+// A whole number, all of the text; nullopt otherwise.
+std::optional<int32_t> WholeNumber(std::string_view text) {
+    int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc{} || stop != end) return std::nullopt;
+    return value;
+}
+
+constexpr int32_t kLargestWindow = 100000;
+constexpr int32_t kLargestGridStep = 3280;
+
+}  // namespace
+
+std::optional<WindowGeometry> LoadWindowGeometry(SettingsStore& settings, int32_t minimumWidth,
+                                                 int32_t minimumHeight) {
+    const std::optional<std::string> text = settings.Read(kWindowGeometrySetting);
+    if (!text) return std::nullopt;
+    std::vector<int32_t> numbers;
+    std::string_view rest = *text;
+    for (;;) {
+        const size_t comma = rest.find(',');
+        const auto number = WholeNumber(rest.substr(0, comma));
+        if (!number || numbers.size() == 4) return std::nullopt;
+        numbers.push_back(*number);
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    if (numbers.size() != 4) return std::nullopt;
+    for (const int32_t n : numbers) {
+        if (n < -kLargestWindow || n > kLargestWindow) return std::nullopt;
+    }
+    return WindowGeometry{numbers[0], numbers[1], std::max(numbers[2], minimumWidth),
+                          std::max(numbers[3], minimumHeight)};
+}
+
+bool SaveWindowGeometry(SettingsStore& settings, const WindowGeometry& geometry) {
+    return settings.Write(kWindowGeometrySetting, FormatText("%d,%d,%d,%d", geometry.x, geometry.y,
+                                                             geometry.width, geometry.height));
+}
+
+int32_t LoadGridStep(SettingsStore& settings) {
+    const std::optional<std::string> text = settings.Read(kGridStepSetting);
+    if (!text) return 0;
+    const std::optional<int32_t> step = WholeNumber(*text);
+    return step && *step >= 1 && *step <= kLargestGridStep ? *step : 0;
+}
+
+bool SaveGridStep(SettingsStore& settings, int32_t feet) {
+    return settings.Write(kGridStepSetting,
+                          FormatText("%d", feet >= 1 && feet <= kLargestGridStep ? feet : 0));
 }
 
 }  // namespace lorvane

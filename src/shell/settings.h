@@ -3,6 +3,8 @@
 // the program's settings: "Terrain" (terrain files), "Work2" (tile images)
 // and "Texture" (Texture.bin files). Each ends with its separator.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,5 +35,30 @@ bool SaveSetting(SettingsStore& settings, std::string_view name, std::string_vie
 // Reads the value name of the group "Paths" into buffer, cut to 255
 // characters; a missing value leaves buffer as it was. Returns true.
 bool LoadSetting(SettingsStore& settings, std::string_view name, std::string& buffer);
+
+// The main window's place and size, kept as "x,y,width,height" in
+// "Window/Geometry".
+inline constexpr const char* kWindowGeometrySetting = "Window/Geometry";
+
+struct WindowGeometry {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const WindowGeometry&) const = default;
+};
+
+// The stored geometry with its size raised to at least the minimum; nullopt
+// when there is none or it does not read as four whole numbers of a sane size
+// (at most 100000 pixels).
+std::optional<WindowGeometry> LoadWindowGeometry(SettingsStore& settings, int32_t minimumWidth,
+                                                 int32_t minimumHeight);
+bool SaveWindowGeometry(SettingsStore& settings, const WindowGeometry& geometry);
+
+// The step of the editor's feet grid, "Editor/GridStep": whole feet, 1 to
+// 3280; 0 (the default, and what anything else reads as) is no grid.
+inline constexpr const char* kGridStepSetting = "Editor/GridStep";
+int32_t LoadGridStep(SettingsStore& settings);
+bool SaveGridStep(SettingsStore& settings, int32_t feet);
 
 }  // namespace lorvane

@@ -7,7 +7,6 @@
 
 #include "base/command_ids.h"
 #include "base/file_io.h"
-#include "base/ini_parser.h"
 
 namespace lorvane {
 
@@ -23,6 +22,15 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     });
 }
 
+std::string_view Trimmed(std::string_view text) {
+    const auto blank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+    };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 // A "%d"/"%f" scan starts at the first non-blank character.
 std::string ScanText(std::string_view text) {
     size_t start = 0;
@@ -34,19 +42,54 @@ std::string ScanText(std::string_view text) {
 
 IniProfile IniProfile::Load(const std::filesystem::path& path) {
     // A file that cannot be opened reads as empty.
-    const std::optional<FileBytes> file = FileBytes::Open(path);
-    if (!file) return {};
+    return Open(path).value_or(IniProfile());
+}
+
+std::optional<IniProfile> IniProfile::Open(const std::filesystem::path& path, std::string* detail) {
+    const std::optional<FileBytes> file = FileBytes::Open(path, detail);
+    if (!file) return std::nullopt;
     const auto bytes = file->Bytes();
     return Parse({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
 IniProfile IniProfile::Parse(std::string_view text) {
     IniProfile profile;
-    ParseIni(text, [&](std::string_view section, std::string_view key, std::string_view value) {
-        profile.entries_.push_back({std::string(section), std::string(key),
-                                    std::string(value.substr(0, kProfileValueLength))});
-    });
+    text = text.substr(0, text.find('\0'));
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::string section;
+    bool inSection = false;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        const std::string_view line = Trimmed(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == ';') continue;
+        if (line.front() == '[') {
+            const size_t close = line.find(']');
+            section = std::string(
+                Trimmed(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
+            profile.sections_.push_back(section);
+            inSection = true;
+            continue;
+        }
+        if (!inSection) continue;  // keys before the first section belong to none
+        const size_t equals = line.find('=');
+        const std::string_view key = Trimmed(line.substr(0, equals));
+        std::string_view value = equals == std::string_view::npos
+                                     ? std::string_view()
+                                     : Trimmed(line.substr(equals + 1));
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front()) {
+            value = value.substr(1, value.size() - 2);
+        }
+        profile.entries_.push_back(
+            {section, std::string(key), std::string(value.substr(0, kProfileValueLength))});
+    }
     return profile;
+}
+
+bool IniProfile::HasSection(std::string_view section) const {
+    return std::any_of(sections_.begin(), sections_.end(),
+                       [&](const std::string& name) { return EqualNoCase(name, section); });
 }
 
 std::string IniProfile::Read(std::string_view section, std::string_view key,

@@ -46,25 +46,36 @@ struct Theaters {
     TheaterSettings settings;  // the current theater's values
 };
 
-// The key/value text of one ini file, looked up like a profile-string read:
-// section and key names without regard to letter case, the first occurrence
-// wins, values cut to 254 characters.
+// The key/value text of one ini file, read as the system's profile reader
+// reads it: blanks before a section, key or value and after a key or value
+// are dropped (so an indented key is a key), a line starting with ";" is a
+// comment, and everything after "=" is the value, ";" included; a value
+// quoted at both ends loses its quotes. Section and key names compare
+// without regard to letter case, the first occurrence wins, values are cut
+// to 254 characters.
 class IniProfile {
-public:
+  public:
     // An empty profile when the file cannot be read.
     static IniProfile Load(const std::filesystem::path& path);
-    // The profile of an ini file's text; lines that do not parse are skipped.
+    // The profile of a regular file; nullopt with the path and reason in
+    // *detail when it cannot be read.
+    static std::optional<IniProfile> Open(const std::filesystem::path& path,
+                                          std::string* detail = nullptr);
+    // The profile of an ini file's text, up to its first NUL.
     static IniProfile Parse(std::string_view text);
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view fallback) const;
+    // True when the text holds a section of this name.
+    bool HasSection(std::string_view section) const;
 
-private:
+  private:
     struct Entry {
         std::string section;
         std::string key;
         std::string value;
     };
     std::vector<Entry> entries_;
+    std::vector<std::string> sections_;
 };
 
 // "%f" and "%d" scans of a profile value; false (field untouched) when the

@@ -56,17 +56,18 @@ std::vector<std::byte> ComposeMeaFile(const TerrainRows& rows) {
 
 namespace {
 
-bool WriteMeaFile(const std::filesystem::path& path,
-                  const std::optional<std::vector<std::byte>>& bytes, MessageSink& messages) {
+bool WriteMeaFile(const OutputTarget& path, const std::optional<std::vector<std::byte>>& bytes,
+                  MessageSink& messages) {
     if (!bytes) return false;
-    switch (ReplaceFile(path, *bytes)) {
+    std::string detail;
+    switch (ReplaceFile(path, *bytes, &detail)) {
         case WriteStatus::Ok:
             return true;
         case WriteStatus::OpenFailed:
-            messages.Error("Error opening ,Theater>.mea file.", "File Open Error");
+            messages.Error("Error opening ,Theater>.mea file.", "File Open Error", detail);
             break;
         case WriteStatus::WriteFailed:
-            messages.Error("Could not write the .mea file.", "Read Error");
+            messages.Error("Could not write the .mea file.", "Read Error", detail);
             break;
     }
     return false;
@@ -74,13 +75,11 @@ bool WriteMeaFile(const std::filesystem::path& path,
 
 }  // namespace
 
-bool GenerateMeaFile(const std::filesystem::path& path, const TerrainMatrix& matrix,
-                     MessageSink& messages) {
+bool GenerateMeaFile(const OutputTarget& path, const TerrainMatrix& matrix, MessageSink& messages) {
     return WriteMeaFile(path, ComposeMeaFile(matrix, messages), messages);
 }
 
-bool GenerateMeaFile(const std::filesystem::path& path, const TerrainRows& rows,
-                     MessageSink& messages) {
+bool GenerateMeaFile(const OutputTarget& path, const TerrainRows& rows, MessageSink& messages) {
     return WriteMeaFile(path, ComposeMeaFile(rows), messages);
 }
 

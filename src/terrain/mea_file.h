@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/file_io.h"
 #include "base/message.h"
 #include "terrain/terrain_matrix.h"
 #include "terrain/terrain_rows.h"
@@ -30,9 +31,7 @@ std::vector<std::byte> ComposeMeaFile(const TerrainRows& rows);
 // Composes the grid and replaces the file at path safely. A file that cannot
 // be created: "Error opening ,Theater>.mea file."; one that cannot be
 // written: "Could not write the .mea file." (caption "Read Error").
-bool GenerateMeaFile(const std::filesystem::path& path, const TerrainMatrix& matrix,
-                     MessageSink& messages);
-bool GenerateMeaFile(const std::filesystem::path& path, const TerrainRows& rows,
-                     MessageSink& messages);
+bool GenerateMeaFile(const OutputTarget& path, const TerrainMatrix& matrix, MessageSink& messages);
+bool GenerateMeaFile(const OutputTarget& path, const TerrainRows& rows, MessageSink& messages);
 
 }  // namespace lorvane

@@ -16,9 +16,9 @@ constexpr size_t kSectionRecords = kSectionPosts * kSectionPosts;
 constexpr const char* kL2OpenFailed = "Error opening the L2 file.  Cannot save the L2 file.";
 constexpr const char* kO2OpenFailed = "Error opening the O2 file.  Cannot save the L2 file.";
 
-void ReportL2MWriteFailure(MessageSink& messages) {
-    messages.Error("L2M end of file reached", "Error");
-    messages.Error("L2 error", "L2 Write Error");
+void ReportL2MWriteFailure(MessageSink& messages, const std::string& detail) {
+    messages.Error("L2M end of file reached", "Error", detail);
+    messages.Error("L2 error", "L2 Write Error", detail);
 }
 
 // The count shown after a whole row of an L2M load or save.
@@ -54,9 +54,10 @@ std::optional<std::filesystem::path> O2PathFor(const std::filesystem::path& l2Pa
 }
 
 std::optional<FileBytes> OpenTerrainFile(const std::filesystem::path& path, MessageSink& messages) {
-    auto file = FileBytes::Open(path);
+    std::string detail;
+    auto file = FileBytes::Open(path, &detail);
     if (!file) {
-        messages.Error("Data File Open Failed. ", PathToUtf8(path));
+        messages.Error("Data File Open Failed. ", PathToUtf8(path), detail);
         return std::nullopt;
     }
     if (file->Size() == 0) return std::nullopt;
@@ -127,8 +128,8 @@ std::optional<TerrainMatrix> LoadMatrixFromL2M(std::span<const std::byte> bytes,
     return matrix;
 }
 
-bool SaveMatrixAsL2M(const std::filesystem::path& path, const TerrainMatrix& matrix,
-                     Progress& progress, MessageSink& messages) {
+bool SaveMatrixAsL2M(const OutputTarget& path, const TerrainMatrix& matrix, Progress& progress,
+                     MessageSink& messages) {
     if (!matrix.IsComplete()) {
         messages.Exclamation("The L2 Terrain matrix (or file) has not been loaded.", "Information");
         return false;
@@ -136,11 +137,11 @@ bool SaveMatrixAsL2M(const std::filesystem::path& path, const TerrainMatrix& mat
     return SaveRowsAsL2M(path, TerrainRows::OfMatrix(matrix), progress, messages);
 }
 
-bool SaveRowsAsL2M(const std::filesystem::path& path, const TerrainRows& rows, Progress& progress,
+bool SaveRowsAsL2M(const OutputTarget& path, const TerrainRows& rows, Progress& progress,
                    MessageSink& messages) {
     SafeFileWriter writer;
     if (!writer.Open(path)) {
-        messages.Error("Data File Open Failed. ", PathToUtf8(path));
+        messages.Error("Data File Open Failed. ", path.Name(), writer.Detail());
         messages.Error(kL2OpenFailed, "Error");
         return false;
     }
@@ -169,7 +170,7 @@ bool SaveRowsAsL2M(const std::filesystem::path& path, const TerrainRows& rows, P
         progress.Report(CellsCompleted(y, rowLength), CellsCompleted(y, rowLength));
     }
     if (!writer.Write({buffer.data(), used}) || !writer.Commit()) {
-        ReportL2MWriteFailure(messages);
+        ReportL2MWriteFailure(messages, writer.Detail());
         return false;
     }
     return true;

@@ -85,13 +85,13 @@ std::optional<TerrainMatrix> LoadMatrixFromL2M(std::span<const std::byte> bytes,
 // Writes the matrix as an L2M file, replacing path safely, with the same
 // progress and abort test as the load. False on failure or abort; the old
 // file is then untouched.
-bool SaveMatrixAsL2M(const std::filesystem::path& path, const TerrainMatrix& matrix,
-                     Progress& progress, MessageSink& messages);
+bool SaveMatrixAsL2M(const OutputTarget& path, const TerrainMatrix& matrix, Progress& progress,
+                     MessageSink& messages);
 
 // The same save from rows read one at a time (the rows of an L2/O2 pair
 // convert to an L2M file without a matrix): the header takes the rows'
 // extents and format code.
-bool SaveRowsAsL2M(const std::filesystem::path& path, const TerrainRows& rows, Progress& progress,
+bool SaveRowsAsL2M(const OutputTarget& path, const TerrainRows& rows, Progress& progress,
                    MessageSink& messages);
 
 }  // namespace lorvane

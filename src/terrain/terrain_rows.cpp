@@ -104,6 +104,10 @@ std::optional<TerrainRows> TerrainRows::OfL2(std::span<const std::byte> l2,
     // n² entries fit the O2 bytes by the way n is taken from their size.
     const size_t sectionBytes = kSectionRecords * rows.recordSize_;
     rows.sectionOffsets_.resize(n * n);
+    if (n == 0) {  // an O2 file shorter than one offset holds no section
+        ReportL2ReadFailure(messages);
+        return std::nullopt;
+    }
     ByteReader in(o2);
     for (uint32_t& offset : rows.sectionOffsets_) {
         if (!in.ReadU32(offset) || offset > l2.size() || l2.size() - offset < sectionBytes) {

@@ -152,9 +152,10 @@ bool ParseTheaterMap(std::span<const std::byte> bytes, const TheaterMapDefaults&
 
 bool ReadTheaterMap(const std::filesystem::path& path, const TheaterMapDefaults& defaults,
                     TheaterMapHeader& header, MessageSink& messages) {
-    const auto file = FileBytes::Open(path);
+    std::string detail;
+    const auto file = FileBytes::Open(path, &detail);
     if (!file) {
-        messages.Error("Error opening Theater.map file.", "File Open Error");
+        messages.Error("Error opening Theater.map file.", "File Open Error", detail);
         return false;
     }
     return ParseTheaterMap(file->Bytes(), defaults, header, messages);
@@ -188,20 +189,19 @@ bool WriteTheaterMap(const std::filesystem::path& path, const TheaterMapHeader& 
         messages.Error("Theater.map holds at most 6 levels.", "Error");
         return false;
     }
+    std::string detail;
+    const auto file = FileBytes::Open(path, &detail);
+    if (!file) {
+        messages.Error("Error opening Theater.map file.", "File Open Error", detail);
+        return false;
+    }
     std::vector<std::byte> bytes = SerializeTheaterMap(header);
-    {
-        const auto file = FileBytes::Open(path);
-        if (!file) {
-            messages.Error("Error opening Theater.map file.", "File Open Error");
-            return false;
-        }
-        const std::span<const std::byte> old = file->Bytes();
-        if (old.size() > bytes.size())
-            bytes.insert(bytes.end(), old.begin() + static_cast<std::ptrdiff_t>(bytes.size()),
-                         old.end());
-    }  // the old file is let go before it is replaced: Windows keeps a mapped file in place
-    if (ReplaceFile(path, bytes) != WriteStatus::Ok) {
-        messages.Error("Could not write Theater.map file.", kReadError);
+    const std::span<const std::byte> old = file->Bytes();
+    if (old.size() > bytes.size())
+        bytes.insert(bytes.end(), old.begin() + static_cast<std::ptrdiff_t>(bytes.size()),
+                     old.end());
+    if (ReplaceFile(path, bytes, &detail) != WriteStatus::Ok) {
+        messages.Error("Could not write Theater.map file.", kReadError, detail);
         return false;
     }
     return true;

@@ -156,17 +156,18 @@ std::optional<std::vector<std::byte>> ComposeTheaterMap(const TerrainRows& rows,
 
 namespace {
 
-bool WriteTheaterMap(const std::filesystem::path& path,
-                     const std::optional<std::vector<std::byte>>& bytes, MessageSink& messages) {
+bool WriteTheaterMap(const OutputTarget& path, const std::optional<std::vector<std::byte>>& bytes,
+                     MessageSink& messages) {
     if (!bytes) return false;
-    switch (ReplaceFile(path, *bytes)) {
+    std::string detail;
+    switch (ReplaceFile(path, *bytes, &detail)) {
         case WriteStatus::Ok:
             return true;
         case WriteStatus::OpenFailed:
-            messages.Error("Error opening ,Theater>.thr file.", "File Open Error");
+            messages.Error("Error opening ,Theater>.thr file.", "File Open Error", detail);
             break;
         case WriteStatus::WriteFailed:
-            messages.Error("Could not write the .thr file.", "Read Error");
+            messages.Error("Could not write the .thr file.", "Read Error", detail);
             break;
     }
     return false;
@@ -174,12 +175,12 @@ bool WriteTheaterMap(const std::filesystem::path& path,
 
 }  // namespace
 
-bool GenerateTheaterMap(const std::filesystem::path& path, const TerrainMatrix& matrix,
+bool GenerateTheaterMap(const OutputTarget& path, const TerrainMatrix& matrix,
                         const TileDatabase& database, Progress& progress, MessageSink& messages) {
     return WriteTheaterMap(path, ComposeTheaterMap(matrix, database, progress, messages), messages);
 }
 
-bool GenerateTheaterMap(const std::filesystem::path& path, const TerrainRows& rows,
+bool GenerateTheaterMap(const OutputTarget& path, const TerrainRows& rows,
                         const TileDatabase& database, Progress& progress, MessageSink& messages) {
     return WriteTheaterMap(path, ComposeTheaterMap(rows, database, progress), messages);
 }

@@ -17,6 +17,7 @@
 #include <span>
 #include <vector>
 
+#include "base/file_io.h"
 #include "base/message.h"
 #include "base/progress.h"
 #include "terrain/terrain_matrix.h"
@@ -79,9 +80,9 @@ std::optional<std::vector<std::byte>> ComposeTheaterMap(const TerrainRows& rows,
 // be created: "Error opening ,Theater>.thr file."; one that cannot be written:
 // "Could not write the .thr file." (caption "Read Error"). An abort writes
 // nothing.
-bool GenerateTheaterMap(const std::filesystem::path& path, const TerrainMatrix& matrix,
+bool GenerateTheaterMap(const OutputTarget& path, const TerrainMatrix& matrix,
                         const TileDatabase& database, Progress& progress, MessageSink& messages);
-bool GenerateTheaterMap(const std::filesystem::path& path, const TerrainRows& rows,
+bool GenerateTheaterMap(const OutputTarget& path, const TerrainRows& rows,
                         const TileDatabase& database, Progress& progress, MessageSink& messages);
 
 }  // namespace lorvane

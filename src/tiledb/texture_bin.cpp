@@ -149,9 +149,10 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
 
 std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path,
                                            MessageSink& messages) {
-    const std::optional<FileBytes> file = FileBytes::Open(path);
+    std::string detail;
+    const std::optional<FileBytes> file = FileBytes::Open(path, &detail);
     if (!file) {
-        messages.Error("Error opening Texture.bin file.", "File Open Error");
+        messages.Error("Error opening Texture.bin file.", "File Open Error", detail);
         return std::nullopt;
     }
     return ParseTextureBin(file->Bytes(), messages);
@@ -214,22 +215,28 @@ std::vector<std::byte> SerializeTileInfo(const TileDatabase& database) {
     return out.Take();
 }
 
-bool SaveTextureBin(const std::filesystem::path& path, const TileDatabase& database,
+bool SaveTextureBin(const OutputTarget& path, const TileDatabase& database,
                     const std::filesystem::path& startupFolder, MessageSink& messages) {
-    const std::filesystem::path tileInfo = startupFolder / "TileInfo.dat";
-    if (ReplaceFile(tileInfo, SerializeTileInfo(database)) != WriteStatus::Ok) {
+    return SaveTextureBinWithTileInfo(path, database, startupFolder / "TileInfo.dat", messages);
+}
+
+bool SaveTextureBinWithTileInfo(const OutputTarget& path, const TileDatabase& database,
+                                const std::filesystem::path& tileInfo, MessageSink& messages) {
+    std::string detail;
+    if (!tileInfo.empty() &&
+        ReplaceFile(tileInfo, SerializeTileInfo(database), &detail) != WriteStatus::Ok) {
         messages.Error(FormatText("Could not write %s. The database is saved without it.",
                                   PathToUtf8(tileInfo).c_str()),
-                       "Write Error");
+                       "Write Error", detail);
     }
-    switch (ReplaceFile(path, SerializeTextureBin(database))) {
+    switch (ReplaceFile(path, SerializeTextureBin(database), &detail)) {
         case WriteStatus::Ok:
             return true;
         case WriteStatus::OpenFailed:
-            messages.Error("Error opening Texture.bin file.", "File Open Error");
+            messages.Error("Error opening Texture.bin file.", "File Open Error", detail);
             return false;
         case WriteStatus::WriteFailed:
-            messages.Error("Could not write texture.bin file.", "Read Error");
+            messages.Error("Could not write texture.bin file.", "Read Error", detail);
             return false;
     }
     return false;

@@ -13,6 +13,7 @@
 #include <span>
 #include <vector>
 
+#include "base/file_io.h"
 #include "base/message.h"
 #include "tiledb/tile_database.h"
 
@@ -21,8 +22,10 @@ namespace lorvane {
 // Reads a whole Texture.bin; nullopt after showing the message of the field
 // that could not be read. Counts that the remaining bytes cannot hold are
 // refused before anything is allocated from them.
-std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path, MessageSink& messages);
-std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes, MessageSink& messages);
+std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path,
+                                           MessageSink& messages);
+std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
+                                            MessageSink& messages);
 
 // The file content of a database and of its TileInfo.dat.
 std::vector<std::byte> SerializeTextureBin(const TileDatabase& database);
@@ -33,7 +36,10 @@ std::vector<std::byte> SerializeTileInfo(const TileDatabase& database);
 // database is still saved. False (after its message) when the database could
 // not be written; the old file at path is then untouched. The modified marks
 // are not cleared.
-bool SaveTextureBin(const std::filesystem::path& path, const TileDatabase& database,
+bool SaveTextureBin(const OutputTarget& path, const TileDatabase& database,
                     const std::filesystem::path& startupFolder, MessageSink& messages);
+// The same with TileInfo.dat written to tileInfo, or not at all when it is empty.
+bool SaveTextureBinWithTileInfo(const OutputTarget& path, const TileDatabase& database,
+                                const std::filesystem::path& tileInfo, MessageSink& messages);
 
 }  // namespace lorvane

@@ -99,8 +99,8 @@ bool WritePart(SafeFileWriter& file, PartBuffer& part) {
     return ok;
 }
 
-bool ExportFailed(const char* text, MessageSink& messages) {
-    messages.Error(text, kReadError);
+bool ExportFailed(const char* text, const SafeFileWriter& file, MessageSink& messages) {
+    messages.Error(text, kReadError, file.Detail());
     return false;
 }
 
@@ -230,29 +230,32 @@ std::vector<std::byte> SerializeTileExport(const TileDatabase& database, int* re
     return out.Take();
 }
 
-bool ExportModifiedTiles(const std::filesystem::path& path, const TileDatabase& database,
+bool ExportModifiedTiles(const OutputTarget& path, const TileDatabase& database,
                          MessageSink& messages) {
     SafeFileWriter file;
     if (!file.Open(path)) {
-        messages.Error("Error opening Export file.", "File Open Error");
+        messages.Error("Error opening Export file.", "File Open Error", file.Detail());
         return false;
     }
     const int count = CountMarked(database);
     PartBuffer part;
     Put(part.Room(4), count);
-    if (!WritePart(file, part)) return ExportFailed("Could not write to export file.", messages);
+    if (!WritePart(file, part))
+        return ExportFailed("Could not write to export file.", file, messages);
     for (const TileIndexEntry& entry : database.index) {
         if (!Marked(entry, database)) continue;
         const TileRecord& tile = *database.Tile(entry);
         WriteRecordHeader(part, entry, tile);
         if (!WritePart(file, part))
-            return ExportFailed("Could not write to export file.", messages);
+            return ExportFailed("Could not write to export file.", file, messages);
         WriteAreas(part, tile.areas);
-        if (!WritePart(file, part)) return ExportFailed("Could not write import areas.", messages);
+        if (!WritePart(file, part))
+            return ExportFailed("Could not write import areas.", file, messages);
         WritePaths(part, tile.paths);
-        if (!WritePart(file, part)) return ExportFailed("Could not write import paths.", messages);
+        if (!WritePart(file, part))
+            return ExportFailed("Could not write import paths.", file, messages);
     }
-    if (!file.Commit()) return ExportFailed("Could not write to export file.", messages);
+    if (!file.Commit()) return ExportFailed("Could not write to export file.", file, messages);
     messages.Information(FormatText("%d Tiles exported.", count), "Export Completed");
     return true;
 }
@@ -330,9 +333,10 @@ bool ImportTileBytes(std::span<const std::byte> bytes, TileDatabase& database,
 }
 
 bool ImportTiles(const std::filesystem::path& path, TileDatabase& database, MessageSink& messages) {
-    const std::optional<FileBytes> file = FileBytes::Open(path);
+    std::string detail;
+    const std::optional<FileBytes> file = FileBytes::Open(path, &detail);
     if (!file) {
-        messages.Error("Error opening Import file.", "File Open Error");
+        messages.Error("Error opening Import file.", "File Open Error", detail);
         return false;
     }
     return ImportTileBytes(file->Bytes(), database, messages);

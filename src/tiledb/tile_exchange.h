@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_io.h"
 #include "base/message.h"
 #include "base/platform.h"
 #include "tiledb/tile_database.h"
@@ -33,7 +34,7 @@ std::vector<std::byte> SerializeTileExport(const TileDatabase& database,
 // Writes the export file of the marked tiles (replacing any file at path
 // safely) and reports "%d Tiles exported."; the marks stay set. False after
 // the message of what failed; an old file at path is then untouched.
-bool ExportModifiedTiles(const std::filesystem::path& path, const TileDatabase& database,
+bool ExportModifiedTiles(const OutputTarget& path, const TileDatabase& database,
                          MessageSink& messages);
 
 // Checks a whole export file against the database without changing it: the

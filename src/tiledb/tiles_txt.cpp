@@ -66,15 +66,15 @@ bool GroupsFit(std::span<const Group> groups, std::span<const std::string> names
 
 // The Tiles.txt of a folder under any letter case of its name, as a folder
 // copied from a case-blind file system may hold it.
-std::optional<FileBytes> OpenTilesTxt(const std::filesystem::path& folder) {
-    if (auto file = FileBytes::Open(folder / "Tiles.txt")) return file;
+std::optional<FileBytes> OpenTilesTxt(const std::filesystem::path& folder, std::string& detail) {
+    if (auto file = FileBytes::Open(folder / "Tiles.txt", &detail)) return file;
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
          it.increment(error)) {
         std::string name = PathToUtf8(it->path().filename());
         for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (name != "tiles.txt") continue;
-        if (auto file = FileBytes::Open(it->path())) return file;
+        if (auto file = FileBytes::Open(it->path(), &detail)) return file;
     }
     return std::nullopt;
 }
@@ -137,9 +137,10 @@ std::optional<TileDatabase> BuildTileDatabase(std::span<const std::string> names
 
 std::optional<TileDatabase> BuildTextureBinFromFolder(const std::filesystem::path& folder,
                                                       MessageSink& messages) {
-    const std::optional<FileBytes> file = OpenTilesTxt(folder);
+    std::string detail;
+    const std::optional<FileBytes> file = OpenTilesTxt(folder, detail);
     if (!file) {
-        messages.Error("Could not find the Tiles.txt file in this folder.", kFileError);
+        messages.Error("Could not find the Tiles.txt file in this folder.", kFileError, detail);
         return std::nullopt;
     }
     const std::span<const std::byte> bytes = file->Bytes();

@@ -2,21 +2,27 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include "base/command_ids.h"
 #include "shell/main_shell.h"
+#include "shell/settings.h"
 #include "ui/dialog_units.h"
+#include "ui/frame_painter.h"
+#include "ui/main_window.h"
 #include "ui/path_area_dialogs.h"
 #include "ui/qt_platform.h"
-#include "ui/tile_viewer.h"
+#include "ui/zoom_viewer.h"
 
 namespace lorvane {
 
@@ -37,6 +43,46 @@ constexpr ReadoutPlace kReadouts[] = {
     {kPanelCentreY, 299, 200, 26, 9}, {kPanelRadius, 278, 214, 26, 9},
     {kPanelPointerX, 38, 243, 26, 9}, {kPanelPointerY, 88, 243, 26, 9},
     {kPanelType, 142, 243, 51, 9},
+};
+
+// The editors of the list cells: none for the number, the type names of the
+// list for the type, a line for the numbers.
+class CellDelegate : public QStyledItemDelegate {
+  public:
+    CellDelegate(PanelList list, QObject* parent) : QStyledItemDelegate(parent), list_(list) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        if (index.column() == 0) return nullptr;
+        if (index.column() != 1) return QStyledItemDelegate::createEditor(parent, option, index);
+        auto* names = new QComboBox(parent);
+        if (list_ == PanelList::Paths) {
+            for (const int code : PathTypeCodes) names->addItem(TypeNames[size_t(code)]);
+        } else {
+            for (const int code : AreaTypeCodes) names->addItem(TypeNames[size_t(code)]);
+        }
+        return names;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        if (auto* names = qobject_cast<QComboBox*>(editor)) {
+            names->setCurrentText(index.data().toString());
+            return;
+        }
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        if (auto* names = qobject_cast<QComboBox*>(editor)) {
+            model->setData(index, names->currentText());
+            return;
+        }
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+  private:
+    PanelList list_;
 };
 
 // The "X" and "Y" labels in front of the coordinate read-outs.
@@ -61,6 +107,7 @@ LorvaneDialog::LorvaneDialog(MainShell& shell, QWidget* parent)
         Sync();
     });
     panel_.Initialise();
+    panel_.SetGridStep(LoadGridStep(shell.platform().settings));
     Sync();
 }
 
@@ -73,13 +120,41 @@ QPushButton* LorvaneDialog::AddButton(int id, const char* text, QRect place) {
     return button;
 }
 
-QLabel* LorvaneDialog::AddReadout(int id, QRect place) {
+namespace {
+
+// The point fields that take typed feet while drawing, each with the field
+// that names its pair (the X of a point, or the Radius alone).
+constexpr std::pair<int, int> kTypedFields[] = {
+    {kPanelStartX, kPanelStartX}, {kPanelStartY, kPanelStartX},   {kPanelEndX, kPanelEndX},
+    {kPanelEndY, kPanelEndX},     {kPanelCentreX, kPanelCentreX}, {kPanelCentreY, kPanelCentreX},
+    {kPanelRadius, kPanelRadius},
+};
+
+std::optional<int> PairOfField(int id) {
+    for (const auto& [field, pair] : kTypedFields)
+        if (field == id) return pair;
+    return std::nullopt;
+}
+
+}  // namespace
+
+void LorvaneDialog::AddReadout(int id, QRect place) {
+    if (const std::optional<int> pair = PairOfField(id)) {
+        auto* field = new QLineEdit(this);
+        field->setObjectName(QString::number(id));
+        field->setGeometry(place);
+        field->setAlignment(Qt::AlignCenter);
+        field->setReadOnly(true);
+        // Enter places the point (or radius) typed, in feet (eventFilter).
+        field->installEventFilter(this);
+        fields_[id] = field;
+        return;
+    }
     auto* label = new QLabel(this);
     label->setObjectName(QString::number(id));
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setGeometry(place);
     readouts_[id] = label;
-    return label;
 }
 
 void LorvaneDialog::AddLabel(const char* text, QRect place) {
@@ -109,6 +184,25 @@ QTreeWidget* LorvaneDialog::AddList(int id, PanelList list, QRect place) {
                                                    : AreaListColumns[static_cast<size_t>(c)].width;
         view->setColumnWidth(c, width);
     }
+    // A row chosen picks its entry on the canvas; a cell clicked again (or F2)
+    // is edited: the type from the list of type names, the numbers typed.
+    connect(view, &QTreeWidget::itemSelectionChanged, this, [this, view, list] {
+        if (syncing_) return;
+        panel_.SelectRow(list, SelectedRow(view));
+        Sync();
+    });
+    view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    view->setItemDelegate(new CellDelegate(list, view));
+    connect(view, &QTreeWidget::itemChanged, this,
+            [this, view, list](QTreeWidgetItem* item, int column) {
+                if (syncing_) return;
+                panel_.EditCell(list, view->indexOfTopLevelItem(item), column,
+                                item->text(column).toStdString());
+                // After the editor has closed: the row shows the stored values
+                // (the old ones, when the text was refused).
+                QMetaObject::invokeMethod(
+                    this, [this] { Sync(); }, Qt::QueuedConnection);
+            });
     connect(view, &QTreeWidget::itemActivated, this, [this, view, list](QTreeWidgetItem* item) {
         panel_.ActivateRow(list, view->indexOfTopLevelItem(item));
         Sync();
@@ -120,7 +214,9 @@ QTreeWidget* LorvaneDialog::AddList(int id, PanelList list, QRect place) {
 
 void LorvaneDialog::Build() {
     const DialogUnits units(font());
-    setFixedSize(units.X(348), units.Y(367));
+    // The seed layout is the smallest; more room goes to the viewer.
+    setMinimumSize(units.X(348), units.Y(367));
+    resize(minimumSize());
     // Group boxes first, so that they lie under their controls.
     (new QGroupBox("Path", this))->setGeometry(units.Rect(242, 52, 90, 101));
     (new QGroupBox("Area", this))->setGeometry(units.Rect(242, 156, 90, 74));
@@ -186,14 +282,55 @@ void LorvaneDialog::Build() {
     pathList_ = AddList(kPanelPathList, PanelList::Paths, units.Rect(7, 271, 183, 89));
     areaList_ = AddList(kPanelAreaList, PanelList::Areas, units.Rect(200, 271, 141, 89));
 
-    viewer_ = new TileViewer(canvas_, this);
+    viewer_ = new ZoomViewer(panel_.view(), this);
     viewer_->setGeometry(units.Rect(8, 37, 200, 200));
-    canvas_.Resize(viewer_->ClientSize());
-    const QRect frame = viewer_->geometry();
+    viewer_->SetFrameSource([this] { return panel_.Frame(); });
+    viewer_->SetMouseHandler([this](const ViewerMouse& mouse) { ViewerMouseEvent(mouse); });
+    connect(viewer_, &ZoomViewer::viewMoved, this, [this] {
+        if (!syncing_) Sync();
+    });
+    // The panel's own drawing surface keeps the size of the viewer's field.
+    const QSize field = viewer_->maximumViewportSize();
+    canvas_.Resize(field);
     panel_.SetViewerPlacement(
-        {viewer_->ClientSize().width(),
-         viewer_->ClientSize().height(),
-         {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()}});
+        {field.width(), field.height(), {-3, -3, field.width() + 3, field.height() + 3}});
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        seedPlaces_.push_back({child, child->geometry()});
+}
+
+void LorvaneDialog::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    const int dw = std::max(width() - minimumWidth(), 0);
+    const int dh = std::max(height() - minimumHeight(), 0);
+    const QRect viewer = SeedPlace(viewer_);
+    const int areaListLeft = SeedPlace(areaList_).left();
+    for (const auto& [child, seed] : seedPlaces_) {
+        QRect place = seed;
+        if (child == viewer_) {
+            place.adjust(0, 0, dw, dh);
+        } else if (seed.top() > viewer.bottom()) {
+            // Below the viewer: down by the extra height; the two lists
+            // share the extra width, what is above the area list follows it.
+            place.translate(0, dh);
+            if (child == pathList_) {
+                place.setWidth(seed.width() + dw / 2);
+            } else if (child == areaList_) {
+                place.translate(dw / 2, 0);
+                place.setWidth(seed.width() + dw - dw / 2);
+            } else if (seed.left() >= areaListLeft) {
+                place.translate(dw / 2, 0);
+            }
+        } else if (seed.left() > viewer.right()) {
+            place.translate(dw, 0);  // beside the viewer: along its right edge
+        }
+        child->setGeometry(place);
+    }
+}
+
+QRect LorvaneDialog::SeedPlace(const QWidget* child) const {
+    for (const auto& [widget, seed] : seedPlaces_)
+        if (widget == child) return seed;
+    return {};
 }
 
 void LorvaneDialog::SyncList(QTreeWidget* view, const ListView& rows) {
@@ -205,9 +342,11 @@ void LorvaneDialog::SyncList(QTreeWidget* view, const ListView& rows) {
             same = item->text(static_cast<int>(c)) == ToQt(row[c]);
     }
     if (same) return;
+    const QSignalBlocker quiet(view);
     view->clear();
     for (const ListRow& row : rows.Rows()) {
         auto* item = new QTreeWidgetItem(view);
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
         for (size_t c = 0; c < row.size(); ++c) {
             item->setText(static_cast<int>(c), ToQt(row[c]));
             item->setTextAlignment(static_cast<int>(c), Qt::AlignCenter);
@@ -220,13 +359,33 @@ void LorvaneDialog::Sync() {
         const QString text = ToQt(panel_.Readout(id));
         if (label->text() != text) label->setText(text);
     }
+    // The point fields take typed feet while drawing; what is being typed
+    // is left as it is.
+    const bool drawing = panel_.tool() != ToolKind::Select;
+    for (const auto& [id, field] : fields_) {
+        field->setReadOnly(!drawing);
+        const QString text = ToQt(panel_.Readout(id));
+        if (!field->isModified() && field->text() != text) field->setText(text);
+    }
     showPaths_->setChecked(panel_.showPaths());
     showAreas_->setChecked(panel_.showAreas());
     save_->setEnabled(panel_.saveEnabled());
     SyncList(pathList_, panel_.pathRows());
     SyncList(areaList_, panel_.areaRows());
-    viewer_->SetShowImage(panel_.showsImage());
-    viewer_->update();
+    syncing_ = true;
+    if (panel_.imageGeneration() != shownImage_ || !panel_.showsImage()) {
+        shownImage_ = panel_.imageGeneration();
+        const PcxImage* image = panel_.image();
+        viewer_->SetTile(image != nullptr ? TileImage(*image) : QImage());
+    }
+    viewer_->viewport()->update();
+    SyncSelection();
+    if (auto* main = qobject_cast<MainWindow*>(window())) {
+        const EditorPanel::StatusTexts status = panel_.Status();
+        main->SetStatus(ToQt(status.pointer), ToQt(status.zoom), ToQt(status.drawing),
+                        ToQt(status.snap));
+    }
+    syncing_ = false;
     shell_.ShowUndoRedo(panel_.UndoText(), panel_.RedoText());
     shell_.ShowTileOnScreen(panel_.tileOnScreen());
 }
@@ -236,7 +395,31 @@ int LorvaneDialog::SelectedRow(QTreeWidget* view) const {
     return selected.isEmpty() ? -1 : view->indexOfTopLevelItem(selected.front());
 }
 
+void LorvaneDialog::PlaceTyped(int field) {
+    const int pair = PairOfField(field).value_or(field);
+    const int y = pair == kPanelStartX    ? kPanelStartY
+                  : pair == kPanelEndX    ? kPanelEndY
+                  : pair == kPanelCentreX ? kPanelCentreY
+                                          : 0;
+    const std::string second = y != 0 ? fields_[y]->text().toStdString() : std::string();
+    if (panel_.TypePoint(pair, fields_[pair]->text().toStdString(), second)) {
+        for (const auto& [id, typed] : fields_) typed->setModified(false);
+        viewer_->setFocus();
+    }
+    Sync();
+}
+
 bool LorvaneDialog::eventFilter(QObject* watched, QEvent* event) {
+    // Enter in a point field places what was typed there, and ends nothing.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        for (const auto& [id, field] : fields_) {
+            if (watched == field && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+                PlaceTyped(id);
+                return true;
+            }
+        }
+    }
     for (QTreeWidget* view : {pathList_, areaList_}) {
         const PanelList list = view == pathList_ ? PanelList::Paths : PanelList::Areas;
         if (watched == view && event->type() == QEvent::KeyPress) {
@@ -284,6 +467,44 @@ std::optional<EditorKey> EditorKeyOf(int key) {
 
 }  // namespace
 
+void LorvaneDialog::ViewerMouseEvent(const ViewerMouse& mouse) {
+    const Modifiers modifiers = ModifiersOf(mouse.modifiers);
+    const MouseButton button =
+        mouse.button == Qt::RightButton ? MouseButton::Right : MouseButton::Left;
+    switch (mouse.kind) {
+        case ViewerMouse::Kind::Move:
+            panel_.PointerMoved(mouse.at, modifiers);
+            break;
+        case ViewerMouse::Kind::Press:
+            if (mouse.button == Qt::LeftButton) panel_.PointerPressed(button, mouse.at, modifiers);
+            break;
+        case ViewerMouse::Kind::Release:
+            if (mouse.button == Qt::LeftButton || mouse.button == Qt::RightButton)
+                panel_.PointerReleased(button, mouse.at, modifiers);
+            break;
+        case ViewerMouse::Kind::DoubleClick:
+            if (mouse.button == Qt::LeftButton) panel_.PointerDoubleClicked(mouse.at);
+            break;
+    }
+    Sync();
+}
+
+void LorvaneDialog::SyncSelection() {
+    const std::optional<Pick> pick = panel_.selection();
+    for (QTreeWidget* view : {pathList_, areaList_}) {
+        const EntryKind kind = view == pathList_ ? EntryKind::Path : EntryKind::Area;
+        const int row = pick && pick->kind == kind ? pick->entry - 1 : -1;
+        if (SelectedRow(view) == row) continue;
+        const QSignalBlocker quiet(view);
+        view->clearSelection();
+        if (QTreeWidgetItem* item = view->topLevelItem(row)) {
+            item->setSelected(true);
+            view->setCurrentItem(item);
+            view->scrollToItem(item);
+        }
+    }
+}
+
 void LorvaneDialog::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     if (event->button() == Qt::LeftButton)
@@ -306,6 +527,12 @@ void LorvaneDialog::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void LorvaneDialog::keyPressEvent(QKeyEvent* event) {
+    // S turns snapping off and on.
+    if (event->key() == Qt::Key_S && event->modifiers() == Qt::NoModifier) {
+        panel_.ToggleSnapping();
+        Sync();
+        return;
+    }
     const std::optional<EditorKey> key = EditorKeyOf(event->key());
     if (key && panel_.Key(*key, ModifiersOf(event->modifiers()))) {
         Sync();

@@ -8,20 +8,24 @@
 #include <QFrame>
 #include <QTimer>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "editor/editor_panel.h"
 #include "shell/shell_interfaces.h"
 #include "ui/backing_canvas.h"
+#include "ui/zoom_viewer.h"
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTreeWidget;
 
 namespace lorvane {
 
 class MainShell;
-class TileViewer;
+class ZoomViewer;
 
 class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     Q_OBJECT
@@ -29,7 +33,7 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     LorvaneDialog(MainShell& shell, QWidget* parent);
 
     EditorPanel& panel() { return panel_; }
-    TileViewer& viewer() { return *viewer_; }
+    ZoomViewer& viewer() { return *viewer_; }
     BackingCanvas& canvas() { return canvas_; }
     // Shows the logic's state: read-outs, lists, check boxes, Save, viewer.
     void Sync();
@@ -64,6 +68,7 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     void CommandPosted() override;
 
   protected:
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -74,18 +79,27 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
   private:
     void Build();
     QPushButton* AddButton(int id, const char* text, QRect place);
-    QLabel* AddReadout(int id, QRect place);
+    void AddReadout(int id, QRect place);
     void AddLabel(const char* text, QRect place);
     QTreeWidget* AddList(int id, PanelList list, QRect place);
     void SyncList(QTreeWidget* view, const ListView& rows);
+    void SyncSelection();
+    // Enter in a point field: the point (or radius) typed is placed.
+    void PlaceTyped(int field);
+    void ViewerMouseEvent(const ViewerMouse& mouse);
     int SelectedRow(QTreeWidget* view) const;
     void RunPostedCommands();
+    // Where a control of the panel lies in the seed layout.
+    QRect SeedPlace(const QWidget* child) const;
 
     MainShell& shell_;
     BackingCanvas canvas_;
     EditorPanel panel_;
-    TileViewer* viewer_ = nullptr;
+    ZoomViewer* viewer_ = nullptr;
+    int shownImage_ = -1;  // the generation of the tile image the viewer shows
+    bool syncing_ = false;
     std::map<int, QLabel*> readouts_;
+    std::map<int, QLineEdit*> fields_;  // the point fields, typed into while drawing
     QPushButton* save_ = nullptr;
     QCheckBox* showPaths_ = nullptr;
     QCheckBox* showAreas_ = nullptr;
@@ -93,6 +107,9 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     QTreeWidget* areaList_ = nullptr;
     QTimer blinkTimer_;
     bool postScheduled_ = false;
+    // Every control's place in the seed layout; a larger panel moves and
+    // stretches them from there.
+    std::vector<std::pair<QWidget*, QRect>> seedPlaces_;
 };
 
 }  // namespace lorvane

@@ -3,13 +3,16 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTimer>
-#include <QWindowStateChangeEvent>
 
 #include "base/command_ids.h"
 #include "shell/main_shell.h"
+#include "shell/settings.h"
 #include "ui/about_box.h"
+#include "ui/program_icon.h"
 #include "ui/qt_platform.h"
 #include "ui/tile_list_window.h"
 
@@ -18,6 +21,14 @@ namespace lorvane {
 MainWindow::MainWindow(MainShell& shell) : shell_(shell) {
     setObjectName("mainWindow");
     setWindowTitle("Lorvane");
+    setWindowIcon(ProgramIcon());
+    for (int i = 0; i < 4; ++i) {
+        auto* field = new QLabel(this);
+        field->setObjectName(QString("status%1").arg(i));
+        status_.push_back(field);
+        // The drawing read-out takes what room there is.
+        statusBar()->addWidget(field, i == 2 ? 1 : 0);
+    }
     for (const MenuPopup& popup : shell_.menu().popups)
         popups_.push_back(menuBar()->addMenu(ToQt(popup.title)));
     MenuChanged();
@@ -35,10 +46,32 @@ void MainWindow::SetEditorPanel(QWidget* panel) {
 void MainWindow::ApplyPlacement() {
     QWidget* panel = centralWidget();
     if (panel == nullptr) return;
-    const QSize size(panel->width(), panel->height() + menuBar()->sizeHint().height());
-    // A resize or maximize cannot change the window: it fits the panel.
-    setFixedSize(size);
-    move(kMainWindowX, kMainWindowY);
+    // The panel's seed layout is its smallest size.
+    const QSize panelSize = panel->minimumSize().expandedTo(panel->size());
+    const QSize smallest(panelSize.width(), panelSize.height() + menuBar()->sizeHint().height() +
+                                                statusBar()->sizeHint().height());
+    setMinimumSize(smallest);
+    const auto stored =
+        LoadWindowGeometry(shell_.platform().settings, smallest.width(), smallest.height());
+    if (stored) {
+        resize(stored->width, stored->height);
+        move(stored->x, stored->y);
+    } else {
+        resize(smallest);
+        move(kMainWindowX, kMainWindowY);
+    }
+}
+
+void MainWindow::SetStatus(const QString& pointer, const QString& zoom, const QString& drawing,
+                           const QString& snap) {
+    const QString texts[] = {pointer, zoom, drawing, snap};
+    for (size_t i = 0; i < status_.size(); ++i) status_[i]->setText(texts[i]);
+}
+
+QLabel* MainWindow::StatusField(int index) const {
+    return index >= 0 && static_cast<size_t>(index) < status_.size()
+               ? status_[static_cast<size_t>(index)]
+               : nullptr;
 }
 
 void MainWindow::MenuChanged() {
@@ -121,6 +154,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    SaveWindowGeometry(shell_.platform().settings, {x(), y(), width(), height()});
     if (tileList_) tileList_->close();
     emit closed();
 }
@@ -131,19 +165,6 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QMainWindow::keyPressEvent(event);
-}
-
-void MainWindow::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange) return;
-    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
-    // Restored from the taskbar: back to its place.
-    if ((change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized))
-        ApplyPlacement();
-    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
-        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
-        ApplyPlacement();
-    }
 }
 
 }  // namespace lorvane

@@ -1,7 +1,8 @@
 #pragma once
 // The main window "Lorvane": draws the shell's menu, holds the editor panel,
-// keeps its fixed place and size, and passes commands, keys and the close
-// request to the shell.
+// shows the status bar, and passes commands, keys and the close request to
+// the shell. It may be resized down to the size that fits the panel's seed
+// layout; its place and size are kept in the settings.
 
 #include <QMainWindow>
 #include <QPointer>
@@ -9,6 +10,7 @@
 
 #include "shell/shell_interfaces.h"
 
+class QLabel;
 class QMenu;
 
 namespace lorvane {
@@ -21,14 +23,20 @@ inline constexpr int kMainWindowY = 200;
 
 class MainWindow : public QMainWindow, public ShellHost {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(MainShell& shell);
     ~MainWindow() override;
 
-    // Puts the editor panel into the window and sizes the window around it.
+    // Puts the editor panel into the window: the smallest size fits it.
     void SetEditorPanel(QWidget* panel);
-    // Moves the window to its place and gives it the size that fits the panel.
+    // The place and size kept in the settings, or, without one, the panel's
+    // size at (kMainWindowX, kMainWindowY).
     void ApplyPlacement();
+    // The status bar's fields: the pointer in feet, the zoom, what is being
+    // drawn, snapping.
+    void SetStatus(const QString& pointer, const QString& zoom, const QString& drawing,
+                   const QString& snap);
+    QLabel* StatusField(int index) const;
 
     // The menu item of a command id; null when the menu has none.
     QAction* Action(int id) const;
@@ -46,19 +54,19 @@ public:
     void CloseWindow() override;
     void Post(std::function<void()> work) override;
 
-signals:
+  signals:
     // The close sequence agreed and the window closed.
     void closed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
-private:
+  private:
     MainShell& shell_;
     std::vector<QMenu*> popups_;
     QPointer<TileListWindow> tileList_;
+    std::vector<QLabel*> status_;
 };
 
 }  // namespace lorvane

@@ -18,7 +18,8 @@ std::vector<std::byte> Bytes(std::initializer_list<int> values) {
 }
 
 TEST(ByteReader, ReadsLittleEndianFields) {
-    const auto data = Bytes({0x78, 0x56, 0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0x3F, 0xAB});
+    const auto data =
+        Bytes({0x78, 0x56, 0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0x3F, 0xAB});
     ByteReader in(data);
     uint32_t u = 0;
     int32_t i = 0;
@@ -90,7 +91,7 @@ TEST(FormatText, FormatsLikePrintf) {
 }
 
 class SafeFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { folder = testing::MakeTempFolder("lorvane-base"); }
     void TearDown() override { std::filesystem::remove_all(folder); }
     size_t EntriesInFolder() const {
@@ -124,11 +125,14 @@ TEST_F(SafeFiles, MissingFolderIsAnOpenFailure) {
     EXPECT_EQ(ReplaceFile(folder / "no" / "such" / "out.bin", Bytes({1})), WriteStatus::OpenFailed);
 }
 
-TEST_F(SafeFiles, RenameOntoAFolderFailsAndRemovesTheTemporaryFile) {
+TEST_F(SafeFiles, AFolderAtTheTargetIsRefusedAndNoTemporaryFileIsLeft) {
     std::filesystem::create_directory(folder / "taken");
     std::filesystem::create_directory(folder / "taken" / "child");
-    EXPECT_EQ(ReplaceFile(folder / "taken", Bytes({1})), WriteStatus::WriteFailed);
+    std::string detail;
+    EXPECT_EQ(ReplaceFile(folder / "taken", Bytes({1}), &detail), WriteStatus::OpenFailed);
+    EXPECT_EQ(detail, (folder / "taken").string() + ": Is a directory");
     EXPECT_EQ(EntriesInFolder(), 1u);
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "taken" / "child"));
 }
 
 TEST_F(SafeFiles, FileBytesMapsWholeFilesAndRefusesMissingOnes) {

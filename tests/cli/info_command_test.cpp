@@ -12,7 +12,7 @@ namespace lorvane {
 namespace {
 
 class InfoCommand : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder = testing::MakeTempFolder("lorvane-cli");
         database = testing::MakeDatabase({
@@ -69,7 +69,8 @@ TEST_F(InfoCommand, TextListsSetsAndTiles) {
 TEST_F(InfoCommand, ExitStatusAndMessages) {
     const auto missing = testing::RunCommand(LORVANE_CLI, {"info", (folder / "none.bin").string()});
     EXPECT_EQ(missing.exitStatus, 1);
-    EXPECT_EQ(missing.err, "File Open Error: Error opening Texture.bin file.\n");
+    EXPECT_EQ(missing.err, "File Open Error: Error opening Texture.bin file. (" +
+                               (folder / "none.bin").string() + ": No such file or directory)\n");
 
     testing::WriteFileBytes(folder / "Short.bin", {std::byte{1}, std::byte{0}});
     const auto shortFile =
@@ -91,14 +92,19 @@ TEST_F(InfoCommand, ResaveWritesIdenticalBytesAndNeedsOverwriteForAnExistingFile
         testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string()}, folder);
     ASSERT_EQ(first.exitStatus, 0) << first.err;
     EXPECT_EQ(testing::ReadFileBytes(copy), testing::ReadFileBytes(texture));
-    EXPECT_TRUE(std::filesystem::exists(folder / "TileInfo.dat"));  // into the current folder
+    EXPECT_FALSE(std::filesystem::exists(folder / "TileInfo.dat"));  // only when asked
 
     const auto again =
         testing::RunCommand(LORVANE_CLI, {"resave", texture.string(), "-o", copy.string()}, folder);
     EXPECT_EQ(again.exitStatus, 2);
-    const auto forced = testing::RunCommand(
-        LORVANE_CLI, {"resave", texture.string(), "-o", copy.string(), "--overwrite"}, folder);
+    const auto forced =
+        testing::RunCommand(LORVANE_CLI,
+                            {"resave", texture.string(), "-o", copy.string(), "--overwrite",
+                             "--tileinfo", (folder / "Index.dat").string()},
+                            folder);
     EXPECT_EQ(forced.exitStatus, 0);
+    EXPECT_EQ(testing::ReadFileBytes(folder / "Index.dat"), SerializeTileInfo(database));
+    EXPECT_FALSE(std::filesystem::exists(folder / "TileInfo.dat"));
 }
 
 // Every argument reaches the program as the word it was, whatever quotes,

@@ -132,11 +132,14 @@ TEST_F(RenderCommand, DrawsPathsAndAreasWhereTileToPixelPutsThem) {
     EXPECT_LT(changed, 2500);
 }
 
-TEST_F(RenderCommand, TileNotInTheDatabaseIsDrawnAlone) {
+TEST_F(RenderCommand, TileNotInTheDatabaseIsAFailure) {
     testing::WriteFileBytes(folder_ / "H7FF.PCX", tileBytes_);
-    ASSERT_EQ(Run({Path("H7FF.PCX"), "--texture", Path("Texture.bin"), "-o", Path("alone.png")}),
-              0);
+    EXPECT_EQ(Run({Path("H7FF.PCX"), "--texture", Path("Texture.bin"), "-o", Path("alone.png")}),
+              1);
     EXPECT_EQ(Stderr(), "Tile Info Not Found: PCX file H7FF.PCX not in Texture.bin file.\n");
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "alone.png"));
+    // Without a database the image is drawn alone.
+    ASSERT_EQ(Run({Path("H7FF.PCX"), "-o", Path("alone.png")}), 0);
     const auto alone = testing::ReadPng(folder_ / "alone.png");
     ASSERT_TRUE(alone);
     EXPECT_EQ(alone->width, 16);  // the image's own size

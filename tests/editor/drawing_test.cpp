@@ -26,7 +26,8 @@ TEST_F(DrawingTest, ClicksOnAViewerOf300PixelsGiveTileFeet) {
         {150, 150, 1640, -1640, "1640"},
         {0, 300, 0, -1, "0"},  // lower-left corner: Y 0 is kept as -1
         {300, 0, 3280, -3280, "3280"},
-        {1, 299, 10, -10, "10"},  // one pixel in: one scale step, cut toward zero
+        {1, 299, 0, -1, "1"},         // a pixel in: snapped to the start before (Y 0, kept as 1)
+        {12, 288, 131, -131, "131"},  // 12 × 10.93 rounded to whole feet
     };
     NewPath();
     for (const Case& c : cases) {
@@ -36,11 +37,17 @@ TEST_F(DrawingTest, ClicksOnAViewerOf300PixelsGiveTileFeet) {
         const WorkingPath& segment = panel.tables().paths.back();
         EXPECT_EQ(segment.startX, c.tileX) << c.x << "," << c.y;
         EXPECT_EQ(segment.startY, c.startY) << c.x << "," << c.y;
-        EXPECT_EQ(segment.endX, 2186);
+        EXPECT_EQ(segment.endX, 2187);
         EXPECT_EQ(segment.endY, 1093);
         RightClick(100, 100);
         panel.RunPosted();
     }
+    // With Alt held nothing snaps: one pixel in is one scale step, rounded.
+    panel.LeftButtonUp(kAreaLeft + 1, kAreaTop + 299, Modifiers{false, false, true});
+    EXPECT_EQ(panel.Readout(kPanelStartX), "11");
+    EXPECT_EQ(panel.Readout(kPanelStartY), "11");
+    RightClick(1, 299);
+    panel.RunPosted();
     // The start at Y 0, kept as -1, is shown and saved as 1.
     EXPECT_EQ(panel.pathRows().Rows()[1][4], "1");
     panel.WriteBackTileOnScreen();
@@ -63,11 +70,11 @@ TEST_F(DrawingTest, ThreeClicksAndARightClickDrawTwoChainedSegments) {
     EXPECT_EQ(second.startX, first.endX);
     EXPECT_EQ(second.startY, first.endY);
     EXPECT_GE(second.startY, 0);
-    EXPECT_EQ(second.endX, 2186);
-    EXPECT_EQ(second.endY, 2186);
+    EXPECT_EQ(second.endX, 2187);
+    EXPECT_EQ(second.endY, 2187);
     EXPECT_EQ(FirstColumn(panel.pathRows()), (std::vector<std::string>{"01", "02"}));
     EXPECT_EQ(panel.pathRows().Rows()[1],
-              (ListRow{"02", "River", "80", "1093", "1093", "2186", "2186"}));
+              (ListRow{"02", "River", "80", "1093", "1093", "2187", "2187"}));
     // The right click ended the path: read-outs cleared, the next two clicks
     // make a segment that begins a new path.
     EXPECT_EQ(panel.Readout(kPanelStartX), " ");
@@ -75,7 +82,7 @@ TEST_F(DrawingTest, ThreeClicksAndARightClickDrawTwoChainedSegments) {
     Click(20, 10);
     ASSERT_EQ(panel.tables().pathCount(), 3);
     EXPECT_TRUE(Segment(3).BeginsPath());
-    EXPECT_EQ(Segment(3).startX, 3170);
+    EXPECT_EQ(Segment(3).startX, 3171);
 }
 
 TEST_F(DrawingTest, NoSegmentOfNoLengthIsStored) {
@@ -97,22 +104,22 @@ TEST_F(DrawingTest, NoSegmentOfNoLengthIsStored) {
 TEST_F(DrawingTest, AnAreaIsACentreAndARadius) {
     NewArea(6);  // Rocky
     Click(100, 100);
-    EXPECT_EQ(panel.Readout(kPanelCentreX), "2186");
+    EXPECT_EQ(panel.Readout(kPanelCentreX), "2187");
     EXPECT_EQ(panel.Readout(kPanelCentreY), "1093");
     EXPECT_EQ(panel.tables().areaCount(), 0);  // nothing stored until the radius
     Move(150, 100);
     Click(150, 100);  // 50 pixels to the right
     ASSERT_EQ(panel.tables().areaCount(), 1);
     const WorkingArea& area = panel.tables().Area(1);
-    EXPECT_EQ(area.radius, 546);  // 50 × 10.93 cut toward zero
-    EXPECT_EQ(panel.Readout(kPanelRadius), "546");
-    EXPECT_EQ(panel.areaRows().Rows()[0], (ListRow{"01", "Rocky", "546", "2186", "1093"}));
-    // Redrawn from feet, the circle is one pixel smaller than the one clicked
-    // (radius 49), around the centre as cut to feet and back: (99, 101).
+    EXPECT_EQ(area.radius, 547);  // from the centre's whole feet to 50 × 10.93 feet across
+    EXPECT_EQ(panel.Readout(kPanelRadius), "547");
+    EXPECT_EQ(panel.areaRows().Rows()[0], (ListRow{"01", "Rocky", "547", "2187", "1093"}));
+    // Redrawn from feet: radius 50 around the centre as rounded to feet and
+    // cut back to pixels: (99, 100).
     canvas.Take();
     panel.RunPosted();
     const auto calls = canvas.Take();
-    EXPECT_EQ(calls.back(), "0,0,255/2 arc 50,52,148,150 from 148,101 to 147,101");
+    EXPECT_EQ(calls.back(), "0,0,255/2 arc 49,50,149,150 from 149,100 to 148,100");
     // A radius click on the centre stores no circle of no radius.
     Click(200, 200);
     Click(200, 200);
@@ -167,13 +174,13 @@ TEST_F(DrawingTest, UndoDuringAPathStrokeStepsBackOneSegment) {
     EXPECT_EQ(FirstColumn(panel.pathRows()), (std::vector<std::string>{"01", "02"}));
     EXPECT_EQ(panel.Readout(kPanelEndX), " ");
     panel.RunPosted();
-    // The band goes on from the end of segment 2 (X 3280, Y 2186, drawn at
-    // (199, 1)), and so does drawing.
+    // The band goes on from the end of segment 2 (X 3280, Y 2187, drawn at
+    // (200, 1)), and so does drawing.
     EXPECT_EQ(canvas.mode(), RasterMode::Invert);
     canvas.Take();
     Move(250, 50);
     EXPECT_EQ(canvas.Take(),
-              (std::vector<std::string>{"inv/2 line 199,1-199,1", "inv/2 line 199,1-250,50"}));
+              (std::vector<std::string>{"inv/2 line 200,1-200,1", "inv/2 line 200,1-250,50"}));
     Click(250, 50);
     ASSERT_EQ(panel.tables().pathCount(), 3);
     EXPECT_EQ(Segment(3).startX, Segment(2).endX);
@@ -194,7 +201,7 @@ TEST_F(DrawingTest, UndoingTheStartOfTheOpenPathCancelsIt) {
     Click(220, 200);
     EXPECT_EQ(Segment(1), kept);
     EXPECT_TRUE(Segment(2).BeginsPath());
-    EXPECT_EQ(Segment(2).startY, -2186);
+    EXPECT_EQ(Segment(2).startY, -2187);
 }
 
 TEST_F(DrawingTest, UndoOfAreasCancelsTheOpenCentreThenTakesAreasBack) {

@@ -44,7 +44,7 @@ expect_text out "Texture.bin built: 2 Sets  3 Tiles"
 expect 2 "$cli" build-texture tiles -o Texture.bin
 expect 0 "$cli" build-texture tiles -o Texture.bin --overwrite
 expect 1 "$cli" build-texture "$work" -o Other.bin
-expect_text err "File Error: Could not find the Tiles.txt file in this folder."
+expect_text err "File Error: Could not find the Tiles.txt file in this folder. ($work/Tiles.txt: No such file or directory)"
 [ -e Other.bin ] && fail "a failed build wrote its output"
 
 expect 0 "$cli" info Texture.bin --json

@@ -128,10 +128,57 @@ TEST(ProfileScanTest, ScansLikeFormattedInput) {
 TEST_F(TheatersTest, ProfileReadsFirstValueWithoutRegardToCase) {
     WriteIni("[Location]\nTHEATERS = 4 ; comment\ntheaters=7\n[Other]\nx=1\n");
     const IniProfile profile = IniProfile::Load(folder / "Quistral.ini");
-    EXPECT_EQ(profile.Read("location", "Theaters", "1"), "4");
+    // A ";" after a value is part of it; the number is read from its start.
+    EXPECT_EQ(profile.Read("location", "Theaters", "1"), "4 ; comment");
+    int32_t count = 0;
+    EXPECT_TRUE(ScanInt(profile.Read("location", "Theaters", "1"), count));
+    EXPECT_EQ(count, 4);
     EXPECT_EQ(profile.Read("Location", "missing", "dflt"), "dflt");
     EXPECT_EQ(profile.Read("Missing", "x", "d"), "d");
     EXPECT_EQ(IniProfile::Load(folder / "none.ini").Read("Location", "Theaters", "1"), "1");
+}
+
+TEST(IniProfile, ReadsAsTheSystemsProfileReaderDoes) {
+    const IniProfile profile = IniProfile::Parse(
+        "\xEF\xBB\xBFtop=1\n"
+        "  [ Location ]  \r\n"
+        "\t  Theaters = 2 ; two\r\n"
+        "1=\"Balkans\"\n"
+        "2='Korea\n"
+        "; 3=commented\n"
+        "bare\n"
+        "[Korea\n"
+        "   SW Long   =   124.5;east  \n"
+        "[Empty]\n"
+        "key=\n"
+        "long=" +
+        std::string(300, 'x') + "\n");
+    struct Case {
+        const char* section;
+        const char* key;
+        std::string value;
+    };
+    const Case cases[] = {
+        {"location", "theaters", "2 ; two"},  // indented key; ";" belongs to the value
+        {"Location", "1", "Balkans"},         // quoted at both ends: quotes dropped
+        {"Location", "2", "'Korea"},          // quoted at one end: kept
+        {"Location", "; 3", "fallback"},      // a comment line
+        {"Location", "bare", ""},             // a key without "="
+        {"Location", "top", "fallback"},      // keys before any section belong to none
+        {"Korea", "SW Long", "124.5;east"},   // a section without "]" still starts
+        {"Empty", "key", ""},
+        {"Empty", "long", std::string(254, 'x')},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(profile.Read(c.section, c.key, "fallback"), c.value) << c.section << "/" << c.key;
+    EXPECT_TRUE(profile.HasSection("KOREA"));
+    EXPECT_FALSE(profile.HasSection("Israel"));
+    float longitude = 0;
+    EXPECT_TRUE(ScanFloat(profile.Read("Korea", "SW Long", ""), longitude));
+    EXPECT_FLOAT_EQ(longitude, 124.5f);
+    // Text after a NUL is not read.
+    EXPECT_EQ(IniProfile::Parse(std::string("[A]\nk=1\n\0[A]\nj=2\n", 18)).Read("A", "j", "-"),
+              "-");
 }
 
 }  // namespace

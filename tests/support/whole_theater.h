@@ -27,13 +27,13 @@ inline const std::vector<std::string> kTheaterTiles = {"H000.PCX", "H001.PCX", "
 inline constexpr int kSet0TypePosition = 5;  // Thick Forest
 inline constexpr int kSet1TypePosition = 7;  // Urban
 // The road drawn on H010: width 60, viewer clicks (30, 270), (100, 200) and
-// (200, 100) on a 300-pixel viewer, giving two chained segments in feet.
+// (200, 100) on a 300-pixel viewer, giving two chained segments in whole feet.
 inline constexpr int kRoadWidth = 60;
 struct RoadSegment {
     float startX, startY, endX, endY;
 };
 inline const std::vector<RoadSegment> kRoadSegments = {{328, 328, 1093, 1093},
-                                                       {1093, 1093, 2186, 2186}};
+                                                       {1093, 1093, 2187, 2187}};
 // The Theater.map fields changed: by control id with the text typed, and
 // as NAME=VALUE for lorvane-cli.
 struct MapEdit {

@@ -1,16 +1,18 @@
+#include "tiledb/texture_bin.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "base/byte_writer.h"
 #include "support/texture_builder.h"
-#include "tiledb/texture_bin.h"
 
 namespace lorvane {
 namespace {
 
 const char* const kHeaderMessage = "Could not read texture.bin file.";
-const char* const kNameMessage = "Could not read sets number Filename in texture.bin file. Error = 38";
+const char* const kNameMessage =
+    "Could not read sets number Filename in texture.bin file. Error = 38";
 const char* const kAreaCountMessage = "Could not read sets nAreas in texture.bin file.";
 const char* const kPathCountMessage = "Could not read sets nPaths in texture.bin file.";
 const char* const kAreasMessage = "Could not read areas in texture.bin file.";
@@ -169,7 +171,8 @@ std::vector<std::byte> HeaderOnly(int32_t setCount, int32_t tileCount) {
 }
 
 // A file of one set with one tile whose counts are given.
-std::vector<std::byte> OneTile(int32_t setTiles, int32_t areaCount, int32_t pathCount, bool nul = true) {
+std::vector<std::byte> OneTile(int32_t setTiles, int32_t areaCount, int32_t pathCount,
+                               bool nul = true) {
     ByteWriter out;
     out.I32(1);
     out.I32(1);
@@ -243,7 +246,7 @@ TEST(LoadTextureBin, MissingFileIsAnOpenError) {
 }
 
 class SaveTextureBinTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { folder = testing::MakeTempFolder("lorvane-tiledb"); }
     void TearDown() override { std::filesystem::remove_all(folder); }
     std::filesystem::path folder;
@@ -285,7 +288,8 @@ TEST_F(SaveTextureBinTest, FailedSaveLeavesThePreviousFileAsItWas) {
     EXPECT_FALSE(SaveTextureBin(folder / "Texture.bin", database, folder, messages));
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0],
-              (Message{"Could not write texture.bin file.", "Read Error", MessageIcon::Error}));
+              (Message{"Error opening Texture.bin file.", "File Open Error", MessageIcon::Error}));
+    EXPECT_EQ(messages.messages[0].detail, (folder / "Texture.bin").string() + ": Is a directory");
     EXPECT_TRUE(std::filesystem::is_directory(folder / "Texture.bin"));
 
     testing::WriteFileBytes(folder / "Old.bin", old);
@@ -294,6 +298,8 @@ TEST_F(SaveTextureBinTest, FailedSaveLeavesThePreviousFileAsItWas) {
     ASSERT_EQ(missing.messages.size(), 1u);
     EXPECT_EQ(missing.messages[0].text, "Error opening Texture.bin file.");
     EXPECT_EQ(missing.messages[0].caption, "File Open Error");
+    EXPECT_EQ(missing.messages[0].detail,
+              (folder / "nofolder" / "Old.bin").string() + ": No such file or directory");
     EXPECT_EQ(testing::ReadFileBytes(folder / "Old.bin"), old);
 }
 

@@ -19,6 +19,7 @@
 #include <functional>
 
 #include "base/command_ids.h"
+#include "editor/entry_points.h"
 #include "shell/main_shell.h"
 #include "support/pcx_writer.h"
 #include "support/scripted_platform.h"
@@ -27,7 +28,7 @@
 #include "ui/application.h"
 #include "ui/backing_canvas.h"
 #include "ui/main_window.h"
-#include "ui/tile_viewer.h"
+#include "ui/zoom_viewer.h"
 
 using namespace lorvane;
 
@@ -64,14 +65,26 @@ class LorvaneDialogTest : public QObject {
     std::unique_ptr<MainShell> shell_;
     std::unique_ptr<LorvaneDialog> dialog_;
 
-    QString Readout(int id) { return Child<QLabel>(*dialog_, id)->text(); }
+    // A read-out's text; the point fields are line edits that take typed feet.
+    QString Readout(int id) {
+        if (auto* field = Child<QLineEdit>(*dialog_, id)) return field->text();
+        return Child<QLabel>(*dialog_, id)->text();
+    }
     QTreeWidget& PathList() { return *Child<QTreeWidget>(*dialog_, kPanelPathList); }
     QTreeWidget& AreaList() { return *Child<QTreeWidget>(*dialog_, kPanelAreaList); }
-    // A viewer pixel as a point of the viewer widget (inside its frame).
-    QPoint ViewerPoint(int x, int y) { return {TileViewer::kFrame + x, TileViewer::kFrame + y}; }
+    // The field of the viewer that mouse input goes to.
+    QWidget* ViewerField() { return dialog_->viewer().viewport(); }
+    // A pixel of a 300-pixel square over the tile as a point of the viewer's
+    // field: the tile is shown square and centred, whatever the field's size.
+    QPoint ViewerPoint(int x, int y) {
+        const ViewTransform& view = dialog_->panel().view();
+        const double side = view.ToPixels(TILE_SPAN);
+        return QPoint(int(std::lround(view.offset().x + x * side / 300)),
+                      int(std::lround(view.offset().y + y * side / 300)));
+    }
     void ClickViewer(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseMove(&dialog_->viewer(), ViewerPoint(x, y));
-        QTest::mouseClick(&dialog_->viewer(), button, {}, ViewerPoint(x, y));
+        QTest::mouseMove(ViewerField(), ViewerPoint(x, y));
+        QTest::mouseClick(ViewerField(), button, {}, ViewerPoint(x, y));
     }
     void Click(int id) { QTest::mouseClick(Child<QPushButton>(*dialog_, id), Qt::LeftButton); }
 
@@ -122,7 +135,7 @@ class LorvaneDialogTest : public QObject {
         Click(kPanelNewPath);
         ClickViewer(20, 200);
         QCOMPARE(dialog_->panel().stroke().phase, StrokePhase::PathOpen);
-        QTest::mouseMove(&dialog_->viewer(), ViewerPoint(80, 120));
+        QTest::mouseMove(ViewerField(), ViewerPoint(80, 120));
         QVERIFY(!Readout(kPanelPointerX).trimmed().isEmpty());
         ClickViewer(100, 100);
         ClickViewer(180, 60);
@@ -138,7 +151,7 @@ class LorvaneDialogTest : public QObject {
         OnNextDialog([](QDialog& dialog) { dialog.accept(); });
         Click(kPanelNewArea);
         ClickViewer(100, 150);
-        QTest::mouseMove(&dialog_->viewer(), ViewerPoint(130, 150));
+        QTest::mouseMove(ViewerField(), ViewerPoint(130, 150));
         ClickViewer(130, 150);
         QTest::qWait(20);
         QCOMPARE(working.areaCount(), 1);
@@ -146,16 +159,13 @@ class LorvaneDialogTest : public QObject {
         QCOMPARE(AreaList().topLevelItem(0)->text(1), QString("Water"));
         QVERIFY(working.Area(1).radius > 0);
         QCOMPARE(Readout(kPanelRadius), QString::number(working.Area(1).radius));
-        // The segments are drawn in Road red on the canvas.
-        const QImage image = dialog_->canvas().Image();
+        // The segments are drawn in Road red on the viewer.
+        const QImage image = ViewerField()->grab().toImage();
         const auto segment = working.Path(1);
-        const ViewerGeometry& geometry = dialog_->panel().geometry();
-        const QPoint middle((TileToPixel(geometry, -segment.startY, Axis::Horizontal) +
-                             TileToPixel(geometry, segment.endY, Axis::Horizontal)) /
-                                2,
-                            (TileToPixel(geometry, segment.startX, Axis::Vertical) +
-                             TileToPixel(geometry, segment.endX, Axis::Vertical)) /
-                                2);
+        const ViewTransform& view = dialog_->panel().view();
+        const ScreenPoint a = view.ToScreen(StartOf(segment));
+        const ScreenPoint b = view.ToScreen(EndOf(segment));
+        const QPoint middle(int((a.x + b.x) / 2), int((a.y + b.y) / 2));
         bool red = false;
         for (int dx = -2; dx <= 2; ++dx)
             for (int dy = -2; dy <= 2; ++dy)
@@ -327,19 +337,21 @@ class LorvaneDialogTest : public QObject {
         QVERIFY(app.window().close());  // nothing unsaved: no question
     }
 
-    void theImageIsStretchedOverTheWholeViewer() {
-        const QImage image = dialog_->canvas().Image();
-        QCOMPARE(image.size(), dialog_->viewer().ClientSize());
-        const ViewerGeometry& geometry = dialog_->panel().geometry();
-        QCOMPARE(geometry.imageArea.Width(), image.width());
-        // Corners of the canvas show the corner pixels of the 64 x 64 picture.
+    void theImageIsShownSquareAndCentred() {
+        const QImage image = ViewerField()->grab().toImage();
+        const ViewTransform& view = dialog_->panel().view();
+        QCOMPARE(view.viewportWidth(), double(ViewerField()->width()));
+        const ScreenPoint topLeft = view.ToScreen({TILE_SPAN, 0});
+        const ScreenPoint bottomRight = view.ToScreen({0, TILE_SPAN});
+        QCOMPARE(bottomRight.x - topLeft.x, bottomRight.y - topLeft.y);
+        // Corners of the tile show the corner pixels of the 64 x 64 picture.
         const auto picture = testing::MakePatternPicture(64, 64, 3);
         const auto colour = [&](int x, int y) {
             const auto rgb = picture.palette[picture.indices[static_cast<size_t>(y * 64 + x)]];
             return qRgb(rgb[0], rgb[1], rgb[2]);
         };
-        QCOMPARE(image.pixel(0, 0), colour(0, 0));
-        QCOMPARE(image.pixel(image.width() - 1, image.height() - 1), colour(63, 63));
+        QCOMPARE(image.pixel(int(topLeft.x) + 1, int(topLeft.y) + 1), colour(0, 0));
+        QCOMPARE(image.pixel(int(bottomRight.x) - 2, int(bottomRight.y) - 2), colour(63, 63));
     }
 };
 

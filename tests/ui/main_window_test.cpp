@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <fstream>
+#include <map>
 
 #include "base/command_ids.h"
 #include "ui/about_box.h"
@@ -92,11 +93,56 @@ class MainWindowTest : public QObject {
         QVERIFY(!window.Action(kMenuSaveTextureBin)->isEnabled());
         QVERIFY(!window.Action(kMenuSelectTheaterTitle)->isEnabled());
         QVERIFY(window.Action(kTheaterFirst)->isChecked());
-        // The window fits the editor panel, at its fixed place.
+        // Without a kept place the window fits the editor panel, at its first place.
         QCOMPARE(window.pos(), QPoint(kMainWindowX, kMainWindowY));
         QCOMPARE(window.centralWidget(), static_cast<QWidget*>(app.lorvaneDialog()));
         QCOMPARE(window.width(), app.lorvaneDialog()->width());
-        QCOMPARE(window.minimumSize(), window.maximumSize());
+    }
+
+    void resizableWithItsPlaceKeptAndItsIcon() {
+        QSize smallest;
+        {
+            Application app(startup->path().toStdString());
+            QVERIFY(app.Start());
+            MainWindow& window = app.window();
+            QVERIFY(!window.windowIcon().isNull());
+            smallest = window.minimumSize();
+            QVERIFY(window.maximumSize().width() > smallest.width());
+            QVERIFY(smallest.width() >= app.lorvaneDialog()->minimumWidth());
+            QVERIFY(smallest.height() > app.lorvaneDialog()->minimumHeight());
+            // Smaller than the seed's size is not possible.
+            window.resize(100, 100);
+            QCOMPARE(window.size(), smallest);
+            // The seed layout, then the room given to the viewer.
+            const auto place = [&app](int id) {
+                return app.lorvaneDialog()->findChild<QWidget*>(QString::number(id))->geometry();
+            };
+            const int ids[] = {kPanelViewer,   kPanelSave,     kPanelNewPath,  kPanelPathList,
+                               kPanelAreaList, kPanelPointerX, kPanelShowAreas};
+            std::map<int, QRect> seed;
+            for (int id : ids) seed[id] = place(id);
+            window.resize(smallest + QSize(250, 180));
+            window.move(40, 50);
+            QCOMPARE(place(kPanelViewer), seed[kPanelViewer].adjusted(0, 0, 250, 180));
+            QCOMPARE(place(kPanelSave), seed[kPanelSave].translated(250, 0));
+            QCOMPARE(place(kPanelNewPath), seed[kPanelNewPath].translated(250, 0));
+            QCOMPARE(place(kPanelPathList), seed[kPanelPathList].adjusted(0, 180, 125, 180));
+            QCOMPARE(place(kPanelAreaList), seed[kPanelAreaList].adjusted(125, 180, 250, 180));
+            QCOMPARE(place(kPanelPointerX), seed[kPanelPointerX].translated(0, 180));
+            QCOMPARE(place(kPanelShowAreas), seed[kPanelShowAreas].translated(125, 180));
+            QVERIFY(window.close());
+        }
+        QCOMPARE(QSettings("Hollin", "Quistral").value("Window/Geometry").toString(),
+                 QString("40,50,%1,%2").arg(smallest.width() + 250).arg(smallest.height() + 180));
+        Application again(startup->path().toStdString());
+        QVERIFY(again.Start());
+        QCOMPARE(again.window().size(), smallest + QSize(250, 180));
+        QCOMPARE(again.window().pos(), QPoint(40, 50));
+        // A kept size below the smallest is raised to it.
+        QSettings("Hollin", "Quistral").setValue("Window/Geometry", "10,10,20,20");
+        Application small(startup->path().toStdString());
+        QVERIFY(small.Start());
+        QCOMPARE(small.window().size(), smallest);
     }
 
     void menuCommandsReachTheEditorPanel() {

@@ -31,7 +31,7 @@
 #include "ui/progress_dialog.h"
 #include "ui/set_dialog.h"
 #include "ui/theater_map_dialog.h"
-#include "ui/tile_viewer.h"
+#include "ui/zoom_viewer.h"
 
 using namespace lorvane;
 
@@ -177,11 +177,11 @@ class WholeTheaterTest : public QObject {
                                   Qt::LeftButton);
             };
         };
-        // A viewer pixel clicked on the viewer widget (inside its frame).
+        // A point of the viewer's field clicked.
         const auto clickViewer = [&](int x, int y, Qt::MouseButton mouse = Qt::LeftButton) {
-            const QPoint point(TileViewer::kFrame + x, TileViewer::kFrame + y);
-            QTest::mouseMove(&panel.viewer(), point);
-            QTest::mouseClick(&panel.viewer(), mouse, {}, point);
+            QWidget* field = panel.viewer().viewport();
+            QTest::mouseMove(field, QPoint(x, y));
+            QTest::mouseClick(field, mouse, {}, QPoint(x, y));
         };
 
         // A new database from the tiles folder: a tile of the folder picked,
@@ -197,22 +197,23 @@ class WholeTheaterTest : public QObject {
         run(menu(kMenuChangeSetType), {ChooseSetType(testing::kSet1TypePosition)});
 
         // A road of two segments on H010 drawn with the mouse, ended with a
-        // right click. The viewer's size follows the font (dialog units), so
-        // the clicks of the 300-pixel viewer are placed at the same fractions
-        // of this one, and the feet they stand for are worked out here from
-        // the viewer's client size: a tile is 3280 feet across, Y runs right
-        // from the left edge, X up from the bottom edge, cut toward zero.
+        // right click. The clicks lie at the same fractions of the tile square
+        // as (30, 270), (100, 200), (200, 100) of a 300-pixel square, and the
+        // whole feet they stand for are worked out from the tile's place on
+        // screen: 3280 feet across, Y right from its left edge, X up from its
+        // bottom edge, rounded.
         run(button(kPanelNewPath), {ChooseRoad()});
-        const QSize client = panel.viewer().ClientSize();
-        const float feetPerColumn = 3280.0f / static_cast<float>(client.width());
-        const float feetPerRow = 3280.0f / static_cast<float>(client.height());
+        const ViewTransform& view = panel.panel().view();
+        const double side = view.ToPixels(3280);
         std::vector<QPoint> clicks;
         std::vector<std::pair<float, float>> feet;  // (X, Y) of each click
         for (const QPoint at : {QPoint(30, 270), QPoint(100, 200), QPoint(200, 100)}) {
-            const QPoint pixel(at.x() * client.width() / 300, at.y() * client.height() / 300);
+            const QPoint pixel(int(std::lround(view.offset().x + at.x() * side / 300)),
+                               int(std::lround(view.offset().y + at.y() * side / 300)));
             clicks.push_back(pixel);
-            feet.emplace_back(std::trunc((client.height() - pixel.y()) * double{feetPerRow}),
-                              std::trunc(pixel.x() * double{feetPerColumn}));
+            feet.emplace_back(
+                float(std::lround(3280 - (pixel.y() - view.offset().y) * 3280 / side)),
+                float(std::lround((pixel.x() - view.offset().x) * 3280 / side)));
         }
         for (const QPoint pixel : clicks) clickViewer(pixel.x(), pixel.y());
         clickViewer(clicks.back().x(), clicks.back().y(), Qt::RightButton);

@@ -1,0 +1,182 @@
+// What the editor panel shows of the zoomable viewer and what is typed into
+// it: the frame, the status bar, the entry picked, list cells edited and
+// points typed in feet.
+
+#include <cmath>
+
+#include "editor/editor_panel.h"
+#include "editor/status_text.h"
+#include "editor/typed_values.h"
+
+namespace lorvane {
+
+namespace {
+
+EntryKind KindOf(PanelList list) {
+    return list == PanelList::Paths ? EntryKind::Path : EntryKind::Area;
+}
+
+// The field of a list column (after "#"); nullopt for the number column.
+std::optional<ValueField> FieldOfColumn(PanelList list, int column) {
+    static constexpr ValueField kPathColumns[] = {ValueField::Type,   ValueField::Width,
+                                                  ValueField::StartX, ValueField::StartY,
+                                                  ValueField::EndX,   ValueField::EndY};
+    static constexpr ValueField kAreaColumns[] = {ValueField::Type, ValueField::Radius,
+                                                  ValueField::CentreX, ValueField::CentreY};
+    const auto index = static_cast<size_t>(column - 1);
+    if (column < 1) return std::nullopt;
+    if (list == PanelList::Paths) {
+        if (index < std::size(kPathColumns)) return kPathColumns[index];
+    } else if (index < std::size(kAreaColumns)) {
+        return kAreaColumns[index];
+    }
+    return std::nullopt;
+}
+
+TypedRule RuleOf(ValueField field) {
+    switch (field) {
+        case ValueField::Width:
+            return TypedRule::Width;
+        case ValueField::Radius:
+            return TypedRule::Radius;
+        default:
+            return TypedRule::Coordinate;
+    }
+}
+
+// The point and axis a coordinate field belongs to.
+std::optional<std::pair<PointRole, bool>> PointOfField(ValueField field) {
+    switch (field) {
+        case ValueField::StartX:
+            return std::pair{PointRole::Start, true};
+        case ValueField::StartY:
+            return std::pair{PointRole::Start, false};
+        case ValueField::EndX:
+            return std::pair{PointRole::End, true};
+        case ValueField::EndY:
+            return std::pair{PointRole::End, false};
+        default:
+            return std::nullopt;
+    }
+}
+
+ValueField FieldOfPoint(PointRole role, bool x) {
+    if (role == PointRole::Start) return x ? ValueField::StartX : ValueField::StartY;
+    return x ? ValueField::EndX : ValueField::EndY;
+}
+
+}  // namespace
+
+std::vector<FrameItem> EditorPanel::Frame() const {
+    if (!showsImage()) return {};
+    ToolView toolView = tool_->View(*context_);
+    const EditorWorkingSet& tables = toolView.preview ? *toolView.preview : document_.working();
+    if (!pointerOnTile_) toolView.snap.reset();
+    return BuildFrame({view_, image_->Width(), image_->Height(), tables.paths, tables.areas,
+                       showPaths(), showAreas(), selection(), toolView.rubber, toolView.snap});
+}
+
+EditorPanel::StatusTexts EditorPanel::Status() const {
+    StatusTexts texts;
+    if (pointerOnTile_) texts.pointer = PointerStatus(pointer_);
+    texts.zoom = ZoomStatus(view_);
+    texts.snap = SnapStatus(snapping_);
+    const Stroke& stroke = tool_->stroke();
+    const FeetPointF open{double(stroke.open.x), double(stroke.open.y)};
+    if (stroke.phase == StrokePhase::PathOpen) {
+        const EditorWorkingSet& tables = document_.working();
+        const int32_t last = tables.pathCount();
+        const double before =
+            stroke.segments > 0 ? RunLength(tables.paths, {last - stroke.segments + 1, last}) : 0;
+        texts.drawing = SegmentStatus(open, pointer_, before);
+    } else if (stroke.phase == StrokePhase::CentreOpen) {
+        texts.drawing = RadiusStatus(open, pointer_);
+    }
+    return texts;
+}
+
+std::optional<Pick> EditorPanel::selection() const {
+    if (!selection_) return std::nullopt;
+    const int32_t count = EntryCount(document_.working(), selection_->kind);
+    if (selection_->entry < 1 || selection_->entry > count) return std::nullopt;
+    return selection_;
+}
+
+void EditorPanel::SelectRow(PanelList list, int row) {
+    const int32_t count = EntryCount(document_.working(), KindOf(list));
+    if (row < 0 || row >= count) {
+        if (selection_ && selection_->kind == KindOf(list)) selection_.reset();
+        return;
+    }
+    selection_ =
+        Pick{KindOf(list), row + 1, list == PanelList::Paths ? PickPart::Body : PickPart::Centre};
+}
+
+bool EditorPanel::EditCell(PanelList list, int row, int column, const std::string& text) {
+    const EntryKind kind = KindOf(list);
+    const EditorWorkingSet& tables = document_.working();
+    const int32_t entry = row + 1;
+    const std::optional<ValueField> field = FieldOfColumn(list, column);
+    if (!document_.HasTile() || !field || entry < 1 || entry > EntryCount(tables, kind))
+        return false;
+    const auto value = *field == ValueField::Type ? ReadTypedType(text, list == PanelList::Areas)
+                                                  : ReadTypedFeet(text, RuleOf(*field));
+    if (!value) {
+        services_.messages.Exclamation(value.error(), kTypedValueCaption);
+        return false;
+    }
+    const int32_t tile = document_.tileId();
+    std::unique_ptr<EditCommand> command =
+        MakeChangeValue(tables, tile, kind, entry, *field, *value);
+    if (!command) return false;
+    // A joint moves as one: the joined end of the neighbouring segment too.
+    if (const auto point = PointOfField(*field)) {
+        if (const auto joined = JoinedPoint(tables.paths, {point->first, entry})) {
+            auto other = MakeChangeValue(tables, tile, EntryKind::Path, joined->entry,
+                                         FieldOfPoint(joined->role, point->second), *value);
+            if (other) {
+                std::vector<std::unique_ptr<EditCommand>> both;
+                both.push_back(std::move(command));
+                both.push_back(std::move(other));
+                command = std::make_unique<CommandGroup>(tile, std::move(both));
+            }
+        }
+    }
+    if (!Apply(std::move(command))) return false;
+    Post(kPanelRefresh);
+    return true;
+}
+
+bool EditorPanel::TypePoint(int field, const std::string& x, const std::string& y) {
+    const Stroke& stroke = tool_->stroke();
+    const ToolKind kind = tool_->kind();
+    const bool radius = field == kPanelRadius;
+    const bool fits =
+        (kind == ToolKind::Path && field == kPanelStartX && stroke.phase == StrokePhase::None) ||
+        (kind == ToolKind::Path && field == kPanelEndX && stroke.phase == StrokePhase::PathOpen) ||
+        (kind == ToolKind::Area && field == kPanelCentreX && stroke.phase == StrokePhase::None) ||
+        (kind == ToolKind::Area && radius && stroke.phase == StrokePhase::CentreOpen);
+    if (!fits || !document_.HasTile()) return false;
+    const auto first = ReadTypedFeet(x, radius ? TypedRule::Radius : TypedRule::Coordinate);
+    const auto second =
+        radius ? std::expected<int32_t, std::string>(0) : ReadTypedFeet(y, TypedRule::Coordinate);
+    for (const auto* read : {&first, &second}) {
+        if (!*read) {
+            services_.messages.Exclamation(read->error(), kTypedValueCaption);
+            return false;
+        }
+    }
+    // A click exactly there; a radius as a point that far straight across.
+    FeetPoint feet{*first, *second};
+    if (radius) feet = {stroke.open.x, stroke.open.y + *first};
+    PointerEvent event;
+    event.feet = feet;
+    event.precise = {double(feet.x), double(feet.y)};
+    event.screen = view_.ToScreen(event.precise);
+    event.pixel = ViewerPointAt(event.screen);
+    event.snap.point = event.precise;
+    tool_->Release(*context_, event);
+    return true;
+}
+
+}  // namespace lorvane

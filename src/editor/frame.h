@@ -1,0 +1,133 @@
+#pragma once
+// One frame of the zoomable viewer as a list of things to draw, built from
+// the model each time: the tile image, then every path segment as a
+// translucent band of its real width (to scale) in its pen's colour with its
+// centre line, every area as a translucent disc with its rim, then the
+// picked entry's highlight, the rubber band and the snap marker on top.
+// Coordinates are screen pixels of the viewer. The desktop program paints
+// the list; tests read it.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <variant>
+#include <vector>
+
+#include "editor/pens.h"
+#include "editor/picking.h"
+#include "editor/snapping.h"
+#include "editor/viewer_geometry.h"
+#include "editor/working_set.h"
+
+namespace lorvane {
+
+struct Rgba {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+    uint8_t alpha = 255;
+    bool operator==(const Rgba&) const = default;
+};
+
+struct ScreenRect {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+    double Right() const { return left + width; }
+    double Bottom() const { return top + height; }
+    bool operator==(const ScreenRect&) const = default;
+};
+
+// The part of the tile image that shows: source in image pixels, target in
+// screen pixels.
+struct FrameImage {
+    ScreenRect source{};
+    ScreenRect target{};
+    bool operator==(const FrameImage&) const = default;
+};
+
+enum class LineStyle { Solid, Dashed };
+
+struct FrameLine {
+    ScreenPoint from{};
+    ScreenPoint to{};
+    Rgba colour{};
+    double width = 1;  // screen pixels
+    LineStyle stroke = LineStyle::Solid;
+    bool operator==(const FrameLine&) const = default;
+};
+
+// A translucent band of a segment's width along from–to, its ends square.
+struct FrameBand {
+    ScreenPoint from{};
+    ScreenPoint to{};
+    double width = 0;  // screen pixels
+    Rgba fill{};
+    bool operator==(const FrameBand&) const = default;
+};
+
+// A circle with a fill (alpha 0: none) and a rim.
+struct FrameCircle {
+    ScreenPoint centre{};
+    double radius = 0;
+    Rgba fill{};
+    Rgba rim{};
+    double rimWidth = 1;
+    LineStyle stroke = LineStyle::Solid;
+    bool operator==(const FrameCircle&) const = default;
+};
+
+// A small square handle on a point of the picked entry.
+struct FrameHandle {
+    ScreenPoint at{};
+    bool operator==(const FrameHandle&) const = default;
+};
+
+// What a placed point will snap to.
+struct FrameMarker {
+    ScreenPoint at{};
+    SnapKind kind = SnapKind::None;
+    bool operator==(const FrameMarker&) const = default;
+};
+
+using FrameItem =
+    std::variant<FrameImage, FrameBand, FrameLine, FrameCircle, FrameHandle, FrameMarker>;
+
+// Translucency of the bands and discs, and the highlight's colour.
+inline constexpr uint8_t kBandAlpha = 96;
+inline constexpr uint8_t kDiscAlpha = 64;
+inline constexpr Rgba kHighlight{255, 0, 255, 255};
+
+// The open stroke: a segment from its anchor to the pointer (a band of the
+// new segment's width), or an area's centre and the radius to the pointer.
+struct RubberBand {
+    bool area = false;
+    FeetPointF anchor{};
+    FeetPointF pointer{};
+    Pen pen{};
+    int32_t width = 0;  // feet, of a segment
+};
+
+struct FrameInput {
+    const ViewTransform& view;
+    int32_t imageWidth = 0;  // 0: no image
+    int32_t imageHeight = 0;
+    std::span<const WorkingPath> paths{};
+    std::span<const WorkingArea> areas{};
+    bool showPaths = true;
+    bool showAreas = true;
+    std::optional<Pick> highlight{};
+    std::optional<RubberBand> rubber{};
+    std::optional<Snapped> snap{};  // its marker shows unless its kind is None
+};
+
+// The items of one frame, in drawing order. What lies wholly outside the
+// viewport is left out, and lines and bands are cut at its edges (with a
+// margin), so a frame at the deepest zoom costs no more than a fitted one.
+std::vector<FrameItem> BuildFrame(const FrameInput& input);
+
+Rgba Opaque(const Pen& pen);
+Rgba Translucent(const Pen& pen, uint8_t alpha);
+
+}  // namespace lorvane

@@ -1,0 +1,42 @@
+#pragma once
+// The select tool, active whenever no drawing mode is on: a click picks the
+// nearest segment or area within a few pixels (its list row follows);
+// dragging a segment's end moves it, and the joined end of the neighbouring
+// segment with it; dragging an area's centre moves the area, dragging its
+// rim sets its radius; Delete removes what is picked. A drag is one command,
+// made when the button is released; while it lasts the frame shows the
+// tables as they will be.
+
+#include <memory>
+#include <optional>
+
+#include "editor/tools.h"
+
+namespace lorvane {
+
+class SelectTool final : public Tool {
+  public:
+    ToolKind kind() const override { return ToolKind::Select; }
+    void Press(ToolContext& context, const PointerEvent& event) override;
+    void Move(ToolContext& context, const PointerEvent& event) override;
+    void Release(ToolContext& context, const PointerEvent& event) override;
+    bool Key(ToolContext& context, EditorKey key, Modifiers modifiers) override;
+    void EndStroke(ToolContext& context) override;
+    ToolView View(const ToolContext& context) const override;
+
+  private:
+    enum class Action { None, Pressed, Dragging };
+
+    // Where the dragged point (or the rim) goes for this pointer.
+    FeetPointF Target(const ToolContext& context, const PointerEvent& event);
+    // The command of the drag so far; null when it changes nothing.
+    std::unique_ptr<EditCommand> DragCommand(const ToolContext& context) const;
+
+    Action action_ = Action::None;
+    Pick pick_;
+    ScreenPoint pressedAt_{};
+    FeetPointF target_{};
+    std::optional<Snapped> snap_;
+};
+
+}  // namespace lorvane

@@ -1,0 +1,116 @@
+#include "ui/frame_painter.h"
+
+#include <QPainterPath>
+#include <cmath>
+#include <cstring>
+
+namespace lorvane {
+
+namespace {
+
+QColor Colour(const Rgba& c) { return QColor(c.red, c.green, c.blue, c.alpha); }
+
+QPointF Point(const ScreenPoint& p) { return {p.x, p.y}; }
+
+QRectF Rect(const ScreenRect& r) { return {r.left, r.top, r.width, r.height}; }
+
+Qt::PenStyle Style(LineStyle stroke) {
+    return stroke == LineStyle::Dashed ? Qt::DashLine : Qt::SolidLine;
+}
+
+struct ItemPainter {
+    QPainter& painter;
+    const QImage& tile;
+
+    void operator()(const FrameImage& item) const {
+        if (tile.isNull()) return;
+        // Image pixels stay sharp squares at every zoom.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(Rect(item.target), tile, Rect(item.source));
+    }
+
+    void operator()(const FrameBand& item) const {
+        const double dx = item.to.x - item.from.x;
+        const double dy = item.to.y - item.from.y;
+        const double length = std::hypot(dx, dy);
+        if (length == 0) return;
+        // Half the width across the band's direction.
+        const QPointF across(-dy / length * item.width / 2, dx / length * item.width / 2);
+        const QPointF a = Point(item.from);
+        const QPointF b = Point(item.to);
+        const QPointF corners[] = {a + across, b + across, b - across, a - across};
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Colour(item.fill));
+        painter.drawConvexPolygon(corners, 4);
+        painter.setBrush(Qt::NoBrush);
+    }
+
+    void operator()(const FrameLine& item) const {
+        QPen pen(Colour(item.colour), item.width, Style(item.stroke), Qt::RoundCap, Qt::RoundJoin);
+        painter.setPen(pen);
+        painter.drawLine(Point(item.from), Point(item.to));
+    }
+
+    void operator()(const FrameCircle& item) const {
+        painter.setPen(QPen(Colour(item.rim), item.rimWidth, Style(item.stroke)));
+        painter.setBrush(item.fill.alpha == 0 ? QBrush(Qt::NoBrush) : QBrush(Colour(item.fill)));
+        painter.drawEllipse(Point(item.centre), item.radius, item.radius);
+        painter.setBrush(Qt::NoBrush);
+    }
+
+    void operator()(const FrameHandle& item) const {
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(item.at.x - 3.5, item.at.y - 3.5, 7, 7));
+        painter.setBrush(Qt::NoBrush);
+    }
+
+    void operator()(const FrameMarker& item) const {
+        const QPointF at = Point(item.at);
+        painter.setBrush(Qt::NoBrush);
+        for (const auto& [colour, width] :
+             {std::pair{QColor(Qt::black), 3}, {QColor(Qt::green), 1}}) {
+            painter.setPen(QPen(colour, width));
+            switch (item.kind) {
+                case SnapKind::Point:
+                    painter.drawEllipse(at, 6, 6);
+                    break;
+                case SnapKind::Corner:
+                case SnapKind::Edge:
+                    painter.drawRect(QRectF(at.x() - 5, at.y() - 5, 10, 10));
+                    break;
+                case SnapKind::Grid:
+                    painter.drawLine(at + QPointF(-6, 0), at + QPointF(6, 0));
+                    painter.drawLine(at + QPointF(0, -6), at + QPointF(0, 6));
+                    break;
+                case SnapKind::None:
+                    break;
+            }
+        }
+    }
+};
+
+}  // namespace
+
+QImage TileImage(const PcxImage& image) {
+    if (image.Width() <= 0 || image.Height() <= 0) return {};
+    const std::vector<uint32_t> pixels = StretchPcx(image, image.Width(), image.Height());
+    QImage out(image.Width(), image.Height(), QImage::Format_RGB32);
+    const size_t lineBytes = static_cast<size_t>(out.width()) * sizeof(uint32_t);
+    for (int y = 0; y < out.height(); ++y) {
+        std::memcpy(out.scanLine(y), pixels.data() + static_cast<size_t>(y) * out.width(),
+                    lineBytes);
+    }
+    return out;
+}
+
+void PaintFrame(QPainter& painter, const std::vector<FrameItem>& items, const QImage& tile) {
+    painter.save();
+    // Not smoothed: a fitted frame of a full tile paints in a fifth of the time.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const ItemPainter paint{painter, tile};
+    for (const FrameItem& item : items) std::visit(paint, item);
+    painter.restore();
+}
+
+}  // namespace lorvane

@@ -1,0 +1,164 @@
+#include "editor/frame.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace lorvane {
+namespace {
+
+template <typename T>
+std::vector<T> ItemsOf(const std::vector<FrameItem>& items) {
+    std::vector<T> found;
+    for (const FrameItem& item : items) {
+        if (const T* t = std::get_if<T>(&item)) found.push_back(*t);
+    }
+    return found;
+}
+
+// 10 feet a pixel on a 328-pixel square viewer over a 256-pixel image.
+struct Scene {
+    ViewTransform view{328, 328, 256};
+    std::vector<WorkingPath> paths{
+        {1, 50, 1000, -1000, 2000, 1000},  // Road, red
+        {0, 100, 2000, 1000, 2000, 3000},  // River, cyan
+    };
+    std::vector<WorkingArea> areas{{6, 300, 2500, 2500}};  // Rocky, blue
+
+    FrameInput Input() const { return {view, 256, 256, paths, areas}; }
+};
+
+TEST(BuildFrame, ImageThenBandsWithCentreLinesThenDiscs) {
+    const Scene s;
+    const std::vector<FrameItem> items = BuildFrame(s.Input());
+    const std::vector<FrameItem> expected = {
+        FrameImage{{0, 0, 256, 256}, {0, 0, 328, 328}},
+        FrameBand{{100, 228}, {100, 128}, 5, {255, 0, 0, kBandAlpha}},
+        FrameLine{{100, 228}, {100, 128}, {255, 0, 0, 255}, 2},
+        FrameBand{{100, 128}, {300, 128}, 10, {0, 255, 255, kBandAlpha}},
+        FrameLine{{100, 128}, {300, 128}, {0, 255, 255, 255}, 2},
+        FrameCircle{{250, 78}, 30, {0, 0, 255, kDiscAlpha}, {0, 0, 255, 255}, 2},
+    };
+    ASSERT_EQ(items.size(), expected.size());
+    for (size_t i = 0; i < items.size(); ++i) EXPECT_TRUE(items[i] == expected[i]) << i;
+}
+
+TEST(BuildFrame, ShowPathsAndShowAreasHideThem) {
+    const Scene s;
+    FrameInput input = s.Input();
+    input.showPaths = false;
+    EXPECT_TRUE(ItemsOf<FrameLine>(BuildFrame(input)).empty());
+    EXPECT_TRUE(ItemsOf<FrameBand>(BuildFrame(input)).empty());
+    EXPECT_EQ(ItemsOf<FrameCircle>(BuildFrame(input)).size(), 1u);
+    input.showPaths = true;
+    input.showAreas = false;
+    EXPECT_EQ(ItemsOf<FrameLine>(BuildFrame(input)).size(), 2u);
+    EXPECT_EQ(ItemsOf<FrameBand>(BuildFrame(input)).size(), 2u);
+    EXPECT_TRUE(ItemsOf<FrameCircle>(BuildFrame(input)).empty());
+}
+
+TEST(BuildFrame, BandsScaleWithTheZoomAndWhatIsOffScreenIsLeftOut) {
+    Scene s;
+    // Zoomed about the road's start: only the road is near the viewport.
+    s.view.ZoomAbout(8, s.view.ToScreen({1000, 1000}));
+    const std::vector<FrameItem> items = BuildFrame(s.Input());
+    const std::vector<FrameBand> bands = ItemsOf<FrameBand>(items);
+    const std::vector<FrameLine> lines = ItemsOf<FrameLine>(items);
+    ASSERT_EQ(bands.size(), 1u);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_DOUBLE_EQ(bands[0].width, 50 * s.view.scale());
+    EXPECT_EQ(lines[0].width, 2);  // the centre line keeps its pen's width
+    EXPECT_TRUE(ItemsOf<FrameCircle>(items).empty());
+    // The image: only the part in view, source and target in proportion.
+    const std::vector<FrameImage> images = ItemsOf<FrameImage>(items);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images[0].target, (ScreenRect{0, 0, 328, 328}));
+    const double perImagePixel = s.view.PixelsPerImagePixel();
+    EXPECT_NEAR(images[0].source.width, 328 / perImagePixel, 1e-9);
+    EXPECT_NEAR(images[0].source.left, -s.view.offset().x / perImagePixel, 1e-9);
+    EXPECT_NEAR(images[0].source.top, -s.view.offset().y / perImagePixel, 1e-9);
+}
+
+TEST(BuildFrame, LinesAreCutAtTheViewportOnTheirOwnCourse) {
+    Scene s;
+    // A long diagonal across the whole tile, and a circle about the centre.
+    s.paths = {{1, 50, 0, -0, 3280, 3280}};
+    s.areas = {{0, 1000, 1640, 1640}};
+    const auto onLine = [](ScreenPoint p, ScreenPoint a, ScreenPoint b) {
+        return std::abs((b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x)) / Distance(a, b);
+    };
+    for (int i = 0; i < 60; ++i) {
+        s.view.ZoomSteps(i % 9 == 0 ? -6 : 1);
+        s.view.PanBy(i * 37 % 300 - 150, i * 53 % 300 - 150);
+        const ScreenPoint a = s.view.ToScreen({0, 0});
+        const ScreenPoint b = s.view.ToScreen({3280, 3280});
+        for (const FrameLine& line : ItemsOf<FrameLine>(BuildFrame(s.Input()))) {
+            for (const ScreenPoint end : {line.from, line.to}) {
+                EXPECT_GE(end.x, -line.width - 16.001);
+                EXPECT_LE(end.x, 328 + line.width + 16.001);
+                EXPECT_GE(end.y, -line.width - 16.001);
+                EXPECT_LE(end.y, 328 + line.width + 16.001);
+                EXPECT_LT(onLine(end, a, b), 1e-6);
+            }
+        }
+        // The circle is kept while any of it can show.
+        const ScreenPoint c = s.view.ToScreen({1640, 1640});
+        const double r = s.view.ToPixels(1000);
+        const double nearX = std::clamp(c.x, 0.0, 328.0);
+        const double nearY = std::clamp(c.y, 0.0, 328.0);
+        const bool shows = std::hypot(c.x - nearX, c.y - nearY) <= r;
+        EXPECT_EQ(ItemsOf<FrameCircle>(BuildFrame(s.Input())).size(), shows ? 1u : 0u) << i;
+    }
+    // A line wholly outside is left out.
+    s.view.Fit();
+    s.view.ZoomAbout(30, {0, 0});
+    s.paths = {{1, 10, 100, -3000, 200, 3100}};
+    EXPECT_TRUE(ItemsOf<FrameLine>(BuildFrame(s.Input())).empty());
+}
+
+TEST(BuildFrame, HighlightRubberBandAndSnapMarkerOnTop) {
+    const Scene s;
+    FrameInput input = s.Input();
+    input.highlight = Pick{EntryKind::Path, 1, PickPart::Body};
+    input.rubber = RubberBand{false, {2000, 3000}, {1000, 3000}, PathPens[1], 50};
+    input.snap = Snapped{{1000, 3000}, SnapKind::Grid, std::nullopt};
+    const std::vector<FrameItem> items = BuildFrame(input);
+    const std::vector<FrameItem> top(items.end() - 6, items.end());
+    const std::vector<FrameItem> expected = {
+        FrameLine{{100, 228}, {100, 128}, kHighlight, 2, LineStyle::Dashed},
+        FrameHandle{{100, 228}},
+        FrameHandle{{100, 128}},
+        FrameBand{{300, 128}, {300, 228}, 5, {255, 0, 0, kBandAlpha}},
+        FrameLine{{300, 128}, {300, 228}, {255, 0, 0, 255}, 2, LineStyle::Dashed},
+        FrameMarker{{300, 228}, SnapKind::Grid},
+    };
+    for (size_t i = 0; i < top.size(); ++i) EXPECT_TRUE(top[i] == expected[i]) << i;
+
+    // An area's stroke: a disc to the pointer and the line of its radius;
+    // a snap of kind None shows no marker; a stale highlight draws nothing.
+    input.highlight = Pick{EntryKind::Area, 7, PickPart::Rim};
+    input.rubber = RubberBand{true, {1000, 1000}, {1000, 1400}, AreaPens[0], 0};
+    input.snap = Snapped{};
+    const std::vector<FrameItem> area = BuildFrame(input);
+    EXPECT_TRUE(ItemsOf<FrameMarker>(area).empty());
+    EXPECT_TRUE(ItemsOf<FrameHandle>(area).empty());
+    EXPECT_TRUE(
+        area[area.size() - 2] ==
+        FrameItem(FrameCircle{
+            {100, 228}, 40, {0, 255, 255, kDiscAlpha}, {0, 255, 255, 255}, 2, LineStyle::Dashed}));
+    EXPECT_TRUE(
+        area.back() ==
+        FrameItem(FrameLine{{100, 228}, {140, 228}, {0, 255, 255, 255}, 1, LineStyle::Dashed}));
+}
+
+TEST(BuildFrame, NoImageBeforeATileIsLoaded) {
+    const Scene s;
+    FrameInput input = s.Input();
+    input.imageWidth = 0;
+    EXPECT_TRUE(ItemsOf<FrameImage>(BuildFrame(input)).empty());
+}
+
+}  // namespace
+}  // namespace lorvane

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+
+#include "editor/viewer_geometry.h"
+
+namespace lorvane {
+namespace {
+
+constexpr double kSpan = TILE_SPAN;
+
+void ExpectNear(ScreenPoint a, ScreenPoint b, double within, const char* what) {
+    EXPECT_NEAR(a.x, b.x, within) << what;
+    EXPECT_NEAR(a.y, b.y, within) << what;
+}
+
+TEST(ViewTransform, FitShowsTheWholeTileSquareAndCentred) {
+    struct Case {
+        double width, height;
+        double left, top, side;  // the tile's square on screen
+    };
+    const Case cases[] = {
+        {656, 656, 0, 0, 656},
+        {800, 600, 100, 0, 600},  // wider than high: centred across
+        {300, 500, 0, 100, 300},  // higher than wide: centred up and down
+        {1, 1, 0, 0, 1},
+    };
+    for (const Case& c : cases) {
+        const ViewTransform view(c.width, c.height, 256);
+        EXPECT_TRUE(view.fitted());
+        EXPECT_DOUBLE_EQ(view.scale(), c.side / kSpan) << c.width;
+        // Top-left corner of the image is X = 3280, Y = 0; bottom-right X = 0, Y = 3280.
+        ExpectNear(view.ToScreen({kSpan, 0}), {c.left, c.top}, 1e-9, "top-left");
+        ExpectNear(view.ToScreen({0, kSpan}), {c.left + c.side, c.top + c.side}, 1e-9,
+                   "bottom-right");
+        EXPECT_EQ(view.HorizontalScroll().maximum, 0);
+        EXPECT_EQ(view.VerticalScroll().maximum, 0);
+    }
+}
+
+// Random views: a viewport, an image size and a run of zooms and pans.
+ViewTransform RandomView(std::mt19937& random) {
+    std::uniform_real_distribution<double> size(50, 1500);
+    std::uniform_int_distribution<int> image(0, 3);
+    std::uniform_real_distribution<double> unit(0, 1);
+    ViewTransform view(size(random), size(random), std::array{64, 256, 1024, 2048}[image(random)]);
+    const int moves = std::uniform_int_distribution<int>(0, 12)(random);
+    for (int i = 0; i < moves; ++i) {
+        const ScreenPoint at{unit(random) * view.viewportWidth(),
+                             unit(random) * view.viewportHeight()};
+        switch (std::uniform_int_distribution<int>(0, 4)(random)) {
+            case 0:
+                view.ZoomAbout(WheelZoomFactor(120 * (1 + image(random))), at);
+                break;
+            case 1:
+                view.ZoomAbout(WheelZoomFactor(-120), at);
+                break;
+            case 2:
+                view.PanBy((unit(random) - 0.5) * 2000, (unit(random) - 0.5) * 2000);
+                break;
+            case 3:
+                view.OneToOne();
+                break;
+            default:
+                view.ZoomSteps(3);
+                break;
+        }
+    }
+    return view;
+}
+
+TEST(ViewTransform, ScreenToFeetToScreenRoundTripsWithinHalfAPixel) {
+    std::mt19937 random(1313);
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (int round = 0; round < 400; ++round) {
+        const ViewTransform view = RandomView(random);
+        for (int i = 0; i < 50; ++i) {
+            const ScreenPoint p{unit(random) * view.viewportWidth(),
+                                unit(random) * view.viewportHeight()};
+            ExpectNear(view.ToScreen(view.ToFeet(p)), p, 0.5, "screen -> feet -> screen");
+            // A stored whole foot comes back to the same foot.
+            const FeetPointF f{double(StoredFeet(unit(random) * kSpan)),
+                               double(StoredFeet(unit(random) * kSpan))};
+            const FeetPointF back = view.ToFeet(view.ToScreen(f));
+            EXPECT_EQ(StoredFeet(back.x), f.x);
+            EXPECT_EQ(StoredFeet(back.y), f.y);
+        }
+        // The tile always covers the viewport or is centred in it.
+        const double side = view.ToPixels(kSpan);
+        const ScreenPoint corner = view.offset();
+        for (const auto& [offset, viewport] : {std::pair{corner.x, view.viewportWidth()},
+                                               std::pair{corner.y, view.viewportHeight()}}) {
+            if (side <= viewport) {
+                EXPECT_NEAR(offset, (viewport - side) / 2, 1e-9);
+            } else {
+                EXPECT_LE(offset, 1e-9);
+                EXPECT_GE(offset + side, viewport - 1e-9);
+            }
+        }
+        EXPECT_GE(view.scale(), view.MinScale() - 1e-12);
+        EXPECT_LE(view.scale(), view.MaxScale() + 1e-12);
+    }
+}
+
+TEST(ViewTransform, WheelZoomKeepsThePointUnderThePointer) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> unit(0.05, 0.95);
+    for (int round = 0; round < 200; ++round) {
+        // Square viewports: from the fitted view every zoom in holds the
+        // point; a zoom out holds it while the tile still covers the view.
+        const double size = 200 + unit(random) * 800;
+        ViewTransform view(size, size, 1024);
+        for (int step = 0; step < 8; ++step) {
+            const ScreenPoint pointer{unit(random) * size, unit(random) * size};
+            const FeetPointF under = view.ToFeet(pointer);
+            view.ZoomAbout(WheelZoomFactor(120), pointer);
+            ExpectNear(view.ToScreen(under), pointer, 1e-6, "zoom in");
+        }
+        const ScreenPoint middle{size / 2, size / 2};
+        view.PanBy(middle.x - view.ToScreen({kSpan / 2, kSpan / 2}).x,
+                   middle.y - view.ToScreen({kSpan / 2, kSpan / 2}).y);
+        const ScreenPoint pointer{size * (0.45 + unit(random) * 0.1),
+                                  size * (0.45 + unit(random) * 0.1)};
+        const FeetPointF under = view.ToFeet(pointer);
+        view.ZoomAbout(WheelZoomFactor(-120), pointer);
+        ExpectNear(view.ToScreen(under), pointer, 1e-6, "zoom out");
+        EXPECT_FALSE(view.fitted());
+    }
+}
+
+TEST(ViewTransform, ZoomLimitsOneToOneAndFit) {
+    struct Case {
+        double viewport;
+        int32_t image;
+        double deepest;  // screen pixels per image pixel
+        double shallowest;
+    };
+    const Case cases[] = {
+        {656, 1024, 32, 656.0 / 1024},  // the fitted view is below one to one
+        {800, 256, 32, 1},              // one to one is below the fitted view
+        {600, 16, 600.0 / 16, 1},       // a tiny image: the fitted view is the deepest
+    };
+    for (const Case& c : cases) {
+        ViewTransform view(c.viewport, c.viewport, c.image);
+        view.ZoomSteps(100);
+        EXPECT_DOUBLE_EQ(view.PixelsPerImagePixel(), c.deepest) << c.image;
+        EXPECT_GE(view.PixelsPerImagePixel(), std::min(32.0, c.viewport / c.image));
+        view.ZoomSteps(-100);
+        EXPECT_DOUBLE_EQ(view.PixelsPerImagePixel(), c.shallowest) << c.image;
+        view.OneToOne();
+        EXPECT_DOUBLE_EQ(view.PixelsPerImagePixel(), std::min(1.0, c.deepest)) << c.image;
+        view.Fit();
+        EXPECT_TRUE(view.fitted());
+        EXPECT_DOUBLE_EQ(view.scale(), c.viewport / kSpan);
+    }
+    // Nonsense factors change nothing.
+    ViewTransform view(500, 500, 256);
+    for (double factor : {0.0, -2.0, std::nan(""), HUGE_VAL}) {
+        view.ZoomAbout(factor, {10, 10});
+        EXPECT_TRUE(view.fitted());
+        EXPECT_DOUBLE_EQ(view.scale(), 500 / kSpan);
+    }
+}
+
+TEST(ViewTransform, ScrollBarsFollowPansAndMoveTheView) {
+    ViewTransform view(400, 300, 1024);
+    view.ZoomAbout(4, {0, 0});  // the top-left corner stays
+    const double side = view.ToPixels(kSpan);
+    EXPECT_EQ(view.HorizontalScroll(), (ScrollRange{int(std::lround(side - 400)), 400, 0}));
+    EXPECT_EQ(view.VerticalScroll(), (ScrollRange{int(std::lround(side - 300)), 300, 0}));
+    view.PanBy(-120, -70);
+    EXPECT_EQ(view.HorizontalScroll().value, 120);
+    EXPECT_EQ(view.VerticalScroll().value, 70);
+    view.ScrollTo(500, 10);
+    ExpectNear(view.offset(), {-500, -10}, 1e-9, "scrolled");
+    // Never past the tile's edges.
+    view.PanBy(1e6, -1e6);
+    EXPECT_EQ(view.HorizontalScroll().value, 0);
+    EXPECT_EQ(view.VerticalScroll().value, view.VerticalScroll().maximum);
+    view.ScrollTo(-50, 1 << 30);
+    EXPECT_EQ(view.HorizontalScroll().value, 0);
+    EXPECT_EQ(view.VerticalScroll().value, view.VerticalScroll().maximum);
+    // Scrolling a fitted view where there is nothing to scroll keeps it fitted.
+    ViewTransform fitted(400, 300, 1024);
+    fitted.ScrollTo(0, 0);
+    EXPECT_TRUE(fitted.fitted());
+}
+
+TEST(ViewTransform, ResizingRefitsAFittedViewAndKeepsTheCentreOfAZoomedOne) {
+    ViewTransform view(400, 400, 1024);
+    view.SetViewport(900, 500);
+    EXPECT_TRUE(view.fitted());
+    EXPECT_DOUBLE_EQ(view.scale(), 500 / kSpan);
+    ExpectNear(view.ToScreen({kSpan, 0}), {200, 0}, 1e-9, "centred across");
+
+    view.ZoomAbout(8, {300, 200});
+    const FeetPointF centre = view.ToFeet({450, 250});
+    const double scale = view.scale();
+    view.SetViewport(700, 600);
+    EXPECT_DOUBLE_EQ(view.scale(), scale);
+    ExpectNear(view.ToScreen(centre), {350, 300}, 1e-9, "centre kept");
+    // A new image fits again.
+    view.SetImagePixels(256);
+    EXPECT_TRUE(view.fitted());
+    EXPECT_EQ(view.imagePixels(), 256);
+}
+
+TEST(StoredFeet, RoundsToWholeFeetOnTheTile) {
+    const std::pair<double, int32_t> cases[] = {
+        {0, 0},    {0.49, 0}, {0.5, 1},     {1639.6, 1640},    {3279.5, 3280},
+        {-0.4, 0}, {-100, 0}, {3300, 3280}, {std::nan(""), 0}, {1e300, 3280},
+    };
+    for (const auto& [feet, stored] : cases) EXPECT_EQ(StoredFeet(feet), stored) << feet;
+}
+
+TEST(WheelZoomFactor, OneStepPerNotch) {
+    EXPECT_DOUBLE_EQ(WheelZoomFactor(120), kZoomStep);
+    EXPECT_DOUBLE_EQ(WheelZoomFactor(-120), 1 / kZoomStep);
+    EXPECT_DOUBLE_EQ(WheelZoomFactor(240), kZoomStep * kZoomStep);
+    EXPECT_DOUBLE_EQ(WheelZoomFactor(0), 1);
+    EXPECT_NEAR(WheelZoomFactor(60), std::sqrt(kZoomStep), 1e-12);  // a fine-grained wheel
+}
+
+}  // namespace
+}  // namespace lorvane

@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# What lorvane-cli does with files that could hurt: outputs that are devices,
+# FIFOs or links, private modes, two runs on one file, standard output that
+# cannot be written, values beyond a field's range, FIFOs as inputs, a PCX
+# header that claims more than its data holds, names in the Windows-1252
+# code page and O2 files too short to hold an offset.
+set -u
+
+cli=${LORVANE_CLI:?LORVANE_CLI is not set}
+sample="$(dirname "$cli")/sample"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# expect STATUS COMMAND...: runs the command and checks its exit status.
+expect() {
+    local want=$1
+    shift
+    "$@" >"$work/out" 2>"$work/err"
+    local got=$?
+    [ "$got" -eq "$want" ] || fail "$* exited $got, not $want: $(cat "$work/err")"
+}
+
+# expect_err TEXT: standard error of the last command holds TEXT.
+expect_err() {
+    grep -qF -- "$1" "$work/err" || fail "stderr lacks: $1
+got: $(cat "$work/err")"
+}
+
+cp "$sample/Texture.bin" db.bin
+mkdir tiles
+printf 'H0A3.PCX\nH0A4.PCX\n' >tiles/Tiles.txt
+
+# Outputs that exist and are not regular files: refused with or without
+# --overwrite, and left as they were.
+mkfifo pipe
+for overwrite in "" --overwrite; do
+    expect 2 "$cli" resave db.bin -o /dev/null $overwrite
+    expect_err "/dev/null exists and is not a regular file"
+    expect 2 "$cli" build-texture tiles -o pipe $overwrite
+    expect_err "pipe exists and is not a regular file"
+done
+[ -p pipe ] || fail "the FIFO was replaced"
+[ -c /dev/null ] || fail "/dev/null was replaced"
+
+# "-o -" writes to standard output; the report goes to standard error.
+"$cli" build-texture tiles -o - >stdout.bin 2>report || fail "build-texture -o - failed"
+expect 0 "$cli" build-texture tiles -o file.bin
+cmp -s stdout.bin file.bin || fail "-o - wrote other bytes than -o FILE"
+grep -qF "Texture.bin built: 1 Sets  2 Tiles" report || fail "the report of -o - is not on stderr"
+
+# A link keeps its place; the file it points to is replaced, mode kept.
+mkdir real
+cp db.bin real/private.bin
+chmod 600 real/private.bin
+ln -s real/private.bin link.bin
+expect 0 "$cli" set-type link.bin --set 0 --type Water --in-place
+[ -L link.bin ] || fail "--in-place replaced the link by a file"
+[ "$(stat -c %a real/private.bin)" = 600 ] || fail "mode 0600 became $(stat -c %a real/private.bin)"
+"$cli" info real/private.bin --json | jq -e '.sets[0].terrainType == 1' >/dev/null ||
+    fail "the file behind the link was not changed"
+ln -s real/nothing.bin dangling.bin
+expect 2 "$cli" resave db.bin -o dangling.bin
+expect 0 "$cli" resave db.bin -o dangling.bin --overwrite
+[ -L dangling.bin ] && cmp -s real/nothing.bin db.bin || fail "a dangling link was not followed"
+
+# Two runs writing one new output: exactly one wins, every time.
+for round in 1 2 3 4 5; do
+    "$cli" build-texture tiles -o race$round.bin >/dev/null 2>&1 &
+    first=$!
+    "$cli" resave db.bin -o race$round.bin >/dev/null 2>&1 &
+    second=$!
+    wait $first
+    a=$?
+    wait $second
+    b=$?
+    if [ $((a == 0)) -eq $((b == 0)) ]; then fail "round $round: exit $a and $b"; fi
+done
+[ -z "$(ls -A | grep '^\.')" ] || fail "temporary files were left: $(ls -A)"
+
+# Two in-place runs on one database: both changes are kept.
+cp db.bin both.bin
+"$cli" set-type both.bin --set 0 --type Urban --in-place >/dev/null 2>&1 &
+one=$!
+"$cli" set-type both.bin --set 2 --type Water --in-place >/dev/null 2>&1 &
+two=$!
+wait $one && wait $two || fail "an in-place run failed"
+"$cli" info both.bin --json | jq -e '.sets[0].terrainType == 9 and .sets[2].terrainType == 1' >/dev/null ||
+    fail "an in-place change was lost"
+
+# Standard output that cannot be written is a failure with a message.
+for command in "info db.bin --json" "info db.bin" "theater-map show $sample/Theater.map"; do
+    # shellcheck disable=SC2086
+    "$cli" $command >/dev/full 2>err
+    status=$?
+    [ "$status" -eq 1 ] || fail "$command > /dev/full exited $status"
+    grep -qF "cannot write to standard output: No space left on device" err ||
+        fail "$command > /dev/full said: $(cat err)"
+done
+
+# Values beyond a field's range are refused and nothing is written.
+cp "$sample/Theater.map" T.map
+cp T.map T.before
+expect 2 "$cli" theater-map set T.map feetBetweenL0Tiles=1e999
+expect_err "feetBetweenL0Tiles must be a number from -3.40282e+38 to 3.40282e+38"
+expect 2 "$cli" theater-map set T.map maxTheaterElevation=4294967296
+expect_err "maxTheaterElevation must be a whole number from -2147483648 to 2147483647"
+expect 2 "$cli" theater-map set T.map meaMapWidth=-2147483649
+cmp -s T.map T.before || fail "a refused value changed the file"
+expect 0 "$cli" theater-map set T.map maxTheaterElevation=2147483647
+# Coordinates that are not finite keep their value by name.
+expect 0 "$cli" theater-map set T.map swLongitude=nan swLatitude=-inf
+expect 0 "$cli" theater-map show T.map --json
+jq -e '.swLongitude == "NaN" and .swLatitude == "-Infinity"' out >/dev/null ||
+    fail "coordinates that are not finite read: $(cat out)"
+expect 0 "$cli" theater-map show T.map
+grep -qx "swLongitude: NaN" out || fail "the text shows: $(grep swLongitude out)"
+
+# A FIFO as any input is refused within a second.
+cp "$sample/Theater.L2" fifo.L2
+mkfifo fifo.O2 in.pcx in.exp in.map in.ini
+mkdir fifotiles && mkfifo fifotiles/Tiles.txt
+fifo_inputs=(
+    "info pipe"
+    "render in.pcx -o a.png"
+    "import db.bin in.exp -o b.bin"
+    "theater-map show in.map"
+    "theater-map show T.map --ini in.ini"
+    "build-texture fifotiles -o c.bin"
+    "mea --terrain fifo.L2 -o d.mea"
+)
+for command in "${fifo_inputs[@]}"; do
+    start=$(date +%s%N)
+    # shellcheck disable=SC2086
+    timeout 20 "$cli" $command >/dev/null 2>err
+    status=$?
+    elapsed=$((($(date +%s%N) - start) / 1000000))
+    [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "$command exited $status"
+    [ "$elapsed" -lt 1000 ] || fail "$command took $elapsed ms"
+    grep -qF "not a regular file" err || fail "$command said: $(cat err)"
+done
+
+# A PCX header claiming 16384 x 16384 x 4 planes over no data: refused at
+# once, within a small memory limit.
+python3 -c '
+import struct, sys
+h = bytearray(128)
+h[0], h[1], h[2], h[3] = 10, 5, 1, 8
+h[4:12] = struct.pack("<4h", 0, 0, 16383, 16383)
+h[65] = 4
+h[66:68] = struct.pack("<h", 16384)
+sys.stdout.buffer.write(bytes(h))' >big.pcx
+if ldd "$cli" 2>/dev/null | grep -q libasan; then limit=unlimited; else limit=400000; fi
+start=$(date +%s%N)
+(ulimit -v $limit && exec "$cli" render big.pcx -o big.png) >/dev/null 2>err
+status=$?
+elapsed=$((($(date +%s%N) - start) / 1000000))
+[ "$status" -eq 1 ] || fail "render of the big header exited $status"
+grep -qF "damaged PCX" err || fail "render of the big header said: $(cat err)"
+[ "$elapsed" -lt 5000 ] || fail "render of the big header took $elapsed ms"
+[ ! -e big.png ] || fail "render of the big header wrote a PNG"
+
+# Names are bytes of the Windows-1252 code page: 0xE9 is e acute, 0x80 the
+# euro sign; JSON and text show them in UTF-8.
+cp db.bin names.bin
+printf '\xe9\x80' | dd of=names.bin bs=1 seek=14 conv=notrunc status=none
+expect 0 "$cli" info names.bin --json
+jq -e '.sets[0].tiles[0].name == "H\u00e9\u20ac0.PCX"' out >/dev/null ||
+    fail "the Windows-1252 name reads: $(jq -c '.sets[0].tiles[0].name' out)"
+expect 0 "$cli" info names.bin
+grep -qF "Hé€0.PCX" out || fail "the text output lacks the name"
+
+# An O2 file shorter than one offset is damaged.
+cp "$sample/Theater.L2" short.L2
+printf '\1\2' >short.O2
+expect 1 "$cli" l2m short.L2 -o short.L2M
+[ ! -e short.L2M ] || fail "an O2 file of 2 bytes made an output"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures failures" >&2
+    exit 1
+fi
+echo "hostile files handled"
