@@ -1,28 +1,37 @@
-// The file services on Windows: the same promises as on POSIX systems,
-// through the wide Windows API (paths are UTF-16 there; see path_text.h).
+// The Windows half of file_io.h, through the wide Windows API (paths are
+// UTF-16 there; see path_text.h). Descriptors in file_io.h are C runtime
+// descriptors of Windows handles.
 //
-// Input is mapped read-only; Windows refuses to shorten a file while a view
-// of it is mapped, so a reader never meets a page that went away.
+// Inputs are read whole through a handle that lets other programs go on
+// writing; a file that changes while it is read is a read failure.
 //
-// A replacement is written to a temporary file beside the target, flushed to
-// the disk, given the old file's attributes and creation time, then renamed
-// over the target with MoveFileExW (one step on the same volume). A target
-// that did not exist is never created over a file that appeared in between;
-// a read-only target, a folder, or a file another program holds without
-// sharing its deletion is not replaced. Whenever a step fails the old file
-// stays as it was and the temporary file is removed.
+// A replacement is written to a short hidden temporary file beside the
+// target (".lv" + 8 hex digits of the target's name + "-" + 6 letters),
+// flushed to the disk, given the old file's attributes and creation time,
+// then moved over the target with MoveFileExW. Without leave to replace, the
+// move is made without MOVEFILE_REPLACE_EXISTING, so a file that appeared in
+// between is not clobbered. A read-only target, a folder, or a file another
+// program holds without sharing its deletion is not replaced. Whenever a
+// step fails the old file stays as it was and the temporary file goes; one
+// left behind by a writer that died is removed by the next write of the same
+// target, since a live writer holds its temporary file unshared.
 
 #if defined(_WIN32)
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #undef ReplaceFile  // windows.h names ReplaceFileA so; ours is lorvane::ReplaceFile
 
 #include <algorithm>
-#include <atomic>
+#include <cstdio>
+#include <new>
+#include <random>
 #include <string>
-#include <system_error>
+#include <utility>
 
 #include "base/file_io.h"
+#include "base/path_text.h"
 
 namespace lorvane {
 
@@ -30,9 +39,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A file handle closed when it goes out of scope.
+// A file handle closed when it goes out of scope unless released.
 class Handle {
-public:
+  public:
     explicit Handle(HANDLE handle) : handle_(handle) {}
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
@@ -41,23 +50,83 @@ public:
     }
     bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
     HANDLE get() const { return handle_; }
+    HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
 
-private:
+  private:
     HANDLE handle_;
 };
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // The largest piece one ReadFile or WriteFile call moves.
 constexpr DWORD kPiece = DWORD{1} << 30;
+// A code of our own for "exists but is not a regular file".
+constexpr int kNotRegular = -1;
 
-bool ReadWhole(HANDLE file, std::byte* data, size_t size) {
-    while (size > 0) {
-        DWORD done = 0;
-        const DWORD piece = static_cast<DWORD>(std::min<size_t>(size, kPiece));
-        if (!ReadFile(file, data, piece, &done, nullptr) || done == 0) return false;
-        data += done;
-        size -= done;
-    }
-    return true;
+void SetDetail(std::string* detail, std::string text) {
+    if (detail != nullptr) *detail = std::move(text);
+}
+
+std::string NotRegularDetail(const fs::path& path, int errorCode) {
+    if (errorCode == kNotRegular) return PathToUtf8(path) + ": not a regular file";
+    return FileErrorDetail(path, errorCode);
+}
+
+int LastError() { return static_cast<int>(GetLastError()); }
+
+HANDLE OpenForReading(const fs::path& path) {
+    return CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+// 0 when the handle is a regular file (its information in *info).
+int RegularFileError(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
+    if (GetFileType(file) != FILE_TYPE_DISK) return kNotRegular;
+    if (!GetFileInformationByHandle(file, info)) return LastError();
+    return (info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? kNotRegular : 0;
+}
+
+uint64_t SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return (uint64_t{info.nFileSizeHigh} << 32) | uint64_t{info.nFileSizeLow};
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+std::string NamePrefix(const fs::path& target) {
+    uint32_t hash = 2166136261u;  // FNV-1a of the UTF-8 name
+    for (unsigned char c : PathToUtf8(target.filename())) hash = (hash ^ c) * 16777619u;
+    char text[16];
+    std::snprintf(text, sizeof text, ".lv%08x-", static_cast<unsigned>(hash));
+    return text;
+}
+
+std::string RandomSuffix() {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::string suffix(6, 'a');
+    for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
+    return suffix;
+}
+
+// Removes temporary files of the target that no live writer holds: a
+// writer keeps its own open without sharing, so it cannot be opened here.
+void RemoveStaleTemporaryFiles(const fs::path& folder, const std::string& prefix) {
+    WIN32_FIND_DATAW found{};
+    const fs::path pattern = folder / PathFromUtf8(prefix + "*");
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = Utf8FromWide(found.cFileName);
+        if (name.size() != prefix.size() + 6 || name.rfind(prefix, 0) != 0) continue;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+        const fs::path stale = folder / PathFromUtf8(name);
+        // Closing the only handle deletes the file.
+        const Handle file(CreateFileW(stale.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
+                                      nullptr));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }
 
 // The file a replacement goes to: a symbolic link is followed, so the link
@@ -73,138 +142,268 @@ fs::path ReplacedFile(const fs::path& target) {
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// Gives the open temporary file the old file's creation time.
-void KeepCreationTime(const fs::path& old, HANDLE temporary) {
-    const Handle file(CreateFileW(old.c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-    FILETIME created{};
-    if (file.valid() && GetFileTime(file.get(), &created, nullptr, nullptr)) {
-        SetFileTime(temporary, &created, nullptr, nullptr);
-    }
+HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
+
+// A C runtime descriptor owning the handle; -1 (handle closed) on failure.
+int DescriptorOf(HANDLE handle) {
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+    if (fd < 0) CloseHandle(handle);
+    return fd;
 }
 
-// Renames the finished temporary file over the target (see above).
-bool PutInPlace(const fs::path& temporary, const fs::path& target, DWORD oldAttributes) {
-    if (oldAttributes == INVALID_FILE_ATTRIBUTES) {
-        return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+bool WriteAll(HANDLE file, const std::byte* data, size_t size) {
+    while (size > 0) {
+        DWORD done = 0;
+        const DWORD piece = static_cast<DWORD>(std::min<size_t>(size, kPiece));
+        if (!WriteFile(file, data, piece, &done, nullptr) || done == 0) return false;
+        data += done;
+        size -= done;
     }
-    if ((oldAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) return false;
-    if (!SetFileAttributesW(temporary.c_str(), (oldAttributes & kKeptAttributes) != 0
-                                                   ? oldAttributes & kKeptAttributes
-                                                   : FILE_ATTRIBUTE_NORMAL)) {
-        return false;
-    }
-    return MoveFileExW(temporary.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return true;
 }
+
+// The lock of FileLock covers one byte far past the end of any file, so the
+// file itself stays readable while it is held (Windows locks are binding on
+// reads too) and every holder locks the same byte.
+constexpr DWORD kLockOffsetLow = 0xFFFFFFFEu;
+constexpr DWORD kLockOffsetHigh = 0x7FFFFFFFu;
 
 }  // namespace
 
-void FileBytes::Release() {
-    if (mapped_ && data_ != nullptr) UnmapViewOfFile(data_);
-    data_ = nullptr;
-    size_ = 0;
-    mapped_ = false;
-    owned_.clear();
+std::string FileErrorDetail(const fs::path& path, int errorCode) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(errorCode), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string reason = length > 0 && text != nullptr
+                             ? Utf8FromWide(std::wstring_view(text, length))
+                             : "error " + std::to_string(errorCode);
+    if (text != nullptr) LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
+                               reason.back() == ' ' || reason.back() == '.'))
+        reason.pop_back();
+    return PathToUtf8(path) + ": " + reason;
 }
 
-std::optional<FileBytes> FileBytes::Open(const fs::path& path) {
-    // A file another program has open (for writing too) is read as on POSIX
-    // systems.
-    const Handle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.valid()) return std::nullopt;
-    // Regular files only: no devices, pipes or consoles.
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (GetFileType(file.get()) != FILE_TYPE_DISK ||
-        !GetFileInformationByHandle(file.get(), &information) ||
-        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+// ---- FileBytes ---------------------------------------------------------------
+
+std::optional<FileBytes> FileBytes::Open(const fs::path& path, std::string* detail) {
+    const Handle file(OpenForReading(path));
+    if (!file.valid()) {
+        SetDetail(detail, FileErrorDetail(path, LastError()));
         return std::nullopt;
     }
-    const uint64_t length =
-        (uint64_t{information.nFileSizeHigh} << 32) | uint64_t{information.nFileSizeLow};
-    if (length > SIZE_MAX) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION before{};
+    if (const int error = RegularFileError(file.get(), &before); error != 0) {
+        SetDetail(detail, NotRegularDetail(path, error));
+        return std::nullopt;
+    }
+    const uint64_t length = SizeOf(before);
+    if (length > SIZE_MAX / 2) {
+        SetDetail(detail, FileErrorDetail(path, ERROR_NOT_ENOUGH_MEMORY));
+        return std::nullopt;
+    }
     FileBytes result;
     const auto size = static_cast<size_t>(length);
-    if (size == 0) return result;
-    const Handle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (mapping.valid()) {
-        if (const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0)) {
-            result.data_ = static_cast<const std::byte*>(view);
-            result.size_ = size;
-            result.mapped_ = true;
-            return result;
-        }
+    result.data_.reset(new (std::nothrow) std::byte[size > 0 ? size : 1]);
+    if (!result.data_) {
+        SetDetail(detail, FileErrorDetail(path, ERROR_NOT_ENOUGH_MEMORY));
+        return std::nullopt;
     }
-    // Where the file cannot be mapped: read it whole.
-    result.owned_.resize(size);
-    if (!ReadWhole(file.get(), result.owned_.data(), size)) return std::nullopt;
-    result.data_ = result.owned_.data();
+    size_t done = 0;
+    while (done < size) {
+        DWORD got = 0;
+        const DWORD piece = static_cast<DWORD>(std::min<size_t>(size - done, kPiece));
+        if (!ReadFile(file.get(), result.data_.get() + done, piece, &got, nullptr)) {
+            SetDetail(detail, FileErrorDetail(path, LastError()));
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        done += got;
+    }
+    BY_HANDLE_FILE_INFORMATION after{};
+    if (done != size || !GetFileInformationByHandle(file.get(), &after) ||
+        SizeOf(after) != length || !SameTime(after.ftLastWriteTime, before.ftLastWriteTime)) {
+        SetDetail(detail, PathToUtf8(path) + ": the file changed while it was read");
+        return std::nullopt;
+    }
     result.size_ = size;
     return result;
 }
 
-bool SafeFileWriter::Open(const fs::path& target) {
+int InputFileError(const fs::path& path) {
+    const Handle file(OpenForReading(path));
+    if (!file.valid()) return LastError();
+    BY_HANDLE_FILE_INFORMATION info{};
+    const int error = RegularFileError(file.get(), &info);
+    return error == kNotRegular ? ERROR_BAD_FILE_TYPE : error;
+}
+
+// ---- SafeFileWriter ------------------------------------------------------
+
+SafeFileWriter::~SafeFileWriter() { Discard(); }
+
+bool SafeFileWriter::Fail(int errorCode, const fs::path& path) {
+    detail_ = NotRegularDetail(path, errorCode);
+    failed_ = true;
+    return false;
+}
+
+bool SafeFileWriter::Open(const OutputTarget& target) {
     Discard();
-    static std::atomic<unsigned> serial{0};
-    target_ = ReplacedFile(target);
-    const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
-    for (int attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
-        temporary_ = folder / (target_.filename().native() + L".tmp" + std::to_wstring(serial++));
-        // CREATE_NEW: fail rather than reuse a file that already exists.
-        HANDLE file = CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            file_ = file;
-        } else if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
-            break;  // not a name clash
-        }
-    }
-    if (file_ == nullptr) temporary_.clear();
+    target_ = target;
     failed_ = false;
-    return file_ != nullptr;
+    detail_.clear();
+    if (target.standardOutput) {
+        fd_ = 1;
+        return true;
+    }
+    if (!target.mayReplace && PathExists(target.path)) return Fail(ERROR_FILE_EXISTS, target.path);
+    final_ = ReplacedFile(target.path);
+    const DWORD attributes = GetFileAttributesW(final_.c_str());
+    existed_ = attributes != INVALID_FILE_ATTRIBUTES;
+    if (existed_ && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return Fail(kNotRegular, target.path);
+    const fs::path folder = final_.has_parent_path() ? final_.parent_path() : fs::path(".");
+    const std::string prefix = NamePrefix(final_);
+    RemoveStaleTemporaryFiles(folder, prefix);
+    return CreateNamedTemporary(folder, prefix, 0) || Fail(LastError(), target.path);
+}
+
+// Windows has no unnamed files: the temporary file is named from the start,
+// hidden, and held unshared until it is put in place.
+bool SafeFileWriter::CreateNamedTemporary(const fs::path& folder, const std::string& prefix,
+                                          unsigned /*mode*/) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path name = folder / PathFromUtf8(prefix + RandomSuffix());
+        HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+            return false;
+        }
+        fd_ = DescriptorOf(file);
+        if (fd_ < 0) {
+            DeleteFileW(name.c_str());
+            return false;
+        }
+        temporary_ = name;
+        return true;
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return false;
 }
 
 bool SafeFileWriter::Write(std::span<const std::byte> data) {
-    if (file_ == nullptr || failed_) return false;
-    const std::byte* next = data.data();
-    size_t left = data.size();
-    while (left > 0 && !failed_) {
-        DWORD done = 0;
-        const DWORD piece = static_cast<DWORD>(std::min<size_t>(left, kPiece));
-        if (!WriteFile(static_cast<HANDLE>(file_), next, piece, &done, nullptr) || done == 0) {
-            failed_ = true;
-        }
-        next += done;
-        left -= std::min<size_t>(done, left);
+    if (fd_ < 0 || failed_) return false;
+    if (!WriteAll(HandleOf(fd_), data.data(), data.size()))
+        return Fail(LastError(),
+                    target_.standardOutput ? fs::path("standard output") : target_.path);
+    return true;
+}
+
+bool SafeFileWriter::Publish() {
+    const HANDLE file = HandleOf(fd_);
+    const DWORD old = GetFileAttributesW(final_.c_str());
+    const bool replace = existed_ && target_.mayReplace;
+    FILE_BASIC_INFO basic{};
+    if (GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) {
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        if (old != INVALID_FILE_ATTRIBUTES && (old & kKeptAttributes) != 0)
+            basic.FileAttributes = old & kKeptAttributes;
+        const Handle oldFile(CreateFileW(final_.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+        FILE_BASIC_INFO oldBasic{};
+        if (oldFile.valid() &&
+            GetFileInformationByHandleEx(oldFile.get(), FileBasicInfo, &oldBasic, sizeof oldBasic))
+            basic.CreationTime = oldBasic.CreationTime;
+        SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
     }
-    return !failed_;
+    if (!FlushFileBuffers(file)) return Fail(LastError(), target_.path);
+    _close(fd_);
+    fd_ = -1;
+    if (old != INVALID_FILE_ATTRIBUTES) {
+        if ((old & FILE_ATTRIBUTE_DIRECTORY) != 0) return Fail(kNotRegular, target_.path);
+        if (!replace) return Fail(ERROR_FILE_EXISTS, target_.path);
+        if ((old & FILE_ATTRIBUTE_READONLY) != 0) return Fail(ERROR_ACCESS_DENIED, target_.path);
+    }
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (!MoveFileExW(temporary_.c_str(), final_.c_str(), flags))
+        return Fail(LastError(), target_.path);
+    temporary_.clear();
+    return true;
 }
 
 bool SafeFileWriter::Commit() {
-    if (file_ == nullptr) return false;
-    const auto file = static_cast<HANDLE>(file_);
-    const DWORD oldAttributes = GetFileAttributesW(target_.c_str());
-    if (oldAttributes != INVALID_FILE_ATTRIBUTES) KeepCreationTime(target_, file);
-    bool ok = !failed_ && FlushFileBuffers(file);
-    ok = CloseHandle(file) && ok;
-    file_ = nullptr;
-    ok = ok && PutInPlace(temporary_, target_, oldAttributes);
-    if (!ok) DeleteFileW(temporary_.c_str());
-    temporary_.clear();
+    if (fd_ < 0) return false;
+    if (target_.standardOutput) {
+        fd_ = -1;
+        return !failed_;
+    }
+    const bool ok = !failed_ && Publish();
+    Discard();
     return ok;
 }
 
 void SafeFileWriter::Discard() {
-    if (file_ != nullptr) {
-        CloseHandle(static_cast<HANDLE>(file_));
-        file_ = nullptr;
-    }
+    if (fd_ >= 0 && !target_.standardOutput) _close(fd_);
+    fd_ = -1;
     if (!temporary_.empty()) {
         DeleteFileW(temporary_.c_str());
         temporary_.clear();
+    }
+}
+
+// ---- FileLock -----------------------------------------------------------------
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) _close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) _close(fd_);
+}
+
+std::optional<FileLock> FileLock::Exclusive(const fs::path& path, std::string* detail) {
+    for (;;) {
+        Handle file(OpenForReading(path));
+        if (!file.valid()) {
+            SetDetail(detail, FileErrorDetail(path, LastError()));
+            return std::nullopt;
+        }
+        BY_HANDLE_FILE_INFORMATION held{};
+        if (const int error = RegularFileError(file.get(), &held); error != 0) {
+            SetDetail(detail, NotRegularDetail(path, error));
+            return std::nullopt;
+        }
+        OVERLAPPED at{};
+        at.Offset = kLockOffsetLow;
+        at.OffsetHigh = kLockOffsetHigh;
+        if (!LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at)) {
+            SetDetail(detail, FileErrorDetail(path, LastError()));
+            return std::nullopt;
+        }
+        // The holder before us may have replaced the file: lock the new one.
+        const Handle now(OpenForReading(path));
+        BY_HANDLE_FILE_INFORMATION nowInfo{};
+        if (now.valid() && GetFileInformationByHandle(now.get(), &nowInfo) &&
+            nowInfo.dwVolumeSerialNumber == held.dwVolumeSerialNumber &&
+            nowInfo.nFileIndexHigh == held.nFileIndexHigh &&
+            nowInfo.nFileIndexLow == held.nFileIndexLow) {
+            FileLock lock;
+            lock.fd_ = DescriptorOf(file.release());
+            if (lock.fd_ < 0) {
+                SetDetail(detail, FileErrorDetail(path, ERROR_TOO_MANY_OPEN_FILES));
+                return std::nullopt;
+            }
+            return lock;
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#undef ReplaceFile  // windows.h names ReplaceFileA so; ours is lorvane::ReplaceFile
 #else
 #include <dlfcn.h>
 #endif
