@@ -24,10 +24,13 @@
 #undef ReplaceFile  // windows.h names ReplaceFileA so; ours is lorvane::ReplaceFile
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cwctype>
 #include <new>
 #include <random>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "base/file_io.h"
@@ -72,6 +75,16 @@ std::string NotRegularDetail(const fs::path& path, int errorCode) {
 }
 
 int LastError() { return static_cast<int>(GetLastError()); }
+
+// The reason a path could not be opened: a folder (which Windows opens only
+// for backup programs) is told as such.
+int OpenError(const fs::path& path) {
+    const int error = LastError();
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return ERROR_DIRECTORY;
+    return error;
+}
 
 HANDLE OpenForReading(const fs::path& path) {
     return CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
@@ -162,15 +175,23 @@ bool WriteAll(HANDLE file, const std::byte* data, size_t size) {
     return true;
 }
 
-// The lock of FileLock covers one byte far past the end of any file, so the
-// file itself stays readable while it is held (Windows locks are binding on
-// reads too) and every holder locks the same byte.
-constexpr DWORD kLockOffsetLow = 0xFFFFFFFEu;
-constexpr DWORD kLockOffsetHigh = 0x7FFFFFFFu;
-
 }  // namespace
 
 std::string FileErrorDetail(const fs::path& path, int errorCode) {
+    // The common reasons in the same words as on other systems, so a script's
+    // messages are the same on both; any other in the system's own words.
+    static constexpr std::pair<DWORD, int> kSameWords[] = {
+        {ERROR_FILE_NOT_FOUND, ENOENT},    {ERROR_PATH_NOT_FOUND, ENOENT},
+        {ERROR_INVALID_NAME, ENOENT},      {ERROR_ACCESS_DENIED, EACCES},
+        {ERROR_SHARING_VIOLATION, EACCES}, {ERROR_LOCK_VIOLATION, EACCES},
+        {ERROR_FILE_EXISTS, EEXIST},       {ERROR_ALREADY_EXISTS, EEXIST},
+        {ERROR_DIRECTORY, EISDIR},         {ERROR_DISK_FULL, ENOSPC},
+        {ERROR_HANDLE_DISK_FULL, ENOSPC},  {ERROR_NOT_ENOUGH_MEMORY, ENOMEM},
+    };
+    for (const auto& [windows, posix] : kSameWords) {
+        if (static_cast<DWORD>(errorCode) == windows)
+            return PathToUtf8(path) + ": " + std::generic_category().message(posix);
+    }
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -190,7 +211,7 @@ std::string FileErrorDetail(const fs::path& path, int errorCode) {
 std::optional<FileBytes> FileBytes::Open(const fs::path& path, std::string* detail) {
     const Handle file(OpenForReading(path));
     if (!file.valid()) {
-        SetDetail(detail, FileErrorDetail(path, LastError()));
+        SetDetail(detail, FileErrorDetail(path, OpenError(path)));
         return std::nullopt;
     }
     BY_HANDLE_FILE_INFORMATION before{};
@@ -233,7 +254,7 @@ std::optional<FileBytes> FileBytes::Open(const fs::path& path, std::string* deta
 
 int InputFileError(const fs::path& path) {
     const Handle file(OpenForReading(path));
-    if (!file.valid()) return LastError();
+    if (!file.valid()) return OpenError(path);
     BY_HANDLE_FILE_INFORMATION info{};
     const int error = RegularFileError(file.get(), &info);
     return error == kNotRegular ? ERROR_BAD_FILE_TYPE : error;
@@ -263,7 +284,7 @@ bool SafeFileWriter::Open(const OutputTarget& target) {
     const DWORD attributes = GetFileAttributesW(final_.c_str());
     existed_ = attributes != INVALID_FILE_ATTRIBUTES;
     if (existed_ && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return Fail(kNotRegular, target.path);
+        return Fail(ERROR_DIRECTORY, target.path);
     const fs::path folder = final_.has_parent_path() ? final_.parent_path() : fs::path(".");
     const std::string prefix = NamePrefix(final_);
     RemoveStaleTemporaryFiles(folder, prefix);
@@ -324,10 +345,15 @@ bool SafeFileWriter::Publish() {
     _close(fd_);
     fd_ = -1;
     if (old != INVALID_FILE_ATTRIBUTES) {
-        if ((old & FILE_ATTRIBUTE_DIRECTORY) != 0) return Fail(kNotRegular, target_.path);
+        if ((old & FILE_ATTRIBUTE_DIRECTORY) != 0) return Fail(ERROR_DIRECTORY, target_.path);
         if (!replace) return Fail(ERROR_FILE_EXISTS, target_.path);
         if ((old & FILE_ATTRIBUTE_READONLY) != 0) return Fail(ERROR_ACCESS_DENIED, target_.path);
     }
+    // The hidden temporary file takes the attributes the target keeps.
+    DWORD kept = FILE_ATTRIBUTE_NORMAL;
+    if (old != INVALID_FILE_ATTRIBUTES && (old & kKeptAttributes) != 0)
+        kept = old & kKeptAttributes;
+    if (!SetFileAttributesW(temporary_.c_str(), kept)) return Fail(LastError(), target_.path);
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     if (!MoveFileExW(temporary_.c_str(), final_.c_str(), flags))
         return Fail(LastError(), target_.path);
@@ -356,25 +382,38 @@ void SafeFileWriter::Discard() {
 }
 
 // ---- FileLock -----------------------------------------------------------------
+// Windows refuses to move a file over one that is open, so the lock is not a
+// handle of the file but a named mutex of the file's full path; its handle
+// (a small number, as every kernel handle) is kept where a descriptor is.
+
+namespace {
+
+HANDLE MutexOf(int value) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(value)); }
+
+void Unlock(int value) {
+    if (value < 0) return;
+    ReleaseMutex(MutexOf(value));
+    CloseHandle(MutexOf(value));
+}
+
+}  // namespace
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
     if (this != &other) {
-        if (fd_ >= 0) _close(fd_);
+        Unlock(fd_);
         fd_ = other.fd_;
         other.fd_ = -1;
     }
     return *this;
 }
 
-FileLock::~FileLock() {
-    if (fd_ >= 0) _close(fd_);
-}
+FileLock::~FileLock() { Unlock(fd_); }
 
 std::optional<FileLock> FileLock::Exclusive(const fs::path& path, std::string* detail) {
-    for (;;) {
-        Handle file(OpenForReading(path));
+    {
+        const Handle file(OpenForReading(path));
         if (!file.valid()) {
-            SetDetail(detail, FileErrorDetail(path, LastError()));
+            SetDetail(detail, FileErrorDetail(path, OpenError(path)));
             return std::nullopt;
         }
         BY_HANDLE_FILE_INFORMATION held{};
@@ -382,29 +421,26 @@ std::optional<FileLock> FileLock::Exclusive(const fs::path& path, std::string* d
             SetDetail(detail, NotRegularDetail(path, error));
             return std::nullopt;
         }
-        OVERLAPPED at{};
-        at.Offset = kLockOffsetLow;
-        at.OffsetHigh = kLockOffsetHigh;
-        if (!LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at)) {
-            SetDetail(detail, FileErrorDetail(path, LastError()));
-            return std::nullopt;
-        }
-        // The holder before us may have replaced the file: lock the new one.
-        const Handle now(OpenForReading(path));
-        BY_HANDLE_FILE_INFORMATION nowInfo{};
-        if (now.valid() && GetFileInformationByHandle(now.get(), &nowInfo) &&
-            nowInfo.dwVolumeSerialNumber == held.dwVolumeSerialNumber &&
-            nowInfo.nFileIndexHigh == held.nFileIndexHigh &&
-            nowInfo.nFileIndexLow == held.nFileIndexLow) {
-            FileLock lock;
-            lock.fd_ = DescriptorOf(file.release());
-            if (lock.fd_ < 0) {
-                SetDetail(detail, FileErrorDetail(path, ERROR_TOO_MANY_OPEN_FILES));
-                return std::nullopt;
-            }
-            return lock;
-        }
     }
+    std::error_code error;
+    std::wstring name = fs::absolute(ReplacedFile(path), error).lexically_normal().native();
+    for (wchar_t& c : name) c = c == L'\\' ? L'/' : static_cast<wchar_t>(towlower(c));
+    name = L"Local\\lorvane-lock:" + name;
+    if (name.size() > MAX_PATH) name.resize(MAX_PATH);
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    if (mutex == nullptr) {
+        SetDetail(detail, FileErrorDetail(path, LastError()));
+        return std::nullopt;
+    }
+    const DWORD waited = WaitForSingleObject(mutex, INFINITE);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        SetDetail(detail, FileErrorDetail(path, LastError()));
+        CloseHandle(mutex);
+        return std::nullopt;
+    }
+    FileLock lock;
+    lock.fd_ = static_cast<int>(reinterpret_cast<intptr_t>(mutex));
+    return lock;
 }
 
 }  // namespace lorvane
