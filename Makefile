@@ -1,17 +1,19 @@
 # The two commands of the README:
 #   make run   builds and runs the main job on the sample data
-#   make test  builds, runs every test, again under the sanitizers, then fuzzes
+#   make test  builds, runs every test, again under the sanitizers, then fuzzes,
+#              then builds for Windows and runs those tests under Wine
 # and make bench runs the benchmarks, built as make build builds (what users
-# run), outside the tests.
+# run), outside the tests; make windows builds lorvane-cli.exe.
 
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-bench
+WINDOWS_BUILD ?= build-windows
 FUZZ_SECONDS ?= 20
 
-.PHONY: run test deps build check sanitize fuzz bench clean
+.PHONY: run test deps build check sanitize fuzz windows windows-check bench clean
 
 deps:
 	@tools/install_deps.sh
@@ -40,7 +42,19 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	tools/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-test: check sanitize fuzz
+# The core, lorvane-cli.exe and the core's tests for 64-bit Windows (MinGW-w64,
+# static runtime). Their tests run under Wine, headless, in a prefix inside
+# the build folder; lorvane-cli.exe is compared with the native build's.
+windows: build
+	cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DLORVANE_BUILD_UI=OFF -DLORVANE_CLI_RENDER=OFF \
+	  -DLORVANE_NATIVE_BUILD=$(abspath $(BUILD))
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+windows-check: windows
+	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
+
+test: check sanitize fuzz windows-check
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORVANE_BUILD_BENCH=ON -DLORVANE_BUILD_UI=OFF
@@ -48,4 +62,4 @@ bench: deps
 	@for b in $(BENCH_BUILD)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(WINDOWS_BUILD)

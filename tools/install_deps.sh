@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the desktop program
-# need, when they are missing. Runs apt-get as root (or through sudo).
+# need, when they are missing (with the Windows cross compiler and Wine for
+# the Windows build's tests). Runs apt-get as root (or through sudo).
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev zlib1g-dev libcli11-dev nlohmann-json3-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
+  g++-mingw-w64-x86-64 wine64
 )
 
 missing=()

@@ -10,9 +10,12 @@ bool PathExists(const std::filesystem::path& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
+// Windows: in file_io_windows.cpp, with the system's own texts.
+#if !defined(_WIN32)
 std::string FileErrorDetail(const std::filesystem::path& path, int errorCode) {
-    return path.string() + ": " + std::system_category().message(errorCode);
+    return PathToUtf8(path) + ": " + std::system_category().message(errorCode);
 }
+#endif
 
 WriteStatus ReplaceFile(const OutputTarget& target, std::span<const std::byte> data,
                         std::string* detail) {

@@ -18,8 +18,10 @@
 // Every failure leaves a detail: the path and the system's reason, such as
 // "/data/Texture.bin: No space left on device".
 //
-// The system-specific half lives in file_io_posix.cpp: opening inputs,
-// temporary files, linking them in, locks and the interrupt clean-up.
+// The system-specific half lives in file_io_posix.cpp and
+// file_io_windows.cpp: opening inputs, temporary files, putting them in
+// place, locks and the interrupt clean-up. On Windows the descriptors below
+// are C runtime descriptors of Windows handles.
 
 #include <cstddef>
 #include <filesystem>
@@ -28,6 +30,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include "base/path_text.h"
 
 namespace lorvane {
 
@@ -81,7 +85,7 @@ struct OutputTarget {
         : path(std::move(target)), mayReplace(replace), standardOutput(toStandardOutput) {}
 
     // The name shown in messages.
-    std::string Name() const { return standardOutput ? "standard output" : path.string(); }
+    std::string Name() const { return standardOutput ? "standard output" : PathToUtf8(path); }
 };
 
 enum class WriteStatus { Ok, OpenFailed, WriteFailed };
@@ -128,6 +132,9 @@ class SafeFileWriter {
     std::string detail_;
 };
 
+#if defined(ReplaceFile)
+#undef ReplaceFile  // windows.h's name for ReplaceFileA/W; this one is lorvane::ReplaceFile
+#endif
 // Writes data as the whole new content of the target through
 // SafeFileWriter; the path and reason of a failure go to *detail.
 WriteStatus ReplaceFile(const OutputTarget& target, std::span<const std::byte> data,

@@ -11,8 +11,8 @@ namespace lorvane::cli {
 namespace {
 
 struct BuildOptions {
-    std::string folder;
-    std::string output;
+    PathArgument folder;
+    PathArgument output;
     bool overwrite = false;
     std::string tileInfo;
 };

@@ -14,6 +14,7 @@
 
 #include "base/file_io.h"
 #include "base/message.h"
+#include "base/path_text.h"
 #include "base/progress.h"
 
 namespace lorvane::cli {
@@ -50,6 +51,24 @@ struct CommandRegistration {
     CommandRegistration(const char* name, CommandSetup setup);
 };
 
+// A file or folder named on the command line. The argument is UTF-8 text
+// (on Windows too: main takes the wide command line), and the path names
+// the same file on every platform.
+class PathArgument {
+  public:
+    PathArgument& operator=(const std::string& utf8) {
+        text_ = utf8;
+        return *this;
+    }
+    bool empty() const { return text_.empty(); }
+    const std::string& text() const { return text_; }
+    std::filesystem::path path() const { return PathFromUtf8(text_); }
+    operator std::filesystem::path() const { return path(); }
+
+  private:
+    std::string text_;
+};
+
 // The target of an output option: "-" is standard output; a path may be
 // written when nothing exists there or overwrite is set (a dangling link
 // counts as existing), and never when what is there (at the end of its
@@ -57,6 +76,9 @@ struct CommandRegistration {
 // The writer keeps the no-clobber promise at the moment it puts its file in
 // place, so a file that appears meanwhile is not replaced either.
 std::optional<OutputTarget> OutputFor(const std::string& path, bool overwrite);
+inline std::optional<OutputTarget> OutputFor(const PathArgument& path, bool overwrite) {
+    return OutputFor(path.text(), overwrite);
+}
 
 // Where a command's report goes: standard error when the output itself goes
 // to standard output, so the two never mix.

@@ -23,7 +23,8 @@ void AddDatabaseOutputOptions(CLI::App* command, DatabaseOutput& options) {
 }
 
 std::optional<DatabaseTarget> DatabaseOutputPath(const DatabaseOutput& options,
-                                                 const std::string& input, int& exitStatus) {
+                                                 const std::filesystem::path& input,
+                                                 int& exitStatus) {
     exitStatus = kUsage;
     if (options.inPlace) {
         std::string detail;

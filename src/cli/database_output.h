@@ -12,12 +12,13 @@
 
 #include "base/file_io.h"
 #include "base/message.h"
+#include "cli/cli.h"
 #include "tiledb/tile_database.h"
 
 namespace lorvane::cli {
 
 struct DatabaseOutput {
-    std::string output;
+    PathArgument output;
     bool inPlace = false;
     bool overwrite = false;
     std::string tileInfo;
@@ -38,7 +39,8 @@ struct DatabaseTarget {
 // --in-place was given, the output may not be written, or the input cannot
 // be locked.
 std::optional<DatabaseTarget> DatabaseOutputPath(const DatabaseOutput& options,
-                                                 const std::string& input, int& exitStatus);
+                                                 const std::filesystem::path& input,
+                                                 int& exitStatus);
 
 // Saves the database (and TileInfo.dat when tileInfo is not empty); the exit
 // status.

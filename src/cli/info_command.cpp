@@ -28,7 +28,7 @@ void PrintText(const TileDatabase& database) {
 }
 
 struct InfoOptions {
-    std::string texture;
+    PathArgument texture;
     bool json = false;
 };
 
@@ -55,8 +55,8 @@ const CommandRegistration info("info", [](CLI::App& app, int& exitStatus) {
 });
 
 struct ResaveOptions {
-    std::string texture;
-    std::string output;
+    PathArgument texture;
+    PathArgument output;
     bool overwrite = false;
     std::string tileInfo;
 };

@@ -4,9 +4,15 @@
 #include <cstdio>
 #include <iostream>
 #include <map>
+#include <string>
 #include <system_error>
+#include <vector>
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+// after windows.h
+#include <shellapi.h>
 #define isatty _isatty
 #else
 #include <unistd.h>
@@ -55,19 +61,20 @@ void TerminalProgress::Close() {
 }
 
 std::optional<OutputTarget> OutputFor(const std::string& path, bool overwrite) {
-    if (path == "-") return OutputTarget(path, true, true);
+    if (path == "-") return OutputTarget(PathFromUtf8(path), true, true);
+    const std::filesystem::path file = PathFromUtf8(path);
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status = std::filesystem::status(file, error);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
         std::cerr << "lorvane-cli: " << path
                   << " exists and is not a regular file; it is not replaced\n";
         return std::nullopt;
     }
-    if (!overwrite && PathExists(path)) {
+    if (!overwrite && PathExists(file)) {
         std::cerr << "lorvane-cli: " << path << " exists; give --overwrite to replace it\n";
         return std::nullopt;
     }
-    return OutputTarget(path, overwrite);
+    return OutputTarget(file, overwrite);
 }
 
 std::ostream& ReportStream(const OutputTarget& output) {
@@ -75,6 +82,17 @@ std::ostream& ReportStream(const OutputTarget& output) {
 }
 
 namespace {
+
+// One write of standard output with the system call; below zero with errno
+// set on failure.
+long long WriteStandardOutput(const char* data, size_t size) {
+#if defined(_WIN32)
+    const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+    return _write(1, data, chunk);
+#else
+    return ::write(1, data, size);
+#endif
+}
 
 // Standard output through one buffer that writes with the system call and
 // keeps the reason of the first failure, so it can be told.
@@ -98,7 +116,7 @@ class StandardOutputBuffer : public std::streambuf {
     bool Drain() {
         const char* next = pbase();
         while (next < pptr() && error_ == 0) {
-            const ssize_t written = ::write(1, next, static_cast<size_t>(pptr() - next));
+            const auto written = WriteStandardOutput(next, static_cast<size_t>(pptr() - next));
             if (written < 0 && errno == EINTR) continue;
             if (written <= 0) {
                 error_ = written < 0 ? errno : EIO;
@@ -129,9 +147,28 @@ bool FinishStandardOutput() {
     const int reason = OutputBuffer().error();
     if (reason == 0 && std::cout) return true;
     std::cerr << "lorvane-cli: cannot write to standard output";
-    if (reason != 0) std::cerr << ": " << std::system_category().message(reason);
+    if (reason != 0) std::cerr << ": " << std::generic_category().message(reason);
     std::cerr << '\n';
     return false;
+}
+
+// The arguments as UTF-8 words. On Windows they come from the wide command
+// line, so names in any script reach the program whole; standard output and
+// error carry the same bytes as on other systems (no CR before LF).
+std::vector<std::string> Utf8Arguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+#if defined(_WIN32)
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide != nullptr) {
+        std::vector<std::string> words;
+        for (int k = 0; k < count; ++k) words.push_back(Utf8FromWide(wide[k]));
+        LocalFree(wide);
+        return words;
+    }
+#endif
+    return {argv, argv + argc};
 }
 
 }  // namespace lorvane::cli
@@ -149,8 +186,11 @@ int main(int argc, char** argv) {
     UseStandardOutputBuffer();
     int exitStatus = kSuccess;
     for (auto& [name, setup] : Registry()) setup(app, exitStatus);
+    const std::vector<std::string> words = Utf8Arguments(argc, argv);
+    std::vector<const char*> pointers;
+    for (const std::string& word : words) pointers.push_back(word.c_str());
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::ParseError& error) {
         const int code = app.exit(error);
         if (!FinishStandardOutput()) return kFailed;

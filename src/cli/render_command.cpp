@@ -26,10 +26,10 @@ namespace lorvane::cli {
 namespace {
 
 struct RenderOptions {
-    std::string tile;
-    std::string texture;
+    PathArgument tile;
+    PathArgument texture;
     int size = 0;  // 0: the image's own size
-    std::string output;
+    PathArgument output;
     bool overwrite = false;
 };
 
@@ -58,9 +58,10 @@ std::optional<EditorWorkingSet> TakeInTile(TileDatabase& database, const std::st
 }
 
 // The decoded tile image; nullopt after saying why it cannot be shown.
-std::optional<PcxImage> ReadTileImage(const std::string& path) {
+std::optional<PcxImage> ReadTileImage(const PathArgument& tile) {
+    const std::string& path = tile.text();
     std::string detail;
-    std::optional<FileBytes> file = FileBytes::Open(path, &detail);
+    std::optional<FileBytes> file = FileBytes::Open(tile.path(), &detail);
     if (!file) {
         std::cerr << "lorvane-cli: cannot read " << detail << '\n';
         return std::nullopt;
@@ -94,7 +95,7 @@ int Render(const RenderOptions& options) {
         StderrMessages messages;
         std::optional<TileDatabase> database = LoadTextureBin(options.texture, messages);
         if (!database) return kFailed;
-        const std::string tileName = std::filesystem::path(options.tile).filename().string();
+        const std::string tileName = PathToUtf8(options.tile.path().filename());
         const auto working = TakeInTile(*database, tileName, messages);
         if (!working) return kFailed;
         const ViewerGeometry geometry = ViewerSetup(PlacementForImage(width, height));

@@ -43,9 +43,9 @@ std::optional<OpenTerrain> OpenTerrainRows(const std::filesystem::path& path,
 }
 
 struct TerrainOptions {
-    std::string terrain;
-    std::string texture;
-    std::string output;
+    PathArgument terrain;
+    PathArgument texture;
+    PathArgument output;
     bool overwrite = false;
     bool quiet = false;
 };
@@ -111,9 +111,7 @@ const CommandRegistration thr("thr", [](CLI::App& app, int& exitStatus) {
                 const auto terrain = OpenTerrainRows(options->terrain, messages);
                 if (!terrain) return false;
                 const int32_t rowCount = terrain->rows.dimensions().yMapExtent;
-                progress.Open("Building " +
-                                  std::filesystem::path(options->output).filename().string() +
-                                  " File",
+                progress.Open("Building " + PathToUtf8(options->output.path().filename()) + " File",
                               0, 4 * std::max(rowCount - 1, 1));
                 const bool written =
                     GenerateTheaterMap(output, terrain->rows, *database, progress, messages);

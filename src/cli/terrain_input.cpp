@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/path_text.h"
 #include "terrain/terrain_files.h"
 
 namespace lorvane::cli {
@@ -10,7 +11,7 @@ namespace lorvane::cli {
 int Range(uint64_t count) { return static_cast<int>(std::min<uint64_t>(count, 1u << 30)); }
 
 bool IsL2MPath(const std::filesystem::path& path) {
-    std::string extension = path.extension().string();
+    std::string extension = PathToUtf8(path.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".l2m";

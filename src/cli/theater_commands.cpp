@@ -25,10 +25,10 @@ namespace lorvane::cli {
 namespace {
 
 struct TheaterOptions {
-    std::string terrain;
-    std::string texture;
-    std::string tiles;
-    std::string output;
+    PathArgument terrain;
+    PathArgument texture;
+    PathArgument tiles;
+    PathArgument output;
     float tolerance = kDefaultSeamTolerance;
     int orientation = -1;  // -1: found from the data
     int postSize = 1;
@@ -113,7 +113,7 @@ int RenderTheater(const TheaterOptions& options) {
     if (!output) return kUsage;
     std::error_code error;
     if (!options.tiles.empty() && !std::filesystem::is_directory(options.tiles, error)) {
-        std::cerr << "lorvane-cli: " << options.tiles << " is not a folder of tile images\n";
+        std::cerr << "lorvane-cli: " << options.tiles.text() << " is not a folder of tile images\n";
         return kFailed;
     }
     StderrMessages messages;
@@ -144,7 +144,7 @@ int RenderTheater(const TheaterOptions& options) {
                       pictureOptions.orientation);
         pictureOptions.tileBlocks = [&tiles](uint32_t id) { return tiles->Block(id); };
     }
-    progress.Open("Drawing " + std::filesystem::path(options.output).filename().string(), 0,
+    progress.Open("Drawing " + PathToUtf8(options.output.path().filename()), 0,
                   matrix->yMapExtent());
     const auto picture =
         RenderTheaterPicture(*matrix, database ? &*database : nullptr, pictureOptions, progress);
@@ -155,7 +155,7 @@ int RenderTheater(const TheaterOptions& options) {
     }
     if (tiles && tiles->missing() > 0)
         std::cerr << "lorvane-cli: " << tiles->missing() << " tiles have no readable image in "
-                  << options.tiles << "; their posts show the terrain class colour\n";
+                  << options.tiles.text() << "; their posts show the terrain class colour\n";
     if (!WritePng(picture->pixels.data(), picture->width, picture->height, Overlay{}, *output))
         return kFailed;
     return kSuccess;

@@ -34,7 +34,7 @@ bool ReadTheaterDefaults(const std::filesystem::path& ini, const std::string& th
         return false;
     }
     if (named && !profile->HasSection(theater)) {
-        std::cerr << "lorvane-cli: " << ini.string() << " has no theater [" << theater << "]\n";
+        std::cerr << "lorvane-cli: " << PathToUtf8(ini) << " has no theater [" << theater << "]\n";
         return false;
     }
     ScanFloat(profile->Read(theater, "SW Long", ""), defaults.swLong);
@@ -43,8 +43,8 @@ bool ReadTheaterDefaults(const std::filesystem::path& ini, const std::string& th
 }
 
 struct MapOptions {
-    std::string file;
-    std::string ini;
+    PathArgument file;
+    PathArgument ini;
     std::string theater = kStartupTheater;
     bool json = false;
     std::vector<std::string> assignments;

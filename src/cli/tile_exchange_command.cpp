@@ -41,9 +41,9 @@ std::optional<int32_t> TileIdOf(const TileDatabase& database, const std::string&
 }
 
 struct ExportOptions {
-    std::string texture;
+    PathArgument texture;
     std::vector<std::string> tiles;
-    std::string output;
+    PathArgument output;
     bool overwrite = false;
 };
 
@@ -81,8 +81,8 @@ const CommandRegistration exportTiles("export", [](CLI::App& app, int& exitStatu
 });
 
 struct ImportOptions {
-    std::string texture;
-    std::string exportFile;
+    PathArgument texture;
+    PathArgument exportFile;
     DatabaseOutput output;
 };
 

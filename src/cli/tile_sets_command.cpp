@@ -17,7 +17,7 @@ namespace lorvane::cli {
 namespace {
 
 struct SetOptions {
-    std::string texture;
+    PathArgument texture;
     std::string type;
     std::optional<int> set;
     std::vector<std::string> tiles;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "base/path_text.h"
+
 namespace lorvane {
 
 namespace {
@@ -43,7 +45,7 @@ TerrainLayout SetDimensionsFromFiles(uint64_t o2Size, uint64_t l2Size) {
 }
 
 std::optional<std::filesystem::path> O2PathFor(const std::filesystem::path& l2Path) {
-    const std::string name = l2Path.filename().string();
+    const std::string name = PathToUtf8(l2Path.filename());
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos || dot + 1 >= name.size()) return std::nullopt;
     std::string o2Name = name;
@@ -55,7 +57,7 @@ std::optional<FileBytes> OpenTerrainFile(const std::filesystem::path& path, Mess
     std::string detail;
     auto file = FileBytes::Open(path, &detail);
     if (!file) {
-        messages.Error("Data File Open Failed. ", path.string(), detail);
+        messages.Error("Data File Open Failed. ", PathToUtf8(path), detail);
         return std::nullopt;
     }
     if (file->Size() == 0) return std::nullopt;
@@ -76,10 +78,10 @@ std::optional<FileBytes> OpenO2File(const std::filesystem::path& l2Path, Message
     }
     if (!PathExists(*o2Path)) {
         // theater.l2 beside theater.o2 where letter case matters.
-        const std::string name = l2Path.filename().string();
+        const std::string name = PathToUtf8(l2Path.filename());
         const size_t letter = name.rfind('.') + 1;
         if (std::islower(static_cast<unsigned char>(name[letter]))) {
-            std::string lower = o2Path->filename().string();
+            std::string lower = PathToUtf8(o2Path->filename());
             lower[letter] = 'o';
             if (PathExists(o2Path->parent_path() / lower)) o2Path = o2Path->parent_path() / lower;
         }

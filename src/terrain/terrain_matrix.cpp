@@ -42,7 +42,7 @@ void* AllocateCellMemory(size_t bytes) {
     return ::operator new(bytes);
 }
 
-void FreeCellMemory(void* memory, size_t bytes) noexcept {
+void FreeCellMemory(void* memory, [[maybe_unused]] size_t bytes) noexcept {
 #if defined(__linux__)
     if (bytes >= kHugePage && bytes <= SIZE_MAX - 2 * kHugePage) {
         ::munmap(memory, HugeRounded(bytes));

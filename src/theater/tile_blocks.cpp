@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/path_text.h"
 #include "theater/orientation.h"
 
 namespace lorvane {
@@ -77,9 +78,9 @@ TileImageFolder::TileImageFolder(const std::filesystem::path& folder, const Tile
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         if (!entry.is_regular_file(error)) continue;
-        const std::string name = entry.path().filename().string();
+        const std::string name = PathToUtf8(entry.path().filename());
         files_.emplace(Lower(name), entry.path());
-        if (Lower(entry.path().extension().string()) != ".pcx") continue;
+        if (Lower(PathToUtf8(entry.path().extension())) != ".pcx") continue;
         const uint32_t number = TileNumberFromName(name);
         byNumber_.emplace(
             static_cast<uint32_t>(SetOfTileNumber(number) * 16 + PositionOfTileNumber(number)),

@@ -8,6 +8,7 @@
 #include "base/byte_writer.h"
 #include "base/file_io.h"
 #include "base/format.h"
+#include "base/path_text.h"
 
 namespace lorvane {
 
@@ -225,7 +226,7 @@ bool SaveTextureBinWithTileInfo(const OutputTarget& path, const TileDatabase& da
     if (!tileInfo.empty() &&
         ReplaceFile(tileInfo, SerializeTileInfo(database), &detail) != WriteStatus::Ok) {
         messages.Error(FormatText("Could not write %s. The database is saved without it.",
-                                  tileInfo.string().c_str()),
+                                  PathToUtf8(tileInfo).c_str()),
                        "Write Error", detail);
     }
     switch (ReplaceFile(path, SerializeTextureBin(database), &detail)) {

@@ -4,6 +4,7 @@
 
 #include "base/file_io.h"
 #include "base/format.h"
+#include "base/path_text.h"
 #include "tiledb/tile_sets.h"
 
 namespace lorvane {
@@ -70,7 +71,7 @@ std::optional<FileBytes> OpenTilesTxt(const std::filesystem::path& folder, std::
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
          it.increment(error)) {
-        std::string name = it->path().filename().string();
+        std::string name = PathToUtf8(it->path().filename());
         for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (name != "tiles.txt") continue;
         if (auto file = FileBytes::Open(it->path(), &detail)) return file;

@@ -33,10 +33,13 @@ namespace {
 
 QMessageBox::Icon QtIcon(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Error: return QMessageBox::Critical;
-        case MessageIcon::Information: return QMessageBox::Information;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
         case MessageIcon::Exclamation:
-        case MessageIcon::Warning: return QMessageBox::Warning;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
     }
     return QMessageBox::NoIcon;
 }
@@ -66,15 +69,16 @@ void QtPlatform::Show(const Message& message) {
 FileChoice QtPlatform::OpenFile(const FileDialogRequest& request) {
     if (!request.fileMustExist) {
         // A name that is no file may be typed (the tile dialog takes a tile id).
-        QFileDialog dialog(owner_, ToQt(request.title), StartPath(request), QtFilter(request.filter));
+        QFileDialog dialog(owner_, ToQt(request.title), StartPath(request),
+                           QtFilter(request.filter));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return FileChoice::Cancelled();
         return ChoiceFrom(dialog.selectedFiles().front());
     }
-    return ChoiceFrom(QFileDialog::getOpenFileName(owner_, ToQt(request.title),
-                                                   StartPath(request), QtFilter(request.filter)));
+    return ChoiceFrom(QFileDialog::getOpenFileName(owner_, ToQt(request.title), StartPath(request),
+                                                   QtFilter(request.filter)));
 }
 
 FileChoice QtPlatform::OpenFiles(const FileDialogRequest& request) {
@@ -83,7 +87,8 @@ FileChoice QtPlatform::OpenFiles(const FileDialogRequest& request) {
     if (paths.isEmpty()) return FileChoice::Cancelled();
     FileChoice choice = FileChoice::Chosen(FromQt(paths.front()));
     choice.path = choice.folderPart();
-    for (const QString& path : paths) choice.fileNames.push_back(FileChoice::Chosen(FromQt(path)).fileTitle());
+    for (const QString& path : paths)
+        choice.fileNames.push_back(FileChoice::Chosen(FromQt(path)).fileTitle());
     return choice;
 }
 
@@ -117,9 +122,12 @@ SaveAnswer QtPlatform::AskSave(const Message& question) {
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
-        case QMessageBox::Save: return SaveAnswer::Save;
-        case QMessageBox::Discard: return SaveAnswer::Discard;
-        default: return SaveAnswer::Cancel;
+        case QMessageBox::Save:
+            return SaveAnswer::Save;
+        case QMessageBox::Discard:
+            return SaveAnswer::Discard;
+        default:
+            return SaveAnswer::Cancel;
     }
 }
 

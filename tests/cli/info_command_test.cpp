@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "base/path_text.h"
 #include "support/run_command.h"
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
@@ -104,6 +105,42 @@ TEST_F(InfoCommand, ResaveWritesIdenticalBytesAndNeedsOverwriteForAnExistingFile
     EXPECT_EQ(forced.exitStatus, 0);
     EXPECT_EQ(testing::ReadFileBytes(folder / "Index.dat"), SerializeTileInfo(database));
     EXPECT_FALSE(std::filesystem::exists(folder / "TileInfo.dat"));
+}
+
+// Every argument reaches the program as the word it was, whatever quotes,
+// backslashes, blanks or letters it holds; the usage message repeats it.
+TEST_F(InfoCommand, ArgumentsReachTheProgramWhole) {
+    const std::string words[] = {
+        "two words",  "quote\"inside",     "trailing backslash\\",
+        "a\\\"b",     "\\\\server\\share", "Th\xC3\xA9\xC3\xA2tre \xE6\x9D\xB1",
+        "tab\tin it", "\"quoted\""};
+    for (const std::string& word : words) {
+        const auto result = testing::RunCommand(
+            LORVANE_CLI, {"set-type", "Texture.bin", "--set", "0", "--type", word, "-o", "x.bin"},
+            folder);
+        EXPECT_EQ(result.exitStatus, 2) << word;
+        EXPECT_EQ(result.err.substr(0, result.err.find(" is not a set terrain type")),
+                  "lorvane-cli: " + word);
+    }
+}
+
+// A folder and files named in other scripts are read and written by name.
+TEST_F(InfoCommand, FoldersNamedInAnyScriptWork) {
+    const std::string name =
+        "Th\xC3\xA9\xC3\xA2tre \xD0\x9A\xD0\xB0\xD0\xB2\xD0\xBA\xD0\xB0\xD0\xB7";
+    std::filesystem::create_directory(folder / PathFromUtf8(name));
+    const std::string copy = name + "/C\xC3\xB3pia.bin";
+    const auto saved =
+        testing::RunCommand(LORVANE_CLI, {"resave", "Texture.bin", "-o", copy}, folder);
+    ASSERT_EQ(saved.exitStatus, 0) << saved.err;
+    EXPECT_EQ(testing::ReadFileBytes(folder / PathFromUtf8(copy)), testing::ReadFileBytes(texture));
+    const auto shown = testing::RunCommand(LORVANE_CLI, {"info", copy}, folder);
+    EXPECT_EQ(shown.exitStatus, 0) << shown.err;
+    EXPECT_EQ(shown.out, testing::RunCommand(LORVANE_CLI, {"info", "Texture.bin"}, folder).out);
+    const auto refused =
+        testing::RunCommand(LORVANE_CLI, {"resave", "Texture.bin", "-o", copy}, folder);
+    EXPECT_EQ(refused.exitStatus, 2);
+    EXPECT_EQ(refused.err, "lorvane-cli: " + copy + " exists; give --overwrite to replace it\n");
 }
 
 }  // namespace

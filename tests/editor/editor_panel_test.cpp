@@ -40,7 +40,7 @@ TEST_F(PanelTest, OpeningADatabaseReportsItAndEnablesSave) {
     EXPECT_TRUE(textureLoaded);
     EXPECT_EQ(host.titles.back(), file.string());
     EXPECT_EQ(host.recentFiles.back(), file.string());
-    EXPECT_EQ(host.folders["Texture"], folder.string() + "/");
+    EXPECT_EQ(host.folders["Texture"], (folder / "").string());
     EXPECT_TRUE(host.databaseMenus);
     EXPECT_TRUE(panel.saveEnabled());
     EXPECT_EQ(host.refills, 1);
@@ -220,7 +220,7 @@ TEST_F(PanelTest, TheTileDialogTakesAFileOrATypedId) {
             EXPECT_EQ(panel.tileImagePath(), (folder / c.tileName).string());
             EXPECT_EQ(host.recentFiles.back(), panel.tileImagePath());
             EXPECT_EQ(host.storedFolders.back(),
-                      (std::pair<std::string, std::string>{"Work2", folder.string() + "/"}));
+                      (std::pair<std::string, std::string>{"Work2", (folder / "").string()}));
         }
     }
     const FileDialogRequest& request = platform.dialogs[0].request;

@@ -273,6 +273,9 @@ TEST(LoadPcxTile, ReadsTheFileOrFails) {
 // Another program (the convert tool of the system) writes the PCX; the
 // decoded pixels must be the image's colours.
 TEST(DecodePcx, ReadsAFileWrittenByAnotherProgram) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "the convert tool runs on the build machine only";
+#endif
     const char* convert = "/usr/bin/convert";
     if (!std::filesystem::exists(convert))
         GTEST_SKIP() << "the system's convert tool is not installed";

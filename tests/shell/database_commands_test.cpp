@@ -90,7 +90,7 @@ TEST_F(DatabaseCommandTest, NewDatabaseIsBuiltThenSavedThroughTheEditor) {
     EXPECT_TRUE(Enabled(kMenuAddSet));
     EXPECT_EQ(state.database.setCount(), 2);
     EXPECT_EQ(state.database.tileCount(), 3);
-    EXPECT_EQ(platform.settings["Paths/Work2"], tiles.string() + "/");
+    EXPECT_EQ(platform.settings["Paths/Work2"], (tiles / "").string());
     const auto reread = LoadTextureBin(saved, platform);
     ASSERT_TRUE(reread);
     EXPECT_EQ(reread->index.size(), 3u);

@@ -183,7 +183,7 @@ TEST_F(TerrainCommandTest, OpeningAnL2BuildsTheMatrixAndChangesTheMenus) {
     EXPECT_TRUE(Enabled(kMenuSaveL2Matrix));
     // The recent files and the terrain folder are stored at once.
     EXPECT_EQ(platform.settings["File1"], l2.string());
-    EXPECT_EQ(platform.settings["Paths/Terrain"], folder.string() + "/");
+    EXPECT_EQ(platform.settings["Paths/Terrain"], (folder / "").string());
     ASSERT_NE(shell.menu().Find(kRecentFirst), nullptr);
     // The dialog's range is the theater's before the files set it (64 × 64);
     // each of the 4 section rows reports its last section.

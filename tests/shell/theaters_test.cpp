@@ -151,7 +151,8 @@ TEST(IniProfile, ReadsAsTheSystemsProfileReaderDoes) {
         "   SW Long   =   124.5;east  \n"
         "[Empty]\n"
         "key=\n"
-        "long=" + std::string(300, 'x') + "\n");
+        "long=" +
+        std::string(300, 'x') + "\n");
     struct Case {
         const char* section;
         const char* key;
@@ -176,7 +177,8 @@ TEST(IniProfile, ReadsAsTheSystemsProfileReaderDoes) {
     EXPECT_TRUE(ScanFloat(profile.Read("Korea", "SW Long", ""), longitude));
     EXPECT_FLOAT_EQ(longitude, 124.5f);
     // Text after a NUL is not read.
-    EXPECT_EQ(IniProfile::Parse(std::string("[A]\nk=1\n\0[A]\nj=2\n", 18)).Read("A", "j", "-"), "-");
+    EXPECT_EQ(IniProfile::Parse(std::string("[A]\nk=1\n\0[A]\nj=2\n", 18)).Read("A", "j", "-"),
+              "-");
 }
 
 }  // namespace

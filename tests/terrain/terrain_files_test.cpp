@@ -324,13 +324,15 @@ TEST(TerrainOpenTest, LowerCaseO2IsFoundBesideALowerCaseL2) {
     const L2Files files = MakeL2Files(MakePatternMatrix(1), 7);
     testing::WriteFileBytes(folder / "korea.l2", files.l2);
     testing::WriteFileBytes(folder / "korea.o2", files.o2);
-    MessageLog messages;
-    const auto l2 = OpenL2File(folder / "korea.l2", messages);
-    const auto o2 = OpenO2File(folder / "korea.l2", messages);
-    ASSERT_TRUE(l2 && o2);
-    ProgressRecorder progress;
-    EXPECT_TRUE(BuildMatrixFromL2(l2->Bytes(), o2->Bytes(), progress, messages));
-    EXPECT_TRUE(messages.messages.empty());
+    {
+        MessageLog messages;
+        const auto l2 = OpenL2File(folder / "korea.l2", messages);
+        const auto o2 = OpenO2File(folder / "korea.l2", messages);
+        ASSERT_TRUE(l2 && o2);
+        ProgressRecorder progress;
+        EXPECT_TRUE(BuildMatrixFromL2(l2->Bytes(), o2->Bytes(), progress, messages));
+        EXPECT_TRUE(messages.messages.empty());
+    }  // mapped files are closed before their folder goes (Windows keeps them)
     std::filesystem::remove_all(folder);
 }
 

@@ -15,7 +15,11 @@ namespace lorvane::cli {
 // The module's one entry point, looked up by this name.
 inline constexpr const char* kDrawPngSymbol = "LorvaneDrawPng";
 // The module's file name, beside the tool or in ../lib/lorvane from it.
+#if defined(_WIN32)
+inline constexpr const char* kImageWriterModule = "liblorvane-image-writer.dll";
+#else
 inline constexpr const char* kImageWriterModule = "liblorvane-image-writer.so";
+#endif
 
 // False when the image cannot be encoded.
 using DrawPngFunction = bool (*)(const uint32_t* rgb, int width, int height, const Overlay& overlay,

@@ -1,0 +1,22 @@
+#pragma once
+// Paths are UTF-8 text inside the program: names read from arguments, files
+// and settings, and names shown in messages. The file system takes them as
+// they are on POSIX systems and wide (UTF-16) on Windows; these functions are
+// the only place where path and text meet.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace lorvane {
+
+std::filesystem::path PathFromUtf8(std::string_view text);
+std::string PathToUtf8(const std::filesystem::path& path);
+
+#if defined(_WIN32)
+// UTF-8 and UTF-16 text of the Windows API; a broken sequence becomes U+FFFD.
+std::wstring WideFromUtf8(std::string_view text);
+std::string Utf8FromWide(std::wstring_view text);
+#endif
+
+}  // namespace lorvane
