@@ -159,8 +159,7 @@ bool EditorPanel::TypePoint(int field, const std::string& x, const std::string& 
         (kind == ToolKind::Area && radius && stroke.phase == StrokePhase::CentreOpen);
     if (!fits || !document_.HasTile()) return false;
     const auto first = ReadTypedFeet(x, radius ? TypedRule::Radius : TypedRule::Coordinate);
-    const auto second =
-        radius ? std::expected<int32_t, std::string>(0) : ReadTypedFeet(y, TypedRule::Coordinate);
+    const auto second = radius ? TypedValue(0) : ReadTypedFeet(y, TypedRule::Coordinate);
     for (const auto* read : {&first, &second}) {
         if (!*read) {
             services_.messages.Exclamation(read->error(), kTypedValueCaption);

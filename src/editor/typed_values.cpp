@@ -31,7 +31,7 @@ bool SameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::expected<int32_t, std::string> ReadTypedFeet(std::string_view text, TypedRule rule) {
+TypedValue ReadTypedFeet(std::string_view text, TypedRule rule) {
     const std::string_view number = Trimmed(text);
     double value = 0;
     const char* end = number.data() + number.size();
@@ -39,42 +39,42 @@ std::expected<int32_t, std::string> ReadTypedFeet(std::string_view text, TypedRu
     const char* begin = number.data() + (number.starts_with('+') ? 1 : 0);
     const auto [stop, error] = std::from_chars(begin, end, value, std::chars_format::fixed);
     if (number.empty() || error != std::errc{} || stop != end || !std::isfinite(value)) {
-        return std::unexpected(FormatText("\"%.*s\" is not a number of feet.",
-                                          static_cast<int>(number.size()), number.data()));
+        return TypedValue::Refused(FormatText("\"%.*s\" is not a number of feet.",
+                                              static_cast<int>(number.size()), number.data()));
     }
     switch (rule) {
         case TypedRule::Coordinate:
             if (value < 0 || value > TILE_SPAN)
-                return std::unexpected(
+                return TypedValue::Refused(
                     FormatText("A coordinate must be between 0 and %d feet.", TILE_SPAN));
             break;
         case TypedRule::Width:
         case TypedRule::Radius:
             // Also refused: what rounds to 0 feet, and what is beyond any tile.
             if (std::lround(std::min(value, 1e9)) <= 0) {
-                return std::unexpected(rule == TypedRule::Width
-                                           ? "A width must be more than 0 feet."
-                                           : "A radius must be more than 0 feet.");
+                return TypedValue::Refused(rule == TypedRule::Width
+                                               ? "A width must be more than 0 feet."
+                                               : "A radius must be more than 0 feet.");
             }
-            if (value > 1e6) return std::unexpected(std::string("That is too many feet."));
+            if (value > 1e6) return TypedValue::Refused(std::string("That is too many feet."));
             break;
     }
     return static_cast<int32_t>(std::lround(value));
 }
 
-std::expected<int32_t, std::string> ReadTypedType(std::string_view text, bool area) {
+TypedValue ReadTypedType(std::string_view text, bool area) {
     const std::string_view name = Trimmed(text);
-    const auto find = [name](const auto& codes) -> std::expected<int32_t, std::string> {
+    const auto find = [name](const auto& codes) -> TypedValue {
         for (size_t i = 0; i < codes.size(); ++i) {
             if (SameName(name, TypeNames[static_cast<size_t>(codes[i])]))
                 return static_cast<int32_t>(i);
         }
-        return std::unexpected(std::string());
+        return TypedValue::Refused(std::string());
     };
     auto position = area ? find(AreaTypeCodes) : find(PathTypeCodes);
     if (position) return position;
-    return std::unexpected(FormatText("\"%.*s\" is not %s type.", static_cast<int>(name.size()),
-                                      name.data(), area ? "an area" : "a path"));
+    return TypedValue::Refused(FormatText("\"%.*s\" is not %s type.", static_cast<int>(name.size()),
+                                          name.data(), area ? "an area" : "a path"));
 }
 
 }  // namespace lorvane

@@ -5,14 +5,41 @@
 // are refused with a message; nothing is changed then.
 
 #include <cstdint>
-#include <expected>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace lorvane {
 
 // The caption of the refusal messages.
 inline constexpr const char* kTypedValueCaption = "Edit Entry";
+
+// A typed value read, or the text of its refusal. (A small class of its
+// own: std::expected is not available to every compiler the project builds
+// with.)
+class TypedValue {
+  public:
+    TypedValue(int32_t value) : value_(value) {}  // NOLINT: implicit on purpose
+    static TypedValue Refused(std::string why) {
+        TypedValue refused(0);
+        refused.refused_ = true;
+        refused.refusal_ = std::move(why);
+        return refused;
+    }
+
+    bool has_value() const { return !refused_; }
+    explicit operator bool() const { return !refused_; }
+    int32_t operator*() const { return value_; }
+    const std::string& error() const { return refusal_; }
+    friend bool operator==(const TypedValue& read, int32_t value) {
+        return !read.refused_ && read.value_ == value;
+    }
+
+  private:
+    int32_t value_ = 0;
+    bool refused_ = false;
+    std::string refusal_;
+};
 
 enum class TypedRule {
     Coordinate,  // 0 to TILE_SPAN feet
@@ -22,10 +49,10 @@ enum class TypedRule {
 
 // A number of feet, possibly with a fraction, rounded to whole feet;
 // spaces around it are allowed. The refusal's text otherwise.
-std::expected<int32_t, std::string> ReadTypedFeet(std::string_view text, TypedRule rule);
+TypedValue ReadTypedFeet(std::string_view text, TypedRule rule);
 
 // The list position (in PathTypeCodes, or AreaTypeCodes for an area) of a
 // type named as the lists show it, any case; the refusal's text otherwise.
-std::expected<int32_t, std::string> ReadTypedType(std::string_view text, bool area);
+TypedValue ReadTypedType(std::string_view text, bool area);
 
 }  // namespace lorvane
