@@ -159,12 +159,12 @@ void RecoveryCommands::Recover(const LeftJournal& left) {
     const size_t total = left.journal.records.size() + left.journal.unknownRecords;
     const size_t lost = result.skipped.size() + left.journal.unknownRecords;
     if (lost == 0 && !left.journal.cutShort) return;
-    std::string text =
-        FormatText("%zu of the %zu recovered changes could not be applied.", lost, total);
+    std::string text = std::to_string(lost) + " of the " + std::to_string(total) +
+                       " recovered changes could not be applied.";
     for (const std::string& line : result.skipped) text += "\n" + line;
     if (left.journal.unknownRecords > 0)
-        text += FormatText("\n%zu changes of a kind this version does not know were skipped.",
-                           left.journal.unknownRecords);
+        text += "\n" + std::to_string(left.journal.unknownRecords) +
+                " changes of a kind this version does not know were skipped.";
     if (left.journal.cutShort) text += "\nThe end of the journal could not be read.";
     messages.Exclamation(text, kRecoveryCaption);
 }

@@ -144,6 +144,9 @@ TEST_F(RecoveryCommandTest, DatabaseCommandsAreJournaledUntilSavedOrClosed) {
 }
 
 TEST_F(RecoveryCommandTest, RecoverAfterACrashSavesTheSameBytes) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "the test's path pattern is not a valid regular expression with Windows paths";
+#endif
     for (uint64_t limit : {kJournalSizeLimit, uint64_t{100}}) {
         SCOPED_TRACE(limit);
         WriteFileBytes(file, SerializeTextureBin(MakeDatabase({

@@ -312,6 +312,9 @@ TEST_F(RecoveryTest, PastItsLimitTheJournalStartsAgainFromARecoveryCopy) {
 }
 
 TEST_F(RecoveryTest, LeftJournalsAreThoseNoRunningProgramWrites) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "a journal writer's process id is not checked on Windows yet";
+#endif
     const auto write = [&](const fs::path& path, uint32_t processId) {
         JournalHeader header;
         header.processId = processId;
