@@ -24,6 +24,7 @@
 #include <random>
 
 #include "base/file_io.h"
+#include "base/temporary_names.h"
 
 namespace lorvane {
 
@@ -126,23 +127,6 @@ void ReleaseSlot(int& slot) {
 // ".lv" + 8 hex digits of the target's name + "-" + 6 random letters: short,
 // hidden, and found again by the next write of the same target, which
 // removes those no running writer holds locked.
-
-std::string NamePrefix(const fs::path& target) {
-    uint32_t hash = 2166136261u;  // FNV-1a
-    const std::string name = target.filename().native();
-    for (unsigned char c : name) hash = (hash ^ c) * 16777619u;
-    char text[16];
-    std::snprintf(text, sizeof text, ".lv%08x-", hash);
-    return text;
-}
-
-std::string RandomSuffix() {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937 random{std::random_device{}()};
-    std::string suffix(6, 'a');
-    for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
-    return suffix;
-}
 
 void RemoveStaleTemporaryFiles(const fs::path& folder, const std::string& prefix) {
     DIR* dir = ::opendir(folder.c_str());

@@ -34,6 +34,7 @@
 #include <utility>
 
 #include "base/file_io.h"
+#include "base/temporary_names.h"
 #include "base/path_text.h"
 
 namespace lorvane {
@@ -104,22 +105,6 @@ uint64_t SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
 
 bool SameTime(const FILETIME& a, const FILETIME& b) {
     return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
-}
-
-std::string NamePrefix(const fs::path& target) {
-    uint32_t hash = 2166136261u;  // FNV-1a of the UTF-8 name
-    for (unsigned char c : PathToUtf8(target.filename())) hash = (hash ^ c) * 16777619u;
-    char text[16];
-    std::snprintf(text, sizeof text, ".lv%08x-", static_cast<unsigned>(hash));
-    return text;
-}
-
-std::string RandomSuffix() {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937 random{std::random_device{}()};
-    std::string suffix(6, 'a');
-    for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
-    return suffix;
 }
 
 // Removes temporary files of the target that no live writer holds: a
