@@ -13,6 +13,17 @@ BENCH_BUILD ?= build-bench
 WINDOWS_BUILD ?= build-windows
 FUZZ_SECONDS ?= 20
 
+# Compiles go through ccache when it is there (tools/install_deps.sh installs
+# it): a second build of the same sources, in this folder or another checkout
+# of it, takes its objects from the cache.
+ifneq ($(shell command -v ccache 2>/dev/null),)
+export CMAKE_C_COMPILER_LAUNCHER ?= ccache
+export CMAKE_CXX_COMPILER_LAUNCHER ?= ccache
+export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= true
+export CCACHE_MAXSIZE ?= 20G
+endif
+
 .PHONY: run test deps build check sanitize fuzz windows windows-check bench clean
 
 deps:

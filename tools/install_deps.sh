@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build clang libclang-rt-14-dev
+  build-essential cmake ninja-build ccache clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev zlib1g-dev libcli11-dev nlohmann-json3-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
