@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <system_error>
 #include <utility>
 
 #include "base/file_io.h"
 #include "base/format.h"
+#include "base/path_text.h"
 #include "tiledb/texture_bin.h"
 #include "tiledb/tile_exchange.h"
 #include "tiledb/tile_sets.h"
@@ -68,12 +72,76 @@ bool ProcessRunning(uint32_t processId) {
 #endif
 }
 
+uint64_t ProcessStartTime(uint32_t processId) {
+#if defined(__linux__)
+    // Field 22 of /proc/PID/stat: the start in clock ticks after the boot;
+    // with the boot's own time (btime of /proc/stat) it is a moment in
+    // time, which no later process of the same id shares.
+    std::FILE* stat = std::fopen(("/proc/" + std::to_string(processId) + "/stat").c_str(), "r");
+    if (stat == nullptr) return 0;
+    char line[1024] = "";
+    const size_t length = std::fread(line, 1, sizeof(line) - 1, stat);
+    std::fclose(stat);
+    line[length] = '\0';
+    // The command name in parentheses may hold spaces: fields count from
+    // its closing parenthesis (field 2).
+    const char* at = std::strrchr(line, ')');
+    if (at == nullptr) return 0;
+    int field = 2;
+    unsigned long long ticks = 0;
+    for (const char* p = at + 1; *p != '\0'; ++p) {
+        if (*p != ' ') continue;
+        if (++field == 22) {
+            ticks = std::strtoull(p + 1, nullptr, 10);
+            break;
+        }
+    }
+    if (ticks == 0) return 0;
+    unsigned long long boot = 0;
+    if (std::FILE* system = std::fopen("/proc/stat", "r")) {
+        char row[256];
+        while (std::fgets(row, sizeof(row), system) != nullptr)
+            if (std::sscanf(row, "btime %llu", &boot) == 1) break;
+        std::fclose(system);
+    }
+    const long perSecond = ::sysconf(_SC_CLK_TCK);
+    return boot * static_cast<unsigned long long>(perSecond > 0 ? perSecond : 100) + ticks;
+#else
+    (void)processId;
+    return 0;
+#endif
+}
+
+bool JournalWriterRuns(const JournalHeader& header) {
+    if (header.processId == CurrentProcessId() || !ProcessRunning(header.processId)) return false;
+    // A process of that id that started at another moment is another
+    // program: the writer is gone (a restart of the machine, say).
+    return header.processStart == 0 || ProcessStartTime(header.processId) == header.processStart;
+}
+
+std::string JournalDatabasePath(const std::string& databasePath) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(PathFromUtf8(databasePath), error);
+    if (error) return databasePath;
+    return PathToUtf8(absolute.lexically_normal());
+}
+
+bool JournalNamesDatabase(const JournalHeader& header, const std::string& path) {
+    const fs::path named = PathFromUtf8(header.databasePath);
+    if (!named.is_absolute()) return false;
+    std::error_code error;
+    if (fs::equivalent(named, PathFromUtf8(path), error)) return true;
+    return named.lexically_normal() == PathFromUtf8(JournalDatabasePath(path));
+}
+
 // ---- The journal being written ----
 
 void RecoveryJournal::Reset(const std::string& databasePath) {
     RemoveFiles();
-    databasePath_ = databasePath;
-    databaseStamp_ = StampFile(databasePath).value_or(FileStamp{});
+    // Named by its absolute path: a journal read in another folder must
+    // never lead to another file of the same name.
+    databasePath_ = JournalDatabasePath(databasePath);
+    databaseStamp_ = StampFile(PathFromUtf8(databasePath_)).value_or(FileStamp{});
 }
 
 void RecoveryJournal::Clear() {
@@ -112,6 +180,7 @@ bool RecoveryJournal::Start(uint8_t copySlot, const FileStamp& copy) {
     ChooseJournalPath();
     JournalHeader header;
     header.processId = processId_;
+    header.processStart = processStart_;
     header.databasePath = databasePath_;
     header.database = databaseStamp_;
     header.copySlot = copySlot;
@@ -174,14 +243,13 @@ std::vector<LeftJournal> FindLeftJournals(const fs::path& folder, const fs::path
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
         const fs::path& path = entry.path();
         if (path.extension() != kJournalExtension || path == own) continue;
-        std::optional<Journal> journal = LoadJournal(path);
-        if (!journal) continue;
-        const uint32_t writer = journal->header.processId;
+        std::optional<JournalHeader> header = LoadJournalHeader(path);
+        if (!header) continue;
         // Another program that runs now is still writing it.
-        if (writer != CurrentProcessId() && ProcessRunning(writer)) continue;
+        if (JournalWriterRuns(*header)) continue;
         std::error_code timeError;
         const fs::file_time_type time = fs::last_write_time(path, timeError);
-        left.push_back({path, std::move(*journal), time});
+        left.push_back({path, std::move(*header), time});
     }
     std::sort(left.begin(), left.end(), [](const LeftJournal& a, const LeftJournal& b) {
         return a.lastChange > b.lastChange;
@@ -190,8 +258,8 @@ std::vector<LeftJournal> FindLeftJournals(const fs::path& folder, const fs::path
 }
 
 std::optional<TileDatabase> LoadJournalBase(const LeftJournal& left, MessageSink& messages) {
-    const JournalHeader& header = left.journal.header;
-    if (header.copySlot == 0) return LoadTextureBin(header.databasePath, messages);
+    const JournalHeader& header = left.header;
+    if (header.copySlot == 0) return LoadTextureBin(PathFromUtf8(header.databasePath), messages);
     const fs::path copyPath = RecoveryCopyPath(left.path, header.copySlot);
     const std::optional<FileStamp> stamp = StampFile(copyPath);
     if (!stamp || ContentDiffers(header.copy, *stamp)) {
@@ -204,7 +272,7 @@ std::optional<TileDatabase> LoadJournalBase(const LeftJournal& left, MessageSink
 }
 
 bool DatabaseChangedSince(const JournalHeader& header) {
-    const std::optional<FileStamp> now = StampFile(header.databasePath);
+    const std::optional<FileStamp> now = StampFile(PathFromUtf8(header.databasePath));
     return !now || ContentDiffers(header.database, *now);
 }
 
@@ -252,22 +320,85 @@ std::string Describe(const SetTypeRecord& change) {
 
 std::string Describe(const ImportRecord&) { return "importing tiles"; }
 
+// A tile's entries while a journal is replayed onto it: in blocks of at most
+// 2 × kBlock entries, so that an edit anywhere in a long table moves one
+// block, not the whole table (a journal that adds at the front of a tile
+// again and again stays fast).
+template <typename Entry>
+class EntryTable {
+  public:
+    static constexpr size_t kBlock = 256;
+
+    explicit EntryTable(const std::vector<Entry>& entries) : size_(entries.size()) {
+        for (size_t at = 0; at < entries.size(); at += kBlock) {
+            const size_t end = std::min(entries.size(), at + kBlock);
+            blocks_.emplace_back(entries.begin() + static_cast<std::ptrdiff_t>(at),
+                                 entries.begin() + static_cast<std::ptrdiff_t>(end));
+        }
+    }
+
+    size_t size() const { return size_; }
+    Entry& At(size_t at) {
+        auto [block, offset] = Find(at);
+        return blocks_[block][offset];
+    }
+    void Insert(size_t at, const Entry& entry) {
+        if (blocks_.empty()) blocks_.emplace_back();
+        auto [block, offset] = Find(at);
+        std::vector<Entry>& entries = blocks_[block];
+        entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(offset), entry);
+        ++size_;
+        if (entries.size() < 2 * kBlock) return;
+        std::vector<Entry> second(entries.begin() + kBlock, entries.end());
+        entries.resize(kBlock);
+        blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(block) + 1, std::move(second));
+    }
+    void Erase(size_t at) {
+        auto [block, offset] = Find(at);
+        std::vector<Entry>& entries = blocks_[block];
+        entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(offset));
+        --size_;
+        if (entries.empty()) blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(block));
+    }
+    std::vector<Entry> Flatten() const {
+        std::vector<Entry> entries;
+        entries.reserve(size_);
+        for (const std::vector<Entry>& block : blocks_)
+            entries.insert(entries.end(), block.begin(), block.end());
+        return entries;
+    }
+
+  private:
+    // The block and place of entry at; at == size() is the end of the last.
+    std::pair<size_t, size_t> Find(size_t at) const {
+        for (size_t block = 0; block + 1 < blocks_.size(); ++block) {
+            if (at < blocks_[block].size()) return {block, at};
+            at -= blocks_[block].size();
+        }
+        return {blocks_.size() - 1, at};
+    }
+
+    std::vector<std::vector<Entry>> blocks_;
+    size_t size_ = 0;
+};
+
 // Applies an edit to a table; false, with the table as it was, when the
 // entry is not there or not what the edit changed.
 template <typename Entry>
-bool ApplyEdit(std::vector<Entry>& table, const TileEdit<Entry>& edit) {
+bool ApplyEdit(EntryTable<Entry>& table, const TileEdit<Entry>& edit) {
     const auto count = static_cast<int64_t>(table.size());
     const int64_t at = static_cast<int64_t>(edit.entry) - 1;
     if (edit.action == TileEditAction::Add) {
         if (at < 0 || at > count) return false;
-        table.insert(table.begin() + at, edit.after);
+        table.Insert(static_cast<size_t>(at), edit.after);
         return true;
     }
-    if (at < 0 || at >= count || !Same(table[static_cast<size_t>(at)], edit.before)) return false;
+    if (at < 0 || at >= count || !Same(table.At(static_cast<size_t>(at)), edit.before))
+        return false;
     if (edit.action == TileEditAction::Remove) {
-        table.erase(table.begin() + at);
+        table.Erase(static_cast<size_t>(at));
     } else {
-        table[static_cast<size_t>(at)] = edit.after;
+        table.At(static_cast<size_t>(at)) = edit.after;
     }
     return true;
 }
@@ -276,26 +407,28 @@ class Replayer {
   public:
     explicit Replayer(TileDatabase& database) : database_(database) {}
 
-    ReplayResult Run(const Journal& journal) {
-        for (const JournalRecord& record : journal.records) {
-            const std::string failure = std::visit([&](const auto& r) { return Apply(r); }, record);
-            if (failure.empty()) {
-                ++result_.applied;
-            } else {
-                const std::string what =
-                    std::visit([](const auto& r) { return Describe(r); }, record);
-                result_.skipped.push_back(what + ": " + failure);
-            }
+    void Add(const JournalRecord& record) {
+        const std::string failure = std::visit([&](const auto& r) { return Apply(r); }, record);
+        if (failure.empty()) {
+            ++result_.applied;
+        } else {
+            const std::string what = std::visit([](const auto& r) { return Describe(r); }, record);
+            result_.skipped.push_back(what + ": " + failure);
         }
+    }
+
+    ReplayResult Finish(size_t unknownRecords, bool cutShort) {
         WriteBackTiles();
+        result_.unknownRecords = unknownRecords;
+        result_.cutShort = cutShort;
         return std::move(result_);
     }
 
   private:
     struct OpenTile {
-        EditorWorkingSet working;
-        std::vector<WorkingPath> takenPaths;  // as taken in
-        std::vector<WorkingArea> takenAreas;
+        EditorWorkingSet working;  // as taken in, until it is written back
+        std::optional<EntryTable<WorkingPath>> paths;
+        std::optional<EntryTable<WorkingArea>> areas;
     };
 
     // The tile's tables in whole feet, taken in at its first edit.
@@ -308,8 +441,8 @@ class Replayer {
             EditorChoices choices;
             TakeInPaths(it->second.working, choices, database_, set, tile);
             TakeInAreas(it->second.working, choices, database_, set, tile);
-            it->second.takenPaths = it->second.working.paths;
-            it->second.takenAreas = it->second.working.areas;
+            it->second.paths.emplace(it->second.working.paths);
+            it->second.areas.emplace(it->second.working.areas);
         }
         return &it->second;
     }
@@ -319,8 +452,11 @@ class Replayer {
     // fraction of a foot, as the editor keeps it.
     void WriteBackTiles() {
         for (auto& [place, tile] : open_) {
-            if (tile.working.paths == tile.takenPaths && tile.working.areas == tile.takenAreas)
-                continue;
+            std::vector<WorkingPath> paths = tile.paths->Flatten();
+            std::vector<WorkingArea> areas = tile.areas->Flatten();
+            if (paths == tile.working.paths && areas == tile.working.areas) continue;
+            tile.working.paths = std::move(paths);
+            tile.working.areas = std::move(areas);
             WriteBackPaths(tile.working, database_, place.first, place.second);
             WriteBackAreas(tile.working, database_, place.first, place.second);
             const TileSet& set = database_.sets[static_cast<size_t>(place.first)];
@@ -332,14 +468,14 @@ class Replayer {
     std::string Apply(const PathEdit& edit) {
         OpenTile* tile = Take(edit.set, edit.tile);
         if (tile == nullptr) return "there is no such tile";
-        if (!ApplyEdit(tile->working.paths, edit)) return "the segment is not as it was changed";
+        if (!ApplyEdit(*tile->paths, edit)) return "the segment is not as it was changed";
         return {};
     }
 
     std::string Apply(const AreaEdit& edit) {
         OpenTile* tile = Take(edit.set, edit.tile);
         if (tile == nullptr) return "there is no such tile";
-        if (!ApplyEdit(tile->working.areas, edit)) return "the area is not as it was changed";
+        if (!ApplyEdit(*tile->areas, edit)) return "the area is not as it was changed";
         return {};
     }
 
@@ -373,7 +509,19 @@ class Replayer {
 }  // namespace
 
 ReplayResult ReplayJournal(const Journal& journal, TileDatabase& database) {
-    return Replayer(database).Run(journal);
+    Replayer replayer(database);
+    for (const JournalRecord& record : journal.records) replayer.Add(record);
+    return replayer.Finish(journal.unknownRecords, journal.cutShort);
+}
+
+ReplayResult ReplayJournal(JournalReader& journal, TileDatabase& database,
+                           const std::function<void(uint64_t, uint64_t)>& progress) {
+    Replayer replayer(database);
+    while (std::optional<JournalRecord> record = journal.Next()) {
+        replayer.Add(*record);
+        if (progress) progress(journal.position(), journal.size());
+    }
+    return replayer.Finish(journal.unknownRecords(), journal.cutShort());
 }
 
 }  // namespace lorvane

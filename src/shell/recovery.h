@@ -37,12 +37,28 @@ void RemoveJournalFiles(const std::filesystem::path& journalPath);
 // This program's process id, and whether a process with that id runs.
 uint32_t CurrentProcessId();
 bool ProcessRunning(uint32_t processId);
+// When the process with that id started, as a number that differs between
+// two processes given the same id one after the other (also across a
+// restart of the machine); 0 when it cannot be told.
+uint64_t ProcessStartTime(uint32_t processId);
+// True when the program that wrote a journal with this header still runs:
+// its process id is in use by a process that started when it did.
+bool JournalWriterRuns(const JournalHeader& header);
+
+// The path a journal names its database by: absolute and normalised.
+std::string JournalDatabasePath(const std::string& databasePath);
+// True when a journal's header names the database at path: the same
+// absolute file (a relative path of the first layout names none).
+bool JournalNamesDatabase(const JournalHeader& header, const std::string& path);
 
 class RecoveryJournal {
   public:
     RecoveryJournal(std::filesystem::path folder, uint32_t processId,
                     uint64_t sizeLimit = kJournalSizeLimit)
-        : folder_(std::move(folder)), processId_(processId), sizeLimit_(sizeLimit) {}
+        : folder_(std::move(folder)),
+          processId_(processId),
+          processStart_(ProcessStartTime(processId)),
+          sizeLimit_(sizeLimit) {}
 
     // The database at databasePath was opened or saved: the journal of
     // earlier commands is removed, and the next command starts a new one
@@ -75,6 +91,7 @@ class RecoveryJournal {
 
     std::filesystem::path folder_;
     uint32_t processId_;
+    uint64_t processStart_;
     uint64_t sizeLimit_;
     std::string databasePath_;  // empty: nothing is journaled
     FileStamp databaseStamp_;
@@ -87,13 +104,13 @@ class RecoveryJournal {
 // A journal left in the folder by a run that did not end normally.
 struct LeftJournal {
     std::filesystem::path path;
-    Journal journal;
+    JournalHeader header;                        // the records are read when it is recovered
     std::filesystem::file_time_type lastChange;  // the journal file's time
 };
 
 // The journals of the folder that no running program writes, besides own
-// (the journal this program writes), the most recent first. Files that are
-// no journal are left alone.
+// (the journal this program writes), the most recent first; only their
+// headers are read. Files that are no journal are left alone.
 std::vector<LeftJournal> FindLeftJournals(const std::filesystem::path& folder,
                                           const std::filesystem::path& own = {});
 
@@ -109,6 +126,8 @@ struct ReplayResult {
     int applied = 0;
     // One line for every command that could not apply and was skipped.
     std::vector<std::string> skipped;
+    size_t unknownRecords = 0;  // of a kind this program does not know
+    bool cutShort = false;      // the end of the journal could not be read
 };
 
 // Applies the journal's commands in order onto database. A command that
@@ -116,5 +135,9 @@ struct ReplayResult {
 // the command changed, a refused set or import) is skipped and described;
 // nothing is guessed. Every tile edited is marked for export.
 ReplayResult ReplayJournal(const Journal& journal, TileDatabase& database);
+// The same, reading the journal a record at a time; progress (when given)
+// is told the bytes read of the whole after each record.
+ReplayResult ReplayJournal(JournalReader& journal, TileDatabase& database,
+                           const std::function<void(uint64_t, uint64_t)>& progress = {});
 
 }  // namespace lorvane

@@ -3,8 +3,12 @@
 #include <chrono>
 #include <ctime>
 #include <system_error>
+#include <utility>
 
+#include "base/command_ids.h"
+#include "base/file_io.h"
 #include "base/format.h"
+#include "base/path_text.h"
 #include "editor/editor_panel.h"
 #include "shell/editor_link.h"
 #include "shell/main_shell.h"
@@ -28,30 +32,48 @@ std::string LocalTime(fs::file_time_type time) {
     return text;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    if (fs::equivalent(a, b, error)) return true;
-    return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
-}
-
 }  // namespace
 
-std::string RecoveryQuestion(const LeftJournal& left, bool databaseChanged) {
-    const std::string& database = left.journal.header.databasePath;
-    std::string text = FormatText("Recover the unsaved changes to %s from %s?", database.c_str(),
-                                  LocalTime(left.lastChange).c_str());
-    if (databaseChanged)
+JournalBase JournalBaseOf(const JournalHeader& header) {
+    const fs::path file = PathFromUtf8(header.databasePath);
+    if (!file.is_absolute() || !PathExists(file))
+        return header.copySlot != 0 ? JournalBase::Missing : JournalBase::Lost;
+    return DatabaseChangedSince(header) ? JournalBase::Changed : JournalBase::AsItWas;
+}
+
+std::string RecoveryQuestion(const LeftJournal& left, JournalBase base) {
+    const std::string database = EscapedText(left.header.databasePath);
+    const std::string time = LocalTime(left.lastChange);
+    if (base == JournalBase::Lost)
+        return FormatText(
+            "The unsaved changes to %s from %s cannot be recovered: the file is not there any "
+            "more.",
+            database.c_str(), time.c_str());
+    std::string text =
+        FormatText("Recover the unsaved changes to %s from %s?", database.c_str(), time.c_str());
+    if (base == JournalBase::Changed)
         text += FormatText(
             "\n\n%s was changed after these changes were made: they may not apply cleanly.",
+            database.c_str());
+    if (base == JournalBase::Missing)
+        text += FormatText(
+            "\n\n%s is not there any more: the recovered database is saved under a name you "
+            "choose.",
             database.c_str());
     return text;
 }
 
-RecoveryCommands::Answer RecoveryCommands::Ask(const LeftJournal& left) {
+RecoveryCommands::Answer RecoveryCommands::Ask(const LeftJournal& left, JournalBase base) {
     answered_.insert(left.path);
-    const Message question{RecoveryQuestion(left, DatabaseChangedSince(left.journal.header)),
-                           kRecoveryCaption, MessageIcon::Warning};
-    switch (shell_.platform().questions.AskChoice(question, {kRecover, kDiscard, kKeepForLater})) {
+    const Message question{RecoveryQuestion(left, base), kRecoveryCaption, MessageIcon::Warning};
+    if (base == JournalBase::Lost) {
+        // Nothing to recover into: Discard, or keep it (Enter and Esc).
+        return shell_.platform().questions.AskChoice(question, {kDiscard, kKeepForLater}, 1) == 0
+                   ? Answer::Discard
+                   : Answer::Keep;
+    }
+    switch (
+        shell_.platform().questions.AskChoice(question, {kRecover, kDiscard, kKeepForLater}, 0)) {
         case 0:
             return Answer::Recover;
         case 1:
@@ -64,14 +86,18 @@ RecoveryCommands::Answer RecoveryCommands::Ask(const LeftJournal& left) {
 bool RecoveryCommands::Offer(const std::optional<std::string>& databasePath) {
     for (LeftJournal& left : FindLeftJournals(journal_.folder(), journal_.journalPath())) {
         if (answered_.contains(left.path)) continue;
-        if (databasePath && !SameFile(left.journal.header.databasePath, *databasePath)) continue;
-        switch (Ask(left)) {
+        // Offered for the file it names only, never for another of that name.
+        if (databasePath && !JournalNamesDatabase(left.header, *databasePath)) continue;
+        const JournalBase base = JournalBaseOf(left.header);
+        switch (Ask(left, base)) {
             case Answer::Recover:
-                if (databasePath) {
+                if (base == JournalBase::Missing) {
+                    RecoverWithoutFile(left);
+                } else if (databasePath) {
                     Recover(left);
                 } else {
                     // Recovered once its database is open (Opened).
-                    const std::string database = left.journal.header.databasePath;
+                    const std::string database = left.header.databasePath;
                     pending_ = std::move(left);
                     shell_.OpenDatabase(database);
                     pending_.reset();
@@ -108,7 +134,7 @@ void RecoveryCommands::OfferAtStart() { Offer(std::nullopt); }
 void RecoveryCommands::Opened(const std::string& path) {
     journal_.Reset(path);
     failureShown_ = false;
-    if (pending_ && SameFile(pending_->journal.header.databasePath, path)) {
+    if (pending_ && JournalNamesDatabase(pending_->header, path)) {
         const LeftJournal left = std::move(*pending_);
         pending_.reset();
         Recover(left);
@@ -120,6 +146,7 @@ void RecoveryCommands::Opened(const std::string& path) {
 void RecoveryCommands::Saved(const std::string& path) {
     journal_.Reset(path);
     failureShown_ = false;
+    if (!unsaved_.empty()) RemoveJournalFiles(std::exchange(unsaved_, {}));
 }
 
 void RecoveryCommands::Closed() { journal_.Clear(); }
@@ -139,34 +166,100 @@ void RecoveryCommands::Record(const JournalRecord& record) {
         kRecoveryCaption);
 }
 
+namespace {
+
+// What of a journal could not be recovered, or nothing.
+std::string RecoveryLosses(const ReplayResult& result) {
+    const size_t total =
+        static_cast<size_t>(result.applied) + result.skipped.size() + result.unknownRecords;
+    const size_t lost = result.skipped.size() + result.unknownRecords;
+    if (lost == 0 && !result.cutShort) return {};
+    std::string text = std::to_string(lost) + " of the " + std::to_string(total) +
+                       " recovered changes could not be applied.";
+    for (const std::string& line : result.skipped) text += "\n" + line;
+    if (result.unknownRecords > 0)
+        text += "\n" + std::to_string(result.unknownRecords) +
+                " changes of a kind this version does not know were skipped.";
+    if (result.cutShort) text += "\nThe end of the journal could not be read.";
+    return text;
+}
+
+// Journals larger than this are replayed under the progress dialog.
+constexpr uint64_t kProgressFrom = 256u << 10;
+
+}  // namespace
+
+ReplayResult RecoveryCommands::ReplayWithProgress(JournalReader& reader, TileDatabase& database) {
+    ShellProgress* progress = reader.size() > kProgressFrom ? shell_.progress() : nullptr;
+    if (progress == nullptr) return ReplayJournal(reader, database);
+    progress->Open("Recovering Unsaved Changes", 0, 100);
+    int shown = -1;
+    ReplayResult result = ReplayJournal(reader, database, [&](uint64_t done, uint64_t total) {
+        const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
+        if (percent == shown) return;
+        shown = percent;
+        progress->Report(percent, percent);
+    });
+    progress->Close();
+    return result;
+}
+
+std::optional<JournalReader> RecoveryCommands::OpenJournal(const LeftJournal& left) {
+    std::optional<JournalReader> reader = JournalReader::OfFile(left.path);
+    if (reader && reader->header() == left.header) return reader;
+    shell_.platform().messages.Error(FormatText("The recovery journal %s cannot be read.",
+                                                EscapedText(PathToUtf8(left.path)).c_str()),
+                                     kRecoveryCaption);
+    return std::nullopt;
+}
+
 void RecoveryCommands::Recover(const LeftJournal& left) {
     MessageSink& messages = shell_.platform().messages;
     TileDatabase& database = shell_.state().database;
+    std::optional<JournalReader> reader = OpenJournal(left);
+    if (!reader) return;  // reported; the journal stays for later
     // The database just read is the one on disk; a journal that started
     // again from a recovery copy applies to that copy instead.
-    if (left.journal.header.copySlot != 0) {
+    if (left.header.copySlot != 0) {
         std::optional<TileDatabase> copy = LoadJournalBase(left, messages);
         if (!copy) return;  // reported; the journal stays for later
         database = std::move(*copy);
     }
-    const ReplayResult result = ReplayJournal(left.journal, database);
+    const ReplayResult result = ReplayWithProgress(*reader, database);
+    reader.reset();
     // The recovered work is journaled again, as a copy, before the left
     // journal goes; when that cannot be written the left one stays.
     if (journal_.Snapshot(database)) RemoveJournalFiles(left.path);
     EditorLink(database, panel_, editorChanged_).DatabaseChanged();
     shell_.RefillTileList();
+    const std::string losses = RecoveryLosses(result);
+    if (!losses.empty()) messages.Exclamation(losses, kRecoveryCaption);
+}
 
-    const size_t total = left.journal.records.size() + left.journal.unknownRecords;
-    const size_t lost = result.skipped.size() + left.journal.unknownRecords;
-    if (lost == 0 && !left.journal.cutShort) return;
-    std::string text = std::to_string(lost) + " of the " + std::to_string(total) +
-                       " recovered changes could not be applied.";
-    for (const std::string& line : result.skipped) text += "\n" + line;
-    if (left.journal.unknownRecords > 0)
-        text += "\n" + std::to_string(left.journal.unknownRecords) +
-                " changes of a kind this version does not know were skipped.";
-    if (left.journal.cutShort) text += "\nThe end of the journal could not be read.";
-    messages.Exclamation(text, kRecoveryCaption);
+void RecoveryCommands::RecoverWithoutFile(const LeftJournal& left) {
+    MessageSink& messages = shell_.platform().messages;
+    if (!shell_.AskToSaveChanges()) return;
+    std::optional<JournalReader> reader = OpenJournal(left);
+    if (!reader) return;
+    std::optional<TileDatabase> copy = LoadJournalBase(left, messages);
+    if (!copy) return;  // reported; the journal stays for later
+    const ReplayResult result = ReplayWithProgress(*reader, *copy);
+    reader.reset();
+    AppState& state = shell_.state();
+    FreeTileDatabase(state.database);
+    state.database = std::move(*copy);
+    state.shell.textureLoaded = true;
+    shell_.EnableMenuItem(kMenuSaveTextureBin, true);
+    shell_.EnableMenuItem(kMenuAddSet, true);
+    EditorLink(state.database, panel_, editorChanged_).DatabaseReplaced();
+    shell_.DatabaseReplaced();
+    shell_.RefillTileList();
+    // The left journal stays until the database is saved: a crash before
+    // then offers it again.
+    unsaved_ = left.path;
+    const std::string losses = RecoveryLosses(result);
+    if (!losses.empty()) messages.Exclamation(losses, kRecoveryCaption);
+    shell_.HandleCommand(kMenuSaveTextureBin);
 }
 
 }  // namespace lorvane

@@ -23,6 +23,15 @@ inline constexpr const char* kRecover = "Recover";
 inline constexpr const char* kDiscard = "Discard";
 inline constexpr const char* kKeepForLater = "Keep for later";
 
+// What a left journal's database file is now.
+enum class JournalBase {
+    AsItWas,  // the file it names, as it was when the journal began
+    Changed,  // changed since
+    Missing,  // gone (or named by a relative path): recovered from its copy
+    Lost,     // gone, and the journal has no copy to apply to
+};
+JournalBase JournalBaseOf(const JournalHeader& header);
+
 class RecoveryCommands {
   public:
     // journal: the journal of the open database, in the recovery folder.
@@ -50,24 +59,36 @@ class RecoveryCommands {
 
   private:
     enum class Answer { Recover, Discard, Keep };
-    Answer Ask(const LeftJournal& left);
+    Answer Ask(const LeftJournal& left, JournalBase base);
     // Asks about the journals left for one database (or all); true when one
     // was recovered.
     bool Offer(const std::optional<std::string>& databasePath);
     void Recover(const LeftJournal& left);
+    // The journal's database file is gone, its recovery copy is there: the
+    // copy with the journal replayed becomes a database without a file,
+    // saved under a name the user chooses.
+    void RecoverWithoutFile(const LeftJournal& left);
     void ShowChanged();
+    // The left journal's file, to read its records from; nullopt after the
+    // message when it cannot be read or is no longer the journal asked about.
+    std::optional<JournalReader> OpenJournal(const LeftJournal& left);
+    // Replays it, under the progress dialog when it is large.
+    ReplayResult ReplayWithProgress(JournalReader& reader, TileDatabase& database);
 
     MainShell& shell_;
     RecoveryJournal& journal_;
     EditorPanel* panel_ = nullptr;
     std::function<void()> editorChanged_;
     std::optional<LeftJournal> pending_;  // recovered once its database is open
+    // A journal recovered into a database without a file: it stays until
+    // that database is saved.
+    std::filesystem::path unsaved_;
     std::set<std::filesystem::path> answered_;
     bool failureShown_ = false;
 };
 
-// The question about a left journal: its database, the time of its last
-// change in local time, and a warning when the database changed since.
-std::string RecoveryQuestion(const LeftJournal& left, bool databaseChanged);
+// The question about a left journal: its database (escaped), the time of
+// its last change in local time, and what became of the database file.
+std::string RecoveryQuestion(const LeftJournal& left, JournalBase base);
 
 }  // namespace lorvane

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "base/byte_reader.h"
 #include "base/byte_writer.h"
@@ -17,7 +18,8 @@ namespace lorvane {
 
 namespace {
 
-constexpr char kMagic[8] = {'L', 'V', 'J', 'R', 'N', 'L', '1', '\n'};
+constexpr char kMagic[8] = {'L', 'V', 'J', 'R', 'N', 'L', '2', '\n'};
+constexpr char kFirstMagic[8] = {'L', 'V', 'J', 'R', 'N', 'L', '1', '\n'};
 constexpr size_t kRecordFrameSize = 1 + 4 + 4;  // kind, length, check
 
 enum class Kind : uint8_t {
@@ -196,12 +198,13 @@ std::optional<JournalRecord> ReadBody(Kind kind, std::span<const std::byte> body
 
 bool KnownKind(uint8_t kind) { return kind >= 1 && kind <= static_cast<uint8_t>(Kind::Import); }
 
-bool ReadHeader(ByteReader& in, JournalHeader& header) {
-    char magic[sizeof(kMagic)];
-    if (!in.ReadChars(magic) || std::memcmp(magic, kMagic, sizeof(kMagic)) != 0) return false;
+// The header's fields after the magic; first: the first layout.
+bool ReadHeaderFields(ByteReader& in, JournalHeader& header, bool first) {
     uint32_t length = 0;
-    if (!in.ReadU32(header.processId) || !in.ReadU32(length) || length > kJournalMaxPathLength)
-        return false;
+    if (!in.ReadU32(header.processId)) return false;
+    header.processStart = 0;
+    if (!first && !ReadU64(in, header.processStart)) return false;
+    if (!in.ReadU32(length) || length > kJournalMaxPathLength) return false;
     header.databasePath.resize(length);
     uint8_t base = 0;
     if (!in.ReadChars(header.databasePath) || !ReadStamp(in, header.database) || !in.ReadU8(base))
@@ -211,27 +214,9 @@ bool ReadHeader(ByteReader& in, JournalHeader& header) {
     return base == 0 || (ReadU64(in, header.copy.size) && ReadU64(in, header.copy.hash));
 }
 
-// One framed record of bytes, read through in: false when it is cut short
-// or fails its check.
-bool ReadRecord(std::span<const std::byte> bytes, ByteReader& in, Journal& journal) {
-    const size_t start = in.Position();
-    uint8_t kind = 0;
-    uint32_t length = 0;
-    std::span<const std::byte> body;
-    uint32_t check = 0;
-    if (!in.ReadU8(kind) || !in.ReadU32(length) || !in.Take(length, body) || !in.ReadU32(check))
-        return false;
-    // The check covers everything in front of it: kind, length and body.
-    if (Check(bytes.subspan(start, in.Position() - start - 4)) != check) return false;
-    if (!KnownKind(kind)) {
-        ++journal.unknownRecords;
-        return true;
-    }
-    std::optional<JournalRecord> record = ReadBody(static_cast<Kind>(kind), body);
-    if (!record) return false;
-    journal.records.push_back(std::move(*record));
-    return true;
-}
+// The largest header: magic, process id and start, path length and path,
+// stamp, base and the copy's size and hash.
+constexpr size_t kMaxHeaderSize = 8 + 4 + 8 + 4 + kJournalMaxPathLength + 24 + 1 + 16;
 
 // The entry a command adds, removes or changes when done (or undone).
 struct CommandTarget {
@@ -306,6 +291,7 @@ std::vector<std::byte> SerializeJournalHeader(const JournalHeader& header) {
     ByteWriter out;
     out.Chars(kMagic);
     out.U32(header.processId);
+    U64(out, header.processStart);
     const size_t length = std::min(header.databasePath.size(), kJournalMaxPathLength);
     out.U32(static_cast<uint32_t>(length));
     out.Chars({header.databasePath.data(), length});
@@ -331,23 +317,158 @@ std::vector<std::byte> SerializeJournalRecord(const JournalRecord& record) {
     return out.Take();
 }
 
-std::optional<Journal> ParseJournal(std::span<const std::byte> bytes) {
-    ByteReader in(bytes);
-    Journal journal;
-    if (!ReadHeader(in, journal.header)) return std::nullopt;
-    while (!in.AtEnd()) {
-        if (!ReadRecord(bytes, in, journal)) {
-            journal.cutShort = true;
-            break;
-        }
+// ---- JournalReader ----
+
+namespace {
+
+std::FILE* OpenForReading(const std::filesystem::path& path) {
+#if defined(_WIN32)
+    return ::_wfopen(path.c_str(), L"rb");
+#else
+    return std::fopen(path.c_str(), "rb");
+#endif
+}
+
+}  // namespace
+
+std::optional<JournalReader> JournalReader::OfBytes(std::span<const std::byte> bytes) {
+    JournalReader reader;
+    reader.bytes_ = bytes;
+    reader.size_ = bytes.size();
+    if (!reader.ReadHeader()) return std::nullopt;
+    return reader;
+}
+
+std::optional<JournalReader> JournalReader::OfFile(const std::filesystem::path& path) {
+    // Only regular files: a FIFO or a device would block or never end.
+    if (InputFileError(path) != 0) return std::nullopt;
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) return std::nullopt;
+    JournalReader reader;
+    reader.file_ = OpenForReading(path);
+    if (reader.file_ == nullptr) return std::nullopt;
+    reader.size_ = size;
+    if (!reader.ReadHeader()) return std::nullopt;
+    return reader;
+}
+
+JournalReader::JournalReader(JournalReader&& other) noexcept
+    : bytes_(other.bytes_),
+      file_(std::exchange(other.file_, nullptr)),
+      position_(other.position_),
+      size_(other.size_),
+      buffer_(std::move(other.buffer_)),
+      header_(std::move(other.header_)),
+      unknown_(other.unknown_),
+      cutShort_(other.cutShort_) {}
+
+JournalReader::~JournalReader() {
+    if (file_ != nullptr) std::fclose(static_cast<std::FILE*>(file_));
+}
+
+bool JournalReader::Read(size_t count) {
+    // Never more than the file held when it was opened: a length read from
+    // the file cannot make the buffer grow past that.
+    if (count > size_ - position_) return false;
+    const size_t at = buffer_.size();
+    buffer_.resize(at + count);
+    if (file_ != nullptr) {
+        if (std::fread(buffer_.data() + at, 1, count, static_cast<std::FILE*>(file_)) != count)
+            return false;
+    } else {
+        std::memcpy(buffer_.data() + at, bytes_.data() + position_, count);
     }
+    position_ += count;
+    return true;
+}
+
+bool JournalReader::ReadHeader() {
+    buffer_.clear();
+    if (!Read(std::min<uint64_t>(kMaxHeaderSize, size_))) return false;
+    ByteReader in(buffer_);
+    char magic[sizeof(kMagic)];
+    if (!in.ReadChars(magic)) return false;
+    const bool first = std::memcmp(magic, kFirstMagic, sizeof(kMagic)) == 0;
+    if (!first && std::memcmp(magic, kMagic, sizeof(kMagic)) != 0) return false;
+    if (!ReadHeaderFields(in, header_, first)) return false;
+    // The bytes read past the header are read again as records.
+    position_ = in.Position();
+    if (file_ != nullptr &&
+        std::fseek(static_cast<std::FILE*>(file_), static_cast<long>(position_), SEEK_SET) != 0)
+        return false;
+    return true;
+}
+
+std::optional<JournalRecord> JournalReader::Next() {
+    while (position_ < size_) {
+        buffer_.clear();
+        uint32_t length = 0;
+        uint32_t check = 0;
+        bool whole = Read(1 + 4);
+        if (whole) {
+            ByteReader frame(buffer_);
+            frame.Skip(1);
+            frame.ReadU32(length);
+            whole = Read(length) && Read(4);
+        }
+        if (whole) {
+            ByteReader tail(std::span<const std::byte>(buffer_).last(4));
+            tail.ReadU32(check);
+            // The check covers everything in front of it: kind, length and body.
+            whole = Check(std::span<const std::byte>(buffer_).first(buffer_.size() - 4)) == check;
+        }
+        if (!whole) {
+            cutShort_ = true;
+            position_ = size_;
+            return std::nullopt;
+        }
+        const auto kind = static_cast<uint8_t>(buffer_[0]);
+        if (!KnownKind(kind)) {
+            ++unknown_;
+            continue;
+        }
+        std::optional<JournalRecord> record = ReadBody(
+            static_cast<Kind>(kind), std::span<const std::byte>(buffer_).subspan(5, length));
+        if (!record) {
+            cutShort_ = true;
+            position_ = size_;
+        }
+        return record;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+Journal ReadAll(JournalReader& reader) {
+    Journal journal;
+    journal.header = reader.header();
+    while (std::optional<JournalRecord> record = reader.Next())
+        journal.records.push_back(std::move(*record));
+    journal.unknownRecords = reader.unknownRecords();
+    journal.cutShort = reader.cutShort();
     return journal;
 }
 
+}  // namespace
+
+std::optional<Journal> ParseJournal(std::span<const std::byte> bytes) {
+    std::optional<JournalReader> reader = JournalReader::OfBytes(bytes);
+    if (!reader) return std::nullopt;
+    return ReadAll(*reader);
+}
+
 std::optional<Journal> LoadJournal(const std::filesystem::path& path) {
-    const std::optional<FileBytes> file = FileBytes::Open(path);
-    if (!file) return std::nullopt;
-    return ParseJournal(file->Bytes());
+    std::optional<JournalReader> reader = JournalReader::OfFile(path);
+    if (!reader) return std::nullopt;
+    return ReadAll(*reader);
+}
+
+std::optional<JournalHeader> LoadJournalHeader(const std::filesystem::path& path) {
+    std::optional<JournalReader> reader = JournalReader::OfFile(path);
+    if (!reader) return std::nullopt;
+    return reader->header();
 }
 
 bool JournalWriter::Start(const std::filesystem::path& path, const JournalHeader& header) {

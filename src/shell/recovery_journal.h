@@ -8,10 +8,12 @@
 // Layout (little-endian, no padding):
 //
 //   header
-//     8 bytes   "LVJRNL1\n"
+//     8 bytes   "LVJRNL2\n"
 //     u32       process id of the program that writes it
+//     u64       its start time (ProcessStartTime), which tells it from a
+//               later process given the same id; 0 when unknown
 //     u32 n     length of the database's path, at most 4096
-//     n bytes   the database's path (UTF-8)
+//     n bytes   the database's path (UTF-8), absolute and normalised
 //     u64, i64, u64   the database file's size, modification time and
 //                     content hash when the journal began
 //     u8        base: 0 = the records apply to the database file; 1 or 2 =
@@ -41,6 +43,10 @@
 // A record cut short, or whose check fails, ends the journal: what follows
 // cannot be trusted (a power cut during the last append). A record of an
 // unknown kind is skipped by its length.
+//
+// Journals of the first layout ("LVJRNL1\n") have no start time, and their
+// path may be relative: such a path names no file for certain, so their
+// database is never opened by it.
 
 #include <cstddef>
 #include <cstdint>
@@ -103,6 +109,7 @@ using JournalRecord = std::variant<PathEdit, AreaEdit, AddTilesRecord, SetTypeRe
 
 struct JournalHeader {
     uint32_t processId = 0;
+    uint64_t processStart = 0;  // 0: unknown (and in the first layout)
     std::string databasePath;
     FileStamp database;  // the database file when the journal began
     // The records apply to recovery copy 1 or 2 beside the journal, with
@@ -130,9 +137,53 @@ std::optional<JournalRecord> JournalRecordOf(EditEvent event, const EditCommand&
 std::vector<std::byte> SerializeJournalHeader(const JournalHeader& header);
 std::vector<std::byte> SerializeJournalRecord(const JournalRecord& record);
 
+// Reads a journal one record at a time, from bytes in memory or from its
+// file through one reused buffer, so that its size costs no memory beyond
+// the largest record.
+class JournalReader {
+  public:
+    // Nullopt when the header cannot be read.
+    static std::optional<JournalReader> OfBytes(std::span<const std::byte> bytes);
+    // Nullopt when the file is no regular file, cannot be read or its header
+    // cannot be read.
+    static std::optional<JournalReader> OfFile(const std::filesystem::path& path);
+
+    JournalReader(JournalReader&& other) noexcept;
+    JournalReader& operator=(JournalReader&&) = delete;
+    JournalReader(const JournalReader&) = delete;
+    ~JournalReader();
+
+    const JournalHeader& header() const { return header_; }
+    // The next record of a known kind; nullopt at the end, which is
+    // cutShort() when bytes remained that are not a whole sound record.
+    std::optional<JournalRecord> Next();
+    size_t unknownRecords() const { return unknown_; }
+    bool cutShort() const { return cutShort_; }
+    // How far it has read, of how many bytes.
+    uint64_t position() const { return position_; }
+    uint64_t size() const { return size_; }
+
+  private:
+    JournalReader() = default;
+    bool ReadHeader();
+    // Appends count bytes to buffer_; false when there are not so many.
+    bool Read(size_t count);
+
+    std::span<const std::byte> bytes_;
+    void* file_ = nullptr;  // std::FILE*, when reading a file
+    uint64_t position_ = 0;
+    uint64_t size_ = 0;
+    std::vector<std::byte> buffer_;
+    JournalHeader header_;
+    size_t unknown_ = 0;
+    bool cutShort_ = false;
+};
+
 // Reads a whole journal; nullopt when its header cannot be read.
 std::optional<Journal> ParseJournal(std::span<const std::byte> bytes);
 std::optional<Journal> LoadJournal(const std::filesystem::path& path);
+// The header of a journal file alone (its first few kilobytes are read).
+std::optional<JournalHeader> LoadJournalHeader(const std::filesystem::path& path);
 
 // Appends to a journal file, each record flushed to the disk before Append
 // returns.

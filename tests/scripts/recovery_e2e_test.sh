@@ -52,10 +52,10 @@ xdotool mousemove --sync $((left + 140)) $((top + 60)); sleep 0.2
 click $((left + 170)) $((top + 20))
 shot 2-drawn
 
-# The journal holds both segments: its header (8 + 4 + 4 + the path + 24
-# + 1 bytes) and two records of 46 bytes.
+# The journal holds both segments: its header (8 + 4 + 8 + 4 + the path +
+# 24 + 1 bytes) and two records of 46 bytes.
 path="$work/Texture.bin"
-want=$((41 + ${#path} + 2 * 46))
+want=$((49 + ${#path} + 2 * 46))
 for ((i = 0; i < 120; ++i)); do
     size=$(cat "$journals"/*.journal 2>/dev/null | wc -c)
     [ "$size" -ge "$want" ] && break

@@ -10,6 +10,7 @@
 #include <random>
 #include <regex>
 
+#include "base/byte_writer.h"
 #include "editor/edit_command.h"
 #include "shell/command_fixture.h"
 #include "support/pcx_writer.h"
@@ -270,6 +271,153 @@ TEST_F(RecoveryCommandTest, AChangedDatabaseIsWarnedAboutAndWhatDoesNotFitIsSkip
     EXPECT_EQ(run->state.database.sets[0].tiles[0].areaCount(), 1);
 }
 
+// Runs in a folder as the program started there does; back where it was after.
+class InFolder {
+  public:
+    explicit InFolder(const fs::path& folder) : old_(fs::current_path()) {
+        fs::current_path(folder);
+    }
+    ~InFolder() { fs::current_path(old_); }
+
+  private:
+    fs::path old_;
+};
+
+// A journal names its database by its absolute path: started in another
+// folder, with another Texture.bin there, the program offers it for its own
+// file only and never puts its work in place of the other database.
+TEST_F(RecoveryCommandTest, AJournalLeadsOnlyToItsOwnDatabase) {
+    const fs::path a = folder / "A";
+    const fs::path b = folder / "B";
+    fs::create_directories(a);
+    fs::create_directories(b);
+    fs::rename(file, a / "Texture.bin");
+    const std::vector<std::byte> other = SerializeTextureBin(MakeLargeDatabase(30, 4, 1, 1));
+    WriteFileBytes(b / "Texture.bin", other);
+    std::vector<std::byte> expected;
+    {
+        InFolder in(a);
+        // A small limit: the journal starts again from a recovery copy.
+        auto crashed = Start(kEnded, 100);
+        crashed->shell.OpenPath("Texture.bin");
+        EveryDatabaseCommand(*crashed);
+        expected = SerializeTextureBin(crashed->state.database);
+    }
+    const std::string named = (a / "Texture.bin").lexically_normal().string();
+    {
+        InFolder in(b);
+        auto run = Start(CurrentProcessId());
+        // Opening B's database offers nothing: the journal is A's.
+        run->shell.OpenPath("Texture.bin");
+        EXPECT_TRUE(run->platform.choiceQuestions.empty());
+        run->platform.answers.push_back(SaveAnswer::Discard);
+        ASSERT_TRUE(run->shell.ConfirmClose());
+    }
+    {
+        InFolder in(b);
+        auto run = Start(CurrentProcessId());
+        run->platform.choiceAnswers.push_back("Recover");
+        run->recovery.OfferAtStart();
+        ASSERT_EQ(run->platform.choiceQuestions.size(), 1u);
+        const std::string& text = run->platform.choiceQuestions[0].question.text;
+        EXPECT_EQ(text.rfind("Recover the unsaved changes to " + named + " from ", 0), 0u) << text;
+        EXPECT_EQ(text.find("\n"), std::string::npos) << text;  // nothing changed since
+        EXPECT_EQ(SerializeTextureBin(run->state.database), expected);
+        EXPECT_EQ(run->state.databaseFile.path(), fs::path(named));
+        // Save writes A's file, as the save dialog proposes.
+        run->platform.choices.push_back(FileChoice::Chosen(named));
+        run->shell.HandleCommand(kMenuSaveTextureBin);
+        EXPECT_EQ(run->platform.dialogs.back().request.startFolder, a.string() + "/");
+    }
+    EXPECT_EQ(ReadFileBytes(a / "Texture.bin"), expected);
+    EXPECT_EQ(ReadFileBytes(b / "Texture.bin"), other);
+    EXPECT_TRUE(Journals().empty());
+}
+
+// The database of a journal is gone: with its recovery copy the work is
+// recovered into a database without a file and saved under a name the user
+// chooses; without one the question says it cannot be recovered.
+TEST_F(RecoveryCommandTest, AJournalWhoseDatabaseIsGoneIsSaidSo) {
+    std::vector<std::byte> expected;
+    {
+        auto crashed = Start(kEnded, 100);
+        Open(*crashed);
+        EveryDatabaseCommand(*crashed);
+        expected = SerializeTextureBin(crashed->state.database);
+    }
+    fs::remove(file);
+    {
+        auto run = Start(CurrentProcessId());
+        run->platform.choiceAnswers.push_back("Recover");
+        run->platform.choices.push_back(FileChoice::Chosen(folder / "Saved.bin"));
+        run->recovery.OfferAtStart();
+        ASSERT_EQ(run->platform.choiceQuestions.size(), 1u);
+        const ScriptedPlatform::ChoiceCall& asked = run->platform.choiceQuestions[0];
+        EXPECT_EQ(asked.buttons, kButtons);
+        EXPECT_NE(asked.question.text.find(file.string() +
+                                           " is not there any more: the recovered database is "
+                                           "saved under a name you choose."),
+                  std::string::npos)
+            << asked.question.text;
+        // The save dialog was asked at once, and the journal went with the save.
+        EXPECT_EQ(ReadFileBytes(folder / "Saved.bin"), expected);
+        EXPECT_FALSE(PathExists(file));
+        EXPECT_TRUE(Journals().empty());
+    }
+    // No copy: nothing to recover into.
+    {
+        auto crashed = Start();
+        crashed->shell.OpenPath((folder / "Saved.bin").string());
+        crashed->dialogs.setAnswers.push_back({Press{"", 3}});
+        crashed->shell.HandleCommand(kMenuChangeSetType);
+    }
+    fs::remove(folder / "Saved.bin");
+    auto run = Start(CurrentProcessId());
+    run->recovery.OfferAtStart();
+    ASSERT_EQ(run->platform.choiceQuestions.size(), 1u);
+    const ScriptedPlatform::ChoiceCall& asked = run->platform.choiceQuestions[0];
+    EXPECT_EQ(asked.buttons, (std::vector<std::string>{"Discard", "Keep for later"}));
+    EXPECT_EQ(asked.defaultButton, 1u);
+    EXPECT_NE(asked.question.text.find("cannot be recovered: the file is not there any more."),
+              std::string::npos)
+        << asked.question.text;
+    EXPECT_FALSE(run->state.shell.textureLoaded);
+    EXPECT_EQ(Journals().size(), 1u);  // kept for later
+}
+
+// A journal of the first layout names its database by the path as it was
+// typed: a relative path leads to no file for certain, so opening a
+// database of that name elsewhere never offers it; a newline in a path
+// shows escaped.
+TEST_F(RecoveryCommandTest, ARelativePathOfTheFirstLayoutNamesNoDatabase) {
+    fs::create_directories(journals);
+    const auto firstLayout = [](const std::string& path) {
+        ByteWriter out;
+        out.Chars(std::string_view("LVJRNL1\n", 8));
+        out.U32(kEnded);
+        out.U32(static_cast<uint32_t>(path.size()));
+        out.Chars(path);
+        for (int i = 0; i < 6; ++i) out.U32(0);  // the stamp
+        out.U8(0);
+        return out.Take();
+    };
+    WriteFileBytes(journals / "Texture.bin-1.journal", firstLayout("Texture.bin"));
+    WriteFileBytes(journals / "Texture.bin-2.journal", firstLayout("/x/new\nline/Texture.bin"));
+    InFolder in(folder);
+    auto run = Start(CurrentProcessId());
+    run->shell.OpenPath("Texture.bin");
+    EXPECT_TRUE(run->platform.choiceQuestions.empty());
+    run->platform.answers.push_back(SaveAnswer::Discard);
+    ASSERT_TRUE(run->shell.ConfirmClose());
+    run->recovery.OfferAtStart();
+    ASSERT_EQ(run->platform.choiceQuestions.size(), 2u);
+    std::string texts;
+    for (const auto& asked : run->platform.choiceQuestions) texts += asked.question.text + "|";
+    EXPECT_NE(texts.find("changes to Texture.bin from"), std::string::npos) << texts;
+    EXPECT_NE(texts.find("/x/new\\nline/Texture.bin"), std::string::npos) << texts;
+    EXPECT_EQ(texts.find("new\nline"), std::string::npos) << texts;
+}
+
 // Drawing, undo and redo, removing, moving and changing entries through the
 // editor, with tile switches and database commands between them: killed
 // unsaved, recovered, saved: the same bytes as saved without the crash.
@@ -346,7 +494,7 @@ TEST_F(RecoveryCommandTest, RandomEditsThroughTheEditorRecoverToTheSameBytes) {
         }
         const std::vector<LeftJournal> left = FindLeftJournals(journals);
         ASSERT_EQ(left.size(), 1u);
-        EXPECT_GT(left[0].journal.records.size(), 20u);
+        EXPECT_GT(LoadJournal(left[0].path)->records.size(), 20u);
         auto restarted = Start(CurrentProcessId());
         restarted->platform.choiceAnswers.push_back("Recover");
         restarted->recovery.OfferAtStart();
