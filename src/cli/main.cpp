@@ -1,9 +1,12 @@
 // lorvane-cli: the batch tool. Each command registers itself (see cli.h).
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <map>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -171,6 +174,15 @@ std::vector<std::string> Utf8Arguments([[maybe_unused]] int argc, [[maybe_unused
     return {argv, argv + argc};
 }
 
+// A command that ran out of memory: whatever it was writing was discarded as
+// its writers unwound.
+int OutOfMemory() {
+    StderrMessages().Error("There is not enough memory for this command.",
+                           "Memory Allocation Error");
+    FinishStandardOutput();
+    return kFailed;
+}
+
 }  // namespace lorvane::cli
 
 int main(int argc, char** argv) {
@@ -189,12 +201,21 @@ int main(int argc, char** argv) {
     const std::vector<std::string> words = Utf8Arguments(argc, argv);
     std::vector<const char*> pointers;
     for (const std::string& word : words) pointers.push_back(word.c_str());
+#if !defined(_WIN32)
+    // A file grown past the limit of ulimit -f is a failed write with its
+    // message, not the end of the process by a signal.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     try {
         app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::ParseError& error) {
         const int code = app.exit(error);
         if (!FinishStandardOutput()) return kFailed;
         return code == 0 ? kSuccess : kUsage;
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory();
+    } catch (const std::length_error&) {  // a size past what can be allocated
+        return OutOfMemory();
     }
     if (!FinishStandardOutput() && exitStatus == kSuccess) exitStatus = kFailed;
     return exitStatus;

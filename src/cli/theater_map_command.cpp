@@ -186,9 +186,11 @@ bool Assign(TheaterMapHeader& header, const std::string& assignment) {
     return true;
 }
 
-// Level rows beyond levelCount are shown but not written.
-void WarnUnstoredLevels(const TheaterMapHeader& header,
-                        const std::vector<std::string>& assignments) {
+// Level rows beyond levelCount are not written: a value given for one would
+// be lost, so it is refused and nothing is written. True when every
+// assignment is stored.
+bool AllStored(const TheaterMapHeader& header, const std::vector<std::string>& assignments) {
+    bool stored = true;
     for (const std::string& assignment : assignments) {
         const std::string name = assignment.substr(0, assignment.find('='));
         if (name.rfind("level", 0) != 0 || name == "levelCount") continue;
@@ -196,8 +198,10 @@ void WarnUnstoredLevels(const TheaterMapHeader& header,
         if (level >= header.levelCount) {
             std::cerr << "lorvane-cli: " << name << " is not stored: the file holds "
                       << header.levelCount << " levels (set levelCount to store more)\n";
+            stored = false;
         }
     }
+    return stored;
 }
 
 const CommandRegistration theaterMap("theater-map", [](CLI::App& app, int& exitStatus) {
@@ -243,7 +247,10 @@ const CommandRegistration theaterMap("theater-map", [](CLI::App& app, int& exitS
                 return;
             }
         }
-        WarnUnstoredLevels(*header, setOptions->assignments);
+        if (!AllStored(*header, setOptions->assignments)) {
+            exitStatus = kUsage;
+            return;
+        }
         StderrMessages messages;
         exitStatus = WriteTheaterMap(setOptions->file, *header, messages) ? kSuccess : kFailed;
     });

@@ -9,6 +9,7 @@
 
 #include "base/format.h"
 #include "tiledb/texture_bin.h"
+#include "tiledb/tiles_txt.h"
 
 namespace lorvane {
 
@@ -206,6 +207,8 @@ void EditorPanel::ChooseTile() {
                 "Offset Number Error");
             return;
         }
+        // A name of the database is read inside the tiles folder only.
+        if (!IsTileFileName(name, services_.messages)) return;
         state_.tileName = name;
         state_.tileImagePath = tileFolder + name;
     }
@@ -246,7 +249,9 @@ void EditorPanel::LoadTile() {
     selection_.reset();
     if (image_) view_.SetImagePixels(std::max(image_->Width(), image_->Height()));
     if (!image_) {
-        // Nothing of the tile shown before stays under the new name.
+        // Nothing of the tile shown before stays under the new name, nor in
+        // the header's fields.
+        readouts_.ClearAll(kPanelOffset, kPanelSetNumber, kPanelTerrainType);
         services_.messages.Error(
             FormatText("The tile image %s could not be read.", state_.tileImagePath.c_str()),
             "Tile Image Error");

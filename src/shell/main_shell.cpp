@@ -10,6 +10,7 @@
 #include "base/command_ids.h"
 #include "base/file_io.h"
 #include "base/format.h"
+#include "tiledb/tiles_txt.h"
 
 namespace lorvane {
 
@@ -234,8 +235,10 @@ bool MainShell::ConfirmClose() {
 
 size_t MainShell::AskAboutChange(const std::string& text, const std::vector<std::string>& buttons) {
     askingAboutChange_ = true;
+    // Enter keeps both files as they are: Cancel, the last button.
     const size_t answer = platform_.questions.AskChoice(
-        {text, state_.databaseFile.path().string(), MessageIcon::Warning}, buttons);
+        {text, state_.databaseFile.path().string(), MessageIcon::Warning}, buttons,
+        buttons.size() - 1);
     askingAboutChange_ = false;
     return answer;
 }
@@ -491,6 +494,8 @@ void MainShell::FocusTileList() {
 void MainShell::LoadTileFromList(int position) {
     if (position < 0 || position >= state_.database.tileCount() || panel_ == nullptr) return;
     const std::string name(NameText(state_.database.index[static_cast<size_t>(position)].name));
+    // A name of the database is read inside the tiles folder only.
+    if (!IsTileFileName(name, platform_.messages)) return;
     const std::string& tileFolder = state_.folders.tileFolder;
     if (tileFolder.empty()) {
         panel_->SetProposedFileName(name);

@@ -66,6 +66,34 @@ bool SaveWindowGeometry(SettingsStore& settings, const WindowGeometry& geometry)
                                                              geometry.width, geometry.height));
 }
 
+WindowGeometry FitToScreens(const WindowGeometry& geometry,
+                            const std::vector<WindowGeometry>& screens, int32_t minimumWidth,
+                            int32_t minimumHeight) {
+    if (screens.empty()) return geometry;
+    const auto overlap = [&](const WindowGeometry& screen) {
+        const int64_t w = std::min<int64_t>(int64_t{geometry.x} + geometry.width,
+                                            int64_t{screen.x} + screen.width) -
+                          std::max(geometry.x, screen.x);
+        const int64_t h = std::min<int64_t>(int64_t{geometry.y} + geometry.height,
+                                            int64_t{screen.y} + screen.height) -
+                          std::max(geometry.y, screen.y);
+        return w > 0 && h > 0 ? w * h : 0;
+    };
+    const WindowGeometry* screen = &screens.front();
+    for (const WindowGeometry& candidate : screens)
+        if (overlap(candidate) > overlap(*screen)) screen = &candidate;
+    WindowGeometry fitted = geometry;
+    fitted.width = std::max(std::min(geometry.width, screen->width), minimumWidth);
+    fitted.height = std::max(std::min(geometry.height, screen->height), minimumHeight);
+    const auto place = [](int32_t at, int32_t size, int32_t start, int32_t room) {
+        // Within the screen where it fits; at the screen's start where not.
+        return std::max(start, std::min(at, start + std::max(room - size, 0)));
+    };
+    fitted.x = place(geometry.x, fitted.width, screen->x, screen->width);
+    fitted.y = place(geometry.y, fitted.height, screen->y, screen->height);
+    return fitted;
+}
+
 int32_t LoadGridStep(SettingsStore& settings) {
     const std::optional<std::string> text = settings.Read(kGridStepSetting);
     if (!text) return 0;

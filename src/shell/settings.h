@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/platform.h"
 
@@ -54,6 +55,13 @@ struct WindowGeometry {
 std::optional<WindowGeometry> LoadWindowGeometry(SettingsStore& settings, int32_t minimumWidth,
                                                  int32_t minimumHeight);
 bool SaveWindowGeometry(SettingsStore& settings, const WindowGeometry& geometry);
+// A stored geometry made to fit the screens' free area: a window never
+// larger than the screen it opens on (but never below the minimum), moved so
+// that it lies on it whole. The screen is the one that holds most of the
+// window, or else the first (the primary screen). Unchanged without screens.
+WindowGeometry FitToScreens(const WindowGeometry& geometry,
+                            const std::vector<WindowGeometry>& screens, int32_t minimumWidth,
+                            int32_t minimumHeight);
 
 // The step of the editor's feet grid, "Editor/GridStep": whole feet, 1 to
 // 3280; 0 (the default, and what anything else reads as) is no grid.

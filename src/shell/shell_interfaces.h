@@ -68,8 +68,10 @@ class SaveQuestion {
     virtual ~SaveQuestion() = default;
     virtual SaveAnswer AskSave(const Message& question) = 0;
     // Shows the buttons in order and returns the position of the one
-    // pressed. The last button is the one that Esc or closing the box press.
-    virtual size_t AskChoice(const Message& question, const std::vector<std::string>& buttons) = 0;
+    // pressed. The last button is the one that Esc or closing the box press;
+    // Enter presses the default one, which should lose nothing.
+    virtual size_t AskChoice(const Message& question, const std::vector<std::string>& buttons,
+                             size_t defaultButton) = 0;
 };
 
 }  // namespace lorvane

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 
 #include "base/byte_reader.h"
 #include "base/byte_writer.h"
 #include "base/file_io.h"
 #include "base/format.h"
 #include "base/path_text.h"
+#include "tiledb/tile_sets.h"
 
 namespace lorvane {
 
@@ -26,6 +28,7 @@ constexpr int kEndOfFileCode = 38;
 constexpr int kInvalidDataCode = 13;
 
 constexpr const char* kReadError = "Read Error";
+constexpr const char* kReadWarning = "Texture.bin Read";
 constexpr const char* kFileReadFailed = "Could not read texture.bin file.";
 
 // Records are decoded from a span whose size was checked once for all of them.
@@ -131,6 +134,21 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
             messages.Error(kFileReadFailed, kReadError);
             return std::nullopt;
         }
+        // Tile ids are set position × 16 + position in the set, of 256 sets:
+        // a set of more tiles, or a set past the last, would give tiles the
+        // ids of others, and edits would land in the wrong tile.
+        if (setTileCount > kMaxTilesPerSet || s >= kMaxSets) {
+            messages.Error(
+                s >= kMaxSets
+                    ? FormatText("Texture.bin holds %d sets. A Texture.bin can hold at most %d "
+                                 "sets.",
+                                 setCount, kMaxSets)
+                    : FormatText("Set %d in Texture.bin has %d tiles. A Set can only hold %d "
+                                 "tiles.",
+                                 s, setTileCount, kMaxTilesPerSet),
+                kReadError);
+            return std::nullopt;
+        }
         tilesSeen += setTileCount;
         TileSet& set = database.sets.emplace_back();
         set.terrainType = terrainType;
@@ -144,11 +162,27 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
             database.index.push_back(MakeIndexEntry(tile, s, k, terrainType));
         }
     }
+    // What the next save would not write again is said now, not dropped
+    // without a word.
+    if (tilesSeen != tileCount)
+        messages.Exclamation(
+            FormatText("Texture.bin says it holds %d tiles, and its sets hold %lld. Saving it "
+                       "writes the count of its sets.",
+                       tileCount, static_cast<long long>(tilesSeen)),
+            kReadWarning);
+    if (!in.AtEnd())
+        messages.Exclamation(
+            FormatText("Texture.bin holds %llu bytes after its last set. Saving it leaves them "
+                       "out.",
+                       static_cast<unsigned long long>(in.Remaining())),
+            kReadWarning);
     return database;
 }
 
-std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path,
-                                           MessageSink& messages) {
+namespace {
+
+std::optional<TileDatabase> ReadTextureBinFile(const std::filesystem::path& path,
+                                               MessageSink& messages) {
     std::string detail;
     const std::optional<FileBytes> file = FileBytes::Open(path, &detail);
     if (!file) {
@@ -156,6 +190,21 @@ std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path,
         return std::nullopt;
     }
     return ParseTextureBin(file->Bytes(), messages);
+}
+
+}  // namespace
+
+std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path,
+                                           MessageSink& messages) {
+    try {
+        return ReadTextureBinFile(path, messages);
+    } catch (const std::bad_alloc&) {
+        // A database larger than the memory there is: refused whole, so
+        // that whatever was open before stays as it was.
+        messages.Error("There is not enough memory to read Texture.bin.",
+                       "Memory Allocation Error");
+        return std::nullopt;
+    }
 }
 
 std::vector<std::byte> SerializeTextureBin(const TileDatabase& database) {
@@ -223,14 +272,16 @@ bool SaveTextureBin(const OutputTarget& path, const TileDatabase& database,
 bool SaveTextureBinWithTileInfo(const OutputTarget& path, const TileDatabase& database,
                                 const std::filesystem::path& tileInfo, MessageSink& messages) {
     std::string detail;
-    if (!tileInfo.empty() &&
-        ReplaceFile(tileInfo, SerializeTileInfo(database), &detail) != WriteStatus::Ok) {
-        messages.Error(FormatText("Could not write %s. The database is saved without it.",
-                                  PathToUtf8(tileInfo).c_str()),
-                       "Write Error", detail);
-    }
+    // The database first: TileInfo.dat, its index, follows only a database
+    // that was written, so that a failed save changes no file at all.
     switch (ReplaceFile(path, SerializeTextureBin(database), &detail)) {
         case WriteStatus::Ok:
+            if (!tileInfo.empty() &&
+                ReplaceFile(tileInfo, SerializeTileInfo(database), &detail) != WriteStatus::Ok) {
+                messages.Error(FormatText("Could not write %s. The database is saved without it.",
+                                          PathToUtf8(tileInfo).c_str()),
+                               "Write Error", detail);
+            }
             return true;
         case WriteStatus::OpenFailed:
             messages.Error("Error opening Texture.bin file.", "File Open Error", detail);

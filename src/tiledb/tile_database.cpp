@@ -8,8 +8,8 @@
 namespace lorvane {
 
 const std::array<const char*, kTypeCount> TypeNames = {
-    "No Data", "Water",       "River",        "Swamp", "Plains", "Brush", "Thin Forest", "Thick Forest",
-    "Rocky",   "Urban",       "Road",         "Railway", "Bridge", "Runway", "Station"};
+    "No Data", "Water", "River", "Swamp",   "Plains", "Brush",  "Thin Forest", "Thick Forest",
+    "Rocky",   "Urban", "Road",  "Railway", "Bridge", "Runway", "Station"};
 
 const std::array<int, 5> PathTypeCodes = {2, 10, 12, 11, 0};
 const std::array<int, 11> AreaTypeCodes = {1, 3, 4, 5, 6, 7, 8, 9, 13, 14, 0};

@@ -158,4 +158,14 @@ FileDialogRequest TilesFolderRequest(const std::filesystem::path& textureFolder)
     return request;
 }
 
+bool IsTileFileName(std::string_view name, MessageSink& messages) {
+    if (!name.empty() && name != "." && name != ".." &&
+        name.find_first_of("/\\:") == std::string_view::npos)
+        return true;
+    messages.Error(FormatText("The tile name %s is not a file name of the tiles folder.",
+                              EscapedText(name).c_str()),
+                   "Tile Name Error");
+    return false;
+}
+
 }  // namespace lorvane

@@ -33,6 +33,12 @@ inline constexpr size_t kBuiltNameSize = 12;
 // one "\n") when it has one.
 std::vector<std::string> TilesTxtPieces(std::string_view text);
 
+// True when a tile's name from a database is a plain file name, so that it
+// names a file of the tiles folder and nothing outside it: not empty, no
+// folder separator or drive, not "." or "..". False after the message
+// otherwise.
+bool IsTileFileName(std::string_view name, MessageSink& messages);
+
 // The tile names of a Tiles.txt text in file order: the pieces that begin
 // with h or H, cut to 12 characters and at any line end or NUL.
 std::vector<std::string> TilesTxtNames(std::string_view text);

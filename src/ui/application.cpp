@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <csignal>
 #include <cstring>
 #include <iostream>
+#include <new>
+#include <stdexcept>
 
 #include "base/command_ids.h"
 #include "ui/lorvane_dialog.h"
@@ -84,6 +87,41 @@ void Application::OpenFiles(const std::vector<std::string>& paths) {
 
 namespace {
 
+// Every event goes through notify: an allocation that fails in any command
+// ends that command with its message, and the program goes on with what it
+// had (each load builds its result aside before it replaces the old one).
+class GuardedApplication : public QApplication {
+  public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc&) {
+            OutOfMemory();
+        } catch (const std::length_error&) {  // a size past what can be allocated
+            OutOfMemory();
+        }
+        return false;
+    }
+
+  private:
+    void OutOfMemory() {
+        if (reporting_) return;
+        reporting_ = true;
+        try {
+            QMessageBox box(QMessageBox::Critical, "Memory Allocation Error",
+                            "There is not enough memory for this command.", QMessageBox::Ok,
+                            activeWindow());
+            box.exec();
+        } catch (...) {  // NOLINT(bugprone-empty-catch): no memory even for the message
+        }
+        reporting_ = false;
+    }
+
+    bool reporting_ = false;
+};
+
 void PrintHelp() {
     std::cout << "Usage: lorvane [FILE...]\n"
                  "Draws paths and areas over the tiles of a Texture.bin tile database.\n\n"
@@ -117,7 +155,12 @@ int RunLorvane(int argc, char** argv, const char* version) {
         }
     }
 
-    QApplication qtApplication(argc, argv);
+#if !defined(_WIN32)
+    // A file grown past the limit of ulimit -f is a failed write with its
+    // message, not the end of the program by a signal.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+    GuardedApplication qtApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     std::error_code error;
     std::filesystem::path startupFolder = std::filesystem::current_path(error);

@@ -2,9 +2,11 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -54,8 +56,21 @@ void MainWindow::ApplyPlacement() {
     const auto stored =
         LoadWindowGeometry(shell_.platform().settings, smallest.width(), smallest.height());
     if (stored) {
-        resize(stored->width, stored->height);
-        move(stored->x, stored->y);
+        // A stored size larger than the screens (a hand-edited setting, a
+        // screen since removed) would cost memory past reason: it fits them.
+        std::vector<WindowGeometry> screens;
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            const QRect area = screen->availableGeometry();
+            screens.push_back({area.x(), area.y(), area.width(), area.height()});
+        }
+        if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+            const QRect area = primary->availableGeometry();
+            screens.insert(screens.begin(), {area.x(), area.y(), area.width(), area.height()});
+        }
+        const WindowGeometry fitted =
+            FitToScreens(*stored, screens, smallest.width(), smallest.height());
+        resize(fitted.width, fitted.height);
+        move(fitted.x, fitted.y);
     } else {
         resize(smallest);
         move(kMainWindowX, kMainWindowY);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStringList>
+#include <algorithm>
 
 namespace lorvane {
 
@@ -131,7 +132,8 @@ SaveAnswer QtPlatform::AskSave(const Message& question) {
     }
 }
 
-size_t QtPlatform::AskChoice(const Message& question, const std::vector<std::string>& buttons) {
+size_t QtPlatform::AskChoice(const Message& question, const std::vector<std::string>& buttons,
+                             size_t defaultButton) {
     QMessageBox box(QtIcon(question.icon), ToQt(question.caption), ToQt(question.text),
                     QMessageBox::NoButton, owner_);
     std::vector<QPushButton*> pushButtons;
@@ -141,7 +143,7 @@ size_t QtPlatform::AskChoice(const Message& question, const std::vector<std::str
             ToQt(buttons[i]), last ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
     }
     if (pushButtons.empty()) return 0;
-    box.setDefaultButton(pushButtons.front());
+    box.setDefaultButton(pushButtons[std::min(defaultButton, pushButtons.size() - 1)]);
     box.setEscapeButton(pushButtons.back());
     box.exec();
     for (size_t i = 0; i < pushButtons.size(); ++i)

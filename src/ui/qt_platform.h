@@ -24,8 +24,11 @@ std::string FromQt(const QString& text);
 // "Tile image file|*.pcx||" as a Qt filter: "Tile image file (*.pcx)".
 QString QtFilter(const std::string& filter);
 
-class QtPlatform : public MessageSink, public FileChooser, public SettingsStore, public SaveQuestion {
-public:
+class QtPlatform : public MessageSink,
+                   public FileChooser,
+                   public SettingsStore,
+                   public SaveQuestion {
+  public:
     // Dialogs and message boxes are owned by the owner widget (may be set later).
     void SetOwner(QWidget* owner) { owner_ = owner; }
 
@@ -36,9 +39,10 @@ public:
     std::optional<std::string> Read(std::string_view name) override;
     bool Write(std::string_view name, std::string_view value) override;
     SaveAnswer AskSave(const Message& question) override;
-    size_t AskChoice(const Message& question, const std::vector<std::string>& buttons) override;
+    size_t AskChoice(const Message& question, const std::vector<std::string>& buttons,
+                     size_t defaultButton) override;
 
-private:
+  private:
     QWidget* owner_ = nullptr;
 };
 

@@ -231,11 +231,16 @@ TEST_F(TerrainCommandsTest, TheaterMapSetWritesTheFullHeader) {
         EXPECT_EQ(refused.exitStatus, 2) << bad;
         EXPECT_EQ(Read("Theater.map"), SerializeTheaterMap(expected)) << bad;
     }
-    // Fewer levels: the file shrinks its pairs, and a level beyond them is not stored.
-    const CommandResult fewer =
+    // A level beyond the levels the file holds cannot be stored: refused,
+    // nothing written.
+    const CommandResult unstored =
         Run({"theater-map", "set", "Theater.map", "levelCount=4", "levelWidth5=9"});
+    EXPECT_EQ(unstored.exitStatus, 2);
+    EXPECT_NE(unstored.err.find("levelWidth5 is not stored"), std::string::npos);
+    EXPECT_EQ(Read("Theater.map"), SerializeTheaterMap(expected));
+    // Fewer levels: the file shrinks its pairs.
+    const CommandResult fewer = Run({"theater-map", "set", "Theater.map", "levelCount=4"});
     ASSERT_EQ(fewer.exitStatus, 0);
-    EXPECT_NE(fewer.err.find("levelWidth5 is not stored"), std::string::npos);
     EXPECT_EQ(Read("Theater.map").size(), 1116u);  // 16 bytes shorter header, the old tail kept
 }
 

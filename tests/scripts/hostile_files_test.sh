@@ -3,7 +3,9 @@
 # FIFOs or links, private modes, two runs on one file, standard output that
 # cannot be written, values beyond a field's range, FIFOs as inputs, a PCX
 # header that claims more than its data holds, names in the Windows-1252
-# code page and O2 files too short to hold an offset.
+# code page, O2 files too short to hold an offset, a Theater.map level that
+# cannot be stored, a large database under a memory limit and an output past
+# the file size limit.
 set -u
 
 cli=${LORVANE_CLI:?LORVANE_CLI is not set}
@@ -181,6 +183,59 @@ cp "$sample/Theater.L2" short.L2
 printf '\1\2' >short.O2
 expect 1 "$cli" l2m short.L2 -o short.L2M
 [ ! -e short.L2M ] || fail "an O2 file of 2 bytes made an output"
+
+# A level past the levels the file holds cannot be stored: refused with exit
+# 2, nothing written.
+cp "$sample/Theater.map" L.map
+cp L.map L.before
+"$cli" theater-map show L.map --json >levels.json
+levels=$(jq '.levelCount' levels.json)
+expect 2 "$cli" theater-map set L.map "levelWidth$levels=64"
+expect_err "levelWidth$levels is not stored"
+cmp -s L.map L.before || fail "a level that cannot be stored changed the file"
+
+# A valid database of 159 MB (one tile of 6.6 million zero segments) under a
+# memory limit below what its model takes: every command that reads it is
+# refused with the memory message and exit 1, never aborted; nothing is
+# written. Under a limit it fits in, it works. (The address sanitizer
+# reserves far more address space than any limit here.)
+byte() { for value; do printf "\\$(printf '%03o' "$value")"; done; }
+i32() { byte $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
+segments=6600000
+{
+    i32 1; i32 1; i32 1; printf '\x04'
+    printf 'H000.PCX'; head -c 12 /dev/zero
+    i32 0; i32 $segments
+    head -c $((segments * 24)) /dev/zero
+} >large.bin
+if ! ldd "$cli" 2>/dev/null | grep -q libasan; then
+    for command in "info large.bin" "info large.bin --json" "resave large.bin -o r.bin" \
+        "set-type large.bin --set 0 --type Urban -o s.bin" "export large.bin --tile 0 -o e.exp"; do
+        # shellcheck disable=SC2086
+        (ulimit -v 120000 && exec "$cli" $command) >/dev/null 2>err
+        status=$?
+        [ "$status" -eq 1 ] || fail "$command under a memory limit exited $status: $(cat err)"
+        grep -qE "Memory Allocation Error|Cannot allocate memory" err ||
+            fail "$command under a memory limit said: $(cat err)"
+    done
+    for output in r.bin s.bin e.exp; do
+        [ ! -e "$output" ] || fail "a command out of memory wrote $output"
+    done
+    (ulimit -v 250000 && exec "$cli" info large.bin) >/dev/null 2>err
+    status=$?
+    [ "$status" -eq 0 ] || [ "$status" -eq 1 ] || fail "info of 159 MB under 250 MB exited $status"
+    [ "$status" -eq 0 ] || grep -qE "Memory Allocation Error|Cannot allocate memory" err ||
+        fail "info of 159 MB said: $(cat err)"
+fi
+
+# A file grown past ulimit -f is a failed write with its message, not a
+# signal; the old output stays.
+cp db.bin keep.bin
+(ulimit -f 1 && exec "$cli" resave large.bin -o keep.bin --overwrite) >/dev/null 2>err
+status=$?
+[ "$status" -eq 1 ] || fail "resave past ulimit -f exited $status"
+grep -qF "File too large" err || fail "resave past ulimit -f said: $(cat err)"
+cmp -s keep.bin db.bin || fail "a write past ulimit -f changed the old file"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures failures" >&2

@@ -85,6 +85,7 @@ TEST_F(FileGuardTest, SaveOverAChangedFileAsksAndDoesWhatTheAnswerSays) {
         EXPECT_EQ(asked.question.caption, file.string());
         EXPECT_EQ(asked.question.icon, MessageIcon::Warning);
         EXPECT_EQ(asked.buttons, kSaveButtons);
+        EXPECT_EQ(asked.defaultButton, 2u);  // Enter: Cancel, which loses nothing
         EXPECT_EQ(ReadFileBytes(file), c.fileWritten ? InMemory() : theirs);
         EXPECT_EQ(std::filesystem::exists(other), c.otherWritten);
         if (c.otherWritten) {
@@ -179,7 +180,8 @@ TEST_F(FileGuardTest, ComingBackOffersToReloadOncePerChange) {
     EXPECT_EQ(platform.choiceQuestions[0].question.text,
               "Texture.bin was changed by another program since it was opened.\n\nReload it?");
     EXPECT_EQ(platform.choiceQuestions[0].buttons, kReloadButtons);
-    EXPECT_EQ(state.database.tileCount(), 2);  // Cancel: kept as it is
+    EXPECT_EQ(platform.choiceQuestions[0].defaultButton, 1u);  // Enter: Cancel
+    EXPECT_EQ(state.database.tileCount(), 2);                  // Cancel: kept as it is
     // The same change is not asked about again, but Save still asks.
     shell.CheckDatabaseFile();
     EXPECT_EQ(platform.choiceQuestions.size(), 1u);

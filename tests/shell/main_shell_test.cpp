@@ -269,6 +269,27 @@ TEST_F(MainShellTest, TileListLoadsThroughPostedPanelCommands) {
     EXPECT_TRUE(host.posted.empty());
 }
 
+// A tile's name from the database is read in the tiles folder only: a name
+// that leads out of it is refused with its message and loads nothing.
+TEST_F(MainShellTest, TileNamesThatLeaveTheTilesFolderAreRefused) {
+    state.folders.tileFolder = "/tiles/";
+    for (const char* name : {"../../../etc/passwd", "a/b.PCX", "C:x.PCX", "..", "x\\y.pcx", ""}) {
+        SCOPED_TRACE(name);
+        state.database = testing::MakeDatabase({TileSet{1, {testing::MakeTile(name)}}});
+        state.shell.textureLoaded = true;
+        platform.messages.clear();
+        shell.LoadTileFromList(0);
+        host.RunPosted();
+        EXPECT_TRUE(panel.commands.empty());
+        ASSERT_EQ(platform.messages.size(), 1u);
+        EXPECT_EQ(platform.messages[0].caption, "Tile Name Error");
+    }
+    state.database = testing::MakeDatabase({TileSet{1, {testing::MakeTile("H0A0.PCX")}}});
+    shell.LoadTileFromList(0);
+    host.RunPosted();
+    EXPECT_EQ(panel.tileImagePath, "/tiles/H0A0.PCX");
+}
+
 TEST_F(MainShellTest, TheTileListMarksTheTileOnScreen) {
     LoadDatabase();
     shell.ShowTileList();

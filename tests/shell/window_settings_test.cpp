@@ -34,6 +34,31 @@ TEST(WindowGeometrySetting, RoundTripsAndRefusesWhatDoesNotRead) {
     }
 }
 
+TEST(WindowGeometrySetting, AStoredGeometryFitsTheScreens) {
+    const WindowGeometry primary{0, 0, 1280, 1000};
+    const WindowGeometry right{1280, 0, 1920, 1080};
+    struct Case {
+        WindowGeometry stored;
+        WindowGeometry fitted;
+    };
+    const Case cases[] = {
+        {{10, 20, 800, 600}, {10, 20, 800, 600}},          // fits: as it was
+        {{0, 0, 100000, 100000}, {1280, 0, 1920, 1080}},   // the screen most of it is on, at most
+        {{-100000, -100000, 800, 600}, {0, 0, 800, 600}},  // off every screen
+        {{100, 900, 800, 600}, {100, 400, 800, 600}},      // pulled back on it
+        {{1500, 100, 5000, 600}, {1280, 100, 1920, 600}},  // on the screen it is on
+        {{10, 20, 100, 100}, {10, 20, 500, 400}},          // never below the minimum
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FitToScreens(c.stored, {primary, right}, 500, 400), c.fitted)
+            << c.stored.x << "," << c.stored.y << "," << c.stored.width << "," << c.stored.height;
+    }
+    // A screen smaller than the minimum: the minimum holds, at its corner.
+    EXPECT_EQ(FitToScreens({50, 50, 900, 900}, {{0, 0, 300, 200}}, 500, 400),
+              (WindowGeometry{0, 0, 500, 400}));
+    EXPECT_EQ(FitToScreens({5, 6, 7, 8}, {}, 1, 1), (WindowGeometry{5, 6, 7, 8}));
+}
+
 TEST(GridStepSetting, OffByDefaultAndWholeFeetOnTheTile) {
     testing::ScriptedPlatform platform;
     EXPECT_EQ(LoadGridStep(platform), 0);

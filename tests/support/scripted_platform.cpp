@@ -44,9 +44,9 @@ SaveAnswer ScriptedPlatform::AskSave(const Message& question) {
     return answer;
 }
 
-size_t ScriptedPlatform::AskChoice(const Message& question,
-                                   const std::vector<std::string>& buttons) {
-    choiceQuestions.push_back({question, buttons});
+size_t ScriptedPlatform::AskChoice(const Message& question, const std::vector<std::string>& buttons,
+                                   size_t defaultButton) {
+    choiceQuestions.push_back({question, buttons, defaultButton});
     std::string answer;
     if (!choiceAnswers.empty()) {
         answer = std::move(choiceAnswers.front());

@@ -21,7 +21,7 @@ class ScriptedPlatform : public MessageSink,
                          public SettingsStore,
                          public SaveQuestion,
                          public ProgressView {
-public:
+  public:
     // Messages, in the order they came.
     void Show(const Message& message) override;
     std::vector<Message> messages;
@@ -53,10 +53,12 @@ public:
     // Questions with buttons of their own: recorded with their buttons and
     // answered by the button text scripted next (the last button, as Esc,
     // when none is left or the text is not one of the buttons).
-    size_t AskChoice(const Message& question, const std::vector<std::string>& buttons) override;
+    size_t AskChoice(const Message& question, const std::vector<std::string>& buttons,
+                     size_t defaultButton) override;
     struct ChoiceCall {
         Message question;
         std::vector<std::string> buttons;
+        size_t defaultButton = 0;
     };
     std::vector<ChoiceCall> choiceQuestions;
     std::deque<std::string> choiceAnswers;
@@ -68,7 +70,7 @@ public:
     void CloseView() override;
     std::vector<std::string> progressLog;
 
-private:
+  private:
     FileChoice Answer(DialogCall::Kind kind, const FileDialogRequest& request);
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "base/byte_writer.h"
@@ -245,6 +246,54 @@ TEST(LoadTextureBin, MissingFileIsAnOpenError) {
               (Message{"Error opening Texture.bin file.", "File Open Error", MessageIcon::Error}));
 }
 
+TEST(LoadTextureBin, WhatASaveWouldNotWriteAgainIsRefusedOrSaid) {
+    const auto setTileCount = [](std::vector<std::byte>& bytes, int32_t count) {
+        std::memcpy(bytes.data() + 8, &count, 4);  // the first set's count
+    };
+    const std::vector<std::byte> sound =
+        SerializeTextureBin(testing::MakeLargeDatabase(2, 3, 1, 1));
+    struct Case {
+        const char* what;
+        std::vector<std::byte> bytes;
+        bool loads;
+        const char* said;  // nullptr: nothing
+    };
+    std::vector<Case> cases;
+    cases.push_back({"sound", sound, true, nullptr});
+    std::vector<std::byte> tail = sound;
+    tail.insert(tail.end(), 5, std::byte{7});
+    cases.push_back({"trailing bytes", tail, true, "holds 5 bytes after its last set"});
+    std::vector<std::byte> count = sound;
+    count[4] = std::byte{9};  // the header's tile count
+    cases.push_back({"tile count", count, true, "says it holds 9 tiles, and its sets hold 6"});
+    std::vector<std::byte> full = SerializeTextureBin(testing::MakeLargeDatabase(1, 16, 0, 0));
+    cases.push_back({"16 tiles", full, true, nullptr});
+    // 17 tiles in the first set: the header and the set count say so.
+    std::vector<std::byte> over = SerializeTextureBin(testing::MakeLargeDatabase(2, 16, 0, 0));
+    over[4] = std::byte{32};
+    setTileCount(over, 17);
+    const size_t secondSet = 8 + 5 + 16 * 28;
+    over.erase(over.begin() + secondSet, over.begin() + secondSet + 5);
+    cases.push_back({"17 tiles", over, false, "Set 0 in Texture.bin has 17 tiles"});
+    std::vector<std::byte> sets = SerializeTextureBin(testing::MakeLargeDatabase(257, 0, 0, 0));
+    cases.push_back({"257 sets", sets, false, "holds 257 sets"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MessageLog messages;
+        const auto database = ParseTextureBin(c.bytes, messages);
+        EXPECT_EQ(database.has_value(), c.loads);
+        if (c.said == nullptr) {
+            EXPECT_TRUE(messages.messages.empty());
+            ASSERT_TRUE(database);
+            EXPECT_EQ(SerializeTextureBin(*database), c.bytes);  // nothing dropped
+        } else {
+            ASSERT_EQ(messages.messages.size(), 1u);
+            EXPECT_NE(messages.messages[0].text.find(c.said), std::string::npos)
+                << messages.messages[0].text;
+        }
+    }
+}
+
 class SaveTextureBinTest : public ::testing::Test {
   protected:
     void SetUp() override { folder = testing::MakeTempFolder("lorvane-tiledb"); }
@@ -285,7 +334,11 @@ TEST_F(SaveTextureBinTest, FailedSaveLeavesThePreviousFileAsItWas) {
     std::filesystem::create_directories(folder / "Texture.bin" / "inside");
     MessageLog messages;
     const TileDatabase database = testing::MakeLargeDatabase(2, 3, 1, 1);
+    // TileInfo.dat follows only a database that was written.
+    const auto oldInfo = std::vector<std::byte>(12, std::byte{0x17});
+    testing::WriteFileBytes(folder / "TileInfo.dat", oldInfo);
     EXPECT_FALSE(SaveTextureBin(folder / "Texture.bin", database, folder, messages));
+    EXPECT_EQ(testing::ReadFileBytes(folder / "TileInfo.dat"), oldInfo);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0],
               (Message{"Error opening Texture.bin file.", "File Open Error", MessageIcon::Error}));

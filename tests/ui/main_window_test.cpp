@@ -3,14 +3,17 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <fstream>
 #include <map>
 
@@ -101,6 +104,8 @@ class MainWindowTest : public QObject {
 
     void resizableWithItsPlaceKeptAndItsIcon() {
         QSize smallest;
+        int dx = 0;
+        int dy = 0;
         {
             Application app(startup->path().toStdString());
             QVERIFY(app.Start());
@@ -121,22 +126,27 @@ class MainWindowTest : public QObject {
                                kPanelAreaList, kPanelPointerX, kPanelShowAreas};
             std::map<int, QRect> seed;
             for (int id : ids) seed[id] = place(id);
-            window.resize(smallest + QSize(250, 180));
+            // Grown within the screen: a stored size is never larger than it.
+            const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+            dx = std::min(250, (screen.width() - smallest.width() - 40) / 2 * 2);
+            dy = std::min(180, screen.height() - smallest.height() - 50);
+            QVERIFY(dx > 0 && dy > 0);
+            window.resize(smallest + QSize(dx, dy));
             window.move(40, 50);
-            QCOMPARE(place(kPanelViewer), seed[kPanelViewer].adjusted(0, 0, 250, 180));
-            QCOMPARE(place(kPanelSave), seed[kPanelSave].translated(250, 0));
-            QCOMPARE(place(kPanelNewPath), seed[kPanelNewPath].translated(250, 0));
-            QCOMPARE(place(kPanelPathList), seed[kPanelPathList].adjusted(0, 180, 125, 180));
-            QCOMPARE(place(kPanelAreaList), seed[kPanelAreaList].adjusted(125, 180, 250, 180));
-            QCOMPARE(place(kPanelPointerX), seed[kPanelPointerX].translated(0, 180));
-            QCOMPARE(place(kPanelShowAreas), seed[kPanelShowAreas].translated(125, 180));
+            QCOMPARE(place(kPanelViewer), seed[kPanelViewer].adjusted(0, 0, dx, dy));
+            QCOMPARE(place(kPanelSave), seed[kPanelSave].translated(dx, 0));
+            QCOMPARE(place(kPanelNewPath), seed[kPanelNewPath].translated(dx, 0));
+            QCOMPARE(place(kPanelPathList), seed[kPanelPathList].adjusted(0, dy, dx / 2, dy));
+            QCOMPARE(place(kPanelAreaList), seed[kPanelAreaList].adjusted(dx / 2, dy, dx, dy));
+            QCOMPARE(place(kPanelPointerX), seed[kPanelPointerX].translated(0, dy));
+            QCOMPARE(place(kPanelShowAreas), seed[kPanelShowAreas].translated(dx / 2, dy));
             QVERIFY(window.close());
         }
         QCOMPARE(QSettings("Hollin", "Quistral").value("Window/Geometry").toString(),
-                 QString("40,50,%1,%2").arg(smallest.width() + 250).arg(smallest.height() + 180));
+                 QString("40,50,%1,%2").arg(smallest.width() + dx).arg(smallest.height() + dy));
         Application again(startup->path().toStdString());
         QVERIFY(again.Start());
-        QCOMPARE(again.window().size(), smallest + QSize(250, 180));
+        QCOMPARE(again.window().size(), smallest + QSize(dx, dy));
         QCOMPARE(again.window().pos(), QPoint(40, 50));
         // A kept size below the smallest is raised to it.
         QSettings("Hollin", "Quistral").setValue("Window/Geometry", "10,10,20,20");
