@@ -67,7 +67,7 @@ std::optional<PcxImage> ReadTileImage(const PathArgument& tile) {
         return std::nullopt;
     }
     const std::optional<PcxHeader> header = ReadPcxHeader(file->Bytes());
-    if (header && header->Usable() && !PcxDataCanHold(*header, file->Size())) {
+    if (header && header->Usable() && !PcxDataCanHold(*header, file->Bytes())) {
         std::cerr << "lorvane-cli: " << path << ": damaged PCX (its header claims "
                   << header->Width() << " x " << header->Height() << " pixels, more than its "
                   << file->Size() - kPcxHeaderSize << " bytes of data can hold)\n";
