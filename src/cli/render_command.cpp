@@ -90,6 +90,10 @@ int Render(const RenderOptions& options) {
     const int width = options.size > 0 ? options.size : image->Width();
     const int height = options.size > 0 ? options.size : image->Height();
     const std::vector<uint32_t> rgb = StretchPcx(*image, width, height);
+    if (rgb.empty()) {
+        ShowPictureAllocationError();
+        return kFailed;
+    }
     Overlay overlay;
     if (!options.texture.empty()) {
         StderrMessages messages;
