@@ -288,6 +288,20 @@ def journal_files():
         if i % 6 == 5:  # the last record cut short
             out = out[: random_.randrange(len(out) - 8, len(out))]
         files.append(out)
+    for i in range(24):  # headers cut short, a path too long, a base that is not 0 to 2
+        header = bytearray(journal_header(random_))
+        if i % 4 == 1:
+            struct.pack_into("<I", header, 12, random_.choice([4097, 2**32 - 1]))
+        elif i % 4 == 2:
+            (length,) = struct.unpack_from("<I", header, 12)
+            header[16 + length + 24] = random_.choice([3, 255])
+        else:
+            header = header[: random_.randrange(len(header))]
+        files.append(bytes(header))
+    for _ in range(16):  # edit bodies cut within their first fields
+        kind = random_.choice([1, 2])
+        body = record_body(random_, kind)[: random_.randrange(13)]
+        files.append(journal_header(random_) + frame(kind, body))
     return files
 
 
