@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of a fuzz build for a few seconds from its seed
-# corpus. New inputs go to a working corpus inside the build folder; a crash
-# fails the run and leaves its input in BUILD/fuzz-artifacts/ (copy it into
-# fuzz/corpus/<name>/ so the replay test keeps it fixed).
+# corpus, with its dictionary fuzz/<name>.dict when there is one. New inputs
+# go to a working corpus inside the build folder; a crash fails the run and
+# leaves its input in BUILD/fuzz-artifacts/ (copy it into fuzz/corpus/<name>/
+# so the replay test keeps it fixed).
 #
 # usage: run_fuzzers.sh BUILD_FOLDER SECONDS
 set -euo pipefail
@@ -16,8 +17,10 @@ for target in "$build"/fuzz/*_fuzz; do
   name=$(basename "$target" _fuzz)
   work="$build/fuzz-corpus/$name"
   mkdir -p "$work"
+  dict=()
+  [ -f "$source_dir/fuzz/$name.dict" ] && dict=(-dict="$source_dir/fuzz/$name.dict")
   echo "== fuzzing $name for ${seconds}s"
-  if ! "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \
+  if ! "$target" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \
        -artifact_prefix="$build/fuzz-artifacts/${name}-" "$work" "$source_dir/fuzz/corpus/$name" \
        > "$build/fuzz-$name.log" 2>&1; then
     echo "fuzz target $name failed; see $build/fuzz-$name.log"

@@ -12,6 +12,7 @@
 
 #include "base/file_io.h"
 #include "base/path_text.h"
+#include "cli/cli.h"
 #include "cli/image_writer/image_writer.h"
 
 namespace lorvane::cli {
@@ -73,6 +74,11 @@ DrawPngFunction LoadImageWriter() {
 
 }  // namespace
 
+void ShowPictureAllocationError() {
+    StderrMessages messages;
+    messages.Error("Failed to allocate memory for the picture.", "Memory Allocation Error");
+}
+
 bool WritePng(const uint32_t* rgb, int width, int height, const Overlay& overlay,
               const OutputTarget& target) {
     const DrawPngFunction drawPng = LoadImageWriter();
@@ -81,9 +87,13 @@ bool WritePng(const uint32_t* rgb, int width, int height, const Overlay& overlay
         return false;
     }
     std::vector<std::byte> png;
+    const DrawPngResult drawn = drawPng(rgb, width, height, overlay, png);
+    if (drawn == DrawPngResult::NoMemory) {
+        ShowPictureAllocationError();
+        return false;
+    }
     std::string detail;
-    if (!drawPng(rgb, width, height, overlay, png) ||
-        ReplaceFile(target, png, &detail) != WriteStatus::Ok) {
+    if (drawn != DrawPngResult::Drawn || ReplaceFile(target, png, &detail) != WriteStatus::Ok) {
         std::cerr << "lorvane-cli: cannot write " << (detail.empty() ? target.Name() : detail)
                   << '\n';
         return false;

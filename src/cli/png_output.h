@@ -11,6 +11,9 @@
 
 namespace lorvane::cli {
 
+// Says on standard error that a picture can't be allocated.
+void ShowPictureAllocationError();
+
 // Draws the overlay over the RGB pixels (0x00RRGGBB, row by row), encodes the
 // picture as PNG and replaces the target safely. False after a message
 // on standard error when the module cannot be loaded or a step fails.

@@ -67,7 +67,7 @@ std::optional<PcxImage> ReadTileImage(const PathArgument& tile) {
         return std::nullopt;
     }
     const std::optional<PcxHeader> header = ReadPcxHeader(file->Bytes());
-    if (header && header->Usable() && !PcxDataCanHold(*header, file->Size())) {
+    if (header && header->Usable() && !PcxDataCanHold(*header, file->Bytes())) {
         std::cerr << "lorvane-cli: " << path << ": damaged PCX (its header claims "
                   << header->Width() << " x " << header->Height() << " pixels, more than its "
                   << file->Size() - kPcxHeaderSize << " bytes of data can hold)\n";
@@ -90,6 +90,10 @@ int Render(const RenderOptions& options) {
     const int width = options.size > 0 ? options.size : image->Width();
     const int height = options.size > 0 ? options.size : image->Height();
     const std::vector<uint32_t> rgb = StretchPcx(*image, width, height);
+    if (rgb.empty()) {
+        ShowPictureAllocationError();
+        return kFailed;
+    }
     Overlay overlay;
     if (!options.texture.empty()) {
         StderrMessages messages;

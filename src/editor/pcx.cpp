@@ -82,6 +82,22 @@ bool DecodeLine(Input& input, const PcxHeader& pcx, std::span<uint8_t> line) {
     return true;
 }
 
+// The columns the encoded data after the header expands to, counted until
+// they reach enough: a byte for each literal, its count for each run (a run
+// byte at the very end has no value and adds none).
+uint64_t ExpandedSize(std::span<const std::byte> bytes, uint64_t enough) {
+    uint64_t columns = 0;
+    for (size_t i = kPcxHeaderSize; i < bytes.size() && columns < enough; ++i) {
+        const auto b = static_cast<uint8_t>(bytes[i]);
+        if (b <= kLiteralLimit) {
+            ++columns;
+        } else if (++i < bytes.size()) {
+            columns += b - kLiteralLimit;
+        }
+    }
+    return columns;
+}
+
 }  // namespace
 
 int32_t PcxHeader::Stride() const {
@@ -95,12 +111,21 @@ bool PcxHeader::Usable() const {
            planes <= kPcxMaxPlanes;
 }
 
-bool PcxDataCanHold(const PcxHeader& header, size_t fileSize) {
-    if (fileSize < kPcxHeaderSize || header.Height() <= 0 || header.bytesPerLine <= 0) return false;
+bool PcxDataCanHold(const PcxHeader& header, std::span<const std::byte> bytes) {
+    if (bytes.size() < kPcxHeaderSize || header.Height() <= 0 || header.bytesPerLine <= 0 ||
+        header.planes <= 0)
+        return false;
     constexpr uint64_t kLongestRun = 63;
-    const auto perLine =
-        (static_cast<uint64_t>(header.bytesPerLine) + kLongestRun - 1) / kLongestRun;
-    return static_cast<uint64_t>(header.Height()) * perLine <= fileSize - kPcxHeaderSize;
+    const uint64_t height = static_cast<uint64_t>(header.Height());
+    const uint64_t lineBytes =
+        static_cast<uint64_t>(header.bytesPerLine) * static_cast<uint64_t>(header.planes);
+    const uint64_t perLine = (lineBytes + kLongestRun - 1) / kLongestRun;
+    if (height * perLine > bytes.size() - kPcxHeaderSize) return false;
+
+    const uint64_t width = static_cast<uint64_t>(std::max(header.Width(), 0));
+    const uint64_t claimed = std::max(lineBytes, width) * height;
+    if (claimed <= kPcxUnbackedAllowance) return true;
+    return ExpandedSize(bytes, claimed - kPcxUnbackedAllowance) >= claimed - kPcxUnbackedAllowance;
 }
 
 std::optional<PcxHeader> ReadPcxHeader(std::span<const std::byte> bytes) {
@@ -122,7 +147,7 @@ std::optional<PcxHeader> ReadPcxHeader(std::span<const std::byte> bytes) {
 
 std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes) {
     const std::optional<PcxHeader> pcx = ReadPcxHeader(bytes);
-    if (!pcx || !pcx->Usable() || !PcxDataCanHold(*pcx, bytes.size())) return std::nullopt;
+    if (!pcx || !pcx->Usable() || !PcxDataCanHold(*pcx, bytes)) return std::nullopt;
 
     PcxImage image;
     image.header = MakeBitmapHeader(*pcx);
@@ -176,12 +201,18 @@ std::vector<uint32_t> StretchPcx(const PcxImage& image, int32_t width, int32_t h
     const auto sourceWidth = static_cast<int64_t>(image.Width());
     const auto sourceHeight = static_cast<int64_t>(image.Height());
     const int32_t shown = std::min(image.Width(), image.stride);
-    std::vector<int32_t> columns(static_cast<size_t>(width));
+    std::vector<int32_t> columns;
+    std::vector<uint32_t> out;
+    try {
+        columns.resize(static_cast<size_t>(width));
+        out.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    } catch (const std::bad_alloc&) {
+        return {};  // the picture can't be allocated
+    }
     for (int32_t x = 0; x < width; ++x) {
         columns[static_cast<size_t>(x)] = static_cast<int32_t>(x * sourceWidth / width);
     }
 
-    std::vector<uint32_t> out(static_cast<size_t>(width) * static_cast<size_t>(height));
     for (int32_t y = 0; y < height; ++y) {
         const auto sourceY = static_cast<size_t>(y * sourceHeight / height);
         const uint8_t* line = image.pixels.data() + sourceY * static_cast<size_t>(image.stride);

@@ -50,11 +50,20 @@ struct PcxHeader {
     bool Usable() const;
 };
 
-// True when the encoded data after the header could hold the image: a line
-// takes at least one byte for each 63 columns (the longest run), so a header
-// that claims more lines than its data could hold at that best is damaged
-// and is refused before its pixel buffer is allocated.
-bool PcxDataCanHold(const PcxHeader& header, size_t fileSize);
+// Up to this many bytes of lines (or pixels of the picture) a damaged file,
+// one cut short say, need not back by its data: it still shows what it holds.
+inline constexpr uint64_t kPcxUnbackedAllowance = uint64_t{1} << 20;
+
+// True when the encoded data after the header could hold the image; a header
+// that claims more is damaged and is refused before its pixel buffer is
+// allocated. Two bounds:
+// - a line of all planes takes at least one byte for each 63 columns (the
+//   longest run), so the lines cannot outnumber what the data holds at best;
+// - the lines of every plane (planes × bytes per line × height) and the
+//   picture (width × height) cannot exceed what the data expands to, a byte
+//   for each literal and its count for each run, by more than
+//   kPcxUnbackedAllowance.
+bool PcxDataCanHold(const PcxHeader& header, std::span<const std::byte> bytes);
 
 // The header fields of a file; nullopt when the file is shorter than the
 // 128-byte header.
@@ -110,7 +119,8 @@ std::optional<PcxImage> LoadPcxTile(const std::filesystem::path& path);
 
 // The image stretched to width × height by nearest neighbour, rows and
 // columns dropped or repeated (no blending), as 0xFFRRGGBB values, one line
-// after the other from the top. Empty when either size is not positive.
+// after the other from the top. Empty when either size is not positive or
+// the picture can't be allocated.
 std::vector<uint32_t> StretchPcx(const PcxImage& image, int32_t width, int32_t height);
 
 }  // namespace lorvane

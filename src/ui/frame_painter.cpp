@@ -112,7 +112,9 @@ struct ItemPainter {
 QImage TileImage(const PcxImage& image) {
     if (image.Width() <= 0 || image.Height() <= 0) return {};
     const std::vector<uint32_t> pixels = StretchPcx(image, image.Width(), image.Height());
+    if (pixels.empty()) return {};  // the picture can't be allocated: nothing shown
     QImage out(image.Width(), image.Height(), QImage::Format_RGB32);
+    if (out.isNull()) return {};
     const size_t lineBytes = static_cast<size_t>(out.width()) * sizeof(uint32_t);
     for (int y = 0; y < out.height(); ++y) {
         std::memcpy(out.scanLine(y), pixels.data() + static_cast<size_t>(y) * out.width(),

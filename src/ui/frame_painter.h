@@ -13,7 +13,8 @@
 
 namespace lorvane {
 
-// The decoded tile as an image ready to paint.
+// The decoded tile as an image ready to paint; a null image when it can't be
+// allocated.
 QImage TileImage(const PcxImage& image);
 
 // Paints the items in order; `tile` is the image the FrameImage items show.

@@ -177,6 +177,88 @@ TEST(DecodePcx, RefusesUnusableHeaders) {
     EXPECT_EQ(largest->pixels.size(), 16384u);
 }
 
+// Data bytes after a header: count copies of a byte pattern.
+std::vector<std::byte> Repeated(std::initializer_list<int> pattern, size_t count) {
+    std::vector<std::byte> data;
+    data.reserve(pattern.size() * count);
+    for (size_t i = 0; i < count; ++i) {
+        for (int b : pattern) data.push_back(static_cast<std::byte>(b));
+    }
+    return data;
+}
+
+TEST(PcxDataCanHold, TheHeaderCannotClaimMoreThanItsDataExpandsTo) {
+    constexpr size_t kMiB = size_t{1} << 20;
+    static_assert(kPcxUnbackedAllowance == kMiB);
+    struct Case {
+        const char* what;
+        std::vector<std::byte> header;
+        std::vector<std::byte> data;
+        bool holds;
+    };
+    const Case cases[] = {
+        // 261 longest runs a line would hold one plane at best; four need 1041.
+        {"16384 x 16384 in 4 planes over the longest runs of one plane",
+         PcxHeaderBytes(0, 0, 16383, 16383, 16384, 4), Repeated({0xFF, 0}, 16384 * 261 / 2), false},
+        {"16384 x 16384 over 4.3 MB of literal bytes", PcxHeaderBytes(0, 0, 16383, 16383, 16384),
+         Repeated({7}, 16384 * 261), false},
+        {"16384 x 16384 over enough of the longest runs", PcxHeaderBytes(0, 0, 16383, 16383, 16384),
+         Repeated({0xFF, 7}, 16384 * 261), true},
+        // 2 MiB of lines: the data must expand to 1 MiB of them.
+        {"2 MiB of lines over 1 MiB of literals", PcxHeaderBytes(0, 0, 2047, 1023, 2048),
+         Repeated({1}, kMiB), true},
+        {"2 MiB of lines over a literal less", PcxHeaderBytes(0, 0, 2047, 1023, 2048),
+         Repeated({1}, kMiB - 1), false},
+        {"the same in 2 planes of half the line", PcxHeaderBytes(0, 0, 2047, 1023, 1024, 2),
+         Repeated({1}, kMiB - 1), false},
+        // Lines of 2 bytes, so the lines alone are small; the picture is not.
+        {"16384 x 16384 shown from lines of 2 bytes", PcxHeaderBytes(0, 0, 16383, 16383, 2),
+         Repeated({0xC2, 3}, 16384), false},
+        {"a small damaged file still holds", PcxHeaderBytes(0, 0, 511, 511, 512),
+         Repeated({0xFF, 3}, 512 * 9), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<std::byte> file = Join(c.header, c.data);
+        const std::optional<PcxHeader> header = ReadPcxHeader(file);
+        ASSERT_TRUE(header);
+        ASSERT_TRUE(header->Usable());
+        EXPECT_EQ(PcxDataCanHold(*header, file), c.holds);
+        if (!c.holds) {
+            EXPECT_FALSE(DecodePcx(file));
+        }
+    }
+}
+
+TEST(DecodePcx, AcceptedImagesCostNoMoreThanTheirData) {
+    // Random headers over random data: whatever is decoded takes at most 32
+    // pixel bytes for each data byte (two bytes expand to 63) beyond the
+    // allowance, and its line padding.
+    std::srand(27);
+    const auto random = [](int limit) { return std::rand() % limit; };
+    int decoded = 0;
+    for (int round = 0; round < 400; ++round) {
+        const auto side = [&] { return static_cast<int16_t>(1 << random(15)) + random(4); };
+        std::vector<std::byte> file =
+            PcxHeaderBytes(0, 0, static_cast<int16_t>(side() - 1), static_cast<int16_t>(side() - 1),
+                           side(), static_cast<int8_t>(1 + random(4)));
+        const size_t size = static_cast<size_t>(random(1 << random(18)));
+        const int runShare = random(101);
+        for (size_t i = 0; i < size; ++i) {
+            file.push_back(
+                static_cast<std::byte>(random(100) < runShare ? 0xC0 + random(64) : random(193)));
+        }
+        const auto image = DecodePcx(file);
+        if (!image) continue;
+        ++decoded;
+        const auto height = static_cast<uint64_t>(image->Height());
+        EXPECT_LE(image->pixels.size(), 32 * size + kPcxUnbackedAllowance + 4 * height) << round;
+        const uint64_t picture = static_cast<uint64_t>(image->Width()) * height;
+        EXPECT_LE(picture, 32 * size + kPcxUnbackedAllowance) << round;
+    }
+    EXPECT_GT(decoded, 40);
+}
+
 TEST(DecodePcx, BitmapHeaderAndPalette) {
     testing::PcxPicture picture = testing::MakePatternPicture(21, 4, 3);
     picture.palette[0] = {10, 20, 30};

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # What lorvane-cli does with files that could hurt: outputs that are devices,
 # FIFOs or links, private modes, two runs on one file, standard output that
-# cannot be written, values beyond a field's range, FIFOs as inputs, a PCX
-# header that claims more than its data holds, names in the Windows-1252
-# code page, O2 files too short to hold an offset, a Theater.map level that
-# cannot be stored, a large database under a memory limit and an output past
-# the file size limit.
+# cannot be written, values beyond a field's range, FIFOs as inputs, PCX
+# headers that claim more than their data holds, pictures larger than the
+# memory, names in the Windows-1252 code page, O2 files too short to hold an
+# offset, a Theater.map level that cannot be stored, a large database under a
+# memory limit and an output past the file size limit.
 set -u
 
 cli=${LORVANE_CLI:?LORVANE_CLI is not set}
@@ -148,25 +148,68 @@ for command in "${fifo_inputs[@]}"; do
     grep -qF "not a regular file" err || fail "$command said: $(cat err)"
 done
 
-# A PCX header claiming 16384 x 16384 x 4 planes over no data: refused at
-# once, within a small memory limit.
+# PCX headers that claim more than their data can expand to, and a picture
+# too large for the memory there is: refused as damaged (or with the memory
+# message) at once, exit 1, no PNG, within a small share of the memory. The
+# files: 16384 x 16384 x 4 planes over no data; the same over 4.3 MB of the
+# longest runs, enough for one plane only; one plane over 4.3 MB of literal
+# bytes; and 16384 x 16384 shown from lines of 2 bytes.
 python3 -c '
 import struct, sys
-h = bytearray(128)
-h[0], h[1], h[2], h[3] = 10, 5, 1, 8
-h[4:12] = struct.pack("<4h", 0, 0, 16383, 16383)
-h[65] = 4
-h[66:68] = struct.pack("<h", 16384)
-sys.stdout.buffer.write(bytes(h))' >big.pcx
-if ldd "$cli" 2>/dev/null | grep -q libasan; then limit=unlimited; else limit=400000; fi
-start=$(date +%s%N)
-(ulimit -v $limit && exec "$cli" render big.pcx -o big.png) >/dev/null 2>err
-status=$?
-elapsed=$((($(date +%s%N) - start) / 1000000))
-[ "$status" -eq 1 ] || fail "render of the big header exited $status"
-grep -qF "damaged PCX" err || fail "render of the big header said: $(cat err)"
-[ "$elapsed" -lt 5000 ] || fail "render of the big header took $elapsed ms"
-[ ! -e big.png ] || fail "render of the big header wrote a PNG"
+def header(planes, line):
+    h = bytearray(128)
+    h[0], h[1], h[2], h[3] = 10, 5, 1, 8
+    h[4:12] = struct.pack("<4h", 0, 0, 16383, 16383)
+    h[65] = planes
+    h[66:68] = struct.pack("<h", line)
+    return bytes(h)
+for name, planes, line, data in [
+        ("big", 4, 16384, b""),
+        ("planes", 4, 16384, b"\xff\x00" * (16384 * 261 // 2)),
+        ("literals", 1, 16384, b"\x07" * (16384 * 261)),
+        ("narrow", 1, 2, b"\xc2\x03" * 16384)]:
+    open(name + ".pcx", "wb").write(header(planes, line) + data)'
+asan=false
+ldd "$cli" 2>/dev/null | grep -q libasan && asan=true
+# refused LIMIT TEXT ARGS...: render refuses within LIMIT KiB of address
+# space (none under the address sanitizer), in under a second (five under the
+# sanitizer), at a peak of under 64 MiB when /usr/bin/time can tell.
+refused() {
+    local limit=$1 text=$2 status elapsed peak
+    shift 2
+    $asan && limit=unlimited
+    rm -f picture.png
+    local start
+    start=$(date +%s%N)
+    if [ -x /usr/bin/time ]; then
+        (ulimit -v "$limit" && exec /usr/bin/time -o peak -f %M "$cli" render "$@" -o picture.png) \
+            >/dev/null 2>err
+    else
+        (ulimit -v "$limit" && exec "$cli" render "$@" -o picture.png) >/dev/null 2>err
+    fi
+    status=$?
+    elapsed=$((($(date +%s%N) - start) / 1000000))
+    [ "$status" -eq 1 ] || fail "render $* exited $status: $(cat err)"
+    grep -qF "$text" err || fail "render $* said: $(cat err)"
+    if $asan; then
+        [ "$elapsed" -lt 5000 ] || fail "render $* took $elapsed ms"
+    else
+        [ "$elapsed" -lt 1000 ] || fail "render $* took $elapsed ms"
+        if [ -s peak ]; then
+            peak=$(tail -n 1 peak)
+            [ "$peak" -lt 65536 ] || fail "render $* peaked at $peak KiB"
+        fi
+    fi
+    [ ! -e picture.png ] || fail "render $* wrote a PNG"
+}
+for file in big planes literals narrow; do
+    refused 2000000 "damaged PCX" $file.pcx
+    refused 65536 "damaged PCX" $file.pcx
+done
+if ! $asan; then
+    refused 65536 "Memory Allocation Error: Failed to allocate memory for the picture." \
+        "$sample/tiles/H000.PCX" --size 16384
+fi
 
 # Names are bytes of the Windows-1252 code page: 0xE9 is e acute, 0x80 the
 # euro sign; JSON and text show them in UTF-8.

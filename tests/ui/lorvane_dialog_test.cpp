@@ -4,6 +4,8 @@
 
 #include "ui/lorvane_dialog.h"
 
+#include <sys/resource.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -336,6 +338,42 @@ class LorvaneDialogTest : public QObject {
         QVERIFY(app.window().isVisible());
         QVERIFY(!panel->HasUnsavedChanges());
         QVERIFY(app.window().close());  // nothing unsaved: no question
+    }
+
+    // A tile image whose header claims 16384 x 16384 in 4 planes over 4.3 MB
+    // of the longest runs (enough for one plane), or in one plane over 4.3 MB
+    // of literal bytes: refused with its message, nothing of it shown, and
+    // the program's peak memory does not grow by what the header claims.
+    void aTileImageClaimingMoreThanItsDataIsRefused() {
+        const auto file = [](int planes, std::initializer_list<int> pattern) {
+            std::vector<std::byte> bytes =
+                testing::PcxHeaderBytes(0, 0, 16383, 16383, 16384, static_cast<int8_t>(planes));
+            for (size_t i = 0; bytes.size() < 128 + 16384 * 261; ++i) {
+                bytes.push_back(static_cast<std::byte>(*(pattern.begin() + i % pattern.size())));
+            }
+            return bytes;
+        };
+        const std::vector<std::byte> files[] = {file(4, {0xFF, 0}), file(1, {7})};
+        for (const std::vector<std::byte>& bytes : files) {
+            const std::string path = (folder_ / "H001.PCX").string();
+            testing::WriteFileBytes(path, bytes);
+            rusage before{};
+            getrusage(RUSAGE_SELF, &before);
+            platform_.messages.clear();
+            dialog_->SetTileImage(path, "H001.PCX");
+            dialog_->HandleCommand(kPanelLoadTileImage);
+            QTest::qWait(20);  // the posted refresh
+            rusage after{};
+            getrusage(RUSAGE_SELF, &after);
+            QCOMPARE(platform_.messages.size(), size_t{1});
+            QCOMPARE(platform_.messages[0].text, "The tile image " + path + " could not be read.");
+            QCOMPARE(platform_.messages[0].caption, std::string("Tile Image Error"));
+            QVERIFY(!dialog_->panel().showsImage());
+            QVERIFY2(
+                after.ru_maxrss - before.ru_maxrss < 64 * 1024,
+                qPrintable(
+                    QString("the peak grew by %1 KiB").arg(after.ru_maxrss - before.ru_maxrss)));
+        }
     }
 
     void theImageIsShownSquareAndCentred() {

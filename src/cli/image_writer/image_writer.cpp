@@ -40,21 +40,28 @@ void DrawOverlay(QImage& image, const Overlay& overlay) {
 
 }  // namespace lorvane::cli
 
-extern "C" __attribute__((visibility("default"))) bool LorvaneDrawPng(
+extern "C" __attribute__((visibility("default"))) lorvane::cli::DrawPngResult LorvaneDrawPng(
     const uint32_t* rgb, int width, int height, const lorvane::Overlay& overlay,
     std::vector<std::byte>& png) {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        std::memcpy(image.scanLine(y), rgb + static_cast<size_t>(y) * static_cast<size_t>(width),
-                    static_cast<size_t>(width) * sizeof(uint32_t));
+    using lorvane::cli::DrawPngResult;
+    try {
+        QImage image(width, height, QImage::Format_RGB32);
+        if (image.isNull()) return DrawPngResult::NoMemory;
+        for (int y = 0; y < height; ++y) {
+            std::memcpy(image.scanLine(y),
+                        rgb + static_cast<size_t>(y) * static_cast<size_t>(width),
+                        static_cast<size_t>(width) * sizeof(uint32_t));
+        }
+        if (!overlay.segments.empty() || !overlay.circles.empty())
+            lorvane::cli::DrawOverlay(image, overlay);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "PNG")) return DrawPngResult::Failed;
+        const auto* data = reinterpret_cast<const std::byte*>(bytes.constData());
+        png.assign(data, data + bytes.size());
+        return DrawPngResult::Drawn;
+    } catch (const std::bad_alloc&) {
+        return DrawPngResult::NoMemory;
     }
-    if (!overlay.segments.empty() || !overlay.circles.empty())
-        lorvane::cli::DrawOverlay(image, overlay);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) return false;
-    const auto* data = reinterpret_cast<const std::byte*>(bytes.constData());
-    png.assign(data, data + bytes.size());
-    return true;
 }

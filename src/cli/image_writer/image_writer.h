@@ -21,8 +21,13 @@ inline constexpr const char* kImageWriterModule = "liblorvane-image-writer.dll";
 inline constexpr const char* kImageWriterModule = "liblorvane-image-writer.so";
 #endif
 
-// False when the image cannot be encoded.
-using DrawPngFunction = bool (*)(const uint32_t* rgb, int width, int height, const Overlay& overlay,
-                                 std::vector<std::byte>& png);
+enum class DrawPngResult : int {
+    Drawn = 0,
+    NoMemory = 1,  // the picture or its PNG bytes can't be allocated
+    Failed = 2,    // the picture cannot be encoded
+};
+
+using DrawPngFunction = DrawPngResult (*)(const uint32_t* rgb, int width, int height,
+                                          const Overlay& overlay, std::vector<std::byte>& png);
 
 }  // namespace lorvane::cli
