@@ -20,7 +20,7 @@ std::optional<std::vector<std::byte>> ComposeMeaFile(const TerrainMatrix& matrix
     return ComposeMeaFile(TerrainRows::OfMatrix(matrix));
 }
 
-std::vector<std::byte> ComposeMeaFile(const TerrainRows& rows) {
+std::optional<std::vector<std::byte>> ComposeMeaFile(const TerrainRows& rows) {
     const size_t columns = rows.Columns();
     const size_t rowCount = rows.Rows();
     // A block starts at every 8th post; extents from terrain files are
@@ -51,6 +51,7 @@ std::vector<std::byte> ComposeMeaFile(const TerrainRows& rows) {
             *out++ = static_cast<std::byte>(value >> 8);
         }
     }
+    if (rows.ReadFailed()) return std::nullopt;
     return bytes;
 }
 
@@ -80,7 +81,8 @@ bool GenerateMeaFile(const OutputTarget& path, const TerrainMatrix& matrix, Mess
 }
 
 bool GenerateMeaFile(const OutputTarget& path, const TerrainRows& rows, MessageSink& messages) {
-    return WriteMeaFile(path, ComposeMeaFile(rows), messages);
+    const auto bytes = ComposeMeaFile(rows);
+    return rows.ReportReadFailure(messages) && WriteMeaFile(path, bytes, messages);
 }
 
 }  // namespace lorvane

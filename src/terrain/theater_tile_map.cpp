@@ -151,6 +151,7 @@ std::optional<std::vector<std::byte>> ComposeTheaterMap(const TerrainRows& rows,
         for (size_t x = 0; x < columns; ++x)
             std::memcpy(grid + x * rowCount + top, band.data() + x * kThrBandRows, height);
     }
+    if (rows.ReadFailed()) return std::nullopt;
     return bytes;
 }
 
@@ -182,7 +183,8 @@ bool GenerateTheaterMap(const OutputTarget& path, const TerrainMatrix& matrix,
 
 bool GenerateTheaterMap(const OutputTarget& path, const TerrainRows& rows,
                         const TileDatabase& database, Progress& progress, MessageSink& messages) {
-    return WriteTheaterMap(path, ComposeTheaterMap(rows, database, progress), messages);
+    const auto bytes = ComposeTheaterMap(rows, database, progress);
+    return rows.ReportReadFailure(messages) && WriteTheaterMap(path, bytes, messages);
 }
 
 }  // namespace lorvane

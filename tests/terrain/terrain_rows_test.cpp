@@ -6,11 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
 #include <numeric>
 #include <random>
 
 #include "base/byte_writer.h"
+#include "base/file_io.h"
+#include "base/path_text.h"
 #include "support/progress_recorder.h"
 #include "support/terrain_builder.h"
 #include "support/texture_builder.h"
@@ -184,6 +190,177 @@ TEST(TerrainRowsTest, RefusedInputsGiveTheirMessagesBeforeAnyRow) {
         EXPECT_FALSE(c.open(messages)) << c.what;
         EXPECT_EQ(messages.messages, c.messages) << c.what;
     }
+}
+
+// Rows in a random order: each band read again when it is left.
+void ExpectRowsInAnyOrder(const TerrainRows& rows, const TerrainCells& expected,
+                          std::mt19937& random) {
+    TerrainRowBuffer scratch(rows.Columns());
+    for (int k = 0; k < 40; ++k) {
+        const size_t y = random() % rows.Rows();
+        const TerrainCell* row = rows.Row(y, scratch.data());
+        ASSERT_TRUE(std::equal(row, row + rows.Columns(),
+                               expected.begin() + static_cast<ptrdiff_t>(y * rows.Columns())))
+            << "row " << y;
+    }
+}
+
+TEST(TerrainRowsTest, FilesStreamToTheSameOutputsAsTheirBytes) {
+    std::mt19937 random(23);
+    const auto folder = testing::MakeTempFolder("lorvane-rows-files");
+    const TileDatabase database = testing::MakeLargeDatabase(40, 16, 2, 1);
+    // Sizes from one section to L2M files of several 1 MiB bands.
+    const int32_t sizes[] = {1, 3, 7, 24, 2, 30};
+    for (int trial = 0; trial < 6; ++trial) {
+        const int recordSize = trial % 2 == 0 ? 7 : 9;
+        const int32_t n = sizes[trial];
+        SCOPED_TRACE(::testing::Message() << "n " << n << ", " << recordSize << "-byte records");
+        const AliasedTerrain terrain = MakeAliasedTerrain(n, recordSize, random);
+        const auto l2Path = testing::WriteL2Files(folder, "T", terrain.files);
+        MessageLog messages;
+        ProgressRecorder progress;
+        const auto fromMemory = TerrainRows::OfL2(terrain.files.l2, terrain.files.o2, messages);
+        const auto rows = OpenTerrainRows(l2Path, false, messages);
+        ASSERT_TRUE(rows && fromMemory);
+        ASSERT_EQ(AllRows(*rows), terrain.expected.cells);
+        ExpectRowsInAnyOrder(*rows, terrain.expected.cells, random);
+        ASSERT_TRUE(SaveRowsAsL2M(folder / "file.L2M", *rows, progress, messages));
+        ASSERT_TRUE(SaveRowsAsL2M(folder / "memory.L2M", *fromMemory, progress, messages));
+        const auto l2m = testing::ReadFileBytes(folder / "file.L2M");
+        EXPECT_EQ(l2m, testing::ReadFileBytes(folder / "memory.L2M"));
+        EXPECT_EQ(ComposeTheaterMap(*rows, database, progress),
+                  ComposeTheaterMap(*fromMemory, database, progress));
+        EXPECT_EQ(ComposeMeaFile(*rows), ComposeMeaFile(*fromMemory));
+        const auto built = BuildMatrixFromL2(*rows, progress, messages);
+        ASSERT_TRUE(built);
+        EXPECT_EQ(built->cells, terrain.expected.cells);
+
+        const auto l2mRows = OpenTerrainRows(folder / "file.L2M", true, messages);
+        ASSERT_TRUE(l2mRows);
+        EXPECT_EQ(AllRows(*l2mRows), terrain.expected.cells);
+        ExpectRowsInAnyOrder(*l2mRows, terrain.expected.cells, random);
+        ASSERT_TRUE(SaveRowsAsL2M(folder / "again.L2M", *l2mRows, progress, messages));
+        EXPECT_EQ(testing::ReadFileBytes(folder / "again.L2M"), l2m);
+        const auto loaded = LoadMatrixFromL2M(*l2mRows, progress, messages);
+        ASSERT_TRUE(loaded);
+        EXPECT_EQ(loaded->cells, terrain.expected.cells);
+        EXPECT_TRUE(messages.messages.empty());
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// An input file that another program changes right after the first read.
+class ChangingFile final : public ByteSource {
+  public:
+    ChangingFile(InputFile file, std::function<void()> change)
+        : file_(std::move(file)), change_(std::move(change)) {}
+    uint64_t Size() const override { return file_.Size(); }
+    bool ReadAt(uint64_t offset, std::span<std::byte> out) override {
+        const bool read = file_.ReadAt(offset, out);
+        if (change_) std::exchange(change_, nullptr)();
+        return read;
+    }
+    bool Unchanged() override { return file_.Unchanged(); }
+    const std::string& Detail() const override { return file_.Detail(); }
+
+  private:
+    InputFile file_;
+    std::function<void()> change_;
+};
+
+TEST(TerrainRowsTest, AFileThatChangesWhileItIsReadIsRefused) {
+    const auto folder = testing::MakeTempFolder("lorvane-rows-changing");
+    const TileDatabase database = testing::MakeLargeDatabase(8, 16, 1, 1);
+    // Four section rows of L2; an L2M file of two bands.
+    const testing::L2Files files = testing::MakeL2Files(testing::MakePatternMatrix(4), 7);
+    const auto l2Path = testing::WriteL2Files(folder, "T", files);
+    const auto l2mPath = folder / "T.L2M";
+    {
+        ProgressRecorder progress;
+        MessageLog messages;
+        ASSERT_TRUE(SaveMatrixAsL2M(l2mPath, testing::MakePatternMatrix(24), progress, messages));
+    }
+    const auto later = [](const std::filesystem::path& path) {
+        std::filesystem::last_write_time(
+            path, std::filesystem::last_write_time(path) + std::chrono::seconds(5));
+    };
+    struct Change {
+        const char* what;
+        std::function<void(const std::filesystem::path&)> apply;
+    };
+    const Change changes[] = {
+        {"shortened",
+         [](const std::filesystem::path& path) {
+             std::filesystem::resize_file(path, std::filesystem::file_size(path) / 3);
+         }},
+        {"grown",
+         [](const std::filesystem::path& path) {
+             std::ofstream(path, std::ios::binary | std::ios::app).write("1234567", 7);
+         }},
+        {"rewritten at its size",
+         [&](const std::filesystem::path& path) {
+             std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).write("xx", 2);
+             later(path);
+         }},
+    };
+    struct Consumer {
+        const char* what;
+        std::function<bool(const TerrainRows&, MessageLog&)> run;
+    };
+    const auto out = folder / "out";
+    const Consumer consumers[] = {
+        {"l2m",
+         [&](const TerrainRows& rows, MessageLog& m) {
+             ProgressRecorder progress;
+             return SaveRowsAsL2M(out, rows, progress, m);
+         }},
+        {"thr",
+         [&](const TerrainRows& rows, MessageLog& m) {
+             ProgressRecorder progress;
+             return GenerateTheaterMap(out, rows, database, progress, m);
+         }},
+        {"mea",
+         [&](const TerrainRows& rows, MessageLog& m) { return GenerateMeaFile(out, rows, m); }},
+        {"matrix",
+         [&](const TerrainRows& rows, MessageLog& m) {
+             ProgressRecorder progress;
+             return rows.Columns() == 64 ? BuildMatrixFromL2(rows, progress, m).has_value()
+                                         : LoadMatrixFromL2M(rows, progress, m).has_value();
+         }},
+    };
+    const std::vector<Message> readError = {{"L2 end of file reached", "Error", MessageIcon::Error},
+                                            {"L2 error", "L2 Read Error", MessageIcon::Error}};
+    for (const bool l2m : {false, true}) {
+        const auto path = l2m ? l2mPath : l2Path;
+        const auto original = testing::ReadFileBytes(path);
+        for (const Change& change : changes) {
+            for (const Consumer& consumer : consumers) {
+                SCOPED_TRACE(::testing::Message()
+                             << (l2m ? "L2M " : "L2 ") << change.what << ", " << consumer.what);
+                testing::WriteFileBytes(path, original);
+                testing::WriteFileBytes(out, {std::byte{42}});
+                MessageLog messages;
+                auto file = std::make_unique<ChangingFile>(*InputFile::Open(path),
+                                                           [&] { change.apply(path); });
+                std::optional<TerrainRows> rows;
+                if (l2m) {
+                    rows = TerrainRows::OfL2M(std::move(file), messages);
+                } else {
+                    auto o2 = InputFile::Open(*O2PathFor(path));
+                    rows = TerrainRows::OfL2(std::move(file), *o2, messages);
+                }
+                ASSERT_TRUE(rows);
+                EXPECT_FALSE(consumer.run(*rows, messages));
+                EXPECT_TRUE(rows->ReadFailed());
+                ASSERT_EQ(messages.messages, readError);
+                EXPECT_EQ(messages.messages[0].detail,
+                          PathToUtf8(path) + ": the file changed while it was read");
+                // The output that was there stays as it was.
+                EXPECT_EQ(testing::ReadFileBytes(out), std::vector<std::byte>{std::byte{42}});
+            }
+        }
+    }
+    std::filesystem::remove_all(folder);
 }
 
 // The .thr map stores its rows a band at a time; maps whose height is not a
