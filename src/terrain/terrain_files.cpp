@@ -133,14 +133,53 @@ std::optional<TerrainMatrix> ReadMatrix(const TerrainRows& rows, Progress& progr
 
 }  // namespace
 
+namespace {
+
+// The count shown after section row sy of an L2 build of n × n sections.
+int SectionsCompleted(size_t sy, size_t n) { return static_cast<int>(sy * n + n - 1); }
+
+// The matrix of an L2 whose O2 names its sections many times: each distinct
+// section decoded once, in file order, the section rows' counts reported as
+// their share of the sections is done.
+std::optional<TerrainMatrix> ReadSharedMatrix(const TerrainRows& rows,
+                                              TerrainRows::NamedSections named, Progress& progress,
+                                              MessageSink& messages) {
+    TerrainMatrix matrix;
+    matrix.dimensions = rows.dimensions();
+    matrix.l2FormatCode = rows.l2FormatCode();
+    const size_t kept = named.offsets.size();
+    TerrainMatrix cells;
+    if (!AllocateCells(cells, kept * kSectionRecords, messages)) return std::nullopt;
+    matrix.sharedCells = std::move(cells.cells);
+    matrix.sectionOf = std::move(named.sectionOf);
+    const auto n = static_cast<size_t>(matrix.dimensions.xSections);
+    size_t done = 0;
+    for (size_t sy = 0; sy < n && !rows.ReadFailed(); ++sy) {
+        for (const size_t end = kept * (sy + 1) / n; done < end; ++done)
+            rows.DecodeSection(named.offsets[done],
+                               matrix.sharedCells.data() + done * kSectionRecords);
+        if (progress.AbortRequested()) return std::nullopt;
+        progress.Report(SectionsCompleted(sy, n), SectionsCompleted(sy, n));
+    }
+    rows.ConfirmUnchanged();
+    if (!rows.ReportReadFailure(messages)) return std::nullopt;
+    return matrix;
+}
+
+}  // namespace
+
 std::optional<TerrainMatrix> BuildMatrixFromL2(const TerrainRows& rows, Progress& progress,
                                                MessageSink& messages) {
     const auto n = static_cast<size_t>(rows.dimensions().xSections);
+    // Where at most half the sections are distinct, each is kept once.
+    TerrainRows::NamedSections named = rows.DistinctSections();
+    if (2 * named.offsets.size() <= n * n)
+        return ReadSharedMatrix(rows, std::move(named), progress, messages);
+    named = {};
     return ReadMatrix(rows, progress, messages, [&](size_t y) {
-        if (y % kSectionPosts == kSectionPosts - 1) {
-            const int completed = static_cast<int>((y / kSectionPosts) * n + n - 1);
-            progress.Report(completed, completed);
-        }
+        if (y % kSectionPosts == kSectionPosts - 1)
+            progress.Report(SectionsCompleted(y / kSectionPosts, n),
+                            SectionsCompleted(y / kSectionPosts, n));
     });
 }
 

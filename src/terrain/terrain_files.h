@@ -75,7 +75,10 @@ std::optional<TerrainRows> OpenTerrainRows(const std::filesystem::path& path, bo
 // before the matrix is allocated; one that does not is reported as
 // "L2 end of file reached" then "L2 error". After each section row the count
 // sy·xSections + xSections − 1 is reported; after each post row the abort
-// flag is tested. None on failure or abort.
+// flag is tested. None on failure or abort. When the O2 names at most half
+// as many distinct sections as it has entries, the matrix shares its
+// sections (each kept once, see TerrainMatrix), and the abort flag is tested
+// after each section row's share of them.
 std::optional<TerrainMatrix> BuildMatrixFromL2(std::span<const std::byte> l2,
                                                std::span<const std::byte> o2, Progress& progress,
                                                MessageSink& messages);

@@ -90,7 +90,8 @@ TerrainRows TerrainRows::OfMatrix(const TerrainMatrix& matrix) {
     rows.source_ = Source::Matrix;
     rows.dimensions_ = matrix.dimensions;
     rows.l2FormatCode_ = matrix.l2FormatCode;
-    rows.cells_ = matrix.cells.data();
+    rows.matrix_ = &matrix;
+    if (matrix.SharesSections()) rows.matrixRow_.resize(rows.Columns());
     return rows;
 }
 
@@ -236,6 +237,34 @@ const std::byte* TerrainRows::L2MRow(size_t y) const {
     return band_.data() + (y % bandRows_) * Columns() * kL2MCellSize;
 }
 
+TerrainRows::NamedSections TerrainRows::DistinctSections() const {
+    NamedSections named;
+    named.offsets = sectionOffsets_;
+    std::sort(named.offsets.begin(), named.offsets.end());
+    named.offsets.erase(std::unique(named.offsets.begin(), named.offsets.end()),
+                        named.offsets.end());
+    named.sectionOf.resize(sectionOffsets_.size());
+    for (size_t k = 0; k < sectionOffsets_.size(); ++k) {
+        const auto found =
+            std::lower_bound(named.offsets.begin(), named.offsets.end(), sectionOffsets_[k]);
+        named.sectionOf[k] = static_cast<uint32_t>(found - named.offsets.begin());
+    }
+    return named;
+}
+
+void TerrainRows::DecodeSection(uint32_t offset, TerrainCell* out) const {
+    // The band is free for it: the next row read loads its band again.
+    loaded_ = SIZE_MAX;
+    const size_t sectionBytes = kSectionRecords * recordSize_;
+    std::byte* record = band_.data();
+    if (!failed_ && !input_->ReadAt(offset, {record, sectionBytes})) Fail();
+    if (recordSize_ == 7) {
+        DecodeRun<7>(record, kSectionRecords, out);
+    } else {
+        DecodeRun<9>(record, kSectionRecords, out);
+    }
+}
+
 bool TerrainRows::ReportReadFailure(MessageSink& messages) const {
     if (!failed_) return true;
     ReportL2ReadFailure(messages, input_->Detail());
@@ -257,9 +286,11 @@ void TerrainRows::DecodeSectionRow(size_t y, TerrainCell* out) const {
 
 void TerrainRows::CopyRow(size_t y, TerrainCell* out) const {
     switch (source_) {
-        case Source::Matrix:
-            std::memcpy(out, cells_ + y * Columns(), Columns() * sizeof(TerrainCell));
+        case Source::Matrix: {
+            const TerrainCell* row = matrix_->Row(static_cast<int32_t>(y), out);
+            if (row != out) std::memcpy(out, row, Columns() * sizeof(TerrainCell));
             break;
+        }
         case Source::L2Sections:
             if (recordSize_ == 7) {
                 DecodeSectionRow<7>(y, out);
@@ -275,10 +306,11 @@ void TerrainRows::CopyRow(size_t y, TerrainCell* out) const {
 
 void TerrainRows::EncodeRowAsL2M(size_t y, std::byte* out) const {
     switch (source_) {
-        case Source::Matrix:
-            for (size_t x = 0; x < Columns(); ++x, out += kL2MCellSize)
-                EncodeCell(cells_[y * Columns() + x], out);
+        case Source::Matrix: {
+            const TerrainCell* row = matrix_->Row(static_cast<int32_t>(y), matrixRow_.data());
+            for (size_t x = 0; x < Columns(); ++x, out += kL2MCellSize) EncodeCell(row[x], out);
             break;
+        }
         case Source::L2Sections: {
             // A 9-byte record is already an L2M record; a 7-byte one widens
             // its tile id.
@@ -310,7 +342,7 @@ void TerrainRows::EncodeRowAsL2M(size_t y, std::byte* out) const {
 }
 
 const TerrainCell* TerrainRows::Row(size_t y, TerrainCell* scratch) const {
-    if (source_ == Source::Matrix) return cells_ + y * Columns();
+    if (source_ == Source::Matrix) return matrix_->Row(static_cast<int32_t>(y), scratch);
     CopyRow(y, scratch);
     return scratch;
 }

@@ -82,6 +82,20 @@ class TerrainRows {
     // Columns() of them.
     void EncodeRowAsL2M(size_t y, std::byte* out) const;
 
+    // L2 rows: the distinct offsets the O2 names, in file order, and for each
+    // section (sy·xSections + sx) the number of its offset among them.
+    struct NamedSections {
+        std::vector<uint32_t> offsets;
+        std::vector<uint32_t> sectionOf;
+    };
+    NamedSections DistinctSections() const;
+    // L2 rows: decodes the section at an offset DistinctSections gave into
+    // out, 256 cells, post rows in order (zero after a failed read).
+    void DecodeSection(uint32_t offset, TerrainCell* out) const;
+    // Checks, after reads out of order, that the file is as it was when it
+    // opened; a change fails the rows.
+    void ConfirmUnchanged() const { CheckUnchanged(true); }
+
     // True once a read of the file failed; every cell read since is zero.
     bool ReadFailed() const { return failed_; }
     // Reports a failed read as "L2 end of file reached" then "L2 error", with
@@ -107,10 +121,11 @@ class TerrainRows {
     TerrainDimensions dimensions_;
     uint8_t l2FormatCode_ = 0;
     size_t recordSize_ = 9;
-    const TerrainCell* cells_ = nullptr;    // Matrix
-    std::unique_ptr<ByteSource> input_;     // L2, L2M
-    std::vector<uint32_t> sectionOffsets_;  // L2: one per section, row-major
-    size_t bandRows_ = 16;                  // the post rows one band holds
+    const TerrainMatrix* matrix_ = nullptr;  // Matrix
+    mutable TerrainCells matrixRow_;         // a row of a matrix that shares its sections
+    std::unique_ptr<ByteSource> input_;      // L2, L2M
+    std::vector<uint32_t> sectionOffsets_;   // L2: one per section, row-major
+    size_t bandRows_ = 16;                   // the post rows one band holds
 
     // The band read last (a read changes nothing the caller sees but speed).
     mutable std::vector<std::byte> band_;

@@ -3,7 +3,8 @@
 # FIFOs or links, private modes, two runs on one file, standard output that
 # cannot be written, values beyond a field's range, FIFOs as inputs, a PCX
 # header that claims more than its data holds, names in the Windows-1252
-# code page and O2 files too short to hold an offset.
+# code page, O2 files too short to hold an offset and O2 files whose every
+# entry names the one section of a tiny L2.
 set -u
 
 cli=${LORVANE_CLI:?LORVANE_CLI is not set}
@@ -181,6 +182,31 @@ cp "$sample/Theater.L2" short.L2
 printf '\1\2' >short.O2
 expect 1 "$cli" l2m short.L2 -o short.L2M
 [ ! -e short.L2M ] || fail "an O2 file of 2 bytes made an output"
+
+# An O2 whose every entry names the one section of a 1792-byte L2: seams over
+# 16384 x 16384 posts (3 GiB as a whole matrix) and render-theater over
+# 2048 x 2048 posts keep the section once and stay under 64 MiB.
+python3 -c '
+import struct
+section = b"".join(struct.pack("<HHBBB", i % 4, 3 * i, 0, 0, i % 70) for i in range(256))
+for name, n in (("wide", 1024), ("small", 128)):
+    open(name + ".L2", "wb").write(section)
+    open(name + ".O2", "wb").write(bytes(4 * n * n))'
+peak_kib() { # peak_kib COMMAND...: runs it and prints its peak resident memory in KiB
+    /usr/bin/time -f %M -o peak.txt "$@" >/dev/null 2>err || echo "failed: $(cat err)" >&2
+    cat peak.txt
+}
+if ldd "$cli" 2>/dev/null | grep -q libasan || [ ! -x /usr/bin/time ]; then
+    echo "peak memory of aliased O2 files not measured here"
+else
+    for command in "seams --terrain wide.L2 --texture db.bin --quiet" \
+        "render-theater --terrain small.L2 --texture db.bin -o small.png --quiet"; do
+        # shellcheck disable=SC2086
+        peak=$(peak_kib "$cli" $command)
+        [ "$peak" -lt 65536 ] 2>/dev/null || fail "$command took $peak KiB"
+    done
+    [ -s small.png ] || fail "render-theater of the aliased O2 wrote no picture"
+fi
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures failures" >&2

@@ -37,14 +37,21 @@ struct AliasedTerrain {
     TerrainMatrix expected;
 };
 
-AliasedTerrain MakeAliasedTerrain(int32_t n, int recordSize, std::mt19937& random) {
+// keptShare: 0 for about a third of the entries naming another section;
+// k > 0 for every entry naming one of the first sections / k + 1.
+AliasedTerrain MakeAliasedTerrain(int32_t n, int recordSize, std::mt19937& random,
+                                  size_t keptShare = 0) {
     const TerrainMatrix pattern = testing::MakePatternMatrix(n, 70000, recordSize == 7 ? 0 : 2);
     const auto sections = static_cast<size_t>(n) * static_cast<size_t>(n);
     std::vector<size_t> source(sections);
     std::iota(source.begin(), source.end(), size_t{0});
-    // About a third of the entries name another section.
+    // About a third of the entries name another section, or all name few.
     for (size_t& s : source) {
-        if (random() % 3 == 0) s = random() % sections;
+        if (keptShare > 0) {
+            s = random() % (sections / keptShare + 1);
+        } else if (random() % 3 == 0) {
+            s = random() % sections;
+        }
     }
     std::vector<size_t> layout(sections);  // stored place -> pattern section
     std::iota(layout.begin(), layout.end(), size_t{0});
@@ -205,10 +212,16 @@ void ExpectRowsInAnyOrder(const TerrainRows& rows, const TerrainCells& expected,
     }
 }
 
-TEST(TerrainRowsTest, FilesStreamToTheSameOutputsAsTheirBytes) {
-    std::mt19937 random(23);
-    const auto folder = testing::MakeTempFolder("lorvane-rows-files");
+// A folder for the files of a test and a database to compose maps with.
+class TerrainRowsFiles : public ::testing::Test {
+  protected:
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    const std::filesystem::path folder = testing::MakeTempFolder("lorvane-rows-files");
     const TileDatabase database = testing::MakeLargeDatabase(40, 16, 2, 1);
+};
+
+TEST_F(TerrainRowsFiles, FilesStreamToTheSameOutputsAsTheirBytes) {
+    std::mt19937 random(23);
     // Sizes from one section to L2M files of several 1 MiB bands.
     const int32_t sizes[] = {1, 3, 7, 24, 2, 30};
     for (int trial = 0; trial < 6; ++trial) {
@@ -246,7 +259,42 @@ TEST(TerrainRowsTest, FilesStreamToTheSameOutputsAsTheirBytes) {
         EXPECT_EQ(loaded->cells, terrain.expected.cells);
         EXPECT_TRUE(messages.messages.empty());
     }
-    std::filesystem::remove_all(folder);
+}
+
+// An O2 that names a few sections many times builds a matrix that keeps
+// each of them once and reads, saves and composes as the whole matrix does.
+TEST_F(TerrainRowsFiles, SectionsNamedManyTimesAreKeptOnce) {
+    std::mt19937 random(31);
+    for (int trial = 0; trial < 6; ++trial) {
+        const int recordSize = trial % 2 == 0 ? 7 : 9;
+        const auto n = static_cast<int32_t>(2 + random() % 7);
+        SCOPED_TRACE(::testing::Message() << "n " << n << ", " << recordSize << "-byte records");
+        const AliasedTerrain terrain = MakeAliasedTerrain(n, recordSize, random, 2 + trial % 3);
+        MessageLog messages;
+        ProgressRecorder progress;
+        const auto matrix =
+            BuildMatrixFromL2(terrain.files.l2, terrain.files.o2, progress, messages);
+        ASSERT_TRUE(matrix);
+        ASSERT_TRUE(matrix->SharesSections());
+        EXPECT_TRUE(matrix->IsComplete());
+        EXPECT_TRUE(matrix->cells.empty());
+        const auto sections = static_cast<size_t>(n) * static_cast<size_t>(n);
+        EXPECT_LE(matrix->sharedCells.size(), 256 * (sections / 2));
+        EXPECT_EQ(progress.reports.size(), static_cast<size_t>(n));
+        EXPECT_EQ(AllRows(TerrainRows::OfMatrix(*matrix)), terrain.expected.cells);
+        for (int32_t y = 0; y < 16 * n; y += 5) {
+            for (int32_t x = 0; x < 16 * n; x += 3)
+                ASSERT_EQ(matrix->Cell(x, y), terrain.expected.Cell(x, y)) << x << "," << y;
+        }
+        ASSERT_TRUE(SaveMatrixAsL2M(folder / "shared.L2M", *matrix, progress, messages));
+        ASSERT_TRUE(SaveMatrixAsL2M(folder / "whole.L2M", terrain.expected, progress, messages));
+        EXPECT_EQ(testing::ReadFileBytes(folder / "shared.L2M"),
+                  testing::ReadFileBytes(folder / "whole.L2M"));
+        EXPECT_EQ(ComposeTheaterMap(*matrix, database, progress, messages),
+                  ComposeTheaterMap(terrain.expected, database, progress, messages));
+        EXPECT_EQ(ComposeMeaFile(*matrix, messages), ComposeMeaFile(terrain.expected, messages));
+        EXPECT_TRUE(messages.messages.empty());
+    }
 }
 
 // An input file that another program changes right after the first read.
