@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include "terrain/terrain_files.h"
 
@@ -338,6 +339,58 @@ void TerrainRows::EncodeRowAsL2M(size_t y, std::byte* out) const {
         case Source::L2MCells:
             std::memcpy(out, L2MRow(y), Columns() * kL2MCellSize);
             break;
+    }
+}
+
+template <typename Visit>
+bool TerrainRows::VisitRecords(size_t y, Visit visit) const {
+    const auto visitRun = [&](auto size, const std::byte* run, size_t x, size_t count) {
+        for (size_t i = 0; i < count; ++i, run += decltype(size)::value) visit(x + i, run, size);
+    };
+    switch (source_) {
+        case Source::Matrix:
+            return false;
+        case Source::L2Sections: {
+            LoadSectionRow(y / kSectionPosts);
+            const size_t offset = (y % kSectionPosts) * kSectionPosts * recordSize_;
+            for (size_t sx = 0; sx < sectionStart_.size(); ++sx) {
+                const std::byte* run = sectionStart_[sx] + offset;
+                if (recordSize_ == 7) {
+                    visitRun(std::integral_constant<size_t, 7>{}, run, 16 * sx, kSectionPosts);
+                } else {
+                    visitRun(std::integral_constant<size_t, 9>{}, run, 16 * sx, kSectionPosts);
+                }
+            }
+            return true;
+        }
+        case Source::L2MCells:
+            visitRun(std::integral_constant<size_t, kL2MCellSize>{}, L2MRow(y), 0, Columns());
+            return true;
+    }
+    return false;
+}
+
+void TerrainRows::ElevationsOfRow(size_t y, uint16_t* out) const {
+    const bool read = VisitRecords(y, [out](size_t x, const std::byte* record, auto size) {
+        out[x] = Little16(record + (decltype(size)::value == 7 ? 2 : 4));
+    });
+    if (read) return;
+    const TerrainCell* cells = matrix_->Row(static_cast<int32_t>(y), matrixRow_.data());
+    for (size_t x = 0; x < Columns(); ++x) out[x] = cells[x].elevation;
+}
+
+void TerrainRows::TilesAndBandsOfRow(size_t y, uint32_t* tileIds, uint8_t* aux2) const {
+    const bool read =
+        VisitRecords(y, [tileIds, aux2](size_t x, const std::byte* record, auto size) {
+            constexpr size_t idSize = decltype(size)::value == 7 ? 2 : 4;
+            tileIds[x] = idSize == 2 ? Little16(record) : Little32(record);
+            aux2[x] = std::to_integer<uint8_t>(record[idSize + 4]);
+        });
+    if (read) return;
+    const TerrainCell* cells = matrix_->Row(static_cast<int32_t>(y), matrixRow_.data());
+    for (size_t x = 0; x < Columns(); ++x) {
+        tileIds[x] = cells[x].tileId;
+        aux2[x] = cells[x].aux2;
     }
 }
 

@@ -78,6 +78,11 @@ class TerrainRows {
     // Decodes (or copies) row y into out, which has room for a row.
     void CopyRow(size_t y, TerrainCell* out) const;
 
+    // Only the fields a map of the theater needs, of row y: the elevations,
+    // or the tile id and aux2 of each post, into arrays of Columns().
+    void ElevationsOfRow(size_t y, uint16_t* out) const;
+    void TilesAndBandsOfRow(size_t y, uint32_t* tileIds, uint8_t* aux2) const;
+
     // Writes row y as 9-byte L2M cell records into out, which has room for
     // Columns() of them.
     void EncodeRowAsL2M(size_t y, std::byte* out) const;
@@ -107,6 +112,10 @@ class TerrainRows {
 
     template <size_t recordSize>
     void DecodeSectionRow(size_t y, TerrainCell* out) const;
+    // Calls visit(x, record, size) for each record of row y of a file, size
+    // a std::integral_constant of the record size; false for a matrix.
+    template <typename Visit>
+    bool VisitRecords(size_t y, Visit visit) const;
     // The start of row y's records in the band, which is read first when it
     // does not hold the row.
     const std::byte* L2MRow(size_t y) const;
