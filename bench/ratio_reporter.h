@@ -77,6 +77,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
     void Finalize() override {
         ConsoleReporter::Finalize();
+        std::printf("\n");  // the ratios start on a line of their own
         for (const RatioOf& ratio : ratios_) {
             if (real_.count(ratio.ours) == 0 || real_.count(ratio.other) == 0) continue;
             if (real_[ratio.other] <= 0 || cpu_[ratio.other] <= 0) continue;

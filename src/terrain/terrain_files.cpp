@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "base/path_text.h"
@@ -171,11 +172,14 @@ std::optional<TerrainMatrix> ReadSharedMatrix(const TerrainRows& rows,
 std::optional<TerrainMatrix> BuildMatrixFromL2(const TerrainRows& rows, Progress& progress,
                                                MessageSink& messages) {
     const auto n = static_cast<size_t>(rows.dimensions().xSections);
-    // Where at most half the sections are distinct, each is kept once.
-    TerrainRows::NamedSections named = rows.DistinctSections();
-    if (2 * named.offsets.size() <= n * n)
-        return ReadSharedMatrix(rows, std::move(named), progress, messages);
-    named = {};
+    // Where at most half the sections are distinct, each is kept once. (When
+    // even their count cannot be had, the whole matrix says it does not fit.)
+    try {
+        TerrainRows::NamedSections named = rows.DistinctSections();
+        if (2 * named.offsets.size() <= n * n)
+            return ReadSharedMatrix(rows, std::move(named), progress, messages);
+    } catch (const std::bad_alloc&) {
+    }
     return ReadMatrix(rows, progress, messages, [&](size_t y) {
         if (y % kSectionPosts == kSectionPosts - 1)
             progress.Report(SectionsCompleted(y / kSectionPosts, n),

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <new>
 #include <string>
 #include <type_traits>
 
@@ -111,7 +112,15 @@ std::optional<TerrainRows> TerrainRows::OfL2(std::unique_ptr<ByteSource> l2, Byt
     rows.recordSize_ = static_cast<size_t>(layout.l2RecordSize);
     // n² entries fit the O2 bytes by the way n is taken from their size; they
     // are read straight into the offsets, little-endian.
-    rows.sectionOffsets_.resize(n * n);
+    try {
+        rows.sectionOffsets_.resize(n * n);
+        rows.band_.resize(n * kSectionRecords * rows.recordSize_);
+        rows.sectionStart_.resize(n);
+    } catch (const std::bad_alloc&) {  // an O2 of more entries than memory holds
+        messages.Error("Failed to allocate memory for the terrain matrix.",
+                       "Memory Allocation Error");
+        return std::nullopt;
+    }
     const std::span<std::byte> entries = std::as_writable_bytes(std::span(rows.sectionOffsets_));
     if (!o2.ReadAt(0, entries) || !o2.Unchanged()) {
         ReportL2ReadFailure(messages, o2.Detail());
@@ -128,8 +137,6 @@ std::optional<TerrainRows> TerrainRows::OfL2(std::unique_ptr<ByteSource> l2, Byt
     }
     rows.input_ = std::move(l2);
     rows.bandRows_ = kSectionPosts;
-    rows.band_.resize(n * sectionBytes);
-    rows.sectionStart_.resize(n);
     return rows;
 }
 
