@@ -20,6 +20,11 @@
 namespace lorvane::bench {
 
 struct RatioOf {
+    RatioOf(std::string label_, std::string ours_, std::string other_, std::string floor_ = {})
+        : label(std::move(label_)),
+          ours(std::move(ours_)),
+          other(std::move(other_)),
+          floor(std::move(floor_)) {}
     std::string label;
     std::string ours;   // benchmark name, with its arguments ("BM_DecodePcx/256")
     std::string other;  // the benchmark it is compared with
