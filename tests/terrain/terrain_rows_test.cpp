@@ -261,6 +261,54 @@ TEST_F(TerrainRowsFiles, FilesStreamToTheSameOutputsAsTheirBytes) {
     }
 }
 
+// The fuzz corpora's inputs (an O2 length, the O2, the L2; or an L2M file)
+// give the same outputs streamed from files as read from their bytes, and
+// the same messages.
+TEST_F(TerrainRowsFiles, EveryCorpusInputStreamsFromFilesAsFromItsBytes) {
+    const std::filesystem::path corpora = std::filesystem::path(LORVANE_SOURCE_DIR) / "fuzz/corpus";
+    // A build run elsewhere (the Windows tests under Wine) may not see the tree.
+    if (!std::filesystem::is_directory(corpora)) GTEST_SKIP() << "no corpus at " << corpora;
+    size_t inputs = 0;
+    for (const bool l2m : {false, true}) {
+        for (const auto& entry :
+             std::filesystem::directory_iterator(corpora / (l2m ? "l2m" : "terrain_l2"))) {
+            SCOPED_TRACE(entry.path().filename().string());
+            const auto bytes = testing::ReadFileBytes(entry.path());
+            std::vector<std::byte> l2 = bytes, o2;
+            if (!l2m) {
+                if (bytes.size() < 2) continue;
+                const size_t o2Length = std::min<size_t>(
+                    std::to_integer<size_t>(bytes[0]) | std::to_integer<size_t>(bytes[1]) << 8,
+                    bytes.size() - 2);
+                o2.assign(bytes.begin() + 2, bytes.begin() + 2 + static_cast<ptrdiff_t>(o2Length));
+                l2.assign(bytes.begin() + 2 + static_cast<ptrdiff_t>(o2Length), bytes.end());
+            }
+            if (l2.empty() || (!l2m && o2.empty())) continue;  // an empty file is not opened
+            ++inputs;
+            const auto path = l2m ? folder / "T.L2M" : testing::WriteL2Files(folder, "T", {l2, o2});
+            if (l2m) testing::WriteFileBytes(path, l2);
+            MessageLog fromBytes;
+            MessageLog fromFiles;
+            const auto memory =
+                l2m ? TerrainRows::OfL2M(l2, fromBytes) : TerrainRows::OfL2(l2, o2, fromBytes);
+            const auto files = OpenTerrainRows(path, l2m, fromFiles);
+            EXPECT_EQ(fromFiles.messages, fromBytes.messages);
+            ASSERT_EQ(files.has_value(), memory.has_value());
+            if (!memory) continue;
+            ProgressRecorder progress;
+            ASSERT_TRUE(SaveRowsAsL2M(folder / "files.L2M", *files, progress, fromFiles));
+            ASSERT_TRUE(SaveRowsAsL2M(folder / "bytes.L2M", *memory, progress, fromBytes));
+            EXPECT_EQ(testing::ReadFileBytes(folder / "files.L2M"),
+                      testing::ReadFileBytes(folder / "bytes.L2M"));
+            EXPECT_EQ(ComposeMeaFile(*files), ComposeMeaFile(*memory));
+            EXPECT_EQ(ComposeTheaterMap(*files, database, progress),
+                      ComposeTheaterMap(*memory, database, progress));
+            EXPECT_TRUE(fromFiles.messages.empty());
+        }
+    }
+    EXPECT_GT(inputs, 10u);
+}
+
 // An O2 that names a few sections many times builds a matrix that keeps
 // each of them once and reads, saves and composes as the whole matrix does.
 TEST_F(TerrainRowsFiles, SectionsNamedManyTimesAreKeptOnce) {
