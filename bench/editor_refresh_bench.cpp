@@ -7,8 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include "ratio_reporter.h"
-
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +16,7 @@
 #include "base/command_ids.h"
 #include "base/file_io.h"
 #include "editor/editor_panel.h"
+#include "ratio_reporter.h"
 #include "support/pcx_writer.h"
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
@@ -71,13 +70,12 @@ struct Fixture {
         panel.Initialise();
         panel.SetViewerPlacement(
             {kViewerWidth, kViewerHeight, {8, 37, 8 + kViewerWidth + 6, 37 + kViewerHeight + 6}});
-        panel.state.texturePath = (folder / "Texture.bin").string();
+        panel.SetTexturePath((folder / "Texture.bin").string());
         panel.Command(kPanelLoadTexturePath);
-        panel.state.tileImagePath = image.string();
-        panel.state.tileName = "H000.PCX";
+        panel.SetTileImage(image.string(), "H000.PCX");
         panel.Command(kPanelLoadTileImage);
         panel.RunPosted();
-        if (panel.working.pathCount() != 1000 || panel.working.areaCount() != 200) {
+        if (panel.tables().pathCount() != 1000 || panel.tables().areaCount() != 200) {
             std::fprintf(stderr, "the tile was not taken in\n");
             std::exit(1);
         }
@@ -128,7 +126,7 @@ void BM_RubberBandStep(benchmark::State& state) {
     Fixture& data = Data();
     EditorPanel& panel = data.panel;
     panel.Command(kPanelNewArea);
-    const ImageArea& area = panel.geometry.imageArea;
+    const ImageArea& area = panel.geometry().imageArea;
     panel.LeftButtonUp(area.left + 150, area.top + 150);  // a centre: the band follows
     int step = 0;
     for (auto _ : state) {

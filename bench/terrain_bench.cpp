@@ -98,9 +98,8 @@ void BM_BuildMatrixFromL2(benchmark::State& state) {
     NullMessages messages;
     SilentProgress progress;
     for (auto _ : state) {
-        const auto l2 = OpenL2File(l2Path, messages);
-        const auto o2 = OpenO2File(l2Path, messages);
-        auto matrix = BuildMatrixFromL2(l2->Bytes(), o2->Bytes(), progress, messages);
+        const auto rows = OpenTerrainRows(l2Path, false, messages);
+        auto matrix = BuildMatrixFromL2(*rows, progress, messages);
         benchmark::DoNotOptimize(matrix->cells.data());
     }
 }
@@ -193,8 +192,8 @@ void BM_LoadMatrixFromL2M(benchmark::State& state) {
     NullMessages messages;
     SilentProgress progress;
     for (auto _ : state) {
-        const auto file = OpenL2File(Data().folder / "M.L2M", messages);
-        auto matrix = LoadMatrixFromL2M(file->Bytes(), progress, messages);
+        const auto rows = OpenTerrainRows(Data().folder / "M.L2M", true, messages);
+        auto matrix = LoadMatrixFromL2M(*rows, progress, messages);
         benchmark::DoNotOptimize(matrix->cells.data());
     }
 }
@@ -235,9 +234,8 @@ void ReportBuildPeak(int recordSize) {
     {
         NullMessages messages;
         SilentProgress progress;
-        const auto l2 = OpenL2File(l2Path, messages);
-        const auto o2 = OpenO2File(l2Path, messages);
-        auto matrix = BuildMatrixFromL2(l2->Bytes(), o2->Bytes(), progress, messages);
+        const auto rows = OpenTerrainRows(l2Path, false, messages);
+        auto matrix = BuildMatrixFromL2(*rows, progress, messages);
         benchmark::DoNotOptimize(matrix->cells.data());
     }
     const long peakKiB = StatusKiB("VmHWM:");

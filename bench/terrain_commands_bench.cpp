@@ -81,17 +81,12 @@ Inputs& Data() {
 // ---- ours: what lorvane-cli does after parsing its arguments ----
 
 struct Opened {
-    FileBytes l2;
-    FileBytes o2;
     TerrainRows rows;
 };
 
 Opened Open(const fs::path& l2Path) {
     NullMessages messages;
-    auto l2 = OpenL2File(l2Path, messages);
-    auto o2 = OpenO2File(l2Path, messages);
-    auto rows = TerrainRows::OfL2(l2->Bytes(), o2->Bytes(), messages);
-    return {std::move(*l2), std::move(*o2), std::move(*rows)};
+    return {std::move(*OpenTerrainRows(l2Path, false, messages))};
 }
 
 void OursL2m(const fs::path& l2Path, const fs::path& out) {
@@ -126,19 +121,20 @@ struct Command {
     const char* name;
     Job ours;
     Job floor;
+    const char* floorDefinition;
 };
 
 const Command kCommands[] = {
-    {"l2m", OursL2m, FloorL2m},
-    {"thr", OursThr, FloorThrOfData},
-    {"mea", OursMea, FloorMea},
+    {"l2m", OursL2m, FloorL2m, kFloorL2m},
+    {"thr", OursThr, FloorThrOfData, kFloorThr},
+    {"mea", OursMea, FloorMea, kFloorMea},
 };
 
 void RunJob(benchmark::State& state, Job job, const char* output) {
     const fs::path& l2 =
         Data().L2(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     const fs::path out = Data().folder / output;
-    for (auto _ : state) job(l2, out);
+    RunWithPeak(state, [&] { job(l2, out); });
     state.counters["ns/post"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * 256.0 * static_cast<double>(state.range(0)) *
             static_cast<double>(state.range(0)),
@@ -319,11 +315,12 @@ void ReportPaired() {
             const double cliPeak = CliPeakMiB(CliArguments(command, l2, ours));
             const double floorPeak = PeakMiB([&] { command.floor(l2, floor); });
             std::printf(
-                "ratio %s / floor, %d-byte: %.2f (%.0f ms / %.0f ms); processor time %.2f; "
-                "lorvane-cli peak %.0f MiB for L2+O2 of %.0f MiB (floor %.0f MiB above its "
-                "start)\n",
+                "paired %s / floor, 4096 posts, %d-byte: wall %.2f (%.0f ms / %.0f ms), "
+                "processor %.2f; lorvane-cli peak %.0f MiB for L2+O2 of %.0f MiB (floor %.0f MiB "
+                "above its start); floor: %s\n",
                 command.name, recordSize, Median(wall), 1000 * Median(oursWall),
-                1000 * Median(floorWall), Median(cpu), cliPeak, FileMiB(l2), floorPeak);
+                1000 * Median(floorWall), Median(cpu), cliPeak, FileMiB(l2), floorPeak,
+                command.floorDefinition);
         }
     }
 }
@@ -369,13 +366,16 @@ int main(int argc, char** argv) {
     using lorvane::FormatText;
     if (!SameOutputs()) return 1;
     std::vector<lorvane::bench::RatioOf> ratios;
-    for (const char* name : {"L2m", "Thr", "Mea"}) {
+    const char* names[] = {"L2m", "Thr", "Mea"};
+    for (size_t command = 0; command < 3; ++command) {
+        const char* name = names[command];
         for (int n : {64, 256}) {
             for (int r : {7, 9}) {
                 const std::string arguments = FormatText("/sections:%d/record:%d/real_time", n, r);
                 ratios.push_back({FormatText("%s / floor, %d posts, %d-byte", name, 16 * n, r),
                                   std::string("BM_") + name + arguments,
-                                  std::string("BM_") + name + "Floor" + arguments});
+                                  std::string("BM_") + name + "Floor" + arguments,
+                                  kCommands[command].floorDefinition});
             }
         }
     }

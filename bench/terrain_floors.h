@@ -1,19 +1,24 @@
 #pragma once
 // The floors of the terrain commands: the least work that writes the same
-// bytes as lorvane-cli l2m, thr and mea, as durably. Each maps the L2/O2
-// pair, reads the offsets straight from the O2 bytes, converts, and writes
-// its output with one fsync.
+// bytes as lorvane-cli l2m, thr and mea, as durably. Each floor does its own
+// plain system calls and calls none of our readers or writers: it opens and
+// maps the L2 and O2 files (open, fstat, mmap), takes the section count and
+// record size from their sizes, reads the offsets straight from the mapped
+// O2 without checks, converts, and writes its output with write and one
+// fsync.
 
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <vector>
 
-#include "base/file_io.h"
-#include "terrain/terrain_files.h"
 #include "terrain/theater_tile_map.h"
 #include "tiledb/tile_database.h"
 
@@ -21,27 +26,58 @@ namespace lorvane::bench {
 
 namespace fs = std::filesystem;
 
+// A file mapped for reading with plain system calls.
+struct MappedFile {
+    explicit MappedFile(const fs::path& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat info {};
+        ::fstat(fd, &info);
+        size = static_cast<size_t>(info.st_size);
+        void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        ::close(fd);
+        bytes = static_cast<const std::byte*>(mapped);
+    }
+    ~MappedFile() { ::munmap(const_cast<std::byte*>(bytes), size); }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    const std::byte* bytes = nullptr;
+    size_t size = 0;
+};
+
+// THEATER.L2 -> THEATER.O2.
+inline fs::path FloorO2Path(const fs::path& l2Path) {
+    std::string name = l2Path.string();
+    name[name.rfind('.') + 1] = 'O';
+    return name;
+}
+
 // The mapped pair with its section count, record size and offsets, read
 // straight from the O2 bytes without checks.
 struct FloorInput {
-    explicit FloorInput(const fs::path& l2Path)
-        : l2(*FileBytes::Open(l2Path)), o2(*FileBytes::Open(*O2PathFor(l2Path))) {
-        const TerrainLayout layout = SetDimensionsFromFiles(o2.Size(), l2.Size());
-        n = static_cast<size_t>(layout.dimensions.xSections);
-        recordSize = static_cast<size_t>(layout.l2RecordSize);
+    explicit FloorInput(const fs::path& l2Path) : l2(l2Path), o2(FloorO2Path(l2Path)) {
+        n = static_cast<size_t>(std::sqrt(static_cast<double>(o2.size / 4)));
+        recordSize = l2.size % 7 == 0 ? 7 : 9;
         side = 16 * n;
     }
     const std::byte* Section(size_t sx, size_t sy) const {
         uint32_t offset;
-        std::memcpy(&offset, o2.Bytes().data() + 4 * (sy * n + sx), 4);
-        return l2.Bytes().data() + offset;
+        std::memcpy(&offset, o2.bytes + 4 * (sy * n + sx), 4);
+        return l2.bytes + offset;
     }
-    FileBytes l2;
-    FileBytes o2;
+    MappedFile l2;
+    MappedFile o2;
     size_t n = 0;
     size_t recordSize = 7;
     size_t side = 0;
 };
+
+// What each floor is, in the line of its ratio.
+inline constexpr const char* kFloorL2m =
+    "mmap L2+O2, widen records into a 1 MiB buffer, write, one fsync";
+inline constexpr const char* kFloorThr =
+    "mmap L2+O2, table lookup per post into the column-order grid, one write, one fsync";
+inline constexpr const char* kFloorMea =
+    "mmap L2+O2, block maxima section by section, one write, one fsync";
 
 inline void WriteAll(int fd, const std::byte* data, size_t size) {
     while (size > 0) {

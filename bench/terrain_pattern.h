@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/format.h"
+#include "ratio_reporter.h"
 #include "support/terrain_builder.h"
 #include "terrain/terrain_matrix.h"
 
@@ -79,25 +80,6 @@ inline void WriteDurably(const fs::path& path, std::span<const std::byte> bytes)
     }
     ::fsync(fd);
     ::close(fd);
-}
-
-// A field of /proc/self/status in KiB ("VmRSS:", "VmHWM:").
-inline long StatusKiB(const char* field) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
-    }
-    return 0;
-}
-
-// Resets the peak (VmHWM) to the memory held now; false where the system
-// does not let it be reset.
-inline bool ResetPeakMemory() {
-    std::FILE* reset = std::fopen("/proc/self/clear_refs", "w");
-    if (reset == nullptr) return false;
-    std::fputs("5", reset);
-    std::fclose(reset);
-    return true;
 }
 
 }  // namespace lorvane::bench

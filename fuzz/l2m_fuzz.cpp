@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the L2M reader. A matrix that loads is square,
 // 16·n posts a side, with a cell for every post, and no larger than the
-// input can hold. Read as rows, each row written back as L2M records gives
-// the input's bytes of that row.
+// input can hold. Read as rows (streamed a band of rows at a time, as every
+// L2M read is), each row written back as L2M records gives the input's bytes
+// of that row.
 #include <cstdlib>
 #include <cstring>
 #include <vector>

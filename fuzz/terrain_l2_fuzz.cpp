@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the matrix builder as an O2 and an L2 file: the
 // first two bytes (little-endian) give the length of the O2 part, the rest
 // after it is the L2 file. A matrix that builds has a cell for every post;
-// the same files read as rows convert to L2M records and a .mea grid of
+// the same files read as rows (streamed a section row at a time through the
+// band every terrain read uses) convert to L2M records and a .mea grid of
 // their size.
 #include <algorithm>
 #include <cstdlib>
@@ -31,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (const auto rows = lorvane::TerrainRows::OfL2(l2, o2, messages)) {
         std::vector<std::byte> row(rows->Columns() * lorvane::kL2MCellSize);
         for (size_t y = 0; y < rows->Rows(); ++y) rows->EncodeRowAsL2M(y, row.data());
-        if (lorvane::ComposeMeaFile(*rows).size() != 2 * (rows->Columns() / 8) * (rows->Rows() / 8))
-            std::abort();
+        const auto mea = lorvane::ComposeMeaFile(*rows);
+        if (!mea || mea->size() != 2 * (rows->Columns() / 8) * (rows->Rows() / 8)) std::abort();
     }
     return 0;
 }

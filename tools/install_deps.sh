@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build ccache clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev zlib1g-dev libcli11-dev nlohmann-json3-dev
-  xvfb xauth xdotool imagemagick fonts-dejavu-core jq python3
+  xvfb xauth xdotool imagemagick fonts-dejavu-core jq python3 time
   g++-mingw-w64-x86-64 wine64
 )
 

@@ -1,15 +1,82 @@
 #include "base/file_io.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <random>
 #include <system_error>
+#include <utility>
 
 #include "base/path_text.h"
 #include "base/temporary_names.h"
 
 namespace lorvane {
+
+namespace {
+#if defined(_WIN32)
+constexpr int kOutOfMemory = 8;  // ERROR_NOT_ENOUGH_MEMORY
+#else
+constexpr int kOutOfMemory = ENOMEM;
+#endif
+}  // namespace
+
+bool MemoryBytes::ReadAt(uint64_t offset, std::span<std::byte> out) {
+    if (offset > bytes_.size() || bytes_.size() - offset < out.size()) {
+        detail_ = "the bytes end before the piece asked for";
+        return false;
+    }
+    if (!out.empty()) std::memcpy(out.data(), bytes_.data() + offset, out.size());
+    return true;
+}
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      size_(other.size_),
+      modified_(other.modified_),
+      path_(std::move(other.path_)),
+      detail_(std::move(other.detail_)) {}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+        modified_ = other.modified_;
+        path_ = std::move(other.path_);
+        detail_ = std::move(other.detail_);
+    }
+    return *this;
+}
+
+InputFile::~InputFile() { Close(); }
+
+void InputFile::SetChanged() {
+    detail_ = PathToUtf8(path_) + ": the file changed while it was read";
+}
+
+std::optional<FileBytes> FileBytes::Open(const std::filesystem::path& path, std::string* detail) {
+    std::optional<InputFile> file = InputFile::Open(path, detail);
+    if (!file) return std::nullopt;
+    if (file->Size() > SIZE_MAX / 2) {
+        if (detail != nullptr) *detail = FileErrorDetail(path, kOutOfMemory);
+        return std::nullopt;
+    }
+    FileBytes result;
+    const auto size = static_cast<size_t>(file->Size());
+    result.data_.reset(new (std::nothrow) std::byte[size > 0 ? size : 1]);
+    if (!result.data_) {
+        if (detail != nullptr) *detail = FileErrorDetail(path, kOutOfMemory);
+        return std::nullopt;
+    }
+    if (!file->ReadAt(0, {result.data_.get(), size}) || !file->Unchanged()) {
+        if (detail != nullptr) *detail = file->Detail();
+        return std::nullopt;
+    }
+    result.size_ = size;
+    return result;
+}
 
 bool PathExists(const std::filesystem::path& path) {
     std::error_code error;

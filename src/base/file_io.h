@@ -1,10 +1,13 @@
 #pragma once
-// Reading whole input files and replacing output files safely.
+// Reading input files and replacing output files safely.
 //
-// FileBytes reads a regular file whole into memory, so readers work on one
-// span of bytes through ByteReader. Anything else (a folder, a FIFO, a
-// device) is refused at once instead of blocking, and a file that changes
-// size while it is read is a read failure, never a signal.
+// InputFile reads a regular file in pieces at offsets into memory the
+// caller holds, so a large input streams through one reused buffer instead
+// of a whole fresh copy; FileBytes reads a small file whole, so readers work
+// on one span of bytes through ByteReader. Anything else (a folder, a FIFO,
+// a device) is refused at once instead of blocking, and a file that changes
+// size or time while it is read is a read failure, never a signal: nothing
+// is mapped.
 //
 // SafeFileWriter writes new content into a temporary file in the folder of
 // the target and puts it in place on Commit. Until then, and whenever
@@ -24,6 +27,7 @@
 // are C runtime descriptors of Windows handles.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -34,6 +38,68 @@
 #include "base/path_text.h"
 
 namespace lorvane {
+
+// Bytes read in pieces at offsets: an input file, or bytes already in memory.
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    virtual uint64_t Size() const = 0;
+    // Fills out with the bytes at offset; false when they cannot all be read,
+    // with the reason in Detail().
+    virtual bool ReadAt(uint64_t offset, std::span<std::byte> out) = 0;
+    // False, with the reason in Detail(), once the source is no longer what
+    // it was when opened (a file that changed size or time).
+    virtual bool Unchanged() { return true; }
+    // The path and the reason of the last failure.
+    virtual const std::string& Detail() const = 0;
+};
+
+// Bytes in memory that outlive the source.
+class MemoryBytes final : public ByteSource {
+  public:
+    explicit MemoryBytes(std::span<const std::byte> bytes) : bytes_(bytes) {}
+    uint64_t Size() const override { return bytes_.size(); }
+    bool ReadAt(uint64_t offset, std::span<std::byte> out) override;
+    const std::string& Detail() const override { return detail_; }
+
+  private:
+    std::span<const std::byte> bytes_;
+    std::string detail_;
+};
+
+// A regular file open for reading, its size and time taken when it opened.
+class InputFile final : public ByteSource {
+  public:
+    InputFile() = default;
+    InputFile(InputFile&& other) noexcept;
+    InputFile& operator=(InputFile&& other) noexcept;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile() override;
+
+    // Opens the regular file; nullopt when it cannot be opened or is not a
+    // regular file, with the path and reason in *detail.
+    static std::optional<InputFile> Open(const std::filesystem::path& path,
+                                         std::string* detail = nullptr);
+
+    uint64_t Size() const override { return size_; }
+    // A piece that ends past the end of the file now is
+    // "PATH: the file changed while it was read".
+    bool ReadAt(uint64_t offset, std::span<std::byte> out) override;
+    // The file still has the size and modification time it had when opened.
+    bool Unchanged() override;
+    const std::string& Detail() const override { return detail_; }
+
+  private:
+    void Close();
+    void SetChanged();
+
+    int fd_ = -1;
+    uint64_t size_ = 0;
+    long long modified_ = 0;
+    std::filesystem::path path_;
+    std::string detail_;
+};
 
 class FileBytes {
   public:

@@ -1,5 +1,5 @@
 // The POSIX half of file_io.h: opening inputs without blocking, reading them
-// whole, temporary files (unnamed where the system can make them), linking
+// in pieces at offsets, temporary files (unnamed where the system can make them), linking
 // them in without replacing what appeared meanwhile, keeping modes, owners
 // and links, locks for in-place changes, and removing temporary files when
 // the process is interrupted.
@@ -210,53 +210,59 @@ int RenameNoReplace(const fs::path& from, const fs::path& to) {
 
 }  // namespace
 
-// ---- FileBytes ---------------------------------------------------------------
+// ---- InputFile ---------------------------------------------------------------
 
-std::optional<FileBytes> FileBytes::Open(const fs::path& path, std::string* detail) {
+std::optional<InputFile> InputFile::Open(const fs::path& path, std::string* detail) {
     const int fd = OpenForReading(path);
     if (fd < 0) {
         SetDetail(detail, FileErrorDetail(path, errno));
         return std::nullopt;
     }
-    struct stat before {};
-    if (const int error = RegularFileError(fd, &before); error != 0) {
+    struct stat info {};
+    if (const int error = RegularFileError(fd, &info); error != 0) {
         ::close(fd);
         SetDetail(detail, NotRegularDetail(path, error));
         return std::nullopt;
     }
-    FileBytes result;
-    const auto size = static_cast<size_t>(before.st_size);
-    result.data_.reset(new (std::nothrow) std::byte[size > 0 ? size : 1]);
-    if (!result.data_) {
-        ::close(fd);
-        SetDetail(detail, FileErrorDetail(path, ENOMEM));
-        return std::nullopt;
-    }
+    InputFile file;
+    file.fd_ = fd;
+    file.size_ = static_cast<uint64_t>(info.st_size);
+    file.modified_ = ModifiedTime(info);
+    file.path_ = path;
+    return file;
+}
+
+void InputFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+bool InputFile::ReadAt(uint64_t offset, std::span<std::byte> out) {
     size_t done = 0;
-    int error = 0;
-    while (done < size) {
-        const ssize_t got = ::read(fd, result.data_.get() + done, size - done);
+    while (done < out.size()) {
+        const ssize_t got =
+            ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) {
-            error = got < 0 ? errno : 0;
-            break;
+        if (got < 0) {
+            detail_ = FileErrorDetail(path_, errno);
+            return false;
+        }
+        if (got == 0) {  // shorter now than when it opened
+            SetChanged();
+            return false;
         }
         done += static_cast<size_t>(got);
     }
-    struct stat after {};
-    const bool changed = ::fstat(fd, &after) != 0 || after.st_size != before.st_size ||
-                         ModifiedTime(after) != ModifiedTime(before);
-    ::close(fd);
-    if (error != 0) {
-        SetDetail(detail, FileErrorDetail(path, error));
-        return std::nullopt;
-    }
-    if (done != size || changed) {
-        SetDetail(detail, path.string() + ": the file changed while it was read");
-        return std::nullopt;
-    }
-    result.size_ = size;
-    return result;
+    return true;
+}
+
+bool InputFile::Unchanged() {
+    struct stat now {};
+    if (::fstat(fd_, &now) == 0 && static_cast<uint64_t>(now.st_size) == size_ &&
+        ModifiedTime(now) == modified_)
+        return true;
+    SetChanged();
+    return false;
 }
 
 int InputFileError(const fs::path& path) {

@@ -2,8 +2,9 @@
 // UTF-16 there; see path_text.h). Descriptors in file_io.h are C runtime
 // descriptors of Windows handles.
 //
-// Inputs are read whole through a handle that lets other programs go on
-// writing; a file that changes while it is read is a read failure.
+// Inputs are read in pieces at offsets through a handle that lets other
+// programs go on writing; a file that changes while it is read is a read
+// failure.
 //
 // A replacement is written to a short hidden temporary file beside the
 // target (".lv" + 8 hex digits of the target's name + "-" + 6 letters),
@@ -34,8 +35,8 @@
 #include <utility>
 
 #include "base/file_io.h"
-#include "base/temporary_names.h"
 #include "base/path_text.h"
+#include "base/temporary_names.h"
 
 namespace lorvane {
 
@@ -101,10 +102,6 @@ int RegularFileError(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
 
 uint64_t SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
     return (uint64_t{info.nFileSizeHigh} << 32) | uint64_t{info.nFileSizeLow};
-}
-
-bool SameTime(const FILETIME& a, const FILETIME& b) {
-    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
 }
 
 // Removes temporary files of the target that no live writer holds: a
@@ -193,48 +190,74 @@ std::string FileErrorDetail(const fs::path& path, int errorCode) {
 
 // ---- FileBytes ---------------------------------------------------------------
 
-std::optional<FileBytes> FileBytes::Open(const fs::path& path, std::string* detail) {
-    const Handle file(OpenForReading(path));
+namespace {
+long long WriteTime(const BY_HANDLE_FILE_INFORMATION& info) {
+    return static_cast<long long>((uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                  info.ftLastWriteTime.dwLowDateTime);
+}
+}  // namespace
+
+std::optional<InputFile> InputFile::Open(const fs::path& path, std::string* detail) {
+    Handle file(OpenForReading(path));
     if (!file.valid()) {
         SetDetail(detail, FileErrorDetail(path, OpenError(path)));
         return std::nullopt;
     }
-    BY_HANDLE_FILE_INFORMATION before{};
-    if (const int error = RegularFileError(file.get(), &before); error != 0) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (const int error = RegularFileError(file.get(), &info); error != 0) {
         SetDetail(detail, NotRegularDetail(path, error));
         return std::nullopt;
     }
-    const uint64_t length = SizeOf(before);
-    if (length > SIZE_MAX / 2) {
-        SetDetail(detail, FileErrorDetail(path, ERROR_NOT_ENOUGH_MEMORY));
+    InputFile input;
+    input.size_ = SizeOf(info);
+    input.modified_ = WriteTime(info);
+    input.path_ = path;
+    input.fd_ = DescriptorOf(file.release());
+    if (input.fd_ < 0) {
+        SetDetail(detail, FileErrorDetail(path, ERROR_TOO_MANY_OPEN_FILES));
         return std::nullopt;
     }
-    FileBytes result;
-    const auto size = static_cast<size_t>(length);
-    result.data_.reset(new (std::nothrow) std::byte[size > 0 ? size : 1]);
-    if (!result.data_) {
-        SetDetail(detail, FileErrorDetail(path, ERROR_NOT_ENOUGH_MEMORY));
-        return std::nullopt;
-    }
+    return input;
+}
+
+void InputFile::Close() {
+    if (fd_ >= 0) _close(fd_);
+    fd_ = -1;
+}
+
+bool InputFile::ReadAt(uint64_t offset, std::span<std::byte> out) {
     size_t done = 0;
-    while (done < size) {
+    while (done < out.size()) {
+        OVERLAPPED at{};
+        const uint64_t position = offset + done;
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
         DWORD got = 0;
-        const DWORD piece = static_cast<DWORD>(std::min<size_t>(size - done, kPiece));
-        if (!ReadFile(file.get(), result.data_.get() + done, piece, &got, nullptr)) {
-            SetDetail(detail, FileErrorDetail(path, LastError()));
-            return std::nullopt;
+        const DWORD piece = static_cast<DWORD>(std::min<size_t>(out.size() - done, kPiece));
+        if (!ReadFile(HandleOf(fd_), out.data() + done, piece, &got, &at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) {
+                SetChanged();
+            } else {
+                detail_ = FileErrorDetail(path_, LastError());
+            }
+            return false;
         }
-        if (got == 0) break;
+        if (got == 0) {  // shorter now than when it opened
+            SetChanged();
+            return false;
+        }
         done += got;
     }
-    BY_HANDLE_FILE_INFORMATION after{};
-    if (done != size || !GetFileInformationByHandle(file.get(), &after) ||
-        SizeOf(after) != length || !SameTime(after.ftLastWriteTime, before.ftLastWriteTime)) {
-        SetDetail(detail, PathToUtf8(path) + ": the file changed while it was read");
-        return std::nullopt;
-    }
-    result.size_ = size;
-    return result;
+    return true;
+}
+
+bool InputFile::Unchanged() {
+    BY_HANDLE_FILE_INFORMATION now{};
+    if (GetFileInformationByHandle(HandleOf(fd_), &now) && SizeOf(now) == size_ &&
+        WriteTime(now) == modified_)
+        return true;
+    SetChanged();
+    return false;
 }
 
 int InputFileError(const fs::path& path) {

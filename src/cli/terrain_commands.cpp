@@ -18,28 +18,11 @@ namespace lorvane::cli {
 
 namespace {
 
-// The rows of an L2/O2 pair or an L2M file, read from the mapped files a
-// row at a time: no matrix is built.
-struct OpenTerrain {
-    FileBytes terrain;
-    std::optional<FileBytes> o2;
-    TerrainRows rows;
-};
-
-std::optional<OpenTerrain> OpenTerrainRows(const std::filesystem::path& path,
+// The rows of an L2/O2 pair or an L2M file, streamed from the files a band
+// at a time: no matrix is built.
+std::optional<TerrainRows> OpenTerrainRows(const std::filesystem::path& path,
                                            MessageSink& messages) {
-    auto terrain = OpenL2File(path, messages);
-    if (!terrain) return std::nullopt;
-    if (IsL2MPath(path)) {
-        auto rows = TerrainRows::OfL2M(terrain->Bytes(), messages);
-        if (!rows) return std::nullopt;
-        return OpenTerrain{std::move(*terrain), std::nullopt, std::move(*rows)};
-    }
-    auto o2 = OpenO2File(path, messages);
-    if (!o2) return std::nullopt;
-    auto rows = TerrainRows::OfL2(terrain->Bytes(), o2->Bytes(), messages);
-    if (!rows) return std::nullopt;
-    return OpenTerrain{std::move(*terrain), std::move(o2), std::move(*rows)};
+    return lorvane::OpenTerrainRows(path, IsL2MPath(path), messages);
 }
 
 struct TerrainOptions {
@@ -84,7 +67,7 @@ const CommandRegistration l2m("l2m", [](CLI::App& app, int& exitStatus) {
             [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress& progress) {
                 const auto terrain = OpenTerrainRows(options->terrain, messages);
                 if (!terrain) return false;
-                const TerrainRows& rows = terrain->rows;
+                const TerrainRows& rows = *terrain;
                 progress.Open("Saving Terrain Matrix", 0,
                               Range(rows.Rows() * rows.Columns() / 256));
                 const bool saved = SaveRowsAsL2M(output, rows, progress, messages);
@@ -110,11 +93,11 @@ const CommandRegistration thr("thr", [](CLI::App& app, int& exitStatus) {
                 if (!database) return false;
                 const auto terrain = OpenTerrainRows(options->terrain, messages);
                 if (!terrain) return false;
-                const int32_t rowCount = terrain->rows.dimensions().yMapExtent;
+                const int32_t rowCount = terrain->dimensions().yMapExtent;
                 progress.Open("Building " + PathToUtf8(options->output.path().filename()) + " File",
                               0, 4 * std::max(rowCount - 1, 1));
                 const bool written =
-                    GenerateTheaterMap(output, terrain->rows, *database, progress, messages);
+                    GenerateTheaterMap(output, *terrain, *database, progress, messages);
                 progress.Close();
                 return written;
             });
@@ -133,7 +116,7 @@ const CommandRegistration mea("mea", [](CLI::App& app, int& exitStatus) {
             *options, exitStatus,
             [&](const OutputTarget& output, StderrMessages& messages, TerminalProgress&) {
                 const auto terrain = OpenTerrainRows(options->terrain, messages);
-                return terrain && GenerateMeaFile(output, terrain->rows, messages);
+                return terrain && GenerateMeaFile(output, *terrain, messages);
             });
     });
 });

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
 #include "base/path_text.h"
 #include "terrain/terrain_files.h"
@@ -19,22 +20,25 @@ bool IsL2MPath(const std::filesystem::path& path) {
 
 std::optional<TerrainMatrix> ReadTerrain(const std::filesystem::path& path, Progress& progress,
                                          MessageSink& messages) {
-    const auto terrain = OpenL2File(path, messages);
+    auto terrain = OpenL2File(path, messages);
     if (!terrain) return std::nullopt;
+    const uint64_t terrainSize = terrain->Size();
+    auto file = std::make_unique<InputFile>(std::move(*terrain));
     std::optional<TerrainMatrix> matrix;
     if (IsL2MPath(path)) {
-        const auto cells = terrain->Size() > kL2MHeaderSize
-                               ? (terrain->Size() - kL2MHeaderSize) / kL2MCellSize
-                               : 0;
+        const auto cells =
+            terrainSize > kL2MHeaderSize ? (terrainSize - kL2MHeaderSize) / kL2MCellSize : 0;
         progress.Open("Building Terrain Matrix", 0, Range(cells / 256));
-        matrix = LoadMatrixFromL2M(terrain->Bytes(), progress, messages);
+        if (const auto rows = TerrainRows::OfL2M(std::move(file), messages))
+            matrix = LoadMatrixFromL2M(*rows, progress, messages);
     } else {
-        const auto o2 = OpenO2File(path, messages);
+        auto o2 = OpenO2File(path, messages);
         if (!o2) return std::nullopt;
-        const TerrainLayout layout = SetDimensionsFromFiles(o2->Size(), terrain->Size());
+        const TerrainLayout layout = SetDimensionsFromFiles(o2->Size(), terrainSize);
         const auto sections = static_cast<uint64_t>(layout.dimensions.xSections);
         progress.Open("Building Terrain Matrix", 0, Range(sections * sections));
-        matrix = BuildMatrixFromL2(terrain->Bytes(), o2->Bytes(), progress, messages);
+        if (const auto rows = TerrainRows::OfL2(std::move(file), *o2, messages))
+            matrix = BuildMatrixFromL2(*rows, progress, messages);
     }
     progress.Close();
     return matrix;

@@ -1,5 +1,7 @@
 #include "shell/terrain_commands.h"
 
+#include <memory>
+
 #include "base/command_ids.h"
 #include "base/format.h"
 #include "shell/main_shell.h"
@@ -120,13 +122,13 @@ void TerrainCommands::OpenTerrainPath() {
     output_.loadMode = false;
     const std::filesystem::path path = state.terrainPath;
 
-    const std::optional<FileBytes> terrain = lorvane::OpenL2File(path, messages);
+    std::optional<InputFile> terrain = lorvane::OpenL2File(path, messages);
     if (!terrain) {
         flags.abortRequested = true;
         return;
     }
     shell_.SetTitle(state.terrainPath);
-    std::optional<FileBytes> o2;
+    std::optional<InputFile> o2;
     if (!loadMode) {
         shell_.RememberFile(state.terrainPath);
         shell_.StoreFolder(kTerrainFolderSetting, state.folders.terrainFolder);
@@ -147,12 +149,16 @@ void TerrainCommands::OpenTerrainPath() {
     shell_.OpenProgressDialog(ProgressMode::BuildTerrainMatrix);
     OperationProgress progress(shell_);
     std::optional<TerrainMatrix> matrix;
+    const uint64_t terrainSize = terrain->Size();
+    auto file = std::make_unique<InputFile>(std::move(*terrain));
     if (loadMode) {
-        matrix = LoadMatrixFromL2M(terrain->Bytes(), progress.get(), messages);
+        if (const auto rows = TerrainRows::OfL2M(std::move(file), messages))
+            matrix = LoadMatrixFromL2M(*rows, progress.get(), messages);
     } else {
         SetTheaterDimensions(state.theaters.settings,
-                             SetDimensionsFromFiles(o2->Size(), terrain->Size()).dimensions);
-        matrix = BuildMatrixFromL2(terrain->Bytes(), o2->Bytes(), progress.get(), messages);
+                             SetDimensionsFromFiles(o2->Size(), terrainSize).dimensions);
+        if (const auto rows = TerrainRows::OfL2(std::move(file), *o2, messages))
+            matrix = BuildMatrixFromL2(*rows, progress.get(), messages);
     }
     shell_.CloseProgressDialog();
 

@@ -20,7 +20,7 @@ std::optional<std::vector<std::byte>> ComposeMeaFile(const TerrainMatrix& matrix
     return ComposeMeaFile(TerrainRows::OfMatrix(matrix));
 }
 
-std::vector<std::byte> ComposeMeaFile(const TerrainRows& rows) {
+std::optional<std::vector<std::byte>> ComposeMeaFile(const TerrainRows& rows) {
     const size_t columns = rows.Columns();
     const size_t rowCount = rows.Rows();
     // A block starts at every 8th post; extents from terrain files are
@@ -28,19 +28,18 @@ std::vector<std::byte> ComposeMeaFile(const TerrainRows& rows) {
     const size_t blockColumns = (columns + kMeaBlock - 1) / kMeaBlock;
     const size_t blockRows = (rowCount + kMeaBlock - 1) / kMeaBlock;
     std::vector<std::byte> bytes(2 * blockColumns * blockRows);
-    // The running maxima of one block row, fed a matrix row at a time.
+    // The running maxima of one block row, fed a row's elevations at a time.
     std::vector<uint16_t> highest(blockColumns);
-    TerrainRowBuffer scratch(columns);
+    std::vector<uint16_t> elevations(columns);
     for (size_t by = 0; by < blockRows; ++by) {
         std::fill(highest.begin(), highest.end(), uint16_t{0});
         const size_t rowEnd = std::min(rowCount, (by + 1) * kMeaBlock);
         for (size_t y = by * kMeaBlock; y < rowEnd; ++y) {
-            const TerrainCell* cell = rows.Row(y, scratch.data());
+            rows.ElevationsOfRow(y, elevations.data());
             for (size_t i = 0; i < blockColumns; ++i) {
                 uint16_t block = highest[i];
                 const size_t end = std::min(columns, (i + 1) * kMeaBlock);
-                for (size_t x = i * kMeaBlock; x < end; ++x)
-                    block = std::max(block, cell[x].elevation);
+                for (size_t x = i * kMeaBlock; x < end; ++x) block = std::max(block, elevations[x]);
                 highest[i] = block;
             }
         }
@@ -51,6 +50,7 @@ std::vector<std::byte> ComposeMeaFile(const TerrainRows& rows) {
             *out++ = static_cast<std::byte>(value >> 8);
         }
     }
+    if (rows.ReadFailed()) return std::nullopt;
     return bytes;
 }
 
@@ -80,7 +80,8 @@ bool GenerateMeaFile(const OutputTarget& path, const TerrainMatrix& matrix, Mess
 }
 
 bool GenerateMeaFile(const OutputTarget& path, const TerrainRows& rows, MessageSink& messages) {
-    return WriteMeaFile(path, ComposeMeaFile(rows), messages);
+    const auto bytes = ComposeMeaFile(rows);
+    return rows.ReportReadFailure(messages) && WriteMeaFile(path, bytes, messages);
 }
 
 }  // namespace lorvane

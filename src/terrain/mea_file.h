@@ -26,7 +26,8 @@ std::optional<std::vector<std::byte>> ComposeMeaFile(const TerrainMatrix& matrix
                                                      MessageSink& messages);
 
 // The same from rows read one at a time: it holds one row and the grid.
-std::vector<std::byte> ComposeMeaFile(const TerrainRows& rows);
+// None when a read of the rows failed.
+std::optional<std::vector<std::byte>> ComposeMeaFile(const TerrainRows& rows);
 
 // Composes the grid and replaces the file at path safely. A file that cannot
 // be created: "Error opening ,Theater>.mea file."; one that cannot be

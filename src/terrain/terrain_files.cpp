@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "base/path_text.h"
@@ -53,9 +55,9 @@ std::optional<std::filesystem::path> O2PathFor(const std::filesystem::path& l2Pa
     return l2Path.parent_path() / o2Name;
 }
 
-std::optional<FileBytes> OpenTerrainFile(const std::filesystem::path& path, MessageSink& messages) {
+std::optional<InputFile> OpenTerrainFile(const std::filesystem::path& path, MessageSink& messages) {
     std::string detail;
-    auto file = FileBytes::Open(path, &detail);
+    auto file = InputFile::Open(path, &detail);
     if (!file) {
         messages.Error("Data File Open Failed. ", PathToUtf8(path), detail);
         return std::nullopt;
@@ -64,13 +66,13 @@ std::optional<FileBytes> OpenTerrainFile(const std::filesystem::path& path, Mess
     return file;
 }
 
-std::optional<FileBytes> OpenL2File(const std::filesystem::path& path, MessageSink& messages) {
+std::optional<InputFile> OpenL2File(const std::filesystem::path& path, MessageSink& messages) {
     auto file = OpenTerrainFile(path, messages);
     if (!file) messages.Error(kL2OpenFailed, "Error");
     return file;
 }
 
-std::optional<FileBytes> OpenO2File(const std::filesystem::path& l2Path, MessageSink& messages) {
+std::optional<InputFile> OpenO2File(const std::filesystem::path& l2Path, MessageSink& messages) {
     std::optional<std::filesystem::path> o2Path = O2PathFor(l2Path);
     if (!o2Path) {
         messages.Error(kO2OpenFailed, "Error");
@@ -91,41 +93,112 @@ std::optional<FileBytes> OpenO2File(const std::filesystem::path& l2Path, Message
     return file;
 }
 
+std::optional<TerrainRows> OpenTerrainRows(const std::filesystem::path& path, bool l2m,
+                                           MessageSink& messages) {
+    auto terrain = OpenL2File(path, messages);
+    if (!terrain) return std::nullopt;
+    auto l2 = std::make_unique<InputFile>(std::move(*terrain));
+    if (l2m) return TerrainRows::OfL2M(std::move(l2), messages);
+    auto o2 = OpenO2File(path, messages);
+    if (!o2) return std::nullopt;
+    return TerrainRows::OfL2(std::move(l2), *o2, messages);
+}
+
 std::optional<TerrainMatrix> BuildMatrixFromL2(std::span<const std::byte> l2,
                                                std::span<const std::byte> o2, Progress& progress,
                                                MessageSink& messages) {
     const auto rows = TerrainRows::OfL2(l2, o2, messages);
     if (!rows) return std::nullopt;
+    return BuildMatrixFromL2(*rows, progress, messages);
+}
+
+namespace {
+
+// Reads every row into a new matrix, reporting after each row; none on
+// abort or on a failed read.
+template <typename Report>
+std::optional<TerrainMatrix> ReadMatrix(const TerrainRows& rows, Progress& progress,
+                                        MessageSink& messages, Report report) {
     TerrainMatrix matrix;
-    matrix.dimensions = rows->dimensions();
-    matrix.l2FormatCode = rows->l2FormatCode();
-    if (!AllocateCells(matrix, rows->Columns() * rows->Rows(), messages)) return std::nullopt;
-    const auto n = static_cast<size_t>(matrix.dimensions.xSections);
-    for (size_t y = 0; y < rows->Rows(); ++y) {
-        rows->CopyRow(y, matrix.cells.data() + y * rows->Columns());
+    matrix.dimensions = rows.dimensions();
+    matrix.l2FormatCode = rows.l2FormatCode();
+    if (!AllocateCells(matrix, rows.Columns() * rows.Rows(), messages)) return std::nullopt;
+    for (size_t y = 0; y < rows.Rows() && !rows.ReadFailed(); ++y) {
+        rows.CopyRow(y, matrix.cells.data() + y * rows.Columns());
         if (progress.AbortRequested()) return std::nullopt;
-        if (y % kSectionPosts == kSectionPosts - 1) {
-            const int completed = static_cast<int>((y / kSectionPosts) * n + n - 1);
-            progress.Report(completed, completed);
-        }
+        report(y);
     }
+    if (!rows.ReportReadFailure(messages)) return std::nullopt;
     return matrix;
+}
+
+}  // namespace
+
+namespace {
+
+// The count shown after section row sy of an L2 build of n × n sections.
+int SectionsCompleted(size_t sy, size_t n) { return static_cast<int>(sy * n + n - 1); }
+
+// The matrix of an L2 whose O2 names its sections many times: each distinct
+// section decoded once, in file order, the section rows' counts reported as
+// their share of the sections is done.
+std::optional<TerrainMatrix> ReadSharedMatrix(const TerrainRows& rows,
+                                              TerrainRows::NamedSections named, Progress& progress,
+                                              MessageSink& messages) {
+    TerrainMatrix matrix;
+    matrix.dimensions = rows.dimensions();
+    matrix.l2FormatCode = rows.l2FormatCode();
+    const size_t kept = named.offsets.size();
+    TerrainMatrix cells;
+    if (!AllocateCells(cells, kept * kSectionRecords, messages)) return std::nullopt;
+    matrix.sharedCells = std::move(cells.cells);
+    matrix.sectionOf = std::move(named.sectionOf);
+    const auto n = static_cast<size_t>(matrix.dimensions.xSections);
+    size_t done = 0;
+    for (size_t sy = 0; sy < n && !rows.ReadFailed(); ++sy) {
+        for (const size_t end = kept * (sy + 1) / n; done < end; ++done)
+            rows.DecodeSection(named.offsets[done],
+                               matrix.sharedCells.data() + done * kSectionRecords);
+        if (progress.AbortRequested()) return std::nullopt;
+        progress.Report(SectionsCompleted(sy, n), SectionsCompleted(sy, n));
+    }
+    rows.ConfirmUnchanged();
+    if (!rows.ReportReadFailure(messages)) return std::nullopt;
+    return matrix;
+}
+
+}  // namespace
+
+std::optional<TerrainMatrix> BuildMatrixFromL2(const TerrainRows& rows, Progress& progress,
+                                               MessageSink& messages) {
+    const auto n = static_cast<size_t>(rows.dimensions().xSections);
+    // Where at most half the sections are distinct, each is kept once. (When
+    // even their count cannot be had, the whole matrix says it does not fit.)
+    try {
+        TerrainRows::NamedSections named = rows.DistinctSections();
+        if (2 * named.offsets.size() <= n * n)
+            return ReadSharedMatrix(rows, std::move(named), progress, messages);
+    } catch (const std::bad_alloc&) {
+    }
+    return ReadMatrix(rows, progress, messages, [&](size_t y) {
+        if (y % kSectionPosts == kSectionPosts - 1)
+            progress.Report(SectionsCompleted(y / kSectionPosts, n),
+                            SectionsCompleted(y / kSectionPosts, n));
+    });
 }
 
 std::optional<TerrainMatrix> LoadMatrixFromL2M(std::span<const std::byte> bytes, Progress& progress,
                                                MessageSink& messages) {
     const auto rows = TerrainRows::OfL2M(bytes, messages);
     if (!rows) return std::nullopt;
-    TerrainMatrix matrix;
-    matrix.dimensions = rows->dimensions();
-    matrix.l2FormatCode = rows->l2FormatCode();
-    if (!AllocateCells(matrix, rows->Columns() * rows->Rows(), messages)) return std::nullopt;
-    for (size_t y = 0; y < rows->Rows(); ++y) {
-        rows->CopyRow(y, matrix.cells.data() + y * rows->Columns());
-        if (progress.AbortRequested()) return std::nullopt;
-        progress.Report(CellsCompleted(y, rows->Columns()), CellsCompleted(y, rows->Columns()));
-    }
-    return matrix;
+    return LoadMatrixFromL2M(*rows, progress, messages);
+}
+
+std::optional<TerrainMatrix> LoadMatrixFromL2M(const TerrainRows& rows, Progress& progress,
+                                               MessageSink& messages) {
+    return ReadMatrix(rows, progress, messages, [&](size_t y) {
+        progress.Report(CellsCompleted(y, rows.Columns()), CellsCompleted(y, rows.Columns()));
+    });
 }
 
 bool SaveMatrixAsL2M(const OutputTarget& path, const TerrainMatrix& matrix, Progress& progress,
@@ -167,8 +240,10 @@ bool SaveRowsAsL2M(const OutputTarget& path, const TerrainRows& rows, Progress& 
         rows.EncodeRowAsL2M(y, buffer.data() + used);
         used += rowBytes;
         if (progress.AbortRequested()) return false;  // the writer discards its file
+        if (rows.ReadFailed()) break;
         progress.Report(CellsCompleted(y, rowLength), CellsCompleted(y, rowLength));
     }
+    if (!rows.ReportReadFailure(messages)) return false;  // the writer discards its file
     if (!writer.Write({buffer.data(), used}) || !writer.Commit()) {
         ReportL2MWriteFailure(messages, writer.Detail());
         return false;

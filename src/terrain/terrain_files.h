@@ -49,29 +49,42 @@ TerrainLayout SetDimensionsFromFiles(uint64_t o2Size, uint64_t l2Size);
 // a.b.L2 with a.b.O2). None when the file name has no extension.
 std::optional<std::filesystem::path> O2PathFor(const std::filesystem::path& l2Path);
 
-// Maps an existing terrain file for reading. A file that cannot be opened is
-// reported as "Data File Open Failed. " with the path as caption; an empty
-// file gives none without a message.
-std::optional<FileBytes> OpenTerrainFile(const std::filesystem::path& path, MessageSink& messages);
+// Opens an existing terrain file for reading in pieces. A file that cannot
+// be opened is reported as "Data File Open Failed. " with the path as
+// caption; an empty file gives none without a message.
+std::optional<InputFile> OpenTerrainFile(const std::filesystem::path& path, MessageSink& messages);
 
 // OpenTerrainFile for the L2 (or L2M) file of an open or load; on failure
 // "Error opening the L2 file.  Cannot save the L2 file." follows.
-std::optional<FileBytes> OpenL2File(const std::filesystem::path& path, MessageSink& messages);
+std::optional<InputFile> OpenL2File(const std::filesystem::path& path, MessageSink& messages);
 
 // Opens the O2 file that pairs with l2Path; on failure (or when the L2 path
 // has no extension) "Error opening the O2 file.  Cannot save the L2 file.".
 // Where the file system tells letter case apart and only a lower-case "o"
 // file exists beside a lower-case extension, that one is taken.
-std::optional<FileBytes> OpenO2File(const std::filesystem::path& l2Path, MessageSink& messages);
+std::optional<InputFile> OpenO2File(const std::filesystem::path& l2Path, MessageSink& messages);
+
+// The rows of the terrain at path, streamed from the files: an L2M file when
+// l2m is set, else the L2 file and its O2 file. None after the messages of
+// the opens and of TerrainRows::OfL2 or OfL2M.
+std::optional<TerrainRows> OpenTerrainRows(const std::filesystem::path& path, bool l2m,
+                                           MessageSink& messages);
 
 // Builds the matrix from the bytes of an L2 file and its O2 file, in matrix
 // order, in one pass. Every section is checked to lie inside the L2 bytes
 // before the matrix is allocated; one that does not is reported as
 // "L2 end of file reached" then "L2 error". After each section row the count
 // sy·xSections + xSections − 1 is reported; after each post row the abort
-// flag is tested. None on failure or abort.
+// flag is tested. None on failure or abort. When the O2 names at most half
+// as many distinct sections as it has entries, the matrix shares its
+// sections (each kept once, see TerrainMatrix), and the abort flag is tested
+// after each section row's share of them.
 std::optional<TerrainMatrix> BuildMatrixFromL2(std::span<const std::byte> l2,
                                                std::span<const std::byte> o2, Progress& progress,
+                                               MessageSink& messages);
+// The same from the rows of an L2/O2 pair; a read that fails on the way (a
+// file that changed) gives "L2 end of file reached" then "L2 error".
+std::optional<TerrainMatrix> BuildMatrixFromL2(const TerrainRows& rows, Progress& progress,
                                                MessageSink& messages);
 
 // Reads an L2M file's bytes. Its rows and row length must be equal and a
@@ -80,6 +93,9 @@ std::optional<TerrainMatrix> BuildMatrixFromL2(std::span<const std::byte> l2,
 // then "L2 error". After each row the count (cells so far) div 256 is
 // reported and the abort flag tested. None on failure or abort.
 std::optional<TerrainMatrix> LoadMatrixFromL2M(std::span<const std::byte> bytes, Progress& progress,
+                                               MessageSink& messages);
+// The same from the rows of an L2M file, read failures told as the build's.
+std::optional<TerrainMatrix> LoadMatrixFromL2M(const TerrainRows& rows, Progress& progress,
                                                MessageSink& messages);
 
 // Writes the matrix as an L2M file, replacing path safely, with the same
@@ -90,7 +106,8 @@ bool SaveMatrixAsL2M(const OutputTarget& path, const TerrainMatrix& matrix, Prog
 
 // The same save from rows read one at a time (the rows of an L2/O2 pair
 // convert to an L2M file without a matrix): the header takes the rows'
-// extents and format code.
+// extents and format code. A read of the rows that fails is told as the
+// build's, and the old file stays.
 bool SaveRowsAsL2M(const OutputTarget& path, const TerrainRows& rows, Progress& progress,
                    MessageSink& messages);
 

@@ -1,6 +1,7 @@
 #include "terrain/terrain_matrix.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -61,8 +62,26 @@ TerrainDimensions SquareDimensions(int32_t n) {
 }
 
 bool TerrainMatrix::IsComplete() const {
-    return xMapExtent() >= 0 && yMapExtent() >= 0 &&
-           cells.size() == static_cast<size_t>(xMapExtent()) * static_cast<size_t>(yMapExtent());
+    if (xMapExtent() < 0 || yMapExtent() < 0) return false;
+    if (!SharesSections())
+        return cells.size() ==
+               static_cast<size_t>(xMapExtent()) * static_cast<size_t>(yMapExtent());
+    const size_t kept = sharedCells.size() / kSharedSectionCells;
+    return xMapExtent() == 16 * dimensions.xSections && yMapExtent() == 16 * dimensions.ySections &&
+           sectionOf.size() == static_cast<size_t>(dimensions.xSections) *
+                                   static_cast<size_t>(dimensions.ySections) &&
+           std::all_of(sectionOf.begin(), sectionOf.end(), [&](uint32_t k) { return k < kept; });
+}
+
+const TerrainCell* TerrainMatrix::Row(int32_t y, TerrainCell* scratch) const {
+    if (!SharesSections()) return cells.data() + CellIndex(0, y);
+    const size_t across = static_cast<size_t>(dimensions.xSections);
+    const uint32_t* kept = sectionOf.data() + static_cast<size_t>(y / 16) * across;
+    const TerrainCell* postRow = sharedCells.data() + static_cast<size_t>(y % 16) * 16;
+    for (size_t sx = 0; sx < across; ++sx)
+        std::memcpy(scratch + 16 * sx, postRow + kept[sx] * kSharedSectionCells,
+                    16 * sizeof(TerrainCell));
+    return scratch;
 }
 
 TerrainMatrix MakeTerrainMatrix(int32_t xMapExtent, int32_t yMapExtent, uint8_t l2FormatCode) {

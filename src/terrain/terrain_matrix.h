@@ -81,19 +81,46 @@ struct TerrainMatrix {
     TerrainDimensions dimensions;
     // 0 for 7-byte L2 records, 2 for 9-byte records; saved into every L2M.
     uint8_t l2FormatCode = 0;
+    // One per post, row-major; empty when the matrix shares its sections.
     TerrainCells cells;
+    // A matrix built from an L2 whose O2 names the same sections many times
+    // keeps each section it names once instead: sharedCells holds
+    // kSharedSectionCells cells per kept section (its 16 post rows in order)
+    // and sectionOf, for each section sy·xSections + sx, the number of the
+    // kept section it shows. Such a matrix is read through Cell and Row and
+    // never written.
+    TerrainCells sharedCells;
+    std::vector<uint32_t> sectionOf;
+    static constexpr size_t kSharedSectionCells = 256;
 
     int32_t xMapExtent() const { return dimensions.xMapExtent; }
     int32_t yMapExtent() const { return dimensions.yMapExtent; }
     size_t CellIndex(int32_t x, int32_t y) const {
         return static_cast<size_t>(x) + static_cast<size_t>(y) * static_cast<size_t>(xMapExtent());
     }
-    const TerrainCell& Cell(int32_t x, int32_t y) const { return cells[CellIndex(x, y)]; }
+    bool SharesSections() const { return !sectionOf.empty(); }
+    const TerrainCell& Cell(int32_t x, int32_t y) const {
+        return sectionOf.empty() ? cells[CellIndex(x, y)] : SharedCell(x, y);
+    }
+    // A matrix of its own cells only.
     TerrainCell& Cell(int32_t x, int32_t y) { return cells[CellIndex(x, y)]; }
+    // The xMapExtent cells of row y: in place, or gathered into scratch (room
+    // for a row) when the matrix shares its sections.
+    const TerrainCell* Row(int32_t y, TerrainCell* scratch) const;
 
-    // True when there is one cell for every post of the dimensions; the
-    // operations that read a matrix refuse one that is not.
+    // True when there is one cell for every post of the dimensions (or a
+    // kept section for every section); the operations that read a matrix
+    // refuse one that is not.
     bool IsComplete() const;
+
+  private:
+    const TerrainCell& SharedCell(int32_t x, int32_t y) const {
+        const size_t section =
+            static_cast<size_t>(y / 16) * static_cast<size_t>(dimensions.xSections) +
+            static_cast<size_t>(x / 16);
+        return sharedCells[sectionOf[section] * kSharedSectionCells +
+                           static_cast<size_t>(y % 16) * 16 + static_cast<size_t>(x % 16)];
+    }
 };
 
 // A zeroed matrix of xMapExtent × yMapExtent cells; the section counts are

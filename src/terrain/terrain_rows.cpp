@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <new>
+#include <string>
+#include <type_traits>
 
-#include "base/byte_reader.h"
 #include "terrain/terrain_files.h"
 
 namespace lorvane {
@@ -13,10 +15,13 @@ namespace {
 
 constexpr size_t kSectionRecords = kSectionPosts * kSectionPosts;
 
-void ReportL2ReadFailure(MessageSink& messages) {
-    messages.Error("L2 end of file reached", "Error");
-    messages.Error("L2 error", "L2 Read Error");
+void ReportL2ReadFailure(MessageSink& messages, const std::string& detail = {}) {
+    messages.Error("L2 end of file reached", "Error", detail);
+    messages.Error("L2 error", "L2 Read Error", detail);
 }
+
+// An L2M file is read about this many bytes of rows at a time.
+constexpr size_t kL2MBandBytes = size_t{1} << 20;
 
 uint16_t Little16(const std::byte* p) {
     return static_cast<uint16_t>(std::to_integer<unsigned>(p[0]) | std::to_integer<unsigned>(p[1])
@@ -87,49 +92,71 @@ TerrainRows TerrainRows::OfMatrix(const TerrainMatrix& matrix) {
     rows.source_ = Source::Matrix;
     rows.dimensions_ = matrix.dimensions;
     rows.l2FormatCode_ = matrix.l2FormatCode;
-    rows.cells_ = matrix.cells.data();
+    rows.matrix_ = &matrix;
+    if (matrix.SharesSections()) rows.matrixRow_.resize(rows.Columns());
     return rows;
 }
 
-std::optional<TerrainRows> TerrainRows::OfL2(std::span<const std::byte> l2,
-                                             std::span<const std::byte> o2, MessageSink& messages) {
-    const TerrainLayout layout = SetDimensionsFromFiles(o2.size(), l2.size());
+std::optional<TerrainRows> TerrainRows::OfL2(std::unique_ptr<ByteSource> l2, ByteSource& o2,
+                                             MessageSink& messages) {
+    const TerrainLayout layout = SetDimensionsFromFiles(o2.Size(), l2->Size());
     const auto n = static_cast<size_t>(layout.dimensions.xSections);
+    if (n == 0) {  // an O2 file shorter than one offset holds no section
+        ReportL2ReadFailure(messages);
+        return std::nullopt;
+    }
     TerrainRows rows;
     rows.source_ = Source::L2Sections;
     rows.dimensions_ = layout.dimensions;
     rows.l2FormatCode_ = layout.l2FormatCode;
     rows.recordSize_ = static_cast<size_t>(layout.l2RecordSize);
-    rows.bytes_ = l2.data();
-    // n² entries fit the O2 bytes by the way n is taken from their size.
-    const size_t sectionBytes = kSectionRecords * rows.recordSize_;
-    rows.sectionOffsets_.resize(n * n);
-    if (n == 0) {  // an O2 file shorter than one offset holds no section
-        ReportL2ReadFailure(messages);
+    // n² entries fit the O2 bytes by the way n is taken from their size; they
+    // are read straight into the offsets, little-endian.
+    try {
+        rows.sectionOffsets_.resize(n * n);
+        rows.band_.resize(n * kSectionRecords * rows.recordSize_);
+        rows.sectionStart_.resize(n);
+    } catch (const std::bad_alloc&) {  // an O2 of more entries than memory holds
+        messages.Error("Failed to allocate memory for the terrain matrix.",
+                       "Memory Allocation Error");
         return std::nullopt;
     }
-    ByteReader in(o2);
+    const std::span<std::byte> entries = std::as_writable_bytes(std::span(rows.sectionOffsets_));
+    if (!o2.ReadAt(0, entries) || !o2.Unchanged()) {
+        ReportL2ReadFailure(messages, o2.Detail());
+        return std::nullopt;
+    }
+    const uint64_t l2Size = l2->Size();
+    const uint64_t sectionBytes = kSectionRecords * rows.recordSize_;
     for (uint32_t& offset : rows.sectionOffsets_) {
-        if (!in.ReadU32(offset) || offset > l2.size() || l2.size() - offset < sectionBytes) {
+        offset = Little32(reinterpret_cast<const std::byte*>(&offset));
+        if (offset > l2Size || l2Size - offset < sectionBytes) {
             ReportL2ReadFailure(messages);
             return std::nullopt;
         }
     }
+    rows.input_ = std::move(l2);
+    rows.bandRows_ = kSectionPosts;
     return rows;
 }
 
-std::optional<TerrainRows> TerrainRows::OfL2M(std::span<const std::byte> bytes,
+std::optional<TerrainRows> TerrainRows::OfL2(std::span<const std::byte> l2,
+                                             std::span<const std::byte> o2, MessageSink& messages) {
+    MemoryBytes o2Bytes(o2);
+    return OfL2(std::make_unique<MemoryBytes>(l2), o2Bytes, messages);
+}
+
+std::optional<TerrainRows> TerrainRows::OfL2M(std::unique_ptr<ByteSource> file,
                                               MessageSink& messages) {
-    ByteReader in(bytes);
-    uint32_t rowCount = 0;
-    uint16_t rowLength = 0;
-    uint8_t unused = 0;
-    uint8_t formatCode = 0;
-    if (!in.ReadU32(rowCount) || !in.ReadU16(rowLength) || !in.ReadU8(unused) ||
-        !in.ReadU8(formatCode) || !in.ReadU8(unused)) {
-        ReportL2ReadFailure(messages);
+    std::byte header[kL2MHeaderSize];
+    if (file->Size() < kL2MHeaderSize || !file->ReadAt(0, header)) {
+        ReportL2ReadFailure(messages, file->Size() < kL2MHeaderSize ? "" : file->Detail());
         return std::nullopt;
     }
+    // rows u32, row length u16, a byte not read, the format code, a byte not read
+    const uint32_t rowCount = Little32(header);
+    const uint16_t rowLength = Little16(header + 4);
+    const uint8_t formatCode = std::to_integer<uint8_t>(header[7]);
     const int32_t n = rowLength / static_cast<int32_t>(kSectionPosts);
     const auto side = static_cast<uint32_t>(n) * kSectionPosts;
     if (rowLength != side || rowCount != side) {
@@ -137,8 +164,8 @@ std::optional<TerrainRows> TerrainRows::OfL2M(std::span<const std::byte> bytes,
                        "L2M Matrix Error");
         return std::nullopt;
     }
-    std::span<const std::byte> cellBytes;
-    if (!in.Take(static_cast<size_t>(side) * side * kL2MCellSize, cellBytes)) {
+    const uint64_t rowBytes = uint64_t{side} * kL2MCellSize;
+    if (file->Size() - kL2MHeaderSize < rowBytes * side) {
         ReportL2ReadFailure(messages);
         return std::nullopt;
     }
@@ -147,34 +174,131 @@ std::optional<TerrainRows> TerrainRows::OfL2M(std::span<const std::byte> bytes,
     rows.dimensions_ = SquareDimensions(n);
     rows.l2FormatCode_ = formatCode;
     rows.recordSize_ = kL2MCellSize;
-    rows.bytes_ = cellBytes.data();
+    rows.input_ = std::move(file);
+    rows.bandRows_ = std::clamp<size_t>(kL2MBandBytes / std::max<size_t>(rowBytes, 1), 1,
+                                        std::max<size_t>(side, 1));
+    rows.band_.resize(rows.bandRows_ * rowBytes);
     return rows;
+}
+
+std::optional<TerrainRows> TerrainRows::OfL2M(std::span<const std::byte> bytes,
+                                              MessageSink& messages) {
+    return OfL2M(std::make_unique<MemoryBytes>(bytes), messages);
+}
+
+void TerrainRows::Fail() const {
+    failed_ = true;
+    std::fill(band_.begin(), band_.end(), std::byte{0});
+    const size_t sectionBytes = kSectionRecords * recordSize_;
+    for (size_t sx = 0; sx < sectionStart_.size(); ++sx)
+        sectionStart_[sx] = band_.data() + sx * sectionBytes;
+}
+
+void TerrainRows::CheckUnchanged(bool lastBand) const {
+    if (lastBand && !failed_ && !input_->Unchanged()) Fail();
+}
+
+void TerrainRows::LoadSectionRow(size_t sy) const {
+    if (loaded_ == sy) return;
+    loaded_ = sy;
+    if (failed_) return;
+    const size_t n = sectionStart_.size();
+    const uint64_t sectionBytes = kSectionRecords * recordSize_;
+    const uint32_t* offsets = sectionOffsets_.data() + sy * n;
+    for (size_t sx = 0; sx < n;) {
+        if (sx > 0 && offsets[sx] == offsets[sx - 1]) {  // the section before, again
+            sectionStart_[sx] = sectionStart_[sx - 1];
+            ++sx;
+            continue;
+        }
+        // The run of sections that follow each other in the file: one read.
+        size_t end = sx + 1;
+        while (end < n && uint64_t{offsets[end]} == uint64_t{offsets[end - 1]} + sectionBytes)
+            ++end;
+        std::byte* into = band_.data() + sx * sectionBytes;
+        if (!input_->ReadAt(offsets[sx], {into, (end - sx) * sectionBytes})) {
+            Fail();
+            return;
+        }
+        for (; sx < end; ++sx, into += sectionBytes) sectionStart_[sx] = into;
+    }
+    CheckUnchanged(sy + 1 == n);
+}
+
+void TerrainRows::LoadL2MRows(size_t band) const {
+    if (loaded_ == band) return;
+    loaded_ = band;
+    if (failed_) return;
+    const size_t rowBytes = Columns() * kL2MCellSize;
+    const size_t first = band * bandRows_;
+    const size_t count = std::min(bandRows_, Rows() - first);
+    if (!input_->ReadAt(kL2MHeaderSize + uint64_t{first} * rowBytes,
+                        {band_.data(), count * rowBytes})) {
+        Fail();
+        return;
+    }
+    CheckUnchanged(first + count == Rows());
+}
+
+const std::byte* TerrainRows::L2MRow(size_t y) const {
+    LoadL2MRows(y / bandRows_);
+    return band_.data() + (y % bandRows_) * Columns() * kL2MCellSize;
+}
+
+TerrainRows::NamedSections TerrainRows::DistinctSections() const {
+    NamedSections named;
+    named.offsets = sectionOffsets_;
+    std::sort(named.offsets.begin(), named.offsets.end());
+    named.offsets.erase(std::unique(named.offsets.begin(), named.offsets.end()),
+                        named.offsets.end());
+    named.sectionOf.resize(sectionOffsets_.size());
+    for (size_t k = 0; k < sectionOffsets_.size(); ++k) {
+        const auto found =
+            std::lower_bound(named.offsets.begin(), named.offsets.end(), sectionOffsets_[k]);
+        named.sectionOf[k] = static_cast<uint32_t>(found - named.offsets.begin());
+    }
+    return named;
+}
+
+void TerrainRows::DecodeSection(uint32_t offset, TerrainCell* out) const {
+    // The band is free for it: the next row read loads its band again.
+    loaded_ = SIZE_MAX;
+    const size_t sectionBytes = kSectionRecords * recordSize_;
+    std::byte* record = band_.data();
+    if (!failed_ && !input_->ReadAt(offset, {record, sectionBytes})) Fail();
+    if (recordSize_ == 7) {
+        DecodeRun<7>(record, kSectionRecords, out);
+    } else {
+        DecodeRun<9>(record, kSectionRecords, out);
+    }
+}
+
+bool TerrainRows::ReportReadFailure(MessageSink& messages) const {
+    if (!failed_) return true;
+    ReportL2ReadFailure(messages, input_->Detail());
+    return false;
 }
 
 template <size_t recordSize>
 void TerrainRows::DecodeSectionRow(size_t y, TerrainCell* out) const {
-    const size_t n = static_cast<size_t>(dimensions_.xSections);
-    const size_t sy = y / kSectionPosts;
     const size_t r = y % kSectionPosts;
+    LoadSectionRow(y / kSectionPosts);
     constexpr size_t runBytes = kSectionPosts * recordSize;
-    const bool lastRow = y + 1 >= Rows();
-    for (size_t sx = 0; sx < n; ++sx, out += kSectionPosts) {
-        const std::byte* section = bytes_ + sectionOffsets_[sy * n + sx];
-        if (!lastRow) {
-            // The same section's next post row, or the first of the section below.
-            Prefetch(r + 1 < kSectionPosts ? section + (r + 1) * runBytes
-                                           : bytes_ + sectionOffsets_[(sy + 1) * n + sx],
-                     runBytes);
-        }
+    for (const std::byte* section : sectionStart_) {
+        // The same section's next post row, while it is in the band.
+        if (r + 1 < kSectionPosts) Prefetch(section + (r + 1) * runBytes, runBytes);
         DecodeRun<recordSize>(section + r * runBytes, kSectionPosts, out);
+        out += kSectionPosts;
     }
 }
 
 void TerrainRows::CopyRow(size_t y, TerrainCell* out) const {
     switch (source_) {
-        case Source::Matrix:
-            std::memcpy(out, cells_ + y * Columns(), Columns() * sizeof(TerrainCell));
+        case Source::Matrix: {
+            const TerrainCell* row = matrix_->Row(static_cast<int32_t>(y), out);
+            if (row != out) std::memcpy(out, row, Columns() * sizeof(TerrainCell));
             break;
+        }
         case Source::L2Sections:
             if (recordSize_ == 7) {
                 DecodeSectionRow<7>(y, out);
@@ -183,50 +307,102 @@ void TerrainRows::CopyRow(size_t y, TerrainCell* out) const {
             }
             break;
         case Source::L2MCells:
-            DecodeRun<kL2MCellSize>(bytes_ + y * Columns() * kL2MCellSize, Columns(), out);
+            DecodeRun<kL2MCellSize>(L2MRow(y), Columns(), out);
             break;
     }
 }
 
 void TerrainRows::EncodeRowAsL2M(size_t y, std::byte* out) const {
     switch (source_) {
-        case Source::Matrix:
-            for (size_t x = 0; x < Columns(); ++x, out += kL2MCellSize)
-                EncodeCell(cells_[y * Columns() + x], out);
+        case Source::Matrix: {
+            const TerrainCell* row = matrix_->Row(static_cast<int32_t>(y), matrixRow_.data());
+            for (size_t x = 0; x < Columns(); ++x, out += kL2MCellSize) EncodeCell(row[x], out);
             break;
+        }
         case Source::L2Sections: {
             // A 9-byte record is already an L2M record; a 7-byte one widens
             // its tile id.
-            const size_t n = static_cast<size_t>(dimensions_.xSections);
+            LoadSectionRow(y / kSectionPosts);
             const size_t runBytes = kSectionPosts * recordSize_;
             const size_t r = y % kSectionPosts;
-            for (size_t sx = 0; sx < n; ++sx, out += kSectionPosts * kL2MCellSize) {
-                const std::byte* run =
-                    bytes_ + sectionOffsets_[(y / kSectionPosts) * n + sx] + r * runBytes;
+            for (const std::byte* section : sectionStart_) {
+                const std::byte* run = section + r * runBytes;
                 if (recordSize_ == kL2MCellSize) {
                     std::memcpy(out, run, runBytes);
+                    out += runBytes;
                     continue;
                 }
                 // Both little-endian: the 16-bit id gains two zero bytes.
-                for (size_t c = 0; c < kSectionPosts; ++c) {
+                for (size_t c = 0; c < kSectionPosts; ++c, out += kL2MCellSize) {
                     const std::byte* record = run + 7 * c;
-                    std::byte* cell = out + kL2MCellSize * c;
-                    cell[0] = record[0];
-                    cell[1] = record[1];
-                    cell[2] = cell[3] = std::byte{0};
-                    std::memcpy(cell + 4, record + 2, 5);
+                    out[0] = record[0];
+                    out[1] = record[1];
+                    out[2] = out[3] = std::byte{0};
+                    std::memcpy(out + 4, record + 2, 5);
                 }
             }
             break;
         }
         case Source::L2MCells:
-            std::memcpy(out, bytes_ + y * Columns() * kL2MCellSize, Columns() * kL2MCellSize);
+            std::memcpy(out, L2MRow(y), Columns() * kL2MCellSize);
             break;
     }
 }
 
+template <typename Visit>
+bool TerrainRows::VisitRecords(size_t y, Visit visit) const {
+    const auto visitRun = [&](auto size, const std::byte* run, size_t x, size_t count) {
+        for (size_t i = 0; i < count; ++i, run += decltype(size)::value) visit(x + i, run, size);
+    };
+    switch (source_) {
+        case Source::Matrix:
+            return false;
+        case Source::L2Sections: {
+            LoadSectionRow(y / kSectionPosts);
+            const size_t offset = (y % kSectionPosts) * kSectionPosts * recordSize_;
+            for (size_t sx = 0; sx < sectionStart_.size(); ++sx) {
+                const std::byte* run = sectionStart_[sx] + offset;
+                if (recordSize_ == 7) {
+                    visitRun(std::integral_constant<size_t, 7>{}, run, 16 * sx, kSectionPosts);
+                } else {
+                    visitRun(std::integral_constant<size_t, 9>{}, run, 16 * sx, kSectionPosts);
+                }
+            }
+            return true;
+        }
+        case Source::L2MCells:
+            visitRun(std::integral_constant<size_t, kL2MCellSize>{}, L2MRow(y), 0, Columns());
+            return true;
+    }
+    return false;
+}
+
+void TerrainRows::ElevationsOfRow(size_t y, uint16_t* out) const {
+    const bool read = VisitRecords(y, [out](size_t x, const std::byte* record, auto size) {
+        out[x] = Little16(record + (decltype(size)::value == 7 ? 2 : 4));
+    });
+    if (read) return;
+    const TerrainCell* cells = matrix_->Row(static_cast<int32_t>(y), matrixRow_.data());
+    for (size_t x = 0; x < Columns(); ++x) out[x] = cells[x].elevation;
+}
+
+void TerrainRows::TilesAndBandsOfRow(size_t y, uint32_t* tileIds, uint8_t* aux2) const {
+    const bool read =
+        VisitRecords(y, [tileIds, aux2](size_t x, const std::byte* record, auto size) {
+            constexpr size_t idSize = decltype(size)::value == 7 ? 2 : 4;
+            tileIds[x] = idSize == 2 ? Little16(record) : Little32(record);
+            aux2[x] = std::to_integer<uint8_t>(record[idSize + 4]);
+        });
+    if (read) return;
+    const TerrainCell* cells = matrix_->Row(static_cast<int32_t>(y), matrixRow_.data());
+    for (size_t x = 0; x < Columns(); ++x) {
+        tileIds[x] = cells[x].tileId;
+        aux2[x] = cells[x].aux2;
+    }
+}
+
 const TerrainCell* TerrainRows::Row(size_t y, TerrainCell* scratch) const {
-    if (source_ == Source::Matrix) return cells_ + y * Columns();
+    if (source_ == Source::Matrix) return matrix_->Row(static_cast<int32_t>(y), scratch);
     CopyRow(y, scratch);
     return scratch;
 }

@@ -32,8 +32,8 @@ const std::array<uint8_t, 256> kBandBits = [] {
 constexpr size_t kThrBandRows = 64;
 
 // The byte of one post: its tile's class and path bits and its aux2 band.
-uint8_t PostByte(const TileBitsLookup& lookup, const TerrainCell& cell) {
-    return static_cast<uint8_t>(lookup.Find(cell.tileId).value_or(0) | kBandBits[cell.aux2]);
+uint8_t PostByte(const TileBitsLookup& lookup, uint32_t tileId, uint8_t aux2) {
+    return static_cast<uint8_t>(lookup.Find(tileId).value_or(0) | kBandBits[aux2]);
 }
 
 }  // namespace
@@ -136,21 +136,23 @@ std::optional<std::vector<std::byte>> ComposeTheaterMap(const TerrainRows& rows,
     // by column, and each column's run of the band is then stored whole, so
     // the store costs the same per post whatever the size of the map.
     std::vector<std::byte> band(columns * kThrBandRows);
-    TerrainRowBuffer scratch(columns);
+    std::vector<uint32_t> tileIds(columns);
+    std::vector<uint8_t> aux2(columns);
     for (size_t top = 0; top < rowCount; top += kThrBandRows) {
         const size_t height = std::min(kThrBandRows, rowCount - top);
         for (size_t dy = 0; dy < height; ++dy) {
             const size_t y = top + dy;
-            const TerrainCell* cell = rows.Row(y, scratch.data());
+            rows.TilesAndBandsOfRow(y, tileIds.data(), aux2.data());
             std::byte* out = band.data() + dy;
             for (size_t x = 0; x < columns; ++x, out += kThrBandRows)
-                *out = static_cast<std::byte>(PostByte(lookup, cell[x]));
+                *out = static_cast<std::byte>(PostByte(lookup, tileIds[x], aux2[x]));
             if (progress.AbortRequested()) return std::nullopt;
             progress.Report(static_cast<int>(4 * y), static_cast<int>(4 * y));
         }
         for (size_t x = 0; x < columns; ++x)
             std::memcpy(grid + x * rowCount + top, band.data() + x * kThrBandRows, height);
     }
+    if (rows.ReadFailed()) return std::nullopt;
     return bytes;
 }
 
@@ -182,7 +184,8 @@ bool GenerateTheaterMap(const OutputTarget& path, const TerrainMatrix& matrix,
 
 bool GenerateTheaterMap(const OutputTarget& path, const TerrainRows& rows,
                         const TileDatabase& database, Progress& progress, MessageSink& messages) {
-    return WriteTheaterMap(path, ComposeTheaterMap(rows, database, progress), messages);
+    const auto bytes = ComposeTheaterMap(rows, database, progress);
+    return rows.ReportReadFailure(messages) && WriteTheaterMap(path, bytes, messages);
 }
 
 }  // namespace lorvane

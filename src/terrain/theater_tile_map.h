@@ -71,7 +71,8 @@ std::optional<std::vector<std::byte>> ComposeTheaterMap(const TerrainMatrix& mat
                                                         Progress& progress, MessageSink& messages);
 
 // The same from rows read one at a time: the map's bytes and a band of rows
-// are all it holds besides the lookup. None on abort.
+// are all it holds besides the lookup. None on abort or when a read of the
+// rows failed.
 std::optional<std::vector<std::byte>> ComposeTheaterMap(const TerrainRows& rows,
                                                         const TileDatabase& database,
                                                         Progress& progress);

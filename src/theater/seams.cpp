@@ -115,9 +115,12 @@ SeamFinder::SeamFinder(const TerrainMatrix& matrix, const TileDatabase& database
     std::array<std::unordered_map<uint64_t, uint64_t>, 2> counts;
     const int32_t width = matrix.xMapExtent();
     const int32_t height = matrix.yMapExtent();
+    // Rows of a matrix that shares its sections are gathered here.
+    std::vector<TerrainCell> rowCells(matrix.SharesSections() ? static_cast<size_t>(width) : 0);
+    std::vector<TerrainCell> aboveCells(rowCells.size());
     for (int32_t y = 0; y < height; ++y) {
-        const TerrainCell* row = &matrix.Cell(0, y);
-        const TerrainCell* above = y + 1 < height ? &matrix.Cell(0, y + 1) : nullptr;
+        const TerrainCell* row = matrix.Row(y, rowCells.data());
+        const TerrainCell* above = y + 1 < height ? matrix.Row(y + 1, aboveCells.data()) : nullptr;
         for (int32_t x = 0; x < width; ++x) {
             const uint32_t id = row[x].tileId;
             const bool here = relevant(id);

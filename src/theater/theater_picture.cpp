@@ -197,12 +197,15 @@ std::optional<PixelImage> RenderTheaterRegion(const TerrainMatrix& matrix,
     if (database != nullptr && size >= kPathPostSize) tiles.emplace(*database);
     const int32_t lastX = matrix.xMapExtent() - 1;
     const int32_t lastY = matrix.yMapExtent() - 1;
+    // Rows of a matrix that shares its sections are gathered here.
+    const size_t gathered = matrix.SharesSections() ? static_cast<size_t>(lastX + 1) : 0;
+    std::vector<TerrainCell> hereCells(gathered), southCells(gathered), northCells(gathered);
     for (int32_t row = 0; row < region.rows; ++row) {
         const int32_t y = region.firstY + row;
         const int32_t top = (region.rows - 1 - row) * size;
-        const TerrainCell* here = &matrix.Cell(0, y);
-        const TerrainCell* south = &matrix.Cell(0, std::max(y - 1, 0));
-        const TerrainCell* north = &matrix.Cell(0, std::min(y + 1, lastY));
+        const TerrainCell* here = matrix.Row(y, hereCells.data());
+        const TerrainCell* south = matrix.Row(std::max(y - 1, 0), southCells.data());
+        const TerrainCell* north = matrix.Row(std::min(y + 1, lastY), northCells.data());
         const int spanNorth = std::max(std::min(y + 1, lastY) - std::max(y - 1, 0), 1);
         for (int32_t column = 0; column < region.columns; ++column) {
             const int32_t x = region.firstX + column;

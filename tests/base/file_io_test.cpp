@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "support/texture_builder.h"
@@ -54,6 +55,9 @@ TEST_F(FileIo, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
         std::string detail;
         EXPECT_FALSE(FileBytes::Open(c.path, &detail)) << c.path;
         EXPECT_EQ(detail, c.detail);
+        detail.clear();
+        EXPECT_FALSE(InputFile::Open(c.path, &detail)) << c.path;
+        EXPECT_EQ(detail, c.detail);
         EXPECT_NE(InputFileError(c.path), 0);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     }
@@ -62,6 +66,53 @@ TEST_F(FileIo, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
     ASSERT_TRUE(file);
     EXPECT_EQ(file->Size(), 100000u);
     EXPECT_EQ(InputFileError(folder / "in.bin"), 0);
+}
+
+// Pieces read at offsets are the file's bytes; a file shortened, grown or
+// rewritten after it opened fails its next read or its check.
+TEST_F(FileIo, AnInputFileReadInPiecesTellsAChangeSinceItOpened) {
+    const fs::path path = folder / "in.bin";
+    std::vector<std::byte> bytes(5000);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::byte>(i * 7);
+    testing::WriteFileBytes(path, bytes);
+    auto file = InputFile::Open(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->Size(), 5000u);
+    std::vector<std::byte> piece(1000);
+    EXPECT_FALSE(file->ReadAt(4001, piece));  // one byte past the end
+    const std::string changed = path.string() + ": the file changed while it was read";
+    EXPECT_EQ(file->Detail(), changed);
+    ASSERT_TRUE(file->ReadAt(4000, piece));
+    EXPECT_TRUE(std::equal(piece.begin(), piece.end(), bytes.begin() + 4000));
+    EXPECT_TRUE(file->Unchanged());
+
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        bool pieceReads;  // the first 1000 bytes are still there
+    };
+    const Case cases[] = {
+        {"shortened", [&] { fs::resize_file(path, 10); }, false},
+        {"grown", [&] { fs::resize_file(path, 6000); }, true},
+        {"rewritten",
+         [&] {
+             testing::WriteFileBytes(path, Filled(5000, 1));
+             fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(3));
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        testing::WriteFileBytes(path, bytes);
+        auto input = InputFile::Open(path);
+        ASSERT_TRUE(input);
+        c.change();
+        EXPECT_FALSE(input->Unchanged()) << c.what;
+        EXPECT_EQ(input->Detail(), changed) << c.what;
+        EXPECT_EQ(input->ReadAt(0, piece), c.pieceReads) << c.what;
+    }
+    // A moved file keeps reading.
+    InputFile moved = std::move(*file);
+    EXPECT_TRUE(moved.ReadAt(0, std::span(piece).first(10)));
 }
 
 TEST_F(FileIo, ALinkKeepsItsPlaceAndTheFileItPointsToIsReplaced) {

@@ -4,8 +4,9 @@
 # cannot be written, values beyond a field's range, FIFOs as inputs, PCX
 # headers that claim more than their data holds, pictures larger than the
 # memory, names in the Windows-1252 code page, O2 files too short to hold an
-# offset, a Theater.map level that cannot be stored, a large database under a
-# memory limit and an output past the file size limit.
+# offset, O2 files whose every entry names the one section of a tiny L2, a
+# Theater.map level that cannot be stored, a large database under a memory
+# limit and an output past the file size limit.
 set -u
 
 cli=${LORVANE_CLI:?LORVANE_CLI is not set}
@@ -271,6 +272,12 @@ if ! ldd "$cli" 2>/dev/null | grep -q libasan; then
         fail "info of 159 MB said: $(cat err)"
 fi
 
+# TileInfo.dat follows only a database that was written: a save that fails
+# leaves it as it was.
+printf 'old' >ti.dat
+expect 1 "$cli" resave db.bin -o nofolder/x.bin --tileinfo ti.dat
+[ "$(cat ti.dat)" = old ] || fail "a failed save replaced TileInfo.dat"
+
 # A file grown past ulimit -f is a failed write with its message, not a
 # signal; the old output stays.
 cp db.bin keep.bin
@@ -279,6 +286,31 @@ status=$?
 [ "$status" -eq 1 ] || fail "resave past ulimit -f exited $status"
 grep -qF "File too large" err || fail "resave past ulimit -f said: $(cat err)"
 cmp -s keep.bin db.bin || fail "a write past ulimit -f changed the old file"
+
+# An O2 whose every entry names the one section of a 1792-byte L2: seams over
+# 16384 x 16384 posts (3 GiB as a whole matrix) and render-theater over
+# 2048 x 2048 posts keep the section once and stay under 64 MiB.
+python3 -c '
+import struct
+section = b"".join(struct.pack("<HHBBB", i % 4, 3 * i, 0, 0, i % 70) for i in range(256))
+for name, n in (("wide", 1024), ("small", 128)):
+    open(name + ".L2", "wb").write(section)
+    open(name + ".O2", "wb").write(bytes(4 * n * n))'
+peak_kib() { # peak_kib COMMAND...: runs it and prints its peak resident memory in KiB
+    /usr/bin/time -f %M -o peak.txt "$@" >/dev/null 2>err || echo "failed: $(cat err)" >&2
+    cat peak.txt
+}
+if ldd "$cli" 2>/dev/null | grep -q libasan || [ ! -x /usr/bin/time ]; then
+    echo "peak memory of aliased O2 files not measured here"
+else
+    for command in "seams --terrain wide.L2 --texture db.bin --quiet" \
+        "render-theater --terrain small.L2 --texture db.bin -o small.png --quiet"; do
+        # shellcheck disable=SC2086
+        peak=$(peak_kib "$cli" $command)
+        [ "$peak" -lt 65536 ] 2>/dev/null || fail "$command took $peak KiB"
+    done
+    [ -s small.png ] || fail "render-theater of the aliased O2 wrote no picture"
+fi
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures failures" >&2

@@ -37,6 +37,7 @@ struct ProgramRun {
           journal(recoveryFolder, processId, limit),
           recovery(shell, journal) {
         shell.SetHost(&host);
+        shell.SetProgressView(&platform);
         shell.Initialize(recoveryFolder.parent_path());
         panel.emplace(shell);
         shell.SetEditorPanel(&*panel);
@@ -269,6 +270,30 @@ TEST_F(RecoveryCommandTest, AChangedDatabaseIsWarnedAboutAndWhatDoesNotFitIsSkip
     EXPECT_EQ(run->state.database.sets[0].tileCount(), 3);
     EXPECT_EQ(run->state.database.sets[0].terrainType, 9);
     EXPECT_EQ(run->state.database.sets[0].tiles[0].areaCount(), 1);
+}
+
+// A large journal is replayed under the progress dialog, to the end.
+TEST_F(RecoveryCommandTest, ALargeJournalIsReplayedUnderProgress) {
+    fs::create_directories(journals);
+    JournalHeader header;
+    header.processId = kEnded;
+    header.databasePath = file.string();
+    header.database = *StampFile(file);
+    JournalWriter writer;
+    ASSERT_TRUE(writer.Start(JournalPathFor(journals, file.string()), header));
+    const int count = 8000;  // about 370 KB
+    for (int i = 0; i < count; ++i)
+        ASSERT_TRUE(writer.Append(PathEdit{0, 0, TileEditAction::Add, 1, {}, {1, 10, i, i, i, i}}));
+    writer.Close();
+    auto run = Start(CurrentProcessId());
+    run->platform.choiceAnswers.push_back("Recover");
+    run->recovery.OfferAtStart();
+    EXPECT_EQ(run->state.database.sets[0].tiles[0].pathCount(), count + 1);
+    const std::vector<std::string>& log = run->platform.progressLog;
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log.front(), "open Recovering Unsaved Changes 0..100");
+    EXPECT_EQ(log[log.size() - 2], "sections 100 100");
+    EXPECT_EQ(log.back(), "close");
 }
 
 // Runs in a folder as the program started there does; back where it was after.

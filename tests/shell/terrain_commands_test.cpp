@@ -380,5 +380,25 @@ TEST_F(TerrainCommandTest, TheaterMapShowsDefaultsAndRefusesAShortHeader) {
     EXPECT_EQ(ReadFileBytes(map).size(), 500u);
 }
 
+// An O2 of 1024 × 1024 entries that all name the one section of a tiny L2:
+// 16384 × 16384 posts, 3 GiB as a whole matrix. The desktop program keeps
+// the one section and the entries, and reads every post as it is.
+TEST_F(TerrainCommandTest, AnAliasedO2OpensWithoutExpandingItsSections) {
+    const TerrainMatrix one = MakePatternMatrix(1, 64);
+    L2Files files = MakeL2Files(one, 7);
+    files.o2.assign(4 * 1024 * 1024, std::byte{0});
+    Answer(WriteL2Files(folder, "ALIASED", files));
+    shell.HandleCommand(kMenuOpenL2File);
+    ASSERT_TRUE(state.shell.terrainLoaded);
+    const TerrainMatrix& matrix = output.matrix;
+    EXPECT_EQ(matrix.dimensions, SquareDimensions(1024));
+    const size_t held = (matrix.cells.size() + matrix.sharedCells.size()) * sizeof(TerrainCell) +
+                        matrix.sectionOf.size() * sizeof(uint32_t);
+    EXPECT_LT(held, size_t{8} << 20);
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{16383, 16383}, std::pair{4097, 9000}})
+        EXPECT_EQ(matrix.Cell(x, y), one.Cell(x % 16, y % 16)) << x << "," << y;
+    EXPECT_TRUE(platform.messages.empty());
+}
+
 }  // namespace
 }  // namespace lorvane::testing

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "base/byte_writer.h"
 #include "support/progress_recorder.h"
@@ -326,13 +327,16 @@ TEST(TerrainOpenTest, LowerCaseO2IsFoundBesideALowerCaseL2) {
     testing::WriteFileBytes(folder / "korea.o2", files.o2);
     {
         MessageLog messages;
-        const auto l2 = OpenL2File(folder / "korea.l2", messages);
-        const auto o2 = OpenO2File(folder / "korea.l2", messages);
+        auto l2 = OpenL2File(folder / "korea.l2", messages);
+        auto o2 = OpenO2File(folder / "korea.l2", messages);
         ASSERT_TRUE(l2 && o2);
+        const auto rows =
+            TerrainRows::OfL2(std::make_unique<InputFile>(std::move(*l2)), *o2, messages);
+        ASSERT_TRUE(rows);
         ProgressRecorder progress;
-        EXPECT_TRUE(BuildMatrixFromL2(l2->Bytes(), o2->Bytes(), progress, messages));
+        EXPECT_TRUE(BuildMatrixFromL2(*rows, progress, messages));
         EXPECT_TRUE(messages.messages.empty());
-    }  // mapped files are closed before their folder goes (Windows keeps them)
+    }  // open files are closed before their folder goes (Windows keeps them)
     std::filesystem::remove_all(folder);
 }
 

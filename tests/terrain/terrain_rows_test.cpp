@@ -6,11 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
 #include <numeric>
 #include <random>
 
 #include "base/byte_writer.h"
+#include "base/file_io.h"
+#include "base/path_text.h"
 #include "support/progress_recorder.h"
 #include "support/terrain_builder.h"
 #include "support/texture_builder.h"
@@ -31,14 +37,21 @@ struct AliasedTerrain {
     TerrainMatrix expected;
 };
 
-AliasedTerrain MakeAliasedTerrain(int32_t n, int recordSize, std::mt19937& random) {
+// keptShare: 0 for about a third of the entries naming another section;
+// k > 0 for every entry naming one of the first sections / k + 1.
+AliasedTerrain MakeAliasedTerrain(int32_t n, int recordSize, std::mt19937& random,
+                                  size_t keptShare = 0) {
     const TerrainMatrix pattern = testing::MakePatternMatrix(n, 70000, recordSize == 7 ? 0 : 2);
     const auto sections = static_cast<size_t>(n) * static_cast<size_t>(n);
     std::vector<size_t> source(sections);
     std::iota(source.begin(), source.end(), size_t{0});
-    // About a third of the entries name another section.
+    // About a third of the entries name another section, or all name few.
     for (size_t& s : source) {
-        if (random() % 3 == 0) s = random() % sections;
+        if (keptShare > 0) {
+            s = random() % (sections / keptShare + 1);
+        } else if (random() % 3 == 0) {
+            s = random() % sections;
+        }
     }
     std::vector<size_t> layout(sections);  // stored place -> pattern section
     std::iota(layout.begin(), layout.end(), size_t{0});
@@ -184,6 +197,266 @@ TEST(TerrainRowsTest, RefusedInputsGiveTheirMessagesBeforeAnyRow) {
         EXPECT_FALSE(c.open(messages)) << c.what;
         EXPECT_EQ(messages.messages, c.messages) << c.what;
     }
+}
+
+// Rows in a random order: each band read again when it is left.
+void ExpectRowsInAnyOrder(const TerrainRows& rows, const TerrainCells& expected,
+                          std::mt19937& random) {
+    TerrainRowBuffer scratch(rows.Columns());
+    for (int k = 0; k < 40; ++k) {
+        const size_t y = random() % rows.Rows();
+        const TerrainCell* row = rows.Row(y, scratch.data());
+        ASSERT_TRUE(std::equal(row, row + rows.Columns(),
+                               expected.begin() + static_cast<ptrdiff_t>(y * rows.Columns())))
+            << "row " << y;
+    }
+}
+
+// A folder for the files of a test and a database to compose maps with.
+class TerrainRowsFiles : public ::testing::Test {
+  protected:
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    const std::filesystem::path folder = testing::MakeTempFolder("lorvane-rows-files");
+    const TileDatabase database = testing::MakeLargeDatabase(40, 16, 2, 1);
+};
+
+TEST_F(TerrainRowsFiles, FilesStreamToTheSameOutputsAsTheirBytes) {
+    std::mt19937 random(23);
+    // Sizes from one section to L2M files of several 1 MiB bands.
+    const int32_t sizes[] = {1, 3, 7, 24, 2, 30};
+    for (int trial = 0; trial < 6; ++trial) {
+        const int recordSize = trial % 2 == 0 ? 7 : 9;
+        const int32_t n = sizes[trial];
+        SCOPED_TRACE(::testing::Message() << "n " << n << ", " << recordSize << "-byte records");
+        const AliasedTerrain terrain = MakeAliasedTerrain(n, recordSize, random);
+        const auto l2Path = testing::WriteL2Files(folder, "T", terrain.files);
+        MessageLog messages;
+        ProgressRecorder progress;
+        const auto fromMemory = TerrainRows::OfL2(terrain.files.l2, terrain.files.o2, messages);
+        const auto rows = OpenTerrainRows(l2Path, false, messages);
+        ASSERT_TRUE(rows && fromMemory);
+        ASSERT_EQ(AllRows(*rows), terrain.expected.cells);
+        ExpectRowsInAnyOrder(*rows, terrain.expected.cells, random);
+        ASSERT_TRUE(SaveRowsAsL2M(folder / "file.L2M", *rows, progress, messages));
+        ASSERT_TRUE(SaveRowsAsL2M(folder / "memory.L2M", *fromMemory, progress, messages));
+        const auto l2m = testing::ReadFileBytes(folder / "file.L2M");
+        EXPECT_EQ(l2m, testing::ReadFileBytes(folder / "memory.L2M"));
+        EXPECT_EQ(ComposeTheaterMap(*rows, database, progress),
+                  ComposeTheaterMap(*fromMemory, database, progress));
+        EXPECT_EQ(ComposeMeaFile(*rows), ComposeMeaFile(*fromMemory));
+        const auto built = BuildMatrixFromL2(*rows, progress, messages);
+        ASSERT_TRUE(built);
+        EXPECT_EQ(built->cells, terrain.expected.cells);
+
+        const auto l2mRows = OpenTerrainRows(folder / "file.L2M", true, messages);
+        ASSERT_TRUE(l2mRows);
+        EXPECT_EQ(AllRows(*l2mRows), terrain.expected.cells);
+        ExpectRowsInAnyOrder(*l2mRows, terrain.expected.cells, random);
+        ASSERT_TRUE(SaveRowsAsL2M(folder / "again.L2M", *l2mRows, progress, messages));
+        EXPECT_EQ(testing::ReadFileBytes(folder / "again.L2M"), l2m);
+        const auto loaded = LoadMatrixFromL2M(*l2mRows, progress, messages);
+        ASSERT_TRUE(loaded);
+        EXPECT_EQ(loaded->cells, terrain.expected.cells);
+        EXPECT_TRUE(messages.messages.empty());
+    }
+}
+
+// The fuzz corpora's inputs (an O2 length, the O2, the L2; or an L2M file)
+// give the same outputs streamed from files as read from their bytes, and
+// the same messages.
+TEST_F(TerrainRowsFiles, EveryCorpusInputStreamsFromFilesAsFromItsBytes) {
+    const std::filesystem::path corpora = std::filesystem::path(LORVANE_SOURCE_DIR) / "fuzz/corpus";
+    // A build run elsewhere (the Windows tests under Wine) may not see the tree.
+    if (!std::filesystem::is_directory(corpora)) GTEST_SKIP() << "no corpus at " << corpora;
+    size_t inputs = 0;
+    for (const bool l2m : {false, true}) {
+        for (const auto& entry :
+             std::filesystem::directory_iterator(corpora / (l2m ? "l2m" : "terrain_l2"))) {
+            SCOPED_TRACE(entry.path().filename().string());
+            const auto bytes = testing::ReadFileBytes(entry.path());
+            std::vector<std::byte> l2 = bytes, o2;
+            if (!l2m) {
+                if (bytes.size() < 2) continue;
+                const size_t o2Length = std::min<size_t>(
+                    std::to_integer<size_t>(bytes[0]) | std::to_integer<size_t>(bytes[1]) << 8,
+                    bytes.size() - 2);
+                o2.assign(bytes.begin() + 2, bytes.begin() + 2 + static_cast<ptrdiff_t>(o2Length));
+                l2.assign(bytes.begin() + 2 + static_cast<ptrdiff_t>(o2Length), bytes.end());
+            }
+            if (l2.empty() || (!l2m && o2.empty())) continue;  // an empty file is not opened
+            ++inputs;
+            const auto path = l2m ? folder / "T.L2M" : testing::WriteL2Files(folder, "T", {l2, o2});
+            if (l2m) testing::WriteFileBytes(path, l2);
+            MessageLog fromBytes;
+            MessageLog fromFiles;
+            const auto memory =
+                l2m ? TerrainRows::OfL2M(l2, fromBytes) : TerrainRows::OfL2(l2, o2, fromBytes);
+            const auto files = OpenTerrainRows(path, l2m, fromFiles);
+            EXPECT_EQ(fromFiles.messages, fromBytes.messages);
+            ASSERT_EQ(files.has_value(), memory.has_value());
+            if (!memory) continue;
+            ProgressRecorder progress;
+            ASSERT_TRUE(SaveRowsAsL2M(folder / "files.L2M", *files, progress, fromFiles));
+            ASSERT_TRUE(SaveRowsAsL2M(folder / "bytes.L2M", *memory, progress, fromBytes));
+            EXPECT_EQ(testing::ReadFileBytes(folder / "files.L2M"),
+                      testing::ReadFileBytes(folder / "bytes.L2M"));
+            EXPECT_EQ(ComposeMeaFile(*files), ComposeMeaFile(*memory));
+            EXPECT_EQ(ComposeTheaterMap(*files, database, progress),
+                      ComposeTheaterMap(*memory, database, progress));
+            EXPECT_TRUE(fromFiles.messages.empty());
+        }
+    }
+    EXPECT_GT(inputs, 10u);
+}
+
+// An O2 that names a few sections many times builds a matrix that keeps
+// each of them once and reads, saves and composes as the whole matrix does.
+TEST_F(TerrainRowsFiles, SectionsNamedManyTimesAreKeptOnce) {
+    std::mt19937 random(31);
+    for (int trial = 0; trial < 6; ++trial) {
+        const int recordSize = trial % 2 == 0 ? 7 : 9;
+        const auto n = static_cast<int32_t>(2 + random() % 7);
+        SCOPED_TRACE(::testing::Message() << "n " << n << ", " << recordSize << "-byte records");
+        const AliasedTerrain terrain = MakeAliasedTerrain(n, recordSize, random, 2 + trial % 3);
+        MessageLog messages;
+        ProgressRecorder progress;
+        const auto matrix =
+            BuildMatrixFromL2(terrain.files.l2, terrain.files.o2, progress, messages);
+        ASSERT_TRUE(matrix);
+        ASSERT_TRUE(matrix->SharesSections());
+        EXPECT_TRUE(matrix->IsComplete());
+        EXPECT_TRUE(matrix->cells.empty());
+        const auto sections = static_cast<size_t>(n) * static_cast<size_t>(n);
+        EXPECT_LE(matrix->sharedCells.size(), 256 * (sections / 2));
+        EXPECT_EQ(progress.reports.size(), static_cast<size_t>(n));
+        EXPECT_EQ(AllRows(TerrainRows::OfMatrix(*matrix)), terrain.expected.cells);
+        for (int32_t y = 0; y < 16 * n; y += 5) {
+            for (int32_t x = 0; x < 16 * n; x += 3)
+                ASSERT_EQ(matrix->Cell(x, y), terrain.expected.Cell(x, y)) << x << "," << y;
+        }
+        ASSERT_TRUE(SaveMatrixAsL2M(folder / "shared.L2M", *matrix, progress, messages));
+        ASSERT_TRUE(SaveMatrixAsL2M(folder / "whole.L2M", terrain.expected, progress, messages));
+        EXPECT_EQ(testing::ReadFileBytes(folder / "shared.L2M"),
+                  testing::ReadFileBytes(folder / "whole.L2M"));
+        EXPECT_EQ(ComposeTheaterMap(*matrix, database, progress, messages),
+                  ComposeTheaterMap(terrain.expected, database, progress, messages));
+        EXPECT_EQ(ComposeMeaFile(*matrix, messages), ComposeMeaFile(terrain.expected, messages));
+        EXPECT_TRUE(messages.messages.empty());
+    }
+}
+
+// An input file that another program changes right after the first read.
+class ChangingFile final : public ByteSource {
+  public:
+    ChangingFile(InputFile file, std::function<void()> change)
+        : file_(std::move(file)), change_(std::move(change)) {}
+    uint64_t Size() const override { return file_.Size(); }
+    bool ReadAt(uint64_t offset, std::span<std::byte> out) override {
+        const bool read = file_.ReadAt(offset, out);
+        if (change_) std::exchange(change_, nullptr)();
+        return read;
+    }
+    bool Unchanged() override { return file_.Unchanged(); }
+    const std::string& Detail() const override { return file_.Detail(); }
+
+  private:
+    InputFile file_;
+    std::function<void()> change_;
+};
+
+TEST(TerrainRowsTest, AFileThatChangesWhileItIsReadIsRefused) {
+    const auto folder = testing::MakeTempFolder("lorvane-rows-changing");
+    const TileDatabase database = testing::MakeLargeDatabase(8, 16, 1, 1);
+    // Four section rows of L2; an L2M file of two bands.
+    const testing::L2Files files = testing::MakeL2Files(testing::MakePatternMatrix(4), 7);
+    const auto l2Path = testing::WriteL2Files(folder, "T", files);
+    const auto l2mPath = folder / "T.L2M";
+    {
+        ProgressRecorder progress;
+        MessageLog messages;
+        ASSERT_TRUE(SaveMatrixAsL2M(l2mPath, testing::MakePatternMatrix(24), progress, messages));
+    }
+    const auto later = [](const std::filesystem::path& path) {
+        std::filesystem::last_write_time(
+            path, std::filesystem::last_write_time(path) + std::chrono::seconds(5));
+    };
+    struct Change {
+        const char* what;
+        std::function<void(const std::filesystem::path&)> apply;
+    };
+    const Change changes[] = {
+        {"shortened",
+         [](const std::filesystem::path& path) {
+             std::filesystem::resize_file(path, std::filesystem::file_size(path) / 3);
+         }},
+        {"grown",
+         [](const std::filesystem::path& path) {
+             std::ofstream(path, std::ios::binary | std::ios::app).write("1234567", 7);
+         }},
+        {"rewritten at its size",
+         [&](const std::filesystem::path& path) {
+             std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).write("xx", 2);
+             later(path);
+         }},
+    };
+    struct Consumer {
+        const char* what;
+        std::function<bool(const TerrainRows&, MessageLog&)> run;
+    };
+    const auto out = folder / "out";
+    const Consumer consumers[] = {
+        {"l2m",
+         [&](const TerrainRows& rows, MessageLog& m) {
+             ProgressRecorder progress;
+             return SaveRowsAsL2M(out, rows, progress, m);
+         }},
+        {"thr",
+         [&](const TerrainRows& rows, MessageLog& m) {
+             ProgressRecorder progress;
+             return GenerateTheaterMap(out, rows, database, progress, m);
+         }},
+        {"mea",
+         [&](const TerrainRows& rows, MessageLog& m) { return GenerateMeaFile(out, rows, m); }},
+        {"matrix",
+         [&](const TerrainRows& rows, MessageLog& m) {
+             ProgressRecorder progress;
+             return rows.Columns() == 64 ? BuildMatrixFromL2(rows, progress, m).has_value()
+                                         : LoadMatrixFromL2M(rows, progress, m).has_value();
+         }},
+    };
+    const std::vector<Message> readError = {{"L2 end of file reached", "Error", MessageIcon::Error},
+                                            {"L2 error", "L2 Read Error", MessageIcon::Error}};
+    for (const bool l2m : {false, true}) {
+        const auto path = l2m ? l2mPath : l2Path;
+        const auto original = testing::ReadFileBytes(path);
+        for (const Change& change : changes) {
+            for (const Consumer& consumer : consumers) {
+                SCOPED_TRACE(::testing::Message()
+                             << (l2m ? "L2M " : "L2 ") << change.what << ", " << consumer.what);
+                testing::WriteFileBytes(path, original);
+                testing::WriteFileBytes(out, {std::byte{42}});
+                MessageLog messages;
+                auto file = std::make_unique<ChangingFile>(*InputFile::Open(path),
+                                                           [&] { change.apply(path); });
+                std::optional<TerrainRows> rows;
+                if (l2m) {
+                    rows = TerrainRows::OfL2M(std::move(file), messages);
+                } else {
+                    auto o2 = InputFile::Open(*O2PathFor(path));
+                    rows = TerrainRows::OfL2(std::move(file), *o2, messages);
+                }
+                ASSERT_TRUE(rows);
+                EXPECT_FALSE(consumer.run(*rows, messages));
+                EXPECT_TRUE(rows->ReadFailed());
+                ASSERT_EQ(messages.messages, readError);
+                EXPECT_EQ(messages.messages[0].detail,
+                          PathToUtf8(path) + ": the file changed while it was read");
+                // The output that was there stays as it was.
+                EXPECT_EQ(testing::ReadFileBytes(out), std::vector<std::byte>{std::byte{42}});
+            }
+        }
+    }
+    std::filesystem::remove_all(folder);
 }
 
 // The .thr map stores its rows a band at a time; maps whose height is not a

@@ -5,8 +5,10 @@
 #include <map>
 #include <tuple>
 
+#include "base/progress.h"
 #include "support/texture_builder.h"
 #include "support/theater_builder.h"
+#include "theater/theater_picture.h"
 
 namespace lorvane {
 namespace {
@@ -164,6 +166,66 @@ TEST(SeamsTest, EdgeEndsAreSortedOncePerPlaceAndCornersLieOnTwoEdges) {
     EXPECT_EQ(ends[static_cast<size_t>(Edge::North)], (std::vector<EdgeEnd>{{kRiver, 3280}}));
     EXPECT_EQ(ends[static_cast<size_t>(Edge::East)], (std::vector<EdgeEnd>{{kRiver, 3280}}));
     EXPECT_TRUE(ends[static_cast<size_t>(Edge::West)].empty());
+}
+
+// The matrix as one that keeps each distinct section once.
+TerrainMatrix ShareSections(const TerrainMatrix& whole) {
+    TerrainMatrix shared;
+    shared.dimensions = whole.dimensions;
+    shared.l2FormatCode = whole.l2FormatCode;
+    std::map<std::vector<uint32_t>, uint32_t> kept;  // a section's cells as words
+    for (int32_t sy = 0; sy < whole.dimensions.ySections; ++sy) {
+        for (int32_t sx = 0; sx < whole.dimensions.xSections; ++sx) {
+            std::vector<TerrainCell> cells;
+            std::vector<uint32_t> key;
+            for (int32_t r = 0; r < 16; ++r) {
+                for (int32_t c = 0; c < 16; ++c) {
+                    const TerrainCell& cell = whole.Cell(16 * sx + c, 16 * sy + r);
+                    cells.push_back(cell);
+                    key.insert(key.end(), {cell.tileId, cell.elevation,
+                                           uint32_t{cell.aux0} | uint32_t{cell.aux1} << 8 |
+                                               uint32_t{cell.aux2} << 16});
+                }
+            }
+            const auto [place, added] = kept.emplace(key, static_cast<uint32_t>(kept.size()));
+            if (added)
+                shared.sharedCells.insert(shared.sharedCells.end(), cells.begin(), cells.end());
+            shared.sectionOf.push_back(place->second);
+        }
+    }
+    return shared;
+}
+
+// Seams and the theater picture read a matrix that shares its sections as
+// they read the whole one.
+TEST(SeamsTest, AMatrixThatSharesItsSectionsGivesTheSameSeamsAndPicture) {
+    for (const auto& [period, orientation] : {std::pair{4, 2}, std::pair{16, 5}, std::pair{5, 0}}) {
+        SCOPED_TRACE(::testing::Message()
+                     << "period " << period << ", orientation " << orientation);
+        auto theater = testing::MakeRoadTheater(48, 32, period, period, orientation, 4);
+        // One tile without its paths makes seams to find.
+        theater.database.sets[0].tiles[0].paths.clear();
+        const TerrainMatrix shared = ShareSections(theater.matrix);
+        ASSERT_TRUE(shared.SharesSections() && shared.IsComplete());
+        if (period != 5) {
+            EXPECT_LT(shared.sharedCells.size(), theater.matrix.cells.size());
+        }
+        const SeamFinder whole(theater.matrix, theater.database);
+        const SeamFinder sharing(shared, theater.database);
+        EXPECT_EQ(sharing.MeetingEnds(), whole.MeetingEnds());
+        EXPECT_EQ(sharing.FindOrientation(), whole.FindOrientation());
+        EXPECT_EQ(sharing.Seams(orientation), whole.Seams(orientation));
+        EXPECT_EQ(sharing.SeamPosts(orientation), whole.SeamPosts(orientation));
+        SilentProgress progress;
+        for (const int32_t postSize : {1, kPathPostSize}) {
+            const TheaterPictureOptions options{postSize, orientation, {}};
+            const auto a =
+                RenderTheaterPicture(theater.matrix, &theater.database, options, progress);
+            const auto b = RenderTheaterPicture(shared, &theater.database, options, progress);
+            ASSERT_TRUE(a && b);
+            EXPECT_EQ(a->pixels, b->pixels);
+        }
+    }
 }
 
 }  // namespace
