@@ -371,6 +371,7 @@ bool JournalReader::Read(size_t count) {
     // Never more than the file held when it was opened: a length read from
     // the file cannot make the buffer grow past that.
     if (count > size_ - position_) return false;
+    if (count == 0) return true;  // an empty body: nothing to copy
     const size_t at = buffer_.size();
     buffer_.resize(at + count);
     if (file_ != nullptr) {
