@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the matrix builder as an O2 and an L2 file: the
 // first two bytes (little-endian) give the length of the O2 part, the rest
-// after it is the L2 file. A matrix that builds has a cell for every post;
+// after it is the L2 file. A matrix that builds has a cell for every post, or
+// a kept section for every section;
 // the same files read as rows (streamed a section row at a time through the
 // band every terrain read uses) convert to L2M records and a .mea grid of
 // their size.
@@ -26,8 +27,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto matrix = lorvane::BuildMatrixFromL2(l2, o2, progress, messages);
     if (matrix) {
         const auto n = static_cast<size_t>(matrix->dimensions.xSections);
-        if (!matrix->IsComplete() || matrix->cells.size() != 256 * n * n || n * n > o2.size() / 4)
-            std::abort();
+        if (!matrix->IsComplete() || n * n > o2.size() / 4) std::abort();
+        if (!matrix->SharesSections() && matrix->cells.size() != 256 * n * n) std::abort();
+        // A matrix that keeps each section once names a kept one for every
+        // section.
+        if (matrix->SharesSections()) {
+            const size_t kept =
+                matrix->sharedCells.size() / lorvane::TerrainMatrix::kSharedSectionCells;
+            if (matrix->sectionOf.size() != n * n || !matrix->cells.empty()) std::abort();
+            for (const uint32_t section : matrix->sectionOf)
+                if (section >= kept) std::abort();
+        }
     }
     if (const auto rows = lorvane::TerrainRows::OfL2(l2, o2, messages)) {
         std::vector<std::byte> row(rows->Columns() * lorvane::kL2MCellSize);
