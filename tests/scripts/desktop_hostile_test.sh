@@ -7,7 +7,9 @@
 #   Texture.bin of its own: the recovery opens A's file by its full path and
 #   B's file stays byte for byte as it was;
 # - a stored window geometry far larger than the screen: the window opens on
-#   the screen, at most its size.
+#   the screen, at most its size;
+# - a database larger than the memory the program may take: refused with its
+#   message, and the program goes on.
 #
 # Needs xvfb-run and xdotool (tools/install_deps.sh installs them); without
 # them the test is skipped. LORVANE_SCREENSHOT_DIR, when set, receives
@@ -92,6 +94,8 @@ keys_to "Texture.bin Succesfully Loaded" Return
 wait_for 'xdotool search --onlyvisible --name "^$work/A/Texture.bin$" >/dev/null'
 shot 3-recovered-in-b
 killed
+# The journals of A are done with: no question before the next cases.
+rm -rf "$journals"
 
 # A stored window far larger than the screen opens on the screen.
 settings="$XDG_CONFIG_HOME/Hollin/Quistral.conf"
@@ -112,6 +116,29 @@ echo "$WIDTH $HEIGHT" >"$work/geometry"
 shot 4-geometry
 kill -0 "$app" || { echo "the program ended"; exit 1; }
 killed
+
+# A valid database of 159 MB under a memory limit the program itself fits
+# in: the load is refused with its message, and the program goes on. (The
+# address sanitizer reserves more address space than the limit.)
+if ! ldd "$LORVANE_APP" 2>/dev/null | grep -q libasan; then
+    cd "$work"
+    {
+        i32 1; i32 1; i32 1; printf '\x04'
+        printf 'H000.PCX'; head -c 12 /dev/zero
+        i32 0; i32 6600000
+        head -c $((6600000 * 24)) /dev/zero
+    } >large.bin
+    (ulimit -v 400000 && exec "$LORVANE_APP" large.bin) >"$work/app5.log" 2>&1 &
+    app=$!
+    wait_for 'xdotool search --onlyvisible --name "^(Memory Allocation Error|File Open Error|Texture.bin Succesfully Loaded)$" >/dev/null'
+    shot 5-out-of-memory
+    xdotool search --onlyvisible --name "^(Memory Allocation Error|File Open Error|Texture.bin Succesfully Loaded)$" getwindowname %@ >"$work/oom"
+    keys_to "^(Memory Allocation Error|File Open Error|Texture.bin Succesfully Loaded)$" Return
+    sleep 1
+    kill -0 "$app" || { echo "the program ended out of memory"; exit 1; }
+    xdotool search --onlyvisible --name "^Lorvane$" >/dev/null || { echo "no main window"; exit 1; }
+    killed
+fi
 DRIVE
 chmod +x "$work/drive.sh"
 
@@ -123,4 +150,5 @@ fail() { echo "FAIL: $*"; exit 1; }
 [ "$(cksum <"$work/A/Texture.bin")" = "$(cat "$work/A.sum")" ] || fail "A's database was saved unasked"
 read -r width height <"$work/geometry"
 [ "$width" -le 1280 ] && [ "$height" -le 1024 ] || fail "the window opened ${width} x ${height}"
+[ ! -s "$work/oom" ] || echo "out of memory, the program said: $(sort -u "$work/oom" | tr '\n' ' ')"
 echo "PASS"
