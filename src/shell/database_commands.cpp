@@ -43,14 +43,7 @@ void DatabaseCommands::NewDatabase() {
     if (!built) return;
     shell_.StoreFolder(kTileFolderSetting, folder);
 
-    FreeTileDatabase(state.database);
-    state.database = std::move(*built);
-    state.shell.textureLoaded = true;
-    shell_.EnableMenuItem(kMenuSaveTextureBin, true);
-    shell_.EnableMenuItem(kMenuAddSet, true);
-    Editor().DatabaseReplaced();
-    shell_.DatabaseReplaced();
-    shell_.RefillTileList();
+    shell_.ReplaceDatabase(std::move(*built), Editor());
     // The editor's Save asks for the file the new database goes to.
     shell_.HandleCommand(kMenuSaveTextureBin);
 }

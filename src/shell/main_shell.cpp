@@ -274,6 +274,17 @@ void MainShell::DatabaseReplaced() {
     if (recovery_ != nullptr) recovery_->Closed();
 }
 
+void MainShell::ReplaceDatabase(TileDatabase database, EditorLink editor) {
+    FreeTileDatabase(state_.database);
+    state_.database = std::move(database);
+    state_.shell.textureLoaded = true;
+    EnableMenuItem(kMenuSaveTextureBin, true);
+    EnableMenuItem(kMenuAddSet, true);
+    editor.DatabaseReplaced();
+    DatabaseReplaced();
+    RefillTileList();
+}
+
 void MainShell::OpenDatabase(const std::string& path) {
     if (panel_ == nullptr) return;
     panel_->SetTexturePath(path);

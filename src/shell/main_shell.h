@@ -14,10 +14,11 @@
 #include "base/message.h"
 #include "base/platform.h"
 #include "editor/editor_state.h"
+#include "shell/editor_link.h"
 #include "shell/file_guard.h"
 #include "shell/menu_model.h"
-#include "shell/recovery_commands.h"
 #include "shell/recent_files.h"
+#include "shell/recovery_commands.h"
 #include "shell/settings.h"
 #include "shell/shell_interfaces.h"
 #include "shell/shell_state.h"
@@ -108,6 +109,11 @@ class MainShell {
     void DatabaseSaved(const std::string& path);
     // The database in memory has no file now (a new one was built).
     void DatabaseReplaced();
+    // A database without a file (built from a tiles folder, recovered from
+    // a copy) takes the place of the one in memory: Save and Add Set are
+    // enabled, the editor drops the tile on screen, nothing is journaled
+    // until it is saved, and the tile list shows it.
+    void ReplaceDatabase(TileDatabase database, EditorLink editor);
     // Opens the Texture.bin at path through the editor panel.
     void OpenDatabase(const std::string& path);
 

@@ -245,15 +245,8 @@ void RecoveryCommands::RecoverWithoutFile(const LeftJournal& left) {
     if (!copy) return;  // reported; the journal stays for later
     const ReplayResult result = ReplayWithProgress(*reader, *copy);
     reader.reset();
-    AppState& state = shell_.state();
-    FreeTileDatabase(state.database);
-    state.database = std::move(*copy);
-    state.shell.textureLoaded = true;
-    shell_.EnableMenuItem(kMenuSaveTextureBin, true);
-    shell_.EnableMenuItem(kMenuAddSet, true);
-    EditorLink(state.database, panel_, editorChanged_).DatabaseReplaced();
-    shell_.DatabaseReplaced();
-    shell_.RefillTileList();
+    shell_.ReplaceDatabase(std::move(*copy),
+                           EditorLink(shell_.state().database, panel_, editorChanged_));
     // The left journal stays until the database is saved: a crash before
     // then offers it again.
     unsaved_ = left.path;

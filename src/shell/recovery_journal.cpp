@@ -319,67 +319,28 @@ std::vector<std::byte> SerializeJournalRecord(const JournalRecord& record) {
 
 // ---- JournalReader ----
 
-namespace {
-
-std::FILE* OpenForReading(const std::filesystem::path& path) {
-#if defined(_WIN32)
-    return ::_wfopen(path.c_str(), L"rb");
-#else
-    return std::fopen(path.c_str(), "rb");
-#endif
-}
-
-}  // namespace
-
 std::optional<JournalReader> JournalReader::OfBytes(std::span<const std::byte> bytes) {
-    JournalReader reader;
-    reader.bytes_ = bytes;
-    reader.size_ = bytes.size();
+    JournalReader reader(std::make_unique<MemoryBytes>(bytes));
     if (!reader.ReadHeader()) return std::nullopt;
     return reader;
 }
 
 std::optional<JournalReader> JournalReader::OfFile(const std::filesystem::path& path) {
     // Only regular files: a FIFO or a device would block or never end.
-    if (InputFileError(path) != 0) return std::nullopt;
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) return std::nullopt;
-    JournalReader reader;
-    reader.file_ = OpenForReading(path);
-    if (reader.file_ == nullptr) return std::nullopt;
-    reader.size_ = size;
+    std::optional<InputFile> file = InputFile::Open(path);
+    if (!file) return std::nullopt;
+    JournalReader reader(std::make_unique<InputFile>(std::move(*file)));
     if (!reader.ReadHeader()) return std::nullopt;
     return reader;
-}
-
-JournalReader::JournalReader(JournalReader&& other) noexcept
-    : bytes_(other.bytes_),
-      file_(std::exchange(other.file_, nullptr)),
-      position_(other.position_),
-      size_(other.size_),
-      buffer_(std::move(other.buffer_)),
-      header_(std::move(other.header_)),
-      unknown_(other.unknown_),
-      cutShort_(other.cutShort_) {}
-
-JournalReader::~JournalReader() {
-    if (file_ != nullptr) std::fclose(static_cast<std::FILE*>(file_));
 }
 
 bool JournalReader::Read(size_t count) {
     // Never more than the file held when it was opened: a length read from
     // the file cannot make the buffer grow past that.
     if (count > size_ - position_) return false;
-    if (count == 0) return true;  // an empty body: nothing to copy
     const size_t at = buffer_.size();
     buffer_.resize(at + count);
-    if (file_ != nullptr) {
-        if (std::fread(buffer_.data() + at, 1, count, static_cast<std::FILE*>(file_)) != count)
-            return false;
-    } else {
-        std::memcpy(buffer_.data() + at, bytes_.data() + position_, count);
-    }
+    if (!source_->ReadAt(position_, std::span<std::byte>(buffer_).subspan(at))) return false;
     position_ += count;
     return true;
 }
@@ -395,9 +356,6 @@ bool JournalReader::ReadHeader() {
     if (!ReadHeaderFields(in, header_, first)) return false;
     // The bytes read past the header are read again as records.
     position_ = in.Position();
-    if (file_ != nullptr &&
-        std::fseek(static_cast<std::FILE*>(file_), static_cast<long>(position_), SEEK_SET) != 0)
-        return false;
     return true;
 }
 

@@ -51,12 +51,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "base/file_io.h"
 #include "editor/edit_command.h"
 #include "editor/edit_document.h"
 #include "editor/working_set.h"
@@ -148,10 +150,9 @@ class JournalReader {
     // cannot be read.
     static std::optional<JournalReader> OfFile(const std::filesystem::path& path);
 
-    JournalReader(JournalReader&& other) noexcept;
+    JournalReader(JournalReader&&) noexcept = default;
     JournalReader& operator=(JournalReader&&) = delete;
     JournalReader(const JournalReader&) = delete;
-    ~JournalReader();
 
     const JournalHeader& header() const { return header_; }
     // The next record of a known kind; nullopt at the end, which is
@@ -164,13 +165,13 @@ class JournalReader {
     uint64_t size() const { return size_; }
 
   private:
-    JournalReader() = default;
+    explicit JournalReader(std::unique_ptr<ByteSource> source)
+        : source_(std::move(source)), size_(source_->Size()) {}
     bool ReadHeader();
     // Appends count bytes to buffer_; false when there are not so many.
     bool Read(size_t count);
 
-    std::span<const std::byte> bytes_;
-    void* file_ = nullptr;  // std::FILE*, when reading a file
+    std::unique_ptr<ByteSource> source_;  // the bytes, or the file read in pieces
     uint64_t position_ = 0;
     uint64_t size_ = 0;
     std::vector<std::byte> buffer_;

@@ -179,28 +179,19 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
     return database;
 }
 
-namespace {
-
-std::optional<TileDatabase> ReadTextureBinFile(const std::filesystem::path& path,
-                                               MessageSink& messages) {
-    std::string detail;
-    const std::optional<FileBytes> file = FileBytes::Open(path, &detail);
-    if (!file) {
-        messages.Error("Error opening Texture.bin file.", "File Open Error", detail);
-        return std::nullopt;
-    }
-    return ParseTextureBin(file->Bytes(), messages);
-}
-
-}  // namespace
-
 std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path,
                                            MessageSink& messages) {
     try {
-        return ReadTextureBinFile(path, messages);
+        std::string detail;
+        const std::optional<FileBytes> file = FileBytes::Open(path, &detail);
+        if (!file) {
+            messages.Error("Error opening Texture.bin file.", "File Open Error", detail);
+            return std::nullopt;
+        }
+        return ParseTextureBin(file->Bytes(), messages);
     } catch (const std::bad_alloc&) {
-        // A database larger than the memory there is: refused whole, so
-        // that whatever was open before stays as it was.
+        // A database larger than the memory there is: refused with its
+        // message, never the end of the program.
         messages.Error("There is not enough memory to read Texture.bin.",
                        "Memory Allocation Error");
         return std::nullopt;

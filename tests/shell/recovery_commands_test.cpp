@@ -109,6 +109,14 @@ class RecoveryCommandTest : public ::testing::Test {
             found.push_back(entry.path().filename());
         return found;
     }
+    // Opening the Texture.bin of the current folder asks nothing; then the
+    // run closes it.
+    static void OpenOffersNothing(ProgramRun& run) {
+        run.shell.OpenPath("Texture.bin");
+        EXPECT_TRUE(run.platform.choiceQuestions.empty());
+        run.platform.answers.push_back(SaveAnswer::Discard);
+        ASSERT_TRUE(run.shell.ConfirmClose());
+    }
     void Save(ProgramRun& run) {
         run.platform.choices.push_back(FileChoice::Chosen(file));
         run.shell.HandleCommand(kMenuSaveTextureBin);
@@ -331,12 +339,8 @@ TEST_F(RecoveryCommandTest, AJournalLeadsOnlyToItsOwnDatabase) {
     const std::string named = (a / "Texture.bin").lexically_normal().string();
     {
         InFolder in(b);
-        auto run = Start(CurrentProcessId());
         // Opening B's database offers nothing: the journal is A's.
-        run->shell.OpenPath("Texture.bin");
-        EXPECT_TRUE(run->platform.choiceQuestions.empty());
-        run->platform.answers.push_back(SaveAnswer::Discard);
-        ASSERT_TRUE(run->shell.ConfirmClose());
+        OpenOffersNothing(*Start(CurrentProcessId()));
     }
     {
         InFolder in(b);
@@ -430,10 +434,7 @@ TEST_F(RecoveryCommandTest, ARelativePathOfTheFirstLayoutNamesNoDatabase) {
     WriteFileBytes(journals / "Texture.bin-2.journal", firstLayout("/x/new\nline/Texture.bin"));
     InFolder in(folder);
     auto run = Start(CurrentProcessId());
-    run->shell.OpenPath("Texture.bin");
-    EXPECT_TRUE(run->platform.choiceQuestions.empty());
-    run->platform.answers.push_back(SaveAnswer::Discard);
-    ASSERT_TRUE(run->shell.ConfirmClose());
+    OpenOffersNothing(*run);
     run->recovery.OfferAtStart();
     ASSERT_EQ(run->platform.choiceQuestions.size(), 2u);
     std::string texts;
