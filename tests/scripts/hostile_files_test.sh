@@ -171,7 +171,7 @@ for name, planes, line, data in [
         ("narrow", 1, 2, b"\xc2\x03" * 16384)]:
     open(name + ".pcx", "wb").write(header(planes, line) + data)'
 asan=false
-ldd "$cli" 2>/dev/null | grep -q libasan && asan=true
+ldd "$cli" 2>/dev/null | grep -c libasan >/dev/null && asan=true
 # refused LIMIT TEXT ARGS...: render refuses within LIMIT KiB of address
 # space (none under the address sanitizer), in under a second (five under the
 # sanitizer), at a peak of under 64 MiB when /usr/bin/time can tell.
@@ -252,7 +252,7 @@ segments=6600000
     i32 0; i32 $segments
     head -c $((segments * 24)) /dev/zero
 } >large.bin
-if ! ldd "$cli" 2>/dev/null | grep -q libasan; then
+if ! ldd "$cli" 2>/dev/null | grep -c libasan >/dev/null; then
     for command in "info large.bin" "info large.bin --json" "resave large.bin -o r.bin" \
         "set-type large.bin --set 0 --type Urban -o s.bin" "export large.bin --tile 0 -o e.exp"; do
         # shellcheck disable=SC2086
@@ -300,7 +300,7 @@ peak_kib() { # peak_kib COMMAND...: runs it and prints its peak resident memory 
     /usr/bin/time -f %M -o peak.txt "$@" >/dev/null 2>err || echo "failed: $(cat err)" >&2
     cat peak.txt
 }
-if ldd "$cli" 2>/dev/null | grep -q libasan || [ ! -x /usr/bin/time ]; then
+if ldd "$cli" 2>/dev/null | grep -c libasan >/dev/null || [ ! -x /usr/bin/time ]; then
     echo "peak memory of aliased O2 files not measured here"
 else
     for command in "seams --terrain wide.L2 --texture db.bin --quiet" \
