@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the desktop program
 # need, when they are missing (with the Windows cross compiler and Wine for
-# the Windows build's tests). Runs apt-get as root (or through sudo).
+# the Windows build's tests, and what building Qt for Windows from Debian's
+# source package takes, NSIS for the setup program and Wine's own fonts).
+# Runs apt-get as root (or through sudo).
 set -euo pipefail
 
 packages=(
@@ -9,7 +11,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev zlib1g-dev libcli11-dev nlohmann-json3-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core jq python3 time
-  g++-mingw-w64-x86-64 wine64
+  g++-mingw-w64-x86-64 wine64 libz-mingw-w64
+  dpkg-dev xz-utils perl nsis fonts-wine
 )
 
 missing=()
