@@ -6,7 +6,7 @@ FileChoice FileChoice::Chosen(const std::filesystem::path& chosenPath) {
     FileChoice choice;
     choice.outcome = Outcome::Chosen;
     choice.path = chosenPath;
-    const std::string text = chosenPath.string();
+    const std::string text = PathToUtf8(chosenPath);
     const size_t separator = text.find_last_of("/\\");
     choice.fileNameOffset = separator == std::string::npos ? 0 : separator + 1;
     return choice;

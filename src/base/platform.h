@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/path_text.h"
+
 namespace lorvane {
 
 // One file dialog: title, filter, proposed name and start folder. The filter
@@ -30,7 +32,7 @@ struct FileChoice {
     Outcome outcome = Outcome::Cancelled;
     // The chosen path (single choice), or the folder (several files).
     std::filesystem::path path;
-    // The offset of the file name in path's text; the folder part is
+    // The offset of the file name in path's UTF-8 text; the folder part is
     // path's first fileNameOffset characters, separator included.
     size_t fileNameOffset = 0;
     // The chosen file names without folder (several files).
@@ -39,10 +41,10 @@ struct FileChoice {
     int errorCode = 0;
 
     bool chosen() const { return outcome == Outcome::Chosen; }
-    // The chosen file's name without folder (single choice).
-    std::string fileTitle() const { return path.string().substr(fileNameOffset); }
-    // The folder part, with its trailing separator.
-    std::string folderPart() const { return path.string().substr(0, fileNameOffset); }
+    // The chosen file's name without folder (single choice), UTF-8.
+    std::string fileTitle() const { return PathToUtf8(path).substr(fileNameOffset); }
+    // The folder part, with its trailing separator, UTF-8.
+    std::string folderPart() const { return PathToUtf8(path).substr(0, fileNameOffset); }
 
     static FileChoice Chosen(const std::filesystem::path& chosenPath);
     static FileChoice Cancelled() { return {}; }
@@ -55,7 +57,7 @@ struct FileChoice {
 };
 
 class FileChooser {
-public:
+  public:
     virtual ~FileChooser() = default;
     virtual FileChoice OpenFile(const FileDialogRequest& request) = 0;
     // Several files of one folder: path is the folder, fileNames the names.
@@ -66,7 +68,7 @@ public:
 // Named string values of the program's settings key, kept between runs
 // (the recent files "File1" … "File9" and the remembered folders).
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual std::optional<std::string> Read(std::string_view name) = 0;
     virtual bool Write(std::string_view name, std::string_view value) = 0;

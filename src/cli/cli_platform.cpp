@@ -13,7 +13,7 @@ FileChoice ArgumentFileChooser::OpenFiles(const FileDialogRequest&) {
     if (answers_.empty()) return FileChoice::Cancelled();
     FileChoice choice = FileChoice::Chosen(answers_.front());
     const std::string folder = choice.folderPart();
-    choice.path = folder;
+    choice.path = PathFromUtf8(folder);
     choice.fileNames.clear();
     while (!answers_.empty() && FileChoice::Chosen(answers_.front()).folderPart() == folder) {
         choice.fileNames.push_back(FileChoice::Chosen(answers_.front()).fileTitle());
@@ -22,7 +22,9 @@ FileChoice ArgumentFileChooser::OpenFiles(const FileDialogRequest&) {
     return choice;
 }
 
-FileChoice ArgumentFileChooser::SaveFile(const FileDialogRequest& request) { return OpenFile(request); }
+FileChoice ArgumentFileChooser::SaveFile(const FileDialogRequest& request) {
+    return OpenFile(request);
+}
 
 std::optional<std::string> RunSettings::Read(std::string_view name) {
     auto found = values_.find(name);

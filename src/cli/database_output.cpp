@@ -47,7 +47,8 @@ std::optional<DatabaseTarget> DatabaseOutputPath(const DatabaseOutput& options,
 
 int SaveDatabase(const OutputTarget& target, const TileDatabase& database,
                  const std::string& tileInfo, MessageSink& messages) {
-    return SaveTextureBinWithTileInfo(target, database, tileInfo, messages) ? kSuccess : kFailed;
+    return SaveTextureBinWithTileInfo(target, database, PathFromUtf8(tileInfo), messages) ? kSuccess
+                                                                                          : kFailed;
 }
 
 }  // namespace lorvane::cli

@@ -8,6 +8,7 @@
 #include <cctype>
 
 #include "base/format.h"
+#include "base/path_text.h"
 #include "tiledb/texture_bin.h"
 #include "tiledb/tiles_txt.h"
 
@@ -179,7 +180,7 @@ void EditorPanel::ChooseTile() {
     request.title = "Select a Tile or Enter Tile Offset Number";
     request.filter = kTileFilter;
     request.proposedName = state_.proposedTileName;
-    request.startFolder = services_.host.Folder(kTileFolder);
+    request.startFolder = PathFromUtf8(services_.host.Folder(kTileFolder));
     request.fileMustExist = false;  // a number may be typed as the file name
     const FileChoice choice = services_.files.OpenFile(request);
     if (choice.outcome == FileChoice::Outcome::Cancelled) return;
@@ -192,7 +193,7 @@ void EditorPanel::ChooseTile() {
     const std::string title = choice.fileTitle();
     state_.proposedTileName = title;
     if (BeginsWithH(title)) {
-        state_.tileImagePath = choice.path.string();
+        state_.tileImagePath = PathToUtf8(choice.path);
         state_.tileName = title;
     } else {
         const auto id = ScanDecimal(title);
@@ -244,7 +245,7 @@ void EditorPanel::LoadTile() {
     }
     readouts_.Set(kPanelTileName, state_.tileName);
     ForgetTileOnScreen();
-    image_ = LoadPcxTile(state_.tileImagePath);
+    image_ = LoadPcxTile(PathFromUtf8(state_.tileImagePath));
     ++imageGeneration_;
     selection_.reset();
     if (image_) view_.SetImagePixels(std::max(image_->Width(), image_->Height()));
@@ -292,7 +293,7 @@ void EditorPanel::ChooseTexture() {
     request.title = "Open Texture.bin File";
     request.filter = kTextureFilter;
     request.proposedName = kTextureProposal;
-    request.startFolder = services_.host.Folder(kTextureFolder);
+    request.startFolder = PathFromUtf8(services_.host.Folder(kTextureFolder));
     request.fileMustExist = true;
     const FileChoice choice = services_.files.OpenFile(request);
     if (choice.outcome == FileChoice::Outcome::Cancelled) return;
@@ -301,7 +302,7 @@ void EditorPanel::ChooseTexture() {
                                  "Error");
         return;
     }
-    state_.texturePath = choice.path.string();
+    state_.texturePath = PathToUtf8(choice.path);
     services_.host.RememberRecentFile(state_.texturePath);
     services_.host.StoreFolder(kTextureFolder, choice.folderPart());
     LoadTexture();
@@ -316,7 +317,7 @@ void EditorPanel::LoadTexture() {
     readouts_.ClearAll(kPanelTileName, kPanelOffset, kPanelSetNumber, kPanelTerrainType);
     if (shared_.textureLoaded) FreeTileDatabase(shared_.database);
     ++databaseGeneration_;
-    auto database = LoadTextureBin(state_.texturePath, services_.messages);
+    auto database = LoadTextureBin(PathFromUtf8(state_.texturePath), services_.messages);
     if (database) {
         shared_.database = std::move(*database);
         services_.messages.Information(
@@ -339,7 +340,7 @@ void EditorPanel::LoadTexture() {
 }
 
 bool EditorPanel::WriteDatabase() {
-    if (!SaveTextureBin(state_.savePath, shared_.database, shared_.startupFolder,
+    if (!SaveTextureBin(PathFromUtf8(state_.savePath), shared_.database, shared_.startupFolder,
                         services_.messages)) {
         // The database stays in memory and loaded; the file on disk is as it
         // was, and the next Save tries again.
@@ -359,11 +360,11 @@ bool EditorPanel::ChooseSavePath() {
     // system another spelling would be another file.
     if (proposedSaveName_.empty()) {
         request.proposedName = kTextureProposal;
-        request.startFolder = services_.host.Folder(kTextureFolder);
+        request.startFolder = PathFromUtf8(services_.host.Folder(kTextureFolder));
     } else {
-        const FileChoice opened = FileChoice::Chosen(proposedSaveName_);
+        const FileChoice opened = FileChoice::Chosen(PathFromUtf8(proposedSaveName_));
         request.proposedName = opened.fileTitle();
-        request.startFolder = opened.folderPart();
+        request.startFolder = PathFromUtf8(opened.folderPart());
     }
     const FileChoice choice = services_.files.SaveFile(request);
     if (choice.outcome == FileChoice::Outcome::Cancelled) return false;
@@ -372,7 +373,7 @@ bool EditorPanel::ChooseSavePath() {
                                  "Error");
         return false;
     }
-    state_.savePath = choice.path.string();
+    state_.savePath = PathToUtf8(choice.path);
     services_.host.RememberRecentFile(state_.savePath);
     // The folder of the last open dialog is stored, not the one saved into.
     services_.host.StoreFolder(kTextureFolder, services_.host.Folder(kTextureFolder));

@@ -31,13 +31,14 @@ void DatabaseCommands::NewDatabase() {
     request.title = kNewTilesFolderTitle;
     request.filter = kTileImageFilter;
     request.proposedName = "*.pcx";
-    request.startFolder = startFolder;
+    request.startFolder = PathFromUtf8(startFolder);
     const FileChoice choice = platform.files.OpenFile(request);
     // A cancelled or failed folder dialog ends the command silently.
     if (!choice.chosen()) return;
     const std::string folder = choice.folderPart();
 
-    std::optional<TileDatabase> built = BuildTextureBinFromFolder(folder, platform.messages);
+    std::optional<TileDatabase> built =
+        BuildTextureBinFromFolder(PathFromUtf8(folder), platform.messages);
     // The tiles folder is remembered once it held a Tiles.txt: the tile
     // dialogs and the tile list then find the new tiles there.
     if (!built) return;
@@ -79,7 +80,8 @@ void DatabaseCommands::AddTiles(SetDialogMode mode) {
     });
     if (!applied) return;
 
-    const FileDialogRequest request = PickTilesRequest(mode, shell_.Folder(kTileFolderSetting));
+    const FileDialogRequest request =
+        PickTilesRequest(mode, PathFromUtf8(shell_.Folder(kTileFolderSetting)));
     const FileChoice choice = shell_.platform().files.OpenFiles(request);
     if (!choice.chosen()) return;
     const std::vector<std::string> names = PickedFileNames(choice);
@@ -100,7 +102,7 @@ void DatabaseCommands::ExportTiles() {
     ShellPlatform& platform = shell_.platform();
     // The tiles folder as it is held now; it is not read from the settings.
     const FileChoice choice =
-        platform.files.SaveFile(ExportFileRequest(shell_.state().folders.tileFolder));
+        platform.files.SaveFile(ExportFileRequest(PathFromUtf8(shell_.state().folders.tileFolder)));
     if (choice.outcome == FileChoice::Outcome::Cancelled) return;
     if (choice.outcome == FileChoice::Outcome::Failed) {
         ReportExportDialogError(choice.errorCode, platform.messages);
@@ -114,7 +116,7 @@ void DatabaseCommands::ExportTiles() {
 void DatabaseCommands::ImportTiles() {
     ShellPlatform& platform = shell_.platform();
     const FileChoice choice =
-        platform.files.OpenFile(ImportFileRequest(shell_.state().folders.tileFolder));
+        platform.files.OpenFile(ImportFileRequest(PathFromUtf8(shell_.state().folders.tileFolder)));
     if (choice.outcome == FileChoice::Outcome::Cancelled) return;
     if (choice.outcome == FileChoice::Outcome::Failed) {
         ReportImportDialogError(choice.errorCode, platform.messages);

@@ -28,7 +28,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 // The existence test of a file to open: 0 when it can be opened for reading,
 // otherwise the system's error code.
 // Only a regular file counts: a FIFO or device would block the open.
-int FileOpenError(const std::string& path) { return InputFileError(path); }
+int FileOpenError(const std::string& path) { return InputFileError(PathFromUtf8(path)); }
 
 }  // namespace
 
@@ -237,7 +237,7 @@ size_t MainShell::AskAboutChange(const std::string& text, const std::vector<std:
     askingAboutChange_ = true;
     // Enter keeps both files as they are: Cancel, the last button.
     const size_t answer = platform_.questions.AskChoice(
-        {text, state_.databaseFile.path().string(), MessageIcon::Warning}, buttons,
+        {text, PathToUtf8(state_.databaseFile.path()), MessageIcon::Warning}, buttons,
         buttons.size() - 1);
     askingAboutChange_ = false;
     return answer;
@@ -245,7 +245,7 @@ size_t MainShell::AskAboutChange(const std::string& text, const std::vector<std:
 
 SaveTargetCheck MainShell::CheckSaveTarget(const std::string& path) {
     FileGuard& guard = state_.databaseFile;
-    if (!guard.Guards(path)) return SaveTargetCheck::Write;
+    if (!guard.Guards(PathFromUtf8(path))) return SaveTargetCheck::Write;
     const std::optional<FileStamp> now = guard.ChangedUnderneath();
     if (!now) return SaveTargetCheck::Write;
     guard.MarkAsked(*now);
@@ -260,12 +260,12 @@ SaveTargetCheck MainShell::CheckSaveTarget(const std::string& path) {
 }
 
 void MainShell::DatabaseOpened(const std::string& path) {
-    state_.databaseFile.Remember(path);
+    state_.databaseFile.Remember(PathFromUtf8(path));
     if (recovery_ != nullptr) recovery_->Opened(path);
 }
 
 void MainShell::DatabaseSaved(const std::string& path) {
-    state_.databaseFile.Remember(path);
+    state_.databaseFile.Remember(PathFromUtf8(path));
     if (recovery_ != nullptr) recovery_->Saved(path);
 }
 
@@ -306,7 +306,7 @@ void MainShell::CheckDatabaseFile() {
         std::string(kChangedUnderneath) +
         (unsaved ? "\n\nReload it and discard the changes not saved here?" : "\n\nReload it?");
     if (AskAboutChange(text, {kReload, kCancel}) != 0) return;
-    OpenDatabase(guard.path().string());
+    OpenDatabase(PathToUtf8(guard.path()));
 }
 
 void MainShell::CloseProgram() {

@@ -39,18 +39,18 @@ std::string Hex64(uint64_t value) {
 
 fs::path JournalPathFor(const fs::path& folder, const std::string& databasePath, int n) {
     std::error_code error;
-    const fs::path absolute = fs::absolute(databasePath, error);
-    const std::string full = error ? databasePath : absolute.lexically_normal().string();
+    const fs::path absolute = fs::absolute(PathFromUtf8(databasePath), error);
+    const std::string full = error ? databasePath : PathToUtf8(absolute.lexically_normal());
     const uint64_t hash =
         ContentHash({reinterpret_cast<const std::byte*>(full.data()), full.size()});
-    std::string name = fs::path(databasePath).filename().string() + "-" + Hex64(hash);
+    std::string name = PathToUtf8(PathFromUtf8(databasePath).filename()) + "-" + Hex64(hash);
     if (n > 0) name += "-" + std::to_string(n);
-    return folder / (name + kJournalExtension);
+    return folder / PathFromUtf8(name + kJournalExtension);
 }
 
 fs::path RecoveryCopyPath(const fs::path& journalPath, int slot) {
     fs::path copy = journalPath;
-    copy.replace_extension(".recovery" + std::to_string(slot) + ".bin");
+    copy.replace_extension(PathFromUtf8(".recovery" + std::to_string(slot) + ".bin"));
     return copy;
 }
 
@@ -264,7 +264,7 @@ std::optional<TileDatabase> LoadJournalBase(const LeftJournal& left, MessageSink
     const std::optional<FileStamp> stamp = StampFile(copyPath);
     if (!stamp || ContentDiffers(header.copy, *stamp)) {
         messages.Error(
-            FormatText("The recovery copy %s is missing or damaged.", copyPath.string().c_str()),
+            FormatText("The recovery copy %s is missing or damaged.", PathToUtf8(copyPath).c_str()),
             "Recovery");
         return std::nullopt;
     }

@@ -162,7 +162,7 @@ void RecoveryCommands::Record(const JournalRecord& record) {
     shell_.platform().messages.Error(
         FormatText("The recovery journal %s cannot be written: the changes made from now on "
                    "cannot be recovered after a crash.",
-                   journal_.journalPath().string().c_str()),
+                   PathToUtf8(journal_.journalPath()).c_str()),
         kRecoveryCaption);
 }
 

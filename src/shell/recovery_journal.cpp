@@ -434,7 +434,11 @@ bool JournalWriter::Start(const std::filesystem::path& path, const JournalHeader
     Close();
     const std::vector<std::byte> bytes = SerializeJournalHeader(header);
     if (ReplaceFile(path, bytes) != WriteStatus::Ok) return false;
-    file_ = std::fopen(path.string().c_str(), "ab");
+#if defined(_WIN32)
+    file_ = _wfopen(path.c_str(), L"ab");
+#else
+    file_ = std::fopen(path.c_str(), "ab");
+#endif
     size_ = bytes.size();
     return file_ != nullptr;
 }

@@ -4,6 +4,7 @@
 
 #include "base/command_ids.h"
 #include "base/format.h"
+#include "base/path_text.h"
 #include "shell/main_shell.h"
 #include "terrain/mea_file.h"
 #include "terrain/terrain_files.h"
@@ -85,8 +86,8 @@ void TerrainCommands::Register() {
 
 bool TerrainCommands::ChooseTerrainFile() {
     ShellPlatform& platform = shell_.platform();
-    const FileDialogRequest request = TerrainFileRequest(output_.loadMode, output_.saveMode,
-                                                         shell_.Folder(kTerrainFolderSetting));
+    const FileDialogRequest request = TerrainFileRequest(
+        output_.loadMode, output_.saveMode, PathFromUtf8(shell_.Folder(kTerrainFolderSetting)));
     const FileChoice choice =
         output_.saveMode ? platform.files.SaveFile(request) : platform.files.OpenFile(request);
     if (choice.outcome == FileChoice::Outcome::Failed)
@@ -94,7 +95,7 @@ bool TerrainCommands::ChooseTerrainFile() {
     if (!choice.chosen()) return false;
     // Held in memory; stored in the settings once an L2 file has opened.
     shell_.state().folders.terrainFolder = choice.folderPart().substr(0, kPathLength);
-    const std::string path = choice.path.string();
+    const std::string path = PathToUtf8(choice.path);
     shell_.state().terrainPath = path.substr(0, kPathLength);
     return true;
 }
@@ -120,7 +121,7 @@ void TerrainCommands::OpenTerrainPath() {
     MessageSink& messages = shell_.platform().messages;
     const bool loadMode = output_.loadMode;
     output_.loadMode = false;
-    const std::filesystem::path path = state.terrainPath;
+    const std::filesystem::path path = PathFromUtf8(state.terrainPath);
 
     std::optional<InputFile> terrain = lorvane::OpenL2File(path, messages);
     if (!terrain) {
@@ -190,7 +191,7 @@ void TerrainCommands::SaveL2Matrix() {
 
     shell_.OpenProgressDialog(ProgressMode::SaveTerrainMatrix);
     OperationProgress progress(shell_);
-    SaveMatrixAsL2M(shell_.state().terrainPath, output_.matrix, progress.get(),
+    SaveMatrixAsL2M(PathFromUtf8(shell_.state().terrainPath), output_.matrix, progress.get(),
                     shell_.platform().messages);
     shell_.CloseProgressDialog();
     // Every save grays the item, whatever its outcome.
@@ -200,8 +201,8 @@ void TerrainCommands::SaveL2Matrix() {
 void TerrainCommands::GenerateThr() {
     ShellPlatform& platform = shell_.platform();
     // The remembered Texture.bin folder as it is held now.
-    const FileChoice choice =
-        platform.files.SaveFile(TheaterOutputRequest("thr", shell_.state().folders.textureFolder));
+    const FileChoice choice = platform.files.SaveFile(
+        TheaterOutputRequest("thr", PathFromUtf8(shell_.state().folders.textureFolder)));
     if (choice.outcome == FileChoice::Outcome::Failed)
         platform.messages.Error(FormatText("thr file open error# %d", choice.errorCode), "Error");
     if (!choice.chosen()) return;
@@ -215,8 +216,8 @@ void TerrainCommands::GenerateThr() {
 
 void TerrainCommands::GenerateMea() {
     ShellPlatform& platform = shell_.platform();
-    const FileChoice choice =
-        platform.files.SaveFile(TheaterOutputRequest("mea", shell_.state().folders.textureFolder));
+    const FileChoice choice = platform.files.SaveFile(
+        TheaterOutputRequest("mea", PathFromUtf8(shell_.state().folders.textureFolder)));
     // The .mea dialog's failure carries the text of the .thr dialog's.
     if (choice.outcome == FileChoice::Outcome::Failed)
         platform.messages.Error(FormatText("thr file open error# %d", choice.errorCode), "Error");
@@ -230,8 +231,8 @@ void TerrainCommands::GenerateMea() {
 
 void TerrainCommands::EditTheaterMap() {
     ShellPlatform& platform = shell_.platform();
-    const FileChoice choice =
-        platform.files.OpenFile(TheaterMapRequest(shell_.Folder(kTerrainFolderSetting)));
+    const FileChoice choice = platform.files.OpenFile(
+        TheaterMapRequest(PathFromUtf8(shell_.Folder(kTerrainFolderSetting))));
     if (choice.outcome == FileChoice::Outcome::Failed)
         platform.messages.Error(FormatText("Theater.map file open error# %d", choice.errorCode),
                                 "Error");

@@ -52,7 +52,7 @@ std::optional<std::filesystem::path> O2PathFor(const std::filesystem::path& l2Pa
     if (dot == std::string::npos || dot + 1 >= name.size()) return std::nullopt;
     std::string o2Name = name;
     o2Name[dot + 1] = 'O';
-    return l2Path.parent_path() / o2Name;
+    return l2Path.parent_path() / PathFromUtf8(o2Name);
 }
 
 std::optional<InputFile> OpenTerrainFile(const std::filesystem::path& path, MessageSink& messages) {
@@ -85,7 +85,8 @@ std::optional<InputFile> OpenO2File(const std::filesystem::path& l2Path, Message
         if (std::islower(static_cast<unsigned char>(name[letter]))) {
             std::string lower = PathToUtf8(o2Path->filename());
             lower[letter] = 'o';
-            if (PathExists(o2Path->parent_path() / lower)) o2Path = o2Path->parent_path() / lower;
+            if (PathExists(o2Path->parent_path() / PathFromUtf8(lower)))
+                o2Path = o2Path->parent_path() / PathFromUtf8(lower);
         }
     }
     auto file = OpenTerrainFile(*o2Path, messages);

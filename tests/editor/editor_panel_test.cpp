@@ -306,6 +306,45 @@ TEST_F(SaveTest, TheFirstSaveProposesTheOpenedFileInItsFolder) {
     EXPECT_EQ(platform.dialogs[1].request.proposedName, "texture.bin");
 }
 
+// Cyrillic and Greek in one name: no Windows code page holds both, so the
+// name reaches the files only as wide text.
+TEST_F(SaveTest, ADatabaseInAFolderNamedOutsideTheCodePageOpensLoadsAndSaves) {
+    const std::string named =
+        "\xd0\x9a\xd0\xb0\xd0\xb2\xd0\xba\xd0\xb0\xd0\xb7 "
+        "\xce\x98\xce\xad\xce\xb1\xcf\x84\xcf\x81\xce\xbf";
+    const std::filesystem::path theater = folder / PathFromUtf8(named);
+    std::filesystem::create_directory(theater);
+    const std::filesystem::path file = theater / "Texture.bin";
+    WriteFileBytes(file, SerializeTextureBin(TwoSetDatabase()));
+    WriteFileBytes(theater / "H001.PCX", WritePcx(MakePatternPicture(16, 16, 7)));
+    platform.messages.clear();
+    platform.choices.push_back(FileChoice::Chosen(file));
+    panel.Command(kPanelOpenTexture);
+    ASSERT_TRUE(textureLoaded);
+    EXPECT_EQ(host.titles.back(), PathToUtf8(file));
+    EXPECT_EQ(host.folders["Texture"], PathToUtf8(theater / ""));
+
+    platform.choices.push_back(FileChoice::Chosen(theater / "H001.PCX"));
+    panel.Command(kPanelLoadTile);
+    panel.RunPosted();
+    EXPECT_EQ(panel.tileName(), "H001.PCX");
+    EXPECT_EQ(panel.tileImagePath(), PathToUtf8(theater / "H001.PCX"));
+    EXPECT_EQ(platform.messages.size(), 1u);  // the load's report, no error
+    DrawASegment();
+
+    // The save proposes the opened file in its own folder; accepted, it
+    // holds the segment.
+    platform.choices.push_back(FileChoice::Chosen(file));
+    EXPECT_TRUE(panel.SaveDatabase());
+    const FileDialogRequest& request = platform.dialogs.back().request;
+    EXPECT_EQ(request.proposedName, "Texture.bin");
+    EXPECT_EQ(PathToUtf8(request.startFolder), PathToUtf8(theater / ""));
+    NullMessages quiet;
+    const std::optional<TileDatabase> saved = LoadTextureBin(file, quiet);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->sets[0].tiles[1].pathCount(), 1);
+}
+
 TEST_F(SaveTest, ACancelledSaveDialogWritesNothing) {
     DrawASegment();
     platform.choices.push_back(FileChoice::Cancelled());

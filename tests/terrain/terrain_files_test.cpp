@@ -76,6 +76,17 @@ TEST(TerrainLayoutTest, O2NameReplacesTheLetterAfterTheLastDot) {
     for (const Case& c : cases) EXPECT_EQ(O2PathFor(c.l2), c.o2) << c.l2;
 }
 
+TEST(TerrainLayoutTest, O2NameOfANameOutsideTheCodePage) {
+    // "Кавказ/Театр.L2": the O2 beside it keeps the wide name.
+    const std::filesystem::path l2 = PathFromUtf8(
+        "\xd0\x9a\xd0\xb0\xd0\xb2\xd0\xba\xd0\xb0\xd0\xb7/"
+        "\xd0\xa2\xd0\xb5\xd0\xb0\xd1\x82\xd1\x80.L2");
+    const std::optional<std::filesystem::path> o2 = O2PathFor(l2);
+    ASSERT_TRUE(o2);
+    EXPECT_EQ(*o2, PathFromUtf8("\xd0\x9a\xd0\xb0\xd0\xb2\xd0\xba\xd0\xb0\xd0\xb7/"
+                                "\xd0\xa2\xd0\xb5\xd0\xb0\xd1\x82\xd1\x80.O2"));
+}
+
 TEST(TerrainBuildTest, RecordLayouts) {
     // 7 bytes: tile id u16, elevation u16, aux0, aux1, aux2.
     const std::vector<std::byte> seven = {std::byte{0x34}, std::byte{0x12}, std::byte{0xE8},
