@@ -40,7 +40,15 @@ void DrawOverlay(QImage& image, const Overlay& overlay) {
 
 }  // namespace lorvane::cli
 
-extern "C" __attribute__((visibility("default"))) lorvane::cli::DrawPngResult LorvaneDrawPng(
+// The module's one export. On Windows it is named so: the static Qt inside
+// exports a symbol of its own, and then the linker exports nothing else.
+#if defined(_WIN32)
+#define LORVANE_MODULE_EXPORT __declspec(dllexport)
+#else
+#define LORVANE_MODULE_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" LORVANE_MODULE_EXPORT lorvane::cli::DrawPngResult LorvaneDrawPng(
     const uint32_t* rgb, int width, int height, const lorvane::Overlay& overlay,
     std::vector<std::byte>& png) {
     using lorvane::cli::DrawPngResult;
