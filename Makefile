@@ -3,7 +3,8 @@
 #   make test  builds, runs every test, again under the sanitizers, then fuzzes,
 #              then builds for Windows and runs those tests under Wine
 # and make bench runs the benchmarks, built as make build builds (what users
-# run), outside the tests; make windows builds lorvane-cli.exe.
+# run), outside the tests; make windows builds the Windows programs and
+# their packages.
 
 JOBS ?= $(shell nproc)
 BUILD ?= build
@@ -53,12 +54,19 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	tools/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# The core, lorvane-cli.exe and the core's tests for 64-bit Windows (MinGW-w64,
-# static runtime). Their tests run under Wine, headless, in a prefix inside
-# the build folder; lorvane-cli.exe is compared with the native build's.
+# The Windows programs for 64-bit Windows (MinGW-w64, static runtime), built
+# against Qt built for Windows once per machine (tools/build_qt_windows.sh,
+# about 25 minutes; its cache in ~/.cache/lorvane serves every later build):
+# lorvane.exe, lorvane-cli.exe with its image writer, the portable zip and
+# the setup program. Their tests run under Wine in prefixes inside the build
+# folder; the programs are compared with the native build's.
 windows: build
+	@qt=$$(tools/build_qt_windows.sh) || exit 1; \
+	if [ -f $(WINDOWS_BUILD)/CMakeCache.txt ] && ! grep -qF "$$qt/lib/cmake/Qt6/qt.toolchain.cmake" $(WINDOWS_BUILD)/CMakeCache.txt; then \
+	  echo "$(WINDOWS_BUILD) was configured with another toolchain: configuring it anew"; rm -rf $(WINDOWS_BUILD); fi; \
 	cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DLORVANE_BUILD_UI=OFF -DLORVANE_CLI_RENDER=OFF \
+	  -DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake \
+	  -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(abspath cmake/mingw-w64.cmake) \
 	  -DLORVANE_NATIVE_BUILD=$(abspath $(BUILD))
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 

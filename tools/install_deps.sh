@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev zlib1g-dev libcli11-dev nlohmann-json3-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core jq python3 time
-  g++-mingw-w64-x86-64 wine64 libz-mingw-w64
+  g++-mingw-w64-x86-64 wine64 libz-mingw-w64-dev
   dpkg-dev xz-utils perl nsis fonts-wine
 )
 

@@ -1,12 +1,20 @@
 #include "ui/qt_platform.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QStringList>
+#include <QWidget>
 #include <algorithm>
+
+#include "base/path_text.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 namespace lorvane {
 
@@ -14,7 +22,7 @@ QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
 std::filesystem::path RecoveryFolder() {
     const QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Hollin", "Quistral");
-    return std::filesystem::path(FromQt(QFileInfo(ini.fileName()).absolutePath())) / "Recovery";
+    return PathFromUtf8(FromQt(QFileInfo(ini.fileName()).absolutePath())) / "Recovery";
 }
 std::string FromQt(const QString& text) { return text.toStdString(); }
 
@@ -46,25 +54,58 @@ QMessageBox::Icon QtIcon(MessageIcon icon) {
 }
 
 QString StartPath(const FileDialogRequest& request) {
-    QString folder = ToQt(request.startFolder.string());
+    QString folder = ToQt(PathToUtf8(request.startFolder));
     if (request.proposedName.empty() || request.proposedName.find('*') != std::string::npos)
         return folder;
     if (!folder.isEmpty() && !folder.endsWith('/') && !folder.endsWith('\\')) folder += '/';
     return folder + ToQt(request.proposedName);
 }
 
+// A path of a Qt dialog ("/" between names) in the system's own form.
+std::filesystem::path PathFromQt(const QString& path) {
+    return PathFromUtf8(FromQt(QDir::toNativeSeparators(path)));
+}
+
 FileChoice ChoiceFrom(const QString& path) {
     if (path.isEmpty()) return FileChoice::Cancelled();
-    return FileChoice::Chosen(FromQt(path));
+    return FileChoice::Chosen(PathFromQt(path));
 }
+
+#if defined(_WIN32)
+// The system's own message box: a message with one OK button.
+void ShowNativeMessage(QWidget* owner, const Message& message) {
+    UINT icon = 0;
+    switch (message.icon) {
+        case MessageIcon::Error:
+            icon = MB_ICONERROR;
+            break;
+        case MessageIcon::Information:
+            icon = MB_ICONINFORMATION;
+            break;
+        case MessageIcon::Exclamation:
+        case MessageIcon::Warning:
+            icon = MB_ICONWARNING;
+            break;
+    }
+    std::string text = message.text;
+    if (!message.detail.empty()) text += "\n\n" + message.detail;
+    HWND window = owner != nullptr ? reinterpret_cast<HWND>(owner->window()->winId()) : nullptr;
+    MessageBoxW(window, WideFromUtf8(text).c_str(), WideFromUtf8(message.caption).c_str(),
+                MB_OK | icon | (window == nullptr ? MB_TASKMODAL : 0));
+}
+#endif
 
 }  // namespace
 
 void QtPlatform::Show(const Message& message) {
+#if defined(_WIN32)
+    ShowNativeMessage(owner_, message);
+#else
     QMessageBox box(QtIcon(message.icon), ToQt(message.caption), ToQt(message.text),
                     QMessageBox::Ok, owner_);
     if (!message.detail.empty()) box.setDetailedText(ToQt(message.detail));
     box.exec();
+#endif
 }
 
 FileChoice QtPlatform::OpenFile(const FileDialogRequest& request) {
@@ -86,10 +127,10 @@ FileChoice QtPlatform::OpenFiles(const FileDialogRequest& request) {
     const QStringList paths = QFileDialog::getOpenFileNames(
         owner_, ToQt(request.title), StartPath(request), QtFilter(request.filter));
     if (paths.isEmpty()) return FileChoice::Cancelled();
-    FileChoice choice = FileChoice::Chosen(FromQt(paths.front()));
-    choice.path = choice.folderPart();
+    FileChoice choice = FileChoice::Chosen(PathFromQt(paths.front()));
+    choice.path = PathFromUtf8(choice.folderPart());
     for (const QString& path : paths)
-        choice.fileNames.push_back(FileChoice::Chosen(FromQt(path)).fileTitle());
+        choice.fileNames.push_back(FileChoice::Chosen(PathFromQt(path)).fileTitle());
     return choice;
 }
 
