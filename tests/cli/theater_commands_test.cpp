@@ -126,7 +126,7 @@ TEST_F(TheaterCommands, SeamsRefusesBadInputAndOptions) {
 // shows exactly its class colour, the lake in the south-west water and the
 // town near the middle urban.
 TEST_F(TheaterCommands, TheSampleMapShowsTheClassColoursOfItsPosts) {
-    const fs::path sample = fs::path(LORVANE_CLI).parent_path() / "sample";
+    const fs::path sample = LORVANE_SAMPLE_DIR;
     ASSERT_TRUE(fs::exists(sample / "Theater.L2")) << "the build makes the sample theater";
     const auto result =
         Run({"render-theater", "--terrain", (sample / "Theater.L2").string(), "--texture",

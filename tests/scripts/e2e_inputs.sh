@@ -58,3 +58,17 @@ viewer_origin() {
     eval "$(xdotool getwindowgeometry --shell "$main")"
     left=$((X + 60)); top=$((Y + 130))
 }
+# New Path (Alt+P) with the proposed type and width, Road 50, in the main
+# window with that title; then the points of the path clicked from the
+# viewer origin (viewer_origin): up and to the right twice, 80 and 80
+# pixels, and, with "three", back down to the left. The path stays open.
+start_road() {
+    keys_to "$1" alt+p
+    keys_to "^New Path$" Return
+    click $((left + 10)) $((top + 190))
+    xdotool mousemove --sync $((left + 60)) $((top + 120)); sleep 0.2
+    click $((left + 90)) $((top + 100))
+    xdotool mousemove --sync $((left + 140)) $((top + 60)); sleep 0.2
+    click $((left + 170)) $((top + 20))
+    if [ "${2:-}" = three ]; then click $((left + 40)) $((top + 160)); fi
+}

@@ -49,14 +49,7 @@ shot 1-loaded
 
 # New Path (Alt+P) with the proposed type and width: Road, 50. Three
 # segments: up and to the right twice, then back down to the left.
-keys_to "Texture.bin$" alt+p
-keys_to "^New Path$" Return
-click $((left + 10)) $((top + 190))
-xdotool mousemove --sync $((left + 60)) $((top + 120)); sleep 0.2
-click $((left + 90)) $((top + 100))
-xdotool mousemove --sync $((left + 140)) $((top + 60)); sleep 0.2
-click $((left + 170)) $((top + 20))
-click $((left + 40)) $((top + 160))
+start_road "Texture.bin$" three
 click $((left + 40)) $((top + 160)) 3
 shot 2-path
 # Undo twice, redo once: the first two segments are left.

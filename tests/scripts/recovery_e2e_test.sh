@@ -43,13 +43,7 @@ viewer_origin "Texture.bin$"
 shot 1-loaded
 
 # New Path (Alt+P) with the proposed type and width: Road, 50; two segments.
-keys_to "Texture.bin$" alt+p
-keys_to "^New Path$" Return
-click $((left + 10)) $((top + 190))
-xdotool mousemove --sync $((left + 60)) $((top + 120)); sleep 0.2
-click $((left + 90)) $((top + 100))
-xdotool mousemove --sync $((left + 140)) $((top + 60)); sleep 0.2
-click $((left + 170)) $((top + 20))
+start_road "Texture.bin$"
 shot 2-drawn
 
 # The journal holds both segments: its header (8 + 4 + 8 + 4 + the path +
