@@ -197,12 +197,10 @@ xvfb_pid=$!
 wait_for 60 "Xvfb gave no display" test -s "$work/display"
 export DISPLAY=:$(head -1 "$work/display")
 journal_folder=$user_dir/AppData/Roaming/Hollin/Recovery
-# The program is started as its shortcut starts it: in the sample folder,
-# with the sample database and its first tile.
+# The program is started by its shortcut: in the sample folder, with the
+# sample database and its first tile.
 # Wine's desktop process must start on the display: the server of the
 # headless steps before ends first.
-texture_name=$(winepath "$sample/Texture.bin")
-first_tile_name=$(winepath "$sample/tiles/H000.PCX")
 tile_name=$(winepath "$sample/tiles/H001.PCX")
 # The Fusion style, as the native program has under Xvfb: the Windows
 # style's wider scroll bars would leave the viewer fewer pixels, and the
@@ -211,8 +209,7 @@ tile_name=$(winepath "$sample/tiles/H001.PCX")
 DISPLAY= wine reg add 'HKCU\Environment' /v QT_STYLE_OVERRIDE /d fusion /f >/dev/null 2>&1
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w 2>/dev/null || true
-(cd "$sample" && wine "$install_dir/lorvane.exe" "$texture_name" "$first_tile_name") \
-  >"$work/wine.log" 2>&1 &
+wine start /unix "$shortcut" >"$work/wine.log" 2>&1 || true
 JOURNAL_FOLDER=$journal_folder JOURNAL_SEEN=$work/journal-seen \
   LORVANE_SCREENSHOT_DIR=${LORVANE_SCREENSHOT_DIR:+$LORVANE_SCREENSHOT_DIR/windows} \
   timeout 300 "$work/drive.sh" "$inputs" "$tile_name" \
