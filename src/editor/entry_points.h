@@ -7,7 +7,7 @@
 #include <span>
 
 #include "editor/edit_command.h"
-#include "editor/viewer_geometry.h"
+#include "editor/view_transform.h"
 #include "editor/working_set.h"
 
 namespace lorvane {

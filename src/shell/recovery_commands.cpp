@@ -123,9 +123,9 @@ void RecoveryCommands::SetEditor(EditorPanel* panel, std::function<void()> chang
         if (position < 0 || position >= database.tileCount()) return;
         const TileIndexEntry& tile = database.index[static_cast<size_t>(position)];
         if (tile.id != command.tileId()) return;
-        if (const std::optional<JournalRecord> record =
-                JournalRecordOf(event, command, panel_->tables(), tile.setIndex, tile.tileIndex))
-            Record(*record);
+        for (const JournalRecord& record :
+             JournalRecordsOf(event, command, panel_->tables(), tile.setIndex, tile.tileIndex))
+            Record(record);
     });
 }
 

@@ -225,7 +225,7 @@ TEST(CommandGroup, RunsAsOneAndTakesBackWhatRanWhenOneDoesNotFit) {
     moves.push_back(MakeMovePoint(tables, 0, EntryKind::Path, 1, PointRole::End, {310, 410}));
     moves.push_back(MakeMovePoint(tables, 0, EntryKind::Path, 2, PointRole::Start, {310, 410}));
     const CommandGroup joint(0, std::move(moves));
-    EXPECT_EQ(joint.kind(), CommandKind::MovePoint);
+    EXPECT_EQ(joint.kind(), CommandKind::Group);
     EXPECT_EQ(joint.Text(), "Move Point");
     ASSERT_TRUE(joint.Redo(tables));
     EXPECT_EQ(tables.Path(1).endX, 310);

@@ -1,10 +1,10 @@
+#include "editor/view_transform.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <random>
-
-#include "editor/viewer_geometry.h"
 
 namespace lorvane {
 namespace {
