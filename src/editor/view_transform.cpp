@@ -20,6 +20,7 @@ ViewTransform::ViewTransform(double viewportWidth, double viewportHeight, int32_
 }
 
 void ViewTransform::SetViewport(double width, double height) {
+    zoomHold_.reset();
     width = std::max(width, 1.0);
     height = std::max(height, 1.0);
     if (fitted_) {
@@ -79,6 +80,7 @@ void ViewTransform::KeepInView() {
 }
 
 void ViewTransform::Fit() {
+    zoomHold_.reset();
     scale_ = FitScale();
     SetScale(scale_);
     KeepInView();
@@ -91,12 +93,18 @@ void ViewTransform::OneToOne() {
 
 void ViewTransform::ZoomAbout(double factor, ScreenPoint anchor) {
     if (!(factor > 0) || !std::isfinite(factor)) return;
-    const FeetPointF held = ToFeet(anchor);
+    // Zooms about the same anchor one after the other (the notches of one
+    // turn of the wheel) hold the point that was under it at the first, even
+    // where the tile's edges moved it away for a while: the tile is centred
+    // while it is smaller than the viewport.
+    const FeetPointF held =
+        zoomHold_ && zoomHold_->anchor == anchor ? zoomHold_->feet : ToFeet(anchor);
     SetScale(scale_ * factor);
     offset_.x = anchor.x - held.y * scale_;
     offset_.y = anchor.y - (TILE_SPAN - held.x) * scale_;
     KeepInView();
     fitted_ = false;
+    zoomHold_ = ZoomHold{anchor, held};
 }
 
 void ViewTransform::ZoomSteps(double steps) {
@@ -105,6 +113,7 @@ void ViewTransform::ZoomSteps(double steps) {
 
 void ViewTransform::PanBy(double dx, double dy) {
     if (!std::isfinite(dx) || !std::isfinite(dy)) return;
+    zoomHold_.reset();
     offset_.x += dx;
     offset_.y += dy;
     KeepInView();
@@ -134,7 +143,10 @@ void ViewTransform::ScrollTo(int horizontal, int vertical) {
     if (HorizontalScroll().maximum > 0) offset_.x = -horizontal;
     if (VerticalScroll().maximum > 0) offset_.y = -vertical;
     KeepInView();
-    if (offset_ != before) fitted_ = false;
+    if (offset_ != before) {
+        fitted_ = false;
+        zoomHold_.reset();
+    }
 }
 
 double WheelZoomFactor(int angleDelta) { return std::pow(kZoomStep, angleDelta / 120.0); }

@@ -6,6 +6,7 @@
 // edge, Y to the right from its left edge.
 
 #include <cstdint>
+#include <optional>
 
 namespace lorvane {
 
@@ -87,7 +88,9 @@ class ViewTransform {
     // One image pixel per screen pixel, about the viewport's centre.
     void OneToOne();
     // Multiplies the scale by factor (within the limits) so that the point
-    // under anchor stays under it, as far as the tile's edges allow.
+    // under anchor stays under it, as far as the tile's edges allow; zooms
+    // about the same anchor with nothing else between them hold the point
+    // that was under it at the first.
     void ZoomAbout(double factor, ScreenPoint anchor);
     // steps × kZoomStep about the viewport's centre (negative: out).
     void ZoomSteps(double steps);
@@ -111,6 +114,11 @@ class ViewTransform {
     double scale_ = 1;
     ScreenPoint offset_;
     bool fitted_ = true;
+    struct ZoomHold {
+        ScreenPoint anchor;
+        FeetPointF feet;
+    };
+    std::optional<ZoomHold> zoomHold_;
 };
 
 // The zoom factor of a wheel turn: kZoomStep per notch of 120 units.
