@@ -52,8 +52,8 @@ bool EditDocument::OpenTile(int32_t set, int32_t tile, EditorChoices& choices) {
     const auto [it, created] = edits_.try_emplace(record->id);
     TileEdits& edits = it->second;
     if (created) {
-        edits.basePaths = record->paths;
-        edits.baseAreas = record->areas;
+        edits.basePaths = edits.savedPaths = record->paths;
+        edits.baseAreas = edits.savedAreas = record->areas;
     }
     edits.recordPaths = record->paths;
     edits.recordAreas = record->areas;
@@ -77,8 +77,8 @@ bool EditDocument::WriteBack() {
         record->paths = edits->basePaths;
         record->areas = edits->baseAreas;
     } else {
-        WriteBackPaths(working_, database_, open_->set, open_->tile);
-        WriteBackAreas(working_, database_, open_->set, open_->tile);
+        WriteBackPaths(working_, database_, open_->set, open_->tile, &edits->savedPaths);
+        WriteBackAreas(working_, database_, open_->set, open_->tile, &edits->savedAreas);
     }
     edits->recordPaths = record->paths;
     edits->recordAreas = record->areas;
@@ -129,7 +129,13 @@ const EditCommand* EditDocument::NextRedo() const {
 }
 
 void EditDocument::MarkSaved() {
-    for (auto& [id, edits] : edits_) edits.history.MarkSaved();
+    for (auto& [id, edits] : edits_) {
+        edits.history.MarkSaved();
+        if (const TileRecord* record = RecordById(id)) {
+            edits.savedPaths = record->paths;
+            edits.savedAreas = record->areas;
+        }
+    }
     databaseChanged_ = false;
 }
 

@@ -462,9 +462,10 @@ TEST_F(RecoveryTest, RandomEditsReplayToTheSameBytes) {
 // Random edit sequences of every command kind, groups included, undone and
 // redone, over several tiles with saves between; then a crash: the journal
 // since the last save, replayed into the database as that save left it,
-// saves the same bytes as the live program would. (Whole feet: a tile whose
-// edits come back to where they began keeps its fractions in the replay, and
-// the editor keeps them only at the start of its history.)
+// saves the same bytes as the live program would. (Whole feet: an entry
+// undone past a save to its value at the start takes its fractions back from
+// the database as first opened in the live program, which the journal since
+// that save does not hold.)
 TEST(JournalOfEdits, RandomSequencesReplayToWhatTheProgramWouldSave) {
     testing::RandomEdits edits(20261209);
     for (int sequence = 0; sequence < 2000; ++sequence) {
