@@ -5,7 +5,7 @@
 // origin at the top-left corner. The desktop program implements it on a
 // backing image; tests record the calls.
 
-#include "editor/pcx.h"
+#include "image/pcx.h"
 #include "editor/pens.h"
 
 namespace lorvane {
