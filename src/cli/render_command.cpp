@@ -16,7 +16,7 @@
 #include "cli/cli.h"
 #include "cli/png_output.h"
 #include "cli/render_overlay.h"
-#include "editor/pcx.h"
+#include "image/pcx.h"
 #include "editor/working_set.h"
 #include "tiledb/texture_bin.h"
 

@@ -13,13 +13,6 @@ bool RecordHolds(const TileRecord& record, const std::vector<TilePath>& paths,
 
 }  // namespace
 
-TileRecord* EditDocument::Record(int32_t set, int32_t tile) {
-    if (set < 0 || set >= database_.setCount()) return nullptr;
-    TileSet& tileSet = database_.sets[static_cast<size_t>(set)];
-    if (tile < 0 || tile >= tileSet.tileCount()) return nullptr;
-    return &tileSet.tiles[static_cast<size_t>(tile)];
-}
-
 TileRecord* EditDocument::RecordById(int32_t id) {
     for (const TileIndexEntry& entry : database_.index) {
         if (entry.id != id) continue;
@@ -44,7 +37,7 @@ void EditDocument::Reset(bool unsaved) {
 
 bool EditDocument::OpenTile(int32_t set, int32_t tile, EditorChoices& choices) {
     CloseTile();
-    TileRecord* record = Record(set, tile);
+    TileRecord* record = database_.RecordAt(set, tile);
     if (record == nullptr) return false;
     TakeInPaths(working_, choices, database_, set, tile);
     TakeInAreas(working_, choices, database_, set, tile);
@@ -71,7 +64,7 @@ void EditDocument::CloseTile() {
 bool EditDocument::WriteBack() {
     TileEdits* edits = OpenEdits();
     if (edits == nullptr || edits->history.IsWritten()) return false;
-    TileRecord* record = Record(open_->set, open_->tile);
+    TileRecord* record = database_.RecordAt(open_->set, open_->tile);
     if (record == nullptr) return false;
     if (edits->history.position() == 0) {
         record->paths = edits->basePaths;

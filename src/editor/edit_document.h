@@ -99,7 +99,6 @@ class EditDocument {
         int32_t tile = 0;
     };
 
-    TileRecord* Record(int32_t set, int32_t tile);
     TileRecord* RecordById(int32_t id);
     TileEdits* OpenEdits();
     // The tables changed: rows again, the export mark of a changed tile, and

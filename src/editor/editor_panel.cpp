@@ -207,8 +207,9 @@ void EditorPanel::ChooseTile() {
 
 void EditorPanel::WriteBackTileOnScreen() {
     const int32_t id = document_.tileId();
-    if (document_.WriteBack())
-        services_.host.UpdateTileListRow(IndexPositionById(shared_.database, id));
+    if (!document_.WriteBack()) return;
+    if (const std::optional<int> position = shared_.database.PositionOfId(id))
+        services_.host.UpdateTileListRow(*position);
 }
 
 void EditorPanel::ForgetTileOnScreen() {

@@ -24,7 +24,7 @@
 #include "editor/frame.h"
 #include "editor/neighbour_markers.h"
 #include "editor/path_dialogs.h"
-#include "editor/pcx.h"
+#include "image/pcx.h"
 #include "editor/tools.h"
 #include "editor/view_transform.h"
 #include "editor/working_set.h"

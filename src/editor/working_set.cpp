@@ -15,17 +15,6 @@ namespace {
 
 constexpr int32_t kLargest = std::numeric_limits<int32_t>::max();
 
-TileRecord* FindTile(TileDatabase& database, int32_t set, int32_t tile) {
-    if (set < 0 || set >= database.setCount()) return nullptr;
-    TileSet& tileSet = database.sets[static_cast<size_t>(set)];
-    if (tile < 0 || tile >= tileSet.tileCount()) return nullptr;
-    return &tileSet.tiles[static_cast<size_t>(tile)];
-}
-
-const TileRecord* FindTile(const TileDatabase& database, int32_t set, int32_t tile) {
-    return FindTile(const_cast<TileDatabase&>(database), set, tile);
-}
-
 // A working value as the float the file stores.
 float StoredFloat(int32_t value) { return static_cast<float>(value); }
 
@@ -123,7 +112,7 @@ int32_t AreaChoiceOfCode(int32_t code) {
 
 int32_t TakeInPaths(EditorWorkingSet& working, EditorChoices& choices, TileDatabase& database,
                     int32_t set, int32_t tile) {
-    TileRecord* record = FindTile(database, set, tile);
+    TileRecord* record = database.RecordAt(set, tile);
     if (record == nullptr || record->paths.empty()) return 0;
     working.paths.clear();
     working.paths.reserve(record->paths.size());
@@ -144,7 +133,7 @@ int32_t TakeInPaths(EditorWorkingSet& working, EditorChoices& choices, TileDatab
 
 int32_t TakeInAreas(EditorWorkingSet& working, EditorChoices& choices, const TileDatabase& database,
                     int32_t set, int32_t tile) {
-    const TileRecord* record = FindTile(database, set, tile);
+    const TileRecord* record = database.RecordAt(set, tile);
     if (record == nullptr || record->areas.empty()) return 0;
     working.areas.clear();
     working.areas.reserve(record->areas.size());
@@ -158,7 +147,7 @@ int32_t TakeInAreas(EditorWorkingSet& working, EditorChoices& choices, const Til
 
 int32_t WriteBackPaths(const EditorWorkingSet& working, TileDatabase& database, int32_t set,
                        int32_t tile, const std::vector<TilePath>* storedEntries) {
-    TileRecord* record = FindTile(database, set, tile);
+    TileRecord* record = database.RecordAt(set, tile);
     if (record == nullptr) return 0;
     // Entries nobody changed keep the values they were stored with, to the
     // fraction of a foot.
@@ -188,7 +177,7 @@ int32_t WriteBackPaths(const EditorWorkingSet& working, TileDatabase& database, 
 
 int32_t WriteBackAreas(const EditorWorkingSet& working, TileDatabase& database, int32_t set,
                        int32_t tile, const std::vector<TileArea>* storedEntries) {
-    TileRecord* record = FindTile(database, set, tile);
+    TileRecord* record = database.RecordAt(set, tile);
     if (record == nullptr) return 0;
     std::vector<TileArea> stored =
         storedEntries != nullptr ? *storedEntries : std::move(record->areas);
