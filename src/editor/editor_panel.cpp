@@ -312,12 +312,13 @@ void EditorPanel::LoadTexture() {
         services_.messages.Error("Error reading Texture.bin", "Texture.bin Not Loaded");
         shared_.textureLoaded = false;
     }
-    services_.host.SetMainTitle(state_.texturePath);
-    Post(kPanelRefresh);
-    services_.host.SetDatabaseMenus(true);
+    databaseHasFile_ = shared_.textureLoaded;
     state_.saveEnabled = true;
     state_.savePath.clear();
     proposedSaveName_ = state_.texturePath;
+    services_.host.SetMainTitle(Title());
+    Post(kPanelRefresh);
+    services_.host.SetDatabaseMenus(true);
     services_.host.RefillTileList();
     if (shared_.textureLoaded) services_.host.DatabaseOpened(state_.texturePath);
 }
@@ -379,11 +380,9 @@ bool EditorPanel::SaveDatabase() {
     // The edits of the tile on screen go into its record first.
     WriteBackTileOnScreen();
     const bool written = WriteDatabase();
-    if (named) {
-        services_.host.Beep();
-    } else {
-        services_.host.SetMainTitle(state_.texturePath);
-    }
+    if (written) databaseHasFile_ = true;
+    if (named) services_.host.Beep();
+    services_.host.SetMainTitle(Title());
     return written;
 }
 
@@ -475,7 +474,20 @@ void EditorPanel::DatabaseReplaced() {
     state_.saveEnabled = true;
     state_.savePath.clear();
     proposedSaveName_.clear();  // a new file: nothing opened to propose
+    databaseHasFile_ = false;
+    services_.host.SetMainTitle(Title());
     Post(kPanelRefresh);
+}
+
+std::string EditorPanel::DatabaseFile() const {
+    if (!state_.savePath.empty()) return state_.savePath;
+    return databaseHasFile_ ? state_.texturePath : std::string();
+}
+
+std::string EditorPanel::Title() const {
+    if (!shared_.textureLoaded) return "Lorvane";
+    const std::string file = DatabaseFile();
+    return (HasUnsavedEdits() ? "*" : "") + (file.empty() ? std::string("Untitled") : file);
 }
 
 void EditorPanel::DatabaseChanged() {

@@ -24,10 +24,10 @@
 #include "editor/frame.h"
 #include "editor/neighbour_markers.h"
 #include "editor/path_dialogs.h"
-#include "image/pcx.h"
 #include "editor/tools.h"
 #include "editor/view_transform.h"
 #include "editor/working_set.h"
+#include "image/pcx.h"
 #include "terrain/terrain_matrix.h"
 #include "tiledb/tile_database.h"
 
@@ -265,6 +265,13 @@ class EditorPanel {
     const std::string& tileImagePath() const { return state_.tileImagePath; }
     // Where Save writes; empty until the save dialog named it.
     const std::string& savePath() const { return state_.savePath; }
+    // The file the database in memory is of: where Save writes, or the file
+    // it was read from; empty for a database not saved to a file yet.
+    std::string DatabaseFile() const;
+    // The main window's title: that file ("Untitled" without one), after a
+    // "*" while there are changes no save has stored; "Lorvane" without a
+    // database.
+    std::string Title() const;
 
   private:
     class Context;
@@ -309,6 +316,7 @@ class EditorPanel {
     bool pointerOnTile_ = false;
     // The name and folder the first Save proposes: the opened file's own.
     std::string proposedSaveName_;
+    bool databaseHasFile_ = false;  // read from a file (or saved to one)
     std::deque<int> posted_;
     // The tile image, decoded once per load of a tile (not at every refresh),
     // and the path it was decoded from.

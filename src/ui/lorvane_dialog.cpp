@@ -344,6 +344,9 @@ void LorvaneDialog::SyncList(QTreeWidget* view, const ListView& rows) {
 }
 
 void LorvaneDialog::Sync() {
+    // The title names the database's file and marks unsaved changes.
+    if (const std::string title = panel_.Title(); title != shell_.state().title)
+        shell_.SetTitle(title);
     for (const auto& [id, label] : readouts_) {
         const QString text = ToQt(panel_.Readout(id));
         if (label->text() != text) label->setText(text);

@@ -280,8 +280,14 @@ TEST_F(SaveTest, TheFirstSaveAsksForANameTheNextOneBeeps) {
     EXPECT_EQ(host.recentFiles.back(), panel.savePath());
     EXPECT_EQ(Saved("Saved.bin")->sets[0].tiles[1].pathCount(), 1);
     EXPECT_TRUE(std::filesystem::exists(folder / "TileInfo.dat"));
-    EXPECT_EQ(host.titles.back(), (folder / "Texture.bin").string());
-    // Edits after it are saved by the next Save too, without a dialog.
+    // The title names the file saved to, the one the next Save writes.
+    EXPECT_EQ(host.titles.back(), (folder / "Saved.bin").string());
+    EXPECT_EQ(panel.Title(), (folder / "Saved.bin").string());
+    // Edits after it are saved by the next Save too, without a dialog; the
+    // title marks them until then.
+    DrawASegment();
+    EXPECT_EQ(panel.Title(), "*" + (folder / "Saved.bin").string());
+    panel.Undo();
     DrawASegment();
     EXPECT_TRUE(panel.SaveDatabase());
     EXPECT_EQ(platform.dialogs.size(), 1u);

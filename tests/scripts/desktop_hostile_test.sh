@@ -91,7 +91,7 @@ cd "$work/B"
 app=$!
 keys_to "^Recovery$" Return
 keys_to "Texture.bin Succesfully Loaded" Return
-wait_for 'xdotool search --onlyvisible --name "^$work/A/Texture.bin$" >/dev/null'
+wait_for 'xdotool search --onlyvisible --name "^[*]?$work/A/Texture.bin$" >/dev/null'
 shot 3-recovered-in-b
 killed
 # The journals of A are done with: no question before the next cases.
