@@ -232,7 +232,11 @@ class EditorPanel {
     const std::string& Readout(int id) const { return readouts_.Text(id); }
     bool showPaths() const { return state_.showPaths == 1; }
     bool showAreas() const { return state_.showAreas == 1; }
-    bool saveEnabled() const { return state_.saveEnabled; }
+    // Save has something to do: changes no save has stored, or a database
+    // that is not in a file yet.
+    bool saveEnabled() const {
+        return state_.saveEnabled && (HasUnsavedEdits() || DatabaseFile().empty());
+    }
     // The viewer shows a tile image.
     bool showsImage() const { return state_.viewerReady && image_.has_value(); }
     const ListView& pathRows() const { return document_.working().pathList; }

@@ -362,6 +362,8 @@ void LorvaneDialog::Sync() {
     showPaths_->setChecked(panel_.showPaths());
     showAreas_->setChecked(panel_.showAreas());
     save_->setEnabled(panel_.saveEnabled());
+    if (shell_.state().shell.textureLoaded)
+        shell_.EnableMenuItem(kMenuSaveTextureBin, panel_.saveEnabled());
     SyncList(pathList_, panel_.pathRows());
     SyncList(areaList_, panel_.areaRows());
     syncing_ = true;

@@ -23,7 +23,7 @@ TEST_F(PanelTest, StartsClearedWithSaveDisabled) {
     EXPECT_EQ(panel.tool(), ToolKind::Select);
 }
 
-TEST_F(PanelTest, OpeningADatabaseReportsItAndEnablesSave) {
+TEST_F(PanelTest, OpeningADatabaseReportsItAndSaveWaitsForAChange) {
     const auto file = folder / "Texture.bin";
     WriteFileBytes(file, SerializeTextureBin(TwoSetDatabase()));
     platform.choices.push_back(FileChoice::Chosen(file));
@@ -42,7 +42,13 @@ TEST_F(PanelTest, OpeningADatabaseReportsItAndEnablesSave) {
     EXPECT_EQ(host.recentFiles.back(), file.string());
     EXPECT_EQ(host.folders["Texture"], (folder / "").string());
     EXPECT_TRUE(host.databaseMenus);
+    // Save waits for something to save: a change, or a database without a file.
+    EXPECT_FALSE(panel.saveEnabled());
+    panel.DatabaseChanged();
     EXPECT_TRUE(panel.saveEnabled());
+    panel.DatabaseReplaced();
+    EXPECT_TRUE(panel.saveEnabled());
+    EXPECT_EQ(panel.Title(), "*Untitled");
     EXPECT_EQ(host.refills, 1);
 }
 
