@@ -146,7 +146,7 @@ sleep 1
 DRIVE
 chmod +x "$work/drive.sh"
 
-timeout 300 xvfb-run -a -s "-screen 0 1600x1200x24" "$work/drive.sh" "$work" || {
+timeout 300 "$(dirname "$(readlink -f "$0")")/own_display.sh" 1600x1200x24 "$work/drive.sh" "$work" || {
     echo "the drive script failed"; cat "$work/app.log" 2>/dev/null; exit 1; }
 
 fail() { echo "FAIL: $*"; exit 1; }
