@@ -12,7 +12,7 @@
 #include <map>
 #include <memory>
 
-#include "editor/pcx.h"
+#include "image/pcx.h"
 #include "support/pcx_writer.h"
 
 namespace {

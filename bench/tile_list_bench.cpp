@@ -5,11 +5,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include "ratio_reporter.h"
-
 #include <cstdio>
 #include <map>
 
+#include "ratio_reporter.h"
 #include "shell/tile_list.h"
 #include "support/texture_builder.h"
 
@@ -34,8 +33,7 @@ void BM_CopyIndexIntoRows(benchmark::State& state) {
         std::vector<TileListRow> rows(database.index.size());
         for (size_t i = 0; i < rows.size(); ++i) {
             const TileIndexEntry& entry = database.index[i];
-            const TileRecord& tile = database.sets[static_cast<size_t>(entry.setIndex)]
-                                         .tiles[static_cast<size_t>(entry.tileIndex)];
+            const TileRecord& tile = *database.Tile(entry);
             auto& cells = rows[i].cells;
             rows[i].position = static_cast<int>(i);
             cells[0] = std::to_string(entry.id);
@@ -91,7 +89,8 @@ BENCHMARK(BM_SortByHeader)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<lorvane::bench::RatioOf> ratios = {{"fill / copy", "BM_FillTileList", "BM_CopyIndexIntoRows"}};
+    std::vector<lorvane::bench::RatioOf> ratios = {
+        {"fill / copy", "BM_FillTileList", "BM_CopyIndexIntoRows"}};
     for (int column = 0; column < 7; ++column) {
         ratios.push_back({"sort column " + std::to_string(column) + " / move",
                           "BM_SortByHeader/" + std::to_string(column), "BM_MoveRowsOnce"});

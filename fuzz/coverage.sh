@@ -18,7 +18,7 @@ cmake --build "$build" --target "${targets[@]}" >/dev/null
 # The reader each target is written for.
 declare -A reader=(
   [database_json]=src/tiledb/database_json.cpp [l2m]=src/terrain/terrain_files.cpp
-  [pcx]=src/editor/pcx.cpp [quistral_ini]=src/shell/theaters.cpp
+  [pcx]=src/image/pcx.cpp [quistral_ini]=src/shell/theaters.cpp
   [recovery_journal]=src/shell/recovery_journal.cpp [terrain_l2]=src/terrain/terrain_files.cpp
   [texture_bin]=src/tiledb/texture_bin.cpp [theater_map]=src/terrain/theater_header.cpp
   [tile_export]=src/tiledb/tile_exchange.cpp [tiles_txt]=src/tiledb/tiles_txt.cpp

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "editor/pcx.h"
+#include "image/pcx.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::span<const std::byte> bytes{reinterpret_cast<const std::byte*>(data), size};

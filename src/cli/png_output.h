@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "base/file_io.h"
-#include "editor/overlay.h"
+#include "cli/render_overlay.h"
 
 namespace lorvane::cli {
 

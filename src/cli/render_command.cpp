@@ -15,9 +15,8 @@
 #include "base/format.h"
 #include "cli/cli.h"
 #include "cli/png_output.h"
-#include "editor/overlay.h"
-#include "editor/pcx.h"
-#include "editor/viewer_geometry.h"
+#include "cli/render_overlay.h"
+#include "image/pcx.h"
 #include "editor/working_set.h"
 #include "tiledb/texture_bin.h"
 
@@ -102,8 +101,7 @@ int Render(const RenderOptions& options) {
         const std::string tileName = PathToUtf8(options.tile.path().filename());
         const auto working = TakeInTile(*database, tileName, messages);
         if (!working) return kFailed;
-        const ViewerGeometry geometry = ViewerSetup(PlacementForImage(width, height));
-        overlay = OverlayOf(*working, geometry);
+        overlay = OverlayOf(*working, PictureScale(width, height));
     }
     if (!WritePng(rgb.data(), width, height, overlay, *output)) return kFailed;
     return kSuccess;

@@ -291,10 +291,6 @@ std::unique_ptr<EditCommand> MakeChangeValue(const EditorWorkingSet& working, in
     return std::make_unique<ChangeValueCommand>(tileId, list, entry, field, *from, to);
 }
 
-CommandKind CommandGroup::kind() const {
-    return commands_.empty() ? CommandKind::MovePoint : commands_.front()->kind();
-}
-
 std::string CommandGroup::Text() const {
     return commands_.empty() ? std::string() : commands_.front()->Text();
 }
@@ -314,6 +310,54 @@ bool CommandGroup::Undo(EditorWorkingSet& working) const {
         for (size_t j = i; j < commands_.size(); ++j) commands_[j]->Redo(working);
         return false;
     }
+    return true;
+}
+
+bool CommandGroup::Changes(EditorWorkingSet& working, bool undone,
+                           std::vector<EntryChange>& changes) const {
+    const size_t before = changes.size();
+    const size_t count = commands_.size();
+    for (size_t i = 0; i < count; ++i) {
+        const EditCommand& command = *commands_[undone ? count - 1 - i : i];
+        if (command.Changes(working, undone, changes)) continue;
+        while (i > 0) {
+            --i;
+            const EditCommand& done = *commands_[undone ? count - 1 - i : i];
+            if (undone)
+                done.Redo(working);
+            else
+                done.Undo(working);
+        }
+        changes.resize(before);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+std::variant<std::monostate, WorkingPath, WorkingArea> EntryValue(const EditorWorkingSet& working,
+                                                                  EntryKind list, int32_t entry) {
+    if (list == EntryKind::Path) {
+        if (const WorkingPath* path = EntryAt(working.paths, entry)) return *path;
+    } else if (const WorkingArea* area = EntryAt(working.areas, entry)) {
+        return *area;
+    }
+    return std::monostate{};
+}
+
+}  // namespace
+
+bool EditCommand::ChangeOneEntry(EditorWorkingSet& working, bool undone, EntryKind list,
+                                 int32_t entry, EntryAction done,
+                                 std::vector<EntryChange>& changes) const {
+    EntryChange change{list, entry, done, {}, {}};
+    if (undone && done != EntryAction::Change)
+        change.action = done == EntryAction::Add ? EntryAction::Remove : EntryAction::Add;
+    if (change.action != EntryAction::Add) change.before = EntryValue(working, list, entry);
+    if (!(undone ? Undo(working) : Redo(working))) return false;
+    if (change.action != EntryAction::Remove) change.after = EntryValue(working, list, entry);
+    changes.push_back(std::move(change));
     return true;
 }
 

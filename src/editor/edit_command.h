@@ -24,7 +24,7 @@
 
 namespace lorvane {
 
-enum class CommandKind { AddSegment, AddArea, RemoveEntry, MovePoint, ChangeValue };
+enum class CommandKind { AddSegment, AddArea, RemoveEntry, MovePoint, ChangeValue, Group };
 enum class EntryKind { Path, Area };
 // The point of an entry that a move changes: a segment's start or end, an
 // area's centre.
@@ -38,6 +38,18 @@ struct FeetPoint {
     int32_t x = 0;
     int32_t y = 0;
     bool operator==(const FeetPoint&) const = default;
+};
+
+// What a command does to one entry of a list: puts it in at that number
+// (the later entries move up one), takes it out, or changes its values.
+enum class EntryAction { Add, Remove, Change };
+struct EntryChange {
+    EntryKind list = EntryKind::Path;
+    int32_t entry = 1;
+    EntryAction action = EntryAction::Change;
+    // The entry before (not for an add) and after (not for a removal).
+    std::variant<std::monostate, WorkingPath, WorkingArea> before;
+    std::variant<std::monostate, WorkingPath, WorkingArea> after;
 };
 
 class EditCommand {
@@ -54,9 +66,18 @@ class EditCommand {
     virtual std::string Text() const = 0;
     virtual bool Redo(EditorWorkingSet& working) const = 0;
     virtual bool Undo(EditorWorkingSet& working) const = 0;
+    // Redo (or, undone, Undo) on the tables, appending the entry changes it
+    // makes there in the order it makes them (a group: its children's). False,
+    // the tables as they were and nothing appended, when it does not fit.
+    virtual bool Changes(EditorWorkingSet& working, bool undone,
+                         std::vector<EntryChange>& changes) const = 0;
 
   protected:
     explicit EditCommand(int32_t tileId) : tileId_(tileId) {}
+    // Changes for a command that changes one entry: done, it makes `done`
+    // at that entry; undone, the reverse (an add takes out, a removal puts in).
+    bool ChangeOneEntry(EditorWorkingSet& working, bool undone, EntryKind list, int32_t entry,
+                        EntryAction done, std::vector<EntryChange>& changes) const;
 
   private:
     int32_t tileId_;
@@ -72,6 +93,10 @@ class AddSegmentCommand final : public EditCommand {
     std::string Text() const override;
     bool Redo(EditorWorkingSet& working) const override;
     bool Undo(EditorWorkingSet& working) const override;
+    bool Changes(EditorWorkingSet& working, bool undone,
+                 std::vector<EntryChange>& changes) const override {
+        return ChangeOneEntry(working, undone, EntryKind::Path, entry_, EntryAction::Add, changes);
+    }
     int32_t entry() const { return entry_; }
     const WorkingPath& segment() const { return segment_; }
 
@@ -89,6 +114,10 @@ class AddAreaCommand final : public EditCommand {
     std::string Text() const override;
     bool Redo(EditorWorkingSet& working) const override;
     bool Undo(EditorWorkingSet& working) const override;
+    bool Changes(EditorWorkingSet& working, bool undone,
+                 std::vector<EntryChange>& changes) const override {
+        return ChangeOneEntry(working, undone, EntryKind::Area, entry_, EntryAction::Add, changes);
+    }
     int32_t entry() const { return entry_; }
     const WorkingArea& area() const { return area_; }
 
@@ -108,6 +137,10 @@ class RemoveEntryCommand final : public EditCommand {
     std::string Text() const override;
     bool Redo(EditorWorkingSet& working) const override;
     bool Undo(EditorWorkingSet& working) const override;
+    bool Changes(EditorWorkingSet& working, bool undone,
+                 std::vector<EntryChange>& changes) const override {
+        return ChangeOneEntry(working, undone, entryKind(), entry_, EntryAction::Remove, changes);
+    }
     EntryKind entryKind() const {
         return std::holds_alternative<WorkingPath>(removed_) ? EntryKind::Path : EntryKind::Area;
     }
@@ -130,6 +163,10 @@ class MovePointCommand final : public EditCommand {
     std::string Text() const override { return "Move Point"; }
     bool Redo(EditorWorkingSet& working) const override;
     bool Undo(EditorWorkingSet& working) const override;
+    bool Changes(EditorWorkingSet& working, bool undone,
+                 std::vector<EntryChange>& changes) const override {
+        return ChangeOneEntry(working, undone, list_, entry_, EntryAction::Change, changes);
+    }
     EntryKind entryKind() const { return list_; }
     int32_t entry() const { return entry_; }
     PointRole role() const { return role_; }
@@ -154,6 +191,10 @@ class ChangeValueCommand final : public EditCommand {
     std::string Text() const override;
     bool Redo(EditorWorkingSet& working) const override;
     bool Undo(EditorWorkingSet& working) const override;
+    bool Changes(EditorWorkingSet& working, bool undone,
+                 std::vector<EntryChange>& changes) const override {
+        return ChangeOneEntry(working, undone, list_, entry_, EntryAction::Change, changes);
+    }
     EntryKind entryKind() const { return list_; }
     int32_t entry() const { return entry_; }
     ValueField field() const { return field_; }
@@ -171,15 +212,17 @@ class ChangeValueCommand final : public EditCommand {
 // Several commands done and undone as one (a joint dragged: the end of one
 // segment and the start of the next). Redo runs them in order, Undo in
 // reverse; when one does not fit, those already run are taken back and the
-// tables are as they were. Its kind and text are those of its first command.
+// tables are as they were. Its text is that of its first command.
 class CommandGroup final : public EditCommand {
   public:
     CommandGroup(int32_t tileId, std::vector<std::unique_ptr<EditCommand>> commands)
         : EditCommand(tileId), commands_(std::move(commands)) {}
-    CommandKind kind() const override;
+    CommandKind kind() const override { return CommandKind::Group; }
     std::string Text() const override;
     bool Redo(EditorWorkingSet& working) const override;
     bool Undo(EditorWorkingSet& working) const override;
+    bool Changes(EditorWorkingSet& working, bool undone,
+                 std::vector<EntryChange>& changes) const override;
     const std::vector<std::unique_ptr<EditCommand>>& commands() const { return commands_; }
 
   private:

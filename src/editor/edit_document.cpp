@@ -13,13 +13,6 @@ bool RecordHolds(const TileRecord& record, const std::vector<TilePath>& paths,
 
 }  // namespace
 
-TileRecord* EditDocument::Record(int32_t set, int32_t tile) {
-    if (set < 0 || set >= database_.setCount()) return nullptr;
-    TileSet& tileSet = database_.sets[static_cast<size_t>(set)];
-    if (tile < 0 || tile >= tileSet.tileCount()) return nullptr;
-    return &tileSet.tiles[static_cast<size_t>(tile)];
-}
-
 TileRecord* EditDocument::RecordById(int32_t id) {
     for (const TileIndexEntry& entry : database_.index) {
         if (entry.id != id) continue;
@@ -44,7 +37,7 @@ void EditDocument::Reset(bool unsaved) {
 
 bool EditDocument::OpenTile(int32_t set, int32_t tile, EditorChoices& choices) {
     CloseTile();
-    TileRecord* record = Record(set, tile);
+    TileRecord* record = database_.RecordAt(set, tile);
     if (record == nullptr) return false;
     TakeInPaths(working_, choices, database_, set, tile);
     TakeInAreas(working_, choices, database_, set, tile);
@@ -52,8 +45,8 @@ bool EditDocument::OpenTile(int32_t set, int32_t tile, EditorChoices& choices) {
     const auto [it, created] = edits_.try_emplace(record->id);
     TileEdits& edits = it->second;
     if (created) {
-        edits.basePaths = record->paths;
-        edits.baseAreas = record->areas;
+        edits.basePaths = edits.savedPaths = record->paths;
+        edits.baseAreas = edits.savedAreas = record->areas;
     }
     edits.recordPaths = record->paths;
     edits.recordAreas = record->areas;
@@ -71,14 +64,14 @@ void EditDocument::CloseTile() {
 bool EditDocument::WriteBack() {
     TileEdits* edits = OpenEdits();
     if (edits == nullptr || edits->history.IsWritten()) return false;
-    TileRecord* record = Record(open_->set, open_->tile);
+    TileRecord* record = database_.RecordAt(open_->set, open_->tile);
     if (record == nullptr) return false;
     if (edits->history.position() == 0) {
         record->paths = edits->basePaths;
         record->areas = edits->baseAreas;
     } else {
-        WriteBackPaths(working_, database_, open_->set, open_->tile);
-        WriteBackAreas(working_, database_, open_->set, open_->tile);
+        WriteBackPaths(working_, database_, open_->set, open_->tile, &edits->savedPaths);
+        WriteBackAreas(working_, database_, open_->set, open_->tile, &edits->savedAreas);
     }
     edits->recordPaths = record->paths;
     edits->recordAreas = record->areas;
@@ -129,7 +122,13 @@ const EditCommand* EditDocument::NextRedo() const {
 }
 
 void EditDocument::MarkSaved() {
-    for (auto& [id, edits] : edits_) edits.history.MarkSaved();
+    for (auto& [id, edits] : edits_) {
+        edits.history.MarkSaved();
+        if (const TileRecord* record = RecordById(id)) {
+            edits.savedPaths = record->paths;
+            edits.savedAreas = record->areas;
+        }
+    }
     databaseChanged_ = false;
 }
 

@@ -87,6 +87,11 @@ class EditDocument {
         std::vector<TileArea> baseAreas;
         std::vector<TilePath> recordPaths;
         std::vector<TileArea> recordAreas;
+        // The entries as the file holds them (taken in first, or saved): an
+        // entry of the tables that is one of them unchanged is stored with
+        // its bytes.
+        std::vector<TilePath> savedPaths;
+        std::vector<TileArea> savedAreas;
     };
     struct OpenTileRef {
         int32_t id = 0;
@@ -94,7 +99,6 @@ class EditDocument {
         int32_t tile = 0;
     };
 
-    TileRecord* Record(int32_t set, int32_t tile);
     TileRecord* RecordById(int32_t id);
     TileEdits* OpenEdits();
     // The tables changed: rows again, the export mark of a changed tile, and

@@ -13,17 +13,6 @@ ToolKind EditorPanel::tool() const { return tool_->kind(); }
 
 const Stroke& EditorPanel::stroke() const { return tool_->stroke(); }
 
-bool EditorPanel::OnImage(int x, int y) const {
-    return state_.viewerReady && geometry_.imageArea.Contains(x, y);
-}
-
-PointerEvent EditorPanel::PointerAt(int x, int y, MouseButton button, Modifiers modifiers) const {
-    // Panel client coordinates: the viewer's own pixels from the image area's corner.
-    return PointerOnView({static_cast<double>(x - geometry_.imageArea.left),
-                          static_cast<double>(y - geometry_.imageArea.top)},
-                         button, modifiers);
-}
-
 SnapOptions EditorPanel::SnapOptionsFor(Modifiers modifiers) const {
     return {snapping_ && !modifiers.alt, gridStep_, kSnapPixels, edgeMarkers()};
 }
@@ -33,7 +22,6 @@ PointerEvent EditorPanel::PointerOnView(ScreenPoint at, MouseButton button,
     PointerEvent event;
     event.button = button;
     event.screen = at;
-    event.pixel = ViewerPointAt(at);
     event.modifiers = modifiers;
     event.precise = view_.ToFeet(at);
     if (tool_->kind() != ToolKind::Select) {
@@ -55,32 +43,6 @@ bool EditorPanel::OnTile(ScreenPoint at) const {
     if (!state_.viewerReady) return false;
     const FeetPointF feet = view_.ToFeet(at);
     return feet.x >= 0 && feet.x <= TILE_SPAN && feet.y >= 0 && feet.y <= TILE_SPAN;
-}
-
-void EditorPanel::MouseMove(int x, int y, Modifiers modifiers) {
-    if (!OnImage(x, y)) return;
-    PointerMoved(PointerAt(x, y, MouseButton::Left, modifiers).screen, modifiers);
-}
-
-void EditorPanel::LeftButtonDown(int x, int y, Modifiers modifiers) {
-    if (OnImage(x, y))
-        PointerPressed(MouseButton::Left, PointerAt(x, y, MouseButton::Left, modifiers).screen,
-                       modifiers);
-}
-
-void EditorPanel::LeftButtonUp(int x, int y, Modifiers modifiers) {
-    if (!OnImage(x, y)) {
-        services_.host.FocusTileList();
-        return;
-    }
-    PointerReleased(MouseButton::Left, PointerAt(x, y, MouseButton::Left, modifiers).screen,
-                    modifiers);
-}
-
-void EditorPanel::RightButtonUp(int x, int y, Modifiers modifiers) {
-    if (OnImage(x, y))
-        PointerReleased(MouseButton::Right, PointerAt(x, y, MouseButton::Right, modifiers).screen,
-                        modifiers);
 }
 
 void EditorPanel::PointerMoved(ScreenPoint at, Modifiers modifiers) {
@@ -109,10 +71,6 @@ void EditorPanel::PointerReleased(MouseButton button, ScreenPoint at, Modifiers 
 
 void EditorPanel::PointerDoubleClicked(ScreenPoint at) {
     if (!OnTile(at)) Undo();
-}
-
-void EditorPanel::LeftDoubleClick(int x, int y) {
-    if (!OnImage(x, y)) Undo();
 }
 
 bool EditorPanel::Key(EditorKey key, Modifiers modifiers) {

@@ -16,9 +16,6 @@ namespace lorvane {
 
 namespace {
 
-constexpr int kBlinkPeriod = 300;  // milliseconds
-constexpr int kBlinkTicks = 6;     // black, colour, black, colour, black, colour
-
 constexpr const char* kTileFilter = "Tile image file|*.pcx||";
 constexpr const char* kTextureFilter = "Texture.bin file|*.bin||";
 constexpr const char* kTextureProposal = "texture.bin";
@@ -41,14 +38,12 @@ void PanelReadouts::SetNumber(int id, int32_t value) { Set(id, FormatText("%d", 
 
 void PanelReadouts::Clear(int id) { texts_[id].assign(1, ' '); }
 
-// What the tools work with: the panel's document, canvas, read-outs and choices.
+// What the tools work with: the panel's document, view, read-outs and choices.
 class EditorPanel::Context final : public ToolContext {
   public:
     explicit Context(EditorPanel& panel) : panel_(panel) {}
     EditDocument& document() override { return panel_.document_; }
     const EditDocument& document() const override { return panel_.document_; }
-    Canvas& canvas() override { return panel_.services_.canvas; }
-    const ViewerGeometry& geometry() const override { return panel_.geometry_; }
     PanelReadouts& readouts() override { return panel_.readouts_; }
     const EditorChoices& choices() const override { return panel_.choices_; }
     void RequestRefresh() override { panel_.Post(kPanelRefresh); }
@@ -85,12 +80,6 @@ void EditorPanel::Initialise() {
     Command(kPanelClear);
 }
 
-void EditorPanel::SetViewerPlacement(const ViewerPlacement& placement) {
-    placement_ = placement;
-    const ImageArea inside = ViewerSetup(placement).imageArea;
-    view_.SetViewport(inside.Width(), inside.Height());
-}
-
 void EditorPanel::Post(int id) {
     posted_.push_back(id);
     services_.host.CommandPosted();
@@ -113,7 +102,7 @@ void EditorPanel::Command(int id) {
             Redo();
             break;
         case kPanelRefresh:
-            RefreshViewer();
+            // The frame is listed anew whenever the viewer paints.
             break;
         case kPanelClear:
             ClearEditor();
@@ -171,7 +160,6 @@ void EditorPanel::ClearEditor() {
     readouts_.ClearAll(kPanelType, kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius,
                        kPanelCentreX, kPanelCentreY);
     tool_->EndStroke(*context_);
-    services_.canvas.SetRasterMode(RasterMode::Normal);
 }
 
 void EditorPanel::ChooseTile() {
@@ -220,8 +208,9 @@ void EditorPanel::ChooseTile() {
 
 void EditorPanel::WriteBackTileOnScreen() {
     const int32_t id = document_.tileId();
-    if (document_.WriteBack())
-        services_.host.UpdateTileListRow(IndexPositionById(shared_.database, id));
+    if (!document_.WriteBack()) return;
+    if (const std::optional<int> position = shared_.database.PositionOfId(id))
+        services_.host.UpdateTileListRow(*position);
 }
 
 void EditorPanel::ForgetTileOnScreen() {
@@ -237,12 +226,7 @@ void EditorPanel::LoadTile() {
                                  "Tile Name Error");
         return;
     }
-    if (!state_.viewerReady) {
-        geometry_ = ViewerSetup(placement_);
-        const ImageArea clip = geometry_.ClipRect();
-        services_.canvas.SetClip(clip.right, clip.bottom);
-        state_.viewerReady = true;
-    }
+    state_.viewerReady = true;
     readouts_.Set(kPanelTileName, state_.tileName);
     ForgetTileOnScreen();
     image_ = LoadPcxTile(PathFromUtf8(state_.tileImagePath));
@@ -329,12 +313,13 @@ void EditorPanel::LoadTexture() {
         services_.messages.Error("Error reading Texture.bin", "Texture.bin Not Loaded");
         shared_.textureLoaded = false;
     }
-    services_.host.SetMainTitle(state_.texturePath);
-    Post(kPanelRefresh);
-    services_.host.SetDatabaseMenus(true);
+    databaseHasFile_ = shared_.textureLoaded;
     state_.saveEnabled = true;
     state_.savePath.clear();
     proposedSaveName_ = state_.texturePath;
+    services_.host.SetMainTitle(Title());
+    Post(kPanelRefresh);
+    services_.host.SetDatabaseMenus(true);
     services_.host.RefillTileList();
     if (shared_.textureLoaded) services_.host.DatabaseOpened(state_.texturePath);
 }
@@ -396,20 +381,10 @@ bool EditorPanel::SaveDatabase() {
     // The edits of the tile on screen go into its record first.
     WriteBackTileOnScreen();
     const bool written = WriteDatabase();
-    if (named) {
-        services_.host.Beep();
-    } else {
-        services_.host.SetMainTitle(state_.texturePath);
-    }
+    if (written) databaseHasFile_ = true;
+    if (named) services_.host.Beep();
+    services_.host.SetMainTitle(Title());
     return written;
-}
-
-void EditorPanel::RefreshViewer() {
-    if (!state_.viewerReady) return;
-    if (image_) services_.canvas.DrawImage(*image_);
-    services_.canvas.SetRasterMode(RasterMode::Normal);
-    DrawWorkingSet(services_.canvas, geometry_, document_.working(), showPaths(), showAreas());
-    tool_->Redrawn(*context_);
 }
 
 void EditorPanel::ToggleShow(int32_t& flag) {
@@ -433,39 +408,9 @@ int32_t EntryOfRow(const ListView& rows, int selectedRow) {
 
 }  // namespace
 
-void EditorPanel::ActivateRow(PanelList list, int selectedRow) {
-    const int32_t entry =
-        EntryOfRow(list == PanelList::Paths ? pathRows() : areaRows(), selectedRow);
-    if (entry < 1) return;
-    blinkList_ = list;
-    blinkEntry_ = entry;
-    blinkTicks_ = 0;
-    services_.host.StartBlinkTimer(kBlinkPeriod);
-}
-
-void EditorPanel::BlinkTimer() {
-    ++blinkTicks_;
-    const bool paths = blinkList_ == PanelList::Paths;
-    const EditorWorkingSet& working = document_.working();
-    const int32_t count = paths ? working.pathCount() : working.areaCount();
-    if (blinkTicks_ > kBlinkTicks || blinkEntry_ > count || !state_.viewerReady) {
-        services_.host.StopBlinkTimer();
-        return;
-    }
-    Canvas& canvas = services_.canvas;
-    const bool black = blinkTicks_ % 2 == 1;
-    if (paths) {
-        const WorkingPath& segment = working.Path(blinkEntry_);
-        const Pen previous = canvas.SelectPen(black ? BlinkPen : PathPen(segment.typeChoice));
-        DrawSegment(canvas, geometry_, segment);
-        canvas.SelectPen(previous);
-    } else {
-        const WorkingArea& area = working.Area(blinkEntry_);
-        const Pen previous = canvas.SelectPen(black ? BlinkPen : AreaPen(area.typeChoice));
-        DrawAreaCircle(canvas, geometry_, area);
-        canvas.SelectPen(previous);
-    }
-}
+// A row chosen (a double click or Enter) picks its entry: the frame shows it
+// picked.
+void EditorPanel::ActivateRow(PanelList list, int selectedRow) { SelectRow(list, selectedRow); }
 
 bool EditorPanel::RemoveEntry(PanelList list, int32_t entry) {
     const EntryKind kind = list == PanelList::Paths ? EntryKind::Path : EntryKind::Area;
@@ -530,7 +475,20 @@ void EditorPanel::DatabaseReplaced() {
     state_.saveEnabled = true;
     state_.savePath.clear();
     proposedSaveName_.clear();  // a new file: nothing opened to propose
+    databaseHasFile_ = false;
+    services_.host.SetMainTitle(Title());
     Post(kPanelRefresh);
+}
+
+std::string EditorPanel::DatabaseFile() const {
+    if (!state_.savePath.empty()) return state_.savePath;
+    return databaseHasFile_ ? state_.texturePath : std::string();
+}
+
+std::string EditorPanel::Title() const {
+    if (!shared_.textureLoaded) return "Lorvane";
+    const std::string file = DatabaseFile();
+    return (HasUnsavedEdits() ? "*" : "") + (file.empty() ? std::string("Untitled") : file);
 }
 
 void EditorPanel::DatabaseChanged() {

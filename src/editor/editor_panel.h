@@ -1,10 +1,10 @@
 #pragma once
 // The editor panel's logic: its commands (open and save Texture.bin, load a
-// tile, refresh, show paths and areas), its notifications (spin control, list
-// keys, activated and right-clicked rows, the blink timer) and the mouse
-// editing over the viewer. The desktop program's panel widget only shows
-// what this says (read-outs by control id, list rows, check boxes, the
-// canvas) and passes on what the user does.
+// tile, show paths and areas), its notifications (spin control, list keys,
+// activated and right-clicked rows) and the editing over the viewer. The
+// desktop program's panel widget only shows what this says (read-outs by
+// control id, list rows, check boxes, the viewer's frame) and passes on what
+// the user does.
 //
 // Commands that the panel "posts" run after the event that posted them has
 // been handled: they wait in a queue until RunPosted.
@@ -19,17 +19,15 @@
 #include "base/command_ids.h"
 #include "base/message.h"
 #include "base/platform.h"
-#include "editor/canvas.h"
-#include "editor/drawing.h"
 #include "editor/edit_document.h"
 #include "editor/editor_state.h"
 #include "editor/frame.h"
 #include "editor/neighbour_markers.h"
 #include "editor/path_dialogs.h"
-#include "editor/pcx.h"
 #include "editor/tools.h"
-#include "editor/viewer_geometry.h"
+#include "editor/view_transform.h"
 #include "editor/working_set.h"
+#include "image/pcx.h"
 #include "terrain/terrain_matrix.h"
 #include "tiledb/tile_database.h"
 
@@ -39,8 +37,7 @@ enum class TileStep { Up, Down };
 enum class PanelList { Paths, Areas };
 
 // What the panel asks of the program around it: the main window, its menu,
-// the recent-file list, the tile list window, the panel's own dialogs and
-// its timer.
+// the recent-file list, the tile list window and the panel's own dialogs.
 class PanelHost {
   public:
     virtual ~PanelHost() = default;
@@ -67,8 +64,6 @@ class PanelHost {
     // storing a newly chosen one.
     virtual std::string& Folder(const char* settingName) = 0;
     virtual void StoreFolder(const char* settingName, const std::string& folder) = 0;
-    virtual void StartBlinkTimer(int milliseconds) = 0;
-    virtual void StopBlinkTimer() = 0;
     // A command was posted: RunPosted is due once the current event is done.
     virtual void CommandPosted() = 0;
     // Save is about to write the database to path. A host that guards no
@@ -98,7 +93,6 @@ struct PanelServices {
     MessageSink& messages;
     FileChooser& files;
     PanelHost& host;
-    Canvas& canvas;
 };
 
 class EditorPanel {
@@ -110,9 +104,6 @@ class EditorPanel {
 
     // The panel's creation: check boxes set, Save disabled, editor cleared.
     void Initialise();
-    // The viewer control's placement, given once the panel is laid out; the
-    // first tile load sets the viewer up from it.
-    void SetViewerPlacement(const ViewerPlacement& placement);
 
     // A command by id (kPanelSave, kPanelLoadTileImage, kPanelNewPath ...). Id 2 (Esc)
     // does nothing: closing goes through the main window. Unknown ids do
@@ -134,18 +125,12 @@ class EditorPanel {
     void SpinDelta(int proposedChange);
     void ListKey(PanelList list, TileStep step);
     // selectedRow: the selected row's position in that list, −1 for none.
+    // A row activated picks its entry.
     void ActivateRow(PanelList list, int selectedRow);
     // A right click on a list, or the Delete key on it: removes the entry of
     // the selected row (undoably); nothing without a selected row.
     void RightClickList(PanelList list, int selectedRow);
-    void BlinkTimer();
 
-    // The mouse over the panel, in panel client coordinates.
-    void MouseMove(int x, int y, Modifiers modifiers = {});
-    void LeftButtonDown(int x, int y, Modifiers modifiers = {});
-    void LeftButtonUp(int x, int y, Modifiers modifiers = {});
-    void LeftDoubleClick(int x, int y);
-    void RightButtonUp(int x, int y, Modifiers modifiers = {});
     // A key while the panel has the keyboard; false when nothing used it.
     bool Key(EditorKey key, Modifiers modifiers = {});
 
@@ -247,7 +232,11 @@ class EditorPanel {
     const std::string& Readout(int id) const { return readouts_.Text(id); }
     bool showPaths() const { return state_.showPaths == 1; }
     bool showAreas() const { return state_.showAreas == 1; }
-    bool saveEnabled() const { return state_.saveEnabled; }
+    // Save has something to do: changes no save has stored, or a database
+    // that is not in a file yet.
+    bool saveEnabled() const {
+        return state_.saveEnabled && (HasUnsavedEdits() || DatabaseFile().empty());
+    }
     // The viewer shows a tile image.
     bool showsImage() const { return state_.viewerReady && image_.has_value(); }
     const ListView& pathRows() const { return document_.working().pathList; }
@@ -275,12 +264,18 @@ class EditorPanel {
     // the database changes. None without a tile or a complete matrix.
     const std::vector<NeighbourMarker>& edgeMarkers() const;
 
-    const ViewerGeometry& geometry() const { return geometry_; }
     const std::string& texturePath() const { return state_.texturePath; }
     const std::string& tileName() const { return state_.tileName; }
     const std::string& tileImagePath() const { return state_.tileImagePath; }
     // Where Save writes; empty until the save dialog named it.
     const std::string& savePath() const { return state_.savePath; }
+    // The file the database in memory is of: where Save writes, or the file
+    // it was read from; empty for a database not saved to a file yet.
+    std::string DatabaseFile() const;
+    // The main window's title: that file ("Untitled" without one), after a
+    // "*" while there are changes no save has stored; "Lorvane" without a
+    // database.
+    std::string Title() const;
 
   private:
     class Context;
@@ -292,7 +287,6 @@ class EditorPanel {
     void OpenTileOfDatabase();
     void ChooseTexture();
     void LoadTexture();
-    void RefreshViewer();
     void ToggleShow(int32_t& flag);
     void StartPaths(bool newPath);
     void StartAreas(bool newArea);
@@ -302,8 +296,6 @@ class EditorPanel {
     // The save dialog; false when it was cancelled or failed.
     bool ChooseSavePath();
     bool WriteDatabase();
-    bool OnImage(int x, int y) const;
-    PointerEvent PointerAt(int x, int y, MouseButton button, Modifiers modifiers) const;
     PointerEvent PointerOnView(ScreenPoint at, MouseButton button, Modifiers modifiers) const;
     bool OnTile(ScreenPoint at) const;
     SnapOptions SnapOptionsFor(Modifiers modifiers) const;
@@ -314,7 +306,6 @@ class EditorPanel {
     PanelServices services_;
     EditorState state_;
     EditorChoices choices_;
-    ViewerGeometry geometry_;
     PanelReadouts readouts_;
     EditDocument document_;
     std::unique_ptr<ToolContext> context_;  // a Context
@@ -329,11 +320,8 @@ class EditorPanel {
     bool pointerOnTile_ = false;
     // The name and folder the first Save proposes: the opened file's own.
     std::string proposedSaveName_;
-    ViewerPlacement placement_;
+    bool databaseHasFile_ = false;  // read from a file (or saved to one)
     std::deque<int> posted_;
-    int blinkTicks_ = 0;
-    PanelList blinkList_ = PanelList::Paths;
-    int32_t blinkEntry_ = 0;
     // The tile image, decoded once per load of a tile (not at every refresh),
     // and the path it was decoded from.
     std::optional<PcxImage> tileImage_;

@@ -88,7 +88,9 @@ EditorPanel::StatusTexts EditorPanel::Status() const {
         const EditorWorkingSet& tables = document_.working();
         const int32_t last = tables.pathCount();
         const double before =
-            stroke.segments > 0 ? RunLength(tables.paths, {last - stroke.segments + 1, last}) : 0;
+            !stroke.added.empty()
+                ? RunLength(tables.paths, {last - int32_t(stroke.added.size()) + 1, last})
+                : 0;
         texts.drawing = SegmentStatus(open, pointer_, before);
     } else if (stroke.phase == StrokePhase::CentreOpen) {
         texts.drawing = RadiusStatus(open, pointer_);
@@ -173,7 +175,6 @@ bool EditorPanel::TypePoint(int field, const std::string& x, const std::string& 
     event.feet = feet;
     event.precise = {double(feet.x), double(feet.y)};
     event.screen = view_.ToScreen(event.precise);
-    event.pixel = ViewerPointAt(event.screen);
     event.snap.point = event.precise;
     tool_->Release(*context_, event);
     return true;

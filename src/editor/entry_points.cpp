@@ -50,6 +50,23 @@ std::optional<PointRef> JoinedPoint(std::span<const WorkingPath> paths, PointRef
     return std::nullopt;
 }
 
+std::vector<PointRef> EndsMovedWith(std::span<const WorkingPath> paths, PointRef ref, bool alone) {
+    const std::optional<FeetPointF> at = PointOf(paths, {}, ref);
+    if (!at || ref.role == PointRole::Centre) return {};
+    std::vector<PointRef> ends{ref};
+    if (alone) return ends;
+    for (int32_t n = 1; HasEntry(paths.size(), n); ++n) {
+        for (const PointRole role : {PointRole::Start, PointRole::End}) {
+            const PointRef end{role, n};
+            if (end == ref) continue;
+            const WorkingPath& segment = SegmentAt(paths, n);
+            if ((role == PointRole::Start ? StartOf(segment) : EndOf(segment)) == *at)
+                ends.push_back(end);
+        }
+    }
+    return ends;
+}
+
 SegmentRun PathOf(std::span<const WorkingPath> paths, int32_t n) {
     if (!HasEntry(paths.size(), n)) return {};
     SegmentRun run{n, n};

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "editor/edit_command.h"
-#include "editor/viewer_geometry.h"
+#include "editor/view_transform.h"
 #include "editor/working_set.h"
 
 namespace lorvane {
@@ -32,6 +33,11 @@ std::optional<FeetPointF> PointOf(std::span<const WorkingPath> paths,
 // with it: the next segment's start when it continues this segment (for an
 // End), the previous segment's end when this one continues it (for a Start).
 std::optional<PointRef> JoinedPoint(std::span<const WorkingPath> paths, PointRef ref);
+
+// The ends that move when a path end is dragged: that end first, then every
+// other segment end lying exactly on it (the joined end of the same path, a
+// branch started or ended there); alone: that end only.
+std::vector<PointRef> EndsMovedWith(std::span<const WorkingPath> paths, PointRef ref, bool alone);
 
 // The segments of the path that segment n belongs to: from the segment that
 // begins it to the last one that continues it (1-based, both included).

@@ -17,7 +17,7 @@
 #include "editor/pens.h"
 #include "editor/picking.h"
 #include "editor/snapping.h"
-#include "editor/viewer_geometry.h"
+#include "editor/view_transform.h"
 #include "editor/working_set.h"
 
 namespace lorvane {

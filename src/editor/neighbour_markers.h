@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "editor/viewer_geometry.h"
+#include "editor/view_transform.h"
 #include "terrain/terrain_matrix.h"
 #include "tiledb/tile_database.h"
 

@@ -38,9 +38,6 @@ inline constexpr std::array<Pen, 11> AreaPens = {Pen{kCyan, 2},   Pen{kWhite, 1}
                                                  Pen{kBlue, 2},   Pen{kYellow, 2}, Pen{kYellow, 2},
                                                  Pen{kYellow, 2}, Pen{kWhite, 1}};
 
-// Blinks a selected path segment or area.
-inline constexpr Pen BlinkPen{kBlack, 2};
-
 // The pen of a list position; the No Data pen for a position outside the
 // table.
 const Pen& PathPen(int32_t typeChoice);

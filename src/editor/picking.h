@@ -9,7 +9,7 @@
 
 #include "editor/edit_command.h"
 #include "editor/entry_points.h"
-#include "editor/viewer_geometry.h"
+#include "editor/view_transform.h"
 #include "editor/working_set.h"
 
 namespace lorvane {

@@ -1,6 +1,7 @@
 // The select tool: a click picks the nearest segment or area (its list row
-// follows); dragging a segment's end moves it with the joined end of the
-// neighbouring segment, dragging an area's centre moves the area, dragging
+// follows); dragging a segment's end moves it with every path end lying on
+// it (the joined end of the neighbouring segment, a branch started there;
+// with Alt held, the picked end alone), dragging an area's centre moves the area, dragging
 // its rim sets its radius; Delete removes what is picked. A drag is one
 // command, made when the button is released; while it lasts the frame shows
 // the tables as they will be.
@@ -34,6 +35,7 @@ void SelectTool::Press(ToolContext& context, const PointerEvent& event) {
     pick_ = *pick;
     pressedAt_ = event.screen;
     target_ = event.precise;
+    alone_ = event.modifiers.alt;
 }
 
 void SelectTool::Move(ToolContext& context, const PointerEvent& event) {
@@ -42,6 +44,7 @@ void SelectTool::Move(ToolContext& context, const PointerEvent& event) {
         if (Distance(event.screen, pressedAt_) < kDragPixels) return;
         action_ = Action::Dragging;
     }
+    alone_ = event.modifiers.alt;
     target_ = Target(context, event);
     context.RequestRefresh();
 }
@@ -51,6 +54,7 @@ void SelectTool::Release(ToolContext& context, const PointerEvent& event) {
     action_ = Action::None;
     snap_.reset();
     if (was != Action::Dragging || event.button != MouseButton::Left) return;
+    alone_ = event.modifiers.alt;
     target_ = Target(context, event);
     if (auto command = DragCommand(context)) context.document().Apply(std::move(command));
     context.RequestRefresh();
@@ -87,7 +91,8 @@ FeetPointF SelectTool::Target(const ToolContext& context, const PointerEvent& ev
         return event.precise;
     }
     std::vector<PointRef> dragged{*DraggedPoint(pick_)};
-    if (auto joined = JoinedPoint(tables.paths, dragged.front())) dragged.push_back(*joined);
+    if (pick_.kind == EntryKind::Path)
+        dragged = EndsMovedWith(tables.paths, dragged.front(), alone_);
     const Snapped snapped = Snap(event.precise, context.view(), tables.paths, tables.areas,
                                  context.snapOptions(event.modifiers), dragged);
     snap_ = snapped;
@@ -107,13 +112,12 @@ std::unique_ptr<EditCommand> SelectTool::DragCommand(const ToolContext& context)
     }
     const PointRef point = *DraggedPoint(pick_);
     const FeetPoint to{StoredFeet(target_.x), StoredFeet(target_.y)};
+    if (pick_.kind != EntryKind::Path)
+        return MakeMovePoint(tables, document.tileId(), pick_.kind, pick_.entry, point.role, to);
     std::vector<std::unique_ptr<EditCommand>> moves;
-    if (auto move =
-            MakeMovePoint(tables, document.tileId(), pick_.kind, pick_.entry, point.role, to))
-        moves.push_back(std::move(move));
-    if (auto joined = JoinedPoint(tables.paths, point)) {
-        if (auto move = MakeMovePoint(tables, document.tileId(), EntryKind::Path, joined->entry,
-                                      joined->role, to))
+    for (const PointRef& end : EndsMovedWith(tables.paths, point, alone_)) {
+        if (auto move =
+                MakeMovePoint(tables, document.tileId(), EntryKind::Path, end.entry, end.role, to))
             moves.push_back(std::move(move));
     }
     if (moves.empty()) return nullptr;

@@ -36,6 +36,7 @@ class SelectTool final : public Tool {
     Pick pick_;
     ScreenPoint pressedAt_{};
     FeetPointF target_{};
+    bool alone_ = false;  // Alt held: the picked end moves alone
     std::optional<Snapped> snap_;
 };
 

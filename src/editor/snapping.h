@@ -12,7 +12,7 @@
 
 #include "editor/entry_points.h"
 #include "editor/neighbour_markers.h"
-#include "editor/viewer_geometry.h"
+#include "editor/view_transform.h"
 #include "editor/working_set.h"
 
 namespace lorvane {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "editor/viewer_geometry.h"
+#include "editor/view_transform.h"
 
 namespace lorvane {
 

@@ -22,19 +22,9 @@ class DrawingTool : public Tool {
   public:
     const Stroke& stroke() const override { return stroke_; }
 
-    void Move(ToolContext& context, const PointerEvent& event) override {
+    void Move(ToolContext&, const PointerEvent& event) override {
         pointer_ = event.precise;
         snap_ = event.snap;
-        if (stroke_.phase == StrokePhase::None) return;
-        Canvas& canvas = context.canvas();
-        DrawLine(canvas, stroke_.anchor, stroke_.rubberEnd);  // erases the old line
-        DrawLine(canvas, stroke_.anchor, event.pixel);
-        if (stroke_.phase == StrokePhase::CentreOpen) {
-            DrawCircle(canvas, stroke_.anchor, stroke_.rubberRadius);
-            stroke_.rubberRadius = Distance(stroke_.anchor, event.pixel);
-            DrawCircle(canvas, stroke_.anchor, stroke_.rubberRadius);
-        }
-        stroke_.rubberEnd = event.pixel;
     }
 
     bool Key(ToolContext& context, EditorKey key, Modifiers) override {
@@ -61,30 +51,14 @@ class DrawingTool : public Tool {
 
     void EndStroke(ToolContext& context) override {
         if (stroke_.phase == StrokePhase::None) return;
-        Canvas& canvas = context.canvas();
-        DrawLine(canvas, stroke_.anchor, stroke_.rubberEnd);  // erases the rubber line
-        canvas.SetRasterMode(RasterMode::Normal);
-        // The rubber circle of an area is not erased: the refresh draws the image again.
         const bool paths = stroke_.phase == StrokePhase::PathOpen;
         stroke_ = Stroke{};
-        const EditorWorkingSet& working = context.document().working();
-        if (paths && working.pathCount() > 0)
-            canvas.SelectPen(PathPen(working.paths.back().typeChoice));
-        if (!paths && working.areaCount() > 0)
-            canvas.SelectPen(AreaPen(working.areas.back().typeChoice));
         context.RequestRefresh();
         if (paths) {
             context.readouts().ClearAll(kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY);
         } else {
             context.readouts().ClearAll(kPanelRadius, kPanelCentreX, kPanelCentreY);
         }
-    }
-
-    void Redrawn(ToolContext& context) override {
-        if (stroke_.phase == StrokePhase::None) return;
-        context.canvas().SetRasterMode(RasterMode::Invert);
-        stroke_.rubberEnd = stroke_.anchor;
-        stroke_.rubberRadius = 0;
     }
 
     ToolView View(const ToolContext& context) const override {
@@ -111,14 +85,12 @@ class DrawingTool : public Tool {
         return stroke_.marker ? stroke_.marker->width : choices.currentWidth;
     }
 
-    // Opens a point at the click: a dot with the pen, then invert mode.
-    void Open(ToolContext& context, StrokePhase phase, const PointerEvent& event, const Pen& pen) {
-        Canvas& canvas = context.canvas();
-        canvas.SelectPen(pen);
-        DrawLine(canvas, event.pixel, event.pixel);
-        stroke_ = Stroke{phase, event.feet, event.pixel, event.pixel, 0, 0, std::nullopt};
+    // Opens a point at the click.
+    void Open(StrokePhase phase, const PointerEvent& event) {
+        stroke_ = Stroke{};
+        stroke_.phase = phase;
+        stroke_.open = event.feet;
         pointer_ = event.precise;
-        canvas.SetRasterMode(RasterMode::Invert);
     }
 
     Stroke stroke_;
@@ -137,10 +109,8 @@ class PathTool final : public DrawingTool {
         }
         if (!context.document().HasTile()) return;
         if (stroke_.phase == StrokePhase::None) {
-            const std::optional<NeighbourMarker> marker = event.snap.marker;
-            Open(context, StrokePhase::PathOpen, event,
-                 PathPen(marker ? marker->typeChoice : context.choices().currentPathChoice));
-            stroke_.marker = marker;
+            Open(StrokePhase::PathOpen, event);
+            stroke_.marker = event.snap.marker;
             context.readouts().SetNumber(kPanelStartX, event.feet.x);
             context.readouts().SetNumber(kPanelStartY, event.feet.y);
             return;
@@ -152,55 +122,46 @@ class PathTool final : public DrawingTool {
 
     bool StepBack(ToolContext& context) override {
         if (stroke_.phase != StrokePhase::PathOpen) return false;
-        if (stroke_.segments == 0) {
+        if (stroke_.added.empty()) {
             EndStroke(context);  // only the first point was open
             return true;
         }
-        const auto* last = LastSegmentOfStroke(context);
-        if (last == nullptr) {
+        if (context.document().NextUndo() != stroke_.added.back().command) {
             // Something else was done since: the history undoes that.
             EndStroke(context);
             return false;
         }
-        const WorkingPath segment = last->segment();
         context.document().Undo();
-        --stroke_.segments;
+        stroke_.steppedBack.push_back(stroke_.added.back());
+        stroke_.added.pop_back();
+        const WorkingPath& segment = stroke_.steppedBack.back().segment;
         MoveOpenPoint(context, {segment.startX, Magnitude(segment.startY)});
         return true;
     }
 
     bool StepForward(ToolContext& context) override {
         if (stroke_.phase != StrokePhase::PathOpen) return false;
-        const auto* next = dynamic_cast<const AddSegmentCommand*>(context.document().NextRedo());
-        const EditorWorkingSet& working = context.document().working();
-        if (next == nullptr || next->entry() != working.pathCount() + 1 ||
-            FeetPoint{next->segment().startX, Magnitude(next->segment().startY)} != stroke_.open) {
+        if (stroke_.steppedBack.empty() ||
+            context.document().NextRedo() != stroke_.steppedBack.back().command) {
             EndStroke(context);
             return false;
         }
         context.document().Redo();
-        ++stroke_.segments;
-        MoveOpenPoint(context, {next->segment().endX, next->segment().endY});
+        stroke_.added.push_back(stroke_.steppedBack.back());
+        stroke_.steppedBack.pop_back();
+        const WorkingPath& segment = stroke_.added.back().segment;
+        MoveOpenPoint(context, {segment.endX, segment.endY});
         return true;
     }
 
     std::string StepBackText(const ToolContext& context) const override {
         if (stroke_.phase != StrokePhase::PathOpen) return {};
-        if (stroke_.segments == 0) return "Start Point";
-        const auto* last = LastSegmentOfStroke(context);
-        return last != nullptr ? last->Text() : std::string();
+        if (stroke_.added.empty()) return "Start Point";
+        const EditCommand* last = context.document().NextUndo();
+        return last == stroke_.added.back().command ? last->Text() : std::string();
     }
 
   private:
-    const AddSegmentCommand* LastSegmentOfStroke(const ToolContext& context) const {
-        const EditDocument& document = context.document();
-        const auto* last = dynamic_cast<const AddSegmentCommand*>(document.NextUndo());
-        if (last == nullptr || last->entry() != document.working().pathCount()) return nullptr;
-        const WorkingPath& segment = last->segment();
-        if (FeetPoint{segment.endX, segment.endY} != stroke_.open) return nullptr;
-        return last;
-    }
-
     void AddSegment(ToolContext& context, const PointerEvent& event) {
         EditDocument& document = context.document();
         WorkingPath segment;
@@ -210,32 +171,28 @@ class PathTool final : public DrawingTool {
         // The first segment of a path carries the sign that begins a path;
         // a start at Y = 0 is kept as −1.
         const int32_t y = stroke_.open.y;
-        segment.startY = stroke_.segments > 0 ? y : (y == 0 ? -1 : -y);
+        segment.startY = !stroke_.added.empty() ? y : (y == 0 ? -1 : -y);
         segment.endX = event.feet.x;
         segment.endY = event.feet.y;
         const int32_t entry = document.working().pathCount() + 1;
-        if (!document.Apply(std::make_unique<AddSegmentCommand>(document.tileId(), entry, segment)))
-            return;
+        auto command = std::make_unique<AddSegmentCommand>(document.tileId(), entry, segment);
+        const EditCommand* added = command.get();
+        if (!document.Apply(std::move(command))) return;
         PanelReadouts& readouts = context.readouts();
         readouts.SetNumber(kPanelEndX, segment.endX);
         readouts.SetNumber(kPanelEndY, segment.endY);
         readouts.SetNumber(kPanelStartX, segment.startX);
         readouts.SetNumber(kPanelStartY, y);
-        Canvas& canvas = context.canvas();
-        canvas.SetRasterMode(RasterMode::Normal);
-        DrawLine(canvas, stroke_.anchor, event.pixel);
-        canvas.SetRasterMode(RasterMode::Invert);
-        stroke_.anchor = stroke_.rubberEnd = event.pixel;
         stroke_.open = event.feet;
         pointer_ = event.precise;
-        ++stroke_.segments;
+        stroke_.added.push_back({added, segment});
+        stroke_.steppedBack.clear();
     }
 
     // After a step back or forward: the band goes on from the new open point
     // once the viewer is drawn again.
     void MoveOpenPoint(ToolContext& context, FeetPoint point) {
         stroke_.open = point;
-        stroke_.anchor = stroke_.rubberEnd = ViewerPointOf(context.geometry(), point.x, point.y);
         context.readouts().ClearAll(kPanelEndX, kPanelEndY, kPanelStartX, kPanelStartY);
         context.RequestRefresh();
     }
@@ -252,15 +209,13 @@ class AreaTool final : public DrawingTool {
         }
         if (!context.document().HasTile()) return;
         if (stroke_.phase == StrokePhase::None) {
-            Open(context, StrokePhase::CentreOpen, event,
-                 AreaPen(context.choices().currentAreaChoice));
+            Open(StrokePhase::CentreOpen, event);
             context.readouts().SetNumber(kPanelCentreX, event.feet.x);
             context.readouts().SetNumber(kPanelCentreY, event.feet.y);
             return;
         }
         const Stroke open = stroke_;
         EndStroke(context);
-        const int32_t pixels = Distance(open.anchor, event.pixel);
         WorkingArea area;
         area.typeChoice = context.choices().currentAreaChoice;
         // The radius in feet from the centre to the (snapped) pointer.
@@ -270,7 +225,6 @@ class AreaTool final : public DrawingTool {
         area.centerY = open.open.y;
         // A circle of no radius is not stored.
         if (area.radius < 1) return;
-        DrawCircle(context.canvas(), open.anchor, pixels);
         EditDocument& document = context.document();
         const int32_t entry = document.working().areaCount() + 1;
         if (!document.Apply(std::make_unique<AddAreaCommand>(document.tileId(), entry, area)))

@@ -10,9 +10,8 @@
 // opens a centre, the next one adds the area with the radius to it. While a
 // point is open a rubber band follows the pointer. A path opened on an edge
 // marker (a neighbour's path crossing the tile's edge) takes that path's
-// type and width., drawn in invert mode so
-// that drawing it again erases it, and the frame of the zoomable viewer shows
-// it as a band of the new segment's width (or a disc). Select tool: a click
+// type and width. The frame of the viewer shows the rubber band as a band of
+// the new segment's width (or a disc). Select tool: a click
 // picks the nearest entry; dragging an end, a centre or a rim changes it
 // (select_tool.h).
 
@@ -20,15 +19,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "editor/canvas.h"
-#include "editor/drawing.h"
 #include "editor/edit_document.h"
 #include "editor/editor_state.h"
 #include "editor/frame.h"
 #include "editor/picking.h"
 #include "editor/snapping.h"
-#include "editor/viewer_geometry.h"
+#include "editor/view_transform.h"
 
 namespace lorvane {
 
@@ -42,12 +40,11 @@ struct Modifiers {
     bool alt = false;
 };
 
-// The pointer over the image: where in viewer pixels and in tile feet.
-// For the drawing tools the point is already snapped (or held on 15 degrees
-// with Shift); the select tool gets the pointer as it is.
+// The pointer over the image: where in the viewer and in tile feet. For the
+// drawing tools the point is already snapped (or held on 15 degrees with
+// Shift); the select tool gets the pointer as it is.
 struct PointerEvent {
     MouseButton button = MouseButton::Left;
-    ViewerPoint pixel;
     FeetPoint feet;  // whole feet, as the tables keep them
     Modifiers modifiers;
     ScreenPoint screen{};  // in the viewer, as the view maps it
@@ -61,8 +58,6 @@ class ToolContext {
     virtual ~ToolContext() = default;
     virtual EditDocument& document() = 0;
     virtual const EditDocument& document() const = 0;
-    virtual Canvas& canvas() = 0;
-    virtual const ViewerGeometry& geometry() const = 0;
     virtual PanelReadouts& readouts() = 0;
     virtual const EditorChoices& choices() const = 0;
     // The viewer is drawn again once the current event is handled.
@@ -90,13 +85,20 @@ struct ToolView {
 // the centre of an area whose radius is being drawn.
 enum class StrokePhase { None, PathOpen, CentreOpen };
 
+// A segment the open path added: the command that added it, known by
+// identity in the history, and the segment.
+struct StrokeStep {
+    const EditCommand* command = nullptr;
+    WorkingPath segment;
+};
+
 struct Stroke {
     StrokePhase phase = StrokePhase::None;
-    FeetPoint open;            // the open point, in feet
-    ViewerPoint anchor;        // where the rubber band starts
-    ViewerPoint rubberEnd;     // where the rubber line was last drawn to
-    int32_t rubberRadius = 0;  // pixels, of the rubber circle last drawn
-    int32_t segments = 0;      // segments added since the path was opened
+    FeetPoint open;  // the open point, in feet
+    // The segments added since the path was opened, and those stepped back
+    // (the last stepped back last), which a step forward adds again.
+    std::vector<StrokeStep> added;
+    std::vector<StrokeStep> steppedBack;
     // The edge marker the open path started on: its segments take the
     // marker's type and width instead of the panel's choices.
     std::optional<NeighbourMarker> marker;
@@ -122,8 +124,6 @@ class Tool {
     // What StepBack would undo, for the Edit menu; empty when it steps nothing
     // back of its own.
     virtual std::string StepBackText(const ToolContext&) const { return {}; }
-    // The viewer was drawn again: an open rubber band starts anew.
-    virtual void Redrawn(ToolContext&) {}
     virtual const Stroke& stroke() const;
     // What the tool adds to the frame now.
     virtual ToolView View(const ToolContext&) const { return {}; }

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "base/format.h"
-#include "editor/viewer_geometry.h"
+#include "editor/view_transform.h"
 #include "tiledb/tile_database.h"
 
 namespace lorvane {

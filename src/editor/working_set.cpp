@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
+#include <string>
+#include <unordered_map>
 
 #include "base/format.h"
 
@@ -11,17 +14,6 @@ namespace lorvane {
 namespace {
 
 constexpr int32_t kLargest = std::numeric_limits<int32_t>::max();
-
-TileRecord* FindTile(TileDatabase& database, int32_t set, int32_t tile) {
-    if (set < 0 || set >= database.setCount()) return nullptr;
-    TileSet& tileSet = database.sets[static_cast<size_t>(set)];
-    if (tile < 0 || tile >= tileSet.tileCount()) return nullptr;
-    return &tileSet.tiles[static_cast<size_t>(tile)];
-}
-
-const TileRecord* FindTile(const TileDatabase& database, int32_t set, int32_t tile) {
-    return FindTile(const_cast<TileDatabase&>(database), set, tile);
-}
 
 // A working value as the float the file stores.
 float StoredFloat(int32_t value) { return static_cast<float>(value); }
@@ -38,6 +30,53 @@ bool Continues(const TilePath& record, const WorkingPath& previous) {
     return CutToFeet(record.startX) == previous.endX &&
            CutToFeet(record.startY) == Magnitude(previous.endY) &&
            record.type == PathTypeCode(previous.typeChoice);
+}
+
+// A stored segment as the tables keep it, after the one before it (null for
+// the first).
+WorkingPath SegmentOf(const TilePath& stored, const WorkingPath* previous) {
+    WorkingPath segment;
+    segment.typeChoice = PathChoiceOfCode(stored.type);
+    segment.width = CutToFeet(stored.width);
+    const bool continues = previous != nullptr && Continues(stored, *previous);
+    segment.startY = continues ? CutToFeet(stored.startY) : PathStartY(stored.startY);
+    segment.startX = CutToFeet(stored.startX);
+    segment.endX = CutToFeet(stored.endX);
+    segment.endY = CutToFeet(stored.endY);
+    return segment;
+}
+
+WorkingArea AreaOf(const TileArea& stored) {
+    return {AreaChoiceOfCode(stored.type), CutToFeet(stored.radius), CutToFeet(stored.centerX),
+            CutToFeet(stored.centerY)};
+}
+
+// The stored entries the tables still hold untouched: for each table entry,
+// the first stored entry after the last one taken whose value in the tables
+// is the same (-1: none, the entry is new or changed). Untouched entries
+// keep their order whatever was added, removed or changed around them.
+template <typename Entry>
+std::vector<int64_t> UntouchedEntries(const std::vector<Entry>& table,
+                                      const std::vector<Entry>& storedAsTables) {
+    const auto key = [](const Entry& e) {
+        return std::string(reinterpret_cast<const char*>(&e), sizeof e);
+    };
+    std::unordered_map<std::string, std::deque<int64_t>> places;
+    for (size_t k = 0; k < storedAsTables.size(); ++k)
+        places[key(storedAsTables[k])].push_back(static_cast<int64_t>(k));
+    std::vector<int64_t> untouched(table.size(), -1);
+    int64_t next = 0;
+    for (size_t i = 0; i < table.size(); ++i) {
+        const auto found = places.find(key(table[i]));
+        if (found == places.end()) continue;
+        std::deque<int64_t>& at = found->second;
+        while (!at.empty() && at.front() < next) at.pop_front();
+        if (at.empty()) continue;
+        untouched[i] = at.front();
+        next = at.front() + 1;
+        at.pop_front();
+    }
+    return untouched;
 }
 
 }  // namespace
@@ -73,27 +112,20 @@ int32_t AreaChoiceOfCode(int32_t code) {
 
 int32_t TakeInPaths(EditorWorkingSet& working, EditorChoices& choices, TileDatabase& database,
                     int32_t set, int32_t tile) {
-    TileRecord* record = FindTile(database, set, tile);
+    TileRecord* record = database.RecordAt(set, tile);
     if (record == nullptr || record->paths.empty()) return 0;
     working.paths.clear();
     working.paths.reserve(record->paths.size());
     for (TilePath& stored : record->paths) {
-        WorkingPath segment;
-        segment.typeChoice = PathChoiceOfCode(stored.type);
         choices.currentPathType = stored.type;
-        segment.width = CutToFeet(stored.width);
         // Negative coordinates are corrected in the record itself; the tile
         // is not marked modified, the next save stores the corrected values.
         ClampNegativeToZero(stored.startY);
         ClampNegativeToZero(stored.startX);
         ClampNegativeToZero(stored.endY);
         ClampNegativeToZero(stored.endX);
-        const bool continues = !working.paths.empty() && Continues(stored, working.paths.back());
-        segment.startY = continues ? CutToFeet(stored.startY) : PathStartY(stored.startY);
-        segment.startX = CutToFeet(stored.startX);
-        segment.endX = CutToFeet(stored.endX);
-        segment.endY = CutToFeet(stored.endY);
-        working.paths.push_back(segment);
+        working.paths.push_back(
+            SegmentOf(stored, working.paths.empty() ? nullptr : &working.paths.back()));
         AddPathRow(working, working.pathCount());
     }
     return working.pathCount();
@@ -101,31 +133,40 @@ int32_t TakeInPaths(EditorWorkingSet& working, EditorChoices& choices, TileDatab
 
 int32_t TakeInAreas(EditorWorkingSet& working, EditorChoices& choices, const TileDatabase& database,
                     int32_t set, int32_t tile) {
-    const TileRecord* record = FindTile(database, set, tile);
+    const TileRecord* record = database.RecordAt(set, tile);
     if (record == nullptr || record->areas.empty()) return 0;
     working.areas.clear();
     working.areas.reserve(record->areas.size());
     for (const TileArea& stored : record->areas) {
-        WorkingArea area;
-        area.typeChoice = AreaChoiceOfCode(stored.type);
         choices.currentAreaType = stored.type;
-        area.radius = CutToFeet(stored.radius);
-        area.centerX = CutToFeet(stored.centerX);
-        area.centerY = CutToFeet(stored.centerY);
-        working.areas.push_back(area);
+        working.areas.push_back(AreaOf(stored));
         AddAreaRow(working, working.areaCount());
     }
     return working.areaCount();
 }
 
 int32_t WriteBackPaths(const EditorWorkingSet& working, TileDatabase& database, int32_t set,
-                       int32_t tile) {
-    TileRecord* record = FindTile(database, set, tile);
+                       int32_t tile, const std::vector<TilePath>* storedEntries) {
+    TileRecord* record = database.RecordAt(set, tile);
     if (record == nullptr) return 0;
-    record->paths.resize(working.paths.size());
+    // Entries nobody changed keep the values they were stored with, to the
+    // fraction of a foot.
+    std::vector<TilePath> stored =
+        storedEntries != nullptr ? *storedEntries : std::move(record->paths);
+    std::vector<WorkingPath> storedAsTables;
+    storedAsTables.reserve(stored.size());
+    for (const TilePath& path : stored)
+        storedAsTables.push_back(
+            SegmentOf(path, storedAsTables.empty() ? nullptr : &storedAsTables.back()));
+    const std::vector<int64_t> untouched = UntouchedEntries(working.paths, storedAsTables);
+    record->paths.assign(working.paths.size(), TilePath{});
     if (working.paths.empty()) record->paths.shrink_to_fit();  // the array is released
     for (size_t i = 0; i < working.paths.size(); ++i) {
         const WorkingPath& segment = working.paths[i];
+        if (untouched[i] >= 0) {
+            record->paths[i] = stored[static_cast<size_t>(untouched[i])];
+            continue;
+        }
         record->paths[i] = {
             PathTypeCode(segment.typeChoice), StoredFloat(segment.width),
             StoredFloat(segment.startX),      StoredFloat(Magnitude(segment.startY)),
@@ -135,15 +176,23 @@ int32_t WriteBackPaths(const EditorWorkingSet& working, TileDatabase& database, 
 }
 
 int32_t WriteBackAreas(const EditorWorkingSet& working, TileDatabase& database, int32_t set,
-                       int32_t tile) {
-    TileRecord* record = FindTile(database, set, tile);
+                       int32_t tile, const std::vector<TileArea>* storedEntries) {
+    TileRecord* record = database.RecordAt(set, tile);
     if (record == nullptr) return 0;
-    record->areas.resize(working.areas.size());
+    std::vector<TileArea> stored =
+        storedEntries != nullptr ? *storedEntries : std::move(record->areas);
+    std::vector<WorkingArea> storedAsTables;
+    storedAsTables.reserve(stored.size());
+    for (const TileArea& area : stored) storedAsTables.push_back(AreaOf(area));
+    const std::vector<int64_t> untouched = UntouchedEntries(working.areas, storedAsTables);
+    record->areas.assign(working.areas.size(), TileArea{});
     if (working.areas.empty()) record->areas.shrink_to_fit();
     for (size_t i = 0; i < working.areas.size(); ++i) {
         const WorkingArea& area = working.areas[i];
-        record->areas[i] = {AreaTypeCode(area.typeChoice), StoredFloat(area.radius),
-                            StoredFloat(area.centerX), StoredFloat(area.centerY)};
+        record->areas[i] = untouched[i] >= 0
+                               ? stored[static_cast<size_t>(untouched[i])]
+                               : TileArea{AreaTypeCode(area.typeChoice), StoredFloat(area.radius),
+                                          StoredFloat(area.centerX), StoredFloat(area.centerY)};
     }
     return working.areaCount();
 }

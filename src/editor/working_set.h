@@ -103,11 +103,13 @@ int32_t TakeInAreas(EditorWorkingSet& working, EditorChoices& choices, const Til
 
 // Replaces the paths of the tile at (set, tile) by the path table; returns
 // the number of records written (0 when the table is empty or there is no
-// such tile).
+// such tile). An entry of the table that is one of the stored entries
+// unchanged (those of `stored`, or else the record's own, in their order) is
+// written with that entry's bytes, to the fraction of a foot.
 int32_t WriteBackPaths(const EditorWorkingSet& working, TileDatabase& database, int32_t set,
-                       int32_t tile);
+                       int32_t tile, const std::vector<TilePath>* stored = nullptr);
 int32_t WriteBackAreas(const EditorWorkingSet& working, TileDatabase& database, int32_t set,
-                       int32_t tile);
+                       int32_t tile, const std::vector<TileArea>* stored = nullptr);
 
 // Empties both tables and both lists.
 void ClearWorkingSet(EditorWorkingSet& working);

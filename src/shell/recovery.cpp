@@ -459,8 +459,8 @@ class Replayer {
             tile.working.areas = std::move(areas);
             WriteBackPaths(tile.working, database_, place.first, place.second);
             WriteBackAreas(tile.working, database_, place.first, place.second);
-            const TileSet& set = database_.sets[static_cast<size_t>(place.first)];
-            MarkTileForExport(database_, set.tiles[static_cast<size_t>(place.second)].id);
+            if (const TileRecord* record = database_.RecordAt(place.first, place.second))
+                MarkTileForExport(database_, record->id);
         }
         open_.clear();
     }

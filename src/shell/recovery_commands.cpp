@@ -119,13 +119,12 @@ void RecoveryCommands::SetEditor(EditorPanel* panel, std::function<void()> chang
     if (panel_ == nullptr) return;
     panel_->SetEditListener([this](EditEvent event, const EditCommand& command) {
         const TileDatabase& database = shell_.state().database;
-        const int position = IndexPositionById(database, command.tileId());
-        if (position < 0 || position >= database.tileCount()) return;
-        const TileIndexEntry& tile = database.index[static_cast<size_t>(position)];
-        if (tile.id != command.tileId()) return;
-        if (const std::optional<JournalRecord> record =
-                JournalRecordOf(event, command, panel_->tables(), tile.setIndex, tile.tileIndex))
-            Record(*record);
+        const std::optional<int> position = database.PositionOfId(command.tileId());
+        if (!position) return;
+        const TileIndexEntry& tile = database.index[static_cast<size_t>(*position)];
+        for (const JournalRecord& record :
+             JournalRecordsOf(event, command, panel_->tables(), tile.setIndex, tile.tileIndex))
+            Record(record);
     });
 }
 

@@ -218,73 +218,43 @@ bool ReadHeaderFields(ByteReader& in, JournalHeader& header, bool first) {
 // stamp, base and the copy's size and hash.
 constexpr size_t kMaxHeaderSize = 8 + 4 + 8 + 4 + kJournalMaxPathLength + 24 + 1 + 16;
 
-// The entry a command adds, removes or changes when done (or undone).
-struct CommandTarget {
-    EntryKind list = EntryKind::Path;
-    int32_t entry = 1;
-    bool adds = false;
-    bool removes = false;
-};
-
-CommandTarget TargetOf(const EditCommand& command, bool undone) {
-    switch (command.kind()) {
-        case CommandKind::AddSegment:
-            return {EntryKind::Path, static_cast<const AddSegmentCommand&>(command).entry(),
-                    !undone, undone};
-        case CommandKind::AddArea:
-            return {EntryKind::Area, static_cast<const AddAreaCommand&>(command).entry(), !undone,
-                    undone};
-        case CommandKind::RemoveEntry: {
-            const auto& remove = static_cast<const RemoveEntryCommand&>(command);
-            return {remove.entryKind(), remove.entry(), undone, !undone};
-        }
-        case CommandKind::MovePoint: {
-            const auto& move = static_cast<const MovePointCommand&>(command);
-            return {move.entryKind(), move.entry()};
-        }
-        case CommandKind::ChangeValue: {
-            const auto& change = static_cast<const ChangeValueCommand&>(command);
-            return {change.entryKind(), change.entry()};
-        }
-    }
-    return {};
-}
-
 template <typename Entry>
-TileEdit<Entry> EditOf(const CommandTarget& target, const std::vector<Entry>& before,
-                       const std::vector<Entry>& after, int32_t set, int32_t tile) {
+TileEdit<Entry> EditOf(const EntryChange& change, int32_t set, int32_t tile) {
     TileEdit<Entry> edit;
     edit.set = set;
     edit.tile = tile;
-    edit.entry = target.entry;
-    edit.action = target.adds      ? TileEditAction::Add
-                  : target.removes ? TileEditAction::Remove
-                                   : TileEditAction::Change;
-    const auto at = static_cast<size_t>(target.entry - 1);
-    if (!target.adds) edit.before = before[at];
-    if (!target.removes) edit.after = after[at];
+    edit.entry = change.entry;
+    edit.action = change.action == EntryAction::Add      ? TileEditAction::Add
+                  : change.action == EntryAction::Remove ? TileEditAction::Remove
+                                                         : TileEditAction::Change;
+    if (const Entry* before = std::get_if<Entry>(&change.before)) edit.before = *before;
+    if (const Entry* after = std::get_if<Entry>(&change.after)) edit.after = *after;
     return edit;
 }
 
 }  // namespace
 
-std::optional<JournalRecord> JournalRecordOf(EditEvent event, const EditCommand& command,
-                                             const EditorWorkingSet& after, int32_t set,
-                                             int32_t tile) {
-    // The tables before: the command taken back on a copy of them.
+std::vector<JournalRecord> JournalRecordsOf(EditEvent event, const EditCommand& command,
+                                            const EditorWorkingSet& after, int32_t set,
+                                            int32_t tile) {
+    // The tables before: the command taken back on a copy of them; then the
+    // command run again on that copy tells its changes one entry at a time.
     const bool undone = event == EditEvent::Undone;
-    EditorWorkingSet before;
-    before.paths = after.paths;
-    before.areas = after.areas;
-    if (!(undone ? command.Redo(before) : command.Undo(before))) return std::nullopt;
-    const CommandTarget target = TargetOf(command, undone);
-    // The entry is there after an add or a change, and before a removal or
-    // a change.
-    const int32_t count = std::min(target.removes ? INT32_MAX : EntryCount(after, target.list),
-                                   target.adds ? INT32_MAX : EntryCount(before, target.list));
-    if (target.entry < 1 || target.entry > count) return std::nullopt;
-    if (target.list == EntryKind::Path) return EditOf(target, before.paths, after.paths, set, tile);
-    return EditOf(target, before.areas, after.areas, set, tile);
+    EditorWorkingSet tables;
+    tables.paths = after.paths;
+    tables.areas = after.areas;
+    if (!(undone ? command.Redo(tables) : command.Undo(tables))) return {};
+    std::vector<EntryChange> changes;
+    if (!command.Changes(tables, undone, changes)) return {};
+    std::vector<JournalRecord> records;
+    records.reserve(changes.size());
+    for (const EntryChange& change : changes) {
+        if (change.list == EntryKind::Path)
+            records.push_back(EditOf<WorkingPath>(change, set, tile));
+        else
+            records.push_back(EditOf<WorkingArea>(change, set, tile));
+    }
+    return records;
 }
 
 std::vector<std::byte> SerializeJournalHeader(const JournalHeader& header) {

@@ -129,12 +129,13 @@ struct Journal {
     bool cutShort = false;      // the end could not be read (see the layout)
 };
 
-// The record of what an edit command (done, undone or redone) changed in the
-// tables of the tile at (set, tile), which now are after: the one entry it
-// added, removed or changed. Nullopt when the command does not fit them.
-std::optional<JournalRecord> JournalRecordOf(EditEvent event, const EditCommand& command,
-                                             const EditorWorkingSet& after, int32_t set,
-                                             int32_t tile);
+// The records of what an edit command (done, undone or redone) changed in
+// the tables of the tile at (set, tile), which now are after: each entry it
+// added, removed or changed, in the order it did so (a group: every one of
+// its commands'). None when the command does not fit them.
+std::vector<JournalRecord> JournalRecordsOf(EditEvent event, const EditCommand& command,
+                                            const EditorWorkingSet& after, int32_t set,
+                                            int32_t tile);
 
 std::vector<std::byte> SerializeJournalHeader(const JournalHeader& header);
 std::vector<std::byte> SerializeJournalRecord(const JournalRecord& record);

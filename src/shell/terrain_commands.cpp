@@ -128,7 +128,6 @@ void TerrainCommands::OpenTerrainPath() {
         flags.abortRequested = true;
         return;
     }
-    shell_.SetTitle(state.terrainPath);
     std::optional<InputFile> o2;
     if (!loadMode) {
         shell_.RememberFile(state.terrainPath);

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "editor/pcx.h"
+#include "image/pcx.h"
 #include "tiledb/tile_database.h"
 
 namespace lorvane {

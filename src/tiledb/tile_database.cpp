@@ -40,15 +40,30 @@ TileName MakeTileName(std::string_view text) {
     return name;
 }
 
+TileRecord* TileDatabase::RecordAt(int32_t set, int32_t tile) {
+    return const_cast<TileRecord*>(std::as_const(*this).RecordAt(set, tile));
+}
+
+const TileRecord* TileDatabase::RecordAt(int32_t set, int32_t tile) const {
+    if (set < 0 || set >= setCount()) return nullptr;
+    const TileSet& tileSet = sets[static_cast<size_t>(set)];
+    if (tile < 0 || tile >= tileSet.tileCount()) return nullptr;
+    return &tileSet.tiles[static_cast<size_t>(tile)];
+}
+
 TileRecord* TileDatabase::Tile(const TileIndexEntry& entry) {
-    return const_cast<TileRecord*>(std::as_const(*this).Tile(entry));
+    return RecordAt(entry.setIndex, entry.tileIndex);
 }
 
 const TileRecord* TileDatabase::Tile(const TileIndexEntry& entry) const {
-    if (entry.setIndex < 0 || entry.setIndex >= setCount()) return nullptr;
-    const TileSet& set = sets[static_cast<size_t>(entry.setIndex)];
-    if (entry.tileIndex < 0 || entry.tileIndex >= set.tileCount()) return nullptr;
-    return &set.tiles[static_cast<size_t>(entry.tileIndex)];
+    return RecordAt(entry.setIndex, entry.tileIndex);
+}
+
+std::optional<int> TileDatabase::PositionOfId(int32_t id) const {
+    for (size_t i = 0; i < index.size(); ++i) {
+        if (index[i].id == id) return static_cast<int>(i);
+    }
+    return std::nullopt;
 }
 
 TileIndexEntry MakeIndexEntry(const TileRecord& tile, int32_t setIndex, int32_t tileIndex,
@@ -116,17 +131,9 @@ const TileIndexEntry* FindIndexEntryByName(const TileDatabase& database, std::st
 }
 
 std::string TileNameById(const TileDatabase& database, int32_t id) {
-    for (const TileIndexEntry& entry : database.index) {
-        if (entry.id == id) return std::string(NameText(entry.name));
-    }
-    return {};
-}
-
-int IndexPositionById(const TileDatabase& database, int32_t id) {
-    for (size_t i = 0; i < database.index.size(); ++i) {
-        if (database.index[i].id == id) return static_cast<int>(i);
-    }
-    return 0;
+    const std::optional<int> position = database.PositionOfId(id);
+    if (!position) return {};
+    return std::string(NameText(database.index[static_cast<size_t>(*position)].name));
 }
 
 }  // namespace lorvane

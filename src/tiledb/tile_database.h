@@ -120,9 +120,16 @@ struct TileDatabase {
     int32_t setCount() const { return static_cast<int32_t>(sets.size()); }
     int32_t tileCount() const { return static_cast<int32_t>(index.size()); }
 
+    // The tile at position `tile` of set `set`; null when either is out of
+    // range.
+    TileRecord* RecordAt(int32_t set, int32_t tile);
+    const TileRecord* RecordAt(int32_t set, int32_t tile) const;
     // The tile an index entry points at; null when the entry is out of range.
     TileRecord* Tile(const TileIndexEntry& entry);
     const TileRecord* Tile(const TileIndexEntry& entry) const;
+    // The position in the index of the first entry with that id; nullopt when
+    // no entry has it.
+    std::optional<int> PositionOfId(int32_t id) const;
 };
 
 // The index entry of a tile at (setIndex, tileIndex) in a set of that type:
@@ -147,7 +154,5 @@ inline int PositionOfTileNumber(uint32_t number) { return static_cast<int>(numbe
 const TileIndexEntry* FindIndexEntryByName(const TileDatabase& database, std::string_view text);
 // The name of the first index entry with that id; empty when there is none.
 std::string TileNameById(const TileDatabase& database, int32_t id);
-// The position of the first index entry with that id; 0 when there is none.
-int IndexPositionById(const TileDatabase& database, int32_t id);
 
 }  // namespace lorvane

@@ -143,10 +143,7 @@ bool CheckRecord(ByteReader& in, const TileDatabase& database, int record, int c
         RecordError(messages, kCountReadFailed, record, count);
         return false;
     }
-    TileIndexEntry place;
-    place.setIndex = set;
-    place.tileIndex = tile;
-    if (database.Tile(place) == nullptr) {
+    if (database.RecordAt(set, tile) == nullptr) {
         RecordError(messages, kCountReadFailed, record, count,
                     FormatText(": set %d, tile %d is not in this Texture.bin", set, tile));
         return false;
@@ -181,13 +178,6 @@ template <typename Record, typename ReadOne>
 void ReadList(ByteReader& in, int32_t count, std::vector<Record>& out, ReadOne readOne) {
     out.resize(static_cast<size_t>(count));
     for (Record& record : out) readOne(in, record);
-}
-
-TileRecord* TileAt(TileDatabase& database, int set, int tile) {
-    TileIndexEntry place;
-    place.setIndex = set;
-    place.tileIndex = tile;
-    return database.Tile(place);
 }
 
 // Makes list exactly the records: released when there are none, else
@@ -343,14 +333,14 @@ bool ImportTiles(const std::filesystem::path& path, TileDatabase& database, Mess
 }
 
 bool SetTileAreas(TileDatabase& database, int set, int tile, std::span<const TileArea> areas) {
-    TileRecord* record = TileAt(database, set, tile);
+    TileRecord* record = database.RecordAt(set, tile);
     if (record == nullptr) return false;
     SetList(record->areas, areas);
     return true;
 }
 
 bool SetTilePaths(TileDatabase& database, int set, int tile, std::span<const TilePath> paths) {
-    TileRecord* record = TileAt(database, set, tile);
+    TileRecord* record = database.RecordAt(set, tile);
     if (record == nullptr) return false;
     SetList(record->paths, paths);
     return true;

@@ -173,9 +173,11 @@ int RunLorvane(int argc, char** argv, const char* version) {
     }
     QObject::connect(&application.window(), &MainWindow::closed, &qtApplication,
                      &QApplication::quit, Qt::QueuedConnection);
-    // Work left by a run that did not end normally comes first.
-    application.recovery().OfferAtStart();
+    // The files named open first, a database with the offer of the work left
+    // unsaved in it (recovered into it, once); then the work left in other
+    // files is offered.
     application.OpenFiles(files);
+    application.recovery().OfferAtStart();
     return QApplication::exec() == 0 ? 0 : 1;
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "editor/frame.h"
-#include "editor/pcx.h"
+#include "image/pcx.h"
 
 namespace lorvane {
 

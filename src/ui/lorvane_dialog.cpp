@@ -95,17 +95,11 @@ LorvaneDialog::LorvaneDialog(MainShell& shell, QWidget* parent)
       shell_(shell),
       panel_(
           {shell.state().database, shell.state().shell.textureLoaded, shell.state().startupFolder},
-          {shell.platform().messages, shell.platform().files, *this, canvas_}) {
+          {shell.platform().messages, shell.platform().files, *this}) {
     setObjectName("editorPanel");
     setFrameShape(QFrame::Box);
     setFont(TemplateFont(font()));
-    setMouseTracking(true);
     Build();
-    blinkTimer_.setObjectName("blinkTimer");
-    connect(&blinkTimer_, &QTimer::timeout, this, [this] {
-        panel_.BlinkTimer();
-        Sync();
-    });
     panel_.Initialise();
     panel_.SetGridStep(LoadGridStep(shell.platform().settings));
     Sync();
@@ -289,11 +283,6 @@ void LorvaneDialog::Build() {
     connect(viewer_, &ZoomViewer::viewMoved, this, [this] {
         if (!syncing_) Sync();
     });
-    // The panel's own drawing surface keeps the size of the viewer's field.
-    const QSize field = viewer_->maximumViewportSize();
-    canvas_.Resize(field);
-    panel_.SetViewerPlacement(
-        {field.width(), field.height(), {-3, -3, field.width() + 3, field.height() + 3}});
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         seedPlaces_.push_back({child, child->geometry()});
 }
@@ -355,6 +344,9 @@ void LorvaneDialog::SyncList(QTreeWidget* view, const ListView& rows) {
 }
 
 void LorvaneDialog::Sync() {
+    // The title names the database's file and marks unsaved changes.
+    if (const std::string title = panel_.Title(); title != shell_.state().title)
+        shell_.SetTitle(title);
     for (const auto& [id, label] : readouts_) {
         const QString text = ToQt(panel_.Readout(id));
         if (label->text() != text) label->setText(text);
@@ -370,6 +362,8 @@ void LorvaneDialog::Sync() {
     showPaths_->setChecked(panel_.showPaths());
     showAreas_->setChecked(panel_.showAreas());
     save_->setEnabled(panel_.saveEnabled());
+    if (shell_.state().shell.textureLoaded)
+        shell_.EnableMenuItem(kMenuSaveTextureBin, panel_.saveEnabled());
     SyncList(pathList_, panel_.pathRows());
     SyncList(areaList_, panel_.areaRows());
     syncing_ = true;
@@ -505,24 +499,10 @@ void LorvaneDialog::SyncSelection() {
     }
 }
 
-void LorvaneDialog::mousePressEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
-    if (event->button() == Qt::LeftButton)
-        panel_.LeftButtonDown(p.x(), p.y(), ModifiersOf(event->modifiers()));
-    Sync();
-}
-
-void LorvaneDialog::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
-    panel_.MouseMove(p.x(), p.y(), ModifiersOf(event->modifiers()));
-    Sync();
-}
-
+// Beside the viewer: a left click gives the tile list the keyboard, a
+// double click undoes.
 void LorvaneDialog::mouseReleaseEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
-    const Modifiers modifiers = ModifiersOf(event->modifiers());
-    if (event->button() == Qt::LeftButton) panel_.LeftButtonUp(p.x(), p.y(), modifiers);
-    if (event->button() == Qt::RightButton) panel_.RightButtonUp(p.x(), p.y(), modifiers);
+    if (event->button() == Qt::LeftButton) FocusTileList();
     Sync();
 }
 
@@ -542,8 +522,7 @@ void LorvaneDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void LorvaneDialog::mouseDoubleClickEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) panel_.LeftDoubleClick(p.x(), p.y());
+    if (event->button() == Qt::LeftButton) panel_.Undo();
     Sync();
 }
 
@@ -630,10 +609,6 @@ void LorvaneDialog::DatabaseSaved(const std::string& path) { shell_.DatabaseSave
 void LorvaneDialog::StoreFolder(const char* settingName, const std::string& folder) {
     shell_.StoreFolder(settingName, folder);
 }
-
-void LorvaneDialog::StartBlinkTimer(int milliseconds) { blinkTimer_.start(milliseconds); }
-
-void LorvaneDialog::StopBlinkTimer() { blinkTimer_.stop(); }
 
 void LorvaneDialog::CommandPosted() {
     if (postScheduled_) return;

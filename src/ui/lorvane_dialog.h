@@ -13,7 +13,6 @@
 
 #include "editor/editor_panel.h"
 #include "shell/shell_interfaces.h"
-#include "ui/backing_canvas.h"
 #include "ui/zoom_viewer.h"
 
 class QCheckBox;
@@ -34,7 +33,6 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
 
     EditorPanel& panel() { return panel_; }
     ZoomViewer& viewer() { return *viewer_; }
-    BackingCanvas& canvas() { return canvas_; }
     // Shows the logic's state: read-outs, lists, check boxes, Save, viewer.
     void Sync();
     // Runs the delete dialog of the main window's "Delete Path..." or
@@ -63,8 +61,6 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     bool RunNewAreaDialog() override;
     std::string& Folder(const char* settingName) override;
     void StoreFolder(const char* settingName, const std::string& folder) override;
-    void StartBlinkTimer(int milliseconds) override;
-    void StopBlinkTimer() override;
     void CommandPosted() override;
     SaveTargetCheck CheckSaveTarget(const std::string& path) override;
     void DatabaseOpened(const std::string& path) override;
@@ -72,8 +68,6 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -96,7 +90,6 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     QRect SeedPlace(const QWidget* child) const;
 
     MainShell& shell_;
-    BackingCanvas canvas_;
     EditorPanel panel_;
     ZoomViewer* viewer_ = nullptr;
     int shownImage_ = -1;  // the generation of the tile image the viewer shows
@@ -108,7 +101,6 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     QCheckBox* showAreas_ = nullptr;
     QTreeWidget* pathList_ = nullptr;
     QTreeWidget* areaList_ = nullptr;
-    QTimer blinkTimer_;
     bool postScheduled_ = false;
     // Every control's place in the seed layout; a larger panel moves and
     // stretches them from there.

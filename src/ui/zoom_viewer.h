@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "editor/frame.h"
-#include "editor/viewer_geometry.h"
+#include "editor/view_transform.h"
 
 namespace lorvane {
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "editor/overlay.h"
-#include "editor/pcx.h"
+#include "cli/render_overlay.h"
+#include "image/pcx.h"
 #include "support/pcx_writer.h"
 #include "support/png_reader.h"
 #include "support/run_command.h"
@@ -94,7 +94,7 @@ TEST_F(RenderCommand, DrawsPathsAndAreasWhereTileToPixelPutsThem) {
     EditorChoices choices;
     TakeInPaths(working, choices, database_, 1, 0);
     TakeInAreas(working, choices, database_, 1, 0);
-    const Overlay overlay = OverlayOf(working, ViewerSetup(PlacementForImage(kSize, kSize)));
+    const Overlay overlay = OverlayOf(working, PictureScale(kSize, kSize));
     ASSERT_EQ(overlay.segments.size(), 4u);
     ASSERT_EQ(overlay.circles.size(), 2u);
     EXPECT_EQ(overlay.segments[0], (SegmentShape{PathPens[1], 20, 228, 150, 228}));

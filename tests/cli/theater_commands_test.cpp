@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "editor/pcx.h"
+#include "image/pcx.h"
 #include "support/pcx_writer.h"
 #include "support/png_reader.h"
 #include "support/run_command.h"

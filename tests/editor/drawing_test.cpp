@@ -1,5 +1,5 @@
 // Drawing paths and areas with the mouse: clicks at viewer pixels give these
-// working set entries, read-outs, rows and canvas calls.
+// working set entries, read-outs, rows and frame items.
 
 #include "panel_fixture.h"
 
@@ -11,7 +11,19 @@ class DrawingTest : public PanelTest {
     void SetUp() override {
         LoadDatabase(TwoSetDatabase());
         LoadTile("H001.PCX");  // a tile without paths or areas
-        canvas.Take();
+    }
+    // The rubber band's disc or band: dashed.
+    std::vector<FrameCircle> Discs() const {
+        std::vector<FrameCircle> discs;
+        for (const FrameCircle& c : ItemsOf<FrameCircle>(panel.Frame()))
+            if (c.stroke == LineStyle::Dashed) discs.push_back(c);
+        return discs;
+    }
+    std::vector<FrameLine> RubberLines() const {
+        std::vector<FrameLine> lines;
+        for (const FrameLine& l : ItemsOf<FrameLine>(panel.Frame()))
+            if (l.stroke == LineStyle::Dashed) lines.push_back(l);
+        return lines;
     }
     const WorkingPath& Segment(int n) const { return panel.tables().Path(n); }
 };
@@ -43,7 +55,7 @@ TEST_F(DrawingTest, ClicksOnAViewerOf300PixelsGiveTileFeet) {
         panel.RunPosted();
     }
     // With Alt held nothing snaps: one pixel in is one scale step, rounded.
-    panel.LeftButtonUp(kAreaLeft + 1, kAreaTop + 299, Modifiers{false, false, true});
+    panel.PointerReleased(MouseButton::Left, {1, 299}, Modifiers{false, false, true});
     EXPECT_EQ(panel.Readout(kPanelStartX), "11");
     EXPECT_EQ(panel.Readout(kPanelStartY), "11");
     RightClick(1, 299);
@@ -114,52 +126,48 @@ TEST_F(DrawingTest, AnAreaIsACentreAndARadius) {
     EXPECT_EQ(area.radius, 547);  // from the centre's whole feet to 50 × 10.93 feet across
     EXPECT_EQ(panel.Readout(kPanelRadius), "547");
     EXPECT_EQ(panel.areaRows().Rows()[0], (ListRow{"01", "Rocky", "547", "2187", "1093"}));
-    // Redrawn from feet: radius 50 around the centre as rounded to feet and
-    // cut back to pixels: (99, 100).
-    canvas.Take();
+    // Shown from feet: radius 547 feet (50.03 pixels) around the centre as
+    // rounded to feet.
     panel.RunPosted();
-    const auto calls = canvas.Take();
-    EXPECT_EQ(calls.back(), "0,0,255/2 arc 49,50,149,150 from 149,100 to 148,100");
+    const std::vector<FrameCircle> circles = ItemsOf<FrameCircle>(panel.Frame());
+    ASSERT_EQ(circles.size(), 1u);
+    EXPECT_NEAR(circles[0].radius, 50.03, 0.01);
+    EXPECT_NEAR(circles[0].centre.x, 99.97, 0.01);
+    EXPECT_NEAR(circles[0].centre.y, 100.0, 0.05);
     // A radius click on the centre stores no circle of no radius.
     Click(200, 200);
     Click(200, 200);
     EXPECT_EQ(panel.tables().areaCount(), 1);
 }
 
-TEST_F(DrawingTest, TheRubberBandInvertsOnlyTheChangedLineAndCircle) {
+TEST_F(DrawingTest, TheRubberBandFollowsThePointer) {
     NewArea();
     Click(100, 100);
-    canvas.Take();
     Move(110, 100);
-    EXPECT_EQ(canvas.Take(),
-              (std::vector<std::string>{"inv/2 line 100,100-100,100",  // the old line, erased
-                                        "inv/2 line 100,100-110,100",
-                                        "inv/2 arc 100,100,100,100 from 100,100 to 100,100",
-                                        "inv/2 arc 90,90,110,110 from 110,100 to 109,100"}));
+    ASSERT_EQ(Discs().size(), 1u);
+    EXPECT_NEAR(Discs()[0].radius, 10, 0.1);
     Move(100, 120);
-    EXPECT_EQ(canvas.Take(),
-              (std::vector<std::string>{"inv/2 line 100,100-110,100", "inv/2 line 100,100-100,120",
-                                        "inv/2 arc 90,90,110,110 from 110,100 to 109,100",
-                                        "inv/2 arc 80,80,120,120 from 120,100 to 119,100"}));
+    ASSERT_EQ(Discs().size(), 1u);
+    EXPECT_NEAR(Discs()[0].radius, 20, 0.1);
+    EXPECT_NEAR(Discs()[0].centre.x, 100, 0.1);
     // Off the image: the read-outs and the band stay as they were.
-    panel.MouseMove(kAreaLeft - 1, kAreaTop + 10);
-    EXPECT_TRUE(canvas.Take().empty());
+    Move(-1, 10);
+    ASSERT_EQ(Discs().size(), 1u);
+    EXPECT_NEAR(Discs()[0].radius, 20, 0.1);
     EXPECT_EQ(panel.Readout(kPanelPointerX), "1968");
     EXPECT_EQ(panel.Readout(kPanelPointerY), "1093");
 }
 
-TEST_F(DrawingTest, EndingAStrokeErasesTheRubberLineAndRefreshes) {
+TEST_F(DrawingTest, EndingAStrokeTakesTheRubberBandAway) {
     NewPath(1, "50");  // Road
     Click(10, 10);
     Move(40, 50);
-    canvas.Take();
+    ASSERT_EQ(RubberLines().size(), 1u);
+    EXPECT_NEAR(RubberLines()[0].to.x, 40, 0.1);
+    EXPECT_NEAR(RubberLines()[0].to.y, 50, 0.1);
     RightClick(40, 50);
-    EXPECT_EQ(canvas.Take(), (std::vector<std::string>{"inv/2 line 10,10-40,50", "normal"}));
-    EXPECT_TRUE(panel.HasPosted());
-    panel.RunPosted();
-    const auto refresh = canvas.Take();
-    ASSERT_FALSE(refresh.empty());
-    EXPECT_EQ(refresh.front(), "image 16x16");
+    EXPECT_TRUE(RubberLines().empty());
+    EXPECT_EQ(ItemsOf<FrameImage>(panel.Frame()).size(), 1u);
 }
 
 TEST_F(DrawingTest, UndoDuringAPathStrokeStepsBackOneSegment) {
@@ -174,13 +182,12 @@ TEST_F(DrawingTest, UndoDuringAPathStrokeStepsBackOneSegment) {
     EXPECT_EQ(FirstColumn(panel.pathRows()), (std::vector<std::string>{"01", "02"}));
     EXPECT_EQ(panel.Readout(kPanelEndX), " ");
     panel.RunPosted();
-    // The band goes on from the end of segment 2 (X 3280, Y 2187, drawn at
-    // (200, 1)), and so does drawing.
-    EXPECT_EQ(canvas.mode(), RasterMode::Invert);
-    canvas.Take();
+    // The band goes on from the end of segment 2 (X 3280, Y 2187, at
+    // (200, 0)), and so does drawing.
     Move(250, 50);
-    EXPECT_EQ(canvas.Take(),
-              (std::vector<std::string>{"inv/2 line 200,1-200,1", "inv/2 line 200,1-250,50"}));
+    ASSERT_EQ(RubberLines().size(), 1u);
+    EXPECT_NEAR(RubberLines()[0].from.x, 200, 0.1);
+    EXPECT_NEAR(RubberLines()[0].from.y, 0, 0.1);
     Click(250, 50);
     ASSERT_EQ(panel.tables().pathCount(), 3);
     EXPECT_EQ(Segment(3).startX, Segment(2).endX);
@@ -305,19 +312,19 @@ TEST_F(DrawingTest, ClicksBesideTheImage) {
     Click(10, 10);
     Click(20, 10);
     // A left click beside the image gives the tile list the focus.
-    panel.LeftButtonUp(kAreaLeft - 4, kAreaTop);
+    Click(-4, 0);
     EXPECT_EQ(host.focusCount, 1);
     EXPECT_EQ(panel.tables().pathCount(), 1);
     // A right click beside it does nothing; the stroke goes on.
-    panel.RightButtonUp(kAreaLeft + kAreaSize + 1, kAreaTop);
+    RightClick(kAreaSize + 1, 0);
     Click(30, 10);
     EXPECT_EQ(panel.tables().pathCount(), 2);
     EXPECT_FALSE(Segment(2).BeginsPath());
     // A double click on the image does nothing beyond its releases.
-    panel.LeftDoubleClick(kAreaLeft + 20, kAreaTop + 10);
+    panel.PointerDoubleClicked({20, 10});
     EXPECT_EQ(panel.tables().pathCount(), 2);
     // A double click beside it undoes.
-    panel.LeftDoubleClick(kAreaLeft + 50, kAreaTop + kAreaSize + 2);
+    panel.PointerDoubleClicked({50, kAreaSize + 2});
     EXPECT_EQ(panel.tables().pathCount(), 1);
 }
 
@@ -376,54 +383,42 @@ TEST_F(DrawingTest, ANewPathWidthBelowOneIsRefused) {
     EXPECT_EQ(panel.tool(), ToolKind::Path);
 }
 
-TEST_F(DrawingTest, RefreshDrawsTheImageAndEveryEntryWithItsPen) {
+TEST_F(DrawingTest, TheFrameShowsTheImageAndEveryEntryWithItsPen) {
     LoadTile("H000.PCX");
-    const auto calls = canvas.Take();
-    EXPECT_EQ(calls, (std::vector<std::string>{
-                         "image 16x16",
-                         "255,0,0/2 line 18,291-36,273",  // Road
-                         "255,0,0/2 line 36,273-54,255",
-                         "0,255,255/2 arc 46,54,100,108 from 100,81 to 99,81",  // Water
-                     }));
+    const auto frame = [this] { return panel.Frame(); };
+    EXPECT_EQ(ItemsOf<FrameImage>(frame()).size(), 1u);
+    const std::vector<FrameBand> bands = ItemsOf<FrameBand>(frame());
+    ASSERT_EQ(bands.size(), 2u);  // the two Road segments, in red
+    EXPECT_EQ(bands[0].fill, (Rgba{255, 0, 0, kBandAlpha}));
+    ASSERT_EQ(ItemsOf<FrameCircle>(frame()).size(), 1u);  // the lake, cyan
+    EXPECT_EQ(ItemsOf<FrameCircle>(frame())[0].rim.blue, 255);
     panel.Command(kPanelShowPaths);
-    panel.RunPosted();
-    EXPECT_EQ(canvas.Take().size(), 2u);  // the image and the circle
     EXPECT_FALSE(panel.showPaths());
+    EXPECT_TRUE(ItemsOf<FrameBand>(frame()).empty());
+    EXPECT_EQ(ItemsOf<FrameCircle>(frame()).size(), 1u);
     panel.Command(kPanelShowAreas);
-    panel.RunPosted();
-    EXPECT_EQ(canvas.Take(), (std::vector<std::string>{"image 16x16"}));
+    EXPECT_TRUE(ItemsOf<FrameCircle>(frame()).empty());
+    EXPECT_EQ(ItemsOf<FrameImage>(frame()).size(), 1u);
 }
 
-TEST(DrawArc, EndPointsAndCurrentPosition) {
-    RecordingCanvas canvas;
-    DrawArc(canvas, 100, 100, 20, 0.0f, 360.0f);
-    // 360 degrees with the float factors falls just short of a turn: P(360)
-    // is cut to (119, 100), on the same ray as P(0), so the whole circle.
-    EXPECT_EQ(canvas.Take(),
-              (std::vector<std::string>{"0,0,0/1 arc 80,80,120,120 from 120,100 to 119,100"}));
-    EXPECT_EQ(canvas.position(), (std::pair<int, int>{119, 100}));
-    DrawArc(canvas, 100, 100, 20, 90.0f, -90.0f);  // the quarter from P(0) to P(90)
-    EXPECT_EQ(canvas.Take(),
-              (std::vector<std::string>{"0,0,0/1 arc 80,80,120,120 from 120,100 to 100,81"}));
-    EXPECT_EQ(canvas.position(), (std::pair<int, int>{120, 100}));
-    DrawArc(canvas, 100, 100, 20, 0.0f, 90.0f);
-    EXPECT_EQ(canvas.position(), (std::pair<int, int>{100, 81}));
-}
-
-TEST_F(DrawingTest, BlinkingAlternatesBlackAndTheEntrysColour) {
+TEST_F(DrawingTest, AChosenRowPicksItsEntryAndTheFrameHighlightsIt) {
     LoadTile("H000.PCX");
-    canvas.Take();
+    const auto highlighted = [this] {
+        int count = 0;
+        for (const FrameCircle& c : ItemsOf<FrameCircle>(panel.Frame()))
+            count += c.rim == kHighlight;
+        for (const FrameLine& l : ItemsOf<FrameLine>(panel.Frame()))
+            count += l.colour == kHighlight;
+        return count;
+    };
+    EXPECT_EQ(highlighted(), 0);
     panel.ActivateRow(PanelList::Areas, 0);
-    EXPECT_EQ(host.timer, 300);
-    std::vector<std::string> ticks;
-    for (int tick = 0; tick < 7; ++tick) {
-        panel.BlinkTimer();
-        const auto calls = canvas.Take();
-        ticks.push_back(calls.empty() ? "-" : calls.front().substr(0, calls.front().find(' ')));
-    }
-    EXPECT_EQ(ticks, (std::vector<std::string>{"0,0,0/2", "0,255,255/2", "0,0,0/2", "0,255,255/2",
-                                               "0,0,0/2", "0,255,255/2", "-"}));
-    EXPECT_EQ(host.timer, 0);
+    ASSERT_TRUE(panel.selection());
+    EXPECT_EQ(panel.selection()->kind, EntryKind::Area);
+    EXPECT_EQ(panel.selection()->entry, 1);
+    EXPECT_GT(highlighted(), 0);
+    panel.ActivateRow(PanelList::Paths, 5);  // no such row: the pick stays
+    EXPECT_EQ(panel.selection()->kind, EntryKind::Area);
 }
 
 TEST_F(DrawingTest, UnsavedAndTheExportMarkFollowTheHistory) {

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "editor/edit_document.h"
+#include "support/random_edits.h"
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
 
@@ -281,28 +282,13 @@ TEST_F(DocumentTest, UnsavedFollowsTheSavedPlacesAndTheChangesOutside) {
     EXPECT_FALSE(document.HasUnsavedChanges());
 }
 
-// Random edits of every kind on random tiles, with saves between them; then
+// Random edits of every kind (groups too) on random tiles, with saves between them; then
 // every history undone to its start and redone to its end.
 TEST(EditDocumentRandom, UndoneToTheStartAndRedoneToTheEndByteForByte) {
-    std::mt19937 random(20261208);
-    const auto pick = [&](int32_t low, int32_t high) {
-        return std::uniform_int_distribution<int32_t>(low, high)(random);
-    };
+    testing::RandomEdits edits(20261208);
+    const auto pick = [&](int32_t low, int32_t high) { return edits.Pick(low, high); };
     for (int sequence = 0; sequence < 2000; ++sequence) {
-        // Values in whole and in broken feet; Y of 1 foot or more, as a start
-        // at Y 0 is kept as 1 by the tables.
-        std::vector<TileRecord> tiles;
-        for (int t = 0; t < 3; ++t) {
-            std::vector<TilePath> paths;
-            std::vector<TileArea> areas;
-            for (int p = pick(0, 3); p > 0; --p)
-                paths.push_back({10, 50.5f, float(pick(0, 3280)), pick(1, 3280) + 0.25f,
-                                 float(pick(0, 3280)), float(pick(1, 3280))});
-            for (int a = pick(0, 2); a > 0; --a)
-                areas.push_back(
-                    {1, pick(1, 900) + 0.5f, float(pick(0, 3280)), float(pick(0, 3280))});
-            tiles.push_back(testing::MakeTile("H00" + std::to_string(t) + ".PCX", paths, areas));
-        }
+        const std::vector<TileRecord> tiles = edits.Tiles();
         TileDatabase database = testing::MakeDatabase({TileSet{4, tiles}});
         const auto start = SerializeTextureBin(database);
         EditDocument document(database);
@@ -314,13 +300,8 @@ TEST(EditDocumentRandom, UndoneToTheStartAndRedoneToTheEndByteForByte) {
         const auto open = [&](int32_t tile) { ASSERT_TRUE(document.OpenTile(0, tile, choices)); };
         open(0);
         for (int step = pick(5, 30); step > 0; --step) {
-            const EditorWorkingSet& w = document.working();
-            const int32_t id = document.tileId();
-            const EntryKind list = pick(0, 1) == 0 ? EntryKind::Path : EntryKind::Area;
-            const int32_t count = EntryCount(w, list);
-            const int32_t entry = pick(1, std::max(count, 1));
             std::unique_ptr<EditCommand> command;
-            switch (pick(0, 9)) {
+            switch (pick(0, 5)) {
                 case 0:
                     open(pick(0, 2));
                     break;
@@ -334,34 +315,9 @@ TEST(EditDocumentRandom, UndoneToTheStartAndRedoneToTheEndByteForByte) {
                     bytes();
                     document.MarkSaved();
                     break;
-                case 4:
-                    command = std::make_unique<AddSegmentCommand>(
-                        id, pick(1, w.pathCount() + 1),
-                        WorkingPath{pick(0, 4), pick(1, 200), pick(0, 3280), -pick(1, 3280),
-                                    pick(0, 3280), pick(1, 3280)});
+                default:
+                    command = edits.Command(document.working(), document.tileId());
                     break;
-                case 5:
-                    command = std::make_unique<AddAreaCommand>(
-                        id, pick(1, w.areaCount() + 1),
-                        WorkingArea{pick(0, 10), pick(1, 900), pick(0, 3280), pick(0, 3280)});
-                    break;
-                case 6:
-                    command = MakeRemoveEntry(w, id, list, entry);
-                    break;
-                case 7: {
-                    const PointRole role = list == EntryKind::Area ? PointRole::Centre
-                                           : pick(0, 1) == 0       ? PointRole::Start
-                                                                   : PointRole::End;
-                    command =
-                        MakeMovePoint(w, id, list, entry, role, {pick(0, 3280), pick(1, 3280)});
-                    break;
-                }
-                default: {
-                    const ValueField field = static_cast<ValueField>(pick(0, 8));
-                    const int32_t value = field == ValueField::Type ? pick(0, 4) : pick(1, 3280);
-                    command = MakeChangeValue(w, id, list, entry, field, value);
-                    break;
-                }
             }
             if (command != nullptr) {
                 ASSERT_TRUE(document.Apply(std::move(command)));

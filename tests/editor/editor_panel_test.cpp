@@ -19,11 +19,11 @@ TEST_F(PanelTest, StartsClearedWithSaveDisabled) {
     panel.Command(kPanelRefresh);
     host.newPathDialog = [] { return true; };
     panel.Command(kPanelNewPath);
-    EXPECT_TRUE(canvas.calls.empty() || canvas.calls == std::vector<std::string>{});
+    EXPECT_TRUE(panel.Frame().empty());
     EXPECT_EQ(panel.tool(), ToolKind::Select);
 }
 
-TEST_F(PanelTest, OpeningADatabaseReportsItAndEnablesSave) {
+TEST_F(PanelTest, OpeningADatabaseReportsItAndSaveWaitsForAChange) {
     const auto file = folder / "Texture.bin";
     WriteFileBytes(file, SerializeTextureBin(TwoSetDatabase()));
     platform.choices.push_back(FileChoice::Chosen(file));
@@ -42,7 +42,13 @@ TEST_F(PanelTest, OpeningADatabaseReportsItAndEnablesSave) {
     EXPECT_EQ(host.recentFiles.back(), file.string());
     EXPECT_EQ(host.folders["Texture"], (folder / "").string());
     EXPECT_TRUE(host.databaseMenus);
+    // Save waits for something to save: a change, or a database without a file.
+    EXPECT_FALSE(panel.saveEnabled());
+    panel.DatabaseChanged();
     EXPECT_TRUE(panel.saveEnabled());
+    panel.DatabaseReplaced();
+    EXPECT_TRUE(panel.saveEnabled());
+    EXPECT_EQ(panel.Title(), "*Untitled");
     EXPECT_EQ(host.refills, 1);
 }
 
@@ -73,7 +79,7 @@ TEST_F(PanelTest, LoadingATileShowsItsPlaceAndTakesItsEntriesIn) {
     EXPECT_EQ(panel.tables().pathCount(), 1);
     EXPECT_EQ(panel.pathRows().Rows()[0],
               (ListRow{"01", "River", "120", "200", "3000", "2800", "2400"}));
-    EXPECT_EQ(canvas.calls.front(), "clip 300 300");
+    EXPECT_TRUE(panel.showsImage());
 }
 
 TEST_F(PanelTest, LoadingAnotherTileWritesTheEditedOneBack) {
@@ -102,12 +108,12 @@ TEST_F(PanelTest, ATileNotInTheDatabaseIsShownWithEmptyLists) {
                                      "Tile Info Not Found", MessageIcon::Error}}));
     EXPECT_EQ(panel.tables().pathCount(), 0);
     EXPECT_EQ(panel.pathRows().RowCount(), 0u);
-    EXPECT_EQ(canvas.calls.back(), "image 16x16");
+    EXPECT_EQ(ItemsOf<FrameImage>(panel.Frame()).size(), 1u);
     // What is drawn now goes into no tile.
     host.newPathDialog = [] { return true; };
     panel.Command(kPanelNewPath);
-    panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
-    panel.LeftButtonUp(kAreaLeft + 50, kAreaTop + 5);
+    Click(5, 5);
+    Click(50, 5);
     LoadTile("H001.PCX");
     EXPECT_EQ(database.sets[0].tiles[0].pathCount(), 2);
     EXPECT_EQ(database.sets[0].tiles[0].modified, 0);
@@ -136,8 +142,8 @@ TEST_F(PanelTest, ALaterDatabaseDoesNotTakeTheTileDrawnBeforeIt) {
     LoadDatabase(TwoSetDatabase());
     host.newPathDialog = [] { return true; };
     panel.Command(kPanelNewPath);
-    panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
-    panel.LeftButtonUp(kAreaLeft + 50, kAreaTop + 5);
+    Click(5, 5);
+    Click(50, 5);
     LoadTile("H001.PCX");
     // H000.PCX keeps its stored paths: it was never taken in.
     EXPECT_EQ(database.sets[0].tiles[0].pathCount(), 2);
@@ -154,17 +160,16 @@ TEST_F(PanelTest, AReloadedDatabaseShowsNoTileFromBefore) {
     EXPECT_EQ(panel.Readout(kPanelTileName), " ");
     EXPECT_EQ(panel.tables().pathCount(), 0);
     // Nothing can be drawn until a tile of it is loaded.
-    canvas.Take();
     NewPath();
-    panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
-    panel.LeftButtonUp(kAreaLeft + 50, kAreaTop + 5);
+    Click(5, 5);
+    Click(50, 5);
     panel.Command(kPanelRefresh);
     EXPECT_EQ(panel.tables().pathCount(), 0);
-    for (const std::string& call : canvas.Take()) EXPECT_NE(call, "image 16x16");
+    EXPECT_TRUE(ItemsOf<FrameImage>(panel.Frame()).empty());
     EXPECT_FALSE(panel.HasUnsavedEdits());
     LoadTile("H001.PCX");
-    panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
-    panel.LeftButtonUp(kAreaLeft + 50, kAreaTop + 5);
+    Click(5, 5);
+    Click(50, 5);
     EXPECT_EQ(panel.tables().pathCount(), 1);
 }
 
@@ -258,9 +263,9 @@ class SaveTest : public PanelTest {
     void DrawASegment() {
         host.newPathDialog = [] { return true; };
         panel.Command(kPanelNewPath);
-        panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
-        panel.LeftButtonUp(kAreaLeft + 50, kAreaTop + 5);
-        panel.RightButtonUp(kAreaLeft + 50, kAreaTop + 5);
+        Click(5, 5);
+        Click(50, 5);
+        RightClick(50, 5);
     }
     std::optional<TileDatabase> Saved(const std::string& name) {
         NullMessages quiet;
@@ -281,8 +286,14 @@ TEST_F(SaveTest, TheFirstSaveAsksForANameTheNextOneBeeps) {
     EXPECT_EQ(host.recentFiles.back(), panel.savePath());
     EXPECT_EQ(Saved("Saved.bin")->sets[0].tiles[1].pathCount(), 1);
     EXPECT_TRUE(std::filesystem::exists(folder / "TileInfo.dat"));
-    EXPECT_EQ(host.titles.back(), (folder / "Texture.bin").string());
-    // Edits after it are saved by the next Save too, without a dialog.
+    // The title names the file saved to, the one the next Save writes.
+    EXPECT_EQ(host.titles.back(), (folder / "Saved.bin").string());
+    EXPECT_EQ(panel.Title(), (folder / "Saved.bin").string());
+    // Edits after it are saved by the next Save too, without a dialog; the
+    // title marks them until then.
+    DrawASegment();
+    EXPECT_EQ(panel.Title(), "*" + (folder / "Saved.bin").string());
+    panel.Undo();
     DrawASegment();
     EXPECT_TRUE(panel.SaveDatabase());
     EXPECT_EQ(platform.dialogs.size(), 1u);
@@ -409,10 +420,10 @@ TEST_F(PanelTest, ARowStandsForTheEntryOfItsNumber) {
     LoadTile("H001.PCX");
     host.newPathDialog = [] { return true; };
     panel.Command(kPanelNewPath);
-    panel.LeftButtonUp(kAreaLeft + 5, kAreaTop + 5);
-    panel.LeftButtonUp(kAreaLeft + 100, kAreaTop + 5);
-    panel.LeftButtonUp(kAreaLeft + 200, kAreaTop + 5);
-    panel.RightButtonUp(kAreaLeft + 200, kAreaTop + 5);
+    Click(5, 5);
+    Click(100, 5);
+    Click(200, 5);
+    RightClick(200, 5);
     const WorkingPath second = panel.tables().Path(2);
     // Row 1 stands for entry 2: the rows are made from the entries.
     panel.RightClickList(PanelList::Paths, 1);

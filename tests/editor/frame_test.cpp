@@ -6,17 +6,12 @@
 #include <cmath>
 #include <vector>
 
+#include "frame_items.h"
+
 namespace lorvane {
 namespace {
 
-template <typename T>
-std::vector<T> ItemsOf(const std::vector<FrameItem>& items) {
-    std::vector<T> found;
-    for (const FrameItem& item : items) {
-        if (const T* t = std::get_if<T>(&item)) found.push_back(*t);
-    }
-    return found;
-}
+using testing::ItemsOf;
 
 // 10 feet a pixel on a 328-pixel square viewer over a 256-pixel image.
 struct Scene {

@@ -1,6 +1,6 @@
 #pragma once
-// An editor panel on a recording canvas and a recording host, with a viewer
-// whose image area is 300 × 300 pixels (scale 3280 ÷ 300 feet per pixel).
+// An editor panel on a recording host, with a viewer of 300 × 300 pixels
+// (scale 3280 ÷ 300 feet per pixel).
 
 #include <gtest/gtest.h>
 
@@ -13,70 +13,13 @@
 #include "base/command_ids.h"
 #include "base/format.h"
 #include "editor/editor_panel.h"
+#include "frame_items.h"
 #include "support/pcx_writer.h"
 #include "support/scripted_platform.h"
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
 
 namespace lorvane::testing {
-
-// Records every drawing call as a line of text.
-class RecordingCanvas : public Canvas {
-  public:
-    int Width() const override { return 300; }
-    int Height() const override { return 300; }
-    void DrawImage(const PcxImage& image) override {
-        calls.push_back(FormatText("image %dx%d", image.Width(), image.Height()));
-    }
-    void SetClip(int width, int height) override {
-        calls.push_back(FormatText("clip %d %d", width, height));
-    }
-    RasterMode SetRasterMode(RasterMode mode) override {
-        const RasterMode previous = mode_;
-        mode_ = mode;
-        if (previous != mode) calls.push_back(mode == RasterMode::Invert ? "invert" : "normal");
-        return previous;
-    }
-    Pen SelectPen(const Pen& pen) override {
-        const Pen previous = pen_;
-        pen_ = pen;
-        return previous;
-    }
-    void MoveTo(int x, int y) override {
-        x_ = x;
-        y_ = y;
-    }
-    void LineTo(int x, int y) override {
-        calls.push_back(FormatText("%s line %d,%d-%d,%d", PenText().c_str(), x_, y_, x, y));
-        x_ = x;
-        y_ = y;
-    }
-    void Arc(int left, int top, int right, int bottom, int startX, int startY, int endX,
-             int endY) override {
-        calls.push_back(FormatText("%s arc %d,%d,%d,%d from %d,%d to %d,%d", PenText().c_str(),
-                                   left, top, right, bottom, startX, startY, endX, endY));
-    }
-
-    RasterMode mode() const { return mode_; }
-    const Pen& pen() const { return pen_; }
-    std::pair<int, int> position() const { return {x_, y_}; }
-    // The calls since the last Take.
-    std::vector<std::string> Take() { return std::exchange(calls, {}); }
-
-    std::vector<std::string> calls;
-
-  private:
-    // "invert" replaces the colour in invert mode, where only the width counts.
-    std::string PenText() const {
-        if (mode_ == RasterMode::Invert) return FormatText("inv/%d", pen_.width);
-        return FormatText("%d,%d,%d/%d", pen_.colour.red, pen_.colour.green, pen_.colour.blue,
-                          pen_.width);
-    }
-    RasterMode mode_ = RasterMode::Normal;
-    Pen pen_;
-    int x_ = 0;
-    int y_ = 0;
-};
 
 class RecordingHost : public PanelHost {
   public:
@@ -95,8 +38,6 @@ class RecordingHost : public PanelHost {
         folders[settingName] = folder;
         storedFolders.emplace_back(settingName, folder);
     }
-    void StartBlinkTimer(int milliseconds) override { timer = milliseconds; }
-    void StopBlinkTimer() override { timer = 0; }
     void CommandPosted() override {}
 
     std::vector<std::string> titles;
@@ -111,22 +52,17 @@ class RecordingHost : public PanelHost {
     std::function<bool()> newAreaDialog;
     std::map<std::string, std::string> folders;
     std::vector<std::pair<std::string, std::string>> storedFolders;
-    int timer = 0;
 };
 
-// The viewer frame at (8, 37) of the panel, 306 pixels square: its image
-// area is (11, 40) to (311, 340).
-inline constexpr int kAreaLeft = 11;
-inline constexpr int kAreaTop = 40;
 inline constexpr int kAreaSize = 300;
 
 class PanelTest : public ::testing::Test {
   protected:
     PanelTest()
         : folder(MakeTempFolder("lorvane-panel")),
-          panel({database, textureLoaded, folder}, {platform, platform, host, canvas}) {
+          panel({database, textureLoaded, folder}, {platform, platform, host}) {
         panel.Initialise();
-        panel.SetViewerPlacement({kAreaSize, kAreaSize, {8, 37, 8 + 306, 37 + 306}});
+        panel.view().SetViewport(kAreaSize, kAreaSize);
     }
     ~PanelTest() override {
         std::error_code error;
@@ -181,10 +117,12 @@ class PanelTest : public ::testing::Test {
         panel.Command(kPanelNewArea);
     }
 
-    // Mouse input at a viewer pixel of the image area.
-    void Click(int x, int y) { panel.LeftButtonUp(kAreaLeft + x, kAreaTop + y); }
-    void RightClick(int x, int y) { panel.RightButtonUp(kAreaLeft + x, kAreaTop + y); }
-    void Move(int x, int y) { panel.MouseMove(kAreaLeft + x, kAreaTop + y); }
+    // Mouse input at a viewer pixel.
+    void Click(int x, int y) { panel.PointerReleased(MouseButton::Left, {double(x), double(y)}); }
+    void RightClick(int x, int y) {
+        panel.PointerReleased(MouseButton::Right, {double(x), double(y)});
+    }
+    void Move(int x, int y) { panel.PointerMoved({double(x), double(y)}); }
     // A path of segments through viewer pixels, ended with a right click.
     void DrawPath(const std::vector<std::pair<int, int>>& points) {
         for (const auto& [x, y] : points) Click(x, y);
@@ -203,7 +141,6 @@ class PanelTest : public ::testing::Test {
     bool textureLoaded = false;
     ScriptedPlatform platform;
     RecordingHost host;
-    RecordingCanvas canvas;
     EditorPanel panel;
 };
 

@@ -94,6 +94,37 @@ TEST_F(SelectToolTest, DraggingMovesAJointCentreOrRimAsOneUndoableStep) {
     EXPECT_EQ(panel.document().NextUndo(), nullptr);
 }
 
+TEST_F(SelectToolTest, AJointDraggedTakesEveryEndOnItAndAltTakesThePickedOneAlone) {
+    // A branch road that starts on the joint and one that ends on it.
+    ASSERT_TRUE(panel.Apply(std::make_unique<AddSegmentCommand>(
+        panel.document().tileId(), 3, WorkingPath{1, 40, 300, -400, 900, 1400})));
+    ASSERT_TRUE(panel.Apply(std::make_unique<AddSegmentCommand>(
+        panel.document().tileId(), 4, WorkingPath{1, 40, 1500, -1500, 300, 400})));
+    const EditorWorkingSet before = Tables();
+    Drag(At(300, 400), At(300, 400, 0, -20));
+    const int32_t x = StoredFeet(300 + 20 * 3280.0 / 300);
+    const std::vector<FeetPoint> ends = {
+        {Tables().Path(1).endX, Tables().Path(1).endY},
+        {Tables().Path(2).startX, Magnitude(Tables().Path(2).startY)},
+        {Tables().Path(3).startX, Magnitude(Tables().Path(3).startY)},
+        {Tables().Path(4).endX, Tables().Path(4).endY}};
+    EXPECT_EQ(ends, std::vector<FeetPoint>(4, FeetPoint{x, 400}));
+    EXPECT_TRUE(Tables().Path(3).BeginsPath());
+    EXPECT_EQ(Tables().Path(3).endX, 900);  // the far ends stay
+    panel.Undo();                           // one step
+    EXPECT_EQ(Tables().paths, before.paths);
+    // With Alt held the picked end moves alone (the snap is off too).
+    Drag(At(300, 400), At(300, 400, 0, -20), Modifiers{false, false, true});
+    int stayed = 0;
+    for (const WorkingPath& p : Tables().paths) {
+        stayed += p.startX == 300 && Magnitude(p.startY) == 400;
+        stayed += p.endX == 300 && p.endY == 400;
+    }
+    EXPECT_EQ(stayed, 3);
+    ASSERT_TRUE(panel.selection());
+    EXPECT_EQ(panel.selection()->kind, EntryKind::Path);
+}
+
 TEST_F(SelectToolTest, ADraggedEndSnapsToOtherPointsButNotToItself) {
     // The end of the road dragged next to the lake's centre lands on it.
     Drag(At(500, 600), At(2400, 800, 4, -3));
@@ -225,7 +256,7 @@ TEST(CommandGroup, RunsAsOneAndTakesBackWhatRanWhenOneDoesNotFit) {
     moves.push_back(MakeMovePoint(tables, 0, EntryKind::Path, 1, PointRole::End, {310, 410}));
     moves.push_back(MakeMovePoint(tables, 0, EntryKind::Path, 2, PointRole::Start, {310, 410}));
     const CommandGroup joint(0, std::move(moves));
-    EXPECT_EQ(joint.kind(), CommandKind::MovePoint);
+    EXPECT_EQ(joint.kind(), CommandKind::Group);
     EXPECT_EQ(joint.Text(), "Move Point");
     ASSERT_TRUE(joint.Redo(tables));
     EXPECT_EQ(tables.Path(1).endX, 310);

@@ -1,10 +1,10 @@
+#include "editor/view_transform.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <random>
-
-#include "editor/viewer_geometry.h"
 
 namespace lorvane {
 namespace {
@@ -128,6 +128,31 @@ TEST(ViewTransform, WheelZoomKeepsThePointUnderThePointer) {
         ExpectNear(view.ToScreen(under), pointer, 1e-6, "zoom out");
         EXPECT_FALSE(view.fitted());
     }
+}
+
+// A viewer wider or taller than the square tile: eight notches over a point
+// leave it under the pointer, though the tile is centred while it is smaller
+// than the viewport (a point in the outer tenth may come only as near as the
+// tile's edges allow).
+TEST(ViewTransform, WheelZoomOnAViewerOfAnotherShapeHoldsThePoint) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (int round = 0; round < 200; ++round) {
+        const bool wide = round % 2 == 0;
+        const double width = wide ? 1400 : 700, height = wide ? 1100 : 1300;
+        ViewTransform view(width, height, 1024);
+        const FeetPointF mark{330 + unit(random) * 2620, 330 + unit(random) * 2620};
+        const ScreenPoint pointer = view.ToScreen(mark);
+        for (int notch = 0; notch < 8; ++notch) view.ZoomAbout(WheelZoomFactor(120), pointer);
+        ExpectNear(view.ToScreen(mark), pointer, 1e-6, "eight notches");
+    }
+    // Anything else between two zooms starts a new hold.
+    ViewTransform view(1400, 1100, 1024);
+    view.ZoomAbout(WheelZoomFactor(120), {160, 550});
+    view.PanBy(0, 0);
+    const FeetPointF under = view.ToFeet({160, 550});
+    view.ZoomAbout(WheelZoomFactor(120), {160, 550});
+    ExpectNear(view.ToScreen(under), {160, 550}, 1e-6, "after a pan");
 }
 
 TEST(ViewTransform, ZoomLimitsOneToOneAndFit) {

@@ -85,7 +85,7 @@ TEST(TakeInPaths, StartYZeroFloatsAndUnknownTypes) {
         TilePath writtenBack;  // the last record after write-back
     };
     const Case cases[] = {
-        {"a path that starts at Y 0 is marked −1, shown and saved as 1",
+        {"a path that starts at Y 0 is marked −1, shown and saved changed as 1",
          {{kRoad, 50, 10, 0, 20, 30}},
          {1, 50, 10, -1, 20, 30},
          "1",
@@ -128,11 +128,45 @@ TEST(TakeInPaths, StartYZeroFloatsAndUnknownTypes) {
         ASSERT_EQ(f.working.pathCount(), static_cast<int32_t>(c.stored.size()));
         EXPECT_EQ(f.working.paths.back(), c.last);
         EXPECT_EQ(f.working.pathList.Rows().back()[4], c.shownY);
+        // Written back untouched, every record keeps its bytes; changed, an
+        // entry is stored as the tables hold it, and the others keep theirs.
         f.WriteBack();
-        EXPECT_EQ(f.Tile().paths.back(), c.writtenBack);
+        EXPECT_EQ(f.Tile().paths, c.stored);
+        const auto widen = MakeChangeValue(f.working, 16, EntryKind::Path, f.working.pathCount(),
+                                           ValueField::Width, 60);
+        ASSERT_TRUE(widen && widen->Redo(f.working));
+        f.WriteBack();
+        TilePath written = c.writtenBack;
+        written.width = 60;
+        EXPECT_EQ(f.Tile().paths.back(), written);
+        EXPECT_TRUE(std::equal(c.stored.begin(), c.stored.end() - 1, f.Tile().paths.begin()));
     }
     EXPECT_EQ(PathPen(PathChoiceOfCode(5)), (Pen{kWhite, 1}));
     EXPECT_STREQ(TypeName(PathTypeCode(PathChoiceOfCode(5))), "No Data");
+}
+
+// Entries nobody changed keep their stored values whatever was added,
+// removed or changed around them.
+TEST(WriteBack, UntouchedEntriesKeepTheirBytesAroundAddsRemovalsAndChanges) {
+    Fixture f({{kRoad, 50.5f, 10.25f, 0, 20, 30},
+               {kRoad, 50, 20, 30, 40.75f, 50},
+               {kRiver, 60, 100, 0.5f, 200, 300}},
+              {{1, 300.5f, 1000.25f, 2000}, {1, 10, 20, 30}});
+    const std::vector<TilePath> paths = f.Tile().paths;
+    const std::vector<TileArea> areas = f.Tile().areas;
+    f.TakeIn();
+    ASSERT_TRUE(
+        MakeChangeValue(f.working, 16, EntryKind::Path, 2, ValueField::Width, 75)->Redo(f.working));
+    ASSERT_TRUE(AddSegmentCommand(16, 1, WorkingPath{1, 40, 5, -5, 6, 6}).Redo(f.working));
+    ASSERT_TRUE(Remove(f.working, EntryKind::Area, 2));
+    ASSERT_TRUE(AddAreaCommand(16, 1, WorkingArea{0, 5, 6, 7}).Redo(f.working));
+    f.WriteBack();
+    ASSERT_EQ(f.Tile().pathCount(), 4);
+    EXPECT_EQ(f.Tile().paths[0], (TilePath{kRoad, 40, 5, 5, 6, 6}));
+    EXPECT_EQ(f.Tile().paths[1], paths[0]);  // Y 0 and the fractions stay
+    EXPECT_EQ(f.Tile().paths[2], (TilePath{kRoad, 75, 20, 30, 40, 50}));
+    EXPECT_EQ(f.Tile().paths[3], paths[2]);
+    EXPECT_EQ(f.Tile().areas, (std::vector<TileArea>{{1, 5, 6, 7}, areas[0]}));
 }
 
 TEST(TakeInPaths, NegativeCoordinatesAreClearedInTheRecord) {
@@ -168,9 +202,19 @@ TEST(TakeInAreas, TypesCutAndWriteBack) {
     EXPECT_EQ(f.working.areaList.Rows()[1], (ListRow{"02", "No Data", "10", "-5", "20"}));
     EXPECT_EQ(AreaPen(f.working.Area(2).typeChoice), (Pen{kWhite, 1}));
     EXPECT_EQ(AreaPen(f.working.Area(1).typeChoice), (Pen{kYellow, 2}));
+    // Untouched, they keep their bytes; changed, they are stored as the tables
+    // hold them.
+    const std::vector<TileArea> stored = f.Tile().areas;
     f.WriteBack();
-    EXPECT_EQ(f.Tile().areas[0], (TileArea{9, 150, 1000, 2000}));
-    EXPECT_EQ(f.Tile().areas[1], (TileArea{0, 10, -5, 20}));  // no magnitudes for areas
+    EXPECT_EQ(f.Tile().areas, stored);
+    for (int32_t n : {1, 2}) {
+        ASSERT_TRUE(MakeChangeValue(f.working, 16, EntryKind::Area, n, ValueField::CentreY, 30 + n)
+                        ->Redo(f.working));
+    }
+    f.WriteBack();
+    EXPECT_EQ(f.Tile().areas[0], (TileArea{9, 150, 1000, 31}));
+    EXPECT_EQ(f.Tile().areas[1], (TileArea{0, 10, -5, 32}));  // no magnitudes for areas
+    EXPECT_EQ(f.Tile().areas[2], stored[2]);
 }
 
 TEST(TakeIn, EmptyTileOrMissingTileLeavesTheTablesAlone) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Precise placement with the zoomable viewer, end to end with real input on
-# a virtual display: a tile whose image has one magenta pixel; find it on
-# the screen, zoom in on it with the mouse wheel, find it again at the
+# a virtual display: a tile whose image has one magenta pixel; the window
+# made 1400 x 1100, find it on the screen, zoom in on it with the mouse
+# wheel (after eight notches it is still under the pointer), find it again at the
 # deepest zoom, start a road exactly on its middle, save, and check with
 # lorvane-cli info --json that the stored start point lies within 2 feet of
 # the pixel's middle (at the whole-tile zoom one screen pixel is about ten
@@ -101,10 +102,24 @@ keys_to "Texture.bin Succesfully Loaded" Return
 main=$(timeout 60 xdotool search --sync --onlyvisible --name "Texture.bin$" | head -1)
 [ -n "$main" ] || { echo "no main window"; shot "missing"; exit 1; }
 sleep 1
+# A window of 1400 x 1100: the viewer is wider than the square tile. Eight
+# notches of the wheel over the pixel leave it under the pointer.
+xdotool windowsize --sync "$main" 1400 1100 2>/dev/null || xdotool windowsize "$main" 1400 1100
+sleep 2
 read -r x y size < <(magenta)
 echo "at the whole-tile zoom the pixel is $size screen pixels wide, at $x $y"
 xdotool mousemove --sync "$x" "$y"; sleep 0.3
-for ((i = 0; i < 30; ++i)); do xdotool click 4; sleep 0.05; done
+for ((i = 0; i < 8; ++i)); do xdotool click 4; sleep 0.1; done
+sleep 1
+read -r x2 y2 size < <(magenta)
+echo "after eight notches it is at $x2 $y2"
+if (((x2 - x) * (x2 - x) + (y2 - y) * (y2 - y) > 144)); then
+    echo "the pixel moved away from the pointer: from $x $y to $x2 $y2"; shot "zoom-moved"; exit 1
+fi
+shot 0-eight-notches
+x=$x2; y=$y2
+xdotool mousemove --sync "$x" "$y"; sleep 0.3
+for ((i = 0; i < 22; ++i)); do xdotool click 4; sleep 0.05; done
 sleep 1
 read -r x y size < <(magenta)
 echo "zoomed in it is $size screen pixels wide, at $x $y"
@@ -131,7 +146,7 @@ sleep 1
 DRIVE
 chmod +x "$work/drive.sh"
 
-timeout 300 xvfb-run -a -s "-screen 0 1280x1024x24" "$work/drive.sh" "$work" || {
+timeout 300 "$(dirname "$(readlink -f "$0")")/own_display.sh" 1600x1200x24 "$work/drive.sh" "$work" || {
     echo "the drive script failed"; cat "$work/app.log" 2>/dev/null; exit 1; }
 
 fail() { echo "FAIL: $*"; exit 1; }

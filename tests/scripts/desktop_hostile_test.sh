@@ -91,7 +91,7 @@ cd "$work/B"
 app=$!
 keys_to "^Recovery$" Return
 keys_to "Texture.bin Succesfully Loaded" Return
-wait_for 'xdotool search --onlyvisible --name "^$work/A/Texture.bin$" >/dev/null'
+wait_for 'xdotool search --onlyvisible --name "^[*]?$work/A/Texture.bin$" >/dev/null'
 shot 3-recovered-in-b
 killed
 # The journals of A are done with: no question before the next cases.
@@ -144,7 +144,7 @@ fi
 DRIVE
 chmod +x "$work/drive.sh"
 
-timeout 400 xvfb-run -a -s "-screen 0 1280x1024x24" "$work/drive.sh" "$work" "$inputs" || {
+timeout 400 "$(dirname "$(readlink -f "$0")")/own_display.sh" 1280x1024x24 "$work/drive.sh" "$work" "$inputs" || {
     echo "the drive script failed"; cat "$work"/app*.log 2>/dev/null; exit 1; }
 
 fail() { echo "FAIL: $*"; exit 1; }

@@ -77,7 +77,7 @@ shot 4-saved
 DRIVE
 chmod +x "$work/drive.sh"
 
-timeout 300 xvfb-run -a -s "-screen 0 1280x1024x24" "$work/drive.sh" "$work" "$inputs" || {
+timeout 300 "$(dirname "$(readlink -f "$0")")/own_display.sh" 1280x1024x24 "$work/drive.sh" "$work" "$inputs" || {
     echo "the drive script failed"; cat "$work/app.log" 2>/dev/null; exit 1; }
 
 fail() { echo "FAIL: $*"; exit 1; }

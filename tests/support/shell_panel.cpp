@@ -9,9 +9,9 @@ ShellPanel::ShellPanel(MainShell& shell)
     : shell_(shell),
       panel_(
           {shell.state().database, shell.state().shell.textureLoaded, shell.state().startupFolder},
-          {shell.platform().messages, shell.platform().files, *this, canvas_}) {
+          {shell.platform().messages, shell.platform().files, *this}) {
     panel_.Initialise();
-    panel_.SetViewerPlacement({300, 300, {8, 37, 8 + 306, 37 + 306}});
+    panel_.view().SetViewport(300, 300);
     panel_.RunPosted();
 }
 
@@ -37,12 +37,12 @@ bool ShellPanel::RunNewPathDialog() {
 }
 
 void ShellPanel::Click(int x, int y) {
-    panel_.LeftButtonUp(kShellPanelAreaLeft + x, kShellPanelAreaTop + y);
+    panel_.PointerReleased(MouseButton::Left, {double(x), double(y)});
     panel_.RunPosted();
 }
 
 void ShellPanel::RightClick(int x, int y) {
-    panel_.RightButtonUp(kShellPanelAreaLeft + x, kShellPanelAreaTop + y);
+    panel_.PointerReleased(MouseButton::Right, {double(x), double(y)});
     panel_.RunPosted();
 }
 

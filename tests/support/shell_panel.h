@@ -2,7 +2,7 @@
 // The editor panel's logic joined to the main window's logic without any
 // window: the panel's host is the shell (title, menus, recent files, tile
 // list, remembered folders), and the shell's editor panel is the logic.
-// Posted commands run at once; the canvas draws nothing.
+// Posted commands run at once; the viewer is 300 pixels square.
 
 #include <filesystem>
 #include <optional>
@@ -13,27 +13,6 @@
 #include "shell/main_shell.h"
 
 namespace lorvane::testing {
-
-class NullCanvas : public Canvas {
-  public:
-    int Width() const override { return 300; }
-    int Height() const override { return 300; }
-    void DrawImage(const PcxImage&) override {}
-    void SetClip(int, int) override {}
-    RasterMode SetRasterMode(RasterMode mode) override { return std::exchange(mode_, mode); }
-    Pen SelectPen(const Pen& pen) override { return std::exchange(pen_, pen); }
-    void MoveTo(int, int) override {}
-    void LineTo(int, int) override {}
-    void Arc(int, int, int, int, int, int, int, int) override {}
-
-  private:
-    RasterMode mode_ = RasterMode::Normal;
-    Pen pen_;
-};
-
-// The viewer's image area: 300 pixels square from (11, 40) of the panel.
-inline constexpr int kShellPanelAreaLeft = 11;
-inline constexpr int kShellPanelAreaTop = 40;
 
 class ShellPanel : public EditorPanelHost, public PanelHost {
   public:
@@ -67,8 +46,6 @@ class ShellPanel : public EditorPanelHost, public PanelHost {
     void StoreFolder(const char* settingName, const std::string& folder) override {
         shell_.StoreFolder(settingName, folder);
     }
-    void StartBlinkTimer(int) override {}
-    void StopBlinkTimer() override {}
     void CommandPosted() override {}
     SaveTargetCheck CheckSaveTarget(const std::string& path) override {
         return shell_.CheckSaveTarget(path);
@@ -85,7 +62,6 @@ class ShellPanel : public EditorPanelHost, public PanelHost {
 
   private:
     MainShell& shell_;
-    NullCanvas canvas_;
     EditorPanel panel_;
 };
 

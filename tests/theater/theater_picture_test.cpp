@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "editor/pcx.h"
+#include "image/pcx.h"
 #include "support/pcx_writer.h"
 #include "support/progress_recorder.h"
 #include "support/texture_builder.h"

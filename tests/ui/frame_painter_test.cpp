@@ -5,7 +5,7 @@
 
 #include <QtTest>
 
-#include "editor/pcx.h"
+#include "image/pcx.h"
 #include "support/pcx_writer.h"
 
 using namespace lorvane;

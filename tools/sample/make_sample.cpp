@@ -199,7 +199,7 @@ bool WriteDatabase(const std::filesystem::path& out, MessageSink& messages) {
         ChangeSetTerrainType(*database, s,
                              static_cast<uint8_t>(AreaTypeCodes[static_cast<size_t>(s)]));
         for (int p = 0; p < database->sets[static_cast<size_t>(s)].tileCount(); ++p) {
-            TileRecord& tile = database->sets[static_cast<size_t>(s)].tiles[static_cast<size_t>(p)];
+            TileRecord& tile = *database->RecordAt(s, p);
             Features features = FeaturesOf(s, p);
             tile.paths = std::move(features.paths);
             tile.areas = std::move(features.areas);

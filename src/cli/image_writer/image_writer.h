@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "editor/overlay.h"
+#include "cli/render_overlay.h"
 
 namespace lorvane::cli {
 

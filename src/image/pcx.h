@@ -9,9 +9,9 @@
 // A byte above 192 starts a run: its count is the byte − 192 (1 to 63) and the
 // next byte is the value; any other byte, 192 included, is one literal pixel.
 //
-// The decoded image is what a 256-colour device-independent bitmap needs: the
-// 40-byte header, a colour table of 256 (blue, green, red, 0) entries and a
-// top-down pixel buffer whose lines are padded to a multiple of 4 bytes.
+// The decoded image is a plain indexed image: its size, a palette of 256
+// (red, green, blue) colours and a top-down buffer of colour indices whose
+// lines are padded to a multiple of 4 bytes.
 
 #include <array>
 #include <cstddef>
@@ -69,38 +69,25 @@ bool PcxDataCanHold(const PcxHeader& header, std::span<const std::byte> bytes);
 // 128-byte header.
 std::optional<PcxHeader> ReadPcxHeader(std::span<const std::byte> bytes);
 
-// The 40-byte bitmap header of the decoded image.
-struct BitmapHeader {
-    uint32_t size = 40;
-    int32_t width = 0;
-    int32_t height = 0;  // −(image height): the first buffer line is the top
-    uint16_t planes = 0;
-    uint16_t bitCount = 0;
-    uint32_t compression = 0;  // uncompressed
-    uint32_t imageSize = 0;
-    int32_t xPixelsPerMeter = 0;
-    int32_t yPixelsPerMeter = 0;
-    uint32_t coloursUsed = 256;
-    uint32_t coloursImportant = 256;
-};
-
-struct ColourEntry {
-    uint8_t blue = 0;
-    uint8_t green = 0;
+struct PaletteColour {
     uint8_t red = 0;
-    uint8_t reserved = 0;
-    bool operator==(const ColourEntry&) const = default;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+    bool operator==(const PaletteColour&) const = default;
 };
 
 struct PcxImage {
-    BitmapHeader header;
-    std::array<ColourEntry, 256> colours{};
-    bool paletteFound = false;    // false: the colour table is a grey ramp
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bitsPerPixel = 0;  // as the file's header gives them
+    int32_t planes = 0;
+    std::array<PaletteColour, 256> palette{};
+    bool paletteFound = false;    // false: the palette is a grey ramp
     int32_t stride = 0;           // bytes per buffer line
     std::vector<uint8_t> pixels;  // stride × height bytes, top line first
 
-    int32_t Width() const { return header.width; }
-    int32_t Height() const { return -header.height; }
+    int32_t Width() const { return width; }
+    int32_t Height() const { return height; }
     // The colour index at column x of line y (0 outside the image).
     uint8_t Index(int32_t x, int32_t y) const;
     // The colour at (x, y) as 0xFFRRGGBB.
@@ -111,7 +98,7 @@ struct PcxImage {
 // header, the header is not Usable or its data cannot hold the image. Never reads beyond the bytes
 // nor writes beyond stride × height: a run that crosses the end of a line is cut there, columns
 // beyond the line are dropped, and lines the file does not reach stay colour 0. Without the palette
-// marker the colour table is a grey ramp.
+// marker the palette is a grey ramp.
 std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes);
 
 // Reads and decodes a PCX file; nullopt when it cannot be read or decoded.

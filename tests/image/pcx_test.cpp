@@ -1,4 +1,4 @@
-#include "editor/pcx.h"
+#include "image/pcx.h"
 
 #include <gtest/gtest.h>
 
@@ -142,7 +142,7 @@ TEST(DecodePcx, MalformedDataStaysInsideTheImage) {
         for (int y = 0; y < 3; ++y)
             EXPECT_EQ(Line(*image, y), c.lines[static_cast<size_t>(y)]) << y;
         EXPECT_EQ(image->paletteFound, c.palette);
-        EXPECT_EQ(image->colours[200], (ColourEntry{200, 200, 200, 0}));
+        EXPECT_EQ(image->palette[200], (PaletteColour{200, 200, 200}));
     }
 }
 
@@ -259,26 +259,21 @@ TEST(DecodePcx, AcceptedImagesCostNoMoreThanTheirData) {
     EXPECT_GT(decoded, 40);
 }
 
-TEST(DecodePcx, BitmapHeaderAndPalette) {
+TEST(DecodePcx, SizeAndPalette) {
     testing::PcxPicture picture = testing::MakePatternPicture(21, 4, 3);
     picture.palette[0] = {10, 20, 30};
     picture.palette[255] = {250, 251, 252};
     const auto image =
         DecodePcx(testing::WritePcx(picture, {.bytesPerLine = 22, .xMin = 100, .yMin = -3}));
     ASSERT_TRUE(image);
-    const BitmapHeader& header = image->header;
-    EXPECT_EQ(header.size, 40u);
-    EXPECT_EQ(header.width, 21);
-    EXPECT_EQ(header.height, -4);
-    EXPECT_EQ(header.planes, 1);
-    EXPECT_EQ(header.bitCount, 8);
-    EXPECT_EQ(header.compression, 0u);
-    EXPECT_EQ(header.coloursUsed, 256u);
-    EXPECT_EQ(header.coloursImportant, 256u);
+    EXPECT_EQ(image->Width(), 21);
+    EXPECT_EQ(image->Height(), 4);
+    EXPECT_EQ(image->planes, 1);
+    EXPECT_EQ(image->bitsPerPixel, 8);
     EXPECT_EQ(image->stride, 24);
     EXPECT_TRUE(image->paletteFound);
-    EXPECT_EQ(image->colours[0], (ColourEntry{30, 20, 10, 0}));  // blue, green, red
-    EXPECT_EQ(image->colours[255], (ColourEntry{252, 251, 250, 0}));
+    EXPECT_EQ(image->palette[0], (PaletteColour{10, 20, 30}));  // red, green, blue
+    EXPECT_EQ(image->palette[255], (PaletteColour{250, 251, 252}));
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 21; ++x) {
             const testing::Rgb& rgb = picture.palette[picture.At(x, y)];
@@ -297,9 +292,9 @@ TEST(DecodePcx, ShortPaletteKeepsGreyForMissingEntries) {
     ASSERT_TRUE(image);
     EXPECT_TRUE(image->paletteFound);
     const testing::Rgb& rgb = picture.palette[54];
-    EXPECT_EQ(image->colours[54], (ColourEntry{rgb[2], rgb[1], rgb[0], 0}));
-    EXPECT_EQ(image->colours[55], (ColourEntry{55, 55, 55, 0}));
-    EXPECT_EQ(image->colours[255], (ColourEntry{255, 255, 255, 0}));
+    EXPECT_EQ(image->palette[54], (PaletteColour{rgb[0], rgb[1], rgb[2]}));
+    EXPECT_EQ(image->palette[55], (PaletteColour{55, 55, 55}));
+    EXPECT_EQ(image->palette[255], (PaletteColour{255, 255, 255}));
 }
 
 TEST(StretchPcx, RepeatsAndDropsRowsAndColumns) {
@@ -347,7 +342,7 @@ TEST(LoadPcxTile, ReadsTheFileOrFails) {
     const auto decoded = DecodePcx(bytes);
     ASSERT_TRUE(loaded && decoded);
     EXPECT_EQ(loaded->pixels, decoded->pixels);
-    EXPECT_EQ(loaded->colours, decoded->colours);
+    EXPECT_EQ(loaded->palette, decoded->palette);
     EXPECT_FALSE(LoadPcxTile(folder / "missing.pcx"));
     std::filesystem::remove_all(folder);
 }
@@ -388,7 +383,7 @@ TEST(DecodePcx, ReadsAFileWrittenByAnotherProgram) {
     ASSERT_TRUE(image);
     EXPECT_EQ(image->Width(), width);
     EXPECT_EQ(image->Height(), height);
-    EXPECT_EQ(image->header.bitCount, 8);
+    EXPECT_EQ(image->bitsPerPixel, 8);
     EXPECT_TRUE(image->paletteFound);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -400,9 +395,9 @@ TEST(DecodePcx, ReadsAFileWrittenByAnotherProgram) {
     }
     // Every colour of the image is in the palette.
     for (const testing::Rgb& rgb : colours) {
-        const ColourEntry entry{rgb[2], rgb[1], rgb[0], 0};
-        EXPECT_NE(std::find(image->colours.begin(), image->colours.end(), entry),
-                  image->colours.end());
+        const PaletteColour colour{rgb[0], rgb[1], rgb[2]};
+        EXPECT_NE(std::find(image->palette.begin(), image->palette.end(), colour),
+                  image->palette.end());
     }
     std::filesystem::remove_all(folder);
 }

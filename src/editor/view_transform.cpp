@@ -1,4 +1,4 @@
-#include "editor/viewer_geometry.h"
+#include "editor/view_transform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,54 +6,10 @@
 
 namespace lorvane {
 
-namespace {
-constexpr int32_t kImageInset = 3;  // the image area lies 3 pixels inside the viewer frame
-}
-
 int32_t CutTowardZero(double value) {
     constexpr double kLimit = std::numeric_limits<int32_t>::max();
     if (std::isnan(value)) return 0;
     return static_cast<int32_t>(std::clamp(std::trunc(value), -kLimit, kLimit));
-}
-
-ViewerPlacement PlacementForImage(int32_t width, int32_t height) {
-    return {width,
-            height,
-            {-kImageInset, -kImageInset, width - 1 + kImageInset, height - 1 + kImageInset}};
-}
-
-ViewerGeometry ViewerSetup(const ViewerPlacement& placement) {
-    ViewerGeometry geometry;
-    geometry.destinationWidth = placement.clientWidth;
-    geometry.destinationHeight = placement.clientHeight;
-    const ImageArea& frame = placement.windowRect;
-    geometry.imageArea = {frame.left + kImageInset, frame.top + kImageInset,
-                          frame.right - kImageInset, frame.bottom - kImageInset};
-    // A viewer too small for an image area would divide by zero or less.
-    const int32_t width = std::max(geometry.imageArea.Width(), 1);
-    const int32_t height = std::max(geometry.imageArea.Height(), 1);
-    geometry.horizontalScale = static_cast<float>(TILE_SPAN) / static_cast<float>(width);
-    geometry.verticalScale = static_cast<float>(TILE_SPAN) / static_cast<float>(height);
-    return geometry;
-}
-
-int32_t PixelToTile(const ViewerGeometry& geometry, int32_t pixel, Axis axis) {
-    const ImageArea& area = geometry.imageArea;
-    if (axis == Axis::Horizontal) {
-        return CutTowardZero((static_cast<double>(pixel) - area.left) *
-                             double{geometry.horizontalScale});
-    }
-    return CutTowardZero((static_cast<double>(area.bottom) - pixel) *
-                         double{geometry.verticalScale});
-}
-
-int32_t TileToPixel(const ViewerGeometry& geometry, int32_t feet, Axis axis) {
-    const ImageArea& area = geometry.imageArea;
-    if (axis == Axis::Horizontal) {
-        return CutTowardZero(static_cast<double>(feet) / double{geometry.horizontalScale});
-    }
-    const int32_t rows = CutTowardZero(static_cast<double>(feet) / double{geometry.verticalScale});
-    return CutTowardZero(static_cast<double>(area.bottom) - rows - area.top);
 }
 
 ViewTransform::ViewTransform(double viewportWidth, double viewportHeight, int32_t imagePixels)
@@ -64,6 +20,7 @@ ViewTransform::ViewTransform(double viewportWidth, double viewportHeight, int32_
 }
 
 void ViewTransform::SetViewport(double width, double height) {
+    zoomHold_.reset();
     width = std::max(width, 1.0);
     height = std::max(height, 1.0);
     if (fitted_) {
@@ -123,6 +80,7 @@ void ViewTransform::KeepInView() {
 }
 
 void ViewTransform::Fit() {
+    zoomHold_.reset();
     scale_ = FitScale();
     SetScale(scale_);
     KeepInView();
@@ -135,12 +93,18 @@ void ViewTransform::OneToOne() {
 
 void ViewTransform::ZoomAbout(double factor, ScreenPoint anchor) {
     if (!(factor > 0) || !std::isfinite(factor)) return;
-    const FeetPointF held = ToFeet(anchor);
+    // Zooms about the same anchor one after the other (the notches of one
+    // turn of the wheel) hold the point that was under it at the first, even
+    // where the tile's edges moved it away for a while: the tile is centred
+    // while it is smaller than the viewport.
+    const FeetPointF held =
+        zoomHold_ && zoomHold_->anchor == anchor ? zoomHold_->feet : ToFeet(anchor);
     SetScale(scale_ * factor);
     offset_.x = anchor.x - held.y * scale_;
     offset_.y = anchor.y - (TILE_SPAN - held.x) * scale_;
     KeepInView();
     fitted_ = false;
+    zoomHold_ = ZoomHold{anchor, held};
 }
 
 void ViewTransform::ZoomSteps(double steps) {
@@ -149,6 +113,7 @@ void ViewTransform::ZoomSteps(double steps) {
 
 void ViewTransform::PanBy(double dx, double dy) {
     if (!std::isfinite(dx) || !std::isfinite(dy)) return;
+    zoomHold_.reset();
     offset_.x += dx;
     offset_.y += dy;
     KeepInView();
@@ -178,7 +143,10 @@ void ViewTransform::ScrollTo(int horizontal, int vertical) {
     if (HorizontalScroll().maximum > 0) offset_.x = -horizontal;
     if (VerticalScroll().maximum > 0) offset_.y = -vertical;
     KeepInView();
-    if (offset_ != before) fitted_ = false;
+    if (offset_ != before) {
+        fitted_ = false;
+        zoomHold_.reset();
+    }
 }
 
 double WheelZoomFactor(int angleDelta) { return std::pow(kZoomStep, angleDelta / 120.0); }

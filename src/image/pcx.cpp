@@ -1,4 +1,4 @@
-#include "editor/pcx.h"
+#include "image/pcx.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,31 +18,22 @@ constexpr size_t kPlanesOffset = 65;
 constexpr size_t kBytesPerLineOffset = 66;
 constexpr uint8_t kLiteralLimit = 192;  // 192 and below are literal pixels
 
-BitmapHeader MakeBitmapHeader(const PcxHeader& pcx) {
-    BitmapHeader header;
-    header.width = pcx.Width();
-    header.height = -pcx.Height();
-    header.planes = static_cast<uint16_t>(pcx.planes);
-    header.bitCount = static_cast<uint8_t>(pcx.bitsPerPixel);
-    return header;
-}
-
-void FillGreyRamp(std::array<ColourEntry, 256>& colours) {
-    for (size_t i = 0; i < colours.size(); ++i) {
+void FillGreyRamp(std::array<PaletteColour, 256>& palette) {
+    for (size_t i = 0; i < palette.size(); ++i) {
         const auto grey = static_cast<uint8_t>(i);
-        colours[i] = {grey, grey, grey, 0};
+        palette[i] = {grey, grey, grey};
     }
 }
 
 // The palette block after the image data: marker 12, then red, green, blue
 // triples. Triples the file does not hold keep their grey.
-bool ReadPalette(ByteReader& reader, std::array<ColourEntry, 256>& colours) {
+bool ReadPalette(ByteReader& reader, std::array<PaletteColour, 256>& palette) {
     uint8_t marker = 0;
     if (!reader.ReadU8(marker) || marker != kPcxPaletteMarker) return false;
-    for (ColourEntry& entry : colours) {
+    for (PaletteColour& colour : palette) {
         uint8_t rgb[3];
         if (!reader.ReadBytes(std::as_writable_bytes(std::span(rgb)))) break;
-        entry = {rgb[2], rgb[1], rgb[0], 0};
+        colour = {rgb[0], rgb[1], rgb[2]};
     }
     return true;
 }
@@ -150,7 +141,10 @@ std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes) {
     if (!pcx || !pcx->Usable() || !PcxDataCanHold(*pcx, bytes)) return std::nullopt;
 
     PcxImage image;
-    image.header = MakeBitmapHeader(*pcx);
+    image.width = pcx->Width();
+    image.height = pcx->Height();
+    image.bitsPerPixel = pcx->bitsPerPixel;
+    image.planes = pcx->planes;
     image.stride = pcx->Stride();
     const auto stride = static_cast<size_t>(image.stride);
     const auto height = static_cast<size_t>(pcx->Height());
@@ -169,8 +163,8 @@ std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes) {
     ByteReader reader(bytes);
     reader.Seek(static_cast<size_t>(input.next - data));
 
-    FillGreyRamp(image.colours);
-    image.paletteFound = complete && ReadPalette(reader, image.colours);
+    FillGreyRamp(image.palette);
+    image.paletteFound = complete && ReadPalette(reader, image.palette);
     return image;
 }
 
@@ -185,16 +179,16 @@ uint8_t PcxImage::Index(int32_t x, int32_t y) const {
     return pixels[static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x)];
 }
 
-static uint32_t ToRgb(const ColourEntry& entry) {
-    return 0xFF000000u | (uint32_t{entry.red} << 16) | (uint32_t{entry.green} << 8) | entry.blue;
+static uint32_t ToRgb(const PaletteColour& colour) {
+    return 0xFF000000u | (uint32_t{colour.red} << 16) | (uint32_t{colour.green} << 8) | colour.blue;
 }
 
-uint32_t PcxImage::Rgb(int32_t x, int32_t y) const { return ToRgb(colours[Index(x, y)]); }
+uint32_t PcxImage::Rgb(int32_t x, int32_t y) const { return ToRgb(palette[Index(x, y)]); }
 
 std::vector<uint32_t> StretchPcx(const PcxImage& image, int32_t width, int32_t height) {
     if (width <= 0 || height <= 0 || image.Width() <= 0 || image.Height() <= 0) return {};
     std::array<uint32_t, 256> rgb;
-    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = ToRgb(image.colours[i]);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = ToRgb(image.palette[i]);
 
     // Source column of each destination column: the one whose span holds
     // the destination column's left edge.
