@@ -40,6 +40,24 @@ cd "$work"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 mkdir -p "$HOME"
 journals="$XDG_CONFIG_HOME/Hollin/Recovery"
+# Waits up to a minute for the journal to hold $want bytes.
+wait_for_journal() {
+    local size=0
+    for ((i = 0; i < 120; ++i)); do
+        size=$(cat "$journals"/*.journal 2>/dev/null | wc -c)
+        [ "$size" -ge "$want" ] && return 0
+        sleep 0.5
+    done
+    echo "the journal$1 holds $size bytes, not $want"
+    exit 1
+}
+# Waits up to a minute for Texture.bin to differ from the checksum given.
+wait_for_save() {
+    for ((i = 0; i < 120; ++i)); do
+        [ "$(cksum <"$work/Texture.bin")" != "$1" ] && return 0
+        sleep 0.5
+    done
+}
 
 "$LORVANE_APP" "$work/Texture.bin" "$work/H000.PCX" >"$work/app.log" 2>&1 &
 app=$!
@@ -56,12 +74,7 @@ shot 2-drawn
 # 24 + 1 bytes) and two records of 46 bytes.
 path="$work/Texture.bin"
 want=$((49 + ${#path} + 2 * 46))
-for ((i = 0; i < 120; ++i)); do
-    size=$(cat "$journals"/*.journal 2>/dev/null | wc -c)
-    [ "$size" -ge "$want" ] && break
-    sleep 0.5
-done
-[ "$size" -ge "$want" ] || { echo "the journal holds $size bytes, not $want"; exit 1; }
+wait_for_journal ""
 
 # Killed: nothing is saved, nothing asked.
 kill -9 "$app"
@@ -78,10 +91,7 @@ shot 3-recovered
 # file holds the drawing.
 keys_to "Texture.bin$" alt+s
 keys_to "^Save Texture.bin File$" Return
-for ((i = 0; i < 120; ++i)); do
-    [ "$(cksum <"$work/Texture.bin")" != "$(cat "$work/original")" ] && break
-    sleep 0.5
-done
+wait_for_save "$(cat "$work/original")"
 shot 4-saved
 "$LORVANE_CLI" info --json "$work/Texture.bin" >"$work/before.json"
 
@@ -112,12 +122,7 @@ xdotool mousemove --sync $((left + 120)) $((top + 150)); sleep 0.3
 xdotool mouseup 1; sleep 0.5
 shot 5-dragged
 # The journal: its header and one record for each moved end.
-for ((i = 0; i < 120; ++i)); do
-    size=$(cat "$journals"/*.journal 2>/dev/null | wc -c)
-    [ "$size" -ge "$want" ] && break
-    sleep 0.5
-done
-[ "$size" -ge "$want" ] || { echo "the journal of the drag holds $size bytes, not $want"; exit 1; }
+wait_for_journal " of the drag"
 kill -9 "$app"
 wait "$app" 2>/dev/null
 
@@ -133,10 +138,7 @@ if xdotool search --onlyvisible --name "^Save Changes" >/dev/null 2>&1 ||
 fi
 keys_to "Texture.bin" alt+s
 keys_to "^Save Texture.bin File$" Return
-for ((i = 0; i < 120; ++i)); do
-    [ "$(cksum <"$work/Texture.bin")" != "$saved" ] && break
-    sleep 0.5
-done
+wait_for_save "$saved"
 shot 7-saved
 DRIVE
 chmod +x "$work/drive.sh"
