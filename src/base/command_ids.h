@@ -17,6 +17,7 @@ enum CommandId : int {
     kMenuSaveL2Matrix = 10227,
     kMenuOpenTextureBin = 10241,
     kMenuSaveTextureBin = 10240,
+    kMenuSaveTextureBinAs = 10254,
     kMenuGenerateTextureBin = 10252,
     kMenuGenerateThr = 10245,
     kMenuGenerateMea = 10251,

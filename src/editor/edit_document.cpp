@@ -28,7 +28,8 @@ EditDocument::TileEdits* EditDocument::OpenEdits() {
     return it == edits_.end() ? nullptr : &it->second;
 }
 
-void EditDocument::Reset(bool unsaved) {
+void EditDocument::Reset(bool loaded, bool unsaved) {
+    hasDatabase_ = loaded;
     edits_.clear();
     open_.reset();
     ClearWorkingSet(working_);

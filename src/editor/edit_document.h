@@ -35,9 +35,14 @@ class EditDocument {
 
     void SetListener(EditListener listener) { listener_ = std::move(listener); }
 
-    // A database was loaded, built or replaced: every history is dropped and
-    // no tile is open. unsaved: the database in memory is not the one on disk.
-    void Reset(bool unsaved);
+    // A database was loaded, built or replaced (loaded false: none is in
+    // memory now): every history is dropped and no tile is open. unsaved:
+    // the database in memory is not the one on disk.
+    void Reset(bool loaded, bool unsaved);
+    // A database is in memory to edit.
+    bool hasDatabase() const { return hasDatabase_; }
+    TileDatabase& database() { return database_; }
+    const TileDatabase& database() const { return database_; }
 
     // Leaves the tile open before (written back) and opens the tile at
     // (set, tile): its entries are taken into the tables and its history is
@@ -106,6 +111,7 @@ class EditDocument {
     void Changed(EditEvent event, const EditCommand& command);
 
     TileDatabase& database_;
+    bool hasDatabase_ = false;
     std::map<int32_t, TileEdits> edits_;
     std::optional<OpenTileRef> open_;
     EditorWorkingSet working_;

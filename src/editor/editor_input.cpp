@@ -119,7 +119,7 @@ std::string EditorPanel::RedoText() const {
 void EditorPanel::StartPaths(bool newPath) {
     if (!state_.viewerReady) return;
     if (newPath) {
-        if (!services_.host.RunNewPathDialog()) return;
+        if (window_ == nullptr || !window_->RunNewPathDialog()) return;
     } else {
         // Continue before any New Path takes what the dialog would propose,
         // and shows it: never a width of 0.
@@ -134,7 +134,7 @@ void EditorPanel::StartPaths(bool newPath) {
 void EditorPanel::StartAreas(bool newArea) {
     if (!state_.viewerReady) return;
     if (newArea) {
-        if (!services_.host.RunNewAreaDialog()) return;
+        if (window_ == nullptr || !window_->RunNewAreaDialog()) return;
     } else {
         lorvane::AcceptNewArea(choices_, lorvane::OpenNewArea(choices_), readouts_);
     }

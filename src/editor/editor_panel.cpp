@@ -1,5 +1,5 @@
-// The editor panel's commands: the database (open, load, save), the tile
-// (choose, load with write-back of the previous one), refresh, the show
+// The editor panel's commands: the tile (choose, load with write-back of the
+// previous one), refresh, the show
 // check boxes, the list notifications and the delete dialogs. The mouse and
 // the keys over the viewer, undo and redo are in editor_input.cpp.
 
@@ -17,10 +17,7 @@ namespace lorvane {
 namespace {
 
 constexpr const char* kTileFilter = "Tile image file|*.pcx||";
-constexpr const char* kTextureFilter = "Texture.bin file|*.bin||";
-constexpr const char* kTextureProposal = "texture.bin";
 constexpr const char* kTileFolder = "Work2";
-constexpr const char* kTextureFolder = "Texture";
 
 bool BeginsWithH(const std::string& title) {
     return !title.empty() && std::toupper(static_cast<unsigned char>(title[0])) == 'H';
@@ -62,10 +59,10 @@ class EditorPanel::Context final : public ToolContext {
     EditorPanel& panel_;
 };
 
-EditorPanel::EditorPanel(PanelShared shared, PanelServices services)
-    : shared_(shared),
-      services_(services),
-      document_(shared.database),
+EditorPanel::EditorPanel(EditDocument& document, PanelServices services)
+    : services_(services),
+      document_(document),
+      database_(document.database()),
       context_(std::make_unique<Context>(*this)),
       tool_(MakeTool(ToolKind::Select)) {}
 
@@ -75,14 +72,12 @@ void EditorPanel::Initialise() {
     choices_ = EditorChoices{};
     state_.showPaths = 1;
     state_.showAreas = 1;
-    state_.saveEnabled = false;
-    services_.host.SetDatabaseMenus(false);
     Command(kPanelClear);
 }
 
 void EditorPanel::Post(int id) {
     posted_.push_back(id);
-    services_.host.CommandPosted();
+    if (window_ != nullptr) window_->CommandPosted();
 }
 
 void EditorPanel::RunPosted() {
@@ -106,15 +101,6 @@ void EditorPanel::Command(int id) {
             break;
         case kPanelClear:
             ClearEditor();
-            break;
-        case kPanelOpenTexture:
-            ChooseTexture();
-            break;
-        case kPanelSave:
-            SaveDatabase();
-            break;
-        case kPanelLoadTexturePath:
-            LoadTexture();
             break;
         case kPanelShowPaths:
             ToggleShow(state_.showPaths);
@@ -147,14 +133,16 @@ void EditorPanel::Command(int id) {
     }
 }
 
-void EditorPanel::SetTexturePath(const std::string& path) { state_.texturePath = path; }
-
-void EditorPanel::SetTileImage(const std::string& path, const std::string& name) {
+void EditorPanel::LoadTileImage(const std::string& path, const std::string& name) {
     state_.tileImagePath = path;
     state_.tileName = name;
+    LoadTile();
 }
 
-void EditorPanel::SetProposedTileName(const std::string& name) { state_.proposedTileName = name; }
+void EditorPanel::ChooseTile(const std::string& proposedName) {
+    state_.proposedTileName = proposedName;
+    ChooseTile();
+}
 
 void EditorPanel::ClearEditor() {
     readouts_.ClearAll(kPanelType, kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius,
@@ -189,7 +177,7 @@ void EditorPanel::ChooseTile() {
             services_.messages.Error("An invalid Tile Offset number entered.", "Error");
             return;
         }
-        const std::string name = TileNameById(shared_.database, *id);
+        const std::string name = TileNameById(database_, *id);
         if (name.empty()) {
             services_.messages.Error(
                 "An invalid Tile Offset number entered.  Not part of this Texture.bin",
@@ -201,7 +189,7 @@ void EditorPanel::ChooseTile() {
         state_.tileName = name;
         state_.tileImagePath = tileFolder + name;
     }
-    services_.host.RememberRecentFile(state_.tileImagePath);
+    services_.host.RememberFile(state_.tileImagePath);
     services_.host.StoreFolder(kTileFolder, tileFolder);
     LoadTile();
 }
@@ -209,7 +197,7 @@ void EditorPanel::ChooseTile() {
 void EditorPanel::WriteBackTileOnScreen() {
     const int32_t id = document_.tileId();
     if (!document_.WriteBack()) return;
-    if (const std::optional<int> position = shared_.database.PositionOfId(id))
+    if (const std::optional<int> position = database_.PositionOfId(id))
         services_.host.UpdateTileListRow(*position);
 }
 
@@ -240,7 +228,7 @@ void EditorPanel::LoadTile() {
         services_.messages.Error(
             FormatText("The tile image %s could not be read.", state_.tileImagePath.c_str()),
             "Tile Image Error");
-    } else if (shared_.textureLoaded) {
+    } else if (document_.hasDatabase()) {
         OpenTileOfDatabase();
     } else {
         const uint16_t number = TileNumberFromName(state_.tileName);
@@ -251,7 +239,7 @@ void EditorPanel::LoadTile() {
 }
 
 void EditorPanel::OpenTileOfDatabase() {
-    const TileIndexEntry* entry = FindIndexEntryByName(shared_.database, state_.tileName);
+    const TileIndexEntry* entry = FindIndexEntryByName(database_, state_.tileName);
     if (entry == nullptr) {
         services_.messages.Error(
             FormatText("PCX file %s not in Texture.bin file.", state_.tileName.c_str()),
@@ -263,128 +251,13 @@ void EditorPanel::OpenTileOfDatabase() {
     readouts_.Set(kPanelTerrainType, TypeName(entry->terrainType));
     readouts_.SetNumber(kPanelOffset, entry->id);
     readouts_.SetNumber(kPanelSetNumber, state_.currentSet);
-    if (state_.currentSet >= shared_.database.setCount() || state_.currentTile >= 16 ||
+    if (state_.currentSet >= database_.setCount() || state_.currentTile >= 16 ||
         !document_.OpenTile(state_.currentSet, state_.currentTile, choices_)) {
         services_.messages.Error(
             FormatText("Tile: %s  Set# = %d  Tile# = %d", state_.tileName.c_str(),
                        state_.currentSet, state_.currentTile),
             "Tile Index Error");
     }
-}
-
-void EditorPanel::ChooseTexture() {
-    FileDialogRequest request;
-    request.title = "Open Texture.bin File";
-    request.filter = kTextureFilter;
-    request.proposedName = kTextureProposal;
-    request.startFolder = PathFromUtf8(services_.host.Folder(kTextureFolder));
-    request.fileMustExist = true;
-    const FileChoice choice = services_.files.OpenFile(request);
-    if (choice.outcome == FileChoice::Outcome::Cancelled) return;
-    if (choice.outcome == FileChoice::Outcome::Failed) {
-        services_.messages.Error(FormatText("Texture.bin file open error# %d", choice.errorCode),
-                                 "Error");
-        return;
-    }
-    state_.texturePath = PathToUtf8(choice.path);
-    services_.host.RememberRecentFile(state_.texturePath);
-    services_.host.StoreFolder(kTextureFolder, choice.folderPart());
-    LoadTexture();
-}
-
-void EditorPanel::LoadTexture() {
-    // The tile on screen is not part of the database now loaded: until a
-    // tile is loaded from it, nothing is shown or drawn.
-    ClearEditor();
-    document_.Reset(false);
-    image_.reset();
-    readouts_.ClearAll(kPanelTileName, kPanelOffset, kPanelSetNumber, kPanelTerrainType);
-    if (shared_.textureLoaded) FreeTileDatabase(shared_.database);
-    ++databaseGeneration_;
-    auto database = LoadTextureBin(PathFromUtf8(state_.texturePath), services_.messages);
-    if (database) {
-        shared_.database = std::move(*database);
-        services_.messages.Information(
-            FormatText("Texture.bin loaded: %d Sets  %d Tiles", shared_.database.setCount(),
-                       shared_.database.tileCount()),
-            "Texture.bin Succesfully Loaded");
-        shared_.textureLoaded = true;
-    } else {
-        services_.messages.Error("Error reading Texture.bin", "Texture.bin Not Loaded");
-        shared_.textureLoaded = false;
-    }
-    databaseHasFile_ = shared_.textureLoaded;
-    state_.saveEnabled = true;
-    state_.savePath.clear();
-    proposedSaveName_ = state_.texturePath;
-    services_.host.SetMainTitle(Title());
-    Post(kPanelRefresh);
-    services_.host.SetDatabaseMenus(true);
-    services_.host.RefillTileList();
-    if (shared_.textureLoaded) services_.host.DatabaseOpened(state_.texturePath);
-}
-
-bool EditorPanel::WriteDatabase() {
-    if (!SaveTextureBin(PathFromUtf8(state_.savePath), shared_.database, shared_.startupFolder,
-                        services_.messages)) {
-        // The database stays in memory and loaded; the file on disk is as it
-        // was, and the next Save tries again.
-        services_.messages.Error("Error writing Texture.bin", "Texture.bin Not Saved");
-        return false;
-    }
-    document_.MarkSaved();
-    services_.host.DatabaseSaved(state_.savePath);
-    return true;
-}
-
-bool EditorPanel::ChooseSavePath() {
-    FileDialogRequest request;
-    request.title = "Save Texture.bin File";
-    request.filter = kTextureFilter;
-    // The opened file's own name in its own folder: on a case-sensitive file
-    // system another spelling would be another file.
-    if (proposedSaveName_.empty()) {
-        request.proposedName = kTextureProposal;
-        request.startFolder = PathFromUtf8(services_.host.Folder(kTextureFolder));
-    } else {
-        const FileChoice opened = FileChoice::Chosen(PathFromUtf8(proposedSaveName_));
-        request.proposedName = opened.fileTitle();
-        request.startFolder = PathFromUtf8(opened.folderPart());
-    }
-    const FileChoice choice = services_.files.SaveFile(request);
-    if (choice.outcome == FileChoice::Outcome::Cancelled) return false;
-    if (choice.outcome == FileChoice::Outcome::Failed) {
-        services_.messages.Error(FormatText("Texture.bin file open error# %d", choice.errorCode),
-                                 "Error");
-        return false;
-    }
-    state_.savePath = PathToUtf8(choice.path);
-    services_.host.RememberRecentFile(state_.savePath);
-    // The folder of the last open dialog is stored, not the one saved into.
-    services_.host.StoreFolder(kTextureFolder, services_.host.Folder(kTextureFolder));
-    return true;
-}
-
-bool EditorPanel::SaveDatabase() {
-    // A failed write no longer clears textureLoaded, so it tells whether a
-    // database is in memory.
-    if (!shared_.textureLoaded) return false;
-    bool named = !state_.savePath.empty();
-    if (!named && !ChooseSavePath()) return false;
-    // The file about to be written may have been changed by another program.
-    for (;;) {
-        const SaveTargetCheck check = services_.host.CheckSaveTarget(state_.savePath);
-        if (check == SaveTargetCheck::Write) break;
-        if (check == SaveTargetCheck::Cancel || !ChooseSavePath()) return false;
-        named = false;
-    }
-    // The edits of the tile on screen go into its record first.
-    WriteBackTileOnScreen();
-    const bool written = WriteDatabase();
-    if (written) databaseHasFile_ = true;
-    if (named) services_.host.Beep();
-    services_.host.SetMainTitle(Title());
-    return written;
 }
 
 void EditorPanel::ToggleShow(int32_t& flag) {
@@ -450,7 +323,7 @@ bool EditorPanel::DeleteAreaNumber(const std::string& text) {
 }
 
 bool EditorPanel::HasUnsavedEdits() const {
-    return shared_.textureLoaded && document_.HasUnsavedChanges();
+    return document_.hasDatabase() && document_.HasUnsavedChanges();
 }
 
 void EditorPanel::ShowTerrainType(const std::string& name) {
@@ -466,29 +339,13 @@ void EditorPanel::TilesAdded(int32_t set) {
     Post(kPanelRefresh);
 }
 
-void EditorPanel::DatabaseReplaced() {
+void EditorPanel::DatabaseReset() {
     ++databaseGeneration_;
     ClearEditor();
-    document_.Reset(true);
     image_.reset();
+    selection_.reset();
     readouts_.ClearAll(kPanelTileName, kPanelOffset, kPanelSetNumber, kPanelTerrainType);
-    state_.saveEnabled = true;
-    state_.savePath.clear();
-    proposedSaveName_.clear();  // a new file: nothing opened to propose
-    databaseHasFile_ = false;
-    services_.host.SetMainTitle(Title());
     Post(kPanelRefresh);
-}
-
-std::string EditorPanel::DatabaseFile() const {
-    if (!state_.savePath.empty()) return state_.savePath;
-    return databaseHasFile_ ? state_.texturePath : std::string();
-}
-
-std::string EditorPanel::Title() const {
-    if (!shared_.textureLoaded) return "Lorvane";
-    const std::string file = DatabaseFile();
-    return (HasUnsavedEdits() ? "*" : "") + (file.empty() ? std::string("Untitled") : file);
 }
 
 void EditorPanel::DatabaseChanged() {
@@ -504,13 +361,13 @@ void EditorPanel::UseTheater(const TerrainMatrix& matrix, const uint64_t& revisi
 
 const std::vector<NeighbourMarker>& EditorPanel::edgeMarkers() const {
     static const std::vector<NeighbourMarker> kNone;
-    if (theaterMatrix_ == nullptr || !document_.HasTile() || !shared_.textureLoaded) return kNone;
+    if (theaterMatrix_ == nullptr || !document_.HasTile() || !document_.hasDatabase()) return kNone;
     MarkerCache& cache = markerCache_;
     const int32_t tile = document_.tileId();
     if (!cache.valid || cache.tile != tile || cache.revision != *theaterRevision_ ||
         cache.database != databaseGeneration_) {
         cache = {true, tile, *theaterRevision_, databaseGeneration_,
-                 NeighbourMarkersOf(*theaterMatrix_, shared_.database, tile)};
+                 NeighbourMarkersOf(*theaterMatrix_, database_, tile)};
     }
     return cache.markers;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The editor panel's logic: its commands (open and save Texture.bin, load a
-// tile, show paths and areas), its notifications (spin control, list keys,
+// The editor panel's logic: its commands (load a tile, show paths and
+// areas), its notifications (spin control, list keys,
 // activated and right-clicked rows) and the editing over the viewer. The
 // desktop program's panel widget only shows what this says (read-outs by
 // control id, list rows, check boxes, the viewer's frame) and passes on what
@@ -36,57 +36,38 @@ namespace lorvane {
 enum class TileStep { Up, Down };
 enum class PanelList { Paths, Areas };
 
-// What the panel asks of the program around it: the main window, its menu,
-// the recent-file list, the tile list window and the panel's own dialogs.
+// What the panel asks of the program around it: the recent-file list, the
+// tile list and the remembered folders (the shell gives these).
 class PanelHost {
   public:
     virtual ~PanelHost() = default;
-    virtual void SetMainTitle(const std::string& title) = 0;
-    // Enables "Sa&ve Texture.bin file..." (10240) and "Add Set to
-    // Texture.bin" (10253), or disables 10240 at start.
-    virtual void SetDatabaseMenus(bool enabled) = 0;
     // Adds the path to the recent-file list, rebuilds its menu, stores it.
-    virtual void RememberRecentFile(const std::string& path) = 0;
-    // The tile list window, when it is open: refill it, rewrite the row of
-    // an index position, take the keyboard focus.
-    virtual void RefillTileList() = 0;
+    virtual void RememberFile(const std::string& path) = 0;
+    // The tile list window, when it is open: rewrite the row of an index
+    // position, take the keyboard focus.
     virtual void UpdateTileListRow(int indexPosition) = 0;
     virtual void FocusTileList() = 0;
     // The Up or Down arrow key at the main window: one row up or down the
     // tile list, loading that row's tile.
     virtual void StepTileList(TileStep step) = 0;
-    virtual void Beep() = 0;
-    // The New Path and New Area dialogs; true when confirmed with OK.
-    virtual bool RunNewPathDialog() = 0;
-    virtual bool RunNewAreaDialog() = 0;
     // The remembered folder of a setting ("Work2": tile images, "Texture":
     // Texture.bin files), read from the settings while it is empty; and
     // storing a newly chosen one.
     virtual std::string& Folder(const char* settingName) = 0;
     virtual void StoreFolder(const char* settingName, const std::string& folder) = 0;
-    // A command was posted: RunPosted is due once the current event is done.
-    virtual void CommandPosted() = 0;
-    // Save is about to write the database to path. A host that guards no
-    // file lets it write.
-    virtual SaveTargetCheck CheckSaveTarget(const std::string& path) {
-        (void)path;
-        return SaveTargetCheck::Write;
-    }
-    // The database in memory was just read from the file at path, or
-    // written to it.
-    virtual void DatabaseOpened(const std::string& path) { (void)path; }
-    virtual void DatabaseSaved(const std::string& path) { (void)path; }
 };
 
-// State the panel shares with the shell.
-struct PanelShared {
-    TileDatabase& database;
-    // The shell's textureLoaded: a database is loaded (or built) and in
-    // memory. A failed save leaves it set, so it also tells that a database
-    // is in memory.
-    bool& textureLoaded;
-    // TileInfo.dat is written here at every save.
-    std::filesystem::path startupFolder;
+// What the panel asks of the window that shows it: its dialogs, a beep, and
+// a turn to run what was posted.
+class PanelView {
+  public:
+    virtual ~PanelView() = default;
+    virtual void Beep() = 0;
+    // The New Path and New Area dialogs; true when confirmed with OK.
+    virtual bool RunNewPathDialog() = 0;
+    virtual bool RunNewAreaDialog() = 0;
+    // A command was posted: RunPosted is due once the current event is done.
+    virtual void CommandPosted() = 0;
 };
 
 struct PanelServices {
@@ -97,13 +78,17 @@ struct PanelServices {
 
 class EditorPanel {
   public:
-    EditorPanel(PanelShared shared, PanelServices services);
+    // document: the open database's edits, owned by the program's session.
+    EditorPanel(EditDocument& document, PanelServices services);
     ~EditorPanel();
     EditorPanel(const EditorPanel&) = delete;
     EditorPanel& operator=(const EditorPanel&) = delete;
 
-    // The panel's creation: check boxes set, Save disabled, editor cleared.
+    // The panel's creation: check boxes set, editor cleared.
     void Initialise();
+    // The window that shows the panel (none: no dialogs, posted commands
+    // wait for RunPosted).
+    void SetView(PanelView* view) { window_ = view; }
 
     // A command by id (kPanelSave, kPanelLoadTileImage, kPanelNewPath ...). Id 2 (Esc)
     // does nothing: closing goes through the main window. Unknown ids do
@@ -114,12 +99,11 @@ class EditorPanel {
     // Runs the posted commands in order, with those they post in turn.
     void RunPosted();
 
-    // What the main window places before it sends a command: the Texture.bin
-    // that 29040 loads, the tile image that 29046 loads, the name the tile
-    // dialog (29101) proposes.
-    void SetTexturePath(const std::string& path);
-    void SetTileImage(const std::string& path, const std::string& name);
-    void SetProposedTileName(const std::string& name);
+    // Loads the tile image at path, of the tile named name, and opens that
+    // tile of the database.
+    void LoadTileImage(const std::string& path, const std::string& name);
+    // The tile dialog, starting with the name proposed.
+    void ChooseTile(const std::string& proposedName);
 
     // Notifications.
     void SpinDelta(int proposedChange);
@@ -206,9 +190,6 @@ class EditorPanel {
     int OpenNewArea();
     void AcceptNewArea(int selected);
 
-    // Saves the database as Save does; true when it was written (false when
-    // there is none, the save dialog was cancelled, or the write failed).
-    bool SaveDatabase();
     // Changes to the database (drawn, removed, changed outside the editor)
     // that no save has stored yet.
     bool HasUnsavedEdits() const;
@@ -220,9 +201,9 @@ class EditorPanel {
     // Tiles were added to a set: the tile on screen keeps its edits and stays
     // the one drawn on; the set dialogs go on from the added set.
     void TilesAdded(int32_t set);
-    // A new database replaced the old one: no tile is shown or drawn on until
-    // one of it is loaded; Save is enabled and asks for a file.
-    void DatabaseReplaced();
+    // Another database (or none) took the place of the one before: no tile
+    // is shown or drawn on until one of it is loaded.
+    void DatabaseReset();
     // The database changed outside the editor and is not saved yet.
     void DatabaseChanged();
     // The edits of the tile on screen go into its record (before an export).
@@ -232,11 +213,6 @@ class EditorPanel {
     const std::string& Readout(int id) const { return readouts_.Text(id); }
     bool showPaths() const { return state_.showPaths == 1; }
     bool showAreas() const { return state_.showAreas == 1; }
-    // Save has something to do: changes no save has stored, or a database
-    // that is not in a file yet.
-    bool saveEnabled() const {
-        return state_.saveEnabled && (HasUnsavedEdits() || DatabaseFile().empty());
-    }
     // The viewer shows a tile image.
     bool showsImage() const { return state_.viewerReady && image_.has_value(); }
     const ListView& pathRows() const { return document_.working().pathList; }
@@ -244,8 +220,6 @@ class EditorPanel {
 
     // Read-only views of the model.
     const EditDocument& document() const { return document_; }
-    // Told of every command run on any tile (see EditDocument).
-    void SetEditListener(EditListener listener) { document_.SetListener(std::move(listener)); }
     const EditorWorkingSet& tables() const { return document_.working(); }
     const EditorChoices& choices() const { return choices_; }
     ToolKind tool() const;
@@ -264,18 +238,8 @@ class EditorPanel {
     // the database changes. None without a tile or a complete matrix.
     const std::vector<NeighbourMarker>& edgeMarkers() const;
 
-    const std::string& texturePath() const { return state_.texturePath; }
     const std::string& tileName() const { return state_.tileName; }
     const std::string& tileImagePath() const { return state_.tileImagePath; }
-    // Where Save writes; empty until the save dialog named it.
-    const std::string& savePath() const { return state_.savePath; }
-    // The file the database in memory is of: where Save writes, or the file
-    // it was read from; empty for a database not saved to a file yet.
-    std::string DatabaseFile() const;
-    // The main window's title: that file ("Untitled" without one), after a
-    // "*" while there are changes no save has stored; "Lorvane" without a
-    // database.
-    std::string Title() const;
 
   private:
     class Context;
@@ -285,29 +249,25 @@ class EditorPanel {
     void ChooseTile();
     void LoadTile();
     void OpenTileOfDatabase();
-    void ChooseTexture();
-    void LoadTexture();
     void ToggleShow(int32_t& flag);
     void StartPaths(bool newPath);
     void StartAreas(bool newArea);
     void SwitchTool(ToolKind kind);
     void ForgetTileOnScreen();
 
-    // The save dialog; false when it was cancelled or failed.
-    bool ChooseSavePath();
-    bool WriteDatabase();
     PointerEvent PointerOnView(ScreenPoint at, MouseButton button, Modifiers modifiers) const;
     bool OnTile(ScreenPoint at) const;
     SnapOptions SnapOptionsFor(Modifiers modifiers) const;
     bool DeleteNumber(PanelList list, const std::string& text);
     bool RemoveEntry(PanelList list, int32_t entry);
 
-    PanelShared shared_;
     PanelServices services_;
+    PanelView* window_ = nullptr;  // the window that shows the panel
     EditorState state_;
     EditorChoices choices_;
     PanelReadouts readouts_;
-    EditDocument document_;
+    EditDocument& document_;
+    TileDatabase& database_;                // the document's
     std::unique_ptr<ToolContext> context_;  // a Context
     std::unique_ptr<Tool> tool_;
     std::optional<PcxImage> image_;  // the tile image on screen
@@ -318,9 +278,6 @@ class EditorPanel {
     std::optional<Pick> selection_;
     FeetPointF pointer_{};  // the pointer's last place, for the status bar
     bool pointerOnTile_ = false;
-    // The name and folder the first Save proposes: the opened file's own.
-    std::string proposedSaveName_;
-    bool databaseHasFile_ = false;  // read from a file (or saved to one)
     std::deque<int> posted_;
     // The tile image, decoded once per load of a tile (not at every refresh),
     // and the path it was decoded from.

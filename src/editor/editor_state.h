@@ -8,16 +8,10 @@
 
 namespace lorvane {
 
-// What Save does with the file it is about to write: write it, ask the save
-// dialog for another name, or write nothing.
-enum class SaveTargetCheck { Write, ChooseAnother, Cancel };
-
 // Tile image names longer than this are refused.
 inline constexpr size_t kMaxTileNameLength = 31;
 
 struct EditorState {
-    std::string texturePath;    // the Texture.bin last opened; the main window's title
-    std::string savePath;       // where Save writes; empty until the save dialog names it
     std::string tileImagePath;  // full path of the current tile's PCX image
     std::string tileName;       // the image's file name, as stored in its tile record
     // The name the tile dialog proposes (shared with the tile list, which
@@ -30,7 +24,6 @@ struct EditorState {
     int32_t showPaths = 1;
     int32_t showAreas = 1;
     bool viewerReady = false;  // the viewer is set up once the first tile loads
-    bool saveEnabled = false;  // the Save button
 };
 
 // The read-outs of the panel by control id. A cleared read-out holds " ";

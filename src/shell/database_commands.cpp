@@ -8,7 +8,9 @@
 
 namespace lorvane {
 
-TileDatabase& DatabaseCommands::Database() { return shell_.state().database; }
+DatabaseSession& DatabaseCommands::Session() { return shell_.session(); }
+
+TileDatabase& DatabaseCommands::Database() { return shell_.session().database(); }
 
 void DatabaseCommands::Register() {
     shell_.RegisterCommand(kMenuGenerateTextureBin, [this] { NewDatabase(); });
@@ -44,7 +46,7 @@ void DatabaseCommands::NewDatabase() {
     if (!built) return;
     shell_.StoreFolder(kTileFolderSetting, folder);
 
-    shell_.ReplaceDatabase(std::move(*built), Editor());
+    Session().Replace(std::move(*built));
     // The editor's Save asks for the file the new database goes to.
     shell_.HandleCommand(kMenuSaveTextureBin);
 }
@@ -52,7 +54,7 @@ void DatabaseCommands::NewDatabase() {
 void DatabaseCommands::ChangeSetType() {
     TileDatabase& database = Database();
     MessageSink& messages = shell_.platform().messages;
-    const int currentSet = Editor().CurrentSet();
+    const int currentSet = Session().CurrentSet();
     SetDialogOutcome outcome;
     const SetDialogView view = StartSetDialog(database, SetDialogMode::ChangeType, currentSet);
     const bool applied = dialogs_.RunSetDialog(view, [&](std::string_view number, int position) {
@@ -62,16 +64,15 @@ void DatabaseCommands::ChangeSetType() {
     });
     if (!applied) return;
     shell_.RecordChange(SetTypeRecord{outcome.currentSet, outcome.chosenType});
-    EditorLink editor = Editor();
-    editor.ShowTerrainType(outcome.terrainLabel);
+    Session().ShowTerrainType(outcome.terrainLabel);
     for (int position : outcome.changedRows) shell_.UpdateTileListRow(position);
-    editor.DatabaseChanged();
+    Session().Changed();
 }
 
 void DatabaseCommands::AddTiles(SetDialogMode mode) {
     TileDatabase& database = Database();
     MessageSink& messages = shell_.platform().messages;
-    const int currentSet = Editor().CurrentSet();
+    const int currentSet = Session().CurrentSet();
     SetDialogOutcome outcome;
     const SetDialogView view = StartSetDialog(database, mode, currentSet);
     const bool applied = dialogs_.RunSetDialog(view, [&](std::string_view number, int position) {
@@ -91,9 +92,8 @@ void DatabaseCommands::AddTiles(SetDialogMode mode) {
     shell_.RecordChange(AddTilesRecord{mode == SetDialogMode::AddSet, outcome.currentSet,
                                        outcome.chosenType, names});
 
-    EditorLink editor = Editor();
-    editor.TilesAdded(added->set);
-    editor.ShowTerrainType(outcome.terrainLabel);
+    Session().TilesAdded(added->set);
+    Session().ShowTerrainType(outcome.terrainLabel);
     shell_.RefillTileList();
     shell_.SortTileListAfterAdd();
 }
@@ -109,7 +109,7 @@ void DatabaseCommands::ExportTiles() {
         return;
     }
     // The edits of the tile on screen are part of what is exported.
-    Editor().WriteBackTileOnScreen();
+    Session().WriteBackTileOnScreen();
     ExportModifiedTiles(choice.path, Database(), platform.messages);
 }
 
@@ -125,7 +125,7 @@ void DatabaseCommands::ImportTiles() {
     TileDatabase& database = Database();
     // The edits of the tile on screen go into its record before an import
     // may replace them.
-    Editor().WriteBackTileOnScreen();
+    Session().WriteBackTileOnScreen();
     // Read once: the journal keeps the very bytes that were imported.
     const std::optional<FileBytes> file = FileBytes::Open(choice.path);
     if (!file) {
@@ -138,7 +138,7 @@ void DatabaseCommands::ImportTiles() {
     // The rows show the new path and area counts.
     for (int position = 0; position < database.tileCount(); ++position)
         shell_.UpdateTileListRow(position);
-    Editor().DatabaseChanged();
+    Session().Changed();
 }
 
 }  // namespace lorvane

@@ -4,16 +4,16 @@
 // (10244), a set's terrain type (10242), and the export (10205) and import
 // (10249) of changed tiles. Each shows its file dialogs and messages through
 // the shell's platform and leaves the menu, the tile list and the editor
-// panel as the change requires.
+// panel as the change requires, through the session.
 
 #include <functional>
 
 #include "shell/command_dialogs.h"
-#include "shell/editor_link.h"
 #include "tiledb/tile_sets.h"
 
 namespace lorvane {
 
+class DatabaseSession;
 class MainShell;
 
 inline constexpr const char* kNewTilesFolderTitle = "Select New Tiles Folder (Directory)";
@@ -24,12 +24,6 @@ class DatabaseCommands {
     DatabaseCommands(MainShell& shell, CommandDialogs& dialogs)
         : shell_(shell), dialogs_(dialogs) {}
 
-    // The editor panel the commands read and change (may stay unset), and
-    // what shows its changes.
-    void SetEditor(EditorPanel* panel, std::function<void()> changed = {}) {
-        panel_ = panel;
-        editorChanged_ = std::move(changed);
-    }
     // Installs the six commands in the shell's dispatch.
     void Register();
 
@@ -42,13 +36,11 @@ class DatabaseCommands {
 
   private:
     void AddTiles(SetDialogMode mode);
-    EditorLink Editor() { return EditorLink(Database(), panel_, editorChanged_); }
+    DatabaseSession& Session();
     TileDatabase& Database();
 
     MainShell& shell_;
     CommandDialogs& dialogs_;
-    EditorPanel* panel_ = nullptr;
-    std::function<void()> editorChanged_;
 };
 
 }  // namespace lorvane

@@ -44,7 +44,9 @@ std::string OpenExtension(const std::string& path) {
 }
 
 MainShell::MainShell(AppState& state, ShellPlatform platform)
-    : state_(state), platform_(platform), menu_(LorvaneMenu()) {}
+    : state_(state), platform_(platform), menu_(LorvaneMenu()) {
+    state_.session.Bind(*this);
+}
 
 void MainShell::SetProgressView(ProgressView* view) {
     progressView_ = view;
@@ -59,7 +61,6 @@ void MainShell::Initialize(const std::filesystem::path& startupFolder) {
     menu_.Append(kTheaterPopup, MenuItem::Command(kMenuTheaterMap, "Theater &Map"));
     menu_.Enable(kMenuLoadL2Matrix, true);
     menu_.Enable(kMenuOpenL2File, true);
-    state_.shell.textureLoaded = false;
     if (host_ != nullptr) host_->MenuChanged();
 }
 
@@ -99,16 +100,17 @@ CommandNeed MainShell::NeedOf(int id) {
 }
 
 bool MainShell::NeedsMet(CommandNeed need) {
-    const ShellState& shell = state_.shell;
+    const bool texture = state_.session.loaded();
+    const bool terrain = state_.shell.terrainLoaded;
     switch (need) {
         case CommandNeed::None:
             return true;
         case CommandNeed::Texture:
-            return shell.textureLoaded;
+            return texture;
         case CommandNeed::Terrain:
-            return shell.terrainLoaded;
+            return terrain;
         case CommandNeed::TextureAndTerrain:
-            return shell.textureLoaded && shell.terrainLoaded;
+            return texture && terrain;
     }
     return false;
 }
@@ -146,10 +148,13 @@ bool MainShell::HandleCommand(int id) {
     }
     switch (id) {
         case kMenuOpenTextureBin:
-            if (AskToSaveChanges()) Forward(kPanelOpenTexture);
+            if (AskToSaveChanges()) state_.session.ChooseAndOpen();
             return true;
         case kMenuSaveTextureBin:
-            if (state_.shell.textureLoaded) Forward(kPanelSave);
+            state_.session.Save();
+            return true;
+        case kMenuSaveTextureBinAs:
+            state_.session.SaveAs();
             return true;
         case kMenuExit:
             CloseProgram();
@@ -198,26 +203,33 @@ bool MainShell::HandleCommand(int id) {
 }
 
 void MainShell::Forward(int panelCommand) {
-    if (panel_ != nullptr) panel_->HandleCommand(panelCommand);
+    EditorPanel* editor = state_.session.editor();
+    if (editor == nullptr) return;
+    editor->Command(panelCommand);
+    editor->RunPosted();
+    state_.session.ShowChanges();
 }
 
-void MainShell::PostToPanel(int panelCommand) {
-    if (panel_ == nullptr) return;
-    if (host_ == nullptr) {
-        panel_->HandleCommand(panelCommand);
-        return;
-    }
-    host_->Post([this, panelCommand] {
-        if (panel_ != nullptr) panel_->HandleCommand(panelCommand);
-    });
+void MainShell::PostToEditor(std::function<void(EditorPanel&)> work) {
+    const auto run = [this, work = std::move(work)] {
+        EditorPanel* editor = state_.session.editor();
+        if (editor == nullptr) return;
+        work(*editor);
+        editor->RunPosted();
+        state_.session.ShowChanges();
+    };
+    if (host_ == nullptr)
+        run();
+    else
+        host_->Post(run);
 }
 
 bool MainShell::AskToSaveChanges() {
-    if (panel_ == nullptr || !panel_->HasUnsavedChanges()) return true;
+    if (!state_.session.HasUnsavedChanges()) return true;
     const SaveAnswer answer =
         platform_.questions.AskSave({kSaveQuestion, "Lorvane", MessageIcon::Warning});
     if (answer == SaveAnswer::Cancel) return false;
-    return answer == SaveAnswer::Discard || panel_->SaveForClose();
+    return answer == SaveAnswer::Discard || state_.session.Save();
 }
 
 void MainShell::ShowUndoRedo(const std::string& undo, const std::string& redo) {
@@ -228,8 +240,7 @@ bool MainShell::ConfirmClose() {
     if (!AskToSaveChanges()) return false;
     // A normal end: nothing is left to recover.
     if (recovery_ != nullptr) recovery_->Closed();
-    FreeTileDatabase(state_.database);
-    state_.shell.textureLoaded = false;
+    state_.session.Close();
     return true;
 }
 
@@ -237,14 +248,14 @@ size_t MainShell::AskAboutChange(const std::string& text, const std::vector<std:
     askingAboutChange_ = true;
     // Enter keeps both files as they are: Cancel, the last button.
     const size_t answer = platform_.questions.AskChoice(
-        {text, PathToUtf8(state_.databaseFile.path()), MessageIcon::Warning}, buttons,
+        {text, PathToUtf8(state_.session.guard().path()), MessageIcon::Warning}, buttons,
         buttons.size() - 1);
     askingAboutChange_ = false;
     return answer;
 }
 
 SaveTargetCheck MainShell::CheckSaveTarget(const std::string& path) {
-    FileGuard& guard = state_.databaseFile;
+    FileGuard& guard = state_.session.guard();
     if (!guard.Guards(PathFromUtf8(path))) return SaveTargetCheck::Write;
     const std::optional<FileStamp> now = guard.ChangedUnderneath();
     if (!now) return SaveTargetCheck::Write;
@@ -259,54 +270,22 @@ SaveTargetCheck MainShell::CheckSaveTarget(const std::string& path) {
     }
 }
 
-void MainShell::DatabaseOpened(const std::string& path) {
-    state_.databaseFile.Remember(PathFromUtf8(path));
-    if (recovery_ != nullptr) recovery_->Opened(path);
-}
-
-void MainShell::DatabaseSaved(const std::string& path) {
-    state_.databaseFile.Remember(PathFromUtf8(path));
-    if (recovery_ != nullptr) recovery_->Saved(path);
-}
-
-void MainShell::DatabaseReplaced() {
-    state_.databaseFile.Forget();
-    if (recovery_ != nullptr) recovery_->Closed();
-}
-
-void MainShell::ReplaceDatabase(TileDatabase database, EditorLink editor) {
-    FreeTileDatabase(state_.database);
-    state_.database = std::move(database);
-    state_.shell.textureLoaded = true;
-    EnableMenuItem(kMenuSaveTextureBin, true);
-    EnableMenuItem(kMenuAddSet, true);
-    editor.DatabaseReplaced();
-    DatabaseReplaced();
-    RefillTileList();
-}
-
-void MainShell::OpenDatabase(const std::string& path) {
-    if (panel_ == nullptr) return;
-    panel_->SetTexturePath(path);
-    Forward(kPanelLoadTexturePath);
-}
-
 void MainShell::RecordChange(const JournalRecord& record) {
     if (recovery_ != nullptr) recovery_->Record(record);
 }
 
 void MainShell::CheckDatabaseFile() {
-    FileGuard& guard = state_.databaseFile;
-    if (askingAboutChange_ || !state_.shell.textureLoaded) return;
+    FileGuard& guard = state_.session.guard();
+    if (askingAboutChange_ || !state_.session.loaded()) return;
     const std::optional<FileStamp> now = guard.ChangedUnderneath();
     if (!now || guard.Asked(*now)) return;
     guard.MarkAsked(*now);
-    const bool unsaved = panel_ != nullptr && panel_->HasUnsavedChanges();
+    const bool unsaved = state_.session.HasUnsavedChanges();
     const std::string text =
         std::string(kChangedUnderneath) +
         (unsaved ? "\n\nReload it and discard the changes not saved here?" : "\n\nReload it?");
     if (AskAboutChange(text, {kReload, kCancel}) != 0) return;
-    OpenDatabase(PathToUtf8(guard.path()));
+    state_.session.Reload();
 }
 
 void MainShell::CloseProgram() {
@@ -325,11 +304,13 @@ bool MainShell::OpenPath(const std::string& path) {
         HandleCommand(kOpenL2FromPath);
     } else if (StartsWithNoCase(extension, "bin")) {
         if (!AskToSaveChanges()) return true;
-        if (panel_ != nullptr) panel_->SetTexturePath(path);
-        Forward(kPanelLoadTexturePath);
+        state_.session.Open(path);
     } else if (StartsWithNoCase(extension, "pcx")) {
-        if (panel_ != nullptr) panel_->SetTileImage(path, FileNameOf(path));
-        Forward(kPanelLoadTileImage);
+        if (EditorPanel* editor = state_.session.editor()) {
+            editor->LoadTileImage(path, FileNameOf(path));
+            editor->RunPosted();
+            state_.session.ShowChanges();
+        }
     }
     return true;
 }
@@ -403,9 +384,9 @@ void MainShell::ShowTileList() {
         tileListOpen_ = true;
         tileList_.Clear();
     }
-    if (state_.shell.textureLoaded) {
+    if (state_.session.loaded()) {
         tileList_.Clear();
-        tileList_.Fill(state_.database, state_.database.tileCount());
+        tileList_.Fill(state_.session.database(), state_.session.database().tileCount());
     }
     host_->TileListChanged(std::nullopt);
 }
@@ -413,25 +394,25 @@ void MainShell::ShowTileList() {
 void MainShell::RefillTileList() {
     if (!tileListOpen_) return;
     tileList_.Clear();
-    tileList_.Fill(state_.database, state_.database.tileCount());
+    tileList_.Fill(state_.session.database(), state_.session.database().tileCount());
     if (host_ != nullptr) host_->TileListChanged(std::nullopt);
 }
 
 void MainShell::UpdateTileListRow(int position) {
     if (!tileListOpen_) return;
-    const std::optional<int> row = tileList_.UpdateRow(state_.database, position);
+    const std::optional<int> row = tileList_.UpdateRow(state_.session.database(), position);
     if (row && host_ != nullptr) host_->TileListChanged(row);
 }
 
 void MainShell::SortTileListAfterAdd() {
     if (!tileListOpen_) return;
-    tileList_.SortAscendingById(state_.database);
+    tileList_.SortAscendingById(state_.session.database());
     if (host_ != nullptr) host_->TileListChanged(std::nullopt);
 }
 
 void MainShell::TileListHeaderClicked(int column) {
     if (!tileListOpen_) return;
-    tileList_.SortByHeader(state_.database, column);
+    tileList_.SortByHeader(state_.session.database(), column);
     if (host_ != nullptr) host_->TileListChanged(std::nullopt);
 }
 
@@ -462,31 +443,27 @@ void MainShell::HandleArrowKey(bool down) {
 
 namespace {
 
-std::optional<int> PositionOfId(const TileDatabase& database, std::optional<int> id) {
-    if (!id) return std::nullopt;
-    const auto& index = database.index;
-    const auto it = std::find_if(index.begin(), index.end(),
-                                 [&](const TileIndexEntry& entry) { return entry.id == *id; });
-    if (it == index.end()) return std::nullopt;
-    return static_cast<int>(it - index.begin());
+std::optional<int> PositionOf(const TileDatabase& database, std::optional<int> id) {
+    return id ? database.PositionOfId(*id) : std::nullopt;
 }
 
 }  // namespace
 
 void MainShell::ShowTileOnScreen(std::optional<int> id) {
-    const std::optional<int> position = PositionOfId(state_.database, id);
+    const std::optional<int> position = PositionOf(state_.session.database(), id);
     if (tileList_.onScreenPosition == position) return;
     tileList_.onScreenPosition = position;
     if (tileListOpen_ && host_ != nullptr) host_->TileListChanged(std::nullopt);
 }
 
 void MainShell::StepTileOnScreen(bool down) {
-    const int count = state_.database.tileCount();
-    if (panel_ == nullptr || !state_.shell.textureLoaded || count == 0) return;
-    const std::optional<int> id = panel_->TileOnScreen();
+    const int count = state_.session.database().tileCount();
+    const EditorPanel* editor = state_.session.editor();
+    if (editor == nullptr || !state_.session.loaded() || count == 0) return;
+    const std::optional<int> id = editor->tileOnScreen();
     int position = down ? 0 : count - 1;  // nothing on screen: from an end
     if (id) {
-        const std::optional<int> onScreen = PositionOfId(state_.database, id);
+        const std::optional<int> onScreen = PositionOf(state_.session.database(), id);
         if (!onScreen) return;
         position = *onScreen + (down ? 1 : -1);
     }
@@ -503,18 +480,18 @@ void MainShell::FocusTileList() {
 }
 
 void MainShell::LoadTileFromList(int position) {
-    if (position < 0 || position >= state_.database.tileCount() || panel_ == nullptr) return;
-    const std::string name(NameText(state_.database.index[static_cast<size_t>(position)].name));
+    if (position < 0 || position >= state_.session.database().tileCount()) return;
+    const std::string name(
+        NameText(state_.session.database().index[static_cast<size_t>(position)].name));
     // A name of the database is read inside the tiles folder only.
     if (!IsTileFileName(name, platform_.messages)) return;
     const std::string& tileFolder = state_.folders.tileFolder;
-    if (tileFolder.empty()) {
-        panel_->SetProposedFileName(name);
-        PostToPanel(kPanelLoadTile);
-    } else {
-        panel_->SetTileImage(tileFolder + name, name);
-        PostToPanel(kPanelLoadTileImage);
-    }
+    if (tileFolder.empty())
+        PostToEditor([name](EditorPanel& editor) { editor.ChooseTile(name); });
+    else
+        PostToEditor([path = tileFolder + name, name](EditorPanel& editor) {
+            editor.LoadTileImage(path, name);
+        });
 }
 
 }  // namespace lorvane

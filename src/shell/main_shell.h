@@ -13,9 +13,8 @@
 
 #include "base/message.h"
 #include "base/platform.h"
-#include "editor/editor_state.h"
-#include "shell/editor_link.h"
-#include "shell/file_guard.h"
+#include "editor/editor_panel.h"
+#include "shell/database_session.h"
 #include "shell/menu_model.h"
 #include "shell/recent_files.h"
 #include "shell/recovery_commands.h"
@@ -31,14 +30,13 @@ namespace lorvane {
 // The program's state, one object per concern, alive as long as the program.
 struct AppState {
     ShellState shell;
-    TileDatabase database;
+    DatabaseSession session;  // the open database
     Theaters theaters;
     std::optional<RecentFileList> recentFiles;  // none when it could not be made
     RememberedFolders folders;
     std::filesystem::path startupFolder;  // TileInfo.dat and Quistral.ini live here
     std::string terrainPath;              // the terrain file that command 10221 opens
     std::string title = "Lorvane";
-    FileGuard databaseFile;  // the file that holds the database in memory
 };
 
 // The platform services the shell works with.
@@ -64,11 +62,13 @@ inline constexpr const char* kSaveAs = "Save As\u2026";
 inline constexpr const char* kReload = "Reload";
 inline constexpr const char* kCancel = "Cancel";
 
-class MainShell {
+// The shell is also what the editor panel asks for the recent files, the
+// tile list and the remembered folders.
+class MainShell : public PanelHost {
   public:
     MainShell(AppState& state, ShellPlatform platform);
 
-    void SetEditorPanel(EditorPanelHost* panel) { panel_ = panel; }
+    DatabaseSession& session() { return state_.session; }
     void SetHost(ShellHost* host) { host_ = host; }
     void SetProgressView(ProgressView* view);
 
@@ -104,21 +104,15 @@ class MainShell {
     // another program changed its bytes since it was opened or last saved,
     // asks kChangedUnderneath with Save Anyway, Save As… and Cancel.
     SaveTargetCheck CheckSaveTarget(const std::string& path);
-    // The database in memory was just read from path, or saved to it.
-    void DatabaseOpened(const std::string& path);
-    void DatabaseSaved(const std::string& path);
-    // The database in memory has no file now (a new one was built).
-    void DatabaseReplaced();
-    // A database without a file (built from a tiles folder, recovered from
-    // a copy) takes the place of the one in memory: Save and Add Set are
-    // enabled, the editor drops the tile on screen, nothing is journaled
-    // until it is saved, and the tile list shows it.
-    void ReplaceDatabase(TileDatabase database, EditorLink editor);
-    // Opens the Texture.bin at path through the editor panel.
-    void OpenDatabase(const std::string& path);
+    // Opens the Texture.bin at path in the session.
+    void OpenDatabase(const std::string& path) { state_.session.Open(path); }
 
     // The recovery journal of the open database (may stay unset).
     void SetRecovery(RecoveryCommands* recovery) { recovery_ = recovery; }
+    RecoveryCommands* recovery() const { return recovery_; }
+    void Beep() {
+        if (host_ != nullptr) host_->Beep();
+    }
     // A command was just applied to the database: it goes into the journal.
     void RecordChange(const JournalRecord& record);
     // The window came back to the foreground: when another program changed
@@ -145,11 +139,11 @@ class MainShell {
     void EnableMenuItem(int id, bool enabled);
     void CheckMenuItem(int id, bool checked);
     // AddRecentFile, BuildRecentFileMenu and SaveRecentFiles, in that order.
-    void RememberFile(const std::string& path);
+    void RememberFile(const std::string& path) override;
     // The remembered folders: read from the settings while empty in memory,
     // stored after a successful choice.
-    std::string& Folder(const char* settingName);
-    void StoreFolder(const char* settingName, const std::string& folder);
+    std::string& Folder(const char* settingName) override;
+    void StoreFolder(const char* settingName, const std::string& folder) override;
 
     // Progress of long operations (progress dialog).
     void OpenProgressDialog(ProgressMode mode);
@@ -159,7 +153,7 @@ class MainShell {
     // The tile list window.
     void ShowTileList();
     void RefillTileList();
-    void UpdateTileListRow(int position);
+    void UpdateTileListRow(int position) override;
     void SortTileListAfterAdd();
     void TileListHeaderClicked(int column);
     void TileListRowClicked(int row);
@@ -172,7 +166,8 @@ class MainShell {
     // list, or without the list the next or previous tile of the database
     // from the one on screen.
     void HandleArrowKey(bool down);
-    void FocusTileList();
+    void StepTileList(TileStep step) override { HandleArrowKey(step == TileStep::Down); }
+    void FocusTileList() override;
     // The tile on screen in the editor (its id; nullopt for none): the tile
     // list marks its row.
     void ShowTileOnScreen(std::optional<int> id);
@@ -180,8 +175,11 @@ class MainShell {
     void LoadTileFromList(int position);
 
   private:
+    // A command of the editor panel (undo, redo, new path ...), and the
+    // windows show what it did.
     void Forward(int panelCommand);
-    void PostToPanel(int panelCommand);
+    // Work for the editor after the current event.
+    void PostToEditor(std::function<void(EditorPanel&)> work);
     bool NeedsMet(CommandNeed need);
     void RunOperation(int id);
     void RebuildRecentMenu();
@@ -193,7 +191,6 @@ class MainShell {
     MenuBar menu_;
     TileList tileList_;
     bool tileListOpen_ = false;
-    EditorPanelHost* panel_ = nullptr;
     ShellHost* host_ = nullptr;
     ProgressView* progressView_ = nullptr;
     std::optional<ShellProgress> progress_;

@@ -73,6 +73,7 @@ MenuBar LorvaneMenu() {
           I::Command(kMenuSaveL2Matrix, "&Save L2 Matrix...", false), I::Separator(),
           I::Command(kMenuOpenTextureBin, "Open &Texture.bin file..."),
           I::Command(kMenuSaveTextureBin, "Sa&ve Texture.bin file...", false),
+          I::Command(kMenuSaveTextureBinAs, "Save Texture.bin &As...", false),
           I::Command(kMenuGenerateTextureBin, "&Generate New Texture.bin file..."), I::Separator(),
           I::Command(kMenuGenerateThr, "&Generate .thr map..."),
           I::Command(kMenuGenerateMea, "Generate .mea file..."),

@@ -10,7 +10,6 @@
 #include "base/format.h"
 #include "base/path_text.h"
 #include "editor/editor_panel.h"
-#include "shell/editor_link.h"
 #include "shell/main_shell.h"
 
 namespace lorvane {
@@ -113,17 +112,18 @@ bool RecoveryCommands::Offer(const std::optional<std::string>& databasePath) {
     return false;
 }
 
-void RecoveryCommands::SetEditor(EditorPanel* panel, std::function<void()> changed) {
-    panel_ = panel;
-    editorChanged_ = std::move(changed);
-    if (panel_ == nullptr) return;
-    panel_->SetEditListener([this](EditEvent event, const EditCommand& command) {
-        const TileDatabase& database = shell_.state().database;
+RecoveryCommands::~RecoveryCommands() { shell_.session().document().SetListener({}); }
+
+RecoveryCommands::RecoveryCommands(MainShell& shell, RecoveryJournal& journal)
+    : shell_(shell), journal_(journal) {
+    EditDocument& document = shell_.session().document();
+    document.SetListener([this, &document](EditEvent event, const EditCommand& command) {
+        const TileDatabase& database = document.database();
         const std::optional<int> position = database.PositionOfId(command.tileId());
         if (!position) return;
         const TileIndexEntry& tile = database.index[static_cast<size_t>(*position)];
         for (const JournalRecord& record :
-             JournalRecordsOf(event, command, panel_->tables(), tile.setIndex, tile.tileIndex))
+             JournalRecordsOf(event, command, document.working(), tile.setIndex, tile.tileIndex))
             Record(record);
     });
 }
@@ -153,8 +153,8 @@ void RecoveryCommands::Closed() { journal_.Clear(); }
 void RecoveryCommands::Record(const JournalRecord& record) {
     // A recovery copy holds the edits of the tile on screen too.
     const auto snapshot = [this] {
-        if (panel_ != nullptr) panel_->WriteBackTileOnScreen();
-        return shell_.state().database;
+        shell_.session().WriteBackTileOnScreen();
+        return shell_.session().database();
     };
     if (journal_.Record(record, snapshot) || failureShown_) return;
     failureShown_ = true;
@@ -214,7 +214,7 @@ std::optional<JournalReader> RecoveryCommands::OpenJournal(const LeftJournal& le
 
 void RecoveryCommands::Recover(const LeftJournal& left) {
     MessageSink& messages = shell_.platform().messages;
-    TileDatabase& database = shell_.state().database;
+    TileDatabase& database = shell_.session().database();
     std::optional<JournalReader> reader = OpenJournal(left);
     if (!reader) return;  // reported; the journal stays for later
     // The database just read is the one on disk; a journal that started
@@ -229,7 +229,7 @@ void RecoveryCommands::Recover(const LeftJournal& left) {
     // The recovered work is journaled again, as a copy, before the left
     // journal goes; when that cannot be written the left one stays.
     if (journal_.Snapshot(database)) RemoveJournalFiles(left.path);
-    EditorLink(database, panel_, editorChanged_).DatabaseChanged();
+    shell_.session().Changed();
     shell_.RefillTileList();
     const std::string losses = RecoveryLosses(result);
     if (!losses.empty()) messages.Exclamation(losses, kRecoveryCaption);
@@ -244,8 +244,7 @@ void RecoveryCommands::RecoverWithoutFile(const LeftJournal& left) {
     if (!copy) return;  // reported; the journal stays for later
     const ReplayResult result = ReplayWithProgress(*reader, *copy);
     reader.reset();
-    shell_.ReplaceDatabase(std::move(*copy),
-                           EditorLink(shell_.state().database, panel_, editorChanged_));
+    shell_.session().Replace(std::move(*copy));
     // The left journal stays until the database is saved: a crash before
     // then offers it again.
     unsaved_ = left.path;

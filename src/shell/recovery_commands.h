@@ -16,7 +16,6 @@
 
 namespace lorvane {
 
-class EditorPanel;
 class MainShell;
 
 inline constexpr const char* kRecover = "Recover";
@@ -35,13 +34,11 @@ JournalBase JournalBaseOf(const JournalHeader& header);
 class RecoveryCommands {
   public:
     // journal: the journal of the open database, in the recovery folder.
-    RecoveryCommands(MainShell& shell, RecoveryJournal& journal)
-        : shell_(shell), journal_(journal) {}
-
-    // The editor panel that shows a recovered database as changed (may stay
-    // unset), and what shows its changes.
-    // Its edits are journaled from then on.
-    void SetEditor(EditorPanel* panel, std::function<void()> changed = {});
+    // The edits of the shell's session are journaled from now on.
+    RecoveryCommands(MainShell& shell, RecoveryJournal& journal);
+    ~RecoveryCommands();
+    RecoveryCommands(const RecoveryCommands&) = delete;
+    RecoveryCommands& operator=(const RecoveryCommands&) = delete;
 
     // At start: asks about each journal left by a run that did not end
     // normally, the most recent first, until one is recovered.
@@ -68,7 +65,6 @@ class RecoveryCommands {
     // copy with the journal replayed becomes a database without a file,
     // saved under a name the user chooses.
     void RecoverWithoutFile(const LeftJournal& left);
-    void ShowChanged();
     // The left journal's file, to read its records from; nullopt after the
     // message when it cannot be read or is no longer the journal asked about.
     std::optional<JournalReader> OpenJournal(const LeftJournal& left);
@@ -77,8 +73,6 @@ class RecoveryCommands {
 
     MainShell& shell_;
     RecoveryJournal& journal_;
-    EditorPanel* panel_ = nullptr;
-    std::function<void()> editorChanged_;
     std::optional<LeftJournal> pending_;  // recovered once its database is open
     // A journal recovered into a database without a file: it stays until
     // that database is saved.

@@ -21,7 +21,6 @@ enum class ProgressMode : int {
 std::string ProgressCaption(ProgressMode mode);
 
 struct ShellState {
-    bool textureLoaded = false;  // a Texture.bin is loaded or built
     bool terrainLoaded = false;  // the terrain matrix is available
     bool abortRequested = false;
     ProgressMode progressMode = ProgressMode::None;
@@ -31,7 +30,7 @@ struct ShellState {
 
 // What the progress dialog shows; the desktop program's dialog implements it.
 class ProgressView {
-public:
+  public:
     virtual ~ProgressView() = default;
     // Creates the dialog when there is none (or reuses it) and shows it with
     // the caption, the bar's range 0 .. rangeMax and position 0.
@@ -47,7 +46,7 @@ public:
 // clears abortRequested, a report while it is set does nothing, and a cancel
 // request (Cancel) sets it and leaves the dialog open.
 class ShellProgress : public Progress {
-public:
+  public:
     ShellProgress(ShellState& state, ProgressView& view) : state_(state), view_(view) {}
 
     // Opens the dialog with the caption of mode and the range 0 .. sections.
@@ -62,7 +61,7 @@ public:
     void Cancel() { state_.abortRequested = true; }
     bool IsOpen() const { return open_; }
 
-private:
+  private:
     ShellState& state_;
     ProgressView& view_;
     bool open_ = false;

@@ -208,7 +208,7 @@ void TerrainCommands::GenerateThr() {
 
     shell_.OpenProgressDialog(ProgressMode::BuildTheaterOutput);
     OperationProgress progress(shell_);
-    GenerateTheaterMap(choice.path, output_.matrix, shell_.state().database, progress.get(),
+    GenerateTheaterMap(choice.path, output_.matrix, shell_.session().database(), progress.get(),
                        platform.messages);
     shell_.CloseProgressDialog();
 }

@@ -32,11 +32,9 @@ Application::Application(std::filesystem::path startupFolder)
 Application::~Application() {
     shell_.SetHost(nullptr);
     shell_.SetProgressView(nullptr);
-    shell_.SetEditorPanel(nullptr);
+    state_.session.SetEditor(nullptr);
     shell_.SetRecovery(nullptr);
 }
-
-EditorPanelHost& Application::editorPanel() { return *panel_; }
 
 TheaterMapWindow* Application::theaterMapWindow() { return theaterMap_.data(); }
 
@@ -52,15 +50,15 @@ bool Application::Start() {
     shell_.SetProgressView(progress_);
     window_->show();
 
-    lorvaneDialog_ = new LorvaneDialog(shell_, window_.get());
-    panel_ = lorvaneDialog_;
-    shell_.SetEditorPanel(panel_);
+    // The editor draws on the session's document; its window shows it.
+    editor_ = std::make_unique<EditorPanel>(state_.session.document(),
+                                            PanelServices{platform_, platform_, shell_});
+    lorvaneDialog_ = new LorvaneDialog(shell_, *editor_, window_.get());
+    state_.session.SetEditor(editor_.get(), [this] { lorvaneDialog_->Sync(); });
     window_->SetEditorPanel(lorvaneDialog_);
     lorvaneDialog_->show();
-    databaseCommands_.SetEditor(&lorvaneDialog_->panel(), [this] { lorvaneDialog_->Sync(); });
-    recovery_.SetEditor(&lorvaneDialog_->panel(), [this] { lorvaneDialog_->Sync(); });
     // The editor's edge markers come from the theater's matrix.
-    lorvaneDialog_->panel().UseTheater(output_.matrix, output_.matrixRevision);
+    editor_->UseTheater(output_.matrix, output_.matrixRevision);
     shell_.RegisterCommand(kMenuDeletePath,
                            [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Paths); });
     shell_.RegisterCommand(kMenuDeleteArea,

@@ -26,7 +26,7 @@ class LorvaneDialog;
 class TheaterMapWindow;
 
 class Application {
-public:
+  public:
     explicit Application(std::filesystem::path startupFolder);
     ~Application();
 
@@ -39,8 +39,8 @@ public:
     MainShell& shell() { return shell_; }
     MainWindow& window() { return *window_; }
     ProgressDialog& progressDialog() { return *progress_; }
-    // The editor panel; its commands arrive through EditorPanelHost.
-    EditorPanelHost& editorPanel();
+    // The editor panel: the program owns it; its window shows it.
+    EditorPanel& editorPanel() { return *editor_; }
     LorvaneDialog* lorvaneDialog() { return lorvaneDialog_; }
     TheaterOutputState& output() { return output_; }
     DatabaseCommands& databaseCommands() { return databaseCommands_; }
@@ -49,7 +49,7 @@ public:
     // Theater ▸ Theater Map; null until it is opened or after it closed.
     TheaterMapWindow* theaterMapWindow();
 
-private:
+  private:
     std::filesystem::path startupFolder_;
     AppState state_;
     QtPlatform platform_;
@@ -60,10 +60,10 @@ private:
     DatabaseCommands databaseCommands_;
     RecoveryJournal journal_;
     RecoveryCommands recovery_;
+    std::unique_ptr<EditorPanel> editor_;
     std::unique_ptr<MainWindow> window_;
     ProgressDialog* progress_ = nullptr;
     LorvaneDialog* lorvaneDialog_ = nullptr;
-    EditorPanelHost* panel_ = nullptr;
     QPointer<TheaterMapWindow> theaterMap_;
 };
 

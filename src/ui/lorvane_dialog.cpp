@@ -90,16 +90,13 @@ constexpr std::pair<int, int> kAxisLabels[] = {{257, 110}, {257, 137}, {257, 200
 
 }  // namespace
 
-LorvaneDialog::LorvaneDialog(MainShell& shell, QWidget* parent)
-    : QFrame(parent),
-      shell_(shell),
-      panel_(
-          {shell.state().database, shell.state().shell.textureLoaded, shell.state().startupFolder},
-          {shell.platform().messages, shell.platform().files, *this}) {
+LorvaneDialog::LorvaneDialog(MainShell& shell, EditorPanel& panel, QWidget* parent)
+    : QFrame(parent), shell_(shell), panel_(panel) {
     setObjectName("editorPanel");
     setFrameShape(QFrame::Box);
     setFont(TemplateFont(font()));
     Build();
+    panel_.SetView(this);
     panel_.Initialise();
     panel_.SetGridStep(LoadGridStep(shell.platform().settings));
     Sync();
@@ -345,8 +342,8 @@ void LorvaneDialog::SyncList(QTreeWidget* view, const ListView& rows) {
 
 void LorvaneDialog::Sync() {
     // The title names the database's file and marks unsaved changes.
-    if (const std::string title = panel_.Title(); title != shell_.state().title)
-        shell_.SetTitle(title);
+    DatabaseSession& session = shell_.session();
+    session.ShowState();
     for (const auto& [id, label] : readouts_) {
         const QString text = ToQt(panel_.Readout(id));
         if (label->text() != text) label->setText(text);
@@ -361,9 +358,7 @@ void LorvaneDialog::Sync() {
     }
     showPaths_->setChecked(panel_.showPaths());
     showAreas_->setChecked(panel_.showAreas());
-    save_->setEnabled(panel_.saveEnabled());
-    if (shell_.state().shell.textureLoaded)
-        shell_.EnableMenuItem(kMenuSaveTextureBin, panel_.saveEnabled());
+    save_->setEnabled(session.SaveEnabled());
     SyncList(pathList_, panel_.pathRows());
     SyncList(areaList_, panel_.areaRows());
     syncing_ = true;
@@ -502,7 +497,7 @@ void LorvaneDialog::SyncSelection() {
 // Beside the viewer: a left click gives the tile list the keyboard, a
 // double click undoes.
 void LorvaneDialog::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) FocusTileList();
+    if (event->button() == Qt::LeftButton) shell_.FocusTileList();
     Sync();
 }
 
@@ -538,47 +533,17 @@ void LorvaneDialog::RunDeleteDialog(PanelList list) {
     Sync();
 }
 
+LorvaneDialog::~LorvaneDialog() { panel_.SetView(nullptr); }
+
 void LorvaneDialog::HandleCommand(int id) {
+    // Open and Save are the database's, as in the File menu.
+    if (id == kPanelOpenTexture || id == kPanelSave) {
+        shell_.HandleCommand(id == kPanelSave ? kMenuSaveTextureBin : kMenuOpenTextureBin);
+        return;
+    }
     panel_.Command(id);
     Sync();
 }
-
-void LorvaneDialog::SetTexturePath(const std::string& path) { panel_.SetTexturePath(path); }
-
-void LorvaneDialog::SetTileImage(const std::string& path, const std::string& name) {
-    panel_.SetTileImage(path, name);
-}
-
-void LorvaneDialog::SetProposedFileName(const std::string& name) {
-    panel_.SetProposedTileName(name);
-}
-
-bool LorvaneDialog::HasUnsavedChanges() const { return panel_.HasUnsavedEdits(); }
-
-bool LorvaneDialog::SaveForClose() {
-    const bool saved = panel_.SaveDatabase();
-    Sync();
-    return saved;
-}
-
-void LorvaneDialog::SetMainTitle(const std::string& title) { shell_.SetTitle(title); }
-
-void LorvaneDialog::SetDatabaseMenus(bool enabled) {
-    shell_.EnableMenuItem(kMenuSaveTextureBin, enabled);
-    if (enabled) shell_.EnableMenuItem(kMenuAddSet, true);
-}
-
-void LorvaneDialog::RememberRecentFile(const std::string& path) { shell_.RememberFile(path); }
-
-void LorvaneDialog::RefillTileList() { shell_.RefillTileList(); }
-
-void LorvaneDialog::UpdateTileListRow(int indexPosition) {
-    shell_.UpdateTileListRow(indexPosition);
-}
-
-void LorvaneDialog::FocusTileList() { shell_.FocusTileList(); }
-
-void LorvaneDialog::StepTileList(TileStep step) { shell_.HandleArrowKey(step == TileStep::Down); }
 
 void LorvaneDialog::Beep() { QApplication::beep(); }
 
@@ -594,20 +559,6 @@ bool LorvaneDialog::RunNewAreaDialog() {
     const bool confirmed = dialog.exec() == QDialog::Accepted;
     Sync();
     return confirmed;
-}
-
-std::string& LorvaneDialog::Folder(const char* settingName) { return shell_.Folder(settingName); }
-
-SaveTargetCheck LorvaneDialog::CheckSaveTarget(const std::string& path) {
-    return shell_.CheckSaveTarget(path);
-}
-
-void LorvaneDialog::DatabaseOpened(const std::string& path) { shell_.DatabaseOpened(path); }
-
-void LorvaneDialog::DatabaseSaved(const std::string& path) { shell_.DatabaseSaved(path); }
-
-void LorvaneDialog::StoreFolder(const char* settingName, const std::string& folder) {
-    shell_.StoreFolder(settingName, folder);
 }
 
 void LorvaneDialog::CommandPosted() {

@@ -26,10 +26,13 @@ namespace lorvane {
 class MainShell;
 class ZoomViewer;
 
-class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
+// The editor panel's window: shows the panel (which the program owns) and
+// passes on what the user does.
+class LorvaneDialog : public QFrame, public PanelView {
     Q_OBJECT
   public:
-    LorvaneDialog(MainShell& shell, QWidget* parent);
+    LorvaneDialog(MainShell& shell, EditorPanel& panel, QWidget* parent);
+    ~LorvaneDialog() override;
 
     EditorPanel& panel() { return panel_; }
     ZoomViewer& viewer() { return *viewer_; }
@@ -39,32 +42,14 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     // "Delete Area".
     void RunDeleteDialog(PanelList list);
 
-    // EditorPanelHost
-    void HandleCommand(int id) override;
-    void SetTexturePath(const std::string& path) override;
-    void SetTileImage(const std::string& path, const std::string& name) override;
-    void SetProposedFileName(const std::string& name) override;
-    std::optional<int> TileOnScreen() const override { return panel_.tileOnScreen(); }
-    bool HasUnsavedChanges() const override;
-    bool SaveForClose() override;
+    // A command of the panel's buttons and check boxes.
+    void HandleCommand(int id);
 
-    // PanelHost
-    void SetMainTitle(const std::string& title) override;
-    void SetDatabaseMenus(bool enabled) override;
-    void RememberRecentFile(const std::string& path) override;
-    void RefillTileList() override;
-    void UpdateTileListRow(int indexPosition) override;
-    void FocusTileList() override;
-    void StepTileList(TileStep step) override;
+    // PanelView
     void Beep() override;
     bool RunNewPathDialog() override;
     bool RunNewAreaDialog() override;
-    std::string& Folder(const char* settingName) override;
-    void StoreFolder(const char* settingName, const std::string& folder) override;
     void CommandPosted() override;
-    SaveTargetCheck CheckSaveTarget(const std::string& path) override;
-    void DatabaseOpened(const std::string& path) override;
-    void DatabaseSaved(const std::string& path) override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -90,7 +75,7 @@ class LorvaneDialog : public QFrame, public EditorPanelHost, public PanelHost {
     QRect SeedPlace(const QWidget* child) const;
 
     MainShell& shell_;
-    EditorPanel panel_;
+    EditorPanel& panel_;
     ZoomViewer* viewer_ = nullptr;
     int shownImage_ = -1;  // the generation of the tile image the viewer shows
     bool syncing_ = false;

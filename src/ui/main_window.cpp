@@ -106,6 +106,8 @@ void MainWindow::MenuChanged() {
             if (item.separator || item.id == 0) continue;
             const int id = item.id;
             if (id == kPanelUndoSegment) action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+            if (id == kMenuSaveTextureBinAs)
+                action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
             if (id == kPanelRedo)
                 action->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
                                       QKeySequence(Qt::CTRL | Qt::Key_Y)});

@@ -94,7 +94,7 @@ const TerrainMatrix* TheaterMapWindow::Matrix() const {
 }
 
 const TileDatabase* TheaterMapWindow::Database() const {
-    return shell_.state().shell.textureLoaded ? &shell_.state().database : nullptr;
+    return shell_.state().session.loaded() ? &shell_.state().session.database() : nullptr;
 }
 
 TheaterMapWindow::Snapshot TheaterMapWindow::Current(bool withDatabase) const {

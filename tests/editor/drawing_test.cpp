@@ -268,7 +268,7 @@ TEST_F(DrawingTest, KeysWhileDrawing) {
     Click(40, 40);
     EXPECT_EQ(panel.tables().pathCount(), 3);
     EXPECT_FALSE(panel.Key(EditorKey::Escape));
-    EXPECT_TRUE(textureLoaded);
+    EXPECT_TRUE(document.hasDatabase());
     // The area tool: Esc cancels an open centre.
     NewArea();
     Click(100, 100);
@@ -427,8 +427,9 @@ TEST_F(DrawingTest, UnsavedAndTheExportMarkFollowTheHistory) {
     Click(50, 10);
     EXPECT_TRUE(panel.HasUnsavedEdits());
     EXPECT_EQ(database.index[1].modified, 1);  // marked for export
-    platform.choices.push_back(FileChoice::Chosen(folder / "Saved.bin"));
-    panel.Command(kPanelSave);
+    // Saved as the program saves: written back, then marked saved.
+    panel.WriteBackTileOnScreen();
+    document.MarkSaved();
     EXPECT_FALSE(panel.HasUnsavedEdits());
     Click(90, 10);  // the same stroke goes on
     EXPECT_TRUE(panel.HasUnsavedEdits());

@@ -277,7 +277,7 @@ TEST_F(DocumentTest, UnsavedFollowsTheSavedPlacesAndTheChangesOutside) {
     EXPECT_EQ(document.NextUndo(), nullptr);
     EXPECT_EQ(document.working().pathCount(), 2);
     EXPECT_TRUE(document.HasTile());
-    document.Reset(false);
+    document.Reset(true, false);
     EXPECT_FALSE(document.HasTile());
     EXPECT_FALSE(document.HasUnsavedChanges());
 }

@@ -1,5 +1,5 @@
-// The editor panel's commands: opening and saving the database, choosing and
-// loading tiles with write-back, list notifications, the delete dialogs.
+// The editor panel's commands: choosing and loading tiles with write-back,
+// list notifications, the delete dialogs.
 
 #include "panel_fixture.h"
 
@@ -8,9 +8,7 @@ namespace {
 
 using Outcome = FileChoice::Outcome;
 
-TEST_F(PanelTest, StartsClearedWithSaveDisabled) {
-    EXPECT_FALSE(panel.saveEnabled());
-    EXPECT_FALSE(host.databaseMenus);
+TEST_F(PanelTest, StartsCleared) {
     EXPECT_EQ(panel.Readout(kPanelType), " ");
     EXPECT_EQ(panel.Readout(kPanelCentreY), " ");
     EXPECT_TRUE(panel.showPaths());
@@ -21,52 +19,6 @@ TEST_F(PanelTest, StartsClearedWithSaveDisabled) {
     panel.Command(kPanelNewPath);
     EXPECT_TRUE(panel.Frame().empty());
     EXPECT_EQ(panel.tool(), ToolKind::Select);
-}
-
-TEST_F(PanelTest, OpeningADatabaseReportsItAndSaveWaitsForAChange) {
-    const auto file = folder / "Texture.bin";
-    WriteFileBytes(file, SerializeTextureBin(TwoSetDatabase()));
-    platform.choices.push_back(FileChoice::Chosen(file));
-    panel.Command(kPanelOpenTexture);
-    ASSERT_EQ(platform.dialogs.size(), 1u);
-    const FileDialogRequest& request = platform.dialogs[0].request;
-    EXPECT_EQ(request.title, "Open Texture.bin File");
-    EXPECT_EQ(request.filter, "Texture.bin file|*.bin||");
-    EXPECT_EQ(request.proposedName, "texture.bin");
-    EXPECT_TRUE(request.fileMustExist);
-    EXPECT_EQ(platform.messages,
-              (std::vector<Message>{{"Texture.bin loaded: 2 Sets  3 Tiles",
-                                     "Texture.bin Succesfully Loaded", MessageIcon::Information}}));
-    EXPECT_TRUE(textureLoaded);
-    EXPECT_EQ(host.titles.back(), file.string());
-    EXPECT_EQ(host.recentFiles.back(), file.string());
-    EXPECT_EQ(host.folders["Texture"], (folder / "").string());
-    EXPECT_TRUE(host.databaseMenus);
-    // Save waits for something to save: a change, or a database without a file.
-    EXPECT_FALSE(panel.saveEnabled());
-    panel.DatabaseChanged();
-    EXPECT_TRUE(panel.saveEnabled());
-    panel.DatabaseReplaced();
-    EXPECT_TRUE(panel.saveEnabled());
-    EXPECT_EQ(panel.Title(), "*Untitled");
-    EXPECT_EQ(host.refills, 1);
-}
-
-TEST_F(PanelTest, AFailedLoadLeavesNoDatabase) {
-    LoadDatabase(TwoSetDatabase());
-    WriteFileBytes(folder / "Short.bin", {std::byte{1}});
-    panel.SetTexturePath((folder / "Short.bin").string());
-    panel.Command(kPanelLoadTexturePath);
-    ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messages[0].caption, "Read Error");
-    EXPECT_EQ(platform.messages[1],
-              (Message{"Error reading Texture.bin", "Texture.bin Not Loaded", MessageIcon::Error}));
-    EXPECT_FALSE(textureLoaded);
-    EXPECT_EQ(database.setCount(), 0);
-    // Save is enabled but does nothing without a database.
-    EXPECT_TRUE(panel.saveEnabled());
-    EXPECT_FALSE(panel.SaveDatabase());
-    EXPECT_TRUE(platform.dialogs.empty());
 }
 
 TEST_F(PanelTest, LoadingATileShowsItsPlaceAndTakesItsEntriesIn) {
@@ -177,8 +129,7 @@ TEST_F(PanelTest, AnUnreadableTileImageLeavesNothingOfTheTileBefore) {
     LoadDatabase(TwoSetDatabase());
     LoadTile("H000.PCX");
     const auto missing = (folder / "H010.PCX").string();
-    panel.SetTileImage(missing, "H010.PCX");
-    panel.Command(kPanelLoadTileImage);
+    panel.LoadTileImage(missing, "H010.PCX");
     EXPECT_EQ(platform.messages,
               (std::vector<Message>{{"The tile image " + missing + " could not be read.",
                                      "Tile Image Error", MessageIcon::Error}}));
@@ -215,13 +166,12 @@ TEST_F(PanelTest, TheTileDialogTakesAFileOrATypedId) {
     WriteTileImage("h0a3.pcx");
     WriteTileImage("H010.PCX");
     for (const Case& c : cases) {
-        panel.SetTileImage("", "");
         platform.messages.clear();
         platform.choices.push_back(FileChoice::Chosen(folder / c.chosen));
         panel.Command(kPanelLoadTile);
-        EXPECT_EQ(panel.tileName(), c.tileName) << c.chosen;
         EXPECT_EQ(platform.messages, c.messages) << c.chosen;
         if (!c.tileName.empty()) {
+            EXPECT_EQ(panel.tileName(), c.tileName) << c.chosen;
             EXPECT_EQ(panel.tileImagePath(), (folder / c.tileName).string());
             EXPECT_EQ(host.recentFiles.back(), panel.tileImagePath());
             EXPECT_EQ(host.storedFolders.back(),
@@ -245,150 +195,12 @@ TEST_F(PanelTest, TheTileDialogTakesAFileOrATypedId) {
 
 TEST_F(PanelTest, ALongTileNameIsRefused) {
     const std::string name = "H000_a_very_long_tile_image_name.PCX";
-    panel.SetTileImage((folder / name).string(), name);
-    panel.Command(kPanelLoadTileImage);
+    panel.LoadTileImage((folder / name).string(), name);
     EXPECT_EQ(
         platform.messages,
         (std::vector<Message>{{"The tile image name " + name + " is longer than 31 characters.",
                                "Tile Name Error", MessageIcon::Error}}));
     EXPECT_FALSE(panel.showsImage());
-}
-
-class SaveTest : public PanelTest {
-  protected:
-    void SetUp() override {
-        LoadDatabase(TwoSetDatabase());
-        LoadTile("H001.PCX");
-    }
-    void DrawASegment() {
-        host.newPathDialog = [] { return true; };
-        panel.Command(kPanelNewPath);
-        Click(5, 5);
-        Click(50, 5);
-        RightClick(50, 5);
-    }
-    std::optional<TileDatabase> Saved(const std::string& name) {
-        NullMessages quiet;
-        return LoadTextureBin(folder / name, quiet);
-    }
-};
-
-TEST_F(SaveTest, TheFirstSaveAsksForANameTheNextOneBeeps) {
-    DrawASegment();
-    platform.choices.push_back(FileChoice::Chosen(folder / "Saved.bin"));
-    EXPECT_TRUE(panel.SaveDatabase());
-    ASSERT_EQ(platform.dialogs.size(), 1u);
-    EXPECT_EQ(platform.dialogs[0].kind, ScriptedPlatform::DialogCall::Kind::Save);
-    EXPECT_EQ(platform.dialogs[0].request.title, "Save Texture.bin File");
-    EXPECT_FALSE(platform.dialogs[0].request.overwritePrompt);
-    EXPECT_EQ(host.beeps, 0);
-    EXPECT_EQ(panel.savePath(), (folder / "Saved.bin").string());
-    EXPECT_EQ(host.recentFiles.back(), panel.savePath());
-    EXPECT_EQ(Saved("Saved.bin")->sets[0].tiles[1].pathCount(), 1);
-    EXPECT_TRUE(std::filesystem::exists(folder / "TileInfo.dat"));
-    // The title names the file saved to, the one the next Save writes.
-    EXPECT_EQ(host.titles.back(), (folder / "Saved.bin").string());
-    EXPECT_EQ(panel.Title(), (folder / "Saved.bin").string());
-    // Edits after it are saved by the next Save too, without a dialog; the
-    // title marks them until then.
-    DrawASegment();
-    EXPECT_EQ(panel.Title(), "*" + (folder / "Saved.bin").string());
-    panel.Undo();
-    DrawASegment();
-    EXPECT_TRUE(panel.SaveDatabase());
-    EXPECT_EQ(platform.dialogs.size(), 1u);
-    EXPECT_EQ(host.beeps, 1);
-    EXPECT_EQ(Saved("Saved.bin")->sets[0].tiles[1].pathCount(), 2);
-    EXPECT_FALSE(panel.HasUnsavedEdits());
-}
-
-TEST_F(SaveTest, TheFirstSaveProposesTheOpenedFileInItsFolder) {
-    platform.choices.push_back(FileChoice::Cancelled());
-    panel.SaveDatabase();
-    ASSERT_EQ(platform.dialogs.size(), 1u);
-    EXPECT_EQ(platform.dialogs[0].request.proposedName, "Texture.bin");
-    EXPECT_EQ(platform.dialogs[0].request.startFolder, folder.string() + "/");
-    // A database made anew has no file of its own yet.
-    panel.DatabaseReplaced();
-    EXPECT_TRUE(panel.HasUnsavedEdits());
-    platform.choices.push_back(FileChoice::Cancelled());
-    panel.SaveDatabase();
-    ASSERT_EQ(platform.dialogs.size(), 2u);
-    EXPECT_EQ(platform.dialogs[1].request.proposedName, "texture.bin");
-}
-
-// Cyrillic and Greek in one name: no Windows code page holds both, so the
-// name reaches the files only as wide text.
-TEST_F(SaveTest, ADatabaseInAFolderNamedOutsideTheCodePageOpensLoadsAndSaves) {
-    const std::string named =
-        "\xd0\x9a\xd0\xb0\xd0\xb2\xd0\xba\xd0\xb0\xd0\xb7 "
-        "\xce\x98\xce\xad\xce\xb1\xcf\x84\xcf\x81\xce\xbf";
-    const std::filesystem::path theater = folder / PathFromUtf8(named);
-    std::filesystem::create_directory(theater);
-    const std::filesystem::path file = theater / "Texture.bin";
-    WriteFileBytes(file, SerializeTextureBin(TwoSetDatabase()));
-    WriteFileBytes(theater / "H001.PCX", WritePcx(MakePatternPicture(16, 16, 7)));
-    platform.messages.clear();
-    platform.choices.push_back(FileChoice::Chosen(file));
-    panel.Command(kPanelOpenTexture);
-    ASSERT_TRUE(textureLoaded);
-    EXPECT_EQ(host.titles.back(), PathToUtf8(file));
-    EXPECT_EQ(host.folders["Texture"], PathToUtf8(theater / ""));
-
-    platform.choices.push_back(FileChoice::Chosen(theater / "H001.PCX"));
-    panel.Command(kPanelLoadTile);
-    panel.RunPosted();
-    EXPECT_EQ(panel.tileName(), "H001.PCX");
-    EXPECT_EQ(panel.tileImagePath(), PathToUtf8(theater / "H001.PCX"));
-    EXPECT_EQ(platform.messages.size(), 1u);  // the load's report, no error
-    DrawASegment();
-
-    // The save proposes the opened file in its own folder; accepted, it
-    // holds the segment.
-    platform.choices.push_back(FileChoice::Chosen(file));
-    EXPECT_TRUE(panel.SaveDatabase());
-    const FileDialogRequest& request = platform.dialogs.back().request;
-    EXPECT_EQ(request.proposedName, "Texture.bin");
-    EXPECT_EQ(PathToUtf8(request.startFolder), PathToUtf8(theater / ""));
-    NullMessages quiet;
-    const std::optional<TileDatabase> saved = LoadTextureBin(file, quiet);
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->sets[0].tiles[1].pathCount(), 1);
-}
-
-TEST_F(SaveTest, ACancelledSaveDialogWritesNothing) {
-    DrawASegment();
-    platform.choices.push_back(FileChoice::Cancelled());
-    EXPECT_FALSE(panel.SaveDatabase());
-    EXPECT_TRUE(panel.savePath().empty());
-    EXPECT_EQ(database.sets[0].tiles[1].pathCount(), 0);
-    EXPECT_TRUE(panel.HasUnsavedEdits());
-    platform.choices.push_back(FileChoice::Failed(3));
-    EXPECT_FALSE(panel.SaveDatabase());
-    EXPECT_EQ(platform.messages.back(),
-              (Message{"Texture.bin file open error# 3", "Error", MessageIcon::Error}));
-}
-
-TEST_F(SaveTest, AFailedWriteKeepsTheDatabaseAndTheFile) {
-    const auto out = folder / "out";
-    std::filesystem::create_directory(out);
-    platform.choices.push_back(FileChoice::Chosen(out / "Kept.bin"));
-    ASSERT_TRUE(panel.SaveDatabase());
-    const auto before = ReadFileBytes(out / "Kept.bin");
-    DrawASegment();
-    // The folder is moved away: the write fails.
-    std::filesystem::rename(out, folder / "moved");
-    EXPECT_FALSE(panel.SaveDatabase());
-    EXPECT_EQ(platform.messages.back(),
-              (Message{"Error writing Texture.bin", "Texture.bin Not Saved", MessageIcon::Error}));
-    EXPECT_TRUE(textureLoaded);
-    EXPECT_TRUE(panel.HasUnsavedEdits());
-    EXPECT_EQ(ReadFileBytes(folder / "moved" / "Kept.bin"), before);
-    // The edits are in the database, and the next Save stores them.
-    std::filesystem::rename(folder / "moved", out);
-    EXPECT_TRUE(panel.SaveDatabase());
-    EXPECT_EQ(Saved("out/Kept.bin")->sets[0].tiles[1].pathCount(), 1);
-    EXPECT_FALSE(panel.HasUnsavedEdits());
 }
 
 TEST_F(PanelTest, ListNotifications) {
@@ -491,7 +303,7 @@ TEST_F(PanelTest, EscapeDoesNotEndAnything) {
     LoadDatabase(TwoSetDatabase());
     panel.Command(kIdCancel);
     panel.Command(12345);
-    EXPECT_TRUE(textureLoaded);
+    EXPECT_TRUE(document.hasDatabase());
     EXPECT_FALSE(panel.HasPosted());
 }
 

@@ -21,12 +21,9 @@
 
 namespace lorvane::testing {
 
-class RecordingHost : public PanelHost {
+class RecordingHost : public PanelHost, public PanelView {
   public:
-    void SetMainTitle(const std::string& title) override { titles.push_back(title); }
-    void SetDatabaseMenus(bool enabled) override { databaseMenus = enabled; }
-    void RememberRecentFile(const std::string& path) override { recentFiles.push_back(path); }
-    void RefillTileList() override { ++refills; }
+    void RememberFile(const std::string& path) override { recentFiles.push_back(path); }
     void UpdateTileListRow(int indexPosition) override { updatedRows.push_back(indexPosition); }
     void FocusTileList() override { ++focusCount; }
     void StepTileList(TileStep step) override { steps.push_back(step); }
@@ -40,10 +37,7 @@ class RecordingHost : public PanelHost {
     }
     void CommandPosted() override {}
 
-    std::vector<std::string> titles;
-    bool databaseMenus = false;
     std::vector<std::string> recentFiles;
-    int refills = 0;
     std::vector<int> updatedRows;
     int focusCount = 0;
     std::vector<TileStep> steps;
@@ -59,8 +53,8 @@ inline constexpr int kAreaSize = 300;
 class PanelTest : public ::testing::Test {
   protected:
     PanelTest()
-        : folder(MakeTempFolder("lorvane-panel")),
-          panel({database, textureLoaded, folder}, {platform, platform, host}) {
+        : folder(MakeTempFolder("lorvane-panel")), panel(document, {platform, platform, host}) {
+        panel.SetView(&host);
         panel.Initialise();
         panel.view().SetViewport(kAreaSize, kAreaSize);
     }
@@ -69,15 +63,16 @@ class PanelTest : public ::testing::Test {
         std::filesystem::remove_all(folder, error);
     }
 
-    // The database written to Texture.bin in the folder and loaded through
-    // the panel; the load's messages are taken.
+    // The database (as read back from its file) takes the place of the one
+    // in memory, as the program's session does it.
     void LoadDatabase(const TileDatabase& content) {
-        const auto file = folder / "Texture.bin";
-        WriteFileBytes(file, SerializeTextureBin(content));
-        panel.SetTexturePath(file.string());
-        panel.Command(kPanelLoadTexturePath);
+        document.Reset(false, false);
+        panel.DatabaseReset();
+        NullMessages quiet;
+        const std::vector<std::byte> bytes = SerializeTextureBin(content);
+        database = *ParseTextureBin(bytes, quiet);
+        document.Reset(true, false);
         panel.RunPosted();
-        platform.messages.clear();
     }
 
     // A 16 × 16 PCX image written under the name in the folder.
@@ -88,8 +83,7 @@ class PanelTest : public ::testing::Test {
     }
 
     void LoadTile(const std::string& name) {
-        panel.SetTileImage(WriteTileImage(name), name);
-        panel.Command(kPanelLoadTileImage);
+        panel.LoadTileImage(WriteTileImage(name), name);
         panel.RunPosted();
     }
 
@@ -138,22 +132,11 @@ class PanelTest : public ::testing::Test {
 
     std::filesystem::path folder;
     TileDatabase database;
-    bool textureLoaded = false;
+    EditDocument document{database};
     ScriptedPlatform platform;
     RecordingHost host;
     EditorPanel panel;
 };
 
-// Two sets: set 0 holds H000.PCX (two road segments, one lake) and
-// H001.PCX (nothing); set 1 holds H010.PCX with one river segment.
-inline TileDatabase TwoSetDatabase() {
-    return MakeDatabase({
-        TileSet{4,
-                {MakeTile("H000.PCX", {{10, 60, 100, 200, 300, 400}, {10, 60, 300, 400, 500, 600}},
-                          {{1, 300, 2400, 800}}),
-                 MakeTile("H001.PCX")}},
-        TileSet{9, {MakeTile("H010.PCX", {{2, 120, 200, 3000, 2800, 2400}})}},
-    });
-}
 
 }  // namespace lorvane::testing

@@ -43,8 +43,10 @@ class InstantHost : public ShellHost {
     void ShowAboutBox() override {}
     void CloseWindow() override {}
     void Post(std::function<void()> work) override { work(); }
+    void Beep() override { ++beeps; }
     std::string title;
     int listChanges = 0;
+    int beeps = 0;
 };
 
 class CommandTest : public ::testing::Test {
@@ -59,8 +61,6 @@ class CommandTest : public ::testing::Test {
         shell.Initialize(folder);  // no ini file: the "Balkans" defaults
         shell.LoadRecentFileList();
         panel.emplace(shell);
-        shell.SetEditorPanel(&*panel);
-        database.SetEditor(&panel->panel());
         terrain.Register();
         database.Register();
         platform.cancel = [this] { shell.progress()->Cancel(); };
@@ -93,6 +93,7 @@ class CommandTest : public ::testing::Test {
     TerrainCommands terrain;
     DatabaseCommands database;
     std::optional<ShellPanel> panel;
+    DatabaseSession& session = state.session;
 };
 
 }  // namespace lorvane::testing

@@ -31,12 +31,12 @@ class DatabaseCommandTest : public CommandTest {
     }
     // Two sets: set 0 with H000 and H001 (a road on H000), set 1 with H010.
     void LoadTwoSets() {
-        state.database = MakeDatabase({
+        state.session.Replace(MakeDatabase({
             TileSet{4,
                     {MakeTile("H000.PCX", {{10, 60, 100, 200, 300, 400}}), MakeTile("H001.PCX")}},
             TileSet{9, {MakeTile("H010.PCX")}},
-        });
-        state.shell.textureLoaded = true;
+        }));
+        state.session.document().MarkSaved();  // as if just read from its file
     }
     // A multiple choice of tiles in the folder.
     void AnswerTiles(const std::vector<std::string>& names) {
@@ -48,7 +48,7 @@ class DatabaseCommandTest : public CommandTest {
     std::vector<int> ListIds() const {
         std::vector<int> ids;
         for (const TileListRow& row : shell.tileList().rows)
-            ids.push_back(state.database.index[static_cast<size_t>(row.position)].id);
+            ids.push_back(state.session.database().index[static_cast<size_t>(row.position)].id);
         return ids;
     }
 };
@@ -85,11 +85,11 @@ TEST_F(DatabaseCommandTest, NewDatabaseIsBuiltThenSavedThroughTheEditor) {
     EXPECT_EQ(platform.dialogs[1].request.title, "Save Texture.bin File");
 
     EXPECT_TRUE(platform.messages.empty());
-    EXPECT_TRUE(state.shell.textureLoaded);
-    EXPECT_TRUE(Enabled(kMenuSaveTextureBin));
+    EXPECT_TRUE(state.session.loaded());
+    EXPECT_FALSE(Enabled(kMenuSaveTextureBin));  // saved: nothing left to save
     EXPECT_TRUE(Enabled(kMenuAddSet));
-    EXPECT_EQ(state.database.setCount(), 2);
-    EXPECT_EQ(state.database.tileCount(), 3);
+    EXPECT_EQ(state.session.database().setCount(), 2);
+    EXPECT_EQ(state.session.database().tileCount(), 3);
     EXPECT_EQ(platform.settings["Paths/Work2"], (tiles / "").string());
     const auto reread = LoadTextureBin(saved, platform);
     ASSERT_TRUE(reread);
@@ -112,7 +112,7 @@ TEST_F(DatabaseCommandTest, NewDatabaseRefusalsLeaveTheOldOne) {
               (std::vector<Message>{{"Could not find the Tiles.txt file in this folder.",
                                      "File Error", MessageIcon::Error}}));
     EXPECT_EQ(platform.dialogs.size(), 2u);  // no save dialog
-    EXPECT_EQ(state.database.tileCount(), 3);
+    EXPECT_EQ(state.session.database().tileCount(), 3);
     EXPECT_EQ(platform.settings.count("Paths/Work2"), 0u);
 }
 
@@ -139,9 +139,9 @@ TEST_F(DatabaseCommandTest, AddSetAppendsASetAndSortsTheTileList) {
     EXPECT_EQ(platform.dialogs[0].request.startFolder, "/tiles/");
 
     EXPECT_TRUE(platform.messages.empty());
-    ASSERT_EQ(state.database.setCount(), 3);
-    EXPECT_EQ(state.database.sets[2].terrainType, 9);
-    EXPECT_EQ(state.database.sets[2].tileCount(), 2);
+    ASSERT_EQ(state.session.database().setCount(), 3);
+    EXPECT_EQ(state.session.database().sets[2].terrainType, 9);
+    EXPECT_EQ(state.session.database().sets[2].tileCount(), 2);
     // The list is in ascending id order and the next header click sorts ascending.
     EXPECT_EQ(ListIds(), (std::vector<int>{0, 1, 16, 32, 33}));
     EXPECT_TRUE(shell.tileList().sortAscending);
@@ -174,9 +174,9 @@ TEST_F(DatabaseCommandTest, SetDialogRefusalsAndCancelsChangeNothing) {
     EXPECT_EQ(platform.messages.back(),
               (Message{"A Set can only hold 16 tiles.", "Too many Tiles", MessageIcon::Error}));
 
-    EXPECT_EQ(state.database.setCount(), 2);
-    EXPECT_EQ(state.database.tileCount(), 3);
-    EXPECT_EQ(state.database.sets[1].tileCount(), 1);
+    EXPECT_EQ(state.session.database().setCount(), 2);
+    EXPECT_EQ(state.session.database().tileCount(), 3);
+    EXPECT_EQ(state.session.database().sets[1].tileCount(), 1);
     EXPECT_EQ(panel->panel().currentSet(), 0);
     EXPECT_FALSE(panel->panel().HasUnsavedEdits());
 }
@@ -186,8 +186,7 @@ TEST_F(DatabaseCommandTest, AddingTilesKeepsTheSetTypeAndTheEditsOnScreen) {
     // The editor shows H000 of set 0 and draws a segment on it.
     const auto image = folder / "H000.PCX";
     WriteFileBytes(image, WritePcx(MakePatternPicture(16, 16, 3)));
-    panel->SetTileImage(image.string(), "H000.PCX");
-    panel->HandleCommand(kPanelLoadTileImage);
+    panel->panel().LoadTileImage(image.string(), "H000.PCX");
     panel->HandleCommand(kPanelNewPath);
     panel->Click(30, 30);
     panel->Click(150, 150);
@@ -197,11 +196,11 @@ TEST_F(DatabaseCommandTest, AddingTilesKeepsTheSetTypeAndTheEditsOnScreen) {
     dialogs.setAnswers.push_back({Press{"1", 0}});  // Water chosen, set 1 keeps Urban
     AnswerTiles({"H011.PCX"});
     shell.HandleCommand(kMenuAddTilesToSet);
-    EXPECT_EQ(state.database.sets[1].terrainType, 9);
-    EXPECT_EQ(state.database.sets[1].tileCount(), 2);
+    EXPECT_EQ(state.session.database().sets[1].terrainType, 9);
+    EXPECT_EQ(state.session.database().sets[1].tileCount(), 2);
     // The segment went into H000, not into the new tile.
-    EXPECT_EQ(state.database.sets[0].tiles[0].pathCount(), 2);
-    EXPECT_EQ(state.database.sets[1].tiles[1].pathCount(), 0);
+    EXPECT_EQ(state.session.database().sets[0].tiles[0].pathCount(), 2);
+    EXPECT_EQ(state.session.database().sets[1].tiles[1].pathCount(), 0);
     EXPECT_EQ(panel->panel().currentSet(), 1);
     EXPECT_EQ(panel->panel().Readout(kPanelTerrainType), "Urban");
     // Drawing goes on into the tile on screen, and only into it.
@@ -209,9 +208,9 @@ TEST_F(DatabaseCommandTest, AddingTilesKeepsTheSetTypeAndTheEditsOnScreen) {
     panel->Click(250, 250);
     panel->RightClick(250, 250);
     panel->panel().WriteBackTileOnScreen();
-    EXPECT_EQ(state.database.sets[0].tiles[0].pathCount(), 3);
-    EXPECT_EQ(state.database.sets[1].tiles[1].pathCount(), 0);
-    EXPECT_EQ(state.database.sets[1].tiles[0].pathCount(), 0);
+    EXPECT_EQ(state.session.database().sets[0].tiles[0].pathCount(), 3);
+    EXPECT_EQ(state.session.database().sets[1].tiles[1].pathCount(), 0);
+    EXPECT_EQ(state.session.database().sets[1].tiles[0].pathCount(), 0);
 }
 
 TEST_F(DatabaseCommandTest, ChangingTheTypeChangesExactlyTheCurrentSet) {
@@ -220,8 +219,7 @@ TEST_F(DatabaseCommandTest, ChangingTheTypeChangesExactlyTheCurrentSet) {
     // The tile on screen is one of set 1.
     const auto image = folder / "H010.PCX";
     WriteFileBytes(image, WritePcx(MakePatternPicture(16, 16, 3)));
-    panel->SetTileImage(image.string(), "H010.PCX");
-    panel->HandleCommand(kPanelLoadTileImage);
+    panel->panel().LoadTileImage(image.string(), "H010.PCX");
     ASSERT_EQ(panel->panel().currentSet(), 1);
     dialogs.setAnswers.push_back({Press{"", 5}});  // Thick Forest
     shell.HandleCommand(kMenuChangeSetType);
@@ -231,23 +229,23 @@ TEST_F(DatabaseCommandTest, ChangingTheTypeChangesExactlyTheCurrentSet) {
     EXPECT_FALSE(view.numberEnabled);
     EXPECT_EQ(view.numberText, "1");
     EXPECT_EQ(view.typePosition, 7);  // Urban
-    EXPECT_EQ(state.database.sets[1].terrainType, 7);
-    EXPECT_EQ(state.database.sets[0].terrainType, 4);
-    EXPECT_EQ(state.database.index[2].terrainType, 7);
-    EXPECT_EQ(state.database.index[0].terrainType, 4);
+    EXPECT_EQ(state.session.database().sets[1].terrainType, 7);
+    EXPECT_EQ(state.session.database().sets[0].terrainType, 4);
+    EXPECT_EQ(state.session.database().index[2].terrainType, 7);
+    EXPECT_EQ(state.session.database().index[0].terrainType, 4);
     EXPECT_EQ(shell.tileList().rows[2].cells[3], "Thick Forest");
     EXPECT_EQ(panel->panel().Readout(kPanelTerrainType), "Thick Forest");
     EXPECT_TRUE(platform.dialogs.empty());
 
     // Cancelled: nothing.
     shell.HandleCommand(kMenuChangeSetType);
-    EXPECT_EQ(state.database.sets[1].terrainType, 7);
+    EXPECT_EQ(state.session.database().sets[1].terrainType, 7);
 }
 
 TEST_F(DatabaseCommandTest, ExportAndImportCarryTheMarkedTiles) {
     LoadTwoSets();
     platform.settings["Paths/Work2"] = "/not-read/";
-    MarkTileForExport(state.database, 0);
+    MarkTileForExport(state.session.database(), 0);
     const auto file = folder / "tiles.exp";
     Answer(file);
     shell.HandleCommand(kMenuExportTiles);
@@ -261,7 +259,7 @@ TEST_F(DatabaseCommandTest, ExportAndImportCarryTheMarkedTiles) {
     EXPECT_EQ(ReadFileBytes(file).size(), 4u + 16 + 24);
 
     // Into another database whose H010 place (set 1, tile 0) is H000's (0, 0).
-    state.database = MakeDatabase({TileSet{1, {MakeTile("H100.PCX")}}});
+    state.session.database() = MakeDatabase({TileSet{1, {MakeTile("H100.PCX")}}});
     shell.ShowTileList();
     Answer(file);
     shell.HandleCommand(kMenuImportTiles);
@@ -269,7 +267,7 @@ TEST_F(DatabaseCommandTest, ExportAndImportCarryTheMarkedTiles) {
     EXPECT_TRUE(platform.dialogs.back().request.fileMustExist);
     EXPECT_EQ(platform.messages.back(),
               (Message{"1 Tiles imported.", "Import Completed", MessageIcon::Information}));
-    EXPECT_EQ(state.database.sets[0].tiles[0].pathCount(), 1);
+    EXPECT_EQ(state.session.database().sets[0].tiles[0].pathCount(), 1);
     EXPECT_EQ(shell.tileList().rows[0].cells[5], "1");
 
     // Failed and cancelled dialogs.

@@ -46,7 +46,9 @@ class FileGuardTest : public CommandTest {
         WriteFileBytes(file, bytes);
         return bytes;
     }
-    std::vector<std::byte> InMemory() const { return SerializeTextureBin(state.database); }
+    std::vector<std::byte> InMemory() const {
+        return SerializeTextureBin(state.session.database());
+    }
     // The first save after opening names the file in the save dialog.
     void SaveOnce() {
         Answer(file);
@@ -92,7 +94,7 @@ TEST_F(FileGuardTest, SaveOverAChangedFileAsksAndDoesWhatTheAnswerSays) {
             EXPECT_EQ(ReadFileBytes(other), InMemory());
         }
         EXPECT_EQ(platform.dialogs.size(), c.otherWritten ? 1u : 0u);
-        EXPECT_EQ(panel->HasUnsavedChanges(), !c.fileWritten && !c.otherWritten);
+        EXPECT_EQ(panel->panel().HasUnsavedEdits(), !c.fileWritten && !c.otherWritten);
 
         // After a save the file written is the one guarded: saving again asks nothing.
         if (c.fileWritten || c.otherWritten) {
@@ -142,7 +144,7 @@ TEST_F(FileGuardTest, TheFirstSaveChecksTheFileChosenInTheSaveDialog) {
     shell.HandleCommand(kMenuSaveTextureBin);
     EXPECT_EQ(platform.choiceQuestions.size(), 1u);
     EXPECT_EQ(ReadFileBytes(file), theirs);
-    EXPECT_TRUE(panel->HasUnsavedChanges());
+    EXPECT_TRUE(panel->panel().HasUnsavedEdits());
 }
 
 TEST_F(FileGuardTest, TheSaveOnCloseAsksAndCancelKeepsTheProgramOpen) {
@@ -159,9 +161,9 @@ TEST_F(FileGuardTest, TheSaveOnCloseAsksAndCancelKeepsTheProgramOpen) {
         EXPECT_EQ(platform.choiceQuestions.size(), 1u);
         if (answer[0] == 'C') {
             EXPECT_FALSE(closes);
-            EXPECT_TRUE(state.shell.textureLoaded);
+            EXPECT_TRUE(state.session.loaded());
             EXPECT_EQ(ReadFileBytes(file), theirs);
-            EXPECT_TRUE(panel->HasUnsavedChanges());
+            EXPECT_TRUE(panel->panel().HasUnsavedEdits());
         } else {
             EXPECT_TRUE(closes);
             EXPECT_EQ(ReadFileBytes(file), mine);
@@ -181,7 +183,7 @@ TEST_F(FileGuardTest, ComingBackOffersToReloadOncePerChange) {
               "Texture.bin was changed by another program since it was opened.\n\nReload it?");
     EXPECT_EQ(platform.choiceQuestions[0].buttons, kReloadButtons);
     EXPECT_EQ(platform.choiceQuestions[0].defaultButton, 1u);  // Enter: Cancel
-    EXPECT_EQ(state.database.tileCount(), 2);                  // Cancel: kept as it is
+    EXPECT_EQ(state.session.database().tileCount(), 2);        // Cancel: kept as it is
     // The same change is not asked about again, but Save still asks.
     shell.CheckDatabaseFile();
     EXPECT_EQ(platform.choiceQuestions.size(), 1u);
@@ -194,9 +196,9 @@ TEST_F(FileGuardTest, ComingBackOffersToReloadOncePerChange) {
     platform.choiceAnswers.push_back("Reload");
     shell.CheckDatabaseFile();
     EXPECT_EQ(platform.choiceQuestions.size(), 3u);
-    EXPECT_EQ(state.database.tileCount(), 4);
+    EXPECT_EQ(state.session.database().tileCount(), 4);
     EXPECT_EQ(InMemory(), theirs);
-    EXPECT_FALSE(panel->HasUnsavedChanges());
+    EXPECT_FALSE(panel->panel().HasUnsavedEdits());
     shell.CheckDatabaseFile();
     EXPECT_EQ(platform.choiceQuestions.size(), 3u);
 }
@@ -211,18 +213,18 @@ TEST_F(FileGuardTest, ReloadingNeverDiscardsUnsavedChangesWithoutSayingSo) {
               "Texture.bin was changed by another program since it was opened.\n\n"
               "Reload it and discard the changes not saved here?");
     EXPECT_EQ(InMemory(), mine);
-    EXPECT_TRUE(panel->HasUnsavedChanges());
+    EXPECT_TRUE(panel->panel().HasUnsavedEdits());
 
     const std::vector<std::byte> again = ChangeUnderneath(1);
     platform.choiceAnswers.push_back("Reload");
     shell.CheckDatabaseFile();
     EXPECT_EQ(InMemory(), again);
-    EXPECT_FALSE(panel->HasUnsavedChanges());
+    EXPECT_FALSE(panel->panel().HasUnsavedEdits());
     (void)theirs;
 }
 
 TEST_F(FileGuardTest, NoDatabaseNoQuestion) {
-    state.shell.textureLoaded = false;
+    state.session.Close();
     ChangeUnderneath(3);
     shell.CheckDatabaseFile();
     EXPECT_TRUE(platform.choiceQuestions.empty());

@@ -6,33 +6,14 @@
 #include <fstream>
 
 #include "base/command_ids.h"
+#include "support/pcx_writer.h"
 #include "support/scripted_platform.h"
+#include "support/shell_panel.h"
 #include "support/texture_builder.h"
+#include "tiledb/texture_bin.h"
 
 namespace lorvane {
 namespace {
-
-class FakePanel : public EditorPanelHost {
-  public:
-    void HandleCommand(int id) override { commands.push_back(id); }
-    void SetTexturePath(const std::string& path) override { texturePath = path; }
-    void SetTileImage(const std::string& path, const std::string& name) override {
-        tileImagePath = path;
-        tileName = name;
-    }
-    void SetProposedFileName(const std::string& name) override { proposedName = name; }
-    std::optional<int> TileOnScreen() const override { return tileOnScreen; }
-    bool HasUnsavedChanges() const override { return unsaved; }
-    bool SaveForClose() override {
-        commands.push_back(kPanelSave);
-        return saveSucceeds;
-    }
-    std::vector<int> commands;
-    std::string texturePath, tileImagePath, tileName, proposedName;
-    bool unsaved = false;
-    std::optional<int> tileOnScreen;
-    bool saveSucceeds = true;
-};
 
 class FakeHost : public ShellHost {
   public:
@@ -62,16 +43,25 @@ class FakeHost : public ShellHost {
 class MainShellTest : public ::testing::Test {
   protected:
     MainShellTest() : shell(state, {platform, platform, platform, platform}) {
-        shell.SetEditorPanel(&panel);
         shell.SetHost(&host);
         shell.SetProgressView(&platform);
         shell.Initialize(folder);
         shell.LoadRecentFileList();
+        editor.emplace(shell);
     }
-    void LoadDatabase() {
-        state.database = testing::MakeDatabase(
-            {TileSet{1, {testing::MakeTile("100.PCX"), testing::MakeTile("101.PCX")}}});
-        state.shell.textureLoaded = true;
+    // A database of two tiles in memory, with nothing unsaved (or changed).
+    void LoadDatabase(bool unsaved = false) {
+        state.session.Replace(testing::MakeDatabase(
+            {TileSet{1, {testing::MakeTile("H100.PCX"), testing::MakeTile("H101.PCX")}}}));
+        if (!unsaved) state.session.document().MarkSaved();
+    }
+    const EditorPanel& panel() { return editor->panel(); }
+    // A tile image for the tiles folder.
+    std::string MakeTile(const std::string& name) {
+        const auto path = folder / "tiles" / name;
+        std::filesystem::create_directories(path.parent_path());
+        testing::WriteFileBytes(path, testing::WritePcx(testing::MakePatternPicture(16, 16, 3)));
+        return path.string();
     }
     std::string MakeFile(const std::string& relative) {
         const auto path = folder / relative;
@@ -83,9 +73,9 @@ class MainShellTest : public ::testing::Test {
     std::filesystem::path folder = testing::MakeTempFolder("shell");
     testing::ScriptedPlatform platform;
     AppState state;
-    FakePanel panel;
     FakeHost host;
     MainShell shell;
+    std::optional<testing::ShellPanel> editor;
 };
 
 TEST_F(MainShellTest, StartsWithTheTemplateStatesAndTheTerrainCommandsEnabled) {
@@ -99,7 +89,7 @@ TEST_F(MainShellTest, StartsWithTheTemplateStatesAndTheTerrainCommandsEnabled) {
     for (int id : {kMenuSaveL2Matrix, kMenuSaveTextureBin, kMenuSelectTheaterTitle})
         EXPECT_FALSE(menu.IsEnabled(id)) << id;
     EXPECT_TRUE(menu.IsChecked(kTheaterFirst));
-    EXPECT_FALSE(state.shell.textureLoaded);
+    EXPECT_FALSE(state.session.loaded());
     EXPECT_EQ(state.theaters.settings.xSections, 64);
 }
 
@@ -111,15 +101,17 @@ TEST_F(MainShellTest, CommandsThatNeedADatabaseOrTerrainDoNothingWithoutIt) {
     for (int id : gated) EXPECT_TRUE(shell.HandleCommand(id));
     EXPECT_TRUE(shell.HandleCommand(kMenuSaveTextureBin));
     EXPECT_TRUE(ran.empty());
-    EXPECT_TRUE(panel.commands.empty());
+    EXPECT_TRUE(platform.dialogs.empty());  // no save dialog
     EXPECT_TRUE(platform.messages.empty());
 
     LoadDatabase();
     state.shell.terrainLoaded = true;
     for (int id : gated) shell.HandleCommand(id);
     EXPECT_EQ(ran, gated);
+    platform.choices.push_back(FileChoice::Cancelled());
     shell.HandleCommand(kMenuSaveTextureBin);
-    EXPECT_EQ(panel.commands, std::vector<int>{kPanelSave});
+    ASSERT_EQ(platform.dialogs.size(), 1u);
+    EXPECT_EQ(platform.dialogs[0].request.title, "Save Texture.bin File");
 }
 
 TEST_F(MainShellTest, GeneratorsExplainWhatIsMissing) {
@@ -141,7 +133,10 @@ TEST_F(MainShellTest, GeneratorsExplainWhatIsMissing) {
         platform.messages.clear();
         int ran = 0;
         shell.RegisterCommand(c.id, [&ran] { ++ran; });
-        state.shell.textureLoaded = c.texture;
+        if (c.texture)
+            LoadDatabase();
+        else
+            state.session.Close();
         state.shell.terrainLoaded = c.terrain;
         shell.HandleCommand(c.id);
         if (c.message) {
@@ -155,11 +150,17 @@ TEST_F(MainShellTest, GeneratorsExplainWhatIsMissing) {
 }
 
 TEST_F(MainShellTest, ForwardsThePanelsCommands) {
-    shell.HandleCommand(kMenuOpenTextureBin);
-    for (int id : {kPanelLoadTile, kPanelUndoSegment, kPanelNewPath, kPanelNewArea})
+    // Open asks for a database, Load Tile for a tile; without a tile on
+    // screen Undo, New Path and New Area do nothing.
+    for (int id :
+         {kMenuOpenTextureBin, kPanelLoadTile, kPanelUndoSegment, kPanelNewPath, kPanelNewArea}) {
+        platform.choices.push_back(FileChoice::Cancelled());
         shell.HandleCommand(id);
-    EXPECT_EQ(panel.commands, (std::vector<int>{kPanelOpenTexture, kPanelLoadTile,
-                                                kPanelUndoSegment, kPanelNewPath, kPanelNewArea}));
+    }
+    ASSERT_EQ(platform.dialogs.size(), 2u);
+    EXPECT_EQ(platform.dialogs[0].request.title, "Open Texture.bin File");
+    EXPECT_EQ(platform.dialogs[1].request.title, "Select a Tile or Enter Tile Offset Number");
+    EXPECT_EQ(panel().tool(), ToolKind::Select);
     shell.HandleCommand(kMenuAbout);
     shell.HandleCommand(kMenuExit);
     EXPECT_EQ(host.aboutBoxes, 1);
@@ -176,22 +177,28 @@ TEST_F(MainShellTest, CommandsNotBuiltYetSayso) {
 TEST_F(MainShellTest, RecentFilesOpenByTheirFileNamesExtension) {
     std::string l2;
     shell.RegisterCommand(kOpenL2FromPath, [&] { l2 = state.terrainPath; });
-    const std::string bin = MakeFile("v1.5/Texture.bin");
-    const std::string pcx = MakeFile("tiles/A10.PCX");
+    const std::string bin = (folder / "v1.5" / "Texture.bin").string();
+    std::filesystem::create_directories(folder / "v1.5");
+    testing::WriteFileBytes(
+        bin,
+        SerializeTextureBin(testing::MakeDatabase({TileSet{1, {testing::MakeTile("A10.PCX")}}})));
+    const std::string pcx = MakeTile("A10.PCX");
     const std::string matrix = MakeFile("korea.L2M");
     const std::string other = MakeFile("notes.txt");
     for (const std::string& path : {other, matrix, pcx, bin}) shell.RememberFile(path);
 
     shell.HandleCommand(kRecentFirst);  // bin, in a folder with a '.'
-    EXPECT_EQ(panel.texturePath, bin);
+    EXPECT_TRUE(state.session.loaded());
+    EXPECT_EQ(state.session.File(), bin);
     shell.HandleCommand(kRecentFirst + 1);
-    EXPECT_EQ(panel.tileImagePath, pcx);
-    EXPECT_EQ(panel.tileName, "A10.PCX");
+    EXPECT_EQ(panel().tileImagePath(), pcx);
+    EXPECT_EQ(panel().tileName(), "A10.PCX");
+    EXPECT_TRUE(panel().tileOnScreen());
     shell.HandleCommand(kRecentFirst + 2);
     EXPECT_EQ(l2, matrix);
-    shell.HandleCommand(kRecentFirst + 3);  // another kind: nothing
-    EXPECT_EQ(panel.commands, (std::vector<int>{kPanelLoadTexturePath, kPanelLoadTileImage}));
-    EXPECT_TRUE(platform.messages.empty());
+    shell.HandleCommand(kRecentFirst + 3);    // another kind: nothing
+    ASSERT_EQ(platform.messages.size(), 1u);  // the database's load
+    EXPECT_EQ(platform.messages[0].caption, "Texture.bin Succesfully Loaded");
     EXPECT_EQ(state.recentFiles->count, 4);
 }
 
@@ -212,7 +219,7 @@ TEST_F(MainShellTest, AMissingRecentFileLeavesTheListTheSettingsAndTheMenu) {
     EXPECT_EQ(platform.settings.at("File2"), "");
     EXPECT_EQ(shell.menu().Find(kRecentFirst)->text, "&1 " + kept);
     EXPECT_EQ(shell.menu().Find(kRecentFirst + 1), nullptr);
-    EXPECT_TRUE(panel.commands.empty());
+    EXPECT_FALSE(state.session.loaded());
 }
 
 TEST_F(MainShellTest, RecentFilesSurviveARestart) {
@@ -239,32 +246,33 @@ TEST_F(MainShellTest, TileListLoadsThroughPostedPanelCommands) {
     EXPECT_EQ(host.windowsCreated, 1);
     ASSERT_EQ(shell.tileList().rows.size(), 2u);
 
+    // No tiles folder known: the tile dialog, proposing the row's tile.
     shell.TileListRowClicked(1);
-    EXPECT_TRUE(panel.commands.empty());  // posted, not yet run
+    EXPECT_TRUE(platform.dialogs.empty());  // posted, not yet run
+    platform.choices.push_back(FileChoice::Cancelled());
     host.RunPosted();
-    EXPECT_EQ(panel.proposedName, "101.PCX");
-    EXPECT_EQ(panel.commands, std::vector<int>{kPanelLoadTile});
+    ASSERT_EQ(platform.dialogs.size(), 1u);
+    EXPECT_EQ(platform.dialogs[0].request.proposedName, "H101.PCX");
 
-    state.folders.tileFolder = "/tiles/";
+    MakeTile("H100.PCX");
+    MakeTile("H101.PCX");
+    state.folders.tileFolder = (folder / "tiles" / "").string();
     shell.HandleArrowKey(false);
     host.RunPosted();
-    EXPECT_EQ(panel.tileImagePath, "/tiles/100.PCX");
-    EXPECT_EQ(panel.tileName, "100.PCX");
-    EXPECT_EQ(panel.commands.back(), kPanelLoadTileImage);
+    EXPECT_EQ(panel().tileImagePath(), state.folders.tileFolder + "H100.PCX");
+    EXPECT_EQ(panel().tileName(), "H100.PCX");
 
     shell.TileListClosed();
     // Without the list the arrows (and the Tile Select spin buttons) step
     // through the database from the tile on screen, and stop at its ends.
-    panel.tileOnScreen = state.database.index[0].id;
     shell.HandleArrowKey(true);
     host.RunPosted();
-    EXPECT_EQ(panel.tileName, "101.PCX");
-    panel.tileOnScreen = state.database.index[1].id;
+    EXPECT_EQ(panel().tileName(), "H101.PCX");
     shell.HandleArrowKey(true);
     EXPECT_TRUE(host.posted.empty());
     shell.HandleArrowKey(false);
     host.RunPosted();
-    EXPECT_EQ(panel.tileName, "100.PCX");
+    EXPECT_EQ(panel().tileName(), "H100.PCX");
     shell.UpdateTileListRow(0);
     EXPECT_TRUE(host.posted.empty());
 }
@@ -272,32 +280,33 @@ TEST_F(MainShellTest, TileListLoadsThroughPostedPanelCommands) {
 // A tile's name from the database is read in the tiles folder only: a name
 // that leads out of it is refused with its message and loads nothing.
 TEST_F(MainShellTest, TileNamesThatLeaveTheTilesFolderAreRefused) {
-    state.folders.tileFolder = "/tiles/";
+    state.folders.tileFolder = (folder / "tiles" / "").string();
     for (const char* name : {"../../../etc/passwd", "a/b.PCX", "C:x.PCX", "..", "x\\y.pcx", ""}) {
         SCOPED_TRACE(name);
-        state.database = testing::MakeDatabase({TileSet{1, {testing::MakeTile(name)}}});
-        state.shell.textureLoaded = true;
+        state.session.Replace(testing::MakeDatabase({TileSet{1, {testing::MakeTile(name)}}}));
         platform.messages.clear();
         shell.LoadTileFromList(0);
         host.RunPosted();
-        EXPECT_TRUE(panel.commands.empty());
+        EXPECT_TRUE(host.posted.empty());
+        EXPECT_TRUE(panel().tileName().empty());
         ASSERT_EQ(platform.messages.size(), 1u);
         EXPECT_EQ(platform.messages[0].caption, "Tile Name Error");
     }
-    state.database = testing::MakeDatabase({TileSet{1, {testing::MakeTile("H0A0.PCX")}}});
+    MakeTile("H0A0.PCX");
+    state.session.Replace(testing::MakeDatabase({TileSet{1, {testing::MakeTile("H0A0.PCX")}}}));
     shell.LoadTileFromList(0);
     host.RunPosted();
-    EXPECT_EQ(panel.tileImagePath, "/tiles/H0A0.PCX");
+    EXPECT_EQ(panel().tileImagePath(), state.folders.tileFolder + "H0A0.PCX");
 }
 
 TEST_F(MainShellTest, TheTileListMarksTheTileOnScreen) {
     LoadDatabase();
     shell.ShowTileList();
     const int changes = host.listChanges;
-    shell.ShowTileOnScreen(state.database.index[1].id);
+    shell.ShowTileOnScreen(state.session.database().index[1].id);
     EXPECT_EQ(shell.tileList().onScreenPosition, 1);
     EXPECT_EQ(host.listChanges, changes + 1);
-    shell.ShowTileOnScreen(state.database.index[1].id);  // unchanged: not drawn again
+    shell.ShowTileOnScreen(state.session.database().index[1].id);  // unchanged: not drawn again
     EXPECT_EQ(host.listChanges, changes + 1);
     shell.RefillTileList();
     EXPECT_EQ(shell.tileList().onScreenPosition, 1);
@@ -316,11 +325,10 @@ TEST_F(MainShellTest, TileListThatCannotBeCreatedDoesNothing) {
 }
 
 TEST_F(MainShellTest, CloseAsksOnlyWhenThereAreUnsavedChanges) {
-    LoadDatabase();
     struct Case {
         bool unsaved;
         std::optional<SaveAnswer> answer;
-        bool saveSucceeds;
+        bool saveSucceeds;  // the save dialog names a file (or is cancelled)
         bool closes;
     };
     for (const Case& c :
@@ -328,34 +336,34 @@ TEST_F(MainShellTest, CloseAsksOnlyWhenThereAreUnsavedChanges) {
           Case{true, SaveAnswer::Save, true, true}, Case{true, SaveAnswer::Discard, true, true},
           Case{false, std::nullopt, true, true}}) {
         platform.questions.clear();
-        panel.commands.clear();
-        panel.unsaved = c.unsaved;
-        panel.saveSucceeds = c.saveSucceeds;
+        platform.dialogs.clear();
         if (c.answer) platform.answers.push_back(*c.answer);
-        LoadDatabase();
+        platform.choices.push_back(c.saveSucceeds ? FileChoice::Chosen(folder / "Saved.bin")
+                                                  : FileChoice::Cancelled());
+        LoadDatabase(c.unsaved);
         EXPECT_EQ(shell.ConfirmClose(), c.closes);
         EXPECT_EQ(platform.questions.size(), c.unsaved ? 1u : 0u);
         if (c.unsaved) {
             EXPECT_EQ(platform.questions[0].text, "Save changes to Texture.bin?");
         }
-        EXPECT_EQ(panel.commands.size(), c.answer == SaveAnswer::Save ? 1u : 0u);
+        // Save asks where (the database has no file yet).
+        EXPECT_EQ(platform.dialogs.size(), c.answer == SaveAnswer::Save ? 1u : 0u);
         // Staying open keeps the database.
-        EXPECT_EQ(state.database.tileCount(), c.closes ? 0 : 2);
+        EXPECT_EQ(state.session.loaded(), !c.closes);
+        EXPECT_EQ(state.session.database().tileCount(), c.closes ? 0 : 2);
+        platform.choices.clear();
     }
 }
 
 TEST_F(MainShellTest, ReplacingTheDatabaseAsksTheCloseQuestionFirst) {
     // Every way another database comes in: the menu, a recent file or the
     // command line (OpenPath), and generating one.
-    LoadDatabase();
-    const std::string other = MakeFile("Other.bin");
+    const std::string other = (folder / "Other.bin").string();
+    testing::WriteFileBytes(
+        other,
+        SerializeTextureBin(testing::MakeDatabase({TileSet{1, {testing::MakeTile("H500.PCX")}}})));
     int generated = 0;
     shell.RegisterCommand(kMenuGenerateTextureBin, [&] { ++generated; });
-    const auto opened = [&] {
-        return std::count(panel.commands.begin(), panel.commands.end(), kPanelOpenTexture) +
-               std::count(panel.commands.begin(), panel.commands.end(), kPanelLoadTexturePath) +
-               std::exchange(generated, 0);
-    };
     const std::vector<std::pair<std::string, std::function<void()>>> ways = {
         {"menu", [&] { shell.HandleCommand(kMenuOpenTextureBin); }},
         {"path", [&] { shell.OpenPath(other); }},
@@ -370,28 +378,39 @@ TEST_F(MainShellTest, ReplacingTheDatabaseAsksTheCloseQuestionFirst) {
         for (const Case& c :
              {Case{SaveAnswer::Cancel, true, false}, Case{SaveAnswer::Save, false, false},
               Case{SaveAnswer::Save, true, true}, Case{SaveAnswer::Discard, true, true}}) {
+            SCOPED_TRACE(way + " " + std::to_string(static_cast<int>(c.answer)));
+            LoadDatabase(true);
             platform.questions.clear();
-            panel.commands.clear();
-            panel.unsaved = true;
-            panel.saveSucceeds = c.saveSucceeds;
+            platform.dialogs.clear();
             platform.answers.push_back(c.answer);
+            if (c.answer == SaveAnswer::Save)
+                platform.choices.push_back(c.saveSucceeds ? FileChoice::Chosen(folder / "Saved.bin")
+                                                          : FileChoice::Cancelled());
+            // The menu's open dialog, when it comes, names the other file.
+            platform.choices.push_back(FileChoice::Chosen(other));
             run();
-            ASSERT_EQ(platform.questions.size(), 1u) << way;
+            ASSERT_EQ(platform.questions.size(), 1u);
             EXPECT_EQ(platform.questions[0].text, "Save changes to Texture.bin?");
-            const bool saved = !panel.commands.empty() && panel.commands.front() == kPanelSave;
-            EXPECT_EQ(saved, c.answer == SaveAnswer::Save) << way;
+            const bool saved = !platform.dialogs.empty() &&
+                               platform.dialogs[0].request.title == "Save Texture.bin File";
+            EXPECT_EQ(saved, c.answer == SaveAnswer::Save);
             // Cancel (or a failed save) leaves everything as it was: nothing
             // is opened or generated.
-            EXPECT_EQ(opened(), c.goesOn ? 1 : 0) << way << " " << static_cast<int>(c.answer);
-            EXPECT_EQ(state.database.tileCount(), 2) << way;
+            const bool opened =
+                state.session.database().tileCount() == 1 || std::exchange(generated, 0) == 1;
+            EXPECT_EQ(opened, c.goesOn);
+            if (!c.goesOn) {
+                EXPECT_EQ(state.session.database().tileCount(), 2);
+            }
+            platform.choices.clear();
         }
     }
     // Nothing unsaved: no question.
+    LoadDatabase();
     platform.questions.clear();
-    panel.unsaved = false;
     shell.OpenPath(other);
     EXPECT_TRUE(platform.questions.empty());
-    EXPECT_EQ(panel.texturePath, other);
+    EXPECT_EQ(state.session.File(), other);
 }
 
 TEST_F(MainShellTest, ProgressDialogCaptionsRangeAndCancel) {

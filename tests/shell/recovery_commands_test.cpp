@@ -40,9 +40,6 @@ struct ProgramRun {
         shell.SetProgressView(&platform);
         shell.Initialize(recoveryFolder.parent_path());
         panel.emplace(shell);
-        shell.SetEditorPanel(&*panel);
-        database.SetEditor(&panel->panel());
-        recovery.SetEditor(&panel->panel());
         shell.SetRecovery(&recovery);
         database.Register();
     }
@@ -169,7 +166,7 @@ TEST_F(RecoveryCommandTest, RecoverAfterACrashSavesTheSameBytes) {
             auto crashed = Start(kEnded, limit);
             Open(*crashed);
             EveryDatabaseCommand(*crashed);
-            expected = SerializeTextureBin(crashed->state.database);
+            expected = SerializeTextureBin(crashed->state.session.database());
             // The run ends here without saving or closing.
         }
         EXPECT_EQ(ReadFileBytes(file), before);
@@ -186,10 +183,10 @@ TEST_F(RecoveryCommandTest, RecoverAfterACrashSavesTheSameBytes) {
                                                 " from \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d\\?")))
             << asked.question.text;
         // Recovered and unsaved: the file is as it was until the user saves.
-        EXPECT_TRUE(restarted->state.shell.textureLoaded);
-        EXPECT_TRUE(restarted->panel->HasUnsavedChanges());
+        EXPECT_TRUE(restarted->state.session.loaded());
+        EXPECT_TRUE(restarted->panel->panel().HasUnsavedEdits());
         EXPECT_EQ(ReadFileBytes(file), before);
-        EXPECT_EQ(SerializeTextureBin(restarted->state.database), expected);
+        EXPECT_EQ(SerializeTextureBin(restarted->state.session.database()), expected);
         EXPECT_EQ(restarted->platform.messages.size(), 1u);  // "Texture.bin loaded ..."
         // The recovered work is journaled again, in this run's journal only.
         ASSERT_EQ(FindLeftJournals(journals, restarted->journal.journalPath()).size(), 0u);
@@ -212,7 +209,7 @@ TEST_F(RecoveryCommandTest, DiscardDeletesKeepForLaterAsksAgainNextTime) {
         run->platform.choiceAnswers.push_back("Keep for later");
         run->recovery.OfferAtStart();
         EXPECT_EQ(run->platform.choiceQuestions.size(), 1u);
-        EXPECT_FALSE(run->state.shell.textureLoaded);
+        EXPECT_FALSE(run->state.session.loaded());
         // Not asked again in this run, not even when its database is opened.
         run->recovery.OfferAtStart();
         Open(*run);
@@ -230,7 +227,7 @@ TEST_F(RecoveryCommandTest, DiscardDeletesKeepForLaterAsksAgainNextTime) {
     run->recovery.OfferAtStart();
     EXPECT_EQ(run->platform.choiceQuestions.size(), 1u);
     EXPECT_TRUE(Journals().empty());
-    EXPECT_FALSE(run->state.shell.textureLoaded);
+    EXPECT_FALSE(run->state.session.loaded());
 }
 
 TEST_F(RecoveryCommandTest, OpeningTheDatabaseOffersItsJournal) {
@@ -243,9 +240,9 @@ TEST_F(RecoveryCommandTest, OpeningTheDatabaseOffersItsJournal) {
     run->platform.choiceAnswers.push_back("Recover");
     Open(*run);
     ASSERT_EQ(run->platform.choiceQuestions.size(), 1u);
-    EXPECT_EQ(run->state.database.setCount(), 3);
-    EXPECT_EQ(run->state.database.sets[0].terrainType, 9);
-    EXPECT_TRUE(run->panel->HasUnsavedChanges());
+    EXPECT_EQ(run->state.session.database().setCount(), 3);
+    EXPECT_EQ(run->state.session.database().sets[0].terrainType, 9);
+    EXPECT_TRUE(run->panel->panel().HasUnsavedEdits());
 }
 
 TEST_F(RecoveryCommandTest, AChangedDatabaseIsWarnedAboutAndWhatDoesNotFitIsSkipped) {
@@ -274,10 +271,10 @@ TEST_F(RecoveryCommandTest, AChangedDatabaseIsWarnedAboutAndWhatDoesNotFitIsSkip
               "giving set 0 the type Plains: there is no such set");
     // What fits was applied: the new set (now set 0), the added tile, the
     // imported area, the last type.
-    ASSERT_EQ(run->state.database.setCount(), 1);
-    EXPECT_EQ(run->state.database.sets[0].tileCount(), 3);
-    EXPECT_EQ(run->state.database.sets[0].terrainType, 9);
-    EXPECT_EQ(run->state.database.sets[0].tiles[0].areaCount(), 1);
+    ASSERT_EQ(run->state.session.database().setCount(), 1);
+    EXPECT_EQ(run->state.session.database().sets[0].tileCount(), 3);
+    EXPECT_EQ(run->state.session.database().sets[0].terrainType, 9);
+    EXPECT_EQ(run->state.session.database().sets[0].tiles[0].areaCount(), 1);
 }
 
 // A large journal is replayed under the progress dialog, to the end.
@@ -296,7 +293,7 @@ TEST_F(RecoveryCommandTest, ALargeJournalIsReplayedUnderProgress) {
     auto run = Start(CurrentProcessId());
     run->platform.choiceAnswers.push_back("Recover");
     run->recovery.OfferAtStart();
-    EXPECT_EQ(run->state.database.sets[0].tiles[0].pathCount(), count + 1);
+    EXPECT_EQ(run->state.session.database().sets[0].tiles[0].pathCount(), count + 1);
     const std::vector<std::string>& log = run->platform.progressLog;
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(log.front(), "open Recovering Unsaved Changes 0..100");
@@ -334,7 +331,7 @@ TEST_F(RecoveryCommandTest, AJournalLeadsOnlyToItsOwnDatabase) {
         auto crashed = Start(kEnded, 100);
         crashed->shell.OpenPath("Texture.bin");
         EveryDatabaseCommand(*crashed);
-        expected = SerializeTextureBin(crashed->state.database);
+        expected = SerializeTextureBin(crashed->state.session.database());
     }
     const std::string named = (a / "Texture.bin").lexically_normal().string();
     {
@@ -351,8 +348,8 @@ TEST_F(RecoveryCommandTest, AJournalLeadsOnlyToItsOwnDatabase) {
         const std::string& text = run->platform.choiceQuestions[0].question.text;
         EXPECT_EQ(text.rfind("Recover the unsaved changes to " + named + " from ", 0), 0u) << text;
         EXPECT_EQ(text.find("\n"), std::string::npos) << text;  // nothing changed since
-        EXPECT_EQ(SerializeTextureBin(run->state.database), expected);
-        EXPECT_EQ(run->state.databaseFile.path(), fs::path(named));
+        EXPECT_EQ(SerializeTextureBin(run->state.session.database()), expected);
+        EXPECT_EQ(run->state.session.guard().path(), fs::path(named));
         // Save writes A's file, as the save dialog proposes.
         run->platform.choices.push_back(FileChoice::Chosen(named));
         run->shell.HandleCommand(kMenuSaveTextureBin);
@@ -372,7 +369,7 @@ TEST_F(RecoveryCommandTest, AJournalWhoseDatabaseIsGoneIsSaidSo) {
         auto crashed = Start(kEnded, 100);
         Open(*crashed);
         EveryDatabaseCommand(*crashed);
-        expected = SerializeTextureBin(crashed->state.database);
+        expected = SerializeTextureBin(crashed->state.session.database());
     }
     fs::remove(file);
     {
@@ -410,7 +407,7 @@ TEST_F(RecoveryCommandTest, AJournalWhoseDatabaseIsGoneIsSaidSo) {
     EXPECT_NE(asked.question.text.find("cannot be recovered: the file is not there any more."),
               std::string::npos)
         << asked.question.text;
-    EXPECT_FALSE(run->state.shell.textureLoaded);
+    EXPECT_FALSE(run->state.session.loaded());
     EXPECT_EQ(Journals().size(), 1u);  // kept for later
 }
 
@@ -459,8 +456,7 @@ TEST_F(RecoveryCommandTest, RandomEditsThroughTheEditorRecoverToTheSameBytes) {
             Open(*crashed);
             ShellPanel& panel = *crashed->panel;
             const auto showTile = [&](const char* name) {
-                panel.SetTileImage((folder / name).string(), name);
-                panel.HandleCommand(kPanelLoadTileImage);
+                panel.panel().LoadTileImage((folder / name).string(), name);
             };
             showTile("H000.PCX");
             const auto at = [&] { return static_cast<int>(random() % 280) + 10; };
@@ -516,7 +512,7 @@ TEST_F(RecoveryCommandTest, RandomEditsThroughTheEditorRecoverToTheSameBytes) {
                 }
             }
             panel.panel().WriteBackTileOnScreen();
-            expected = SerializeTextureBin(crashed->state.database);
+            expected = SerializeTextureBin(crashed->state.session.database());
         }
         const std::vector<LeftJournal> left = FindLeftJournals(journals);
         ASSERT_EQ(left.size(), 1u);

@@ -48,8 +48,7 @@ TEST_F(TerrainCommandTest, FileDialogsCarryTheirTitlesFiltersNamesAndFolders) {
     // The .thr and .mea dialogs take the Texture.bin folder as it is held.
     state.folders.textureFolder = "/textures/";
     platform.settings["Paths/Texture"] = "/not-read/";
-    state.database = MakeDatabase({TileSet{1, {MakeTile("H000.PCX")}}});
-    state.shell.textureLoaded = true;
+    state.session.Replace(MakeDatabase({TileSet{1, {MakeTile("H000.PCX")}}}));
 
     for (int id : {kMenuSaveL2Matrix, kMenuGenerateThr, kMenuGenerateMea, kMenuEditTheaterMap})
         shell.HandleCommand(id);
@@ -93,11 +92,10 @@ TEST_F(TerrainCommandTest, FileDialogsCarryTheirTitlesFiltersNamesAndFolders) {
 
 TEST_F(TerrainCommandTest, CancelledDialogsChangeNothing) {
     OpenTheater();
-    const std::string title = host.title;
     const auto files = std::filesystem::directory_iterator(folder);
     const size_t fileCount = std::distance(files, std::filesystem::directory_iterator());
-    state.database = MakeDatabase({TileSet{1, {MakeTile("H000.PCX")}}});
-    state.shell.textureLoaded = true;
+    state.session.Replace(MakeDatabase({TileSet{1, {MakeTile("H000.PCX")}}}));
+    const std::string title = host.title;
 
     for (int id : {kMenuSaveL2Matrix, kMenuGenerateThr, kMenuGenerateMea, kMenuEditTheaterMap,
                    kMenuLoadL2Matrix, kMenuOpenL2File}) {
@@ -124,8 +122,7 @@ TEST_F(TerrainCommandTest, CancelledDialogsChangeNothing) {
 
 TEST_F(TerrainCommandTest, FailedDialogsShowTheirErrorCodes) {
     OpenTheater();
-    state.database = MakeDatabase({TileSet{1, {MakeTile("H000.PCX")}}});
-    state.shell.textureLoaded = true;
+    state.session.Replace(MakeDatabase({TileSet{1, {MakeTile("H000.PCX")}}}));
     shell.menu().Enable(kMenuOpenL2File, true);
     shell.menu().Enable(kMenuLoadL2Matrix, true);
     const std::vector<std::pair<int, std::string>> cases = {
@@ -157,9 +154,9 @@ TEST_F(TerrainCommandTest, GeneratorsWithoutTheirInputsOnlyInform) {
     shell.HandleCommand(kMenuGenerateThr);  // neither
     shell.HandleCommand(kMenuGenerateMea);
     shell.HandleCommand(kMenuSaveL2Matrix);  // does nothing at all
-    state.shell.textureLoaded = true;
+    state.session.Replace(MakeDatabase({TileSet{1, {MakeTile("H000.PCX")}}}));
     shell.HandleCommand(kMenuGenerateThr);  // database only
-    state.shell.textureLoaded = false;
+    state.session.Close();
     state.shell.terrainLoaded = true;
     shell.HandleCommand(kMenuGenerateThr);  // terrain only
     EXPECT_EQ(platform.messages, (std::vector<Message>{both, terrainOnly, both, both}));
@@ -318,8 +315,7 @@ TEST_F(TerrainCommandTest, RecentL2FileOpensWithoutADialog) {
 
 TEST_F(TerrainCommandTest, TheaterOutputsUnderTheProgressDialog) {
     OpenTheater();
-    state.database = MakeDatabase({TileSet{7, {MakeTile("H000.PCX")}}});
-    state.shell.textureLoaded = true;
+    state.session.Replace(MakeDatabase({TileSet{7, {MakeTile("H000.PCX")}}}));
     const auto thr = folder / "out.thr";
     const auto mea = folder / "out.mea";
     Answer(thr);

@@ -16,8 +16,7 @@ namespace {
 class WholeTheaterTest : public CommandTest {
   protected:
     void LoadTile(const std::string& name) {
-        panel->SetTileImage((inputs.tiles / name).string(), name);
-        panel->HandleCommand(kPanelLoadTileImage);
+        panel->panel().LoadTileImage((inputs.tiles / name).string(), name);
     }
     void ChangeSetType(int position) {
         dialogs.setAnswers.push_back({ScriptedDialogs::SetPress{"", position}});
@@ -81,7 +80,7 @@ TEST_F(WholeTheaterTest, ProgramCommandsMakeTheSameFilesAsTheCommandLine) {
         EXPECT_TRUE(ours == ReadFileBytes(cli / name));
     }
     // The road is in the database and the header was written in full.
-    EXPECT_EQ(state.database.sets[1].tiles[0].pathCount(), 2);
+    EXPECT_EQ(state.session.database().sets[1].tiles[0].pathCount(), 2);
     EXPECT_EQ(ReadFileBytes(program / "Theater.map").size(), 1116u);
     const auto thr = ReadFileBytes(program / "out.thr");
     EXPECT_TRUE(std::any_of(thr.begin() + 4, thr.end(),

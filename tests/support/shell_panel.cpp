@@ -7,26 +7,25 @@ namespace lorvane::testing {
 
 ShellPanel::ShellPanel(MainShell& shell)
     : shell_(shell),
-      panel_(
-          {shell.state().database, shell.state().shell.textureLoaded, shell.state().startupFolder},
-          {shell.platform().messages, shell.platform().files, *this}) {
+      panel_(shell.session().document(),
+             {shell.platform().messages, shell.platform().files, shell}) {
+    panel_.SetView(this);
+    shell.session().SetEditor(&panel_);
     panel_.Initialise();
     panel_.view().SetViewport(300, 300);
     panel_.RunPosted();
 }
 
+ShellPanel::~ShellPanel() { shell_.session().SetEditor(nullptr); }
+
 void ShellPanel::HandleCommand(int id) {
+    if (id == kPanelOpenTexture || id == kPanelSave) {
+        shell_.HandleCommand(id == kPanelSave ? kMenuSaveTextureBin : kMenuOpenTextureBin);
+        return;
+    }
     panel_.Command(id);
     panel_.RunPosted();
-}
-
-void ShellPanel::SetTileImage(const std::string& path, const std::string& name) {
-    panel_.SetTileImage(path, name);
-}
-
-void ShellPanel::SetDatabaseMenus(bool enabled) {
-    shell_.EnableMenuItem(kMenuSaveTextureBin, enabled);
-    if (enabled) shell_.EnableMenuItem(kMenuAddSet, true);
+    shell_.session().ShowChanges();  // as the window shows every change
 }
 
 bool ShellPanel::RunNewPathDialog() {
@@ -39,11 +38,13 @@ bool ShellPanel::RunNewPathDialog() {
 void ShellPanel::Click(int x, int y) {
     panel_.PointerReleased(MouseButton::Left, {double(x), double(y)});
     panel_.RunPosted();
+    shell_.session().ShowChanges();
 }
 
 void ShellPanel::RightClick(int x, int y) {
     panel_.PointerReleased(MouseButton::Right, {double(x), double(y)});
     panel_.RunPosted();
+    shell_.session().ShowChanges();
 }
 
 }  // namespace lorvane::testing

@@ -28,4 +28,16 @@ void WriteFileBytes(const std::filesystem::path& path, const std::vector<std::by
 // A fresh empty folder under the system's temporary folder.
 std::filesystem::path MakeTempFolder(const std::string& stem);
 
+// Two sets: set 0 holds H000.PCX (two road segments, one lake) and
+// H001.PCX (nothing); set 1 holds H010.PCX with one river segment.
+inline TileDatabase TwoSetDatabase() {
+    return MakeDatabase({
+        TileSet{4,
+                {MakeTile("H000.PCX", {{10, 60, 100, 200, 300, 400}, {10, 60, 300, 400, 500, 600}},
+                          {{1, 300, 2400, 800}}),
+                 MakeTile("H001.PCX")}},
+        TileSet{9, {MakeTile("H010.PCX", {{2, 120, 200, 3000, 2800, 2400}})}},
+    });
+}
+
 }  // namespace lorvane::testing

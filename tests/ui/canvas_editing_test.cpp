@@ -29,9 +29,10 @@ class CanvasEditingTest : public QObject {
 
   private:
     std::filesystem::path folder_;
-    AppState state_;
+    std::unique_ptr<AppState> state_;
     testing::ScriptedPlatform platform_;
     std::unique_ptr<MainShell> shell_;
+    std::unique_ptr<EditorPanel> panel_;  // the program owns the panel
     std::unique_ptr<LorvaneDialog> dialog_;
     std::vector<std::byte> saved_;  // the file saved before any edit
 
@@ -48,7 +49,7 @@ class CanvasEditingTest : public QObject {
         QTest::mouseClick(Field(), button, {}, at);
     }
     std::vector<std::byte> Save() {
-        Panel().SaveDatabase();
+        state_->session.Save();
         return testing::ReadFileBytes(folder_ / "Saved.bin");
     }
     void Undo() {
@@ -60,13 +61,15 @@ class CanvasEditingTest : public QObject {
   private slots:
     void init() {
         folder_ = testing::MakeTempFolder("lorvane-canvas");
-        state_ = AppState{};
+        state_ = std::make_unique<AppState>();
         platform_ = testing::ScriptedPlatform{};
         shell_ = std::make_unique<MainShell>(
-            state_, ShellPlatform{platform_, platform_, platform_, platform_});
+            *state_, ShellPlatform{platform_, platform_, platform_, platform_});
         shell_->Initialize(folder_);
-        dialog_ = std::make_unique<LorvaneDialog>(*shell_, nullptr);
-        shell_->SetEditorPanel(dialog_.get());
+        panel_ = std::make_unique<EditorPanel>(state_->session.document(),
+                                               PanelServices{platform_, platform_, *shell_});
+        dialog_ = std::make_unique<LorvaneDialog>(*shell_, *panel_, nullptr);
+        state_->session.SetEditor(panel_.get(), [this] { dialog_->Sync(); });
         dialog_->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
         // One tile: a road of two joined segments and a lake.
@@ -79,10 +82,9 @@ class CanvasEditingTest : public QObject {
                                                                 {{1, 300, 800, 2600}})}}})));
         testing::WriteFileBytes(folder_ / "H000.PCX",
                                 testing::WritePcx(testing::MakePatternPicture(64, 64, 3)));
-        dialog_->SetTexturePath((folder_ / "Texture.bin").string());
-        dialog_->HandleCommand(kPanelLoadTexturePath);
-        dialog_->SetTileImage((folder_ / "H000.PCX").string(), "H000.PCX");
-        dialog_->HandleCommand(kPanelLoadTileImage);
+        state_->session.Open((folder_ / "Texture.bin").string());
+        panel_->LoadTileImage((folder_ / "H000.PCX").string(), "H000.PCX");
+        dialog_->Sync();
         QTRY_VERIFY(Panel().showsImage());
         QTRY_VERIFY(!Panel().HasPosted());
         platform_.choices.push_back(FileChoice::Chosen(folder_ / "Saved.bin"));
@@ -92,8 +94,11 @@ class CanvasEditingTest : public QObject {
     }
 
     void cleanup() {
+        state_->session.SetEditor(nullptr);
         dialog_.reset();
+        panel_.reset();
         shell_.reset();
+        state_.reset();
         std::filesystem::remove_all(folder_);
     }
 

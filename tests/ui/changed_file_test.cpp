@@ -34,7 +34,7 @@ class ChangedFileTest : public QObject {
         QVERIFY(app.Start());
         MainWindow& window = app.window();
         app.OpenFiles({file.string()});
-        QTRY_VERIFY_WITH_TIMEOUT(app.state().shell.textureLoaded, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(app.state().session.loaded(), 60000);
         // The window in front again (after a question it may not be).
         const auto comeBack = [&] {
             window.activateWindow();
@@ -56,7 +56,7 @@ class ChangedFileTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(answers.done(), 60000);
         QCOMPARE(asked, QString("Texture.bin was changed by another program since it was "
                                 "opened.\n\nReload it?"));
-        QCOMPARE(app.state().database.setCount(), 1);
+        QCOMPARE(app.state().session.database().setCount(), 1);
 
         // Asked once per change: coming back again asks nothing.
         const size_t boxes = answers.boxes().size();
@@ -72,7 +72,7 @@ class ChangedFileTest : public QObject {
         answers.Expect({PressButton("Reload", &asked)});
         comeBack();
         QTRY_VERIFY_WITH_TIMEOUT(answers.done(), 60000);
-        QTRY_COMPARE_WITH_TIMEOUT(app.state().database.setCount(), 3, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(app.state().session.database().setCount(), 3, 60000);
     }
 };
 

@@ -214,7 +214,7 @@ class CrashRecoveryTest : public QObject {
         QVERIFY2(asked.startsWith("Recover the unsaved changes to " + QtPath(TextureOf(crashed)) +
                                   " from "),
                  qPrintable(asked));
-        QVERIFY(app.editorPanel().HasUnsavedChanges());
+        QVERIFY(app.editorPanel().HasUnsavedEdits());
         QVERIFY(Run(answers, [&] { app.shell().HandleCommand(kMenuSaveTextureBin); },
                     {ChooseFile(TextureOf(crashed))}));
         QVERIFY(ReadFileBytes(TextureOf(crashed)) == expected);

@@ -61,9 +61,10 @@ class LorvaneDialogTest : public QObject {
 
   private:
     std::filesystem::path folder_;
-    AppState state_;
+    std::unique_ptr<AppState> state_;
     testing::ScriptedPlatform platform_;
     std::unique_ptr<MainShell> shell_;
+    std::unique_ptr<EditorPanel> panel_;  // the program owns the panel
     std::unique_ptr<LorvaneDialog> dialog_;
 
     // A read-out's text; the point fields are line edits that take typed feet.
@@ -92,13 +93,15 @@ class LorvaneDialogTest : public QObject {
   private slots:
     void init() {
         folder_ = testing::MakeTempFolder("lorvane-ui");
-        state_ = AppState{};
+        state_ = std::make_unique<AppState>();
         platform_ = testing::ScriptedPlatform{};
         shell_ = std::make_unique<MainShell>(
-            state_, ShellPlatform{platform_, platform_, platform_, platform_});
+            *state_, ShellPlatform{platform_, platform_, platform_, platform_});
         shell_->Initialize(folder_);
-        dialog_ = std::make_unique<LorvaneDialog>(*shell_, nullptr);
-        shell_->SetEditorPanel(dialog_.get());
+        panel_ = std::make_unique<EditorPanel>(state_->session.document(),
+                                               PanelServices{platform_, platform_, *shell_});
+        dialog_ = std::make_unique<LorvaneDialog>(*shell_, *panel_, nullptr);
+        state_->session.SetEditor(panel_.get(), [this] { dialog_->Sync(); });
         dialog_->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
         // A database of one tile without paths, and its image.
@@ -107,23 +110,27 @@ class LorvaneDialogTest : public QObject {
                                     {TileSet{4, {testing::MakeTile("H000.PCX")}}})));
         testing::WriteFileBytes(folder_ / "H000.PCX",
                                 testing::WritePcx(testing::MakePatternPicture(64, 64, 3)));
-        dialog_->SetTexturePath((folder_ / "Texture.bin").string());
-        dialog_->HandleCommand(kPanelLoadTexturePath);
-        dialog_->SetTileImage((folder_ / "H000.PCX").string(), "H000.PCX");
-        dialog_->HandleCommand(kPanelLoadTileImage);
+        state_->session.Open((folder_ / "Texture.bin").string());
+        panel_->LoadTileImage((folder_ / "H000.PCX").string(), "H000.PCX");
+        dialog_->Sync();
         QTest::qWait(20);  // the posted refresh
         platform_.messages.clear();
     }
 
     void cleanup() {
+        state_->session.SetEditor(nullptr);
         dialog_.reset();
+        panel_.reset();
         shell_.reset();
+        state_.reset();
         std::filesystem::remove_all(folder_);
     }
 
     void startsWithSaveDisabledUntilADatabaseLoads() {
-        MainShell shell(state_, {platform_, platform_, platform_, platform_});
-        LorvaneDialog fresh(shell, nullptr);
+        AppState state;
+        MainShell shell(state, {platform_, platform_, platform_, platform_});
+        EditorPanel panel(state.session.document(), {platform_, platform_, shell});
+        LorvaneDialog fresh(shell, panel, nullptr);
         QVERIFY(!Child<QPushButton>(fresh, kPanelSave)->isEnabled());
         QVERIFY(Child<QCheckBox>(fresh, kPanelShowPaths)->isChecked());
         // Loaded and not changed: nothing to save yet.
@@ -173,7 +180,7 @@ class LorvaneDialogTest : public QObject {
             for (int dy = -2; dy <= 2; ++dy)
                 red = red || image.pixel(middle + QPoint(dx, dy)) == qRgb(255, 0, 0);
         QVERIFY(red);
-        QVERIFY(dialog_->HasUnsavedChanges());
+        QVERIFY(state_->session.HasUnsavedChanges());
     }
 
     void newPathRemembersRiverAnd80() {
@@ -308,7 +315,7 @@ class LorvaneDialogTest : public QObject {
         // Esc in the panel does not end the program.
         QTest::keyClick(panel, Qt::Key_Escape);
         QVERIFY(app.window().isVisible());
-        QVERIFY(!panel->HasUnsavedChanges());
+        QVERIFY(!app.state().session.HasUnsavedChanges());
         QVERIFY(app.window().close());  // nothing unsaved: no question
     }
 
@@ -332,8 +339,8 @@ class LorvaneDialogTest : public QObject {
             rusage before{};
             getrusage(RUSAGE_SELF, &before);
             platform_.messages.clear();
-            dialog_->SetTileImage(path, "H001.PCX");
-            dialog_->HandleCommand(kPanelLoadTileImage);
+            panel_->LoadTileImage(path, "H001.PCX");
+            dialog_->Sync();
             QTest::qWait(20);  // the posted refresh
             rusage after{};
             getrusage(RUSAGE_SELF, &after);

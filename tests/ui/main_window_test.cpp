@@ -18,10 +18,12 @@
 #include <map>
 
 #include "base/command_ids.h"
+#include "support/pcx_writer.h"
+#include "support/texture_builder.h"
+#include "tiledb/texture_bin.h"
 #include "ui/about_box.h"
 #include "ui/application.h"
 #include "ui/lorvane_dialog.h"
-#include "ui/recording_panel.h"
 
 using namespace lorvane;
 
@@ -78,9 +80,10 @@ class MainWindowTest : public QObject {
         QCOMPARE(Texts(window.Popup(0)),
                  (QStringList{"Open &L2 File...", "Load L2 &Matrix...", "&Save L2 Matrix...", "-",
                               "Open &Texture.bin file...", "Sa&ve Texture.bin file...",
-                              "&Generate New Texture.bin file...", "-", "&Generate .thr map...",
-                              "Generate .mea file...", "Edit Theater.map file...", "-",
-                              "E&xport .bin Tiles...", "&Import .bin Tiles...", "-", "&Exit"}));
+                              "Save Texture.bin &As...", "&Generate New Texture.bin file...", "-",
+                              "&Generate .thr map...", "Generate .mea file...",
+                              "Edit Theater.map file...", "-", "E&xport .bin Tiles...",
+                              "&Import .bin Tiles...", "-", "&Exit"}));
         QCOMPARE(Texts(window.Popup(1)),
                  (QStringList{"Show &Tile List", "&Load New Tile...", "Add Tiles to Set...",
                               "Add Set to Texture.bin", "Change Set &Terrain Type", "-", "&Undo",
@@ -158,7 +161,6 @@ class MainWindowTest : public QObject {
     void menuCommandsReachTheEditorPanel() {
         Application app(startup->path().toStdString());
         QVERIFY(app.Start());
-        RecordingPanel recorder(app);
         MainWindow& window = app.window();
         // Undo and Redo are grayed while there is nothing to undo or redo.
         QVERIFY(!window.Action(kPanelUndoSegment)->isEnabled());
@@ -169,14 +171,33 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.Action(kPanelUndoSegment)->shortcut(), QKeySequence("Ctrl+Z"));
         QCOMPARE(window.Action(kPanelRedo)->shortcuts(),
                  (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
-        for (int id : {kMenuOpenTextureBin, kMenuSaveTextureBin, kPanelLoadTile, kPanelUndoSegment,
-                       kPanelRedo, kPanelNewPath, kPanelNewArea})
-            window.Action(id)->trigger();
+        // Save does nothing before a database is loaded.
+        window.Action(kMenuSaveTextureBin)->trigger();
         QCoreApplication::processEvents();
-        // Save is not forwarded before a database is loaded.
-        QCOMPARE(recorder.commands,
-                 (std::vector<int>{kPanelOpenTexture, kPanelLoadTile, kPanelUndoSegment, kPanelRedo,
-                                   kPanelNewPath, kPanelNewArea}));
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+
+        // A tile of a database with one segment on it: Undo and Redo reach
+        // the editor and the menu shows what they would do next.
+        app.state().session.Replace(testing::MakeDatabase(
+            {TileSet{4, {testing::MakeTile("H000.PCX", {{10, 60, 100, 200, 300, 400}})}}}));
+        const std::string image = startup->filePath("H000.PCX").toStdString();
+        testing::WriteFileBytes(image, testing::WritePcx(testing::MakePatternPicture(16, 16, 3)));
+        app.shell().OpenPath(image);
+        EditorPanel& panel = app.editorPanel();
+        QCOMPARE(panel.tileName(), std::string("H000.PCX"));
+        QVERIFY(panel.Apply(
+            MakeRemoveEntry(panel.tables(), *panel.tileOnScreen(), EntryKind::Path, 1)));
+        app.lorvaneDialog()->Sync();
+        QCOMPARE(panel.tables().pathCount(), 0);
+        QVERIFY(window.Action(kPanelUndoSegment)->isEnabled());
+        window.Action(kPanelUndoSegment)->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(panel.tables().pathCount(), 1);
+        QVERIFY(!window.Action(kPanelUndoSegment)->isEnabled());
+        QVERIFY(window.Action(kPanelRedo)->isEnabled());
+        window.Action(kPanelRedo)->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(panel.tables().pathCount(), 0);
     }
 
     void theaterMenuFromIniFile() {
@@ -205,7 +226,8 @@ class MainWindowTest : public QObject {
 
     void recentFilesSurviveARestart() {
         const std::string bin = startup->filePath("Texture.bin").toStdString();
-        std::ofstream(bin) << "x";
+        testing::WriteFileBytes(bin, SerializeTextureBin(testing::MakeDatabase(
+                                         {TileSet{4, {testing::MakeTile("H000.PCX")}}})));
         {
             Application app(startup->path().toStdString());
             QVERIFY(app.Start());
@@ -217,23 +239,24 @@ class MainWindowTest : public QObject {
                  QString::fromStdString(bin));
         Application app(startup->path().toStdString());
         QVERIFY(app.Start());
-        RecordingPanel recorder(app);
         MainWindow& window = app.window();
         const QStringList file = Texts(window.Popup(0));
         // Six shown, numbered, then the separator 8000 and "&Exit".
-        QCOMPARE(file.mid(15), (QStringList{"&1 " + QString::fromStdString(bin), "&2 /gone/7.bin",
+        QCOMPARE(file.mid(16), (QStringList{"&1 " + QString::fromStdString(bin), "&2 /gone/7.bin",
                                             "&3 /gone/6.bin", "&4 /gone/5.bin", "&5 /gone/4.bin",
                                             "&6 /gone/3.bin", "-", "&Exit"}));
+        AnswerNextModal(QMessageBox::Ok);  // "Texture.bin loaded"
         window.Action(kRecentFirst)->trigger();
         QCoreApplication::processEvents();
-        QCOMPARE(recorder.texturePath, bin);
-        QCOMPARE(recorder.commands, std::vector<int>{kPanelLoadTexturePath});
+        QVERIFY(app.state().session.loaded());
+        QCOMPARE(app.state().session.File(), bin);
+        QCOMPARE(window.windowTitle().toStdString(), bin);
 
         // A file that is gone: its message, then it leaves the menu and the settings.
         AnswerNextModal(QMessageBox::Ok);
         window.Action(kRecentFirst + 1)->trigger();
         QCoreApplication::processEvents();
-        QCOMPARE(Texts(window.Popup(0)).at(16), QString("&2 /gone/6.bin"));
+        QCOMPARE(Texts(window.Popup(0)).at(17), QString("&2 /gone/6.bin"));
         QCOMPARE(QSettings("Hollin", "Quistral").value("File2").toString(), QString("/gone/6.bin"));
     }
 
@@ -252,20 +275,21 @@ class MainWindowTest : public QObject {
     void closeAsksOnlyWithUnsavedChanges() {
         Application app(startup->path().toStdString());
         QVERIFY(app.Start());
-        RecordingPanel recorder(app);
         MainWindow& window = app.window();
         QSignalSpy closed(&window, &MainWindow::closed);
-        recorder.unsavedChanges = true;
+        // A database built anew is not in a file yet: unsaved.
+        app.state().session.Replace(
+            testing::MakeDatabase({TileSet{4, {testing::MakeTile("H000.PCX")}}}));
         AnswerNextModal(QMessageBox::Cancel);
         window.Action(kMenuExit)->trigger();
         QCoreApplication::processEvents();
         QVERIFY(window.isVisible());
         QCOMPARE(closed.count(), 0);
 
-        AnswerNextModal(QMessageBox::Save);
+        AnswerNextModal(QMessageBox::Discard);
         QVERIFY(window.close());
         QCOMPARE(closed.count(), 1);
-        QCOMPARE(recorder.commands.back(), int(kPanelSave));
+        QVERIFY(!app.state().session.loaded());
     }
 
   private:

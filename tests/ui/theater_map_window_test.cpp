@@ -13,11 +13,11 @@
 #include <memory>
 
 #include "base/command_ids.h"
+#include "support/pcx_writer.h"
 #include "support/texture_builder.h"
 #include "support/theater_builder.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
-#include "ui/recording_panel.h"
 
 using namespace lorvane;
 
@@ -50,20 +50,15 @@ class TheaterMapWindowTest : public QObject {
     void init() {
         app = std::make_unique<Application>(startup.path().toStdString());
         QVERIFY(app->Start());
-        recorder = std::make_unique<RecordingPanel>(*app);
         AppState& state = app->state();
         testing::RoadTheater theater = Theater();
-        state.database = std::move(theater.database);
-        state.shell.textureLoaded = true;
+        state.session.Replace(std::move(theater.database));
         app->output().matrix = std::move(theater.matrix);
         ++app->output().matrixRevision;
         state.shell.terrainLoaded = true;
     }
 
-    void cleanup() {
-        recorder.reset();
-        app.reset();
-    }
+    void cleanup() { app.reset(); }
 
     void showsTheTheaterWithItsOrientationAndNoSeams() {
         TheaterMapWindow* map = Open();
@@ -90,7 +85,7 @@ class TheaterMapWindowTest : public QObject {
         const auto post = map->view().PostAt(at.x(), at.y());
         QVERIFY(post.has_value());
         const std::string expected =
-            PostStatus(app->output().matrix, &app->state().database, *post);
+            PostStatus(app->output().matrix, &app->state().session.database(), *post);
         QTRY_COMPARE_WITH_TIMEOUT(map->statusBar()->currentMessage(),
                                   QString::fromStdString(expected), kWaitMs);
         QVERIFY(map->statusBar()->currentMessage().contains("   Class "));
@@ -131,14 +126,20 @@ class TheaterMapWindowTest : public QObject {
         QVERIFY(post.has_value());
         QCOMPARE(post->x, 0);
         QCOMPARE(post->y, 31);
+        // The tile's image, in the tiles folder.
+        app->state().folders.tileFolder = startup.path().toStdString() + "/";
+        testing::WriteFileBytes(startup.filePath("H004.PCX").toStdString(),
+                                testing::WritePcx(testing::MakePatternPicture(16, 16, 3)));
         QTest::mouseDClick(canvas, Qt::LeftButton, {}, at);
-        QTRY_COMPARE_WITH_TIMEOUT(recorder->commands, std::vector<int>{kPanelLoadTile}, kWaitMs);
-        QCOMPARE(recorder->proposedFileName, std::string("H004.PCX"));
+        const EditorPanel& panel = app->editorPanel();
+        QTRY_COMPARE_WITH_TIMEOUT(panel.tileName(), std::string("H004.PCX"), kWaitMs);
+        QVERIFY(panel.showsImage());
         // A post whose tile is not in the database says so.
         app->output().matrix.Cell(0, 31).tileId = 500;
         QTest::mouseDClick(canvas, Qt::LeftButton, {}, at);
         QCOMPARE(map->statusBar()->currentMessage(), QString("Tile 500 is not in Texture.bin."));
-        QCOMPARE(recorder->commands.size(), size_t{1});
+        QCoreApplication::processEvents();
+        QCOMPARE(panel.tileName(), std::string("H004.PCX"));
     }
 
     void redrawsWhenTheDatabaseOrMatrixChangesAndMarksSeamsRed() {
@@ -146,7 +147,7 @@ class TheaterMapWindowTest : public QObject {
         QVERIFY(map != nullptr);
         QWidget* canvas = map->canvas();
         // Tile 5 loses its paths: its neighbours' ends meet nothing.
-        std::vector<TilePath>& paths = app->state().database.sets[0].tiles[5].paths;
+        std::vector<TilePath>& paths = app->state().session.database().sets[0].tiles[5].paths;
         QVERIFY(!paths.empty());
         const std::vector<TilePath> kept = paths;
         paths.clear();
@@ -166,7 +167,7 @@ class TheaterMapWindowTest : public QObject {
         QVERIFY(map->view().scale() >= kPathPostSize);
         QVERIFY(hasRed());
 
-        app->state().database.sets[0].tiles[5].paths = kept;
+        app->state().session.database().sets[0].tiles[5].paths = kept;
         QTRY_VERIFY_WITH_TIMEOUT(map->seamCount() == 0, kWaitMs);
         QVERIFY(!hasRed());
 
@@ -194,7 +195,6 @@ class TheaterMapWindowTest : public QObject {
     QTemporaryDir settingsFolder;
     QTemporaryDir startup;
     std::unique_ptr<Application> app;
-    std::unique_ptr<RecordingPanel> recorder;
 };
 
 QTEST_MAIN(TheaterMapWindowTest)

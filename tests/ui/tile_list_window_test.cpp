@@ -1,5 +1,7 @@
 // The tile list window over 4096 tiles: header sorting, clicks and arrow keys.
 
+#include "ui/tile_list_window.h"
+
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QSettings>
@@ -7,18 +9,21 @@
 #include <QtTest>
 
 #include "base/command_ids.h"
+#include "support/pcx_writer.h"
 #include "support/texture_builder.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
-#include "ui/recording_panel.h"
-#include "ui/tile_list_window.h"
 
 using namespace lorvane;
+
+namespace {
+constexpr int kWaitMs = 60000;
+}  // namespace
 
 class TileListWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase() {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
@@ -27,13 +32,9 @@ private slots:
     void init() {
         app = std::make_unique<Application>(startup.path().toStdString());
         QVERIFY(app->Start());
-        recorder = std::make_unique<RecordingPanel>(*app);
     }
 
-    void cleanup() {
-        recorder.reset();
-        app.reset();
-    }
+    void cleanup() { app.reset(); }
 
     void opensEmptyWithItsColumnsWithoutADatabase() {
         app->window().Action(kMenuShowTileList)->trigger();
@@ -82,45 +83,53 @@ private slots:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(2) + 5, 5));
         QCOMPARE(model->index(0, 2).data().toString(),
-                 QString::fromStdString(std::string(NameText(app->state().database.index.back().name))));
+                 QString::fromStdString(
+                     std::string(NameText(app->state().session.database().index.back().name))));
     }
 
     void rowClicksAndArrowKeysLoadTiles() {
         TileListWindow* list = OpenWithLargeDatabase();
-        RecordingPanel* panel = recorder.get();
+        const EditorPanel& panel = app->editorPanel();
+        const TileDatabase& database = app->state().session.database();
+        const auto name = [&](size_t position) {
+            return std::string(NameText(database.index[position].name));
+        };
+        // The tiles folder holds the first three tiles' images.
+        app->state().folders.tileFolder = startup.path().toStdString() + "/";
+        for (size_t position = 0; position < 3; ++position)
+            testing::WriteFileBytes(
+                startup.filePath(QString::fromStdString(name(position))).toStdString(),
+                testing::WritePcx(testing::MakePatternPicture(16, 16, 3)));
         const QRect second = list->visualRect(list->model()->index(1, 2));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
-        QCoreApplication::processEvents();
-        QCOMPARE(panel->commands, std::vector<int>{kPanelLoadTile});  // no tile folder known
-        const std::string secondName(NameText(app->state().database.index[1].name));
-        QCOMPARE(panel->proposedFileName, secondName);
+        QTRY_COMPARE_WITH_TIMEOUT(panel.tileName(), name(1), kWaitMs);
 
-        app->state().folders.tileFolder = "/tiles/";
         QTest::keyClick(list, Qt::Key_Down);
-        QCoreApplication::processEvents();
-        QCOMPARE(panel->commands.back(), int(kPanelLoadTileImage));
-        const std::string thirdName(NameText(app->state().database.index[2].name));
-        QCOMPARE(panel->tileImagePath, "/tiles/" + thirdName);
+        QTRY_COMPARE_WITH_TIMEOUT(panel.tileName(), name(2), kWaitMs);
+        QCOMPARE(panel.tileImagePath(), app->state().folders.tileFolder + name(2));
         QCOMPARE(list->selectionModel()->selectedRows().front().row(), 2);
 
         // Up/Down at the main window walk the same list.
         QTest::keyClick(&app->window(), Qt::Key_Up);
-        QCoreApplication::processEvents();
-        QCOMPARE(panel->tileName, secondName);
+        QTRY_COMPARE_WITH_TIMEOUT(panel.tileName(), name(1), kWaitMs);
         QCOMPARE(list->selectionModel()->selectedRows().front().row(), 1);
 
         // Up on the first row loads nothing.
-        const size_t loaded = panel->commands.size();
-        list->selectRow(0);
+        QTest::keyClick(list, Qt::Key_Up);
+        QTRY_COMPARE_WITH_TIMEOUT(panel.tileName(), name(0), kWaitMs);
+        const std::string shown = panel.tileImagePath();
+        std::filesystem::remove(shown);  // another load would fail
         QTest::keyClick(list, Qt::Key_Up);
         QCoreApplication::processEvents();
-        QCOMPARE(panel->commands.size(), loaded);
+        QCOMPARE(panel.tileName(), name(0));
+        QVERIFY(panel.showsImage());
+        QCOMPARE(list->selectionModel()->selectedRows().front().row(), 0);
     }
 
     void rowUpdatesFollowTheEntryAfterSorting() {
         TileListWindow* list = OpenWithLargeDatabase();
         app->shell().TileListHeaderClicked(0);  // descending: entry 0 is the last row
-        TileDatabase& database = app->state().database;
+        TileDatabase& database = app->state().session.database();
         database.index[0].modified = 1;
         database.sets[0].tiles[0].paths.resize(3);
         app->shell().UpdateTileListRow(0);
@@ -129,10 +138,9 @@ private slots:
         QCOMPARE(model->index(4095, 5).data().toString(), QString("3"));
     }
 
-private:
+  private:
     TileListWindow* OpenWithLargeDatabase() {
-        app->state().database = testing::MakeLargeDatabase(256, 16, 0, 0);
-        app->state().shell.textureLoaded = true;
+        app->state().session.Replace(testing::MakeLargeDatabase(256, 16, 0, 0));
         app->shell().ShowTileList();
         return app->window().tileListWindow();
     }
@@ -140,7 +148,6 @@ private:
     QTemporaryDir settingsFolder;
     QTemporaryDir startup;
     std::unique_ptr<Application> app;
-    std::unique_ptr<RecordingPanel> recorder;
 };
 
 QTEST_MAIN(TileListWindowTest)

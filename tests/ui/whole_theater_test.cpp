@@ -107,7 +107,7 @@ class WholeTheaterTest : public QObject {
         // then the file it is saved to.
         run(menu(kMenuGenerateTextureBin),
             {ChooseFile(inputs.tiles / "H000.PCX"), ChooseFile(program / "Texture.bin")});
-        QVERIFY(app.state().shell.textureLoaded);
+        QVERIFY(app.state().session.loaded());
 
         // The set types, each with a tile of its set loaded through Load Tile.
         run(button(kPanelLoadTile), {ChooseFile(inputs.tiles / "H000.PCX")});
@@ -142,7 +142,7 @@ class WholeTheaterTest : public QObject {
             {feet[1].first, feet[1].second, feet[2].first, feet[2].second}};
         run(button(kPanelSave), {});
         // The road went into the database, chained, in the clicks' feet.
-        const TileRecord& road = app.state().database.sets[1].tiles[0];
+        const TileRecord& road = app.state().session.database().sets[1].tiles[0];
         QCOMPARE(road.pathCount(), int(expectedRoad.size()));
         for (size_t i = 0; i < expectedRoad.size(); ++i) {
             const TilePath& drawn = road.paths[i];

@@ -1,0 +1,126 @@
+#pragma once
+// The open database and all that belongs to it: the database in memory, the
+// file it is of and where Save writes, the guard against saving over a file
+// another program changed, the edits (their histories) and, through the
+// shell, the recovery journal. Every operation on the database as a whole
+// goes through here by name, with its arguments: open, save, save as,
+// reload, replace (a new or recovered database), the changes made outside
+// the editor (sets, types, imports). The editor panel draws on the
+// session's document; the session tells it when the database under it
+// changes, and tells the window once per change (title, menus, read-outs).
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "editor/edit_document.h"
+#include "shell/file_guard.h"
+#include "shell/settings.h"
+#include "tiledb/tile_database.h"
+
+namespace lorvane {
+
+class EditorPanel;
+class MainShell;
+class RecoveryCommands;
+
+// What Save does with the file it is about to write: write it, ask the save
+// dialog for another name, or write nothing.
+enum class SaveTargetCheck { Write, ChooseAnother, Cancel };
+
+class DatabaseSession {
+  public:
+    DatabaseSession() : document_(database_) {}
+    DatabaseSession(const DatabaseSession&) = delete;
+    DatabaseSession& operator=(const DatabaseSession&) = delete;
+
+    // The shell whose services (dialogs, questions, menus, recent files,
+    // the tile list, the journal) the operations use; set once by it.
+    void Bind(MainShell& shell) { shell_ = &shell; }
+    // The editor that draws on the document (may stay unset), and what
+    // shows a change in the windows (once per change).
+    void SetEditor(EditorPanel* editor, std::function<void()> changed = {});
+    EditorPanel* editor() const { return editor_; }
+
+    // A database is in memory (loaded, built or recovered).
+    bool loaded() const { return document_.hasDatabase(); }
+    TileDatabase& database() { return database_; }
+    const TileDatabase& database() const { return database_; }
+    EditDocument& document() { return document_; }
+    const EditDocument& document() const { return document_; }
+    FileGuard& guard() { return guard_; }
+    const FileGuard& guard() const { return guard_; }
+
+    // File ▸ Open: the open dialog, then Open. The caller asked about
+    // unsaved changes first.
+    void ChooseAndOpen();
+    // Reads the Texture.bin at path in place of the database in memory;
+    // false after its message when it cannot be read (no database is then
+    // in memory).
+    bool Open(const std::string& path);
+    // Reads the database's own file again (its unsaved changes go).
+    bool Reload();
+    // Writes the database to its file; the first time (and for a database
+    // without a file) the save dialog asks where. True when written.
+    bool Save();
+    // The save dialog always asks; Save writes there from then on.
+    bool SaveAs();
+    // A database without a file (built from a tiles folder, recovered from a
+    // copy) takes the place of the one in memory; it counts as unsaved.
+    void Replace(TileDatabase database);
+    // The program ends (after the close question): the database is released.
+    void Close();
+
+    // The database changed outside the editor (sets, types, imports, a
+    // recovery) and is not saved yet.
+    void Changed();
+    // Tiles were added to a set: the tile on screen keeps its edits and stays
+    // the one drawn on; the set dialogs go on from the added set.
+    void TilesAdded(int set);
+    // Shows a terrain type name in the editor's "Terrain Type" read-out.
+    void ShowTerrainType(const std::string& name);
+    // The edits of the tile on screen go into its record (before an export,
+    // an import, a copy of the database).
+    void WriteBackTileOnScreen();
+    // The set of the tile shown last: where the set dialogs start.
+    int CurrentSet() const;
+
+    // Changes to the database that no save has stored yet.
+    bool HasUnsavedChanges() const { return loaded() && document_.HasUnsavedChanges(); }
+    // The file the database in memory is of: where Save writes, or the file
+    // it was read from; empty for a database not in a file yet.
+    std::string File() const;
+    // Where Save writes without asking; empty until a save dialog named it.
+    const std::string& savePath() const { return savePath_; }
+    // The main window's title: the file ("Untitled" without one), after a
+    // "*" while there are changes no save has stored; "Lorvane" without a
+    // database.
+    std::string Title() const;
+    // Save has something to do: changes no save has stored, or a database
+    // not in a file yet.
+    bool SaveEnabled() const { return loaded() && (HasUnsavedChanges() || File().empty()); }
+
+    // The title and the Save menu show the session as it is now.
+    void ShowState();
+    // And the editor's window too.
+    void ShowChanges();
+
+  private:
+    bool ChooseSavePath();
+    bool WriteTo(const std::string& path);
+    bool SaveTo(bool ask);
+    void DropEditorTile();
+
+    TileDatabase database_;
+    EditDocument document_;
+    FileGuard guard_;
+    MainShell* shell_ = nullptr;
+    EditorPanel* editor_ = nullptr;
+    std::function<void()> changed_;
+    std::string openedFrom_;  // the file last read; the first save proposes it
+    std::string savePath_;    // where Save writes without asking
+    bool hasFile_ = false;    // read from a file or saved to one
+};
+
+}  // namespace lorvane
