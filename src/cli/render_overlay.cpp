@@ -24,10 +24,9 @@ int32_t PictureScale::Row(int32_t feetX) const {
 Overlay OverlayOf(const EditorWorkingSet& working, const PictureScale& scale) {
     Overlay overlay;
     for (const WorkingPath& segment : working.paths)
-        overlay.segments.push_back(
-            {PathPen(segment.typeChoice), scale.Column(Magnitude(segment.startY)),
-             scale.Row(segment.startX), scale.Column(Magnitude(segment.endY)),
-             scale.Row(segment.endX)});
+        overlay.segments.push_back({PathPen(segment.typeChoice), scale.Column(segment.startY),
+                                    scale.Row(segment.startX), scale.Column(segment.endY),
+                                    scale.Row(segment.endX)});
     for (const WorkingArea& area : working.areas)
         overlay.circles.push_back({AreaPen(area.typeChoice), scale.Column(area.centerY),
                                    scale.Row(area.centerX), scale.Column(area.radius)});

@@ -32,11 +32,6 @@ bool EraseAt(std::vector<Entry>& table, int32_t n) {
     return true;
 }
 
-// A segment's start Y: the sign that marks the beginning of a path stays.
-void SetStartY(WorkingPath& segment, int32_t y) {
-    segment.startY = segment.BeginsPath() ? (y == 0 ? -1 : -y) : y;
-}
-
 // The field of an entry as a place to read and write; null when the field
 // is not one of the entry's.
 int32_t* FieldOf(WorkingPath& segment, ValueField field) {
@@ -79,11 +74,7 @@ bool SetValue(EditorWorkingSet& working, EntryKind list, int32_t entry, ValueFie
         WorkingPath* segment = EntryAt(working.paths, entry);
         int32_t* place = segment != nullptr ? FieldOf(*segment, field) : nullptr;
         if (place == nullptr) return false;
-        if (field == ValueField::StartY) {
-            SetStartY(*segment, value);
-        } else {
-            *place = value;
-        }
+        *place = value;
         return true;
     }
     WorkingArea* area = EntryAt(working.areas, entry);
@@ -142,7 +133,7 @@ std::optional<int32_t> ValueOf(const EditorWorkingSet& working, EntryKind list, 
         WorkingPath segment = *stored;
         const int32_t* place = FieldOf(segment, field);
         if (place == nullptr) return std::nullopt;
-        return field == ValueField::StartY ? Magnitude(*place) : *place;
+        return *place;
     }
     const WorkingArea* stored = EntryAt(working.areas, entry);
     if (stored == nullptr) return std::nullopt;

@@ -15,11 +15,11 @@ const WorkingPath& SegmentAt(std::span<const WorkingPath> paths, int32_t n) {
 }  // namespace
 
 FeetPointF StartOf(const WorkingPath& segment) {
-    return {static_cast<double>(segment.startX), static_cast<double>(Magnitude(segment.startY))};
+    return {static_cast<double>(segment.startX), static_cast<double>(segment.startY)};
 }
 
 FeetPointF EndOf(const WorkingPath& segment) {
-    return {static_cast<double>(segment.endX), static_cast<double>(Magnitude(segment.endY))};
+    return {static_cast<double>(segment.endX), static_cast<double>(segment.endY)};
 }
 
 FeetPointF CentreOf(const WorkingArea& area) {
@@ -41,10 +41,10 @@ std::optional<PointRef> JoinedPoint(std::span<const WorkingPath> paths, PointRef
     if (!HasEntry(paths.size(), ref.entry)) return std::nullopt;
     if (ref.role == PointRole::End) {
         const int32_t next = ref.entry + 1;
-        if (HasEntry(paths.size(), next) && !SegmentAt(paths, next).BeginsPath())
+        if (HasEntry(paths.size(), next) && !SegmentAt(paths, next).beginsPath)
             return PointRef{PointRole::Start, next};
     } else if (ref.role == PointRole::Start) {
-        if (ref.entry > 1 && !SegmentAt(paths, ref.entry).BeginsPath())
+        if (ref.entry > 1 && !SegmentAt(paths, ref.entry).beginsPath)
             return PointRef{PointRole::End, ref.entry - 1};
     }
     return std::nullopt;
@@ -70,8 +70,8 @@ std::vector<PointRef> EndsMovedWith(std::span<const WorkingPath> paths, PointRef
 SegmentRun PathOf(std::span<const WorkingPath> paths, int32_t n) {
     if (!HasEntry(paths.size(), n)) return {};
     SegmentRun run{n, n};
-    while (run.first > 1 && !SegmentAt(paths, run.first).BeginsPath()) --run.first;
-    while (HasEntry(paths.size(), run.last + 1) && !SegmentAt(paths, run.last + 1).BeginsPath())
+    while (run.first > 1 && !SegmentAt(paths, run.first).beginsPath) --run.first;
+    while (HasEntry(paths.size(), run.last + 1) && !SegmentAt(paths, run.last + 1).beginsPath)
         ++run.last;
     return run;
 }

@@ -20,7 +20,7 @@ struct PointRef {
     bool operator==(const PointRef&) const = default;
 };
 
-// Where a segment starts and ends (the magnitudes of startY and endY).
+// Where a segment starts and ends, and where an area's centre is.
 FeetPointF StartOf(const WorkingPath& segment);
 FeetPointF EndOf(const WorkingPath& segment);
 FeetPointF CentreOf(const WorkingArea& area);

@@ -135,7 +135,7 @@ class PathTool final : public DrawingTool {
         stroke_.steppedBack.push_back(stroke_.added.back());
         stroke_.added.pop_back();
         const WorkingPath& segment = stroke_.steppedBack.back().segment;
-        MoveOpenPoint(context, {segment.startX, Magnitude(segment.startY)});
+        MoveOpenPoint(context, {segment.startX, segment.startY});
         return true;
     }
 
@@ -168,10 +168,8 @@ class PathTool final : public DrawingTool {
         segment.typeChoice = PathChoice(context.choices());
         segment.width = PathWidth(context.choices());
         segment.startX = stroke_.open.x;
-        // The first segment of a path carries the sign that begins a path;
-        // a start at Y = 0 is kept as −1.
-        const int32_t y = stroke_.open.y;
-        segment.startY = !stroke_.added.empty() ? y : (y == 0 ? -1 : -y);
+        segment.startY = stroke_.open.y;
+        segment.beginsPath = stroke_.added.empty();
         segment.endX = event.feet.x;
         segment.endY = event.feet.y;
         const int32_t entry = document.working().pathCount() + 1;
@@ -182,7 +180,7 @@ class PathTool final : public DrawingTool {
         readouts.SetNumber(kPanelEndX, segment.endX);
         readouts.SetNumber(kPanelEndY, segment.endY);
         readouts.SetNumber(kPanelStartX, segment.startX);
-        readouts.SetNumber(kPanelStartY, y);
+        readouts.SetNumber(kPanelStartY, segment.startY);
         stroke_.open = event.feet;
         pointer_ = event.precise;
         stroke_.added.push_back({added, segment});

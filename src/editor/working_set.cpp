@@ -4,8 +4,8 @@
 #include <cmath>
 #include <deque>
 #include <limits>
+#include <map>
 #include <string>
-#include <unordered_map>
 
 #include "base/format.h"
 
@@ -22,13 +22,10 @@ void ClampNegativeToZero(float& value) {
     if (value < 0) value = 0;
 }
 
-// The start Y of a segment that begins a path: −Y cut toward zero, at most
-// −1 (57.9 gives −57; anything below 1 gives −1).
-int32_t PathStartY(float startY) { return std::min(-CutToFeet(startY), -1); }
-
+// A stored segment continues the one before it when it starts at that
+// segment's end and has its type.
 bool Continues(const TilePath& record, const WorkingPath& previous) {
-    return CutToFeet(record.startX) == previous.endX &&
-           CutToFeet(record.startY) == Magnitude(previous.endY) &&
+    return CutToFeet(record.startX) == previous.endX && CutToFeet(record.startY) == previous.endY &&
            record.type == PathTypeCode(previous.typeChoice);
 }
 
@@ -38,9 +35,9 @@ WorkingPath SegmentOf(const TilePath& stored, const WorkingPath* previous) {
     WorkingPath segment;
     segment.typeChoice = PathChoiceOfCode(stored.type);
     segment.width = CutToFeet(stored.width);
-    const bool continues = previous != nullptr && Continues(stored, *previous);
-    segment.startY = continues ? CutToFeet(stored.startY) : PathStartY(stored.startY);
+    segment.beginsPath = previous == nullptr || !Continues(stored, *previous);
     segment.startX = CutToFeet(stored.startX);
+    segment.startY = CutToFeet(stored.startY);
     segment.endX = CutToFeet(stored.endX);
     segment.endY = CutToFeet(stored.endY);
     return segment;
@@ -58,16 +55,13 @@ WorkingArea AreaOf(const TileArea& stored) {
 template <typename Entry>
 std::vector<int64_t> UntouchedEntries(const std::vector<Entry>& table,
                                       const std::vector<Entry>& storedAsTables) {
-    const auto key = [](const Entry& e) {
-        return std::string(reinterpret_cast<const char*>(&e), sizeof e);
-    };
-    std::unordered_map<std::string, std::deque<int64_t>> places;
+    std::map<Entry, std::deque<int64_t>> places;
     for (size_t k = 0; k < storedAsTables.size(); ++k)
-        places[key(storedAsTables[k])].push_back(static_cast<int64_t>(k));
+        places[storedAsTables[k]].push_back(static_cast<int64_t>(k));
     std::vector<int64_t> untouched(table.size(), -1);
     int64_t next = 0;
     for (size_t i = 0; i < table.size(); ++i) {
-        const auto found = places.find(key(table[i]));
+        const auto found = places.find(table[i]);
         if (found == places.end()) continue;
         std::deque<int64_t>& at = found->second;
         while (!at.empty() && at.front() < next) at.pop_front();
@@ -80,11 +74,6 @@ std::vector<int64_t> UntouchedEntries(const std::vector<Entry>& table,
 }
 
 }  // namespace
-
-int32_t Magnitude(int32_t value) {
-    if (value == std::numeric_limits<int32_t>::min()) return kLargest;
-    return value < 0 ? -value : value;
-}
 
 int32_t CutToFeet(float value) {
     if (std::isnan(value)) return 0;
@@ -167,10 +156,9 @@ int32_t WriteBackPaths(const EditorWorkingSet& working, TileDatabase& database, 
             record->paths[i] = stored[static_cast<size_t>(untouched[i])];
             continue;
         }
-        record->paths[i] = {
-            PathTypeCode(segment.typeChoice), StoredFloat(segment.width),
-            StoredFloat(segment.startX),      StoredFloat(Magnitude(segment.startY)),
-            StoredFloat(segment.endX),        StoredFloat(Magnitude(segment.endY))};
+        record->paths[i] = {PathTypeCode(segment.typeChoice), StoredFloat(segment.width),
+                            StoredFloat(segment.startX),      StoredFloat(segment.startY),
+                            StoredFloat(segment.endX),        StoredFloat(segment.endY)};
     }
     return working.pathCount();
 }
@@ -217,9 +205,9 @@ ListRow PathRow(const EditorWorkingSet& working, int32_t n) {
             TypeName(PathTypeCode(segment.typeChoice)),
             FormatText("%d", segment.width),
             FormatText("%d", segment.startX),
-            FormatText("%d", Magnitude(segment.startY)),
+            FormatText("%d", segment.startY),
             FormatText("%d", segment.endX),
-            FormatText("%d", Magnitude(segment.endY))};
+            FormatText("%d", segment.endY)};
 }
 
 ListRow AreaRow(const EditorWorkingSet& working, int32_t n) {

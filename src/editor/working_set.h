@@ -6,11 +6,10 @@
 // Entries are numbered from 1: segment n is paths[n − 1], area n is
 // areas[n − 1]. The tables grow as needed; no entry is ever dropped.
 //
-// A segment's startY carries a sign: negative when the segment begins a new
-// path, zero or positive when it continues the segment before it (same type,
-// starting at that segment's end). The coordinate itself is the magnitude; a
-// path that starts at Y = 0 is stored as −1. Every reader uses |startY| and
-// |endY|.
+// A segment either begins a path or continues the segment before it (same
+// type, starting at that segment's end). The file keeps no path boundaries:
+// taking a tile in finds them by that rule, and writing back stores the
+// coordinates alone.
 
 #include <array>
 #include <cstdint>
@@ -26,12 +25,12 @@ struct WorkingPath {
     int32_t typeChoice = 0;  // position in PathTypeCodes, 0 to 4
     int32_t width = 0;
     int32_t startX = 0;
-    int32_t startY = 0;  // negative: begins a new path
+    int32_t startY = 0;
     int32_t endX = 0;
     int32_t endY = 0;
+    bool beginsPath = false;  // false: continues the segment before it
 
-    bool BeginsPath() const { return startY < 0; }
-    bool operator==(const WorkingPath&) const = default;
+    auto operator<=>(const WorkingPath&) const = default;
 };
 
 // One circle, in feet.
@@ -40,7 +39,7 @@ struct WorkingArea {
     int32_t radius = 0;      // 0 while the radius is being drawn
     int32_t centerX = 0;
     int32_t centerY = 0;
-    bool operator==(const WorkingArea&) const = default;
+    auto operator<=>(const WorkingArea&) const = default;
 };
 
 struct EditorWorkingSet {
@@ -119,14 +118,11 @@ void ClearWorkingSet(EditorWorkingSet& working);
 void RebuildRows(EditorWorkingSet& working);
 
 // The row texts of entry n: "%02d" of n, the type name, then "%d" of each
-// value (magnitudes of startY and endY).
+// value.
 ListRow PathRow(const EditorWorkingSet& working, int32_t n);
 ListRow AreaRow(const EditorWorkingSet& working, int32_t n);
 // Adds the row of entry n to its list.
 void AddPathRow(EditorWorkingSet& working, int32_t n);
 void AddAreaRow(EditorWorkingSet& working, int32_t n);
-
-// |value|, safe for every int32 (the most negative gives 2147483647).
-int32_t Magnitude(int32_t value);
 
 }  // namespace lorvane

@@ -280,12 +280,12 @@ bool DatabaseChangedSince(const JournalHeader& header) {
 
 namespace {
 
-bool Same(const WorkingPath& a, const WorkingPath& b) {
-    // The file keeps no sign: whether a segment begins a path is read from
-    // its place, so it may differ after a tile was written back and taken in.
-    return a.typeChoice == b.typeChoice && a.width == b.width && a.startX == b.startX &&
-           Magnitude(a.startY) == Magnitude(b.startY) && a.endX == b.endX &&
-           Magnitude(a.endY) == Magnitude(b.endY);
+bool Same(const WorkingPath& a, WorkingPath b) {
+    // The file keeps no path boundaries: whether a segment begins a path is
+    // read from its place, so it may differ after a tile was written back
+    // and taken in.
+    b.beginsPath = a.beginsPath;
+    return a == b;
 }
 
 bool Same(const WorkingArea& a, const WorkingArea& b) { return a == b; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <type_traits>
 #include <utility>
 
@@ -18,8 +19,11 @@ namespace lorvane {
 
 namespace {
 
-constexpr char kMagic[8] = {'L', 'V', 'J', 'R', 'N', 'L', '2', '\n'};
-constexpr char kFirstMagic[8] = {'L', 'V', 'J', 'R', 'N', 'L', '1', '\n'};
+// "LVJRNL" and the layout's digit, then a line feed.
+constexpr char kMagicStart[6] = {'L', 'V', 'J', 'R', 'N', 'L'};
+constexpr size_t kMagicSize = 8;
+// The flags of a segment (from the third layout on).
+constexpr uint8_t kBeginsPath = 1;
 constexpr size_t kRecordFrameSize = 1 + 4 + 4;  // kind, length, check
 
 enum class Kind : uint8_t {
@@ -47,6 +51,7 @@ void Stamp(ByteWriter& out, const FileStamp& stamp) {
 void Fields(ByteWriter& out, const WorkingPath& p) {
     for (int32_t value : {p.typeChoice, p.width, p.startX, p.startY, p.endX, p.endY})
         out.I32(value);
+    out.U8(p.beginsPath ? kBeginsPath : 0);
 }
 
 void Fields(ByteWriter& out, const WorkingArea& a) {
@@ -111,18 +116,36 @@ bool ReadStamp(ByteReader& in, FileStamp& stamp) {
     return true;
 }
 
-bool ReadFields(ByteReader& in, WorkingPath& p) {
-    return in.ReadI32(p.typeChoice) && in.ReadI32(p.width) && in.ReadI32(p.startX) &&
-           in.ReadI32(p.startY) && in.ReadI32(p.endX) && in.ReadI32(p.endY);
+// The first two layouts mark the beginning of a path by a negative start Y.
+void FromSignedStartY(WorkingPath& p) {
+    p.beginsPath = p.startY < 0;
+    if (p.startY == std::numeric_limits<int32_t>::min())
+        p.startY = std::numeric_limits<int32_t>::max();
+    else if (p.startY < 0)
+        p.startY = -p.startY;
 }
 
-bool ReadFields(ByteReader& in, WorkingArea& a) {
+bool ReadFields(ByteReader& in, WorkingPath& p, uint8_t layout) {
+    if (!(in.ReadI32(p.typeChoice) && in.ReadI32(p.width) && in.ReadI32(p.startX) &&
+          in.ReadI32(p.startY) && in.ReadI32(p.endX) && in.ReadI32(p.endY)))
+        return false;
+    if (layout < 3) {
+        FromSignedStartY(p);
+        return true;
+    }
+    uint8_t flags = 0;
+    if (!in.ReadU8(flags) || (flags & ~kBeginsPath) != 0) return false;
+    p.beginsPath = (flags & kBeginsPath) != 0;
+    return true;
+}
+
+bool ReadFields(ByteReader& in, WorkingArea& a, uint8_t) {
     return in.ReadI32(a.typeChoice) && in.ReadI32(a.radius) && in.ReadI32(a.centerX) &&
            in.ReadI32(a.centerY);
 }
 
 template <typename Entry>
-std::optional<JournalRecord> ReadEdit(ByteReader& in) {
+std::optional<JournalRecord> ReadEdit(ByteReader& in, uint8_t layout) {
     TileEdit<Entry> edit;
     uint8_t action = 0;
     if (!in.ReadI32(edit.set) || !in.ReadI32(edit.tile) || !in.ReadU8(action) ||
@@ -130,8 +153,10 @@ std::optional<JournalRecord> ReadEdit(ByteReader& in) {
         return std::nullopt;
     if (action < 1 || action > 3) return std::nullopt;
     edit.action = static_cast<TileEditAction>(action);
-    if (edit.action != TileEditAction::Add && !ReadFields(in, edit.before)) return std::nullopt;
-    if (edit.action != TileEditAction::Remove && !ReadFields(in, edit.after)) return std::nullopt;
+    if (edit.action != TileEditAction::Add && !ReadFields(in, edit.before, layout))
+        return std::nullopt;
+    if (edit.action != TileEditAction::Remove && !ReadFields(in, edit.after, layout))
+        return std::nullopt;
     return edit;
 }
 
@@ -169,15 +194,15 @@ std::optional<JournalRecord> ReadImport(ByteReader& in) {
 
 // The record of a body that passed its check; nullopt when the body does not
 // hold what its kind says, or holds more.
-std::optional<JournalRecord> ReadBody(Kind kind, std::span<const std::byte> body) {
+std::optional<JournalRecord> ReadBody(Kind kind, std::span<const std::byte> body, uint8_t layout) {
     ByteReader in(body);
     std::optional<JournalRecord> record;
     switch (kind) {
         case Kind::PathEdit:
-            record = ReadEdit<WorkingPath>(in);
+            record = ReadEdit<WorkingPath>(in, layout);
             break;
         case Kind::AreaEdit:
-            record = ReadEdit<WorkingArea>(in);
+            record = ReadEdit<WorkingArea>(in, layout);
             break;
         case Kind::AddSet:
             record = ReadAddTiles(in, true);
@@ -198,12 +223,20 @@ std::optional<JournalRecord> ReadBody(Kind kind, std::span<const std::byte> body
 
 bool KnownKind(uint8_t kind) { return kind >= 1 && kind <= static_cast<uint8_t>(Kind::Import); }
 
-// The header's fields after the magic; first: the first layout.
-bool ReadHeaderFields(ByteReader& in, JournalHeader& header, bool first) {
+// The layout a magic names; 0 when it is none of those this program reads.
+uint8_t LayoutOfMagic(std::span<const char> magic) {
+    if (std::memcmp(magic.data(), kMagicStart, sizeof(kMagicStart)) != 0 || magic[7] != '\n')
+        return 0;
+    const int digit = magic[6] - '0';
+    return digit >= 1 && digit <= kJournalLayout ? static_cast<uint8_t>(digit) : 0;
+}
+
+// The header's fields after the magic.
+bool ReadHeaderFields(ByteReader& in, JournalHeader& header) {
     uint32_t length = 0;
     if (!in.ReadU32(header.processId)) return false;
     header.processStart = 0;
-    if (!first && !ReadU64(in, header.processStart)) return false;
+    if (header.layout > 1 && !ReadU64(in, header.processStart)) return false;
     if (!in.ReadU32(length) || length > kJournalMaxPathLength) return false;
     header.databasePath.resize(length);
     uint8_t base = 0;
@@ -216,7 +249,7 @@ bool ReadHeaderFields(ByteReader& in, JournalHeader& header, bool first) {
 
 // The largest header: magic, process id and start, path length and path,
 // stamp, base and the copy's size and hash.
-constexpr size_t kMaxHeaderSize = 8 + 4 + 8 + 4 + kJournalMaxPathLength + 24 + 1 + 16;
+constexpr size_t kMaxHeaderSize = kMagicSize + 4 + 8 + 4 + kJournalMaxPathLength + 24 + 1 + 16;
 
 template <typename Entry>
 TileEdit<Entry> EditOf(const EntryChange& change, int32_t set, int32_t tile) {
@@ -259,7 +292,9 @@ std::vector<JournalRecord> JournalRecordsOf(EditEvent event, const EditCommand& 
 
 std::vector<std::byte> SerializeJournalHeader(const JournalHeader& header) {
     ByteWriter out;
-    out.Chars(kMagic);
+    out.Chars(kMagicStart);
+    out.U8(static_cast<uint8_t>('0' + kJournalLayout));
+    out.U8('\n');
     out.U32(header.processId);
     U64(out, header.processStart);
     const size_t length = std::min(header.databasePath.size(), kJournalMaxPathLength);
@@ -319,11 +354,10 @@ bool JournalReader::ReadHeader() {
     buffer_.clear();
     if (!Read(std::min<uint64_t>(kMaxHeaderSize, size_))) return false;
     ByteReader in(buffer_);
-    char magic[sizeof(kMagic)];
+    char magic[kMagicSize];
     if (!in.ReadChars(magic)) return false;
-    const bool first = std::memcmp(magic, kFirstMagic, sizeof(kMagic)) == 0;
-    if (!first && std::memcmp(magic, kMagic, sizeof(kMagic)) != 0) return false;
-    if (!ReadHeaderFields(in, header_, first)) return false;
+    header_.layout = LayoutOfMagic(magic);
+    if (header_.layout == 0 || !ReadHeaderFields(in, header_)) return false;
     // The bytes read past the header are read again as records.
     position_ = in.Position();
     return true;
@@ -357,8 +391,9 @@ std::optional<JournalRecord> JournalReader::Next() {
             ++unknown_;
             continue;
         }
-        std::optional<JournalRecord> record = ReadBody(
-            static_cast<Kind>(kind), std::span<const std::byte>(buffer_).subspan(5, length));
+        std::optional<JournalRecord> record =
+            ReadBody(static_cast<Kind>(kind),
+                     std::span<const std::byte>(buffer_).subspan(5, length), header_.layout);
         if (!record) {
             cutShort_ = true;
             position_ = size_;

@@ -8,7 +8,7 @@
 // Layout (little-endian, no padding):
 //
 //   header
-//     8 bytes   "LVJRNL2\n"
+//     8 bytes   "LVJRNL3\n"
 //     u32       process id of the program that writes it
 //     u64       its start time (ProcessStartTime), which tells it from a
 //               later process given the same id; 0 when unknown
@@ -31,7 +31,8 @@
 //   1 path edit   set, tile, u8 action (1 add, 2 remove, 3 change), entry
 //                 (from 1); then the segment before (remove, change) and
 //                 after (add, change): type list position, width, startX,
-//                 startY (negative: begins a path), endX, endY
+//                 startY, endX, endY, then u8 flags: bit 0 set when the
+//                 segment begins a path (the other bits are 0)
 //   2 area edit   the same with areas: type list position, radius, centreX,
 //                 centreY
 //   3 add set     set, u8 terrain type, u32 count, then count names, each a
@@ -44,9 +45,11 @@
 // cannot be trusted (a power cut during the last append). A record of an
 // unknown kind is skipped by its length.
 //
-// Journals of the first layout ("LVJRNL1\n") have no start time, and their
-// path may be relative: such a path names no file for certain, so their
-// database is never opened by it.
+// Older layouts are still read. The first ("LVJRNL1\n") has no start time,
+// and its path may be relative: such a path names no file for certain, so
+// its database is never opened by it. In the first and the second
+// ("LVJRNL2\n") a segment has no flags: its startY is negative when it begins
+// a path, the coordinate being its magnitude (a start at Y 0 was kept as −1).
 
 #include <cstddef>
 #include <cstdint>
@@ -68,6 +71,8 @@
 namespace lorvane {
 
 inline constexpr size_t kJournalMaxPathLength = 4096;
+// The layout this program writes: the digit of the magic.
+inline constexpr uint8_t kJournalLayout = 3;
 
 enum class TileEditAction : uint8_t { Add = 1, Remove = 2, Change = 3 };
 
@@ -110,6 +115,7 @@ struct ImportRecord {
 using JournalRecord = std::variant<PathEdit, AreaEdit, AddTilesRecord, SetTypeRecord, ImportRecord>;
 
 struct JournalHeader {
+    uint8_t layout = kJournalLayout;  // 1 to kJournalLayout, from the magic
     uint32_t processId = 0;
     uint64_t processStart = 0;  // 0: unknown (and in the first layout)
     std::string databasePath;

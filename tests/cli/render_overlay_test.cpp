@@ -35,7 +35,7 @@ TEST(PictureScale, EdgesOnTheFirstAndLastPixelsRowsFromTheBottom) {
 
 TEST(PictureScale, ShapesOfTheTablesInTableOrder) {
     EditorWorkingSet working;
-    working.paths = {{1, 50, 0, -1640, 3280, 3280}, {2, 50, 1640, 0, 0, 1640}};
+    working.paths = {{1, 50, 0, 1640, 3280, 3280, true}, {2, 50, 1640, 0, 0, 1640}};
     working.areas = {{0, 328, 1640, 1640}};
     const Overlay overlay = OverlayOf(working, PictureScale(329, 329));
     ASSERT_EQ(overlay.segments.size(), 2u);

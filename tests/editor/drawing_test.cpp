@@ -31,15 +31,15 @@ class DrawingTest : public PanelTest {
 TEST_F(DrawingTest, ClicksOnAViewerOf300PixelsGiveTileFeet) {
     struct Case {
         int x, y;               // viewer pixel
-        int32_t tileX, startY;  // stored start X and (signed) start Y
+        int32_t tileX, startY;  // stored start X and start Y
         std::string shownY;     // read-out 29023
     };
     const std::vector<Case> cases = {
-        {150, 150, 1640, -1640, "1640"},
-        {0, 300, 0, -1, "0"},  // lower-left corner: Y 0 is kept as -1
-        {300, 0, 3280, -3280, "3280"},
-        {1, 299, 0, -1, "1"},         // a pixel in: snapped to the start before (Y 0, kept as 1)
-        {12, 288, 131, -131, "131"},  // 12 × 10.93 rounded to whole feet
+        {150, 150, 1640, 1640, "1640"},
+        {0, 300, 0, 0, "0"},  // lower-left corner
+        {300, 0, 3280, 3280, "3280"},
+        {1, 299, 0, 0, "0"},         // a pixel in: snapped to the start before
+        {12, 288, 131, 131, "131"},  // 12 × 10.93 rounded to whole feet
     };
     NewPath();
     for (const Case& c : cases) {
@@ -49,6 +49,7 @@ TEST_F(DrawingTest, ClicksOnAViewerOf300PixelsGiveTileFeet) {
         const WorkingPath& segment = panel.tables().paths.back();
         EXPECT_EQ(segment.startX, c.tileX) << c.x << "," << c.y;
         EXPECT_EQ(segment.startY, c.startY) << c.x << "," << c.y;
+        EXPECT_TRUE(segment.beginsPath);
         EXPECT_EQ(segment.endX, 2187);
         EXPECT_EQ(segment.endY, 1093);
         RightClick(100, 100);
@@ -60,10 +61,10 @@ TEST_F(DrawingTest, ClicksOnAViewerOf300PixelsGiveTileFeet) {
     EXPECT_EQ(panel.Readout(kPanelStartY), "11");
     RightClick(1, 299);
     panel.RunPosted();
-    // The start at Y 0, kept as -1, is shown and saved as 1.
-    EXPECT_EQ(panel.pathRows().Rows()[1][4], "1");
+    // The new path that starts at Y 0 is shown and stored at 0.
+    EXPECT_EQ(panel.pathRows().Rows()[1][4], "0");
     panel.WriteBackTileOnScreen();
-    EXPECT_EQ(database.sets[0].tiles[1].paths[1].startY, 1.0f);
+    EXPECT_EQ(database.sets[0].tiles[1].paths[1].startY, 0.0f);
 }
 
 TEST_F(DrawingTest, ThreeClicksAndARightClickDrawTwoChainedSegments) {
@@ -78,10 +79,11 @@ TEST_F(DrawingTest, ThreeClicksAndARightClickDrawTwoChainedSegments) {
     ASSERT_EQ(panel.tables().pathCount(), 2);
     const WorkingPath& first = Segment(1);
     const WorkingPath& second = Segment(2);
-    EXPECT_EQ(first.startY, -328);  // 30 × 10.93
+    EXPECT_EQ(first.startY, 328);  // 30 × 10.93
+    EXPECT_TRUE(first.beginsPath);
     EXPECT_EQ(second.startX, first.endX);
     EXPECT_EQ(second.startY, first.endY);
-    EXPECT_GE(second.startY, 0);
+    EXPECT_FALSE(second.beginsPath);
     EXPECT_EQ(second.endX, 2187);
     EXPECT_EQ(second.endY, 2187);
     EXPECT_EQ(FirstColumn(panel.pathRows()), (std::vector<std::string>{"01", "02"}));
@@ -93,7 +95,7 @@ TEST_F(DrawingTest, ThreeClicksAndARightClickDrawTwoChainedSegments) {
     Click(10, 10);
     Click(20, 10);
     ASSERT_EQ(panel.tables().pathCount(), 3);
-    EXPECT_TRUE(Segment(3).BeginsPath());
+    EXPECT_TRUE(Segment(3).beginsPath);
     EXPECT_EQ(Segment(3).startX, 3171);
 }
 
@@ -207,8 +209,8 @@ TEST_F(DrawingTest, UndoingTheStartOfTheOpenPathCancelsIt) {
     Click(200, 200);
     Click(220, 200);
     EXPECT_EQ(Segment(1), kept);
-    EXPECT_TRUE(Segment(2).BeginsPath());
-    EXPECT_EQ(Segment(2).startY, -2187);
+    EXPECT_TRUE(Segment(2).beginsPath);
+    EXPECT_EQ(Segment(2).startY, 2187);
 }
 
 TEST_F(DrawingTest, UndoOfAreasCancelsTheOpenCentreThenTakesAreasBack) {
@@ -253,7 +255,7 @@ TEST_F(DrawingTest, KeysWhileDrawing) {
     Click(200, 200);
     Click(210, 200);
     ASSERT_EQ(panel.tables().pathCount(), 3);
-    EXPECT_TRUE(Segment(3).BeginsPath());
+    EXPECT_TRUE(Segment(3).beginsPath);
     // Esc cancels the open point and stores nothing.
     EXPECT_TRUE(panel.Key(EditorKey::Escape));
     Click(250, 250);
@@ -319,7 +321,7 @@ TEST_F(DrawingTest, ClicksBesideTheImage) {
     RightClick(kAreaSize + 1, 0);
     Click(30, 10);
     EXPECT_EQ(panel.tables().pathCount(), 2);
-    EXPECT_FALSE(Segment(2).BeginsPath());
+    EXPECT_FALSE(Segment(2).beginsPath);
     // A double click on the image does nothing beyond its releases.
     panel.PointerDoubleClicked({20, 10});
     EXPECT_EQ(panel.tables().pathCount(), 2);

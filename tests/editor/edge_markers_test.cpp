@@ -17,7 +17,7 @@ TEST(SnapToEdgeMarkers, AMarkerGivesExactlyItsFeetUnlessAPointIsNearer) {
     const ViewTransform view{328, 328, 256};  // 10 feet a pixel: a reach of 80 feet
     const std::vector<NeighbourMarker> markers = {{{1000.5, 3280}, 1, 60, 4},
                                                   {{0, 2200.25}, 0, 120, 1}};
-    const std::vector<WorkingPath> paths = {{1, 50, 1040, -3200, 1500, 2000}};
+    const std::vector<WorkingPath> paths = {{1, 50, 1040, 3200, 1500, 2000, true}};
     struct Case {
         FeetPointF pointer;
         FeetPointF point;
@@ -95,7 +95,7 @@ TEST_F(EdgeMarkerPanelTest, TheTileShowsItsNeighboursPathEndsAndAClickStartsSuch
     EXPECT_EQ(path.typeChoice, road);
     EXPECT_EQ(path.width, 60);
     EXPECT_EQ(path.startX, 1000);
-    EXPECT_EQ(Magnitude(path.startY), 3280);
+    EXPECT_EQ(path.startY, 3280);
     // A path started away from the markers keeps the tool's own choices.
     panel.PointerReleased(MouseButton::Left, At(500, 500));
     panel.PointerReleased(MouseButton::Left, At(800, 800));

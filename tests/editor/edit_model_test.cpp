@@ -19,8 +19,9 @@ constexpr int32_t kTile = 16;
 
 EditorWorkingSet ThreeSegmentsTwoAreas() {
     EditorWorkingSet working;
-    working.paths = {
-        {1, 50, 100, -200, 300, 400}, {1, 50, 300, 400, 500, 600}, {0, 100, 7, -8, 9, 10}};
+    working.paths = {{1, 50, 100, 200, 300, 400, true},
+                     {1, 50, 300, 400, 500, 600, false},
+                     {0, 100, 7, 8, 9, 10, true}};
     working.areas = {{0, 300, 1000, 2000}, {6, 80, 30, 40}};
     return working;
 }
@@ -28,7 +29,8 @@ EditorWorkingSet ThreeSegmentsTwoAreas() {
 std::unique_ptr<EditCommand> Command(const EditorWorkingSet& working, int which) {
     switch (which) {
         case 0:
-            return std::make_unique<AddSegmentCommand>(kTile, 2, WorkingPath{3, 20, 1, -1, 2, 2});
+            return std::make_unique<AddSegmentCommand>(kTile, 2,
+                                                       WorkingPath{3, 20, 1, 1, 2, 2, true});
         case 1:
             return std::make_unique<AddAreaCommand>(kTile, 3, WorkingArea{2, 44, 5, 6});
         case 2:
@@ -72,7 +74,9 @@ TEST(EditCommand, EveryKindRedoesAndUndoesExactly) {
          [](const auto& w) { return w.areaCount() == 1; }},
         // The start of a segment that begins a path stays the start of one.
         {CommandKind::MovePoint, "Move Point",
-         [](const auto& w) { return w.Path(1).startX == 11 && w.Path(1).startY == -12; }},
+         [](const auto& w) {
+             return w.Path(1).startX == 11 && w.Path(1).startY == 12 && w.Path(1).beginsPath;
+         }},
         {CommandKind::MovePoint, "Move Point",
          [](const auto& w) { return w.Path(3).endX == 0 && w.Path(3).endY == 0; }},
         {CommandKind::MovePoint, "Move Point",
@@ -84,7 +88,7 @@ TEST(EditCommand, EveryKindRedoesAndUndoesExactly) {
         {CommandKind::ChangeValue, "Change Radius",
          [](const auto& w) { return w.Area(2).radius == 9; }},
         {CommandKind::ChangeValue, "Change Start Y",
-         [](const auto& w) { return w.Path(1).startY == -5; }},
+         [](const auto& w) { return w.Path(1).startY == 5 && w.Path(1).beginsPath; }},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         const EditorWorkingSet before = ThreeSegmentsTwoAreas();
@@ -280,6 +284,53 @@ TEST_F(DocumentTest, UnsavedFollowsTheSavedPlacesAndTheChangesOutside) {
     document.Reset(true, false);
     EXPECT_FALSE(document.HasTile());
     EXPECT_FALSE(document.HasUnsavedChanges());
+}
+
+// A path that starts at Y 0 is saved at 0 whether it was left alone, changed
+// or drawn new, and the entries nobody changed keep their bytes.
+TEST(EditDocumentSave, APathStartingAtYZeroIsSavedThere) {
+    const std::vector<TilePath> stored = {{10, 50.5f, 100, 0, 300, 400.25f},
+                                          {10, 50, 300, 400.25f, 500, 600}};
+    using Edit = std::function<std::unique_ptr<EditCommand>(const EditorWorkingSet&)>;
+    struct Case {
+        const char* what;
+        Edit edit;
+        std::vector<TilePath> saved;
+    };
+    const Case cases[] = {
+        {"segment 2's width alone: segment 1 keeps its bytes",
+         [](const auto& w) {
+             return MakeChangeValue(w, 0, EntryKind::Path, 2, ValueField::Width, 75);
+         },
+         {stored[0], {10, 75, 300, 400, 500, 600}}},
+        {"segment 1 changed: its start stays at Y 0",
+         [](const auto& w) {
+             return MakeChangeValue(w, 0, EntryKind::Path, 1, ValueField::EndX, 310);
+         },
+         {{10, 50, 100, 0, 310, 400}, stored[1]}},
+        {"a new path drawn from Y 0",
+         [](const auto&) {
+             return std::make_unique<AddSegmentCommand>(0, 3,
+                                                        WorkingPath{0, 80, 700, 0, 900, 0, true});
+         },
+         {stored[0], stored[1], {2, 80, 700, 0, 900, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TileDatabase database =
+            testing::MakeDatabase({TileSet{4, {testing::MakeTile("H006.PCX", stored)}}});
+        EditDocument document(database);
+        EditorChoices choices;
+        ASSERT_TRUE(document.OpenTile(0, 0, choices));
+        EXPECT_TRUE(document.working().Path(1).beginsPath);
+        ASSERT_TRUE(document.Apply(c.edit(document.working())));
+        document.WriteBack();
+        MessageLog messages;
+        const std::optional<TileDatabase> saved =
+            ParseTextureBin(SerializeTextureBin(database), messages);
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(saved->sets[0].tiles[0].paths, c.saved);
+    }
 }
 
 // Random edits of every kind (groups too) on random tiles, with saves between them; then

@@ -17,8 +17,8 @@ using testing::ItemsOf;
 struct Scene {
     ViewTransform view{328, 328, 256};
     std::vector<WorkingPath> paths{
-        {1, 50, 1000, -1000, 2000, 1000},  // Road, red
-        {0, 100, 2000, 1000, 2000, 3000},  // River, cyan
+        {1, 50, 1000, 1000, 2000, 1000, true},  // Road, red
+        {0, 100, 2000, 1000, 2000, 3000},       // River, cyan
     };
     std::vector<WorkingArea> areas{{6, 300, 2500, 2500}};  // Rocky, blue
 
@@ -79,7 +79,7 @@ TEST(BuildFrame, BandsScaleWithTheZoomAndWhatIsOffScreenIsLeftOut) {
 TEST(BuildFrame, LinesAreCutAtTheViewportOnTheirOwnCourse) {
     Scene s;
     // A long diagonal across the whole tile, and a circle about the centre.
-    s.paths = {{1, 50, 0, -0, 3280, 3280}};
+    s.paths = {{1, 50, 0, 0, 3280, 3280}};
     s.areas = {{0, 1000, 1640, 1640}};
     const auto onLine = [](ScreenPoint p, ScreenPoint a, ScreenPoint b) {
         return std::abs((b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x)) / Distance(a, b);
@@ -109,7 +109,7 @@ TEST(BuildFrame, LinesAreCutAtTheViewportOnTheirOwnCourse) {
     // A line wholly outside is left out.
     s.view.Fit();
     s.view.ZoomAbout(30, {0, 0});
-    s.paths = {{1, 10, 100, -3000, 200, 3100}};
+    s.paths = {{1, 10, 100, 3000, 200, 3100, true}};
     EXPECT_TRUE(ItemsOf<FrameLine>(BuildFrame(s.Input())).empty());
 }
 

@@ -11,8 +11,8 @@ namespace {
 // river beside it, and an area of radius 300 feet (30 pixels).
 struct Scene {
     std::vector<WorkingPath> paths{
-        {1, 50, 1000, -1000, 2000, 1000},
-        {0, 10, 1000, -1500, 2000, 1500},
+        {1, 50, 1000, 1000, 2000, 1000, true},
+        {0, 10, 1000, 1500, 2000, 1500, true},
     };
     std::vector<WorkingArea> areas{{0, 300, 2500, 2500}};
     ViewTransform view{328, 328, 256};
@@ -54,7 +54,7 @@ TEST(PickAt, HiddenEntriesHandlesFirstAndTheTopmostOfEquals) {
     EXPECT_EQ(PickAt(s.At(2500, 2500), s.view, s.paths, s.areas, {kPickPixels, true, false}),
               std::nullopt);
     // An end beside another segment's band: the end is taken.
-    s.paths.push_back({1, 50, 1500, -980, 1500, 700});
+    s.paths.push_back({1, 50, 1500, 980, 1500, 700, true});
     EXPECT_EQ(PickAt(s.At(1500, 985), s.view, s.paths, s.areas),
               (Pick{EntryKind::Path, 3, PickPart::Start}));
     // Two segments on the same line: the one drawn last.

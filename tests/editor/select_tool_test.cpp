@@ -71,9 +71,9 @@ TEST_F(SelectToolTest, DraggingMovesAJointCentreOrRimAsOneUndoableStep) {
     Drag(At(300, 400), At(300, 400, 20, 0));
     const int32_t y = StoredFeet(400 + 20 * 3280.0 / 300);
     EXPECT_EQ(Tables().Path(1).endY, y);
-    EXPECT_EQ(Magnitude(Tables().Path(2).startY), y);
+    EXPECT_EQ(Tables().Path(2).startY, y);
     EXPECT_EQ(Tables().Path(2).startX, 300);
-    EXPECT_FALSE(Tables().Path(2).BeginsPath());
+    EXPECT_FALSE(Tables().Path(2).beginsPath);
     EXPECT_EQ(panel.UndoText(), "Move Point");
     // The lake's centre, then its rim.
     Drag(At(2400, 800), At(2400, 800, 0, -10));
@@ -97,19 +97,18 @@ TEST_F(SelectToolTest, DraggingMovesAJointCentreOrRimAsOneUndoableStep) {
 TEST_F(SelectToolTest, AJointDraggedTakesEveryEndOnItAndAltTakesThePickedOneAlone) {
     // A branch road that starts on the joint and one that ends on it.
     ASSERT_TRUE(panel.Apply(std::make_unique<AddSegmentCommand>(
-        panel.document().tileId(), 3, WorkingPath{1, 40, 300, -400, 900, 1400})));
+        panel.document().tileId(), 3, WorkingPath{1, 40, 300, 400, 900, 1400, true})));
     ASSERT_TRUE(panel.Apply(std::make_unique<AddSegmentCommand>(
-        panel.document().tileId(), 4, WorkingPath{1, 40, 1500, -1500, 300, 400})));
+        panel.document().tileId(), 4, WorkingPath{1, 40, 1500, 1500, 300, 400, true})));
     const EditorWorkingSet before = Tables();
     Drag(At(300, 400), At(300, 400, 0, -20));
     const int32_t x = StoredFeet(300 + 20 * 3280.0 / 300);
-    const std::vector<FeetPoint> ends = {
-        {Tables().Path(1).endX, Tables().Path(1).endY},
-        {Tables().Path(2).startX, Magnitude(Tables().Path(2).startY)},
-        {Tables().Path(3).startX, Magnitude(Tables().Path(3).startY)},
-        {Tables().Path(4).endX, Tables().Path(4).endY}};
+    const std::vector<FeetPoint> ends = {{Tables().Path(1).endX, Tables().Path(1).endY},
+                                         {Tables().Path(2).startX, Tables().Path(2).startY},
+                                         {Tables().Path(3).startX, Tables().Path(3).startY},
+                                         {Tables().Path(4).endX, Tables().Path(4).endY}};
     EXPECT_EQ(ends, std::vector<FeetPoint>(4, FeetPoint{x, 400}));
-    EXPECT_TRUE(Tables().Path(3).BeginsPath());
+    EXPECT_TRUE(Tables().Path(3).beginsPath);
     EXPECT_EQ(Tables().Path(3).endX, 900);  // the far ends stay
     panel.Undo();                           // one step
     EXPECT_EQ(Tables().paths, before.paths);
@@ -117,7 +116,7 @@ TEST_F(SelectToolTest, AJointDraggedTakesEveryEndOnItAndAltTakesThePickedOneAlon
     Drag(At(300, 400), At(300, 400, 0, -20), Modifiers{false, false, true});
     int stayed = 0;
     for (const WorkingPath& p : Tables().paths) {
-        stayed += p.startX == 300 && Magnitude(p.startY) == 400;
+        stayed += p.startX == 300 && p.startY == 400;
         stayed += p.endX == 300 && p.endY == 400;
     }
     EXPECT_EQ(stayed, 3);
@@ -142,10 +141,10 @@ TEST_F(SelectToolTest, ADraggedEndSnapsToOtherPointsButNotToItself) {
             moved = moved || std::abs(line->from.x - At(100, 200, 30, 0).x) < 1e-6;
     }
     EXPECT_TRUE(moved);
-    EXPECT_EQ(Tables().Path(1).startY, -200);  // not changed until released
+    EXPECT_EQ(Tables().Path(1).startY, 200);  // not changed until released
     panel.Key(EditorKey::Escape);
     panel.PointerReleased(MouseButton::Left, At(100, 200, 30, 0));
-    EXPECT_EQ(Tables().Path(1).startY, -200);
+    EXPECT_EQ(Tables().Path(1).startY, 200);
 }
 
 TEST_F(SelectToolTest, DeleteRemovesWhatIsPicked) {
@@ -178,8 +177,8 @@ TEST_F(SelectToolTest, DrawingSnapsToEndsAndHoldsFifteenDegreesWithShift) {
     EXPECT_TRUE(panel.Status().drawing.starts_with("Segment 345 ft, heading 030"));
     panel.PointerReleased(MouseButton::Left, pointer, Modifiers{true, false, false});
     const WorkingPath& held = Tables().Path(4);
-    const double heading = Heading({double(held.startX), double(Magnitude(held.startY))},
-                                   {double(held.endX), double(held.endY)});
+    const double heading =
+        Heading({double(held.startX), double(held.startY)}, {double(held.endX), double(held.endY)});
     EXPECT_NEAR(heading, 30, 0.5);
     // The open segment's rubber band is in the frame, as a band of its width.
     panel.PointerMoved(At(1500, 1500));
@@ -250,7 +249,7 @@ TEST_F(SelectToolTest, TypedPointsArePlacedExactly) {
 
 TEST(CommandGroup, RunsAsOneAndTakesBackWhatRanWhenOneDoesNotFit) {
     EditorWorkingSet tables;
-    tables.paths = {{1, 50, 100, -200, 300, 400}, {1, 50, 300, 400, 500, 600}};
+    tables.paths = {{1, 50, 100, 200, 300, 400, true}, {1, 50, 300, 400, 500, 600}};
     const EditorWorkingSet start = tables;
     std::vector<std::unique_ptr<EditCommand>> moves;
     moves.push_back(MakeMovePoint(tables, 0, EntryKind::Path, 1, PointRole::End, {310, 410}));

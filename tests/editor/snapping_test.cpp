@@ -13,9 +13,9 @@ namespace {
 // (a snap reach of 80 feet).
 struct Tables {
     std::vector<WorkingPath> paths{
-        {1, 50, 100, -200, 300, 400},  // begins a path
-        {1, 50, 300, 400, 500, 600},   // continues it
-        {0, 100, 2000, -2000, 2100, 2100},
+        {1, 50, 100, 200, 300, 400, true},  // begins a path
+        {1, 50, 300, 400, 500, 600},        // continues it
+        {0, 100, 2000, 2000, 2100, 2100, true},
     };
     std::vector<WorkingArea> areas{{2, 200, 1000, 1000}};
     ViewTransform view{328, 328, 256};

@@ -59,9 +59,10 @@ TEST(TakeInPaths, ContinuationMarksAndWriteBack) {
                {kRiver, 100, 500, 600, 10, 10}});
     EXPECT_EQ(f.TakeIn(), 3);
     ASSERT_EQ(f.working.pathCount(), 3);
-    EXPECT_EQ(f.working.Path(1).startY, -200);
-    EXPECT_EQ(f.working.Path(2).startY, 400);
-    EXPECT_EQ(f.working.Path(3).startY, -600);
+    EXPECT_TRUE(f.working.Path(1).beginsPath);
+    EXPECT_FALSE(f.working.Path(2).beginsPath);
+    EXPECT_TRUE(f.working.Path(3).beginsPath);  // same point, another type
+    EXPECT_EQ(f.working.Path(3).startY, 600);
     EXPECT_EQ(f.working.Path(3).typeChoice, 0);
     EXPECT_EQ(f.choices.currentPathType, kRiver);  // the last record's type
 
@@ -85,41 +86,46 @@ TEST(TakeInPaths, StartYZeroFloatsAndUnknownTypes) {
         TilePath writtenBack;  // the last record after write-back
     };
     const Case cases[] = {
-        {"a path that starts at Y 0 is marked −1, shown and saved changed as 1",
+        {"a path that starts at Y 0 begins there, shown and saved changed as 0",
          {{kRoad, 50, 10, 0, 20, 30}},
-         {1, 50, 10, -1, 20, 30},
-         "1",
-         {kRoad, 50, 10, 1, 20, 30}},
+         {1, 50, 10, 0, 20, 30, true},
+         "0",
+         {kRoad, 50, 10, 0, 20, 30}},
         {"a continuing segment at Y 0 stays 0",
          {{kRoad, 50, 10, 5, 20, 0}, {kRoad, 50, 20, 0, 40, 0}},
-         {1, 50, 20, 0, 40, 0},
+         {1, 50, 20, 0, 40, 0, false},
          "0",
          {kRoad, 50, 20, 0, 40, 0}},
         {"floats are cut toward zero",
          {{kRoad, 49.9f, 10.99f, 57.9f, 20.5f, 30.7f}},
-         {1, 49, 10, -57, 20, 30},
+         {1, 49, 10, 57, 20, 30, true},
          "57",
          {kRoad, 49, 10, 57, 20, 30}},
-        {"a start Y below one foot begins at −1",
+        {"a start Y below one foot begins at 0",
          {{kRoad, 50, 10, 0.6f, 20, 30}},
-         {1, 50, 10, -1, 20, 30},
-         "1",
-         {kRoad, 50, 10, 1, 20, 30}},
+         {1, 50, 10, 0, 20, 30, true},
+         "0",
+         {kRoad, 50, 10, 0, 20, 30}},
         {"a type outside the path list is No Data, saved as 0",
          {{5, 50, 10, 20, 30, 40}},
-         {4, 50, 10, -20, 30, 40},
+         {4, 50, 10, 20, 30, 40, true},
          "20",
          {0, 50, 10, 20, 30, 40}},
         {"a type change breaks the path, also for No Data twice",
          {{5, 50, 10, 20, 30, 40}, {5, 50, 30, 40, 50, 60}},
-         {4, 50, 30, -40, 50, 60},
+         {4, 50, 30, 40, 50, 60, true},
          "40",
          {0, 50, 30, 40, 50, 60}},
         {"a start that misses the end by a fraction still continues",
          {{kRoad, 50, 10, 20, 30, 40}, {kRoad, 50, 30.9f, 40.2f, 50, 60}},
-         {1, 50, 30, 40, 50, 60},
+         {1, 50, 30, 40, 50, 60, false},
          "40",
          {kRoad, 50, 30, 40, 50, 60}},
+        {"a start beside the end begins a path",
+         {{kRoad, 50, 10, 20, 30, 40}, {kRoad, 50, 30, 41, 50, 60}},
+         {1, 50, 30, 41, 50, 60, true},
+         "41",
+         {kRoad, 50, 30, 41, 50, 60}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -157,7 +163,7 @@ TEST(WriteBack, UntouchedEntriesKeepTheirBytesAroundAddsRemovalsAndChanges) {
     f.TakeIn();
     ASSERT_TRUE(
         MakeChangeValue(f.working, 16, EntryKind::Path, 2, ValueField::Width, 75)->Redo(f.working));
-    ASSERT_TRUE(AddSegmentCommand(16, 1, WorkingPath{1, 40, 5, -5, 6, 6}).Redo(f.working));
+    ASSERT_TRUE(AddSegmentCommand(16, 1, WorkingPath{1, 40, 5, 5, 6, 6, true}).Redo(f.working));
     ASSERT_TRUE(Remove(f.working, EntryKind::Area, 2));
     ASSERT_TRUE(AddAreaCommand(16, 1, WorkingArea{0, 5, 6, 7}).Redo(f.working));
     f.WriteBack();
@@ -175,8 +181,8 @@ TEST(TakeInPaths, NegativeCoordinatesAreClearedInTheRecord) {
     EXPECT_EQ(f.Tile().paths[0], (TilePath{kRoad, 50, 0, 0, 300, 0}));
     EXPECT_EQ(f.Tile().paths[1], (TilePath{kRoad, -20, 300, 0, 0, 9}));  // widths are not clamped
     EXPECT_EQ(f.Tile().modified, 0);
-    EXPECT_EQ(f.working.Path(1).startY, -1);
-    EXPECT_EQ(f.working.Path(2).startY, 0);  // continues (300, 0)
+    EXPECT_EQ(f.working.Path(1), (WorkingPath{1, 50, 0, 0, 300, 0, true}));
+    EXPECT_FALSE(f.working.Path(2).beginsPath);  // continues (300, 0)
 }
 
 TEST(TakeInPaths, OddFloatsStayDefined) {
@@ -185,7 +191,7 @@ TEST(TakeInPaths, OddFloatsStayDefined) {
     Fixture f({{kRoad, nan, inf, 3e9f, nan, inf}}, {{1, inf, -3e9f, nan}});
     f.TakeIn();
     constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-    EXPECT_EQ(f.working.Path(1), (WorkingPath{1, 0, kMax, -kMax, 0, kMax}));
+    EXPECT_EQ(f.working.Path(1), (WorkingPath{1, 0, kMax, kMax, 0, kMax, true}));
     EXPECT_EQ(f.working.Area(1), (WorkingArea{0, kMax, -kMax, 0}));
     EXPECT_EQ(f.working.pathList.Rows()[0][4], "2147483647");
 }
@@ -242,7 +248,7 @@ TEST(WriteBack, ShrinksGrowsAndReleases) {
     EXPECT_EQ(f.Tile().pathCount(), 2);
     EXPECT_EQ(f.Tile().paths[0].startX, 30.0f);
 
-    f.working.paths.push_back({2, 80, 1, -2, 3, 4});
+    f.working.paths.push_back({2, 80, 1, 2, 3, 4, true});
     EXPECT_EQ(WriteBackPaths(f.working, f.database, 1, 0), 3);
     EXPECT_EQ(f.Tile().paths[2], (TilePath{12, 80, 1, 2, 3, 4}));
 
@@ -285,7 +291,8 @@ TEST(TakeIn, TablesGrowPastTheOldLimits) {
     Fixture f(paths, areas);
     EXPECT_EQ(f.TakeIn(), 150);
     EXPECT_EQ(f.working.areaCount(), 120);
-    EXPECT_EQ(f.working.Path(150).startY, 149);  // each segment continues the one before
+    for (int32_t n = 2; n <= 150; ++n)  // each segment continues the one before
+        ASSERT_FALSE(f.working.Path(n).beginsPath) << n;
     const std::vector<std::string> numbers = FirstColumn(f.working.areaList);
     EXPECT_EQ(numbers[98], "99");
     EXPECT_EQ(numbers[99], "100");

@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <limits>
 #include <random>
 
+#include "base/byte_writer.h"
 #include "editor/edit_document.h"
 #include "shell/recovery.h"
 #include "support/random_edits.h"
@@ -54,7 +57,8 @@ WorkingPath RandomPath(std::mt19937& random) {
             feet(random),
             feet(random),
             feet(random),
-            feet(random)};
+            feet(random),
+            random() % 2 == 0};
 }
 
 WorkingArea RandomArea(std::mt19937& random) {
@@ -150,8 +154,9 @@ TEST(JournalFileTest, HeadersThatCannotBeReadAreRefused) {
         uint8_t value;
     };
     for (const Case& c :
-         {Case{"magic", 0, 'X'}, Case{"magic end", 7, 0},
-          Case{"path length past the limit", 21, 0x20}, Case{"base 3", good.size() - 17, 3}}) {
+         {Case{"magic", 0, 'X'}, Case{"magic end", 7, 0}, Case{"a later layout", 6, '4'},
+          Case{"layout 0", 6, '0'}, Case{"path length past the limit", 21, 0x20},
+          Case{"base 3", good.size() - 17, 3}}) {
         SCOPED_TRACE(c.what);
         std::vector<std::byte> bad = good;
         bad[c.offset] = static_cast<std::byte>(c.value);
@@ -207,6 +212,68 @@ TEST(JournalFileTest, UnknownKindsAreSkippedAndBadBodiesEndTheJournal) {
         EXPECT_EQ(journal->unknownRecords, c.skipped ? 1u : 0u);
         EXPECT_EQ(journal->cutShort, !c.skipped);
         EXPECT_EQ(journal->records, c.skipped ? after : std::vector<JournalRecord>{});
+    }
+}
+
+// A path edit's body as written by hand: set, tile, action, entry, then the
+// segments' fields, each followed by the flags byte when there is one.
+std::vector<std::byte> PathBody(uint8_t action, std::vector<std::array<int32_t, 6>> segments,
+                                std::optional<uint8_t> flags) {
+    ByteWriter out;
+    out.I32(0);
+    out.I32(0);
+    out.U8(action);
+    out.I32(1);
+    for (const auto& fields : segments) {
+        for (int32_t value : fields) out.I32(value);
+        if (flags) out.U8(*flags);
+    }
+    return out.Take();
+}
+
+TEST(JournalFileTest, EarlierLayoutsTellTheBeginningOfAPathByTheSignOfStartY) {
+    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    struct Case {
+        const char* what;
+        char layout;
+        std::vector<std::byte> body;
+        std::optional<PathEdit> read;  // none: the record ends the journal
+    };
+    const Case cases[] = {
+        {"negative begins a path", '2',
+         PathBody(3, {{1, 50, 100, -200, 300, 400}, {1, 50, 100, 200, 300, 401}}, {}),
+         PathEdit{0,
+                  0,
+                  TileEditAction::Change,
+                  1,
+                  {1, 50, 100, 200, 300, 400, true},
+                  {1, 50, 100, 200, 300, 401, false}}},
+        {"a start at Y 0 was kept as -1", '1', PathBody(1, {{0, 10, 5, -1, 6, 7}}, {}),
+         PathEdit{0, 0, TileEditAction::Add, 1, {}, {0, 10, 5, 1, 6, 7, true}}},
+        {"the most negative start stays defined", '2', PathBody(2, {{0, 10, 5, kMin, 6, 7}}, {}),
+         PathEdit{0, 0, TileEditAction::Remove, 1, {0, 10, 5, kMax, 6, 7, true}, {}}},
+        {"the third layout keeps the sign as a coordinate", '3',
+         PathBody(1, {{0, 10, 5, -3, 6, 7}}, uint8_t{0}),
+         PathEdit{0, 0, TileEditAction::Add, 1, {}, {0, 10, 5, -3, 6, 7, false}}},
+        {"flags it does not know end the journal", '3', PathBody(1, {{0, 10, 5, 3, 6, 7}}, 2), {}},
+        {"the third layout needs its flags", '3', PathBody(1, {{0, 10, 5, 3, 6, 7}}, {}), {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::byte> bytes = SerializeJournalHeader(Header());
+        bytes[6] = static_cast<std::byte>(c.layout);
+        if (c.layout == '1') {  // the first layout has no start time
+            bytes.erase(bytes.begin() + 12, bytes.begin() + 20);
+        }
+        const std::vector<std::byte> framed = Framed(1, c.body);
+        bytes.insert(bytes.end(), framed.begin(), framed.end());
+        const std::optional<Journal> journal = ParseJournal(bytes);
+        ASSERT_TRUE(journal);
+        EXPECT_EQ(journal->header.layout, c.layout - '0');
+        EXPECT_EQ(journal->cutShort, !c.read);
+        EXPECT_EQ(journal->records,
+                  c.read ? std::vector<JournalRecord>{*c.read} : std::vector<JournalRecord>{});
     }
 }
 
@@ -534,11 +601,11 @@ TEST_F(RecoveryTest, DatabaseCommandsReplayAsTheyRanAndRefusalsAreSkipped) {
         SetTypeRecord{7, 2},
         AddTilesRecord{false, 0, 4, std::vector<std::string>(15, "H0FF.PCX")},
         ImportRecord{{std::byte{1}}},
-        PathEdit{5, 0, TileEditAction::Add, 1, {}, {1, 50, 1, -1, 2, 2}},
-        PathEdit{0, 0, TileEditAction::Remove, 1, {1, 60, 100, -200, 300, 401}, {}},
+        PathEdit{5, 0, TileEditAction::Add, 1, {}, {1, 50, 1, 1, 2, 2, true}},
+        PathEdit{0, 0, TileEditAction::Remove, 1, {1, 60, 100, 200, 300, 401, true}, {}},
         AreaEdit{1, 0, TileEditAction::Change, 2, {}, {}},
-        // The segment on H000 as it is: its sign is not compared.
-        PathEdit{0, 0, TileEditAction::Remove, 1, {1, 60, 100, 200, 300, 400}, {}},
+        // The segment on H000 as it is: whether it begins a path is not compared.
+        PathEdit{0, 0, TileEditAction::Remove, 1, {1, 60, 100, 200, 300, 400, false}, {}},
     };
     TileDatabase replayed = database;
     const ReplayResult result = ReplayJournal(journal, replayed);
@@ -571,7 +638,7 @@ TEST_F(RecoveryTest, DatabaseCommandsReplayAsTheyRanAndRefusalsAreSkipped) {
 
 TEST_F(RecoveryTest, EditsThatComeToNothingLeaveTheRecordToTheFraction) {
     database.sets[0].tiles[0].paths = {{10, 60.5f, 100.25f, 200.75f, 300.5f, 400.5f}};
-    const WorkingPath added{0, 100, 10, -20, 30, 40};
+    const WorkingPath added{0, 100, 10, 20, 30, 40, true};
     Journal journal;
     journal.records = {PathEdit{0, 0, TileEditAction::Add, 2, {}, added},
                        PathEdit{0, 0, TileEditAction::Remove, 2, added, {}}};

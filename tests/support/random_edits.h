@@ -23,7 +23,7 @@ class RandomEdits {
     }
 
     // Three tiles of a few paths and areas, in whole and (broken) in broken
-    // feet; Y of 1 foot or more, as a start at Y 0 is kept as 1 by the tables.
+    // feet.
     std::vector<TileRecord> Tiles(bool broken = true) {
         const float part = broken ? 0.25f : 0.0f;
         std::vector<TileRecord> tiles;
@@ -31,8 +31,8 @@ class RandomEdits {
             std::vector<TilePath> paths;
             std::vector<TileArea> areas;
             for (int p = Pick(0, 3); p > 0; --p)
-                paths.push_back({10, 50 + 2 * part, float(Pick(0, 3280)), Pick(1, 3280) + part,
-                                 float(Pick(0, 3280)), float(Pick(1, 3280))});
+                paths.push_back({10, 50 + 2 * part, float(Pick(0, 3280)), Pick(0, 3280) + part,
+                                 float(Pick(0, 3280)), float(Pick(0, 3280))});
             for (int a = Pick(0, 2); a > 0; --a)
                 areas.push_back(
                     {1, Pick(1, 900) + 2 * part, float(Pick(0, 3280)), float(Pick(0, 3280))});
@@ -50,8 +50,8 @@ class RandomEdits {
             case 0:
                 return std::make_unique<AddSegmentCommand>(
                     id, Pick(1, w.pathCount() + 1),
-                    WorkingPath{Pick(0, 4), Pick(1, 200), Pick(0, 3280), -Pick(1, 3280),
-                                Pick(0, 3280), Pick(1, 3280)});
+                    WorkingPath{Pick(0, 4), Pick(1, 200), Pick(0, 3280), Pick(0, 3280),
+                                Pick(0, 3280), Pick(0, 3280), Pick(0, 1) == 0});
             case 1:
                 return std::make_unique<AddAreaCommand>(
                     id, Pick(1, w.areaCount() + 1),
@@ -62,11 +62,14 @@ class RandomEdits {
                 const PointRole role = list == EntryKind::Area ? PointRole::Centre
                                        : Pick(0, 1) == 0       ? PointRole::Start
                                                                : PointRole::End;
-                return MakeMovePoint(w, id, list, entry, role, {Pick(0, 3280), Pick(1, 3280)});
+                return MakeMovePoint(w, id, list, entry, role, {Pick(0, 3280), Pick(0, 3280)});
             }
             default: {
                 const auto field = static_cast<ValueField>(Pick(0, 8));
-                const int32_t value = field == ValueField::Type ? Pick(0, 4) : Pick(1, 3280);
+                const int32_t value = field == ValueField::Type ? Pick(0, 4)
+                                      : field == ValueField::Width || field == ValueField::Radius
+                                          ? Pick(1, 3280)
+                                          : Pick(0, 3280);
                 return MakeChangeValue(w, id, list, entry, field, value);
             }
         }

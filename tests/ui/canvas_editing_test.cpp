@@ -128,8 +128,8 @@ class CanvasEditingTest : public QObject {
         QTRY_COMPARE(Tables().pathCount(), 3);
         const WorkingPath& branch = Tables().Path(3);
         QCOMPARE(branch.startX, 2000);
-        QCOMPARE(Magnitude(branch.startY), 1500);
-        QVERIFY(branch.BeginsPath());
+        QCOMPARE(branch.startY, 1500);
+        QVERIFY(branch.beginsPath);
         const std::vector<std::byte> drawn = Save();
         QVERIFY(drawn != saved_);
         Undo();
@@ -152,8 +152,8 @@ class CanvasEditingTest : public QObject {
         QCOMPARE(Tables().Path(1).endX, moved.x);
         QCOMPARE(Tables().Path(1).endY, moved.y);
         QCOMPARE(Tables().Path(2).startX, moved.x);
-        QCOMPARE(Magnitude(Tables().Path(2).startY), moved.y);
-        QVERIFY(!Tables().Path(2).BeginsPath());  // still one path
+        QCOMPARE(Tables().Path(2).startY, moved.y);
+        QVERIFY(!Tables().Path(2).beginsPath);  // still one path
         QVERIFY(Save() != saved_);
         Undo();  // one step takes back both ends
         QCOMPARE(Tables().Path(1).endX, 2000);
@@ -211,7 +211,8 @@ class CanvasEditingTest : public QObject {
         enter(kPanelEndX);
         QCOMPARE(Tables().pathCount(), 3);
         QCOMPARE(Tables().Path(3).startX, 1234);
-        QCOMPARE(Tables().Path(3).startY, -567);
+        QCOMPARE(Tables().Path(3).startY, 567);
+        QVERIFY(Tables().Path(3).beginsPath);
         QCOMPARE(Tables().Path(3).endX, 3280);
         QCOMPARE(Tables().Path(3).endY, 600);
     }

@@ -35,7 +35,7 @@ class FramePainterTest : public QObject {
         const ViewTransform view(328, 328, 328);
         // A road up the middle 100 feet wide (10 pixels), a water area of
         // radius 300 feet (30 pixels) at the lower left.
-        const std::vector<WorkingPath> paths{{1, 100, 0, -1640, 3280, 1640}};
+        const std::vector<WorkingPath> paths{{1, 100, 0, 1640, 3280, 1640, true}};
         const std::vector<WorkingArea> areas{{0, 300, 800, 800}};
         const auto items = BuildFrame(
             {view, 328, 328, paths, areas, true, true, std::nullopt, std::nullopt, std::nullopt});
