@@ -146,6 +146,73 @@ def export_seeds(texture: bytes):
     return seeds
 
 
+def dump_float(value: float) -> str:
+    bits = struct.unpack("<I", struct.pack("<f", value))[0]
+    if bits & 0x7F800000 == 0x7F800000:
+        if bits & 0x7FFFFF:
+            return f"nan:{bits:08X}"
+        return "-inf" if bits >> 31 else "inf"
+    for digits in range(1, 10):
+        text = f"{value:.{digits}g}"
+        if struct.pack("<f", float(text)) == struct.pack("<f", value):
+            return text
+    return repr(value)
+
+
+def dump_name(name: bytes) -> str:
+    text, _, tail = name.partition(b"\0")
+    out = "".join(chr(b) if 0x20 < b < 0x7F and b not in b'"\\' else f"\\x{b:02X}" for b in text)
+    tail = tail.rstrip(b"\0")
+    return f'"{out}"' + (" " + tail.hex().upper() if tail else "")
+
+
+def dump_texture(texture: bytes) -> str:
+    """The database text of a Texture.bin, as lorvane-cli dump writes it."""
+    lines = ["lorvane-texture 1"]
+    set_count = struct.unpack_from("<i", texture, 0)[0]
+    at = 8
+    for s in range(set_count):
+        tiles, terrain = struct.unpack_from("<iB", texture, at)
+        at += 5
+        lines.append(f"set {s} {terrain}")
+        for k in range(tiles):
+            name = texture[at:at + 20]
+            areas, paths = struct.unpack_from("<ii", texture, at + 20)
+            at += 28
+            lines.append(f"tile {s * 16 + k} {dump_name(name)}")
+            for _ in range(areas):
+                kind, *values = struct.unpack_from("<ifff", texture, at)
+                at += 16
+                lines.append(" ".join(["area", str(kind)] + [dump_float(v) for v in values]))
+            for _ in range(paths):
+                kind, *values = struct.unpack_from("<ifffff", texture, at)
+                at += 24
+                lines.append(" ".join(["path", str(kind)] + [dump_float(v) for v in values]))
+    return "\n".join(lines) + "\n"
+
+
+def texture_dump_seeds(texture: bytes):
+    sample = dump_texture(texture)
+    texts = {
+        "sample_theater": sample,
+        "sample_crlf": sample.replace("\n", "\r\n"),
+        "not_finite": "lorvane-texture 1\nset 0 6\ntile 0 \"H0\\xFF\" 41\n"
+                      "area 2 nan:7FC00001 inf -inf\npath 3 1e-45 3.4028235e+38 -0 nan:FFFFFFFF 1.5\n",
+        "escaped_name": 'lorvane-texture 1\nset 0 1\ntile 0 "a\\"b\\\\c\\x20d" 000102\n',
+        "comments_blank": "lorvane-texture 1\n# a note\n\nset 0 4\n  tile 0 \"H000.PCX\"\n",
+        "no_header": "set 0 4\n",
+        "set_out_of_order": "lorvane-texture 1\nset 1 4\n",
+        "tile_wrong_id": "lorvane-texture 1\nset 0 4\ntile 5 \"H005.PCX\"\n",
+        "seventeen_tiles": "lorvane-texture 1\nset 0 4\n" + "".join(f'tile {k} "H00{k:X}.PCX"\n' for k in range(17)),
+        "long_name": 'lorvane-texture 1\nset 0 4\ntile 0 "' + "N" * 20 + '"\n',
+        "tail_too_long": 'lorvane-texture 1\nset 0 4\ntile 0 "H000.PCX" ' + "41" * 12 + "\n",
+        "bad_float": "lorvane-texture 1\nset 0 4\ntile 0 \"H\"\narea 1 1e39 0 0\n",
+        "area_before_tile": "lorvane-texture 1\nset 0 4\narea 1 1 1 1\n",
+        "nul_in_name": 'lorvane-texture 1\nset 0 4\ntile 0 "H\\x00"\n',
+    }
+    return {name: text.encode("latin-1") for name, text in texts.items()}
+
+
 def tiles_txt_seeds():
     texts = {
         "heading_and_names": "Tiles of the south\n\nH000.PCX\nH001.PCX\nH010.PCX\n",
@@ -173,6 +240,7 @@ def main() -> None:
         "l2m": l2m_seeds(),
         "theater_map": theater_map_seeds((sample / "Theater.map").read_bytes()),
         "tile_export": export_seeds(texture),
+        "texture_dump": texture_dump_seeds(texture),
         "tiles_txt": tiles_txt_seeds(),
     }
     for name, seeds in groups.items():

@@ -121,6 +121,16 @@ void JsonWriter::Integer(int64_t value) {
     buffer_.append(text, end);
 }
 
+void JsonWriter::Boolean(bool value) {
+    BeforeValue();
+    buffer_ += value ? "true" : "false";
+}
+
+void JsonWriter::Null() {
+    BeforeValue();
+    buffer_ += "null";
+}
+
 void JsonWriter::Real(double value) {
     if (std::isnan(value)) return String("NaN");
     if (std::isinf(value)) return String(value > 0 ? "Infinity" : "-Infinity");

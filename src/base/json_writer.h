@@ -30,6 +30,8 @@ class JsonWriter {
     void Key(std::string_view name);
     void String(std::string_view utf8);
     void Integer(int64_t value);
+    void Boolean(bool value);
+    void Null();
     // The shortest text that reads back to the same double; integral values
     // keep a ".0" so they read back as floating point.
     void Real(double value);

@@ -1,4 +1,4 @@
-// lorvane-cli export TEXTURE.bin --tile NAME_OR_ID… -o EXPORT [--overwrite]
+// lorvane-cli export TEXTURE.bin (--tile NAME_OR_ID… | --since BASE.bin) -o EXPORT [--overwrite]
 // lorvane-cli import TEXTURE.bin EXPORT (-o OUT.bin | --in-place)
 
 #include <algorithm>
@@ -43,16 +43,26 @@ std::optional<int32_t> TileIdOf(const TileDatabase& database, const std::string&
 struct ExportOptions {
     PathArgument texture;
     std::vector<std::string> tiles;
+    PathArgument since;
     PathArgument output;
     bool overwrite = false;
 };
 
 int RunExport(const ExportOptions& options) {
+    if (options.tiles.empty() == options.since.empty()) {
+        std::cerr << "lorvane-cli: give the tiles to export with --tile, or --since BASE.bin\n";
+        return kUsage;
+    }
     const auto output = OutputFor(options.output, options.overwrite);
     if (!output) return kUsage;
     StderrMessages messages;
     auto database = LoadTextureBin(options.texture, messages);
     if (!database) return kFailed;
+    if (!options.since.empty()) {
+        const auto base = LoadTextureBin(options.since, messages);
+        if (!base) return kFailed;
+        return ExportTilesChangedSince(*output, *database, *base, messages) ? kSuccess : kFailed;
+    }
     for (const std::string& tile : options.tiles) {
         const std::optional<int32_t> id = TileIdOf(*database, tile);
         if (!id) {
@@ -70,8 +80,9 @@ const CommandRegistration exportTiles("export", [](CLI::App& app, int& exitStatu
     CLI::App* command = app.add_subcommand(
         "export", "Export the paths and areas of tiles for import into another Texture.bin");
     command->add_option("TEXTURE", options->texture, "The Texture.bin to read")->required();
-    command->add_option("--tile", options->tiles, "A tile to export: its name or its id")
-        ->required();
+    command->add_option("--tile", options->tiles, "A tile to export: its name or its id");
+    command->add_option("--since", options->since,
+                        "Export every tile whose paths or areas differ from this Texture.bin's");
     command
         ->add_option("-o,--output", options->output,
                      "The export file to write (- for standard output)")

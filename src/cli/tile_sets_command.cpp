@@ -7,6 +7,7 @@
 
 #include <iostream>
 
+#include "base/format.h"
 #include "cli/cli.h"
 #include "cli/database_output.h"
 #include "tiledb/texture_bin.h"
@@ -43,6 +44,17 @@ void AddTypeOption(CLI::App* command, SetOptions& options) {
         ->required();
 }
 
+// One warning naming each picked image that another set already holds.
+void WarnImagesInOtherSets(const std::vector<ImageInOtherSet>& held, MessageSink& messages) {
+    if (held.empty()) return;
+    std::string text;
+    for (const ImageInOtherSet& image : held) {
+        if (!text.empty()) text += ' ';
+        text += FormatText("%s is already in Set# %d.", image.name.c_str(), image.set);
+    }
+    messages.Show({text, "Tile in Another Set", MessageIcon::Warning});
+}
+
 // Runs the dialog's rules for the mode and, in the add modes, adds the tiles;
 // then saves. The exit status.
 int RunSetCommand(const SetOptions& options, SetDialogMode mode) {
@@ -72,9 +84,12 @@ int RunSetCommand(const SetOptions& options, SetDialogMode mode) {
     }
     std::vector<std::string> names;
     for (const std::string& tile : options.tiles) names.push_back(FileNameOfPath(tile));
+    const std::vector<ImageInOtherSet> held =
+        ImagesInOtherSets(*database, outcome.currentSet, names);
     const auto added =
         AddTilesToSet(*database, outcome.currentSet, outcome.chosenType, names, messages);
     if (!added) return kFailed;
+    WarnImagesInOtherSets(held, messages);
     status = SaveDatabase(output->target, *database, options.output.tileInfo, messages);
     if (status == kSuccess) {
         const TileSet& set = database->sets[static_cast<size_t>(added->set)];

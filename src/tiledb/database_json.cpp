@@ -5,9 +5,7 @@
 
 namespace lorvane {
 
-namespace {
-
-void WritePath(JsonWriter& json, const TilePath& path) {
+void WritePathJson(JsonWriter& json, const TilePath& path) {
     json.BeginObject();
     json.Key("type");
     json.Integer(path.type);
@@ -24,7 +22,7 @@ void WritePath(JsonWriter& json, const TilePath& path) {
     json.EndObject();
 }
 
-void WriteArea(JsonWriter& json, const TileArea& area) {
+void WriteAreaJson(JsonWriter& json, const TileArea& area) {
     json.BeginObject();
     json.Key("type");
     json.Integer(area.type);
@@ -37,6 +35,8 @@ void WriteArea(JsonWriter& json, const TileArea& area) {
     json.EndObject();
 }
 
+namespace {
+
 void WriteTile(JsonWriter& json, const TileRecord& tile) {
     json.BeginObject();
     json.Key("id");
@@ -45,11 +45,11 @@ void WriteTile(JsonWriter& json, const TileRecord& tile) {
     json.String(Windows1252ToUtf8(NameText(tile.name)));
     json.Key("paths");
     json.BeginArray();
-    for (const TilePath& path : tile.paths) WritePath(json, path);
+    for (const TilePath& path : tile.paths) WritePathJson(json, path);
     json.EndArray();
     json.Key("areas");
     json.BeginArray();
-    for (const TileArea& area : tile.areas) WriteArea(json, area);
+    for (const TileArea& area : tile.areas) WriteAreaJson(json, area);
     json.EndArray();
     json.EndObject();
 }

@@ -14,7 +14,13 @@
 
 namespace lorvane {
 
+class JsonWriter;
+
 // False when the stream failed.
 bool WriteDatabaseJson(std::ostream& out, const TileDatabase& database);
+
+// One record as the object the database's JSON holds.
+void WritePathJson(JsonWriter& json, const TilePath& path);
+void WriteAreaJson(JsonWriter& json, const TileArea& area);
 
 }  // namespace lorvane

@@ -157,7 +157,7 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
         for (int32_t k = 0; k < setTileCount; ++k) {
             TileRecord& tile = set.tiles.emplace_back();
             if (!ReadTile(in, tile, messages)) return std::nullopt;
-            tile.id = s * 16 + k;
+            tile.id = TileIdAt(s, k);
             tile.modified = 0;
             database.index.push_back(MakeIndexEntry(tile, s, k, terrainType));
         }

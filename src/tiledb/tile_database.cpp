@@ -79,6 +79,20 @@ TileIndexEntry MakeIndexEntry(const TileRecord& tile, int32_t setIndex, int32_t 
     return entry;
 }
 
+void IndexTilesInPlace(TileDatabase& database) {
+    database.index.clear();
+    for (size_t s = 0; s < database.sets.size(); ++s) {
+        TileSet& set = database.sets[s];
+        for (size_t k = 0; k < set.tiles.size(); ++k) {
+            TileRecord& tile = set.tiles[k];
+            tile.id = TileIdAt(static_cast<int32_t>(s), static_cast<int32_t>(k));
+            tile.modified = 0;
+            database.index.push_back(MakeIndexEntry(tile, static_cast<int32_t>(s),
+                                                    static_cast<int32_t>(k), set.terrainType));
+        }
+    }
+}
+
 void FreeTileDatabase(TileDatabase& database) {
     database.sets.clear();
     database.sets.shrink_to_fit();

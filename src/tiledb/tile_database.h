@@ -132,6 +132,13 @@ struct TileDatabase {
     std::optional<int> PositionOfId(int32_t id) const;
 };
 
+// The id of the tile at a position of a set.
+inline int32_t TileIdAt(int32_t set, int32_t position) { return set * 16 + position; }
+
+// Gives every tile the id of its place and no mark, and makes the index
+// anew in set and position order, as loading makes it.
+void IndexTilesInPlace(TileDatabase& database);
+
 // The index entry of a tile at (setIndex, tileIndex) in a set of that type:
 // the tile's id, its name up to the NUL, the number of the name, not modified.
 TileIndexEntry MakeIndexEntry(const TileRecord& tile, int32_t setIndex, int32_t tileIndex,

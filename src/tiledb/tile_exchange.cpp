@@ -7,6 +7,7 @@
 #include "base/byte_reader.h"
 #include "base/file_io.h"
 #include "base/format.h"
+#include "tiledb/tile_diff.h"
 
 namespace lorvane {
 
@@ -248,6 +249,66 @@ bool ExportModifiedTiles(const OutputTarget& path, const TileDatabase& database,
     if (!file.Commit()) return ExportFailed("Could not write to export file.", file, messages);
     messages.Information(FormatText("%d Tiles exported.", count), "Export Completed");
     return true;
+}
+
+namespace {
+
+// The names of the tiles, "A, B and C".
+std::string NameList(const TileDatabase& database, const std::vector<int32_t>& ids) {
+    std::string list;
+    for (size_t k = 0; k < ids.size(); ++k) {
+        if (k > 0) list += k + 1 == ids.size() ? " and " : ", ";
+        list += TileNameById(database, ids[k]);
+    }
+    return list;
+}
+
+// Says what an export of the changed tiles cannot carry to base.
+void WarnWhatExportLeavesOut(const TileDatabase& database, const TileDatabase& base,
+                             const std::vector<int32_t>& ids, MessageSink& messages) {
+    std::vector<int32_t> missing;
+    std::vector<int32_t> emptied;
+    for (const int32_t id : ids) {
+        const TileIndexEntry& entry =
+            database.index[static_cast<size_t>(*database.PositionOfId(id))];
+        const TileRecord* tile = database.Tile(entry);
+        const TileRecord* old = base.RecordAt(entry.setIndex, entry.tileIndex);
+        if (old == nullptr) {
+            missing.push_back(id);
+        } else if ((tile->paths.empty() && !old->paths.empty()) ||
+                   (tile->areas.empty() && !old->areas.empty())) {
+            emptied.push_back(id);
+        }
+    }
+    if (!missing.empty())
+        messages.Exclamation(
+            FormatText("The base does not hold %s: an import into it refuses the file until "
+                       "they are added.",
+                       NameList(database, missing).c_str()),
+            "Export");
+    if (!emptied.empty())
+        messages.Exclamation(
+            FormatText("A list emptied since the base cannot be exported: importing the file "
+                       "leaves the emptied paths or areas of %s as they were.",
+                       NameList(database, emptied).c_str()),
+            "Export");
+}
+
+}  // namespace
+
+bool ExportTilesChangedSince(const OutputTarget& path, const TileDatabase& database,
+                             const TileDatabase& base, MessageSink& messages) {
+    const std::vector<int32_t> ids = TilesChangedSince(base, database);
+    if (ids.empty()) {
+        messages.Information("No tile differs from the base. Nothing was exported.",
+                             "Export Completed");
+        return true;
+    }
+    WarnWhatExportLeavesOut(database, base, ids, messages);
+    TileDatabase marked = database;
+    for (TileIndexEntry& entry : marked.index) entry.modified = 0;
+    for (const int32_t id : ids) MarkTileForExport(marked, id);
+    return ExportModifiedTiles(path, marked, messages);
 }
 
 namespace {

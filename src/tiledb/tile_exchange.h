@@ -37,6 +37,17 @@ std::vector<std::byte> SerializeTileExport(const TileDatabase& database,
 bool ExportModifiedTiles(const OutputTarget& path, const TileDatabase& database,
                          MessageSink& messages);
 
+// Writes the export file of the tiles whose paths or areas differ from
+// base's tile at the same place (TilesChangedSince), in index order, as
+// ExportModifiedTiles writes it and with its report; the marks of database
+// are not used. With no such tile nothing is written and that is said.
+// What the file cannot carry is said before it is written: a list emptied
+// since base (an empty list leaves the importing tile's list as it was) and
+// tiles base does not hold (an import into base refuses the file). False
+// after the message of what failed.
+bool ExportTilesChangedSince(const OutputTarget& path, const TileDatabase& database,
+                             const TileDatabase& base, MessageSink& messages);
+
 // Checks a whole export file against the database without changing it: the
 // record count, or nullopt after the read-error message of the first bad
 // field, naming its record, when the file ends early, a count is negative, or

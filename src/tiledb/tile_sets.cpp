@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <map>
 
 #include "base/format.h"
 
@@ -215,10 +216,35 @@ std::optional<AddedTiles> AddTilesToSet(TileDatabase& database, int targetSet, u
     for (int k = 0; k < n; ++k) {
         TileRecord& tile = set.tiles[static_cast<size_t>(first + k)];
         tile.name = MakeTileName(names[static_cast<size_t>(k)]);
-        tile.id = t * 16 + first + k;
+        tile.id = TileIdAt(t, first + k);
         database.index.push_back(MakeIndexEntry(tile, t, first + k, terrainType));
     }
     return AddedTiles{t, first + n - 1};
+}
+
+std::vector<ImageInOtherSet> ImagesInOtherSets(const TileDatabase& database, int targetSet,
+                                               std::span<const std::string> pickedNames) {
+    const auto folded = [](std::string_view text) {
+        std::string lower(text);
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return lower;
+    };
+    // Each name's first set, looked up through one table.
+    std::map<std::string, int> setOfName;
+    for (size_t s = 0; s < database.sets.size(); ++s) {
+        if (static_cast<int>(s) == targetSet) continue;
+        for (const TileRecord& tile : database.sets[s].tiles)
+            setOfName.emplace(folded(NameText(tile.name)), static_cast<int>(s));
+    }
+    std::vector<ImageInOtherSet> held;
+    for (const std::string& picked : pickedNames) {
+        std::string name = FileNameOfPath(picked);
+        const auto found = setOfName.find(folded(name));
+        if (found == setOfName.end()) continue;
+        held.push_back({std::move(name), found->second});
+        setOfName.erase(found);  // each name said once
+    }
+    return held;
 }
 
 SetDialogView StartSetDialog(const TileDatabase& database, SetDialogMode mode, int currentSet) {

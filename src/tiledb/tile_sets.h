@@ -59,6 +59,18 @@ std::optional<AddedTiles> AddTilesToSet(TileDatabase& database, int targetSet, u
                                         std::span<const std::string> pickedNames,
                                         MessageSink& messages);
 
+// A picked tile image that the database already holds in another set.
+struct ImageInOtherSet {
+    std::string name;  // the picked name, without its folder part
+    int set = 0;       // the first set (in set order) that holds it
+};
+
+// The picked names (folder parts dropped) that a set other than targetSet
+// already holds, compared without regard to letter case, each once, in the
+// order picked: what adding them to targetSet would put into two sets.
+std::vector<ImageInOtherSet> ImagesInOtherSets(const TileDatabase& database, int targetSet,
+                                               std::span<const std::string> pickedNames);
+
 // ---- The set dialog ----
 
 enum class SetDialogMode { ChangeType, AddSet, AddTiles };

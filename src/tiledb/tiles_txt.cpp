@@ -119,19 +119,14 @@ std::optional<TileDatabase> BuildTileDatabase(std::span<const std::string> names
     if (!GroupsFit(groups, names, messages)) return std::nullopt;
     TileDatabase database;
     database.sets.resize(groups.size());
-    database.index.reserve(names.size());
     for (size_t s = 0; s < groups.size(); ++s) {
         TileSet& set = database.sets[s];
         set.terrainType = static_cast<uint8_t>(TerrainType::NoData);
         set.tiles.resize(groups[s].count);
-        for (size_t k = 0; k < set.tiles.size(); ++k) {
-            TileRecord& tile = set.tiles[k];
-            tile.name = MakeTileName(names[groups[s].first + k]);
-            tile.id = static_cast<int32_t>(s * 16 + k);
-            database.index.push_back(MakeIndexEntry(tile, static_cast<int32_t>(s),
-                                                    static_cast<int32_t>(k), set.terrainType));
-        }
+        for (size_t k = 0; k < set.tiles.size(); ++k)
+            set.tiles[k].name = MakeTileName(names[groups[s].first + k]);
     }
+    IndexTilesInPlace(database);
     return database;
 }
 
