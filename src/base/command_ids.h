@@ -24,6 +24,8 @@ enum CommandId : int {
     kMenuEditTheaterMap = 31250,
     kMenuExportTiles = 10205,
     kMenuImportTiles = 10249,
+    kMenuCompareWith = 10256,
+    kMenuMerge = 10257,
     kMenuExit = 10202,
 
     // "&Edit"

@@ -44,17 +44,6 @@ void AddTypeOption(CLI::App* command, SetOptions& options) {
         ->required();
 }
 
-// One warning naming each picked image that another set already holds.
-void WarnImagesInOtherSets(const std::vector<ImageInOtherSet>& held, MessageSink& messages) {
-    if (held.empty()) return;
-    std::string text;
-    for (const ImageInOtherSet& image : held) {
-        if (!text.empty()) text += ' ';
-        text += FormatText("%s is already in Set# %d.", image.name.c_str(), image.set);
-    }
-    messages.Show({text, "Tile in Another Set", MessageIcon::Warning});
-}
-
 // Runs the dialog's rules for the mode and, in the add modes, adds the tiles;
 // then saves. The exit status.
 int RunSetCommand(const SetOptions& options, SetDialogMode mode) {

@@ -81,6 +81,7 @@ bool EditDocument::WriteBack() {
 }
 
 void EditDocument::Changed(EditEvent event, const EditCommand& command) {
+    ++changeCount_;
     RebuildRows(working_);
     const TileEdits* edits = OpenEdits();
     // The export mark is raised by the first change and never lowered here:

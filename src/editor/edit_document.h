@@ -54,6 +54,11 @@ class EditDocument {
     bool HasTile() const { return open_.has_value(); }
     // The open tile's id, set and position; 0 when none is open.
     int32_t tileId() const { return open_ ? open_->id : 0; }
+    int32_t tileSet() const { return open_ ? open_->set : 0; }
+    int32_t tilePosition() const { return open_ ? open_->tile : 0; }
+    // Counts the commands run, undone and redone on any tile: a step made
+    // of commands on several tiles is the last thing done while it stays.
+    uint64_t changeCount() const { return changeCount_; }
 
     // The tables and list rows of the open tile (empty when none is open).
     const EditorWorkingSet& working() const { return working_; }
@@ -112,6 +117,7 @@ class EditDocument {
 
     TileDatabase& database_;
     bool hasDatabase_ = false;
+    uint64_t changeCount_ = 0;
     std::map<int32_t, TileEdits> edits_;
     std::optional<OpenTileRef> open_;
     EditorWorkingSet working_;

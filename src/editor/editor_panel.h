@@ -129,6 +129,11 @@ class EditorPanel {
     void PointerDoubleClicked(ScreenPoint at);
     // The frame of the viewer as it is now.
     std::vector<FrameItem> Frame() const;
+    // Another database the one in memory is compared with (none: null): the
+    // tile on screen shows that database's entries of the same tile faded,
+    // under its own. The database must outlive the comparison.
+    void CompareWith(const TileDatabase* other) { comparedWith_ = other; }
+    bool comparing() const { return comparedWith_ != nullptr; }
     // The tile image on screen; null when none is shown. Its generation
     // changes with every image loaded.
     const PcxImage* image() const { return showsImage() ? &*image_ : nullptr; }
@@ -273,6 +278,7 @@ class EditorPanel {
     std::optional<PcxImage> image_;  // the tile image on screen
     int imageGeneration_ = 0;
     ViewTransform view_;
+    const TileDatabase* comparedWith_ = nullptr;
     bool snapping_ = true;
     int32_t gridStep_ = 0;
     std::optional<Pick> selection_;

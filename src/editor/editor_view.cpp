@@ -72,9 +72,35 @@ std::vector<FrameItem> EditorPanel::Frame() const {
     ToolView toolView = tool_->View(*context_);
     const EditorWorkingSet& tables = toolView.preview ? *toolView.preview : document_.working();
     if (!pointerOnTile_) toolView.snap.reset();
-    return BuildFrame({view_, image_->Width(), image_->Height(), tables.paths, tables.areas,
-                       showPaths(), showAreas(), selection(), toolView.rubber, toolView.snap,
-                       edgeMarkers()});
+    std::vector<FrameItem> items = BuildFrame(
+        {view_, image_->Width(), image_->Height(), tables.paths, tables.areas, showPaths(),
+         showAreas(), selection(), toolView.rubber, toolView.snap, edgeMarkers()});
+    if (comparedWith_ == nullptr || !document_.HasTile()) return items;
+    // The other database's entries of this tile, faded and dashed, just
+    // above the image and under everything of the tile's own.
+    const std::optional<int> position = comparedWith_->PositionOfId(document_.tileId());
+    if (!position) return items;
+    const TileIndexEntry& entry = comparedWith_->index[static_cast<size_t>(*position)];
+    const TileRecord* other = comparedWith_->RecordAt(entry.setIndex, entry.tileIndex);
+    if (other == nullptr) return items;
+    std::vector<FrameItem> faded;
+    const auto at = [&](float x, float y) { return view_.ToScreen({double(x), double(y)}); };
+    if (showPaths())
+        for (const TilePath& path : other->paths)
+            faded.push_back(FrameLine{
+                at(path.startX, std::fabs(path.startY)), at(path.endX, std::fabs(path.endY)),
+                Translucent(PathPen(PathChoiceOfCode(path.type)), kFadedAlpha), 2,
+                LineStyle::Dashed});
+    if (showAreas())
+        for (const TileArea& area : other->areas)
+            faded.push_back(FrameCircle{
+                at(area.centerX, area.centerY), view_.ToPixels(std::max(double(area.radius), 0.0)),
+                Rgba{0, 0, 0, 0}, Translucent(AreaPen(AreaChoiceOfCode(area.type)), kFadedAlpha), 2,
+                LineStyle::Dashed});
+    const size_t under =
+        !items.empty() && std::holds_alternative<FrameImage>(items.front()) ? 1 : 0;
+    items.insert(items.begin() + static_cast<std::ptrdiff_t>(under), faded.begin(), faded.end());
+    return items;
 }
 
 EditorPanel::StatusTexts EditorPanel::Status() const {

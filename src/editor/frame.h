@@ -106,6 +106,8 @@ using FrameItem = std::variant<FrameImage, FrameBand, FrameLine, FrameCircle, Fr
 
 // Translucency of the bands and discs, and the highlight's colour.
 inline constexpr uint8_t kBandAlpha = 96;
+// Translucency of the entries of a database compared with.
+inline constexpr uint8_t kFadedAlpha = 110;
 inline constexpr uint8_t kDiscAlpha = 64;
 inline constexpr Rgba kHighlight{255, 0, 255, 255};
 

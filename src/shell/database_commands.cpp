@@ -2,7 +2,12 @@
 
 #include "base/command_ids.h"
 #include "base/file_io.h"
+#include "base/format.h"
+#include "editor/edit_command.h"
 #include "shell/main_shell.h"
+#include "shell/team_commands.h"
+#include "tiledb/texture_bin.h"
+#include "tiledb/tile_diff.h"
 #include "tiledb/tile_exchange.h"
 #include "tiledb/tiles_txt.h"
 
@@ -45,6 +50,7 @@ void DatabaseCommands::NewDatabase() {
     // dialogs and the tile list then find the new tiles there.
     if (!built) return;
     shell_.StoreFolder(kTileFolderSetting, folder);
+    WarnImagesInOtherSets(ImagesInSeveralSets(*built), platform.messages);
 
     Session().Replace(std::move(*built));
     // The editor's Save asks for the file the new database goes to.
@@ -86,6 +92,7 @@ void DatabaseCommands::AddTiles(SetDialogMode mode) {
     const FileChoice choice = shell_.platform().files.OpenFiles(request);
     if (!choice.chosen()) return;
     const std::vector<std::string> names = PickedFileNames(choice);
+    WarnImagesInOtherSets(ImagesInOtherSets(database, outcome.currentSet, names), messages);
     const std::optional<AddedTiles> added =
         AddTilesToSet(database, outcome.currentSet, outcome.chosenType, names, messages);
     if (!added) return;
@@ -98,8 +105,27 @@ void DatabaseCommands::AddTiles(SetDialogMode mode) {
     shell_.SortTileListAfterAdd();
 }
 
+std::optional<TileDatabase> DatabaseCommands::ChooseExportBase() {
+    ShellPlatform& platform = shell_.platform();
+    const size_t since = platform.questions.AskChoice(
+        {kExportSinceQuestion, "Export Tiles", MessageIcon::Information},
+        {kSinceOpened, kSinceDatabase, kCancelExport}, 0);
+    if (since == 0) return Session().openedAs();
+    if (since != 1) return std::nullopt;
+    return ChooseDatabase(shell_, "Choose the Database to Export Changes Since");
+}
+
 void DatabaseCommands::ExportTiles() {
     ShellPlatform& platform = shell_.platform();
+    const std::optional<TileDatabase> base = ChooseExportBase();
+    if (!base) return;
+    // The edits of the tile on screen are part of what is exported.
+    Session().WriteBackTileOnScreen();
+    // Nothing to send: said before any file is asked for.
+    if (TilesChangedSince(*base, Database()).empty()) {
+        platform.messages.Information(kNothingToExport, "Export Tiles");
+        return;
+    }
     // The tiles folder as it is held now; it is not read from the settings.
     const FileChoice choice =
         platform.files.SaveFile(ExportFileRequest(PathFromUtf8(shell_.state().folders.tileFolder)));
@@ -108,10 +134,63 @@ void DatabaseCommands::ExportTiles() {
         ReportExportDialogError(choice.errorCode, platform.messages);
         return;
     }
-    // The edits of the tile on screen are part of what is exported.
-    Session().WriteBackTileOnScreen();
-    ExportModifiedTiles(choice.path, Database(), platform.messages);
+    ExportTilesChangedSince(choice.path, Database(), *base, platform.messages);
 }
+
+namespace {
+
+// The commands that turn the lists of one tile into those of the same tile
+// in preview: every old entry of a list that changes taken out (from the
+// last), then every new one put in.
+std::unique_ptr<EditCommand> ReplaceListsCommand(TileDatabase& database, TileDatabase& preview,
+                                                 const TileDiff& diff) {
+    EditorChoices choices;
+    EditorWorkingSet before;
+    EditorWorkingSet after;
+    TakeInPaths(before, choices, database, diff.set, diff.position);
+    TakeInAreas(before, choices, database, diff.set, diff.position);
+    TakeInPaths(after, choices, preview, diff.set, diff.position);
+    TakeInAreas(after, choices, preview, diff.set, diff.position);
+    std::vector<std::unique_ptr<EditCommand>> commands;
+    if (!diff.paths.empty()) {
+        for (int32_t n = before.pathCount(); n >= 1; --n)
+            commands.push_back(MakeRemoveEntry(before, diff.id, EntryKind::Path, n));
+        for (int32_t n = 1; n <= after.pathCount(); ++n)
+            commands.push_back(std::make_unique<AddSegmentCommand>(diff.id, n, after.Path(n)));
+    }
+    if (!diff.areas.empty()) {
+        for (int32_t n = before.areaCount(); n >= 1; --n)
+            commands.push_back(MakeRemoveEntry(before, diff.id, EntryKind::Area, n));
+        for (int32_t n = 1; n <= after.areaCount(); ++n)
+            commands.push_back(std::make_unique<AddAreaCommand>(diff.id, n, after.Area(n)));
+    }
+    return std::make_unique<CommandGroup>(diff.id, std::move(commands));
+}
+
+// The question before an import: each tile it replaces, with its counts
+// before and after.
+std::string ImportQuestion(const TileDatabase& database, const TileDatabase& preview,
+                           const DatabaseDiff& diff) {
+    constexpr size_t kListed = 20;
+    std::string text =
+        FormatText(diff.tiles.size() == 1 ? "The import replaces the paths and areas of %d tile:"
+                                          : "The import replaces the paths and areas of %d tiles:",
+                   static_cast<int>(diff.tiles.size()));
+    for (size_t i = 0; i < diff.tiles.size() && i < kListed; ++i) {
+        const TileDiff& tile = diff.tiles[i];
+        const TileRecord* was = database.RecordAt(tile.set, tile.position);
+        const TileRecord* will = preview.RecordAt(tile.set, tile.position);
+        if (was == nullptr || will == nullptr) continue;
+        text += FormatText("\n%s (%d): paths %d \u2192 %d, areas %d \u2192 %d",
+                           std::string(NameText(tile.name)).c_str(), tile.id, was->pathCount(),
+                           will->pathCount(), was->areaCount(), will->areaCount());
+    }
+    if (diff.tiles.size() > kListed)
+        text += FormatText("\n\u2026 and %d more", static_cast<int>(diff.tiles.size() - kListed));
+    return text + "\n\nImport it? Undo takes the whole import back.";
+}
+
+}  // namespace
 
 void DatabaseCommands::ImportTiles() {
     ShellPlatform& platform = shell_.platform();
@@ -126,19 +205,34 @@ void DatabaseCommands::ImportTiles() {
     // The edits of the tile on screen go into its record before an import
     // may replace them.
     Session().WriteBackTileOnScreen();
-    // Read once: the journal keeps the very bytes that were imported.
     const std::optional<FileBytes> file = FileBytes::Open(choice.path);
     if (!file) {
         lorvane::ImportTiles(choice.path, database, platform.messages);  // its open error
         return;
     }
-    if (!ImportTileBytes(file->Bytes(), database, platform.messages)) return;
-    const std::span<const std::byte> bytes = file->Bytes();
-    shell_.RecordChange(ImportRecord{{bytes.begin(), bytes.end()}});
-    // The rows show the new path and area counts.
-    for (int position = 0; position < database.tileCount(); ++position)
-        shell_.UpdateTileListRow(position);
-    Session().Changed();
+    // What the import makes, worked out on a copy: nothing changes before
+    // the user has seen it and agreed.
+    const std::optional<int> records = CheckTileImport(file->Bytes(), database, platform.messages);
+    if (!records) return;
+    TileDatabase preview = database;
+    NullMessages quiet;
+    if (!ImportTileBytes(file->Bytes(), preview, quiet)) return;
+    const DatabaseDiff diff = DiffDatabases(database, preview);
+    if (diff.tiles.empty()) {
+        platform.messages.Information(kImportChangesNothing, "Import Completed");
+        return;
+    }
+    if (platform.questions.AskChoice(
+            {ImportQuestion(database, preview, diff), "Import Tiles", MessageIcon::Information},
+            {kImport, kCancelImport}, 0) != 0)
+        return;
+    // One command per tile, each in that tile's history (which it keeps);
+    // together one step for Undo, and each journaled.
+    std::vector<std::unique_ptr<EditCommand>> commands;
+    for (const TileDiff& tile : diff.tiles)
+        commands.push_back(ReplaceListsCommand(database, preview, tile));
+    if (!Session().ApplyToTiles(std::move(commands), "Import Tiles")) return;
+    platform.messages.Information(FormatText("%d Tiles imported.", *records), "Import Completed");
 }
 
 }  // namespace lorvane

@@ -7,6 +7,7 @@
 // panel as the change requires, through the session.
 
 #include <functional>
+#include <optional>
 
 #include "shell/command_dialogs.h"
 #include "tiledb/tile_sets.h"
@@ -18,6 +19,17 @@ class MainShell;
 
 inline constexpr const char* kNewTilesFolderTitle = "Select New Tiles Folder (Directory)";
 inline constexpr const char* kTileImageFilter = "Tile image file|*.pcx||";
+inline constexpr const char* kExportSinceQuestion =
+    "Export the tiles changed since the file as it was opened, or since another database?";
+inline constexpr const char* kSinceOpened = "Since Opened";
+inline constexpr const char* kSinceDatabase = "Since a Database\u2026";
+inline constexpr const char* kCancelExport = "Cancel";
+inline constexpr const char* kImport = "Import";
+inline constexpr const char* kCancelImport = "Cancel";
+inline constexpr const char* kImportChangesNothing =
+    "The import file holds nothing that differs from the tiles here. Nothing was changed.";
+inline constexpr const char* kNothingToExport =
+    "No tile has changed since then. Nothing was exported.";
 
 class DatabaseCommands {
   public:
@@ -36,6 +48,9 @@ class DatabaseCommands {
 
   private:
     void AddTiles(SetDialogMode mode);
+    // The database an export is since: the file as opened, or one chosen;
+    // none when cancelled or unreadable.
+    std::optional<TileDatabase> ChooseExportBase();
     DatabaseSession& Session();
     TileDatabase& Database();
 

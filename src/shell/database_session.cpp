@@ -43,6 +43,7 @@ void DatabaseSession::ChooseAndOpen() {
 }
 
 void DatabaseSession::DropEditorTile() {
+    step_.reset();
     // The tile on screen is not part of the database that comes: until a
     // tile of it is loaded, nothing is shown or drawn.
     document_.Reset(false, false);
@@ -56,6 +57,7 @@ bool DatabaseSession::Open(const std::string& path) {
     std::optional<TileDatabase> read = LoadTextureBin(PathFromUtf8(path), messages);
     if (read) {
         database_ = std::move(*read);
+        openedAs_ = database_;
         document_.Reset(true, false);
         messages.Information(FormatText("Texture.bin loaded: %d Sets  %d Tiles",
                                         database_.setCount(), database_.tileCount()),
@@ -154,6 +156,7 @@ void DatabaseSession::Replace(TileDatabase database) {
     DropEditorTile();
     FreeTileDatabase(database_);
     database_ = std::move(database);
+    openedAs_ = TileDatabase{};
     document_.Reset(true, true);
     savePath_.clear();
     openedFrom_.clear();  // a new file: nothing opened to propose
@@ -167,9 +170,18 @@ void DatabaseSession::Replace(TileDatabase database) {
     ShowChanges();
 }
 
+void DatabaseSession::TakeMerged(TileDatabase merged) {
+    WriteBackTileOnScreen();
+    database_ = std::move(merged);
+    if (RecoveryCommands* recovery = shell_->recovery()) recovery->Rebased();
+    shell_->RefillTileList();
+    Changed();
+}
+
 void DatabaseSession::Close() {
     DropEditorTile();
     FreeTileDatabase(database_);
+    FreeTileDatabase(openedAs_);
     guard_.Forget();
 }
 
@@ -206,6 +218,107 @@ void DatabaseSession::WriteBackTileOnScreen() {
 }
 
 int DatabaseSession::CurrentSet() const { return editor_ != nullptr ? editor_->currentSet() : 0; }
+
+bool DatabaseSession::OnTiles(const std::vector<int32_t>& ids,
+                              const std::function<bool(int32_t)>& work) {
+    if (editor_ != nullptr) editor_->EndStroke();
+    const bool wasOpen = document_.HasTile();
+    const int32_t set = document_.tileSet();
+    const int32_t position = document_.tilePosition();
+    EditorChoices choices;  // the editor's own choices stay as they are
+    bool done = true;
+    for (const int32_t id : ids) {
+        const std::optional<int> at = database_.PositionOfId(id);
+        if (!at) return false;
+        const TileIndexEntry& entry = database_.index[static_cast<size_t>(*at)];
+        if (!document_.OpenTile(entry.setIndex, entry.tileIndex, choices) || !work(id)) {
+            done = false;
+            break;
+        }
+    }
+    if (wasOpen)
+        document_.OpenTile(set, position, choices);
+    else
+        document_.CloseTile();
+    for (const int32_t id : ids)
+        if (const std::optional<int> at = database_.PositionOfId(id))
+            shell_->UpdateTileListRow(*at);
+    return done;
+}
+
+bool DatabaseSession::ApplyToTiles(std::vector<std::unique_ptr<EditCommand>> commands,
+                                   std::string text) {
+    std::vector<int32_t> ids;
+    std::vector<const EditCommand*> run;
+    for (const auto& command : commands) ids.push_back(command->tileId());
+    size_t next = 0;
+    const bool applied = OnTiles(ids, [&](int32_t) {
+        const EditCommand* command = commands[next].get();
+        if (!document_.Apply(std::move(commands[next]))) return false;
+        run.push_back(command);
+        ++next;
+        return true;
+    });
+    if (!applied) {
+        // What ran of it is taken back: all or nothing.
+        std::vector<int32_t> back(
+            ids.rbegin() + static_cast<std::ptrdiff_t>(ids.size() - run.size()), ids.rend());
+        OnTiles(back, [&](int32_t) { return document_.Undo(); });
+        ShowChanges();
+        return false;
+    }
+    step_ = TileStep{std::move(run), std::move(text), false, document_.changeCount()};
+    ShowChanges();
+    return true;
+}
+
+bool DatabaseSession::StepIsNextUndo() const {
+    return step_ && !step_->undone && step_->at == document_.changeCount();
+}
+
+bool DatabaseSession::StepIsNextRedo() const {
+    return step_ && step_->undone && step_->at == document_.changeCount();
+}
+
+bool DatabaseSession::UndoStep() {
+    if (!StepIsNextUndo()) return false;
+    std::vector<int32_t> ids;
+    for (auto it = step_->commands.rbegin(); it != step_->commands.rend(); ++it)
+        ids.push_back((*it)->tileId());
+    size_t next = step_->commands.size();
+    const bool undone = OnTiles(ids, [&](int32_t) {
+        // Each tile's history has the step's command on top.
+        return document_.NextUndo() == step_->commands[--next] && document_.Undo();
+    });
+    step_->undone = true;
+    step_->at = document_.changeCount();
+    ShowChanges();
+    return undone;
+}
+
+bool DatabaseSession::RedoStep() {
+    if (!StepIsNextRedo()) return false;
+    std::vector<int32_t> ids;
+    for (const EditCommand* command : step_->commands) ids.push_back(command->tileId());
+    size_t next = 0;
+    const bool redone = OnTiles(ids, [&](int32_t) {
+        return document_.NextRedo() == step_->commands[next++] && document_.Redo();
+    });
+    step_->undone = false;
+    step_->at = document_.changeCount();
+    ShowChanges();
+    return redone;
+}
+
+std::string DatabaseSession::UndoText() const {
+    if (StepIsNextUndo()) return step_->text;
+    return editor_ != nullptr ? editor_->UndoText() : std::string();
+}
+
+std::string DatabaseSession::RedoText() const {
+    if (StepIsNextRedo()) return step_->text;
+    return editor_ != nullptr ? editor_->RedoText() : std::string();
+}
 
 std::string DatabaseSession::File() const {
     if (!savePath_.empty()) return savePath_;

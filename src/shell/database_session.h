@@ -11,9 +11,12 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "editor/edit_command.h"
 #include "editor/edit_document.h"
 #include "shell/file_guard.h"
 #include "shell/settings.h"
@@ -50,6 +53,10 @@ class DatabaseSession {
     EditDocument& document() { return document_; }
     const EditDocument& document() const { return document_; }
     FileGuard& guard() { return guard_; }
+    // The database as it was read from its file (empty for one built or
+    // recovered without a file): what the changes since opening are found
+    // against. Saving does not change it.
+    const TileDatabase& openedAs() const { return openedAs_; }
     const FileGuard& guard() const { return guard_; }
 
     // File ▸ Open: the open dialog, then Open. The caller asked about
@@ -69,6 +76,9 @@ class DatabaseSession {
     // A database without a file (built from a tiles folder, recovered from a
     // copy) takes the place of the one in memory; it counts as unsaved.
     void Replace(TileDatabase database);
+    // The result of a merge takes the place of the database in memory; it
+    // stays the database of its file, unsaved.
+    void TakeMerged(TileDatabase merged);
     // The program ends (after the close question): the database is released.
     void Close();
 
@@ -85,6 +95,21 @@ class DatabaseSession {
     void WriteBackTileOnScreen();
     // The set of the tile shown last: where the set dialogs start.
     int CurrentSet() const;
+
+    // Runs commands on tiles that need not be on screen, each in its own
+    // tile's history (so every tile keeps its history, and the journal
+    // records each); together they are one step for Undo and Redo (text:
+    // what the Edit menu says) while nothing else is done after them. False
+    // when a command does not fit its tile (those before it are undone).
+    bool ApplyToTiles(std::vector<std::unique_ptr<EditCommand>> commands, std::string text);
+    // The step is what Undo (Redo) would do next.
+    bool StepIsNextUndo() const;
+    bool StepIsNextRedo() const;
+    bool UndoStep();
+    bool RedoStep();
+    // The Edit menu's texts: the step's, or the editor's.
+    std::string UndoText() const;
+    std::string RedoText() const;
 
     // Changes to the database that no save has stored yet.
     bool HasUnsavedChanges() const { return loaded() && document_.HasUnsavedChanges(); }
@@ -107,12 +132,23 @@ class DatabaseSession {
     void ShowChanges();
 
   private:
+    // A step of commands on several tiles.
+    struct TileStep {
+        std::vector<const EditCommand*> commands;  // in the tiles' histories
+        std::string text;
+        bool undone = false;
+        uint64_t at = 0;  // the document's change count right after it
+    };
+    // Runs work with the tile of each id open in turn, then opens the tile
+    // that was open before again; false as soon as work fails.
+    bool OnTiles(const std::vector<int32_t>& ids, const std::function<bool(int32_t)>& work);
     bool ChooseSavePath();
     bool WriteTo(const std::string& path);
     bool SaveTo(bool ask);
     void DropEditorTile();
 
     TileDatabase database_;
+    TileDatabase openedAs_;
     EditDocument document_;
     FileGuard guard_;
     MainShell* shell_ = nullptr;
@@ -121,6 +157,7 @@ class DatabaseSession {
     std::string openedFrom_;  // the file last read; the first save proposes it
     std::string savePath_;    // where Save writes without asking
     bool hasFile_ = false;    // read from a file or saved to one
+    std::optional<TileStep> step_;
 };
 
 }  // namespace lorvane

@@ -85,6 +85,8 @@ CommandNeed MainShell::NeedOf(int id) {
         case kMenuSaveTextureBin:
         case kMenuExportTiles:
         case kMenuImportTiles:
+        case kMenuCompareWith:
+        case kMenuMerge:
         case kMenuAddTilesToSet:
         case kMenuAddSet:
         case kMenuChangeSetType:
@@ -162,9 +164,14 @@ bool MainShell::HandleCommand(int id) {
         case kMenuShowTileList:
             ShowTileList();
             return true;
-        case kPanelLoadTile:
         case kPanelUndoSegment:
+            // A step over several tiles (an import) is undone whole.
+            if (!state_.session.UndoStep()) Forward(id);
+            return true;
         case kPanelRedo:
+            if (!state_.session.RedoStep()) Forward(id);
+            return true;
+        case kPanelLoadTile:
         case kPanelNewPath:
         case kPanelNewArea:
             Forward(id);
@@ -189,6 +196,8 @@ bool MainShell::HandleCommand(int id) {
         case kMenuEditTheaterMap:
         case kMenuExportTiles:
         case kMenuImportTiles:
+        case kMenuCompareWith:
+        case kMenuMerge:
         case kMenuAddTilesToSet:
         case kMenuAddSet:
         case kMenuChangeSetType:

@@ -79,8 +79,9 @@ MenuBar LorvaneMenu() {
           I::Command(kMenuGenerateMea, "Generate .mea file..."),
           I::Command(kMenuEditTheaterMap, "Edit Theater.map file..."), I::Separator(),
           I::Command(kMenuExportTiles, "E&xport .bin Tiles..."),
-          I::Command(kMenuImportTiles, "&Import .bin Tiles..."), I::Separator(),
-          I::Command(kMenuExit, "&Exit")}});
+          I::Command(kMenuImportTiles, "&Import .bin Tiles..."),
+          I::Command(kMenuCompareWith, "&Compare With..."), I::Command(kMenuMerge, "&Merge..."),
+          I::Separator(), I::Command(kMenuExit, "&Exit")}});
     menu.popups.push_back(
         {"&Edit",
          {I::Command(kMenuShowTileList, "Show &Tile List"),

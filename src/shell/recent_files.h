@@ -17,11 +17,11 @@
 namespace lorvane {
 
 struct RecentFileList {
-    uint16_t count = 0;      // entries in use, at the front of entries
-    uint16_t shown = 0;      // most entries that the menu shows
-    uint16_t capacity = 0;   // most entries kept
-    uint16_t entrySize = 0;  // characters per entry plus one: a longer text is cut
-    uint16_t baseId = 0;     // id of the separator in front of the recent items
+    uint16_t count = 0;                // entries in use, at the front of entries
+    uint16_t shown = 0;                // most entries that the menu shows
+    uint16_t capacity = 0;             // most entries kept
+    uint16_t entrySize = 0;            // characters per entry plus one: a longer text is cut
+    uint16_t baseId = 0;               // id of the separator in front of the recent items
     std::vector<std::string> entries;  // capacity texts; entry 0 the most recent
 };
 

@@ -156,13 +156,21 @@ void RecoveryCommands::Record(const JournalRecord& record) {
         shell_.session().WriteBackTileOnScreen();
         return shell_.session().database();
     };
-    if (journal_.Record(record, snapshot) || failureShown_) return;
+    if (!journal_.Record(record, snapshot)) JournalFailed();
+}
+
+void RecoveryCommands::JournalFailed() {
+    if (failureShown_) return;
     failureShown_ = true;
     shell_.platform().messages.Error(
         FormatText("The recovery journal %s cannot be written: the changes made from now on "
                    "cannot be recovered after a crash.",
                    PathToUtf8(journal_.journalPath()).c_str()),
         kRecoveryCaption);
+}
+
+void RecoveryCommands::Rebased() {
+    if (!journal_.Snapshot(shell_.session().database())) JournalFailed();
 }
 
 namespace {

@@ -53,9 +53,14 @@ class RecoveryCommands {
     void Closed();
     // A command just applied to the database.
     void Record(const JournalRecord& record);
+    // The database in memory was replaced in place (a merge): the journal
+    // starts again from a copy of it.
+    void Rebased();
 
   private:
     enum class Answer { Recover, Discard, Keep };
+    // The journal cannot be written: said once.
+    void JournalFailed();
     Answer Ask(const LeftJournal& left, JournalBase base);
     // Asks about the journals left for one database (or all); true when one
     // was recovered.

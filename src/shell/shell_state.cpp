@@ -4,10 +4,14 @@ namespace lorvane {
 
 std::string ProgressCaption(ProgressMode mode) {
     switch (mode) {
-        case ProgressMode::BuildTerrainMatrix: return "Building Terrain Matrix";
-        case ProgressMode::SaveTerrainMatrix: return "Saving Terrain Matrix";
-        case ProgressMode::BuildTheaterOutput: return "Building <theater>.thr File";
-        case ProgressMode::None: break;
+        case ProgressMode::BuildTerrainMatrix:
+            return "Building Terrain Matrix";
+        case ProgressMode::SaveTerrainMatrix:
+            return "Saving Terrain Matrix";
+        case ProgressMode::BuildTheaterOutput:
+            return "Building <theater>.thr File";
+        case ProgressMode::None:
+            break;
     }
     return "Building Texture.bin File";
 }

@@ -21,11 +21,11 @@ class MainShell;
 
 // The terrain matrix and the Theater.map header, one each for the program.
 struct TheaterOutputState {
-    TerrainMatrix matrix;     // ready while ShellState.terrainLoaded is set
-    TheaterMapHeader header;  // the values of the last header read
+    TerrainMatrix matrix;         // ready while ShellState.terrainLoaded is set
+    TheaterMapHeader header;      // the values of the last header read
     uint64_t matrixRevision = 0;  // counts every replacement of the matrix
-    bool loadMode = false;    // the current terrain file choice is for an L2M load
-    bool saveMode = false;    // the current terrain file choice is for an L2M save
+    bool loadMode = false;        // the current terrain file choice is for an L2M load
+    bool saveMode = false;        // the current terrain file choice is for an L2M save
 };
 
 // The file dialog of the terrain file choice in the current mode.

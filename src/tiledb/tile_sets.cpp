@@ -222,13 +222,44 @@ std::optional<AddedTiles> AddTilesToSet(TileDatabase& database, int targetSet, u
     return AddedTiles{t, first + n - 1};
 }
 
+namespace {
+
+std::string Folded(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+}  // namespace
+
+std::vector<ImageInOtherSet> ImagesInSeveralSets(const TileDatabase& database) {
+    std::map<std::string, int> setOfName;
+    std::vector<ImageInOtherSet> held;
+    for (size_t s = 0; s < database.sets.size(); ++s) {
+        for (const TileRecord& tile : database.sets[s].tiles) {
+            std::string name(NameText(tile.name));
+            const auto [place, fresh] = setOfName.emplace(Folded(name), static_cast<int>(s));
+            if (fresh || place->second == static_cast<int>(s)) continue;
+            held.push_back({std::move(name), place->second});
+            place->second = static_cast<int>(s);  // each name said once per set it is in again
+        }
+    }
+    return held;
+}
+
+void WarnImagesInOtherSets(const std::vector<ImageInOtherSet>& held, MessageSink& messages) {
+    if (held.empty()) return;
+    std::string text;
+    for (const ImageInOtherSet& image : held) {
+        if (!text.empty()) text += ' ';
+        text += FormatText("%s is already in Set# %d.", image.name.c_str(), image.set);
+    }
+    messages.Show({text, "Tile in Another Set", MessageIcon::Warning});
+}
+
 std::vector<ImageInOtherSet> ImagesInOtherSets(const TileDatabase& database, int targetSet,
                                                std::span<const std::string> pickedNames) {
-    const auto folded = [](std::string_view text) {
-        std::string lower(text);
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return lower;
-    };
+    const auto folded = Folded;
     // Each name's first set, looked up through one table.
     std::map<std::string, int> setOfName;
     for (size_t s = 0; s < database.sets.size(); ++s) {

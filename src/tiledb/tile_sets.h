@@ -70,6 +70,13 @@ struct ImageInOtherSet {
 // order picked: what adding them to targetSet would put into two sets.
 std::vector<ImageInOtherSet> ImagesInOtherSets(const TileDatabase& database, int targetSet,
                                                std::span<const std::string> pickedNames);
+// The images of a set that an earlier set already holds (a database built
+// from a Tiles.txt that names one image in two sets), each once, with the
+// first set that holds it.
+std::vector<ImageInOtherSet> ImagesInSeveralSets(const TileDatabase& database);
+// One warning naming each image and the set it is in already ("H000.PCX is
+// already in Set# 0."); nothing when there is none.
+void WarnImagesInOtherSets(const std::vector<ImageInOtherSet>& held, MessageSink& messages);
 
 // ---- The set dialog ----
 

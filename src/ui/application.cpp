@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "base/command_ids.h"
+#include "ui/compare_window.h"
 #include "ui/lorvane_dialog.h"
 #include "ui/main_window.h"
 #include "ui/progress_dialog.h"
@@ -22,16 +23,20 @@ Application::Application(std::filesystem::path startupFolder)
       shell_(state_, {platform_, platform_, platform_, platform_}),
       terrainCommands_(shell_, dialogs_, output_),
       databaseCommands_(shell_, dialogs_),
+      teamCommands_(shell_),
       journal_(RecoveryFolder(), CurrentProcessId()),
       recovery_(shell_, journal_) {
     terrainCommands_.Register();
     databaseCommands_.Register();
+    teamCommands_.Register();
     shell_.SetRecovery(&recovery_);
 }
 
 Application::~Application() {
     shell_.SetHost(nullptr);
     shell_.SetProgressView(nullptr);
+    teamCommands_.StopComparing();
+    teamCommands_.SetView(nullptr);
     state_.session.SetEditor(nullptr);
     shell_.SetRecovery(nullptr);
 }
@@ -59,6 +64,9 @@ bool Application::Start() {
     lorvaneDialog_->show();
     // The editor's edge markers come from the theater's matrix.
     editor_->UseTheater(output_.matrix, output_.matrixRevision);
+    // File > Compare With lists the tiles that differ in a window of its own.
+    auto* compare = new CompareWindow(teamCommands_, window_.get());
+    teamCommands_.SetView(compare);
     shell_.RegisterCommand(kMenuDeletePath,
                            [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Paths); });
     shell_.RegisterCommand(kMenuDeleteArea,

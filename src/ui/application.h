@@ -14,6 +14,7 @@
 #include "shell/main_shell.h"
 #include "shell/recovery.h"
 #include "shell/recovery_commands.h"
+#include "shell/team_commands.h"
 #include "shell/terrain_commands.h"
 #include "ui/qt_command_dialogs.h"
 #include "ui/qt_platform.h"
@@ -44,6 +45,7 @@ class Application {
     LorvaneDialog* lorvaneDialog() { return lorvaneDialog_; }
     TheaterOutputState& output() { return output_; }
     DatabaseCommands& databaseCommands() { return databaseCommands_; }
+    TeamCommands& teamCommands() { return teamCommands_; }
     RecoveryCommands& recovery() { return recovery_; }
     QtCommandDialogs& dialogs() { return dialogs_; }
     // Theater ▸ Theater Map; null until it is opened or after it closed.
@@ -58,6 +60,7 @@ class Application {
     QtCommandDialogs dialogs_;
     TerrainCommands terrainCommands_;
     DatabaseCommands databaseCommands_;
+    TeamCommands teamCommands_;
     RecoveryJournal journal_;
     RecoveryCommands recovery_;
     std::unique_ptr<EditorPanel> editor_;

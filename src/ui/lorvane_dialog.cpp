@@ -375,7 +375,7 @@ void LorvaneDialog::Sync() {
                         ToQt(status.snap));
     }
     syncing_ = false;
-    shell_.ShowUndoRedo(panel_.UndoText(), panel_.RedoText());
+    shell_.ShowUndoRedo(session.UndoText(), session.RedoText());
     shell_.ShowTileOnScreen(panel_.tileOnScreen());
 }
 

@@ -242,13 +242,16 @@ TEST_F(DatabaseCommandTest, ChangingTheTypeChangesExactlyTheCurrentSet) {
     EXPECT_EQ(state.session.database().sets[1].terrainType, 7);
 }
 
-TEST_F(DatabaseCommandTest, ExportAndImportCarryTheMarkedTiles) {
+TEST_F(DatabaseCommandTest, ExportAndImportCarryTheTilesChanged) {
+    // A database without a file: every tile with entries is new since.
     LoadTwoSets();
     platform.settings["Paths/Work2"] = "/not-read/";
-    MarkTileForExport(state.session.database(), 0);
     const auto file = folder / "tiles.exp";
+    platform.choiceAnswers.push_back(kSinceOpened);
     Answer(file);
     shell.HandleCommand(kMenuExportTiles);
+    ASSERT_EQ(platform.choiceQuestions.size(), 1u);
+    EXPECT_EQ(platform.choiceQuestions[0].question.text, kExportSinceQuestion);
     ASSERT_EQ(platform.dialogs.size(), 1u);
     EXPECT_EQ(platform.dialogs[0].kind, Kind::Save);
     EXPECT_EQ(platform.dialogs[0].request.title, "Open Texture.bin Tile Export File");
@@ -261,6 +264,7 @@ TEST_F(DatabaseCommandTest, ExportAndImportCarryTheMarkedTiles) {
     // Into another database whose H010 place (set 1, tile 0) is H000's (0, 0).
     state.session.database() = MakeDatabase({TileSet{1, {MakeTile("H100.PCX")}}});
     shell.ShowTileList();
+    platform.choiceAnswers.push_back(kImport);
     Answer(file);
     shell.HandleCommand(kMenuImportTiles);
     EXPECT_EQ(platform.dialogs.back().request.title, "Open Texture.bin Tile Import File");
@@ -271,6 +275,7 @@ TEST_F(DatabaseCommandTest, ExportAndImportCarryTheMarkedTiles) {
     EXPECT_EQ(shell.tileList().rows[0].cells[5], "1");
 
     // Failed and cancelled dialogs.
+    platform.choiceAnswers.push_back(kSinceOpened);
     AnswerFailed(7);
     shell.HandleCommand(kMenuExportTiles);
     AnswerFailed(8);

@@ -82,20 +82,23 @@ TEST(RecentFilesTest, MenuShowsSixNumberedItemsBeforeExit) {
     MenuBar menu = LorvaneMenu();
     BuildRecentFileMenu(list, menu, kFilePopup, kMenuExit);
     EXPECT_EQ(FileMenuTail(menu),
-              (std::vector<std::string>{"10249 &Import .bin Tiles...", "-0", "10202 &Exit"}));
+              (std::vector<std::string>{"10249 &Import .bin Tiles...", "10256 &Compare With...",
+                                        "10257 &Merge...", "-0", "10202 &Exit"}));
 
     for (int i = 0; i < 10; ++i) AddRecentFile(list, "/t/f" + std::to_string(i));
     BuildRecentFileMenu(list, menu, kFilePopup, kMenuExit);
     EXPECT_EQ(FileMenuTail(menu),
-              (std::vector<std::string>{"10249 &Import .bin Tiles...", "-0", "8001 &1 /t/f9",
-                                        "8002 &2 /t/f8", "8003 &3 /t/f7", "8004 &4 /t/f6",
-                                        "8005 &5 /t/f5", "8006 &6 /t/f4", "-8000", "10202 &Exit"}));
+              (std::vector<std::string>{"10249 &Import .bin Tiles...", "10256 &Compare With...",
+                                        "10257 &Merge...", "-0", "8001 &1 /t/f9", "8002 &2 /t/f8",
+                                        "8003 &3 /t/f7", "8004 &4 /t/f6", "8005 &5 /t/f5",
+                                        "8006 &6 /t/f4", "-8000", "10202 &Exit"}));
 
     // Rebuilding replaces the old items; an emptied list leaves no separator.
     while (list.count > 0) RemoveRecentFile(list, 0, false);
     BuildRecentFileMenu(list, menu, kFilePopup, kMenuExit);
     EXPECT_EQ(FileMenuTail(menu),
-              (std::vector<std::string>{"10249 &Import .bin Tiles...", "-0", "10202 &Exit"}));
+              (std::vector<std::string>{"10249 &Import .bin Tiles...", "10256 &Compare With...",
+                                        "10257 &Merge...", "-0", "10202 &Exit"}));
 }
 
 TEST(RecentFilesTest, SavedListSurvivesARestart) {

@@ -95,6 +95,7 @@ class RecoveryCommandTest : public ::testing::Test {
         MarkTileForExport(other, 0);
         WriteFileBytes(folder / "tiles.exp", SerializeTileExport(other));
         run.platform.choices.push_back(FileChoice::Chosen(folder / "tiles.exp"));
+        run.platform.choiceAnswers.push_back(kImport);
         run.shell.HandleCommand(kMenuImportTiles);
         run.dialogs.setAnswers.push_back({Press{"", 7}});  // set 0: Urban
         run.shell.HandleCommand(kMenuChangeSetType);
@@ -136,8 +137,11 @@ TEST_F(RecoveryCommandTest, DatabaseCommandsAreJournaledUntilSavedOrClosed) {
     EXPECT_EQ(journal->records[1],
               JournalRecord(AddTilesRecord{true, 2, 7, {"H020.PCX", "H021.PCX"}}));
     EXPECT_EQ(journal->records[2], JournalRecord(AddTilesRecord{false, 0, 4, {"H001.PCX"}}));
-    EXPECT_EQ(journal->records[3],
-              JournalRecord(ImportRecord{ReadFileBytes(folder / "tiles.exp")}));
+    // The import is journaled as the entries it changed: one area added.
+    const auto* imported = std::get_if<AreaEdit>(&journal->records[3]);
+    ASSERT_NE(imported, nullptr);
+    EXPECT_EQ(imported->action, TileEditAction::Add);
+    EXPECT_EQ(imported->after.radius, 700);
     EXPECT_EQ(journal->records[4], JournalRecord(SetTypeRecord{0, 9}));
     EXPECT_EQ(journal->header.databasePath, file.string());
 

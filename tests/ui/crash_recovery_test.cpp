@@ -118,7 +118,8 @@ bool MakeChange(Application& app, ModalAnswers& answers, const std::string& scen
         return Run(answers, menu(kMenuAddTilesToSet),
                    {ChooseSetType(0), ChooseFile(work / "H002.PCX")});
     if (scenario == "import")
-        return Run(answers, menu(kMenuImportTiles), {ChooseFile(work / "tiles.exp")});
+        return Run(answers, menu(kMenuImportTiles),
+                   {ChooseFile(work / "tiles.exp"), PressButton("Import")});
     return false;
 }
 

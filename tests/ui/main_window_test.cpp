@@ -83,7 +83,8 @@ class MainWindowTest : public QObject {
                               "Save Texture.bin &As...", "&Generate New Texture.bin file...", "-",
                               "&Generate .thr map...", "Generate .mea file...",
                               "Edit Theater.map file...", "-", "E&xport .bin Tiles...",
-                              "&Import .bin Tiles...", "-", "&Exit"}));
+                              "&Import .bin Tiles...", "&Compare With...", "&Merge...", "-",
+                              "&Exit"}));
         QCOMPARE(Texts(window.Popup(1)),
                  (QStringList{"Show &Tile List", "&Load New Tile...", "Add Tiles to Set...",
                               "Add Set to Texture.bin", "Change Set &Terrain Type", "-", "&Undo",
@@ -242,7 +243,7 @@ class MainWindowTest : public QObject {
         MainWindow& window = app.window();
         const QStringList file = Texts(window.Popup(0));
         // Six shown, numbered, then the separator 8000 and "&Exit".
-        QCOMPARE(file.mid(16), (QStringList{"&1 " + QString::fromStdString(bin), "&2 /gone/7.bin",
+        QCOMPARE(file.mid(18), (QStringList{"&1 " + QString::fromStdString(bin), "&2 /gone/7.bin",
                                             "&3 /gone/6.bin", "&4 /gone/5.bin", "&5 /gone/4.bin",
                                             "&6 /gone/3.bin", "-", "&Exit"}));
         AnswerNextModal(QMessageBox::Ok);  // "Texture.bin loaded"
@@ -256,7 +257,7 @@ class MainWindowTest : public QObject {
         AnswerNextModal(QMessageBox::Ok);
         window.Action(kRecentFirst + 1)->trigger();
         QCoreApplication::processEvents();
-        QCOMPARE(Texts(window.Popup(0)).at(17), QString("&2 /gone/6.bin"));
+        QCOMPARE(Texts(window.Popup(0)).at(19), QString("&2 /gone/6.bin"));
         QCOMPARE(QSettings("Hollin", "Quistral").value("File2").toString(), QString("/gone/6.bin"));
     }
 

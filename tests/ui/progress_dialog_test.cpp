@@ -1,6 +1,8 @@
 // The progress dialog: caption by mode, range, "Sections Completed:", colours
 // and a cancel request that sets the abort flag while the dialog stays.
 
+#include "ui/progress_dialog.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -9,14 +11,13 @@
 #include <QtTest>
 
 #include "ui/application.h"
-#include "ui/progress_dialog.h"
 
 using namespace lorvane;
 
 class ProgressDialogTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase() {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
@@ -69,7 +70,7 @@ private slots:
         }
     }
 
-private:
+  private:
     QTemporaryDir settingsFolder;
     QTemporaryDir startup;
 };
