@@ -20,7 +20,7 @@ class StreamReader {
 
     explicit StreamReader(ByteSource& source, size_t bandBytes = kBandBytes);
 
-    uint64_t Remaining() const { return source_.Size() - position_; }
+    uint64_t Remaining() const { return size_ - position_; }
     bool AtEnd() const { return Remaining() == 0; }
     // True when count records of recordSize bytes fit in what remains.
     bool Fits(uint64_t count, uint64_t recordSize) const {
@@ -38,6 +38,7 @@ class StreamReader {
 
   private:
     ByteSource& source_;
+    uint64_t size_;  // of the source, taken when the reader starts
     std::vector<std::byte> band_;
     uint64_t position_ = 0;   // of the next byte, in the source
     uint64_t bandStart_ = 0;  // the source position of band_[0]
