@@ -119,11 +119,7 @@ bool ReadTile(StreamReader& in, TileRecord& tile, MessageSink& messages) {
     return true;
 }
 
-}  // namespace
-
-namespace {
-
-std::optional<TileDatabase> ReadTextureBin(StreamReader& in, MessageSink& messages) {
+std::optional<TileDatabase> ReadFields(StreamReader& in, MessageSink& messages) {
     int32_t setCount = 0;
     int32_t tileCount = 0;
     if (!in.ReadI32(setCount) || !in.ReadI32(tileCount) || setCount < 0 || tileCount < 0) {
@@ -190,20 +186,6 @@ std::optional<TileDatabase> ReadTextureBin(StreamReader& in, MessageSink& messag
     return database;
 }
 
-// Reads the database from the source; the messages of its fields are held
-// until the whole file has been read unchanged, and a source that failed or
-// changed gives nullopt with *sourceFailed set and nothing said.
-std::optional<TileDatabase> ReadTextureBin(ByteSource& source, MessageSink& messages,
-                                           bool* sourceFailed) {
-    StreamReader in(source);
-    MessageLog held;
-    std::optional<TileDatabase> database = ReadTextureBin(in, held);
-    *sourceFailed = in.SourceFailed() || !source.Unchanged();
-    if (*sourceFailed) return std::nullopt;
-    for (const Message& message : held.messages) messages.Show(message);
-    return database;
-}
-
 // A database larger than the memory there is: refused with its message,
 // never the end of the program.
 template <typename Read>
@@ -219,29 +201,37 @@ std::optional<TileDatabase> WithinMemory(MessageSink& messages, Read read) {
 
 }  // namespace
 
+std::optional<TileDatabase> ReadTextureBin(ByteSource& source, MessageSink& messages) {
+    return WithinMemory(messages, [&]() -> std::optional<TileDatabase> {
+        StreamReader in(source);
+        // The fields' messages wait until the whole file was read unchanged:
+        // a file that changed meanwhile says so, not what its cut gave.
+        MessageLog held;
+        std::optional<TileDatabase> database = ReadFields(in, held);
+        if (in.SourceFailed() || !source.Unchanged()) {
+            messages.Error("Error opening Texture.bin file.", "File Open Error", source.Detail());
+            return std::nullopt;
+        }
+        for (const Message& message : held.messages) messages.Show(message);
+        return database;
+    });
+}
+
 std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
                                             MessageSink& messages) {
-    return WithinMemory(messages, [&] {
-        MemoryBytes source(bytes);
-        bool sourceFailed = false;
-        return ReadTextureBin(source, messages, &sourceFailed);
-    });
+    MemoryBytes source(bytes);
+    return ReadTextureBin(source, messages);
 }
 
 std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path,
                                            MessageSink& messages) {
-    return WithinMemory(messages, [&]() -> std::optional<TileDatabase> {
-        std::string detail;
-        std::optional<InputFile> file = InputFile::Open(path, &detail);
-        bool sourceFailed = !file;
-        std::optional<TileDatabase> database;
-        if (file) database = ReadTextureBin(*file, messages, &sourceFailed);
-        if (sourceFailed) {
-            messages.Error("Error opening Texture.bin file.", "File Open Error",
-                           file ? file->Detail() : detail);
-        }
-        return database;
-    });
+    std::string detail;
+    std::optional<InputFile> file = InputFile::Open(path, &detail);
+    if (!file) {
+        messages.Error("Error opening Texture.bin file.", "File Open Error", detail);
+        return std::nullopt;
+    }
+    return ReadTextureBin(*file, messages);
 }
 
 namespace {

@@ -17,6 +17,7 @@
 #include "base/byte_writer.h"
 #include "base/file_io.h"
 #include "base/path_text.h"
+#include "support/changing_file.h"
 #include "support/progress_recorder.h"
 #include "support/terrain_builder.h"
 #include "support/texture_builder.h"
@@ -345,25 +346,6 @@ TEST_F(TerrainRowsFiles, SectionsNamedManyTimesAreKeptOnce) {
     }
 }
 
-// An input file that another program changes right after the first read.
-class ChangingFile final : public ByteSource {
-  public:
-    ChangingFile(InputFile file, std::function<void()> change)
-        : file_(std::move(file)), change_(std::move(change)) {}
-    uint64_t Size() const override { return file_.Size(); }
-    bool ReadAt(uint64_t offset, std::span<std::byte> out) override {
-        const bool read = file_.ReadAt(offset, out);
-        if (change_) std::exchange(change_, nullptr)();
-        return read;
-    }
-    bool Unchanged() override { return file_.Unchanged(); }
-    const std::string& Detail() const override { return file_.Detail(); }
-
-  private:
-    InputFile file_;
-    std::function<void()> change_;
-};
-
 TEST(TerrainRowsTest, AFileThatChangesWhileItIsReadIsRefused) {
     const auto folder = testing::MakeTempFolder("lorvane-rows-changing");
     const TileDatabase database = testing::MakeLargeDatabase(8, 16, 1, 1);
@@ -376,29 +358,6 @@ TEST(TerrainRowsTest, AFileThatChangesWhileItIsReadIsRefused) {
         MessageLog messages;
         ASSERT_TRUE(SaveMatrixAsL2M(l2mPath, testing::MakePatternMatrix(24), progress, messages));
     }
-    const auto later = [](const std::filesystem::path& path) {
-        std::filesystem::last_write_time(
-            path, std::filesystem::last_write_time(path) + std::chrono::seconds(5));
-    };
-    struct Change {
-        const char* what;
-        std::function<void(const std::filesystem::path&)> apply;
-    };
-    const Change changes[] = {
-        {"shortened",
-         [](const std::filesystem::path& path) {
-             std::filesystem::resize_file(path, std::filesystem::file_size(path) / 3);
-         }},
-        {"grown",
-         [](const std::filesystem::path& path) {
-             std::ofstream(path, std::ios::binary | std::ios::app).write("1234567", 7);
-         }},
-        {"rewritten at its size",
-         [&](const std::filesystem::path& path) {
-             std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).write("xx", 2);
-             later(path);
-         }},
-    };
     struct Consumer {
         const char* what;
         std::function<bool(const TerrainRows&, MessageLog&)> run;
@@ -429,15 +388,15 @@ TEST(TerrainRowsTest, AFileThatChangesWhileItIsReadIsRefused) {
     for (const bool l2m : {false, true}) {
         const auto path = l2m ? l2mPath : l2Path;
         const auto original = testing::ReadFileBytes(path);
-        for (const Change& change : changes) {
+        for (const testing::FileChange& change : testing::FileChanges()) {
             for (const Consumer& consumer : consumers) {
                 SCOPED_TRACE(::testing::Message()
                              << (l2m ? "L2M " : "L2 ") << change.what << ", " << consumer.what);
                 testing::WriteFileBytes(path, original);
                 testing::WriteFileBytes(out, {std::byte{42}});
                 MessageLog messages;
-                auto file = std::make_unique<ChangingFile>(*InputFile::Open(path),
-                                                           [&] { change.apply(path); });
+                auto file = std::make_unique<testing::ChangingFile>(*InputFile::Open(path),
+                                                                    [&] { change.apply(path); });
                 std::optional<TerrainRows> rows;
                 if (l2m) {
                     rows = TerrainRows::OfL2M(std::move(file), messages);
