@@ -5,14 +5,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include "ratio_reporter.h"
-
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
 
 #include "image/pcx.h"
+#include "ratio_reporter.h"
 #include "support/pcx_writer.h"
 
 namespace {

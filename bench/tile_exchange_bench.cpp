@@ -5,14 +5,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include "ratio_reporter.h"
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "base/file_io.h"
+#include "ratio_reporter.h"
 #include "support/texture_builder.h"
 #include "tiledb/tile_exchange.h"
 
