@@ -6,7 +6,7 @@
 namespace lorvane {
 
 StreamReader::StreamReader(ByteSource& source, size_t bandBytes)
-    : source_(source), size_(source.Size()), band_(std::max<size_t>(bandBytes, 16)) {}
+    : source_(source), size_(source.Size()), band_(std::max<size_t>(bandBytes, 1)) {}
 
 bool StreamReader::ReadBytes(std::span<std::byte> out) {
     if (failed_ || out.size() > Remaining()) return false;
