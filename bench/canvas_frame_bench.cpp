@@ -123,11 +123,12 @@ BENCHMARK(BM_FramePanningDeepest)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
+    constexpr const char* kDecode = "one decode of the tile's PCX image from its bytes in memory";
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QGuiApplication application(argc, argv);
     return lorvane::bench::RunWithRatios(
         argc, argv,
-        {{"fitted frame / decode", "BM_FrameFitted", "BM_DecodeImage"},
-         {"deepest frame / decode", "BM_FrameDeepest", "BM_DecodeImage"},
-         {"panning frame / decode", "BM_FramePanningDeepest", "BM_DecodeImage"}});
+        {{"fitted frame / decode", "BM_FrameFitted", "BM_DecodeImage", kDecode},
+         {"deepest frame / decode", "BM_FrameDeepest", "BM_DecodeImage", kDecode},
+         {"panning frame / decode", "BM_FramePanningDeepest", "BM_DecodeImage", kDecode}});
 }

@@ -5,14 +5,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include "ratio_reporter.h"
-
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
 
 #include "image/pcx.h"
+#include "ratio_reporter.h"
 #include "support/pcx_writer.h"
 
 namespace {
@@ -54,8 +53,9 @@ BENCHMARK(BM_CopyPixels)->Arg(256)->Arg(1024)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
+    constexpr const char* kCopy = "the same number of pixel bytes copied into fresh memory";
     return lorvane::bench::RunWithRatios(
         argc, argv,
-        {{"decode / copy, 256 x 256", "BM_DecodePcx/256", "BM_CopyPixels/256"},
-         {"decode / copy, 1024 x 1024", "BM_DecodePcx/1024", "BM_CopyPixels/1024"}});
+        {{"decode / copy, 256 x 256", "BM_DecodePcx/256", "BM_CopyPixels/256", kCopy},
+         {"decode / copy, 1024 x 1024", "BM_DecodePcx/1024", "BM_CopyPixels/1024", kCopy}});
 }

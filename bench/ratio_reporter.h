@@ -7,7 +7,10 @@
 // so each run reports its ratios measured side by side.
 
 #include <benchmark/benchmark.h>
+#include <time.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -112,6 +115,64 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::map<std::string, double> cpu_;
     std::map<std::string, double> peak_;
 };
+
+// Wall and processor time of one run, in seconds. The machine is shared, so
+// the processor time shows the work where other programs stretch the wall
+// time.
+struct Times {
+    double wall = 0;
+    double cpu = 0;
+};
+
+inline double CpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+inline Times Measure(const std::function<void()>& job) {
+    const double cpu = CpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    job();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            CpuSeconds() - cpu};
+}
+
+inline double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The medians of paired runs of ours and of other, one after the other with
+// the order alternating: the ratios in wall and processor time, and each
+// one's wall time in seconds.
+struct Paired {
+    double wall = 0;
+    double cpu = 0;
+    double oursWall = 0;
+    double otherWall = 0;
+};
+
+inline Paired MeasurePaired(const std::function<void()>& ours, const std::function<void()>& other,
+                            int pairs) {
+    std::vector<double> wall, cpu, oursWall, otherWall;
+    for (int pair = 0; pair < pairs; ++pair) {
+        Times a, b;
+        if (pair % 2 == 0) {
+            a = Measure(ours);
+            b = Measure(other);
+        } else {
+            b = Measure(other);
+            a = Measure(ours);
+        }
+        wall.push_back(a.wall / b.wall);
+        cpu.push_back(a.cpu / b.cpu);
+        oursWall.push_back(a.wall);
+        otherWall.push_back(b.wall);
+    }
+    return {Median(wall), Median(cpu), Median(oursWall), Median(otherWall)};
+}
 
 // Runs the benchmarks of the program and prints the ratios; `after` prints
 // what else the program measured.

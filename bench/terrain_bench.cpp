@@ -259,7 +259,8 @@ int main(int argc, char** argv) {
         for (int r : {7, 9}) {
             ratios.push_back({FormatText("build / read L2+O2, %d posts, %d-byte", 16 * n, r),
                               FormatText("BM_BuildMatrixFromL2/sections:%d/record:%d", n, r),
-                              FormatText("BM_ReadL2Bytes/sections:%d/record:%d", n, r)});
+                              FormatText("BM_ReadL2Bytes/sections:%d/record:%d", n, r),
+                              "open, read the L2 and O2 bytes into fresh memory, nothing parsed"});
         }
     }
     for (int r : {7, 9}) {
@@ -269,7 +270,8 @@ int main(int argc, char** argv) {
     }
     ratios.push_back(
         {"thr linear search / lookup table", "BM_ComposeTheaterMapLinear", "BM_ComposeTheaterMap"});
-    ratios.push_back({"L2M load / read", "BM_LoadMatrixFromL2M", "BM_ReadL2MBytes"});
+    ratios.push_back({"L2M load / read", "BM_LoadMatrixFromL2M", "BM_ReadL2MBytes",
+                      "open, read the L2M bytes into fresh memory, nothing parsed"});
     return lorvane::bench::RunWithRatios(argc, argv, std::move(ratios), [] {
         ReportBuildPeak(7);
         ReportBuildPeak(9);

@@ -181,28 +181,6 @@ BENCHMARK(BM_ComposeThr)->Arg(64)->Arg(256)->ArgName("sections")->Unit(benchmark
 
 // ---- paired runs, peaks and checks ----
 
-// Wall and processor time of one run, in seconds. The machine is shared, so
-// the processor time shows the work where other programs stretch the wall
-// time.
-struct Times {
-    double wall = 0;
-    double cpu = 0;
-};
-
-double CpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
-
-Times Measure(const std::function<void()>& job) {
-    const double cpu = CpuSeconds();
-    const auto start = std::chrono::steady_clock::now();
-    job();
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-            CpuSeconds() - cpu};
-}
-
 // The peak resident memory of lorvane-cli running one command, in MiB:
 // what a user's run takes, the process's own libraries included. It runs
 // under /usr/bin/time, whose small process starts it: a process started
@@ -228,12 +206,6 @@ double CliPeakMiB(const std::vector<std::string>& arguments) {
 
 std::vector<std::string> CliArguments(const Command& command, const fs::path& l2,
                                       const fs::path& out);
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 // The peak resident memory of one run above what the process held before,
 // in MiB; negative where the peak cannot be reset.
@@ -297,29 +269,16 @@ void ReportPaired() {
             const fs::path& l2 = Data().L2(256, recordSize);
             const fs::path ours = Data().folder / "paired.ours";
             const fs::path floor = Data().folder / "paired.floor";
-            std::vector<double> wall, cpu, oursWall, floorWall;
-            for (int pair = 0; pair < kPairs; ++pair) {
-                Times a, b;
-                if (pair % 2 == 0) {
-                    a = Measure([&] { command.ours(l2, ours); });
-                    b = Measure([&] { command.floor(l2, floor); });
-                } else {
-                    b = Measure([&] { command.floor(l2, floor); });
-                    a = Measure([&] { command.ours(l2, ours); });
-                }
-                wall.push_back(a.wall / b.wall);
-                cpu.push_back(a.cpu / b.cpu);
-                oursWall.push_back(a.wall);
-                floorWall.push_back(b.wall);
-            }
+            const Paired paired = MeasurePaired([&] { command.ours(l2, ours); },
+                                                [&] { command.floor(l2, floor); }, kPairs);
             const double cliPeak = CliPeakMiB(CliArguments(command, l2, ours));
             const double floorPeak = PeakMiB([&] { command.floor(l2, floor); });
             std::printf(
                 "paired %s / floor, 4096 posts, %d-byte: wall %.2f (%.0f ms / %.0f ms), "
                 "processor %.2f; lorvane-cli peak %.0f MiB for L2+O2 of %.0f MiB (floor %.0f MiB "
                 "above its start); floor: %s\n",
-                command.name, recordSize, Median(wall), 1000 * Median(oursWall),
-                1000 * Median(floorWall), Median(cpu), cliPeak, FileMiB(l2), floorPeak,
+                command.name, recordSize, paired.wall, 1000 * paired.oursWall,
+                1000 * paired.otherWall, paired.cpu, cliPeak, FileMiB(l2), floorPeak,
                 command.floorDefinition);
         }
     }

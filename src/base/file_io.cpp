@@ -92,11 +92,18 @@ std::string FileErrorDetail(const std::filesystem::path& path, int errorCode) {
 
 WriteStatus ReplaceFile(const OutputTarget& target, std::span<const std::byte> data,
                         std::string* detail) {
+    return ReplaceFileWith(
+        target, [data](SafeFileWriter& writer) { return writer.Write(data); }, detail);
+}
+
+WriteStatus ReplaceFileWith(const OutputTarget& target,
+                            const std::function<bool(SafeFileWriter&)>& write,
+                            std::string* detail) {
     SafeFileWriter writer;
     WriteStatus status = WriteStatus::Ok;
     if (!writer.Open(target)) {
         status = WriteStatus::OpenFailed;
-    } else if (!writer.Write(data) || !writer.Commit()) {
+    } else if (!write(writer) || !writer.Commit()) {
         status = WriteStatus::WriteFailed;
     }
     if (detail != nullptr) *detail = status == WriteStatus::Ok ? std::string() : writer.Detail();

@@ -29,6 +29,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -205,6 +206,11 @@ class SafeFileWriter {
 // SafeFileWriter; the path and reason of a failure go to *detail.
 WriteStatus ReplaceFile(const OutputTarget& target, std::span<const std::byte> data,
                         std::string* detail = nullptr);
+// The same, for content that write() hands to the open writer in parts;
+// write returns false once a part could not be written.
+WriteStatus ReplaceFileWith(const OutputTarget& target,
+                            const std::function<bool(SafeFileWriter&)>& write,
+                            std::string* detail = nullptr);
 
 // An exclusive lock on a file that is read, changed and replaced in place:
 // a second holder waits until the first has replaced the file and let go,

@@ -83,28 +83,46 @@ int CompareTileRows(const TileDatabase& database, int a, int b, int column, bool
     return ascending ? value : -value;
 }
 
-std::string TileListCell(const TileDatabase& database, int position, int column) {
-    if (!InIndex(database, position)) return {};
-    const TileIndexEntry& entry = database.index[static_cast<size_t>(position)];
-    const TileRecord* tile = database.Tile(entry);
+namespace {
+
+// Sets cell to the text of a column for an entry and its tile (null when it
+// is missing from its set).
+void SetCell(std::string& cell, const TileIndexEntry& entry, const TileRecord* tile, int column) {
     switch (column) {
         case 0:
-            return std::to_string(entry.id);
+            cell = std::to_string(entry.id);
+            break;
         case 1:
-            return entry.modified != 0 ? kModifiedMark : "";
+            cell = entry.modified != 0 ? kModifiedMark : "";
+            break;
         case 2:
-            return std::string(NameText(entry.name));
+            cell = NameText(entry.name);
+            break;
         case 3:
-            return TypeName(entry.terrainType);
+            cell = TypeName(entry.terrainType);
+            break;
         case 4:
-            return std::to_string(entry.setIndex);
+            cell = std::to_string(entry.setIndex);
+            break;
         case 5:
-            return tile != nullptr ? std::to_string(tile->pathCount()) : "";
+            cell = tile != nullptr ? std::to_string(tile->pathCount()) : "";
+            break;
         case 6:
-            return tile != nullptr ? std::to_string(tile->areaCount()) : "";
+            cell = tile != nullptr ? std::to_string(tile->areaCount()) : "";
+            break;
         default:
-            return {};
+            cell.clear();
     }
+}
+
+}  // namespace
+
+std::string TileListCell(const TileDatabase& database, int position, int column) {
+    std::string text;
+    if (!InIndex(database, position)) return text;
+    const TileIndexEntry& entry = database.index[static_cast<size_t>(position)];
+    SetCell(text, entry, database.Tile(entry), column);
+    return text;
 }
 
 void TileList::Clear() {
@@ -115,12 +133,14 @@ void TileList::Clear() {
 void TileList::Fill(const TileDatabase& database, int count) {
     count = std::clamp(count, 0, database.tileCount());
     rows.reserve(rows.size() + static_cast<size_t>(count));
+    // Each entry and its tile looked up once, the row's texts made in place.
     for (int j = 0; j < count; ++j) {
-        TileListRow row;
+        const TileIndexEntry& entry = database.index[static_cast<size_t>(j)];
+        const TileRecord* tile = database.Tile(entry);
+        TileListRow& row = rows.emplace_back();
         row.position = j;
         for (int column = 0; column < kTileListColumns; ++column)
-            row.cells[static_cast<size_t>(column)] = TileListCell(database, j, column);
-        rows.push_back(std::move(row));
+            SetCell(row.cells[static_cast<size_t>(column)], entry, tile, column);
     }
 }
 

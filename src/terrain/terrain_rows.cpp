@@ -114,8 +114,9 @@ std::optional<TerrainRows> TerrainRows::OfL2(std::unique_ptr<ByteSource> l2, Byt
     // are read straight into the offsets, little-endian.
     try {
         rows.sectionOffsets_.resize(n * n);
-        rows.band_.resize(n * kSectionRecords * rows.recordSize_);
+        rows.band_.resize(2 * n * kSectionRecords * rows.recordSize_);
         rows.sectionStart_.resize(n);
+        rows.fileOrder_.resize(n);
     } catch (const std::bad_alloc&) {  // an O2 of more entries than memory holds
         messages.Error("Failed to allocate memory for the terrain matrix.",
                        "Memory Allocation Error");
@@ -205,22 +206,32 @@ void TerrainRows::LoadSectionRow(size_t sy) const {
     const size_t n = sectionStart_.size();
     const uint64_t sectionBytes = kSectionRecords * recordSize_;
     const uint32_t* offsets = sectionOffsets_.data() + sy * n;
-    for (size_t sx = 0; sx < n;) {
-        if (sx > 0 && offsets[sx] == offsets[sx - 1]) {  // the section before, again
-            sectionStart_[sx] = sectionStart_[sx - 1];
-            ++sx;
-            continue;
+    // The row's sections in file order, whatever order the O2 names them in.
+    for (size_t sx = 0; sx < n; ++sx) fileOrder_[sx] = static_cast<uint32_t>(sx);
+    std::sort(fileOrder_.begin(), fileOrder_.end(),
+              [offsets](uint32_t a, uint32_t b) { return offsets[a] < offsets[b]; });
+    // Sections that lie together in the file, overlapping or apart by at
+    // most one section's bytes, come in one read: a row whose sections the
+    // file holds in any order of one stretch is a single read instead of one
+    // per section. The band holds n sections and n gaps.
+    size_t used = 0;
+    for (size_t i = 0; i < n;) {
+        const uint64_t start = offsets[fileOrder_[i]];
+        uint64_t end = start + sectionBytes;
+        size_t last = i + 1;
+        for (; last < n; ++last) {
+            const uint64_t next = offsets[fileOrder_[last]];
+            if (next > end + sectionBytes) break;
+            end = std::max(end, next + sectionBytes);
         }
-        // The run of sections that follow each other in the file: one read.
-        size_t end = sx + 1;
-        while (end < n && uint64_t{offsets[end]} == uint64_t{offsets[end - 1]} + sectionBytes)
-            ++end;
-        std::byte* into = band_.data() + sx * sectionBytes;
-        if (!input_->ReadAt(offsets[sx], {into, (end - sx) * sectionBytes})) {
+        std::byte* into = band_.data() + used;
+        if (!input_->ReadAt(start, {into, static_cast<size_t>(end - start)})) {
             Fail();
             return;
         }
-        for (; sx < end; ++sx, into += sectionBytes) sectionStart_[sx] = into;
+        for (; i < last; ++i)
+            sectionStart_[fileOrder_[i]] = into + (offsets[fileOrder_[i]] - start);
+        used += static_cast<size_t>(end - start);
     }
     CheckUnchanged(sy + 1 == n);
 }

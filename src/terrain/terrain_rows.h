@@ -139,6 +139,7 @@ class TerrainRows {
     // The band read last (a read changes nothing the caller sees but speed).
     mutable std::vector<std::byte> band_;
     mutable std::vector<const std::byte*> sectionStart_;  // L2: each section's records in the band
+    mutable std::vector<uint32_t> fileOrder_;             // L2: a section row's columns by offset
     mutable size_t loaded_ = SIZE_MAX;                    // the band held
     mutable bool failed_ = false;
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 #include <tuple>
+#include <vector>
 
 namespace lorvane {
 
@@ -14,6 +15,64 @@ namespace {
 constexpr uint32_t kDenseIdBound = 1u << 16;
 
 uint64_t PairKey(uint32_t first, uint32_t second) { return uint64_t{first} << 32 | second; }
+
+// Values by pair key in one array, open addressing with linear probing: the
+// pairs are looked up once or twice a post over millions of posts, where a
+// node map's pointer chase per lookup was most of the time.
+template <typename Value>
+class PairTable {
+  public:
+    bool empty() const { return size_ == 0; }
+
+    // The value of key, made zero when the key is new.
+    Value& operator[](uint64_t key) {
+        if (2 * (size_ + 1) > slots_.size()) Grow();
+        Slot& slot = slots_[Probe(key)];
+        if (!slot.used) {
+            slot = {key, Value{}, true};
+            ++size_;
+        }
+        return slot.value;
+    }
+
+    const Value* Find(uint64_t key) const {
+        if (size_ == 0) return nullptr;
+        const Slot& slot = slots_[Probe(key)];
+        return slot.used ? &slot.value : nullptr;
+    }
+
+    template <typename Visit>
+    void ForEach(Visit visit) const {
+        for (const Slot& slot : slots_)
+            if (slot.used) visit(slot.key, slot.value);
+    }
+
+  private:
+    struct Slot {
+        uint64_t key = 0;
+        Value value{};
+        bool used = false;
+    };
+
+    // The slot that holds key, or the free slot where it would go; the
+    // table is never more than half full, so there is one.
+    size_t Probe(uint64_t key) const {
+        const size_t mask = slots_.size() - 1;
+        size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+        while (slots_[i].used && slots_[i].key != key) i = (i + 1) & mask;
+        return i;
+    }
+    void Grow() {
+        std::vector<Slot> old(std::max<size_t>(64, 2 * slots_.size()));
+        old.swap(slots_);
+        size_ = 0;
+        for (const Slot& slot : old)
+            if (slot.used) (*this)[slot.key] = slot.value;
+    }
+
+    std::vector<Slot> slots_;
+    size_t size_ = 0;
+};
 
 Edge FirstEdge(PairAxis axis) { return axis == PairAxis::EastWest ? Edge::East : Edge::North; }
 
@@ -112,7 +171,7 @@ SeamFinder::SeamFinder(const TerrainMatrix& matrix, const TileDatabase& database
         if (id < denseRelevant.size()) return denseRelevant[id] != 0;
         return id >= kDenseIdBound && ends_.count(id) != 0;
     };
-    std::array<std::unordered_map<uint64_t, uint64_t>, 2> counts;
+    std::array<PairTable<uint64_t>, 2> counts;
     const int32_t width = matrix.xMapExtent();
     const int32_t height = matrix.yMapExtent();
     // Rows of a matrix that shares its sections are gathered here.
@@ -131,9 +190,10 @@ SeamFinder::SeamFinder(const TerrainMatrix& matrix, const TileDatabase& database
         }
     }
     for (size_t axis = 0; axis < 2; ++axis)
-        for (const auto& [key, places] : counts[axis])
+        counts[axis].ForEach([&](uint64_t key, uint64_t places) {
             pairs_.push_back({static_cast<uint32_t>(key >> 32), static_cast<uint32_t>(key),
                               static_cast<PairAxis>(axis), places});
+        });
     std::sort(pairs_.begin(), pairs_.end(), [](const PostPair& a, const PostPair& b) {
         return std::tie(a.axis, a.first, a.second) < std::tie(b.axis, b.first, b.second);
     });
@@ -207,7 +267,7 @@ std::vector<Seam> SeamFinder::Seams(int orientation) const {
 
 std::vector<SeamPost> SeamFinder::SeamPosts(int orientation) const {
     // The edges of the first tile of each pair with seams, and of the second.
-    std::array<std::unordered_map<uint64_t, uint8_t>, 2> marks;
+    std::array<PairTable<uint8_t>, 2> marks;
     for (const PostPair& pair : pairs_) {
         uint8_t firstEdges = 0;
         uint8_t secondEdges = 0;
@@ -234,17 +294,17 @@ std::vector<SeamPost> SeamFinder::SeamPosts(int orientation) const {
         for (int32_t x = 0; x < width; ++x) {
             const uint32_t id = matrix_.Cell(x, y).tileId;
             if (x + 1 < width && !marks[0].empty()) {
-                const auto found = marks[0].find(PairKey(id, matrix_.Cell(x + 1, y).tileId));
-                if (found != marks[0].end()) {
-                    rowEdges[static_cast<size_t>(x)] |= found->second & 0x0F;
-                    rowEdges[static_cast<size_t>(x + 1)] |= found->second >> 4;
+                if (const uint8_t* found =
+                        marks[0].Find(PairKey(id, matrix_.Cell(x + 1, y).tileId))) {
+                    rowEdges[static_cast<size_t>(x)] |= *found & 0x0F;
+                    rowEdges[static_cast<size_t>(x + 1)] |= *found >> 4;
                 }
             }
             if (y + 1 < height && !marks[1].empty()) {
-                const auto found = marks[1].find(PairKey(id, matrix_.Cell(x, y + 1).tileId));
-                if (found != marks[1].end()) {
-                    rowEdges[static_cast<size_t>(x)] |= found->second & 0x0F;
-                    nextEdges[static_cast<size_t>(x)] |= found->second >> 4;
+                if (const uint8_t* found =
+                        marks[1].Find(PairKey(id, matrix_.Cell(x, y + 1).tileId))) {
+                    rowEdges[static_cast<size_t>(x)] |= *found & 0x0F;
+                    nextEdges[static_cast<size_t>(x)] |= *found >> 4;
                 }
             }
         }

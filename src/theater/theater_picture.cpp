@@ -44,26 +44,36 @@ PostRegion ClipRegion(const TerrainMatrix& matrix, PostRegion region) {
 // The colour of each post's tile, looked up once per tile id.
 class PostColours {
   public:
+    // The colour of every id below kDenseIds is made once, so a post's
+    // colour is one load.
     explicit PostColours(const TileDatabase* database) {
-        if (database != nullptr) lookup_.emplace(*database);
+        if (database == nullptr) return;
+        lookup_.emplace(*database);
+        dense_.resize(kDenseIds);
+        for (uint32_t id = 0; id < kDenseIds; ++id) dense_[id] = Lookup(id);
     }
-    uint32_t Of(uint32_t tileId) {
+    uint32_t Of(uint32_t tileId) const {
         if (!lookup_) return kNoDatabaseColour;
-        if (tileId == lastId_) return lastColour_;
-        const std::optional<uint8_t> bits = lookup_->Find(tileId);
-        lastId_ = tileId;
-        lastColour_ = bits ? kClassColours[*bits & 7u] : kMissingTileColour;
-        return lastColour_;
+        return tileId < kDenseIds ? dense_[tileId] : Lookup(tileId);
     }
 
   private:
+    static constexpr uint32_t kDenseIds = 1u << 16;
+    uint32_t Lookup(uint32_t tileId) const {
+        const std::optional<uint8_t> bits = lookup_->Find(tileId);
+        return bits ? kClassColours[*bits & 7u] : kMissingTileColour;
+    }
+
     std::optional<TileBitsLookup> lookup_;
-    uint32_t lastId_ = UINT32_MAX;
-    uint32_t lastColour_ = kMissingTileColour;
+    std::vector<uint32_t> dense_;
 };
 
 void FillBlock(PixelImage& image, int32_t left, int32_t top, int32_t size, uint32_t colour,
                float factor, const std::vector<uint32_t>* block) {
+    if (size == 1 && block == nullptr) {  // the whole theater's picture
+        image.At(left, top) = ShadeColour(colour, factor);
+        return;
+    }
     for (int32_t dy = 0; dy < size; ++dy) {
         uint32_t* line = &image.At(left, top + dy);
         for (int32_t dx = 0; dx < size; ++dx) {
@@ -94,7 +104,8 @@ void DrawPostPaths(PixelImage& image, const TileRecord& tile, int orientation, i
 // The relief factor from the rise of the ground between the posts either
 // side (spans in posts: 2, or 1 at the border).
 float ReliefFactor(int riseEast, int spanEast, int riseNorth, int spanNorth) {
-    if (riseEast == 0 && riseNorth == 0) return 1.0f;
+    // Flat ground comes out as 1 exactly; no branch for it, as the rises of
+    // a theater change from post to post past any prediction.
     const float slopeEast =
         kExaggeration * static_cast<float>(riseEast) / (kPostFeet * static_cast<float>(spanEast));
     const float slopeNorth =
@@ -142,8 +153,8 @@ float HillshadeFactor(const TerrainMatrix& matrix, int32_t x, int32_t y) {
 }
 
 uint32_t ShadeColour(uint32_t colour, float factor) {
-    if (factor == 1.0f) return colour | 0xFF000000u;
-    // The factor in 1/256 steps; each channel rounded and held at 255.
+    // The factor in 1/256 steps (1 is 256, which keeps each channel); each
+    // channel rounded and held at 255.
     const auto scale = static_cast<uint32_t>(factor * 256.0f + 0.5f);
     uint32_t shaded = 0xFF000000u;
     for (int shift = 0; shift <= 16; shift += 8) {

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
-#include "base/byte_reader.h"
 #include "base/byte_writer.h"
 #include "base/file_io.h"
 #include "base/format.h"
 #include "base/path_text.h"
+#include "base/stream_reader.h"
 #include "tiledb/tile_sets.h"
 
 namespace lorvane {
@@ -21,6 +23,8 @@ constexpr size_t kSetHeaderSize = 5;
 constexpr size_t kTileHeaderSize = 28;
 constexpr size_t kAreaSize = 16;
 constexpr size_t kPathSize = 24;
+// A save writes the file about this many bytes at a time.
+constexpr size_t kSaveBandBytes = size_t{256} << 10;
 
 // The code shown in the name read message when the file ends inside a name
 // (the end-of-file code) or the name has no NUL (the invalid-data code).
@@ -31,7 +35,6 @@ constexpr const char* kReadError = "Read Error";
 constexpr const char* kReadWarning = "Texture.bin Read";
 constexpr const char* kFileReadFailed = "Could not read texture.bin file.";
 
-// Records are decoded from a span whose size was checked once for all of them.
 uint32_t U32At(const std::byte* p) {
     uint32_t value = 0;
     std::memcpy(&value, p, 4);
@@ -51,26 +54,34 @@ TilePath DecodePath(const std::byte* p) {
     return {I32At(p), F32At(p + 4), F32At(p + 8), F32At(p + 12), F32At(p + 16), F32At(p + 20)};
 }
 
+// On a little-endian machine an area and a path are held as the file stores
+// them, four-byte fields in order without padding, so a list is read into
+// its vector as it stands and written from it.
+template <typename Record, size_t recordSize>
+constexpr bool kHeldAsStored =
+    std::endian::native == std::endian::little &&
+    sizeof(Record) ==
+        recordSize&& std::is_trivially_copyable_v<Record>&& std::is_standard_layout_v<Record>;
+static_assert(offsetof(TileArea, centerY) == 12 && offsetof(TilePath, endY) == 20);
+
 // Reads count records, after checking that they fit in what remains.
-template <typename Record, typename Decode>
-bool ReadRecords(ByteReader& in, int32_t count, size_t recordSize, std::vector<Record>& out,
-                 Decode decode) {
-    std::span<const std::byte> bytes;
-    if (count < 0 || !in.Fits(static_cast<uint64_t>(count), recordSize) ||
-        !in.Take(static_cast<size_t>(count) * recordSize, bytes)) {
-        return false;
-    }
-    // Sized once, then each record decoded in place.
+template <size_t recordSize, typename Record, typename Decode>
+bool ReadRecords(StreamReader& in, int32_t count, std::vector<Record>& out, Decode decode) {
+    if (count < 0 || !in.Fits(static_cast<uint64_t>(count), recordSize)) return false;
     out.resize(static_cast<size_t>(count));
-    const std::byte* record = bytes.data();
-    for (Record& value : out) {
-        value = decode(record);
-        record += recordSize;
+    if constexpr (kHeldAsStored<Record, recordSize>) {
+        return in.ReadBytes(std::as_writable_bytes(std::span(out)));
+    } else {
+        std::byte record[recordSize];
+        for (Record& value : out) {
+            if (!in.ReadBytes(record)) return false;
+            value = decode(record);
+        }
+        return true;
     }
-    return true;
 }
 
-bool ReadName(ByteReader& in, TileName& name, MessageSink& messages) {
+bool ReadName(StreamReader& in, TileName& name, MessageSink& messages) {
     int code = 0;
     if (!in.ReadChars(name)) {
         code = kEndOfFileCode;
@@ -85,7 +96,7 @@ bool ReadName(ByteReader& in, TileName& name, MessageSink& messages) {
     return false;
 }
 
-bool ReadTile(ByteReader& in, TileRecord& tile, MessageSink& messages) {
+bool ReadTile(StreamReader& in, TileRecord& tile, MessageSink& messages) {
     if (!ReadName(in, tile.name, messages)) return false;
     int32_t areaCount = 0;
     int32_t pathCount = 0;
@@ -97,22 +108,18 @@ bool ReadTile(ByteReader& in, TileRecord& tile, MessageSink& messages) {
         messages.Error("Could not read sets nPaths in texture.bin file.", kReadError);
         return false;
     }
-    if (!ReadRecords(in, areaCount, kAreaSize, tile.areas, DecodeArea)) {
+    if (!ReadRecords<kAreaSize>(in, areaCount, tile.areas, DecodeArea)) {
         messages.Error("Could not read areas in texture.bin file.", kReadError);
         return false;
     }
-    if (!ReadRecords(in, pathCount, kPathSize, tile.paths, DecodePath)) {
+    if (!ReadRecords<kPathSize>(in, pathCount, tile.paths, DecodePath)) {
         messages.Error("Could not read paths in texture.bin file.", kReadError);
         return false;
     }
     return true;
 }
 
-}  // namespace
-
-std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
-                                            MessageSink& messages) {
-    ByteReader in(bytes);
+std::optional<TileDatabase> ReadFields(StreamReader& in, MessageSink& messages) {
     int32_t setCount = 0;
     int32_t tileCount = 0;
     if (!in.ReadI32(setCount) || !in.ReadI32(tileCount) || setCount < 0 || tileCount < 0) {
@@ -179,35 +186,85 @@ std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
     return database;
 }
 
-std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path,
-                                           MessageSink& messages) {
+// A database larger than the memory there is: refused with its message,
+// never the end of the program.
+template <typename Read>
+std::optional<TileDatabase> WithinMemory(MessageSink& messages, Read read) {
     try {
-        std::string detail;
-        const std::optional<FileBytes> file = FileBytes::Open(path, &detail);
-        if (!file) {
-            messages.Error("Error opening Texture.bin file.", "File Open Error", detail);
-            return std::nullopt;
-        }
-        return ParseTextureBin(file->Bytes(), messages);
+        return read();
     } catch (const std::bad_alloc&) {
-        // A database larger than the memory there is: refused with its
-        // message, never the end of the program.
         messages.Error("There is not enough memory to read Texture.bin.",
                        "Memory Allocation Error");
         return std::nullopt;
     }
 }
 
-std::vector<std::byte> SerializeTextureBin(const TileDatabase& database) {
-    size_t size = kHeaderSize;
-    for (const TileSet& set : database.sets) {
-        size += kSetHeaderSize;
-        for (const TileRecord& tile : set.tiles) {
-            size += kTileHeaderSize + kAreaSize * tile.areas.size() + kPathSize * tile.paths.size();
+}  // namespace
+
+std::optional<TileDatabase> ReadTextureBin(ByteSource& source, MessageSink& messages) {
+    return WithinMemory(messages, [&]() -> std::optional<TileDatabase> {
+        StreamReader in(source);
+        // The fields' messages wait until the whole file was read unchanged:
+        // a file that changed meanwhile says so, not what its cut gave.
+        MessageLog held;
+        std::optional<TileDatabase> database = ReadFields(in, held);
+        if (in.SourceFailed() || !source.Unchanged()) {
+            messages.Error("Error opening Texture.bin file.", "File Open Error", source.Detail());
+            return std::nullopt;
         }
+        for (const Message& message : held.messages) messages.Show(message);
+        return database;
+    });
+}
+
+std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
+                                            MessageSink& messages) {
+    MemoryBytes source(bytes);
+    return ReadTextureBin(source, messages);
+}
+
+std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path,
+                                           MessageSink& messages) {
+    std::string detail;
+    std::optional<InputFile> file = InputFile::Open(path, &detail);
+    if (!file) {
+        messages.Error("Error opening Texture.bin file.", "File Open Error", detail);
+        return std::nullopt;
     }
-    ByteWriter out;
-    out.Reserve(size);
+    return ReadTextureBin(*file, messages);
+}
+
+namespace {
+
+template <size_t recordSize, typename Record, typename Encode>
+void WriteRecords(ByteWriter& out, const std::vector<Record>& records, Encode encode) {
+    if constexpr (kHeldAsStored<Record, recordSize>) {
+        out.Bytes(std::as_bytes(std::span(records)));
+    } else {
+        for (const Record& record : records) encode(out, record);
+    }
+}
+
+void EncodeArea(ByteWriter& out, const TileArea& area) {
+    out.I32(area.type);
+    out.F32(area.radius);
+    out.F32(area.centerX);
+    out.F32(area.centerY);
+}
+
+void EncodePath(ByteWriter& out, const TilePath& path) {
+    out.I32(path.type);
+    out.F32(path.width);
+    out.F32(path.startX);
+    out.F32(path.startY);
+    out.F32(path.endX);
+    out.F32(path.endY);
+}
+
+// Encodes the database into out, calling flush() whenever out holds a band's
+// worth, which may hand the bytes on and clear out; false once flush fails.
+template <typename Flush>
+bool EncodeTextureBin(const TileDatabase& database, ByteWriter& out, Flush flush) {
     int32_t tileCount = 0;
     for (const TileSet& set : database.sets) tileCount += set.tileCount();
     out.I32(database.setCount());
@@ -219,22 +276,27 @@ std::vector<std::byte> SerializeTextureBin(const TileDatabase& database) {
             out.Chars(tile.name);
             out.I32(tile.areaCount());
             out.I32(tile.pathCount());
-            for (const TileArea& area : tile.areas) {
-                out.I32(area.type);
-                out.F32(area.radius);
-                out.F32(area.centerX);
-                out.F32(area.centerY);
-            }
-            for (const TilePath& path : tile.paths) {
-                out.I32(path.type);
-                out.F32(path.width);
-                out.F32(path.startX);
-                out.F32(path.startY);
-                out.F32(path.endX);
-                out.F32(path.endY);
-            }
+            WriteRecords<kAreaSize>(out, tile.areas, EncodeArea);
+            WriteRecords<kPathSize>(out, tile.paths, EncodePath);
+            if (out.Size() >= kSaveBandBytes && !flush()) return false;
         }
     }
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::byte> SerializeTextureBin(const TileDatabase& database) {
+    size_t size = kHeaderSize;
+    for (const TileSet& set : database.sets) {
+        size += kSetHeaderSize;
+        for (const TileRecord& tile : set.tiles) {
+            size += kTileHeaderSize + kAreaSize * tile.areas.size() + kPathSize * tile.paths.size();
+        }
+    }
+    ByteWriter out;
+    out.Reserve(size);
+    EncodeTextureBin(database, out, [] { return true; });
     return out.Take();
 }
 
@@ -265,7 +327,18 @@ bool SaveTextureBinWithTileInfo(const OutputTarget& path, const TileDatabase& da
     std::string detail;
     // The database first: TileInfo.dat, its index, follows only a database
     // that was written, so that a failed save changes no file at all.
-    switch (ReplaceFile(path, SerializeTextureBin(database), &detail)) {
+    // Encoded a band at a time into one reused buffer, never a whole copy.
+    const auto write = [&database](SafeFileWriter& file) {
+        ByteWriter out;
+        out.Reserve(2 * kSaveBandBytes);
+        const auto flush = [&] {
+            const bool written = file.Write(out.Data());
+            out.Clear();
+            return written;
+        };
+        return EncodeTextureBin(database, out, flush) && flush();
+    };
+    switch (ReplaceFileWith(path, write, &detail)) {
         case WriteStatus::Ok:
             if (!tileInfo.empty() &&
                 ReplaceFile(tileInfo, SerializeTileInfo(database), &detail) != WriteStatus::Ok) {

@@ -26,6 +26,10 @@ std::optional<TileDatabase> LoadTextureBin(const std::filesystem::path& path,
                                            MessageSink& messages);
 std::optional<TileDatabase> ParseTextureBin(std::span<const std::byte> bytes,
                                             MessageSink& messages);
+// The same from a source read front to back through one reused band; a
+// source that cannot be read, or that changed while it was read, gives
+// "Error opening Texture.bin file." with its reason and no other message.
+std::optional<TileDatabase> ReadTextureBin(ByteSource& source, MessageSink& messages);
 
 // The file content of a database and of its TileInfo.dat.
 std::vector<std::byte> SerializeTextureBin(const TileDatabase& database);

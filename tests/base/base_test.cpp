@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "base/byte_reader.h"
 #include "base/byte_writer.h"
 #include "base/file_io.h"
 #include "base/format.h"
+#include "base/stream_reader.h"
 #include "support/texture_builder.h"
 
 namespace lorvane {
@@ -60,6 +62,64 @@ TEST(ByteReader, FitsNeverOverflows) {
     EXPECT_FALSE(in.Fits(0x7FFFFFFF, 24));
     EXPECT_FALSE(in.Fits(UINT64_MAX, UINT64_MAX));
     EXPECT_TRUE(in.Fits(0, 24));
+}
+
+// The stream reader reads what the span reader reads, field for field, for
+// every band size (smaller than one field, odd, larger than the data) and
+// pieces that fit the band, straddle it or are larger than it; a read past
+// the end fails, consumes nothing, and the reader goes on.
+TEST(StreamReader, ReadsWhatTheSpanReaderReadsWhateverTheBand) {
+    std::mt19937 random(23);
+    std::vector<std::byte> data(3000);
+    for (std::byte& b : data) b = static_cast<std::byte>(random());
+    for (const size_t band : {1, 16, 17, 100, 4096}) {
+        SCOPED_TRACE(band);
+        MemoryBytes source(data);
+        StreamReader stream(source, band);
+        ByteReader span(data);
+        for (int step = 0; step < 400; ++step) {
+            switch (random() % 3) {
+                case 0: {
+                    int32_t a = 7, b = 7;
+                    ASSERT_EQ(stream.ReadI32(a), span.ReadI32(b));
+                    ASSERT_EQ(a, b);
+                    break;
+                }
+                case 1: {
+                    uint8_t a = 7, b = 7;
+                    ASSERT_EQ(stream.ReadU8(a), span.ReadU8(b));
+                    ASSERT_EQ(a, b);
+                    break;
+                }
+                default: {
+                    std::vector<std::byte> a(random() % 300), b(a.size());
+                    ASSERT_EQ(stream.ReadBytes(a), span.ReadBytes(b));
+                    ASSERT_EQ(a, b);
+                }
+            }
+            ASSERT_EQ(stream.Remaining(), span.Remaining());
+        }
+        EXPECT_TRUE(stream.AtEnd());
+        EXPECT_FALSE(stream.SourceFailed());
+    }
+}
+
+// A source that cannot give what its size promised fails the reader.
+TEST(StreamReader, ASourceThatFailsFailsTheReader) {
+    const auto folder = testing::MakeTempFolder("lorvane-stream");
+    const auto path = folder / "in.bin";
+    testing::WriteFileBytes(path, std::vector<std::byte>(1000, std::byte{1}));
+    auto file = InputFile::Open(path);
+    ASSERT_TRUE(file);
+    StreamReader in(*file, 64);
+    std::vector<std::byte> piece(64);
+    EXPECT_TRUE(in.ReadBytes(piece));  // the first band
+    std::filesystem::resize_file(path, 10);
+    EXPECT_FALSE(in.ReadBytes(std::span(piece.data(), 4)));
+    EXPECT_TRUE(in.SourceFailed());
+    EXPECT_FALSE(in.ReadBytes({}));  // and stays failed
+    EXPECT_EQ(file->Detail(), path.string() + ": the file changed while it was read");
+    std::filesystem::remove_all(folder);
 }
 
 TEST(ByteWriter, WritesWhatTheReaderReads) {

@@ -17,6 +17,7 @@
 #include "base/byte_writer.h"
 #include "base/file_io.h"
 #include "base/path_text.h"
+#include "support/changing_file.h"
 #include "support/progress_recorder.h"
 #include "support/terrain_builder.h"
 #include "support/texture_builder.h"
@@ -148,6 +149,90 @@ TEST(TerrainRowsTest, ShuffledAndAliasedSectionsStreamToTheSameOutputsAsTheMatri
         EXPECT_TRUE(messages.messages.empty());
     }
     std::filesystem::remove_all(folder);
+}
+
+// Bytes in memory that count the reads asked of them.
+class CountingBytes final : public ByteSource {
+  public:
+    explicit CountingBytes(std::span<const std::byte> bytes) : bytes_(bytes) {}
+    uint64_t Size() const override { return bytes_.Size(); }
+    bool ReadAt(uint64_t offset, std::span<std::byte> out) override {
+        ++reads;
+        return bytes_.ReadAt(offset, out);
+    }
+    const std::string& Detail() const override { return bytes_.Detail(); }
+    int reads = 0;
+
+  private:
+    MemoryBytes bytes_;
+};
+
+// However the O2 orders a section row's sections, those that lie together
+// in the file (in order, back to front, overlapping, or apart by at most one
+// section) come in one read; each row gives the records at its offsets.
+TEST(TerrainRowsTest, ASectionRowLyingTogetherInTheFileIsOneRead) {
+    constexpr size_t n = 4;
+    constexpr size_t kSection = 256 * 7;
+    struct Layout {
+        const char* what;
+        std::function<uint64_t(size_t sx, size_t sy)> offset;
+        int readsPerRow;
+    };
+    const Layout layouts[] = {
+        {"in O2 order", [](size_t sx, size_t sy) { return (sy * n + sx) * kSection; }, 1},
+        {"each row back to front",
+         [](size_t sx, size_t sy) { return (sy * n + n - 1 - sx) * kSection; }, 1},
+        {"the file back to front",
+         [](size_t sx, size_t sy) { return (n * n - 1 - sy * n - sx) * kSection; }, 1},
+        {"apart by one section", [](size_t sx, size_t sy) { return (sy * n + sx) * 2 * kSection; },
+         1},
+        {"apart by more than one section",
+         [](size_t sx, size_t sy) { return (sy * n + sx) * (2 * kSection + 7); }, 4},
+        {"each a record after the one before",
+         [](size_t sx, size_t sy) { return kSection * sy + 7 * (n - 1 - sx); }, 1},
+        {"one section for every entry", [](size_t, size_t) { return uint64_t{7}; }, 1},
+    };
+    std::mt19937 random(7);
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        ByteWriter o2;
+        uint64_t end = 0;
+        for (size_t k = 0; k < n * n; ++k) {
+            const uint64_t offset = layout.offset(k % n, k / n);
+            o2.U32(static_cast<uint32_t>(offset));
+            end = std::max(end, offset + kSection);
+        }
+        std::vector<std::byte> l2((end + 6) / 7 * 7);  // a multiple of 7: 7-byte records
+        for (std::byte& b : l2) b = static_cast<std::byte>(random());
+        const auto o2Bytes = o2.Take();
+        MemoryBytes o2Source(o2Bytes);
+        auto counting = std::make_unique<CountingBytes>(l2);
+        CountingBytes& l2Source = *counting;
+        MessageLog messages;
+        const auto rows = TerrainRows::OfL2(std::move(counting), o2Source, messages);
+        ASSERT_TRUE(rows);
+        std::vector<uint16_t> elevations(16 * n);
+        std::vector<uint32_t> tiles(16 * n);
+        std::vector<uint8_t> bands(16 * n);
+        for (size_t y = 0; y < 16 * n; ++y) {
+            rows->ElevationsOfRow(y, elevations.data());
+            rows->TilesAndBandsOfRow(y, tiles.data(), bands.data());
+            for (size_t x = 0; x < 16 * n; ++x) {
+                // The record: tile id u16, elevation u16, three bytes.
+                const std::byte* record =
+                    l2.data() + layout.offset(x / 16, y / 16) + 7 * ((y % 16) * 16 + x % 16);
+                const auto u16 = [](const std::byte* p) {
+                    return static_cast<uint16_t>(std::to_integer<int>(p[0]) |
+                                                 std::to_integer<int>(p[1]) << 8);
+                };
+                ASSERT_EQ(tiles[x], u16(record)) << x << "," << y;
+                ASSERT_EQ(elevations[x], u16(record + 2)) << x << "," << y;
+                ASSERT_EQ(bands[x], std::to_integer<uint8_t>(record[6])) << x << "," << y;
+            }
+        }
+        EXPECT_FALSE(rows->ReadFailed());
+        EXPECT_EQ(l2Source.reads, static_cast<int>(n) * layout.readsPerRow);
+    }
 }
 
 TEST(TerrainRowsTest, RefusedInputsGiveTheirMessagesBeforeAnyRow) {
@@ -345,25 +430,6 @@ TEST_F(TerrainRowsFiles, SectionsNamedManyTimesAreKeptOnce) {
     }
 }
 
-// An input file that another program changes right after the first read.
-class ChangingFile final : public ByteSource {
-  public:
-    ChangingFile(InputFile file, std::function<void()> change)
-        : file_(std::move(file)), change_(std::move(change)) {}
-    uint64_t Size() const override { return file_.Size(); }
-    bool ReadAt(uint64_t offset, std::span<std::byte> out) override {
-        const bool read = file_.ReadAt(offset, out);
-        if (change_) std::exchange(change_, nullptr)();
-        return read;
-    }
-    bool Unchanged() override { return file_.Unchanged(); }
-    const std::string& Detail() const override { return file_.Detail(); }
-
-  private:
-    InputFile file_;
-    std::function<void()> change_;
-};
-
 TEST(TerrainRowsTest, AFileThatChangesWhileItIsReadIsRefused) {
     const auto folder = testing::MakeTempFolder("lorvane-rows-changing");
     const TileDatabase database = testing::MakeLargeDatabase(8, 16, 1, 1);
@@ -376,29 +442,6 @@ TEST(TerrainRowsTest, AFileThatChangesWhileItIsReadIsRefused) {
         MessageLog messages;
         ASSERT_TRUE(SaveMatrixAsL2M(l2mPath, testing::MakePatternMatrix(24), progress, messages));
     }
-    const auto later = [](const std::filesystem::path& path) {
-        std::filesystem::last_write_time(
-            path, std::filesystem::last_write_time(path) + std::chrono::seconds(5));
-    };
-    struct Change {
-        const char* what;
-        std::function<void(const std::filesystem::path&)> apply;
-    };
-    const Change changes[] = {
-        {"shortened",
-         [](const std::filesystem::path& path) {
-             std::filesystem::resize_file(path, std::filesystem::file_size(path) / 3);
-         }},
-        {"grown",
-         [](const std::filesystem::path& path) {
-             std::ofstream(path, std::ios::binary | std::ios::app).write("1234567", 7);
-         }},
-        {"rewritten at its size",
-         [&](const std::filesystem::path& path) {
-             std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).write("xx", 2);
-             later(path);
-         }},
-    };
     struct Consumer {
         const char* what;
         std::function<bool(const TerrainRows&, MessageLog&)> run;
@@ -429,15 +472,15 @@ TEST(TerrainRowsTest, AFileThatChangesWhileItIsReadIsRefused) {
     for (const bool l2m : {false, true}) {
         const auto path = l2m ? l2mPath : l2Path;
         const auto original = testing::ReadFileBytes(path);
-        for (const Change& change : changes) {
+        for (const testing::FileChange& change : testing::FileChanges()) {
             for (const Consumer& consumer : consumers) {
                 SCOPED_TRACE(::testing::Message()
                              << (l2m ? "L2M " : "L2 ") << change.what << ", " << consumer.what);
                 testing::WriteFileBytes(path, original);
                 testing::WriteFileBytes(out, {std::byte{42}});
                 MessageLog messages;
-                auto file = std::make_unique<ChangingFile>(*InputFile::Open(path),
-                                                           [&] { change.apply(path); });
+                auto file = std::make_unique<testing::ChangingFile>(*InputFile::Open(path),
+                                                                    [&] { change.apply(path); });
                 std::optional<TerrainRows> rows;
                 if (l2m) {
                     rows = TerrainRows::OfL2M(std::move(file), messages);

@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "base/byte_writer.h"
+#include "base/path_text.h"
+#include "support/changing_file.h"
 #include "support/texture_builder.h"
 
 namespace lorvane {
@@ -363,6 +365,63 @@ TEST_F(SaveTextureBinTest, UnwritableTileInfoIsReportedAndTheDatabaseStillSaved)
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].caption, "Write Error");
     EXPECT_EQ(testing::ReadFileBytes(folder / "Texture.bin"), SerializeTextureBin(database));
+}
+
+// A database of several bands saves to the bytes it serializes to and loads
+// back from its file to the same database.
+TEST_F(SaveTextureBinTest, ADatabaseOfManyBandsSavesAndLoadsWhole) {
+    const TileDatabase database = testing::MakeLargeDatabase(32, 16, 50, 20);  // 790 KB
+    const auto path = folder / "Texture.bin";
+    NullMessages quiet;
+    ASSERT_TRUE(SaveTextureBin(path, database, folder, quiet));
+    const auto bytes = SerializeTextureBin(database);
+    ASSERT_EQ(testing::ReadFileBytes(path), bytes);
+    MessageLog messages;
+    const auto loaded = LoadTextureBin(path, messages);
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(SerializeTextureBin(*loaded), bytes);
+    EXPECT_EQ(SerializeTileInfo(*loaded), SerializeTileInfo(database));
+}
+
+// A file that another program changes while it loads is refused with the
+// open message and its reason, and nothing of what its cut would say.
+TEST_F(SaveTextureBinTest, AFileThatChangesWhileItLoadsIsRefused) {
+    const auto bytes = SerializeTextureBin(testing::MakeLargeDatabase(32, 16, 50, 20));
+    const auto path = folder / "Texture.bin";
+    for (const testing::FileChange& change : testing::FileChanges()) {
+        SCOPED_TRACE(change.what);
+        testing::WriteFileBytes(path, bytes);
+        testing::ChangingFile file(*InputFile::Open(path), [&] { change.apply(path); });
+        MessageLog messages;
+        EXPECT_FALSE(ReadTextureBin(file, messages));
+        const std::vector<Message> refused = {
+            {"Error opening Texture.bin file.", "File Open Error", MessageIcon::Error}};
+        ASSERT_EQ(messages.messages, refused);
+        EXPECT_EQ(messages.messages[0].detail,
+                  PathToUtf8(path) + ": the file changed while it was read");
+    }
+}
+
+// Every input of the fuzz corpus loads from its file as from its bytes, with
+// the same messages, and one loaded without a word saves to its very bytes.
+TEST_F(SaveTextureBinTest, EveryCorpusInputLoadsFromItsFileAsFromItsBytes) {
+    const auto corpus = std::filesystem::path(LORVANE_SOURCE_DIR) / "fuzz/corpus/texture_bin";
+    if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        const auto bytes = testing::ReadFileBytes(entry.path());
+        MessageLog fromFile, fromBytes;
+        const auto loaded = LoadTextureBin(entry.path(), fromFile);
+        const auto parsed = ParseTextureBin(bytes, fromBytes);
+        ASSERT_EQ(fromFile.messages, fromBytes.messages);
+        ASSERT_EQ(loaded.has_value(), parsed.has_value());
+        if (!loaded) continue;
+        EXPECT_EQ(SerializeTextureBin(*loaded), SerializeTextureBin(*parsed));
+        if (fromFile.messages.empty()) {
+            EXPECT_EQ(SerializeTextureBin(*loaded), bytes);
+        }
+    }
 }
 
 }  // namespace
