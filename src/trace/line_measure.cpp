@@ -85,42 +85,55 @@ void Blur(Plane& plane, Plane& scratch, const std::vector<float>& kernel) {
     }
 }
 
-// ||λ1| − |λ2|| of the Hessian (xx, xy, yy): the smaller of the eigenvalues'
-// difference and the trace's magnitude.
-float LineAnswer(float xx, float xy, float yy) {
+// ||λ1| − |λ2||² of the Hessian (xx, xy, yy): the smaller of the
+// eigenvalues' squared difference and the squared trace.
+float SquaredLineAnswer(float xx, float xy, float yy) {
     const float half = 0.5f * (xx - yy);
-    const float spread = 2 * std::sqrt(half * half + xy * xy);
-    return std::min(spread, std::abs(xx + yy));
+    const float trace = xx + yy;
+    return std::min(4 * (half * half + xy * xy), trace * trace);
 }
 
-// Keeps, for each pixel, the strongest answer of the three blurred planes.
+// A line of the plane with its edge pixels repeated one beyond each end.
+void PadLine(Plane& plane, int32_t y, std::vector<float>& padded) {
+    const int32_t w = plane.width;
+    const float* line = plane.Line(std::clamp(y, 0, plane.height - 1));
+    padded[0] = line[0];
+    std::copy(line, line + w, padded.begin() + 1);
+    padded[w + 1] = line[w - 1];
+}
+
+// Keeps, for each pixel, the strongest squared answer of the three blurred
+// planes at this scale.
 void MeasureScale(std::array<Plane, 3>& planes, float sigma, uint8_t scaleIndex,
-                  LineMeasure& measure) {
-    const int32_t w = measure.width;
-    const int32_t h = measure.height;
-    const float norm = sigma * sigma;
-    for (int32_t y = 0; y < h; ++y) {
-        const int32_t above = std::max(y - 1, 0);
-        const int32_t below = std::min(y + 1, h - 1);
-        for (int32_t x = 0; x < w; ++x) {
-            const int32_t left = std::max(x - 1, 0);
-            const int32_t right = std::min(x + 1, w - 1);
-            float sum = 0;
-            for (Plane& plane : planes) {
-                const float* up = plane.Line(above);
-                const float* mid = plane.Line(y);
-                const float* down = plane.Line(below);
-                const float xx = mid[left] + mid[right] - 2 * mid[x];
-                const float yy = up[x] + down[x] - 2 * mid[x];
-                const float xy = 0.25f * (up[left] + down[right] - up[right] - down[left]);
-                const float answer = norm * LineAnswer(xx, xy, yy);
-                sum += answer * answer;
+                  std::vector<float>& squared, std::vector<uint8_t>& scale) {
+    const int32_t w = planes[0].width;
+    const float norm = sigma * sigma * sigma * sigma;
+    std::array<std::vector<float>, 3> rows;
+    for (auto& row : rows) row.resize(static_cast<size_t>(w) + 2);
+    std::vector<float> sum(w);
+    for (int32_t y = 0; y < planes[0].height; ++y) {
+        std::fill(sum.begin(), sum.end(), 0.0f);
+        for (Plane& plane : planes) {
+            PadLine(plane, y - 1, rows[0]);
+            PadLine(plane, y, rows[1]);
+            PadLine(plane, y + 1, rows[2]);
+            const float* up = rows[0].data();
+            const float* mid = rows[1].data();
+            const float* down = rows[2].data();
+            for (int32_t x = 0; x < w; ++x) {
+                const float xx = mid[x] + mid[x + 2] - 2 * mid[x + 1];
+                const float yy = up[x + 1] + down[x + 1] - 2 * mid[x + 1];
+                const float xy = 0.25f * (up[x] + down[x + 2] - up[x + 2] - down[x]);
+                sum[x] += SquaredLineAnswer(xx, xy, yy);
             }
-            const size_t at = static_cast<size_t>(y) * w + x;
-            const float strength = std::sqrt(sum);
-            if (strength > measure.strength[at]) {
-                measure.strength[at] = strength;
-                measure.scale[at] = scaleIndex;
+        }
+        float* kept = squared.data() + static_cast<size_t>(y) * w;
+        uint8_t* keptScale = scale.data() + static_cast<size_t>(y) * w;
+        for (int32_t x = 0; x < w; ++x) {
+            const float answer = norm * sum[x];
+            if (answer > kept[x]) {
+                kept[x] = answer;
+                keptScale[x] = scaleIndex;
             }
         }
     }
@@ -170,8 +183,11 @@ LineMeasure MeasureLines(const PcxImage& image, const std::array<LabColour, 256>
         const auto kernel = GaussianKernel(std::sqrt(sigma * sigma - blurred * blurred));
         for (Plane& plane : planes) Blur(plane, scratch, kernel);
         blurred = sigma;
-        MeasureScale(planes, kLineScales[s], static_cast<uint8_t>(s), measure);
+        MeasureScale(planes, kLineScales[s], static_cast<uint8_t>(s), measure.strength,
+                     measure.scale);
     }
+    // Kept squared until here.
+    for (float& strength : measure.strength) strength = std::sqrt(strength);
     return measure;
 }
 

@@ -17,6 +17,11 @@ namespace {
 constexpr float kFloor = 0.05f;
 constexpr float kColourReach = 24;
 constexpr float kLineWeight = 1;
+// The clicked line's strength is this share of the strongest within
+// kClickReach of the click: a band's centre is seldom as strong all along as
+// where it was clicked, and A*'s estimate (the floor cost) is only close when
+// the centre costs the floor.
+constexpr float kLineShare = 0.75f;
 // A pixel cheaper than this lies on the feature.
 constexpr float kOnFeatureCost = 0.5f;
 // The search box reaches this far beyond the two points, and a quarter of
@@ -186,7 +191,7 @@ Tracer::Reference Tracer::ReferenceAt(int32_t x, int32_t y) const {
         strongest = std::max(strongest, lines_.strength[at]);
     });
     // A line weaker than 1 ΔE is flat ground: every pixel counts as on it.
-    reference.lineScale = 1 / std::max(strongest, 1.0f);
+    reference.lineScale = 1 / std::max(kLineShare * strongest, 1.0f);
     return reference;
 }
 
