@@ -105,20 +105,26 @@ void DatabaseCommands::AddTiles(SetDialogMode mode) {
     shell_.SortTileListAfterAdd();
 }
 
-std::optional<TileDatabase> DatabaseCommands::ChooseExportBase() {
+const TileDatabase* DatabaseCommands::ChooseExportBase(std::optional<TileDatabase>& chosen) {
     ShellPlatform& platform = shell_.platform();
     const size_t since = platform.questions.AskChoice(
         {kExportSinceQuestion, "Export Tiles", MessageIcon::Information},
         {kSinceOpened, kSinceDatabase, kCancelExport}, 0);
-    if (since == 0) return Session().openedAs();
-    if (since != 1) return std::nullopt;
-    return ChooseDatabase(shell_, "Choose the Database to Export Changes Since");
+    if (since == 0) {
+        const TileDatabase* opened = Session().openedAs();
+        if (opened == nullptr) platform.messages.Exclamation(kOpenedAsNotKept, "Export Tiles");
+        return opened;
+    }
+    if (since != 1) return nullptr;
+    chosen = ChooseDatabase(shell_, "Choose the Database to Export Changes Since");
+    return chosen ? &*chosen : nullptr;
 }
 
 void DatabaseCommands::ExportTiles() {
     ShellPlatform& platform = shell_.platform();
-    const std::optional<TileDatabase> base = ChooseExportBase();
-    if (!base) return;
+    std::optional<TileDatabase> chosen;
+    const TileDatabase* base = ChooseExportBase(chosen);
+    if (base == nullptr) return;
     // The edits of the tile on screen are part of what is exported.
     Session().WriteBackTileOnScreen();
     // Nothing to send: said before any file is asked for.

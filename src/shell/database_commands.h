@@ -28,6 +28,9 @@ inline constexpr const char* kImport = "Import";
 inline constexpr const char* kCancelImport = "Cancel";
 inline constexpr const char* kImportChangesNothing =
     "The import file holds nothing that differs from the tiles here. Nothing was changed.";
+inline constexpr const char* kOpenedAsNotKept =
+    "There was not memory enough to keep the database as it was opened. Choose a database to "
+    "export the changes since.";
 inline constexpr const char* kNothingToExport =
     "No tile has changed since then. Nothing was exported.";
 
@@ -48,9 +51,9 @@ class DatabaseCommands {
 
   private:
     void AddTiles(SetDialogMode mode);
-    // The database an export is since: the file as opened, or one chosen;
-    // none when cancelled or unreadable.
-    std::optional<TileDatabase> ChooseExportBase();
+    // The database an export is since: the file as opened, or one chosen
+    // (read into chosen); null when cancelled or unreadable.
+    const TileDatabase* ChooseExportBase(std::optional<TileDatabase>& chosen);
     DatabaseSession& Session();
     TileDatabase& Database();
 

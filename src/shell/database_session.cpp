@@ -1,5 +1,7 @@
 #include "shell/database_session.h"
 
+#include <new>
+
 #include "base/command_ids.h"
 #include "base/format.h"
 #include "base/path_text.h"
@@ -50,6 +52,17 @@ void DatabaseSession::DropEditorTile() {
     if (editor_ != nullptr) editor_->DatabaseReset();
 }
 
+void DatabaseSession::KeepOpenedAs() {
+    try {
+        openedAs_ = database_;
+        openedAsKept_ = true;
+    } catch (const std::bad_alloc&) {
+        // A database too large to hold twice stays open without it.
+        FreeTileDatabase(openedAs_);
+        openedAsKept_ = false;
+    }
+}
+
 bool DatabaseSession::Open(const std::string& path) {
     MessageSink& messages = shell_->platform().messages;
     DropEditorTile();
@@ -57,26 +70,30 @@ bool DatabaseSession::Open(const std::string& path) {
     std::optional<TileDatabase> read = LoadTextureBin(PathFromUtf8(path), messages);
     if (read) {
         database_ = std::move(*read);
-        openedAs_ = database_;
+        KeepOpenedAs();
         document_.Reset(true, false);
-        messages.Information(FormatText("Texture.bin loaded: %d Sets  %d Tiles",
-                                        database_.setCount(), database_.tileCount()),
-                             "Texture.bin Succesfully Loaded");
-    } else {
-        messages.Error("Error reading Texture.bin", "Texture.bin Not Loaded");
     }
+    // The session is what it now is before anything is said: the windows
+    // drawn while a message shows already name the file.
     hasFile_ = loaded();
     savePath_.clear();
     openedFrom_ = path;
-    if (loaded()) shell_->EnableMenuItem(kMenuAddSet, true);
-    shell_->RefillTileList();
     if (loaded()) {
+        shell_->EnableMenuItem(kMenuAddSet, true);
         guard_.Remember(PathFromUtf8(path));
-        if (RecoveryCommands* recovery = shell_->recovery()) recovery->Opened(path);
     } else {
         guard_.Forget();
     }
+    shell_->RefillTileList();
     ShowChanges();
+    if (loaded())
+        messages.Information(FormatText("Texture.bin loaded: %d Sets  %d Tiles",
+                                        database_.setCount(), database_.tileCount()),
+                             "Texture.bin Succesfully Loaded");
+    else
+        messages.Error("Error reading Texture.bin", "Texture.bin Not Loaded");
+    if (loaded())
+        if (RecoveryCommands* recovery = shell_->recovery()) recovery->Opened(path);
     return loaded();
 }
 
@@ -156,7 +173,8 @@ void DatabaseSession::Replace(TileDatabase database) {
     DropEditorTile();
     FreeTileDatabase(database_);
     database_ = std::move(database);
-    openedAs_ = TileDatabase{};
+    FreeTileDatabase(openedAs_);
+    openedAsKept_ = true;  // nothing was opened: every tile is new since
     document_.Reset(true, true);
     savePath_.clear();
     openedFrom_.clear();  // a new file: nothing opened to propose

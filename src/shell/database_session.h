@@ -55,8 +55,9 @@ class DatabaseSession {
     FileGuard& guard() { return guard_; }
     // The database as it was read from its file (empty for one built or
     // recovered without a file): what the changes since opening are found
-    // against. Saving does not change it.
-    const TileDatabase& openedAs() const { return openedAs_; }
+    // against. Saving does not change it. Null when there was not memory
+    // enough to keep that copy (the database itself is still open).
+    const TileDatabase* openedAs() const { return openedAsKept_ ? &openedAs_ : nullptr; }
     const FileGuard& guard() const { return guard_; }
 
     // File ▸ Open: the open dialog, then Open. The caller asked about
@@ -146,9 +147,11 @@ class DatabaseSession {
     bool WriteTo(const std::string& path);
     bool SaveTo(bool ask);
     void DropEditorTile();
+    void KeepOpenedAs();
 
     TileDatabase database_;
     TileDatabase openedAs_;
+    bool openedAsKept_ = true;
     EditDocument document_;
     FileGuard guard_;
     MainShell* shell_ = nullptr;

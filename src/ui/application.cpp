@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 #include <csignal>
 #include <cstring>
 #include <iostream>
@@ -181,9 +182,12 @@ int RunLorvane(int argc, char** argv, const char* version) {
                      &QApplication::quit, Qt::QueuedConnection);
     // The files named open first, a database with the offer of the work left
     // unsaved in it (recovered into it, once); then the work left in other
-    // files is offered.
-    application.OpenFiles(files);
-    application.recovery().OfferAtStart();
+    // files is offered. As the first event, so that a failed allocation
+    // there ends only that work, with its message, as in every command.
+    QTimer::singleShot(0, &application.window(), [&application, &files] {
+        application.OpenFiles(files);
+        application.recovery().OfferAtStart();
+    });
     return QApplication::exec() == 0 ? 0 : 1;
 }
 

@@ -138,7 +138,7 @@ if ! ldd "$LORVANE_APP" 2>/dev/null | grep -c libasan >/dev/null; then
     keys_to "^(Memory Allocation Error|File Open Error|Texture.bin Succesfully Loaded)$" Return
     sleep 1
     kill -0 "$app" || { echo "the program ended out of memory"; exit 1; }
-    xdotool search --onlyvisible --name "^Lorvane$" >/dev/null || { echo "no main window"; exit 1; }
+    xdotool search --onlyvisible --name "^(Lorvane|[*]?.*large[.]bin)$" >/dev/null || { echo "no main window after the large load"; exit 1; }
     killed
 fi
 DRIVE
