@@ -6,8 +6,9 @@ reviewed: PCX images well formed and not (headers at the edges of the window,
 planes and bytes per line, claims just within and just beyond what the data
 expands to, lines cut short), Texture.bin files (databases of a few sets,
 then cut, with a count at an edge or header counts that disagree) and
-recovery journals (every record kind, well framed, with bodies too short,
-too long, of unknown kinds, with checks that fail and records cut short).
+recovery journals of every layout (every record kind, well framed, with bodies
+too short, too long, of unknown kinds, with checks that fail and records cut
+short; feet that are not finite in the fourth).
 
 usage: fuzz/make_corpus.py
 """
@@ -235,7 +236,12 @@ def journal_header(rng):
     else:
         out = b"LVJRNL2\n" + struct.pack("<I", rng.randrange(2**32))
         out += struct.pack("<QI", len(path) * 977, len(path)) + path
-    out += struct.pack("<QqQ", rng.randrange(2**20), rng.randrange(2**40), rng.randrange(2**64))
+    return out + header_stamps(rng, base)
+
+
+def header_stamps(rng, base):
+    """The database's stamp, the base slot and the copy's stamp when there is one."""
+    out = struct.pack("<QqQ", rng.randrange(2**20), rng.randrange(2**40), rng.randrange(2**64))
     out += bytes([base])
     if base:
         out += struct.pack("<QQ", rng.randrange(2**20), rng.randrange(2**64))
@@ -312,7 +318,75 @@ def journal_files():
     return files
 
 
+# The third layout (whole feet, a flags byte after each segment) and the
+# fourth (float feet, a flags byte after each segment), from their own seed so
+# that the files above stay as they were.
+later_random = random.Random(28)
+
+
+def later_journal_header(rng, layout):
+    path = rng.choice([b"", b"/home/maker/theater/Texture.bin", bytes(rng.randrange(256) for _ in range(9))])
+    base = rng.choice([0, 0, 1, 2])
+    out = f"LVJRNL{layout}\n".encode() + struct.pack("<I", rng.randrange(2**32))
+    out += struct.pack("<QI", len(path) * 977, len(path)) + path
+    return out + header_stamps(rng, base)
+
+
+def float_feet(rng):
+    return rng.choice(
+        [
+            rng.randrange(0, 3281),
+            rng.randrange(0, 3281 * 8) / 8,
+            rng.uniform(-5, 3600),
+            float("nan"),
+            float("inf"),
+            -float("inf"),
+            3.4e38,
+            1e-45,
+            -0.0,
+        ]
+    )
+
+
+def later_entry(rng, layout, feet_count, flags):
+    out = struct.pack("<i", rng.randrange(-1, 12))  # the type list position
+    for _ in range(feet_count):
+        if layout >= 4:
+            out += struct.pack("<f", float_feet(rng))
+        else:
+            out += struct.pack("<i", rng.randrange(-5, 3600))
+    if flags:
+        out += bytes([rng.choice([0, 1, 0, 1, 2])])
+    return out
+
+
+def later_edit_body(rng, layout, path):
+    action = rng.choice([1, 2, 3, 1, 2, 3, 0, 4])
+    out = struct.pack("<iiBi", rng.randrange(-1, 40), rng.randrange(-1, 17), action, rng.randrange(-1, 9))
+    for present in (action != 1, action != 2):
+        if present:
+            out += later_entry(rng, layout, 5 if path else 3, path)
+    return out
+
+
+def later_journal_files():
+    files = []
+    for i in range(48):
+        layout = 3 + i % 2
+        out = later_journal_header(later_random, layout)
+        for _ in range(later_random.randrange(1, 6)):
+            kind = later_random.choice([1, 2, 1, 2, 3, 5])
+            body = later_edit_body(later_random, layout, kind == 1) if kind in (1, 2) else record_body(later_random, kind)
+            if later_random.random() < 0.1 and body:
+                body = body[:-1] if later_random.random() < 0.5 else body + b"\0"
+            out += frame(kind, body, broken=later_random.random() < 0.05)
+        if i % 8 == 7:
+            out = out[: later_random.randrange(len(out) - 8, len(out))]
+        files.append(out)
+    return files
+
+
 if __name__ == "__main__":
     write("pcx", pcx_files())
     write("texture_bin", texture_files())
-    write("recovery_journal", journal_files())
+    write("recovery_journal", journal_files() + later_journal_files())

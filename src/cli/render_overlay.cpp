@@ -12,12 +12,10 @@ PictureScale::PictureScale(int32_t width, int32_t height)
       across(static_cast<float>(TILE_SPAN) / static_cast<float>(std::max(width - 1, 1))),
       up(static_cast<float>(TILE_SPAN) / static_cast<float>(std::max(height - 1, 1))) {}
 
-int32_t PictureScale::Column(int32_t feetY) const {
-    return CutTowardZero(static_cast<double>(feetY) / double{across});
-}
+int32_t PictureScale::Column(double feetY) const { return CutTowardZero(feetY / double{across}); }
 
-int32_t PictureScale::Row(int32_t feetX) const {
-    const int32_t rows = CutTowardZero(static_cast<double>(feetX) / double{up});
+int32_t PictureScale::Row(double feetX) const {
+    const int32_t rows = CutTowardZero(feetX / double{up});
     return CutTowardZero(static_cast<double>(lastRow) - rows);
 }
 

@@ -36,8 +36,8 @@ struct Overlay {
 // How feet map to the pixels of a width × height picture.
 struct PictureScale {
     PictureScale(int32_t width, int32_t height);
-    int32_t Column(int32_t feetY) const;
-    int32_t Row(int32_t feetX) const;
+    int32_t Column(double feetY) const;
+    int32_t Row(double feetX) const;
 
     int32_t lastRow = 0;
     float across = 1;  // feet per column

@@ -1,5 +1,6 @@
 #include "editor/edit_command.h"
 
+#include <cmath>
 #include <string>
 
 namespace lorvane {
@@ -32,12 +33,10 @@ bool EraseAt(std::vector<Entry>& table, int32_t n) {
     return true;
 }
 
-// The field of an entry as a place to read and write; null when the field
-// is not one of the entry's.
-int32_t* FieldOf(WorkingPath& segment, ValueField field) {
+// The feet of an entry as a place to read and write; null when the field
+// is not one of the entry's (or is its type).
+float* FieldOf(WorkingPath& segment, ValueField field) {
     switch (field) {
-        case ValueField::Type:
-            return &segment.typeChoice;
         case ValueField::Width:
             return &segment.width;
         case ValueField::StartX:
@@ -53,10 +52,8 @@ int32_t* FieldOf(WorkingPath& segment, ValueField field) {
     }
 }
 
-int32_t* FieldOf(WorkingArea& area, ValueField field) {
+float* FieldOf(WorkingArea& area, ValueField field) {
     switch (field) {
-        case ValueField::Type:
-            return &area.typeChoice;
         case ValueField::Radius:
             return &area.radius;
         case ValueField::CentreX:
@@ -68,20 +65,34 @@ int32_t* FieldOf(WorkingArea& area, ValueField field) {
     }
 }
 
-bool SetValue(EditorWorkingSet& working, EntryKind list, int32_t entry, ValueField field,
-              int32_t value) {
-    if (list == EntryKind::Path) {
-        WorkingPath* segment = EntryAt(working.paths, entry);
-        int32_t* place = segment != nullptr ? FieldOf(*segment, field) : nullptr;
-        if (place == nullptr) return false;
-        *place = value;
+// A value of an entry: its type position, or one of its feet.
+template <typename Entry>
+bool SetFieldValue(Entry* stored, ValueField field, float value) {
+    if (stored == nullptr) return false;
+    if (field == ValueField::Type) {
+        stored->typeChoice = static_cast<int32_t>(value);
         return true;
     }
-    WorkingArea* area = EntryAt(working.areas, entry);
-    int32_t* place = area != nullptr ? FieldOf(*area, field) : nullptr;
+    float* place = FieldOf(*stored, field);
     if (place == nullptr) return false;
     *place = value;
     return true;
+}
+
+template <typename Entry>
+std::optional<float> FieldValue(const Entry* stored, ValueField field) {
+    if (stored == nullptr) return std::nullopt;
+    if (field == ValueField::Type) return static_cast<float>(stored->typeChoice);
+    Entry entry = *stored;
+    const float* place = FieldOf(entry, field);
+    if (place == nullptr) return std::nullopt;
+    return *place;
+}
+
+bool SetValue(EditorWorkingSet& working, EntryKind list, int32_t entry, ValueField field,
+              float value) {
+    if (list == EntryKind::Path) return SetFieldValue(EntryAt(working.paths, entry), field, value);
+    return SetFieldValue(EntryAt(working.areas, entry), field, value);
 }
 
 // The X and Y fields of a point.
@@ -117,6 +128,7 @@ int32_t EntryCount(const EditorWorkingSet& working, EntryKind list) {
 bool FieldOfList(ValueField field, EntryKind list) {
     WorkingPath segment;
     WorkingArea area;
+    if (field == ValueField::Type) return true;
     return list == EntryKind::Path ? FieldOf(segment, field) != nullptr
                                    : FieldOf(area, field) != nullptr;
 }
@@ -125,22 +137,10 @@ bool PointOfList(PointRole role, EntryKind list) {
     return (role == PointRole::Centre) == (list == EntryKind::Area);
 }
 
-std::optional<int32_t> ValueOf(const EditorWorkingSet& working, EntryKind list, int32_t entry,
-                               ValueField field) {
-    if (list == EntryKind::Path) {
-        const WorkingPath* stored = EntryAt(working.paths, entry);
-        if (stored == nullptr) return std::nullopt;
-        WorkingPath segment = *stored;
-        const int32_t* place = FieldOf(segment, field);
-        if (place == nullptr) return std::nullopt;
-        return *place;
-    }
-    const WorkingArea* stored = EntryAt(working.areas, entry);
-    if (stored == nullptr) return std::nullopt;
-    WorkingArea area = *stored;
-    const int32_t* place = FieldOf(area, field);
-    if (place == nullptr) return std::nullopt;
-    return *place;
+std::optional<float> ValueOf(const EditorWorkingSet& working, EntryKind list, int32_t entry,
+                             ValueField field) {
+    if (list == EntryKind::Path) return FieldValue(EntryAt(working.paths, entry), field);
+    return FieldValue(EntryAt(working.areas, entry), field);
 }
 
 std::optional<FeetPoint> PointOf(const EditorWorkingSet& working, EntryKind list, int32_t entry,
@@ -153,17 +153,17 @@ std::optional<FeetPoint> PointOf(const EditorWorkingSet& working, EntryKind list
     return FeetPoint{*x, *y};
 }
 
-bool ValidValue(EntryKind list, ValueField field, int32_t value) {
-    if (!FieldOfList(field, list)) return false;
+bool ValidValue(EntryKind list, ValueField field, float value) {
+    if (!FieldOfList(field, list) || !std::isfinite(value)) return false;
     switch (field) {
         case ValueField::Type: {
-            const size_t count =
-                list == EntryKind::Path ? PathTypeCodes.size() : AreaTypeCodes.size();
-            return value >= 0 && static_cast<size_t>(value) < count;
+            const auto count = static_cast<float>(list == EntryKind::Path ? PathTypeCodes.size()
+                                                                          : AreaTypeCodes.size());
+            return value >= 0 && value < count && value == std::trunc(value);
         }
         case ValueField::Width:
         case ValueField::Radius:
-            return value >= 1;
+            return value > 0;
         default:
             return value >= 0;
     }
@@ -276,8 +276,8 @@ std::unique_ptr<EditCommand> MakeMovePoint(const EditorWorkingSet& working, int3
 
 std::unique_ptr<EditCommand> MakeChangeValue(const EditorWorkingSet& working, int32_t tileId,
                                              EntryKind list, int32_t entry, ValueField field,
-                                             int32_t to) {
-    const std::optional<int32_t> from = ValueOf(working, list, entry, field);
+                                             float to) {
+    const std::optional<float> from = ValueOf(working, list, entry, field);
     if (!from || *from == to || !ValidValue(list, field, to)) return nullptr;
     return std::make_unique<ChangeValueCommand>(tileId, list, entry, field, *from, to);
 }

@@ -4,7 +4,7 @@
 // that it can be undone and redone any number of times, and written out
 // (kind, tile id, values) by anything that keeps a record of the edits.
 //
-// Commands work on the tables of one tile (EditorWorkingSet, whole feet).
+// Commands work on the tables of one tile (EditorWorkingSet, feet as floats).
 // Entries are numbered from 1 as the lists show them. Redo expects the
 // tables as they were when the command was made, Undo as Redo left them;
 // a command that does not fit the tables it is given (an entry number
@@ -30,13 +30,13 @@ enum class EntryKind { Path, Area };
 // area's centre.
 enum class PointRole { Start, End, Centre };
 // The one value a change sets. Type is the position in the type list
-// (PathTypeCodes or AreaTypeCodes), the others are feet.
+// (PathTypeCodes or AreaTypeCodes, a whole number), the others are feet.
 enum class ValueField { Type, Width, Radius, StartX, StartY, EndX, EndY, CentreX, CentreY };
 
-// A point of a tile in whole feet: X up the tile, Y across it.
+// A point of a tile in feet, as the tables keep it: X up the tile, Y across it.
 struct FeetPoint {
-    int32_t x = 0;
-    int32_t y = 0;
+    float x = 0;
+    float y = 0;
     bool operator==(const FeetPoint&) const = default;
 };
 
@@ -184,8 +184,8 @@ class MovePointCommand final : public EditCommand {
 // Sets one value of an entry from `from` to `to`.
 class ChangeValueCommand final : public EditCommand {
   public:
-    ChangeValueCommand(int32_t tileId, EntryKind list, int32_t entry, ValueField field,
-                       int32_t from, int32_t to)
+    ChangeValueCommand(int32_t tileId, EntryKind list, int32_t entry, ValueField field, float from,
+                       float to)
         : EditCommand(tileId), list_(list), entry_(entry), field_(field), from_(from), to_(to) {}
     CommandKind kind() const override { return CommandKind::ChangeValue; }
     std::string Text() const override;
@@ -198,15 +198,15 @@ class ChangeValueCommand final : public EditCommand {
     EntryKind entryKind() const { return list_; }
     int32_t entry() const { return entry_; }
     ValueField field() const { return field_; }
-    int32_t from() const { return from_; }
-    int32_t to() const { return to_; }
+    float from() const { return from_; }
+    float to() const { return to_; }
 
   private:
     EntryKind list_;
     int32_t entry_;
     ValueField field_;
-    int32_t from_;
-    int32_t to_;
+    float from_;
+    float to_;
 };
 
 // Several commands done and undone as one (a joint dragged: the end of one
@@ -237,13 +237,14 @@ bool FieldOfList(ValueField field, EntryKind list);
 bool PointOfList(PointRole role, EntryKind list);
 // A value or a point of entry n; nullopt when there is no entry n or the
 // field or point is not one of that list.
-std::optional<int32_t> ValueOf(const EditorWorkingSet& working, EntryKind list, int32_t entry,
-                               ValueField field);
+std::optional<float> ValueOf(const EditorWorkingSet& working, EntryKind list, int32_t entry,
+                             ValueField field);
 std::optional<FeetPoint> PointOf(const EditorWorkingSet& working, EntryKind list, int32_t entry,
                                  PointRole role);
 // Whether a value may be stored in a field: a type position of its list,
-// a width or radius of at least 1 foot, a coordinate of 0 feet or more.
-bool ValidValue(EntryKind list, ValueField field, int32_t value);
+// a width or radius of more than 0 feet, a coordinate of 0 feet or more
+// (never NaN or infinite).
+bool ValidValue(EntryKind list, ValueField field, float value);
 // The name of a field as the Edit menu shows it: "Width", "Start X".
 const char* FieldName(ValueField field);
 
@@ -257,6 +258,6 @@ std::unique_ptr<EditCommand> MakeMovePoint(const EditorWorkingSet& working, int3
                                            FeetPoint to);
 std::unique_ptr<EditCommand> MakeChangeValue(const EditorWorkingSet& working, int32_t tileId,
                                              EntryKind list, int32_t entry, ValueField field,
-                                             int32_t to);
+                                             float to);
 
 }  // namespace lorvane

@@ -50,8 +50,8 @@ void EditorPanel::PointerMoved(ScreenPoint at, Modifiers modifiers) {
     if (!pointerOnTile_) return;
     const PointerEvent event = PointerOnView(at, MouseButton::Left, modifiers);
     pointer_ = event.precise;
-    readouts_.SetNumber(kPanelPointerY, event.feet.y);
-    readouts_.SetNumber(kPanelPointerX, event.feet.x);
+    readouts_.SetFeet(kPanelPointerY, event.feet.y);
+    readouts_.SetFeet(kPanelPointerX, event.feet.x);
     tool_->Move(*context_, event);
 }
 

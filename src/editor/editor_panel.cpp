@@ -33,6 +33,8 @@ const std::string& PanelReadouts::Text(int id) const {
 
 void PanelReadouts::SetNumber(int id, int32_t value) { Set(id, FormatText("%d", value)); }
 
+void PanelReadouts::SetFeet(int id, float feet) { SetNumber(id, WholeFeet(feet)); }
+
 void PanelReadouts::Clear(int id) { texts_[id].assign(1, ' '); }
 
 // What the tools work with: the panel's document, view, read-outs and choices.

@@ -33,6 +33,8 @@ class PanelReadouts {
     const std::string& Text(int id) const;
     void Set(int id, std::string text) { texts_[id] = std::move(text); }
     void SetNumber(int id, int32_t value);
+    // Feet, shown rounded to whole feet.
+    void SetFeet(int id, float feet);
     void Clear(int id);
     template <typename... Ids>
     void ClearAll(Ids... ids) {

@@ -195,11 +195,13 @@ bool EditorPanel::TypePoint(int field, const std::string& x, const std::string& 
         }
     }
     // A click exactly there; a radius as a point that far straight across.
-    FeetPoint feet{*first, *second};
-    if (radius) feet = {stroke.open.x, stroke.open.y + *first};
     PointerEvent event;
-    event.feet = feet;
-    event.precise = {double(feet.x), double(feet.y)};
+    event.feet = {*first, *second};
+    event.precise = {double(*first), double(*second)};
+    if (radius) {
+        event.precise = {double(stroke.open.x), double(stroke.open.y) + double(*first)};
+        event.feet = {stroke.open.x, static_cast<float>(event.precise.y)};
+    }
     event.screen = view_.ToScreen(event.precise);
     event.snap.point = event.precise;
     tool_->Release(*context_, event);

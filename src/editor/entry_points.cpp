@@ -55,12 +55,14 @@ std::vector<PointRef> EndsMovedWith(std::span<const WorkingPath> paths, PointRef
     if (!at || ref.role == PointRole::Centre) return {};
     std::vector<PointRef> ends{ref};
     if (alone) return ends;
+    const std::optional<PointRef> joined = JoinedPoint(paths, ref);
     for (int32_t n = 1; HasEntry(paths.size(), n); ++n) {
         for (const PointRole role : {PointRole::Start, PointRole::End}) {
             const PointRef end{role, n};
             if (end == ref) continue;
             const WorkingPath& segment = SegmentAt(paths, n);
-            if ((role == PointRole::Start ? StartOf(segment) : EndOf(segment)) == *at)
+            if (end == joined ||
+                (role == PointRole::Start ? StartOf(segment) : EndOf(segment)) == *at)
                 ends.push_back(end);
         }
     }

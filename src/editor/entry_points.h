@@ -35,8 +35,9 @@ std::optional<FeetPointF> PointOf(std::span<const WorkingPath> paths,
 std::optional<PointRef> JoinedPoint(std::span<const WorkingPath> paths, PointRef ref);
 
 // The ends that move when a path end is dragged: that end first, then every
-// other segment end lying exactly on it (the joined end of the same path, a
-// branch started or ended there); alone: that end only.
+// other segment end lying exactly on it (a branch started or ended there)
+// and the joined end of the same path even when it lies a fraction of a foot
+// off (a tile of the file whose joints are not exact); alone: that end only.
 std::vector<PointRef> EndsMovedWith(std::span<const WorkingPath> paths, PointRef ref, bool alone);
 
 // The segments of the path that segment n belongs to: from the segment that

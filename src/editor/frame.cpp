@@ -95,10 +95,10 @@ class FrameBuilder {
     }
 
   private:
-    void AddBand(FeetPointF start, FeetPointF end, const Pen& pen, int32_t width, LineStyle line) {
+    void AddBand(FeetPointF start, FeetPointF end, const Pen& pen, double width, LineStyle line) {
         const ScreenPoint a = view_.ToScreen(start);
         const ScreenPoint b = view_.ToScreen(end);
-        const double band = view_.ToPixels(std::max(width, 0));
+        const double band = view_.ToPixels(std::max(width, 0.0));
         if (band > 0) {
             if (auto cut = ClipLine(view_, a, b, band / 2 + kClipMargin))
                 items_.push_back(
@@ -143,8 +143,8 @@ class FrameBuilder {
         if (pick.entry < 1 || static_cast<size_t>(pick.entry) > input_.areas.size()) return;
         const WorkingArea& area = input_.areas[static_cast<size_t>(pick.entry - 1)];
         const ScreenPoint c = view_.ToScreen(CentreOf(area));
-        items_.push_back(FrameCircle{c, view_.ToPixels(std::max(area.radius, 0)), Rgba{0, 0, 0, 0},
-                                     kHighlight, 2, LineStyle::Dashed});
+        items_.push_back(FrameCircle{c, view_.ToPixels(std::max(double(area.radius), 0.0)),
+                                     Rgba{0, 0, 0, 0}, kHighlight, 2, LineStyle::Dashed});
         items_.push_back(FrameHandle{c});
     }
 

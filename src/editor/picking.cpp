@@ -68,7 +68,7 @@ std::optional<Pick> PickAt(ScreenPoint pointer, const ViewTransform& view,
             const WorkingPath& segment = paths[i];
             const double line = DistanceToSegment(pointer, view.ToScreen(StartOf(segment)),
                                                   view.ToScreen(EndOf(segment)));
-            const double halfBand = view.ToPixels(std::max(segment.width, 0)) / 2;
+            const double halfBand = view.ToPixels(std::max(double(segment.width), 0.0)) / 2;
             nearest.Offer(std::max(line - halfBand, 0.0),
                           {EntryKind::Path, static_cast<int32_t>(i + 1), PickPart::Body});
         }

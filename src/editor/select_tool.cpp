@@ -106,9 +106,9 @@ std::unique_ptr<EditCommand> SelectTool::DragCommand(const ToolContext& context)
         const std::optional<FeetPointF> centre =
             PointOf(tables.paths, tables.areas, {PointRole::Centre, pick_.entry});
         if (!centre) return nullptr;
-        const auto radius = static_cast<int32_t>(std::lround(Distance(*centre, target_)));
+        const auto radius = static_cast<float>(Distance(*centre, target_));
         return MakeChangeValue(tables, document.tileId(), EntryKind::Area, pick_.entry,
-                               ValueField::Radius, std::max(radius, 1));
+                               ValueField::Radius, std::max(radius, 1.0f));
     }
     const PointRef point = *DraggedPoint(pick_);
     const FeetPoint to{StoredFeet(target_.x), StoredFeet(target_.y)};

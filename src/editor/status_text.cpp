@@ -9,7 +9,8 @@
 namespace lorvane {
 
 std::string PointerStatus(FeetPointF pointer) {
-    return FormatText("X %d ft  Y %d ft", StoredFeet(pointer.x), StoredFeet(pointer.y));
+    return FormatText("X %d ft  Y %d ft", WholeFeet(StoredFeet(pointer.x)),
+                      WholeFeet(StoredFeet(pointer.y)));
 }
 
 std::string ZoomStatus(const ViewTransform& view) {

@@ -10,7 +10,7 @@
 namespace lorvane {
 
 // "X 1640 ft  Y 820 ft": the pointer as the tables would keep it (X up, Y
-// across, whole feet on the tile).
+// across, held on the tile), shown rounded to whole feet.
 std::string PointerStatus(FeetPointF pointer);
 
 // "Zoom 400% (0.8 ft/px)": screen pixels per image pixel in percent, and the

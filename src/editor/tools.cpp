@@ -111,8 +111,8 @@ class PathTool final : public DrawingTool {
         if (stroke_.phase == StrokePhase::None) {
             Open(StrokePhase::PathOpen, event);
             stroke_.marker = event.snap.marker;
-            context.readouts().SetNumber(kPanelStartX, event.feet.x);
-            context.readouts().SetNumber(kPanelStartY, event.feet.y);
+            context.readouts().SetFeet(kPanelStartX, event.feet.x);
+            context.readouts().SetFeet(kPanelStartY, event.feet.y);
             return;
         }
         // A click on the open point would store a segment of no length.
@@ -166,7 +166,7 @@ class PathTool final : public DrawingTool {
         EditDocument& document = context.document();
         WorkingPath segment;
         segment.typeChoice = PathChoice(context.choices());
-        segment.width = PathWidth(context.choices());
+        segment.width = static_cast<float>(PathWidth(context.choices()));
         segment.startX = stroke_.open.x;
         segment.startY = stroke_.open.y;
         segment.beginsPath = stroke_.added.empty();
@@ -177,10 +177,10 @@ class PathTool final : public DrawingTool {
         const EditCommand* added = command.get();
         if (!document.Apply(std::move(command))) return;
         PanelReadouts& readouts = context.readouts();
-        readouts.SetNumber(kPanelEndX, segment.endX);
-        readouts.SetNumber(kPanelEndY, segment.endY);
-        readouts.SetNumber(kPanelStartX, segment.startX);
-        readouts.SetNumber(kPanelStartY, segment.startY);
+        readouts.SetFeet(kPanelEndX, segment.endX);
+        readouts.SetFeet(kPanelEndY, segment.endY);
+        readouts.SetFeet(kPanelStartX, segment.startX);
+        readouts.SetFeet(kPanelStartY, segment.startY);
         stroke_.open = event.feet;
         pointer_ = event.precise;
         stroke_.added.push_back({added, segment});
@@ -208,8 +208,8 @@ class AreaTool final : public DrawingTool {
         if (!context.document().HasTile()) return;
         if (stroke_.phase == StrokePhase::None) {
             Open(StrokePhase::CentreOpen, event);
-            context.readouts().SetNumber(kPanelCentreX, event.feet.x);
-            context.readouts().SetNumber(kPanelCentreY, event.feet.y);
+            context.readouts().SetFeet(kPanelCentreX, event.feet.x);
+            context.readouts().SetFeet(kPanelCentreY, event.feet.y);
             return;
         }
         const Stroke open = stroke_;
@@ -217,17 +217,18 @@ class AreaTool final : public DrawingTool {
         WorkingArea area;
         area.typeChoice = context.choices().currentAreaChoice;
         // The radius in feet from the centre to the (snapped) pointer.
-        area.radius = CutTowardZero(std::round(
-            Distance(FeetPointF{double(open.open.x), double(open.open.y)}, event.precise)));
+        area.radius = static_cast<float>(
+            Distance(FeetPointF{double(open.open.x), double(open.open.y)}, event.precise));
         area.centerX = open.open.x;
         area.centerY = open.open.y;
-        // A circle of no radius is not stored.
-        if (area.radius < 1) return;
+        // A circle of no radius is not stored: a click on the centre (which
+        // is its float, a hair off the pointer's feet) is none.
+        if (event.feet == open.open || !(area.radius > 0)) return;
         EditDocument& document = context.document();
         const int32_t entry = document.working().areaCount() + 1;
         if (!document.Apply(std::make_unique<AddAreaCommand>(document.tileId(), entry, area)))
             return;
-        context.readouts().SetNumber(kPanelRadius, area.radius);
+        context.readouts().SetFeet(kPanelRadius, area.radius);
     }
 
     bool StepBack(ToolContext& context) override {

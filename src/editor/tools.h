@@ -45,10 +45,10 @@ struct Modifiers {
 // Shift); the select tool gets the pointer as it is.
 struct PointerEvent {
     MouseButton button = MouseButton::Left;
-    FeetPoint feet;  // whole feet, as the tables keep them
+    FeetPoint feet;  // feet as the tables keep them: a float on the tile
     Modifiers modifiers;
     ScreenPoint screen{};  // in the viewer, as the view maps it
-    FeetPointF precise{};  // feet before they are made whole
+    FeetPointF precise{};  // feet before they are held on the tile, in double
     Snapped snap{};        // what the point snapped to
 };
 

@@ -50,8 +50,8 @@ TypedValue ReadTypedFeet(std::string_view text, TypedRule rule) {
             break;
         case TypedRule::Width:
         case TypedRule::Radius:
-            // Also refused: what rounds to 0 feet, and what is beyond any tile.
-            if (std::lround(std::min(value, 1e9)) <= 0) {
+            // Also refused: what is beyond any tile.
+            if (static_cast<float>(value) <= 0) {
                 return TypedValue::Refused(rule == TypedRule::Width
                                                ? "A width must be more than 0 feet."
                                                : "A radius must be more than 0 feet.");
@@ -59,7 +59,7 @@ TypedValue ReadTypedFeet(std::string_view text, TypedRule rule) {
             if (value > 1e6) return TypedValue::Refused(std::string("That is too many feet."));
             break;
     }
-    return static_cast<int32_t>(std::lround(value));
+    return static_cast<float>(value);
 }
 
 TypedValue ReadTypedType(std::string_view text, bool area) {
@@ -67,7 +67,7 @@ TypedValue ReadTypedType(std::string_view text, bool area) {
     const auto find = [name](const auto& codes) -> TypedValue {
         for (size_t i = 0; i < codes.size(); ++i) {
             if (SameName(name, TypeNames[static_cast<size_t>(codes[i])]))
-                return static_cast<int32_t>(i);
+                return static_cast<float>(i);
         }
         return TypedValue::Refused(std::string());
     };

@@ -19,7 +19,7 @@ inline constexpr const char* kTypedValueCaption = "Edit Entry";
 // with.)
 class TypedValue {
   public:
-    TypedValue(int32_t value) : value_(value) {}  // NOLINT: implicit on purpose
+    TypedValue(float value) : value_(value) {}  // NOLINT: implicit on purpose
     static TypedValue Refused(std::string why) {
         TypedValue refused(0);
         refused.refused_ = true;
@@ -29,14 +29,14 @@ class TypedValue {
 
     bool has_value() const { return !refused_; }
     explicit operator bool() const { return !refused_; }
-    int32_t operator*() const { return value_; }
+    float operator*() const { return value_; }
     const std::string& error() const { return refusal_; }
-    friend bool operator==(const TypedValue& read, int32_t value) {
+    friend bool operator==(const TypedValue& read, float value) {
         return !read.refused_ && read.value_ == value;
     }
 
   private:
-    int32_t value_ = 0;
+    float value_ = 0;
     bool refused_ = false;
     std::string refusal_;
 };
@@ -47,8 +47,9 @@ enum class TypedRule {
     Radius,      // more than 0 feet
 };
 
-// A number of feet, possibly with a fraction, rounded to whole feet;
+// A number of feet, possibly with a fraction (kept, as the nearest float);
 // spaces around it are allowed. The refusal's text otherwise.
+// A type position is a whole number.
 TypedValue ReadTypedFeet(std::string_view text, TypedRule rule);
 
 // The list position (in PathTypeCodes, or AreaTypeCodes for an area) of a

@@ -12,6 +12,12 @@ int32_t CutTowardZero(double value) {
     return static_cast<int32_t>(std::clamp(std::trunc(value), -kLimit, kLimit));
 }
 
+int32_t WholeFeet(double value) {
+    constexpr double kLimit = std::numeric_limits<int32_t>::max();
+    if (std::isnan(value)) return 0;
+    return static_cast<int32_t>(std::clamp(std::round(value), -kLimit, kLimit));
+}
+
 ViewTransform::ViewTransform(double viewportWidth, double viewportHeight, int32_t imagePixels)
     : width_(std::max(viewportWidth, 1.0)),
       height_(std::max(viewportHeight, 1.0)),
@@ -151,9 +157,9 @@ void ViewTransform::ScrollTo(int horizontal, int vertical) {
 
 double WheelZoomFactor(int angleDelta) { return std::pow(kZoomStep, angleDelta / 120.0); }
 
-int32_t StoredFeet(double feet) {
+float StoredFeet(double feet) {
     if (std::isnan(feet)) return 0;
-    return static_cast<int32_t>(std::lround(std::clamp(feet, 0.0, double{TILE_SPAN})));
+    return static_cast<float>(std::clamp(feet, 0.0, double{TILE_SPAN}));
 }
 
 }  // namespace lorvane

@@ -14,6 +14,9 @@ inline constexpr int32_t TILE_SPAN = 3280;
 
 // A double cut toward zero to an int32, saturated at ±2147483647; NaN is 0.
 int32_t CutTowardZero(double value);
+// A double rounded to the nearest whole number as an int32 (how feet are
+// shown), saturated at ±2147483647; NaN is 0.
+int32_t WholeFeet(double value);
 
 // The resizable viewer shows the tile as a square (the same feet per pixel
 // across and up) that can be zoomed and panned. Every conversion between
@@ -124,8 +127,8 @@ class ViewTransform {
 // The zoom factor of a wheel turn: kZoomStep per notch of 120 units.
 double WheelZoomFactor(int angleDelta);
 
-// A coordinate in feet as the tables keep it: rounded to whole feet and held
-// on the tile (0 to TILE_SPAN).
-int32_t StoredFeet(double feet);
+// A coordinate in feet as the tables keep it: a float held on the tile (0 to
+// TILE_SPAN), its fraction kept; NaN is 0.
+float StoredFeet(double feet);
 
 }  // namespace lorvane

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/format.h"
+#include "editor/view_transform.h"
 
 namespace lorvane {
 
@@ -15,17 +16,15 @@ namespace {
 
 constexpr int32_t kLargest = std::numeric_limits<int32_t>::max();
 
-// A working value as the float the file stores.
-float StoredFloat(int32_t value) { return static_cast<float>(value); }
-
 void ClampNegativeToZero(float& value) {
     if (value < 0) value = 0;
 }
 
 // A stored segment continues the one before it when it starts at that
-// segment's end and has its type.
+// segment's end, in whole feet, and has its type.
 bool Continues(const TilePath& record, const WorkingPath& previous) {
-    return CutToFeet(record.startX) == previous.endX && CutToFeet(record.startY) == previous.endY &&
+    return CutToFeet(record.startX) == CutToFeet(previous.endX) &&
+           CutToFeet(record.startY) == CutToFeet(previous.endY) &&
            record.type == PathTypeCode(previous.typeChoice);
 }
 
@@ -34,18 +33,18 @@ bool Continues(const TilePath& record, const WorkingPath& previous) {
 WorkingPath SegmentOf(const TilePath& stored, const WorkingPath* previous) {
     WorkingPath segment;
     segment.typeChoice = PathChoiceOfCode(stored.type);
-    segment.width = CutToFeet(stored.width);
+    segment.width = FeetOf(stored.width);
     segment.beginsPath = previous == nullptr || !Continues(stored, *previous);
-    segment.startX = CutToFeet(stored.startX);
-    segment.startY = CutToFeet(stored.startY);
-    segment.endX = CutToFeet(stored.endX);
-    segment.endY = CutToFeet(stored.endY);
+    segment.startX = FeetOf(stored.startX);
+    segment.startY = FeetOf(stored.startY);
+    segment.endX = FeetOf(stored.endX);
+    segment.endY = FeetOf(stored.endY);
     return segment;
 }
 
 WorkingArea AreaOf(const TileArea& stored) {
-    return {AreaChoiceOfCode(stored.type), CutToFeet(stored.radius), CutToFeet(stored.centerX),
-            CutToFeet(stored.centerY)};
+    return {AreaChoiceOfCode(stored.type), FeetOf(stored.radius), FeetOf(stored.centerX),
+            FeetOf(stored.centerY)};
 }
 
 // The stored entries the tables still hold untouched: for each table entry,
@@ -73,12 +72,21 @@ std::vector<int64_t> UntouchedEntries(const std::vector<Entry>& table,
     return untouched;
 }
 
+// Feet as the lists show them: rounded to whole feet.
+std::string FeetText(float feet) { return FormatText("%d", WholeFeet(feet)); }
+
 }  // namespace
 
 int32_t CutToFeet(float value) {
     if (std::isnan(value)) return 0;
     const double cut = std::trunc(static_cast<double>(value));
     return static_cast<int32_t>(std::clamp(cut, -double{kLargest}, double{kLargest}));
+}
+
+float FeetOf(float value) {
+    if (std::isnan(value)) return 0;
+    constexpr auto kLimit = static_cast<float>(kLargest);
+    return std::clamp(value, -kLimit, kLimit);
 }
 
 int32_t PathTypeCode(int32_t typeChoice) {
@@ -156,9 +164,12 @@ int32_t WriteBackPaths(const EditorWorkingSet& working, TileDatabase& database, 
             record->paths[i] = stored[static_cast<size_t>(untouched[i])];
             continue;
         }
-        record->paths[i] = {PathTypeCode(segment.typeChoice), StoredFloat(segment.width),
-                            StoredFloat(segment.startX),      StoredFloat(segment.startY),
-                            StoredFloat(segment.endX),        StoredFloat(segment.endY)};
+        record->paths[i] = {PathTypeCode(segment.typeChoice),
+                            segment.width,
+                            segment.startX,
+                            segment.startY,
+                            segment.endX,
+                            segment.endY};
     }
     return working.pathCount();
 }
@@ -177,10 +188,9 @@ int32_t WriteBackAreas(const EditorWorkingSet& working, TileDatabase& database, 
     if (working.areas.empty()) record->areas.shrink_to_fit();
     for (size_t i = 0; i < working.areas.size(); ++i) {
         const WorkingArea& area = working.areas[i];
-        record->areas[i] = untouched[i] >= 0
-                               ? stored[static_cast<size_t>(untouched[i])]
-                               : TileArea{AreaTypeCode(area.typeChoice), StoredFloat(area.radius),
-                                          StoredFloat(area.centerX), StoredFloat(area.centerY)};
+        record->areas[i] = untouched[i] >= 0 ? stored[static_cast<size_t>(untouched[i])]
+                                             : TileArea{AreaTypeCode(area.typeChoice), area.radius,
+                                                        area.centerX, area.centerY};
     }
     return working.areaCount();
 }
@@ -201,20 +211,16 @@ void RebuildRows(EditorWorkingSet& working) {
 
 ListRow PathRow(const EditorWorkingSet& working, int32_t n) {
     const WorkingPath& segment = working.Path(n);
-    return {RowNumberText(n),
-            TypeName(PathTypeCode(segment.typeChoice)),
-            FormatText("%d", segment.width),
-            FormatText("%d", segment.startX),
-            FormatText("%d", segment.startY),
-            FormatText("%d", segment.endX),
-            FormatText("%d", segment.endY)};
+    return {RowNumberText(n),         TypeName(PathTypeCode(segment.typeChoice)),
+            FeetText(segment.width),  FeetText(segment.startX),
+            FeetText(segment.startY), FeetText(segment.endX),
+            FeetText(segment.endY)};
 }
 
 ListRow AreaRow(const EditorWorkingSet& working, int32_t n) {
     const WorkingArea& area = working.Area(n);
-    return {RowNumberText(n), TypeName(AreaTypeCode(area.typeChoice)),
-            FormatText("%d", area.radius), FormatText("%d", area.centerX),
-            FormatText("%d", area.centerY)};
+    return {RowNumberText(n), TypeName(AreaTypeCode(area.typeChoice)), FeetText(area.radius),
+            FeetText(area.centerX), FeetText(area.centerY)};
 }
 
 void AddPathRow(EditorWorkingSet& working, int32_t n) {

@@ -1,10 +1,12 @@
 #pragma once
-// The editor's working copy of one tile's paths and areas in whole feet, the
+// The editor's working copy of one tile's paths and areas in feet, the
 // rules that take a tile's records in and write them back, the editor's
 // current type and width choices, and the row texts of the two lists.
 //
 // Entries are numbered from 1: segment n is paths[n − 1], area n is
-// areas[n − 1]. The tables grow as needed; no entry is ever dropped.
+// areas[n − 1]. The tables grow as needed; no entry is ever dropped. Feet
+// are floats, as the file stores them, so a point keeps its fraction of a
+// foot; the lists show them rounded to whole feet.
 //
 // A segment either begins a path or continues the segment before it (same
 // type, starting at that segment's end). The file keeps no path boundaries:
@@ -23,11 +25,11 @@ namespace lorvane {
 // One straight segment, in feet.
 struct WorkingPath {
     int32_t typeChoice = 0;  // position in PathTypeCodes, 0 to 4
-    int32_t width = 0;
-    int32_t startX = 0;
-    int32_t startY = 0;
-    int32_t endX = 0;
-    int32_t endY = 0;
+    float width = 0;
+    float startX = 0;
+    float startY = 0;
+    float endX = 0;
+    float endY = 0;
     bool beginsPath = false;  // false: continues the segment before it
 
     auto operator<=>(const WorkingPath&) const = default;
@@ -36,9 +38,9 @@ struct WorkingPath {
 // One circle, in feet.
 struct WorkingArea {
     int32_t typeChoice = 0;  // position in AreaTypeCodes, 0 to 10
-    int32_t radius = 0;      // 0 while the radius is being drawn
-    int32_t centerX = 0;
-    int32_t centerY = 0;
+    float radius = 0;        // 0 while the radius is being drawn
+    float centerX = 0;
+    float centerY = 0;
     auto operator<=>(const WorkingArea&) const = default;
 };
 
@@ -88,9 +90,14 @@ int32_t AreaChoiceOfCode(int32_t code);
 // A float of the file cut toward zero to whole feet, saturated at
 // ±2147483647; NaN is 0.
 int32_t CutToFeet(float value);
+// A float of the file as the tables keep it: itself, NaN as 0 and beyond
+// ±2147483647 feet (infinities too) held there.
+float FeetOf(float value);
 
 // Takes the paths of the tile at (set, tile) into the path table and adds
-// their rows to the path list; returns the number taken in. A tile without
+// their rows to the path list; returns the number taken in. A segment
+// begins a path unless it starts, in whole feet cut toward zero, where the
+// segment before it ends and has its type. A tile without
 // paths (or no such tile) leaves the table as it is and returns 0. Negative
 // coordinates in the tile record are set to 0 in the record itself.
 // choices.currentPathType becomes the type of the last record.
@@ -118,7 +125,7 @@ void ClearWorkingSet(EditorWorkingSet& working);
 void RebuildRows(EditorWorkingSet& working);
 
 // The row texts of entry n: "%02d" of n, the type name, then "%d" of each
-// value.
+// value rounded to whole feet.
 ListRow PathRow(const EditorWorkingSet& working, int32_t n);
 ListRow AreaRow(const EditorWorkingSet& working, int32_t n);
 // Adds the row of entry n to its list.

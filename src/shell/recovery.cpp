@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <map>
 #include <system_error>
 #include <utility>
@@ -280,15 +281,34 @@ bool DatabaseChangedSince(const JournalHeader& header) {
 
 namespace {
 
-bool Same(const WorkingPath& a, WorkingPath b) {
+// Feet as the program that wrote a journal before the fourth layout kept
+// them: cut toward zero to whole feet when it took a tile in.
+float WholeFeetOf(float feet) { return static_cast<float>(CutToFeet(feet)); }
+
+WorkingPath InWholeFeet(WorkingPath p) {
+    for (float* feet : {&p.width, &p.startX, &p.startY, &p.endX, &p.endY})
+        *feet = WholeFeetOf(*feet);
+    return p;
+}
+
+WorkingArea InWholeFeet(WorkingArea a) {
+    for (float* feet : {&a.radius, &a.centerX, &a.centerY}) *feet = WholeFeetOf(*feet);
+    return a;
+}
+
+// Whether an entry of the tables is the one an edit found there. A journal
+// of whole feet found the entry in whole feet.
+bool Same(const WorkingPath& entry, WorkingPath before, bool wholeFeet) {
     // The file keeps no path boundaries: whether a segment begins a path is
     // read from its place, so it may differ after a tile was written back
     // and taken in.
-    b.beginsPath = a.beginsPath;
-    return a == b;
+    before.beginsPath = entry.beginsPath;
+    return (wholeFeet ? InWholeFeet(entry) : entry) == before;
 }
 
-bool Same(const WorkingArea& a, const WorkingArea& b) { return a == b; }
+bool Same(const WorkingArea& entry, const WorkingArea& before, bool wholeFeet) {
+    return (wholeFeet ? InWholeFeet(entry) : entry) == before;
+}
 
 const char* ActionVerb(TileEditAction action) {
     switch (action) {
@@ -385,7 +405,7 @@ class EntryTable {
 // Applies an edit to a table; false, with the table as it was, when the
 // entry is not there or not what the edit changed.
 template <typename Entry>
-bool ApplyEdit(EntryTable<Entry>& table, const TileEdit<Entry>& edit) {
+bool ApplyEdit(EntryTable<Entry>& table, const TileEdit<Entry>& edit, bool wholeFeet) {
     const auto count = static_cast<int64_t>(table.size());
     const int64_t at = static_cast<int64_t>(edit.entry) - 1;
     if (edit.action == TileEditAction::Add) {
@@ -393,7 +413,7 @@ bool ApplyEdit(EntryTable<Entry>& table, const TileEdit<Entry>& edit) {
         table.Insert(static_cast<size_t>(at), edit.after);
         return true;
     }
-    if (at < 0 || at >= count || !Same(table.At(static_cast<size_t>(at)), edit.before))
+    if (at < 0 || at >= count || !Same(table.At(static_cast<size_t>(at)), edit.before, wholeFeet))
         return false;
     if (edit.action == TileEditAction::Remove) {
         table.Erase(static_cast<size_t>(at));
@@ -405,7 +425,8 @@ bool ApplyEdit(EntryTable<Entry>& table, const TileEdit<Entry>& edit) {
 
 class Replayer {
   public:
-    explicit Replayer(TileDatabase& database) : database_(database) {}
+    // A journal before the fourth layout keeps whole feet (wholeFeet).
+    Replayer(TileDatabase& database, bool wholeFeet) : database_(database), wholeFeet_(wholeFeet) {}
 
     void Add(const JournalRecord& record) {
         const std::string failure = std::visit([&](const auto& r) { return Apply(r); }, record);
@@ -431,7 +452,7 @@ class Replayer {
         std::optional<EntryTable<WorkingArea>> areas;
     };
 
-    // The tile's tables in whole feet, taken in at its first edit.
+    // The tile's tables, taken in at its first edit.
     OpenTile* Take(int32_t set, int32_t tile) {
         if (set < 0 || set >= database_.setCount()) return nullptr;
         const TileSet& tiles = database_.sets[static_cast<size_t>(set)];
@@ -468,14 +489,15 @@ class Replayer {
     std::string Apply(const PathEdit& edit) {
         OpenTile* tile = Take(edit.set, edit.tile);
         if (tile == nullptr) return "there is no such tile";
-        if (!ApplyEdit(*tile->paths, edit)) return "the segment is not as it was changed";
+        if (!ApplyEdit(*tile->paths, edit, wholeFeet_))
+            return "the segment is not as it was changed";
         return {};
     }
 
     std::string Apply(const AreaEdit& edit) {
         OpenTile* tile = Take(edit.set, edit.tile);
         if (tile == nullptr) return "there is no such tile";
-        if (!ApplyEdit(*tile->areas, edit)) return "the area is not as it was changed";
+        if (!ApplyEdit(*tile->areas, edit, wholeFeet_)) return "the area is not as it was changed";
         return {};
     }
 
@@ -502,6 +524,7 @@ class Replayer {
     }
 
     TileDatabase& database_;
+    bool wholeFeet_;
     std::map<std::pair<int32_t, int32_t>, OpenTile> open_;
     ReplayResult result_;
 };
@@ -509,14 +532,14 @@ class Replayer {
 }  // namespace
 
 ReplayResult ReplayJournal(const Journal& journal, TileDatabase& database) {
-    Replayer replayer(database);
+    Replayer replayer(database, journal.header.layout < kJournalFloatFeetLayout);
     for (const JournalRecord& record : journal.records) replayer.Add(record);
     return replayer.Finish(journal.unknownRecords, journal.cutShort);
 }
 
 ReplayResult ReplayJournal(JournalReader& journal, TileDatabase& database,
                            const std::function<void(uint64_t, uint64_t)>& progress) {
-    Replayer replayer(database);
+    Replayer replayer(database, journal.header().layout < kJournalFloatFeetLayout);
     while (std::optional<JournalRecord> record = journal.Next()) {
         replayer.Add(*record);
         if (progress) progress(journal.position(), journal.size());

@@ -133,7 +133,9 @@ struct ReplayResult {
 // Applies the journal's commands in order onto database. A command that
 // does not fit the database (no such set or tile, an entry that is not what
 // the command changed, a refused set or import) is skipped and described;
-// nothing is guessed. Every tile edited is marked for export.
+// nothing is guessed. Every tile edited is marked for export. An edit of a
+// layout before kJournalFloatFeetLayout finds its entry in whole feet (cut
+// toward zero), as the program that wrote it kept them.
 ReplayResult ReplayJournal(const Journal& journal, TileDatabase& database);
 // The same, reading the journal a record at a time; progress (when given)
 // is told the bytes read of the whole after each record.

@@ -1,9 +1,10 @@
 #include "shell/recovery_journal.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <limits>
+#include <initializer_list>
 #include <type_traits>
 #include <utility>
 
@@ -49,13 +50,14 @@ void Stamp(ByteWriter& out, const FileStamp& stamp) {
 }
 
 void Fields(ByteWriter& out, const WorkingPath& p) {
-    for (int32_t value : {p.typeChoice, p.width, p.startX, p.startY, p.endX, p.endY})
-        out.I32(value);
+    out.I32(p.typeChoice);
+    for (float feet : {p.width, p.startX, p.startY, p.endX, p.endY}) out.F32(feet);
     out.U8(p.beginsPath ? kBeginsPath : 0);
 }
 
 void Fields(ByteWriter& out, const WorkingArea& a) {
-    for (int32_t value : {a.typeChoice, a.radius, a.centerX, a.centerY}) out.I32(value);
+    out.I32(a.typeChoice);
+    for (float feet : {a.radius, a.centerX, a.centerY}) out.F32(feet);
 }
 
 template <typename Entry>
@@ -116,21 +118,31 @@ bool ReadStamp(ByteReader& in, FileStamp& stamp) {
     return true;
 }
 
-// The first two layouts mark the beginning of a path by a negative start Y.
-void FromSignedStartY(WorkingPath& p) {
-    p.beginsPath = p.startY < 0;
-    if (p.startY == std::numeric_limits<int32_t>::min())
-        p.startY = std::numeric_limits<int32_t>::max();
-    else if (p.startY < 0)
-        p.startY = -p.startY;
+// Feet of a record: floats from the fourth layout on (NaN is read as 0, as
+// the tables never hold it), whole feet before.
+bool ReadFeet(ByteReader& in, uint8_t layout, std::initializer_list<float*> feet) {
+    for (float* value : feet) {
+        if (layout >= kJournalFloatFeetLayout) {
+            if (!in.ReadF32(*value)) return false;
+            *value = FeetOf(*value);
+            continue;
+        }
+        int32_t whole = 0;
+        if (!in.ReadI32(whole)) return false;
+        *value = static_cast<float>(whole);
+    }
+    return true;
 }
 
 bool ReadFields(ByteReader& in, WorkingPath& p, uint8_t layout) {
-    if (!(in.ReadI32(p.typeChoice) && in.ReadI32(p.width) && in.ReadI32(p.startX) &&
-          in.ReadI32(p.startY) && in.ReadI32(p.endX) && in.ReadI32(p.endY)))
+    if (!in.ReadI32(p.typeChoice) ||
+        !ReadFeet(in, layout, {&p.width, &p.startX, &p.startY, &p.endX, &p.endY}))
         return false;
     if (layout < 3) {
-        FromSignedStartY(p);
+        // The first two layouts mark the beginning of a path by a negative
+        // start Y.
+        p.beginsPath = p.startY < 0;
+        p.startY = std::abs(p.startY);
         return true;
     }
     uint8_t flags = 0;
@@ -139,9 +151,8 @@ bool ReadFields(ByteReader& in, WorkingPath& p, uint8_t layout) {
     return true;
 }
 
-bool ReadFields(ByteReader& in, WorkingArea& a, uint8_t) {
-    return in.ReadI32(a.typeChoice) && in.ReadI32(a.radius) && in.ReadI32(a.centerX) &&
-           in.ReadI32(a.centerY);
+bool ReadFields(ByteReader& in, WorkingArea& a, uint8_t layout) {
+    return in.ReadI32(a.typeChoice) && ReadFeet(in, layout, {&a.radius, &a.centerX, &a.centerY});
 }
 
 template <typename Entry>

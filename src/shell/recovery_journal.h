@@ -8,7 +8,7 @@
 // Layout (little-endian, no padding):
 //
 //   header
-//     8 bytes   "LVJRNL3\n"
+//     8 bytes   "LVJRNL4\n"
 //     u32       process id of the program that writes it
 //     u64       its start time (ProcessStartTime), which tells it from a
 //               later process given the same id; 0 when unknown
@@ -30,11 +30,11 @@
 // Record kinds and their bodies (i32 unless said otherwise):
 //   1 path edit   set, tile, u8 action (1 add, 2 remove, 3 change), entry
 //                 (from 1); then the segment before (remove, change) and
-//                 after (add, change): type list position, width, startX,
-//                 startY, endX, endY, then u8 flags: bit 0 set when the
-//                 segment begins a path (the other bits are 0)
-//   2 area edit   the same with areas: type list position, radius, centreX,
-//                 centreY
+//                 after (add, change): type list position, then f32 feet
+//                 width, startX, startY, endX, endY, then u8 flags: bit 0
+//                 set when the segment begins a path (the other bits are 0)
+//   2 area edit   the same with areas: type list position, then f32 feet
+//                 radius, centreX, centreY (no flags)
 //   3 add set     set, u8 terrain type, u32 count, then count names, each a
 //                 u8 length and its characters
 //   4 add tiles   the same body as add set
@@ -45,11 +45,13 @@
 // cannot be trusted (a power cut during the last append). A record of an
 // unknown kind is skipped by its length.
 //
-// Older layouts are still read. The first ("LVJRNL1\n") has no start time,
-// and its path may be relative: such a path names no file for certain, so
-// its database is never opened by it. In the first and the second
-// ("LVJRNL2\n") a segment has no flags: its startY is negative when it begins
-// a path, the coordinate being its magnitude (a start at Y 0 was kept as −1).
+// Older layouts are still read. Before the fourth, feet are i32 whole feet.
+// The third ("LVJRNL3\n") is the fourth with those. The first ("LVJRNL1\n")
+// has no start time, and its path may be relative: such a path names no
+// file for certain, so its database is never opened by it. In the first and
+// the second ("LVJRNL2\n") a segment has no flags: its startY is negative
+// when it begins a path, the coordinate being its magnitude (a start at Y 0
+// was kept as −1).
 
 #include <cstddef>
 #include <cstdint>
@@ -72,7 +74,9 @@ namespace lorvane {
 
 inline constexpr size_t kJournalMaxPathLength = 4096;
 // The layout this program writes: the digit of the magic.
-inline constexpr uint8_t kJournalLayout = 3;
+inline constexpr uint8_t kJournalLayout = 4;
+// The first layout whose feet are floats; those before it keep whole feet.
+inline constexpr uint8_t kJournalFloatFeetLayout = 4;
 
 enum class TileEditAction : uint8_t { Add = 1, Remove = 2, Change = 3 };
 

@@ -1,6 +1,10 @@
 // Drawing paths and areas with the mouse: clicks at viewer pixels give these
 // working set entries, read-outs, rows and frame items.
 
+#include <cmath>
+#include <optional>
+#include <string>
+
 #include "panel_fixture.h"
 
 namespace lorvane::testing {
@@ -30,28 +34,30 @@ class DrawingTest : public PanelTest {
 
 TEST_F(DrawingTest, ClicksOnAViewerOf300PixelsGiveTileFeet) {
     struct Case {
-        int x, y;               // viewer pixel
-        int32_t tileX, startY;  // stored start X and start Y
-        std::string shownY;     // read-out 29023
+        int x, y;                          // viewer pixel
+        std::optional<FeetPoint> snapped;  // the start, when it snaps
+        std::string shownY;                // read-out 29023
     };
     const std::vector<Case> cases = {
-        {150, 150, 1640, 1640, "1640"},
-        {0, 300, 0, 0, "0"},  // lower-left corner
-        {300, 0, 3280, 3280, "3280"},
-        {1, 299, 0, 0, "0"},         // a pixel in: snapped to the start before
-        {12, 288, 131, 131, "131"},  // 12 × 10.93 rounded to whole feet
+        {150, 150, FeetPoint{1640, 1640}, "1640"},  // the centre, in whole feet
+        {0, 300, FeetPoint{0, 0}, "0"},             // lower-left corner
+        {300, 0, FeetPoint{3280, 3280}, "3280"},
+        {1, 299, FeetPoint{0, 0}, "0"},  // a pixel in: snapped to the start before
+        {12, 288, std::nullopt, "131"},  // 12 × 10.93 feet, shown rounded
     };
     NewPath();
+    const FeetPoint end = FeetAt(100, 100);
     for (const Case& c : cases) {
         Click(c.x, c.y);
         EXPECT_EQ(panel.Readout(kPanelStartY), c.shownY);
         Click(100, 100);
         const WorkingPath& segment = panel.tables().paths.back();
-        EXPECT_EQ(segment.startX, c.tileX) << c.x << "," << c.y;
-        EXPECT_EQ(segment.startY, c.startY) << c.x << "," << c.y;
+        const FeetPoint start = c.snapped.value_or(FeetAt(c.x, c.y));
+        EXPECT_EQ(segment.startX, start.x) << c.x << "," << c.y;
+        EXPECT_EQ(segment.startY, start.y) << c.x << "," << c.y;
         EXPECT_TRUE(segment.beginsPath);
-        EXPECT_EQ(segment.endX, 2187);
-        EXPECT_EQ(segment.endY, 1093);
+        EXPECT_EQ(segment.endX, end.x);
+        EXPECT_EQ(segment.endY, end.y);
         RightClick(100, 100);
         panel.RunPosted();
     }
@@ -67,6 +73,37 @@ TEST_F(DrawingTest, ClicksOnAViewerOf300PixelsGiveTileFeet) {
     EXPECT_EQ(database.sets[0].tiles[1].paths[1].startY, 0.0f);
 }
 
+// At the deepest zoom a click lands between whole feet: the segment keeps
+// the fraction, the read-outs and rows show it rounded, the tile stores it.
+TEST_F(DrawingTest, APointPlacedAtAFractionOfAFootIsSavedWithIt) {
+    const double fitted = panel.view().ToFeet(1.0);
+    panel.view().ZoomSteps(40);  // as deep as it goes
+    const ScreenPoint first{101.5, 57.25};
+    const ScreenPoint second{203.75, 211.5};
+    const FeetPointF start = panel.view().ToFeet(first);
+    const FeetPointF end = panel.view().ToFeet(second);
+    ASSERT_LT(panel.view().ToFeet(1.0), fitted);
+    NewPath();
+    const Modifiers noSnap{false, false, true};
+    panel.PointerReleased(MouseButton::Left, first, noSnap);
+    panel.PointerReleased(MouseButton::Left, second, noSnap);
+    RightClick(10, 10);
+    ASSERT_EQ(panel.tables().pathCount(), 1);
+    const WorkingPath& segment = Segment(1);
+    EXPECT_EQ(segment.startX, static_cast<float>(start.x));
+    EXPECT_EQ(segment.startY, static_cast<float>(start.y));
+    EXPECT_EQ(segment.endX, static_cast<float>(end.x));
+    EXPECT_EQ(segment.endY, static_cast<float>(end.y));
+    EXPECT_NE(segment.endX, std::round(segment.endX));
+    EXPECT_EQ(panel.pathRows().Rows()[0][5], std::to_string(std::lround(end.x)));
+    panel.WriteBackTileOnScreen();
+    const TilePath& stored = database.sets[0].tiles[1].paths[0];
+    EXPECT_EQ(stored.startX, segment.startX);
+    EXPECT_EQ(stored.startY, segment.startY);
+    EXPECT_EQ(stored.endX, segment.endX);
+    EXPECT_EQ(stored.endY, segment.endY);
+}
+
 TEST_F(DrawingTest, ThreeClicksAndARightClickDrawTwoChainedSegments) {
     NewPath(0, "80");  // River
     Click(30, 270);
@@ -79,13 +116,13 @@ TEST_F(DrawingTest, ThreeClicksAndARightClickDrawTwoChainedSegments) {
     ASSERT_EQ(panel.tables().pathCount(), 2);
     const WorkingPath& first = Segment(1);
     const WorkingPath& second = Segment(2);
-    EXPECT_EQ(first.startY, 328);  // 30 × 10.93
+    EXPECT_EQ(first.startY, FeetAt(30, 270).y);
     EXPECT_TRUE(first.beginsPath);
     EXPECT_EQ(second.startX, first.endX);
     EXPECT_EQ(second.startY, first.endY);
     EXPECT_FALSE(second.beginsPath);
-    EXPECT_EQ(second.endX, 2187);
-    EXPECT_EQ(second.endY, 2187);
+    EXPECT_EQ(second.endX, FeetAt(200, 100).x);
+    EXPECT_EQ(second.endY, FeetAt(200, 100).y);
     EXPECT_EQ(FirstColumn(panel.pathRows()), (std::vector<std::string>{"01", "02"}));
     EXPECT_EQ(panel.pathRows().Rows()[1],
               (ListRow{"02", "River", "80", "1093", "1093", "2187", "2187"}));
@@ -96,7 +133,7 @@ TEST_F(DrawingTest, ThreeClicksAndARightClickDrawTwoChainedSegments) {
     Click(20, 10);
     ASSERT_EQ(panel.tables().pathCount(), 3);
     EXPECT_TRUE(Segment(3).beginsPath);
-    EXPECT_EQ(Segment(3).startX, 3171);
+    EXPECT_EQ(Segment(3).startX, FeetAt(10, 10).x);
 }
 
 TEST_F(DrawingTest, NoSegmentOfNoLengthIsStored) {
@@ -125,17 +162,20 @@ TEST_F(DrawingTest, AnAreaIsACentreAndARadius) {
     Click(150, 100);  // 50 pixels to the right
     ASSERT_EQ(panel.tables().areaCount(), 1);
     const WorkingArea& area = panel.tables().Area(1);
-    EXPECT_EQ(area.radius, 547);  // from the centre's whole feet to 50 × 10.93 feet across
+    EXPECT_EQ(area.centerX, FeetAt(100, 100).x);
+    EXPECT_EQ(area.centerY, FeetAt(100, 100).y);
+    // From the centre to the click, 50 pixels across: 546.7 feet, shown
+    // rounded.
+    EXPECT_NEAR(area.radius, FeetAt(150, 100).y - FeetAt(100, 100).y, 1e-3);
     EXPECT_EQ(panel.Readout(kPanelRadius), "547");
     EXPECT_EQ(panel.areaRows().Rows()[0], (ListRow{"01", "Rocky", "547", "2187", "1093"}));
-    // Shown from feet: radius 547 feet (50.03 pixels) around the centre as
-    // rounded to feet.
+    // Drawn where it was clicked: 50 pixels around the click.
     panel.RunPosted();
     const std::vector<FrameCircle> circles = ItemsOf<FrameCircle>(panel.Frame());
     ASSERT_EQ(circles.size(), 1u);
-    EXPECT_NEAR(circles[0].radius, 50.03, 0.01);
-    EXPECT_NEAR(circles[0].centre.x, 99.97, 0.01);
-    EXPECT_NEAR(circles[0].centre.y, 100.0, 0.05);
+    EXPECT_NEAR(circles[0].radius, 50, 1e-3);
+    EXPECT_NEAR(circles[0].centre.x, 100, 1e-3);
+    EXPECT_NEAR(circles[0].centre.y, 100, 1e-3);
     // A radius click on the centre stores no circle of no radius.
     Click(200, 200);
     Click(200, 200);
@@ -210,7 +250,7 @@ TEST_F(DrawingTest, UndoingTheStartOfTheOpenPathCancelsIt) {
     Click(220, 200);
     EXPECT_EQ(Segment(1), kept);
     EXPECT_TRUE(Segment(2).beginsPath);
-    EXPECT_EQ(Segment(2).startY, 2187);
+    EXPECT_EQ(Segment(2).startY, FeetAt(200, 200).y);
 }
 
 TEST_F(DrawingTest, UndoOfAreasCancelsTheOpenCentreThenTakesAreasBack) {

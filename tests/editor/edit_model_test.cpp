@@ -155,7 +155,7 @@ TEST(EditCommand, CommandsThatWouldNotFitOrChangeNothingAreNotMade) {
 TEST(EditHistory, NewCommandsDropTheUndoneOnesAndTheirPlaces) {
     EditorWorkingSet working;
     EditHistory history;
-    const auto add = [&](int32_t x) {
+    const auto add = [&](float x) {
         return history.Push(std::make_unique<AddAreaCommand>(kTile, working.areaCount() + 1,
                                                              WorkingArea{0, 10, x, x}),
                             working);
@@ -302,12 +302,12 @@ TEST(EditDocumentSave, APathStartingAtYZeroIsSavedThere) {
          [](const auto& w) {
              return MakeChangeValue(w, 0, EntryKind::Path, 2, ValueField::Width, 75);
          },
-         {stored[0], {10, 75, 300, 400, 500, 600}}},
+         {stored[0], {10, 75, 300, 400.25f, 500, 600}}},
         {"segment 1 changed: its start stays at Y 0",
          [](const auto& w) {
              return MakeChangeValue(w, 0, EntryKind::Path, 1, ValueField::EndX, 310);
          },
-         {{10, 50, 100, 0, 310, 400}, stored[1]}},
+         {{10, 50.5f, 100, 0, 310, 400.25f}, stored[1]}},
         {"a new path drawn from Y 0",
          [](const auto&) {
              return std::make_unique<AddSegmentCommand>(0, 3,

@@ -240,7 +240,7 @@ TEST_F(PanelTest, ARowStandsForTheEntryOfItsNumber) {
     // Row 1 stands for entry 2: the rows are made from the entries.
     panel.RightClickList(PanelList::Paths, 1);
     ASSERT_EQ(panel.tables().pathCount(), 1);
-    EXPECT_EQ(panel.tables().Path(1).endY, 1093);
+    EXPECT_EQ(panel.tables().Path(1).endY, FeetAt(100, 5).y);
     EXPECT_EQ(FirstColumn(panel.pathRows()), (std::vector<std::string>{"01"}));
     // Undone, entry 2 is back as it was; row 0 then removes entry 1.
     panel.Undo();

@@ -117,6 +117,12 @@ class PanelTest : public ::testing::Test {
         panel.PointerReleased(MouseButton::Right, {double(x), double(y)});
     }
     void Move(int x, int y) { panel.PointerMoved({double(x), double(y)}); }
+    // The point of the tile under a viewer pixel, as a click there (with
+    // nothing to snap to) stores it: the float of the view's feet.
+    FeetPoint FeetAt(int x, int y) const {
+        const FeetPointF feet = panel.view().ToFeet({double(x), double(y)});
+        return {StoredFeet(feet.x), StoredFeet(feet.y)};
+    }
     // A path of segments through viewer pixels, ended with a right click.
     void DrawPath(const std::vector<std::pair<int, int>>& points) {
         for (const auto& [x, y] : points) Click(x, y);
@@ -137,6 +143,5 @@ class PanelTest : public ::testing::Test {
     RecordingHost host;
     EditorPanel panel;
 };
-
 
 }  // namespace lorvane::testing

@@ -2,6 +2,8 @@
 // through the panel's pointer in viewer pixels of the zoomable view (a
 // 300-pixel square over the tile: 10.93 feet a pixel).
 
+#include <cmath>
+
 #include "editor/status_text.h"
 #include "editor/typed_values.h"
 #include "panel_fixture.h"
@@ -69,7 +71,7 @@ TEST_F(SelectToolTest, DraggingMovesAJointCentreOrRimAsOneUndoableStep) {
     ASSERT_EQ(panel.document().NextUndo(), nullptr);
     // The joint, dragged 20 pixels right: both segments follow.
     Drag(At(300, 400), At(300, 400, 20, 0));
-    const int32_t y = StoredFeet(400 + 20 * 3280.0 / 300);
+    const float y = StoredFeet(400 + 20 * 3280.0 / 300);
     EXPECT_EQ(Tables().Path(1).endY, y);
     EXPECT_EQ(Tables().Path(2).startY, y);
     EXPECT_EQ(Tables().Path(2).startX, 300);
@@ -102,7 +104,7 @@ TEST_F(SelectToolTest, AJointDraggedTakesEveryEndOnItAndAltTakesThePickedOneAlon
         panel.document().tileId(), 4, WorkingPath{1, 40, 1500, 1500, 300, 400, true})));
     const EditorWorkingSet before = Tables();
     Drag(At(300, 400), At(300, 400, 0, -20));
-    const int32_t x = StoredFeet(300 + 20 * 3280.0 / 300);
+    const float x = StoredFeet(300 + 20 * 3280.0 / 300);
     const std::vector<FeetPoint> ends = {{Tables().Path(1).endX, Tables().Path(1).endY},
                                          {Tables().Path(2).startX, Tables().Path(2).startY},
                                          {Tables().Path(3).startX, Tables().Path(3).startY},
@@ -131,7 +133,7 @@ TEST_F(SelectToolTest, ADraggedEndSnapsToOtherPointsButNotToItself) {
     EXPECT_EQ(Tables().Path(2).endY, 800);
     // With Alt held it lands where it is let go.
     Drag(At(2400, 800), At(2000, 1000, 4, -3), Modifiers{false, false, true});
-    EXPECT_NE(Tables().Area(1).centerX % 100, 0);
+    EXPECT_NE(std::fmod(Tables().Area(1).centerX, 100.0f), 0);
     // While dragging, the frame shows the tables as they will be.
     panel.PointerPressed(MouseButton::Left, At(100, 200));
     panel.PointerMoved(At(100, 200, 30, 0));
@@ -224,7 +226,7 @@ TEST_F(SelectToolTest, ListCellsAreEditedOrRefusedWithAMessage) {
     }
     EXPECT_EQ(Tables().Path(1).width, 80);
     EXPECT_EQ(Tables().Path(1).typeChoice, 0);
-    EXPECT_EQ(Tables().Area(1), (WorkingArea{7, 13, 2400, 800}));
+    EXPECT_EQ(Tables().Area(1), (WorkingArea{7, 12.6f, 2400, 800}));
     // A joint's coordinate moves the joined end with it, in one step.
     EXPECT_TRUE(panel.EditCell(PanelList::Paths, 0, 5, "350"));
     EXPECT_EQ(Tables().Path(2).startX, 350);
@@ -237,14 +239,14 @@ TEST_F(SelectToolTest, TypedPointsArePlacedExactly) {
     EXPECT_FALSE(panel.TypePoint(kPanelStartX, "10", "10"));  // nothing is being drawn
     NewArea();
     EXPECT_FALSE(panel.TypePoint(kPanelRadius, "100", ""));  // no centre yet
-    EXPECT_TRUE(panel.TypePoint(kPanelCentreX, "1500", "3200"));
+    EXPECT_TRUE(panel.TypePoint(kPanelCentreX, "1500.25", "3199.5"));
     EXPECT_FALSE(panel.TypePoint(kPanelRadius, "0", ""));
     EXPECT_EQ(platform.messages.back().text, "A radius must be more than 0 feet.");
-    EXPECT_TRUE(panel.TypePoint(kPanelRadius, "250", ""));  // reaching past the tile's edge
+    EXPECT_TRUE(panel.TypePoint(kPanelRadius, "250.75", ""));  // reaching past the tile's edge
     ASSERT_EQ(Tables().areaCount(), 2);
-    EXPECT_EQ(Tables().Area(2).centerX, 1500);
-    EXPECT_EQ(Tables().Area(2).centerY, 3200);
-    EXPECT_EQ(Tables().Area(2).radius, 250);
+    EXPECT_EQ(Tables().Area(2).centerX, 1500.25f);
+    EXPECT_EQ(Tables().Area(2).centerY, 3199.5f);
+    EXPECT_EQ(Tables().Area(2).radius, 250.75f);
 }
 
 TEST(CommandGroup, RunsAsOneAndTakesBackWhatRanWhenOneDoesNotFit) {

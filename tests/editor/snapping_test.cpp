@@ -69,13 +69,13 @@ TEST(Snap, OffExcludedAndZoomedInPointsDoNotSnap) {
 
 TEST(Snap, NearestPointWinsAndLandsOnTheStoredValuesExactly) {
     std::mt19937 random(99);
-    std::uniform_int_distribution<int32_t> feet(100, 3180);
+    std::uniform_real_distribution<float> feet(100, 3180);  // any fraction a float holds
     std::uniform_real_distribution<double> within(-7.9 / std::sqrt(2), 7.9 / std::sqrt(2));
     for (int round = 0; round < 500; ++round) {
         std::vector<WorkingPath> paths;
         std::vector<WorkingArea> areas;
         for (int i = 0; i < 6; ++i) {
-            paths.push_back({1, 50, feet(random), -feet(random), feet(random), feet(random)});
+            paths.push_back({1, 50, feet(random), feet(random), feet(random), feet(random)});
             areas.push_back({0, 100, feet(random), feet(random)});
         }
         const ViewTransform view(500, 500, 1024);
@@ -167,6 +167,34 @@ TEST(EntryPoints, JoinedEndsAndWholePaths) {
     EXPECT_EQ(PointOf(t.paths, t.areas, {PointRole::Centre, 1}), (FeetPointF{1000, 1000}));
     EXPECT_EQ(PointOf(t.paths, t.areas, {PointRole::Centre, 2}), std::nullopt);
     EXPECT_EQ(PointOf(t.paths, t.areas, {PointRole::Start, -1}), std::nullopt);
+}
+
+// A tile of the file whose segment 2 continues segment 1 (they meet in whole
+// feet) but starts a fraction of a foot off its end.
+TEST(EntryPoints, ADraggedEndTakesTheEndsOnItAndItsJoinedEndEvenAFractionOff) {
+    const std::vector<WorkingPath> paths = {
+        {1, 50, 10, 20, 30.4f, 40.6f, true},
+        {1, 50, 30.9f, 40.2f, 50, 60, false},
+        {1, 50, 30.4f, 40.6f, 70, 80, true},  // a branch on segment 1's end
+        {1, 50, 30.9f, 40.2f, 90, 90, true},  // a branch on segment 2's start
+    };
+    using R = PointRole;
+    struct Case {
+        PointRef dragged;
+        bool alone;
+        std::vector<PointRef> moved;
+    };
+    const Case cases[] = {
+        {{R::End, 1}, false, {{R::End, 1}, {R::Start, 2}, {R::Start, 3}}},
+        {{R::Start, 2}, false, {{R::Start, 2}, {R::End, 1}, {R::Start, 4}}},
+        {{R::Start, 3}, false, {{R::Start, 3}, {R::End, 1}}},
+        {{R::End, 1}, true, {{R::End, 1}}},
+        {{R::End, 4}, false, {{R::End, 4}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EndsMovedWith(paths, c.dragged, c.alone), c.moved)
+            << c.dragged.entry << (c.alone ? " alone" : "");
+    }
 }
 
 }  // namespace

@@ -5,16 +5,17 @@
 namespace lorvane {
 namespace {
 
-TEST(ReadTypedFeet, NumbersAreRoundedAndWhatIsNotOneIsRefused) {
+TEST(ReadTypedFeet, NumbersKeepTheirFractionAndWhatIsNotOneIsRefused) {
     struct Case {
         const char* text;
         TypedRule rule;
-        int32_t value;        // when read
+        float value;          // when read
         const char* refusal;  // when refused
     };
     const Case cases[] = {
         {"1640", TypedRule::Coordinate, 1640, nullptr},
-        {" 12.5 ", TypedRule::Coordinate, 13, nullptr},
+        {" 12.5 ", TypedRule::Coordinate, 12.5f, nullptr},
+        {"1640.3", TypedRule::Coordinate, 1640.3f, nullptr},
         {"+7", TypedRule::Coordinate, 7, nullptr},
         {"0", TypedRule::Coordinate, 0, nullptr},
         {"3280", TypedRule::Coordinate, 3280, nullptr},
@@ -30,7 +31,8 @@ TEST(ReadTypedFeet, NumbersAreRoundedAndWhatIsNotOneIsRefused) {
         {"++1", TypedRule::Radius, 0, "\"++1\" is not a number of feet."},
         {"50", TypedRule::Width, 50, nullptr},
         {"0", TypedRule::Width, 0, "A width must be more than 0 feet."},
-        {"0.4", TypedRule::Width, 0, "A width must be more than 0 feet."},
+        {"0.4", TypedRule::Width, 0.4f, nullptr},
+        {"0.0", TypedRule::Width, 0, "A width must be more than 0 feet."},
         {"-20", TypedRule::Width, 0, "A width must be more than 0 feet."},
         {"0", TypedRule::Radius, 0, "A radius must be more than 0 feet."},
         {"-5", TypedRule::Radius, 0, "A radius must be more than 0 feet."},

@@ -232,12 +232,16 @@ TEST(ViewTransform, ResizingRefitsAFittedViewAndKeepsTheCentreOfAZoomedOne) {
     EXPECT_EQ(view.imagePixels(), 256);
 }
 
-TEST(StoredFeet, RoundsToWholeFeetOnTheTile) {
-    const std::pair<double, int32_t> cases[] = {
-        {0, 0},    {0.49, 0}, {0.5, 1},     {1639.6, 1640},    {3279.5, 3280},
-        {-0.4, 0}, {-100, 0}, {3300, 3280}, {std::nan(""), 0}, {1e300, 3280},
+TEST(StoredFeet, KeepsTheFractionOnTheTile) {
+    const std::pair<double, float> cases[] = {
+        {0, 0},    {0.49, 0.49f}, {1639.6, 1639.6f}, {3279.5, 3279.5f}, {-0.4, 0},
+        {-100, 0}, {3300, 3280},  {std::nan(""), 0}, {1e300, 3280},
     };
     for (const auto& [feet, stored] : cases) EXPECT_EQ(StoredFeet(feet), stored) << feet;
+    // Shown, feet are rounded to whole ones.
+    const std::pair<double, int32_t> shown[] = {{0.49, 0},  {0.5, 1},          {1639.6, 1640},
+                                                {-2.5, -3}, {std::nan(""), 0}, {1e300, 2147483647}};
+    for (const auto& [feet, whole] : shown) EXPECT_EQ(WholeFeet(feet), whole) << feet;
 }
 
 TEST(WheelZoomFactor, OneStepPerNotch) {

@@ -96,16 +96,16 @@ TEST(TakeInPaths, StartYZeroFloatsAndUnknownTypes) {
          {1, 50, 20, 0, 40, 0, false},
          "0",
          {kRoad, 50, 20, 0, 40, 0}},
-        {"floats are cut toward zero",
-         {{kRoad, 49.9f, 10.99f, 57.9f, 20.5f, 30.7f}},
-         {1, 49, 10, 57, 20, 30, true},
-         "57",
-         {kRoad, 49, 10, 57, 20, 30}},
-        {"a start Y below one foot begins at 0",
-         {{kRoad, 50, 10, 0.6f, 20, 30}},
-         {1, 50, 10, 0, 20, 30, true},
+        {"feet keep their fractions and are shown rounded",
+         {{kRoad, 49.9f, 10.99f, 57.5f, 20.5f, 30.7f}},
+         {1, 49.9f, 10.99f, 57.5f, 20.5f, 30.7f, true},
+         "58",
+         {kRoad, 49.9f, 10.99f, 57.5f, 20.5f, 30.7f}},
+        {"a start Y below one foot keeps its fraction",
+         {{kRoad, 50, 10, 0.4f, 20, 30}},
+         {1, 50, 10, 0.4f, 20, 30, true},
          "0",
-         {kRoad, 50, 10, 0, 20, 30}},
+         {kRoad, 50, 10, 0.4f, 20, 30}},
         {"a type outside the path list is No Data, saved as 0",
          {{5, 50, 10, 20, 30, 40}},
          {4, 50, 10, 20, 30, 40, true},
@@ -118,9 +118,9 @@ TEST(TakeInPaths, StartYZeroFloatsAndUnknownTypes) {
          {0, 50, 30, 40, 50, 60}},
         {"a start that misses the end by a fraction still continues",
          {{kRoad, 50, 10, 20, 30, 40}, {kRoad, 50, 30.9f, 40.2f, 50, 60}},
-         {1, 50, 30, 40, 50, 60, false},
+         {1, 50, 30.9f, 40.2f, 50, 60, false},
          "40",
-         {kRoad, 50, 30, 40, 50, 60}},
+         {kRoad, 50, 30.9f, 40.2f, 50, 60}},
         {"a start beside the end begins a path",
          {{kRoad, 50, 10, 20, 30, 40}, {kRoad, 50, 30, 41, 50, 60}},
          {1, 50, 30, 41, 50, 60, true},
@@ -170,7 +170,7 @@ TEST(WriteBack, UntouchedEntriesKeepTheirBytesAroundAddsRemovalsAndChanges) {
     ASSERT_EQ(f.Tile().pathCount(), 4);
     EXPECT_EQ(f.Tile().paths[0], (TilePath{kRoad, 40, 5, 5, 6, 6}));
     EXPECT_EQ(f.Tile().paths[1], paths[0]);  // Y 0 and the fractions stay
-    EXPECT_EQ(f.Tile().paths[2], (TilePath{kRoad, 75, 20, 30, 40, 50}));
+    EXPECT_EQ(f.Tile().paths[2], (TilePath{kRoad, 75, 20, 30, 40.75f, 50}));
     EXPECT_EQ(f.Tile().paths[3], paths[2]);
     EXPECT_EQ(f.Tile().areas, (std::vector<TileArea>{{1, 5, 6, 7}, areas[0]}));
 }
@@ -191,8 +191,9 @@ TEST(TakeInPaths, OddFloatsStayDefined) {
     Fixture f({{kRoad, nan, inf, 3e9f, nan, inf}}, {{1, inf, -3e9f, nan}});
     f.TakeIn();
     constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-    EXPECT_EQ(f.working.Path(1), (WorkingPath{1, 0, kMax, kMax, 0, kMax, true}));
-    EXPECT_EQ(f.working.Area(1), (WorkingArea{0, kMax, -kMax, 0}));
+    constexpr auto kFar = static_cast<float>(kMax);
+    EXPECT_EQ(f.working.Path(1), (WorkingPath{1, 0, kFar, kFar, 0, kFar, true}));
+    EXPECT_EQ(f.working.Area(1), (WorkingArea{0, kFar, -kFar, 0}));
     EXPECT_EQ(f.working.pathList.Rows()[0][4], "2147483647");
 }
 
@@ -200,9 +201,10 @@ TEST(TakeInAreas, TypesCutAndWriteBack) {
     Fixture f({}, {{9, 150.7f, 1000.2f, 2000.9f}, {2, 10, -5, 20}, {13, 0.4f, 1, 2}});
     f.TakeIn();
     ASSERT_EQ(f.working.areaCount(), 3);
-    EXPECT_EQ(f.working.Area(1), (WorkingArea{7, 150, 1000, 2000}));
+    EXPECT_EQ(f.working.Area(1), (WorkingArea{7, 150.7f, 1000.2f, 2000.9f}));
     EXPECT_EQ(f.working.Area(2), (WorkingArea{10, 10, -5, 20}));  // River is no area type
-    EXPECT_EQ(f.working.Area(3), (WorkingArea{8, 0, 1, 2}));
+    EXPECT_EQ(f.working.Area(3), (WorkingArea{8, 0.4f, 1, 2}));
+    EXPECT_EQ(f.working.areaList.Rows()[0], (ListRow{"01", "Urban", "151", "1000", "2001"}));
     EXPECT_EQ(f.choices.currentAreaType, 13);
     EXPECT_EQ(f.choices.currentAreaChoice, 0);  // positions are left alone
     EXPECT_EQ(f.working.areaList.Rows()[1], (ListRow{"02", "No Data", "10", "-5", "20"}));
@@ -218,7 +220,7 @@ TEST(TakeInAreas, TypesCutAndWriteBack) {
                         ->Redo(f.working));
     }
     f.WriteBack();
-    EXPECT_EQ(f.Tile().areas[0], (TileArea{9, 150, 1000, 31}));
+    EXPECT_EQ(f.Tile().areas[0], (TileArea{9, 150.7f, 1000.2f, 31}));
     EXPECT_EQ(f.Tile().areas[1], (TileArea{0, 10, -5, 32}));  // no magnitudes for areas
     EXPECT_EQ(f.Tile().areas[2], stored[2]);
 }

@@ -292,7 +292,8 @@ TEST_F(RecoveryCommandTest, ALargeJournalIsReplayedUnderProgress) {
     ASSERT_TRUE(writer.Start(JournalPathFor(journals, file.string()), header));
     const int count = 8000;  // about 370 KB
     for (int i = 0; i < count; ++i)
-        ASSERT_TRUE(writer.Append(PathEdit{0, 0, TileEditAction::Add, 1, {}, {1, 10, i, i, i, i}}));
+        ASSERT_TRUE(writer.Append(PathEdit{
+            0, 0, TileEditAction::Add, 1, {}, {1, 10, float(i), float(i), float(i), float(i)}}));
     writer.Close();
     auto run = Start(CurrentProcessId());
     run->platform.choiceAnswers.push_back("Recover");
@@ -495,8 +496,8 @@ TEST_F(RecoveryCommandTest, RandomEditsThroughTheEditorRecoverToTheSameBytes) {
                             editor.Apply(MakeMovePoint(editor.tables(), tile, EntryKind::Path,
                                                        static_cast<int32_t>(random() % paths) + 1,
                                                        PointRole::End,
-                                                       {static_cast<int32_t>(random() % 3280),
-                                                        static_cast<int32_t>(random() % 3280)}));
+                                                       {static_cast<float>(random() % 26240) / 8,
+                                                        static_cast<float>(random() % 26240) / 8}));
                         break;
                     case 6:
                         if (areas > 0)

@@ -50,10 +50,11 @@ JournalHeader Header(uint8_t slot = 0) {
     return header;
 }
 
+// Feet with any fraction a float holds.
 WorkingPath RandomPath(std::mt19937& random) {
-    std::uniform_int_distribution<int32_t> feet(-3280, 3280);
+    std::uniform_real_distribution<float> feet(-3280, 3280);
     return {static_cast<int32_t>(random() % 5),
-            static_cast<int32_t>(random() % 200),
+            static_cast<float>(random() % 200) / 8,
             feet(random),
             feet(random),
             feet(random),
@@ -62,7 +63,7 @@ WorkingPath RandomPath(std::mt19937& random) {
 }
 
 WorkingArea RandomArea(std::mt19937& random) {
-    std::uniform_int_distribution<int32_t> feet(0, 3280);
+    std::uniform_real_distribution<float> feet(0, 3280);
     return {static_cast<int32_t>(random() % 11), feet(random), feet(random), feet(random)};
 }
 
@@ -154,7 +155,7 @@ TEST(JournalFileTest, HeadersThatCannotBeReadAreRefused) {
         uint8_t value;
     };
     for (const Case& c :
-         {Case{"magic", 0, 'X'}, Case{"magic end", 7, 0}, Case{"a later layout", 6, '4'},
+         {Case{"magic", 0, 'X'}, Case{"magic end", 7, 0}, Case{"a later layout", 6, '5'},
           Case{"layout 0", 6, '0'}, Case{"path length past the limit", 21, 0x20},
           Case{"base 3", good.size() - 17, 3}}) {
         SCOPED_TRACE(c.what);
@@ -233,7 +234,8 @@ std::vector<std::byte> PathBody(uint8_t action, std::vector<std::array<int32_t, 
 
 TEST(JournalFileTest, EarlierLayoutsTellTheBeginningOfAPathByTheSignOfStartY) {
     constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
-    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    // Its magnitude, 2^31, as the nearest float.
+    constexpr float kMagnitude = 2147483648.0f;
     struct Case {
         const char* what;
         char layout;
@@ -252,7 +254,7 @@ TEST(JournalFileTest, EarlierLayoutsTellTheBeginningOfAPathByTheSignOfStartY) {
         {"a start at Y 0 was kept as -1", '1', PathBody(1, {{0, 10, 5, -1, 6, 7}}, {}),
          PathEdit{0, 0, TileEditAction::Add, 1, {}, {0, 10, 5, 1, 6, 7, true}}},
         {"the most negative start stays defined", '2', PathBody(2, {{0, 10, 5, kMin, 6, 7}}, {}),
-         PathEdit{0, 0, TileEditAction::Remove, 1, {0, 10, 5, kMax, 6, 7, true}, {}}},
+         PathEdit{0, 0, TileEditAction::Remove, 1, {0, 10, 5, kMagnitude, 6, 7, true}, {}}},
         {"the third layout keeps the sign as a coordinate", '3',
          PathBody(1, {{0, 10, 5, -3, 6, 7}}, uint8_t{0}),
          PathEdit{0, 0, TileEditAction::Add, 1, {}, {0, 10, 5, -3, 6, 7, false}}},
@@ -449,7 +451,7 @@ TEST_F(RecoveryTest, ADamagedRecoveryCopyIsReportedNotUsed) {
     EXPECT_EQ(messages.messages[0].caption, "Recovery");
 }
 
-// The tables of every tile as whole feet, edited by a model of the editor.
+// The tables of every tile in feet, edited by a model of the editor.
 struct ModelTile {
     std::vector<WorkingPath> paths;
     std::vector<WorkingArea> areas;
@@ -529,14 +531,12 @@ TEST_F(RecoveryTest, RandomEditsReplayToTheSameBytes) {
 // Random edit sequences of every command kind, groups included, undone and
 // redone, over several tiles with saves between; then a crash: the journal
 // since the last save, replayed into the database as that save left it,
-// saves the same bytes as the live program would. (Whole feet: an entry
-// undone past a save to its value at the start takes its fractions back from
-// the database as first opened in the live program, which the journal since
-// that save does not hold.)
+// saves the same bytes as the live program would. The tiles and the edits
+// have fractions of a foot, which the tables and the journal keep.
 TEST(JournalOfEdits, RandomSequencesReplayToWhatTheProgramWouldSave) {
     testing::RandomEdits edits(20261209);
     for (int sequence = 0; sequence < 2000; ++sequence) {
-        TileDatabase database = MakeDatabase({TileSet{4, edits.Tiles(false)}});
+        TileDatabase database = MakeDatabase({TileSet{4, edits.Tiles()}});
         TileDatabase saved = database;
         EditDocument document(database);
         EditorChoices choices;
@@ -646,6 +646,55 @@ TEST_F(RecoveryTest, EditsThatComeToNothingLeaveTheRecordToTheFraction) {
     EXPECT_EQ(ReplayJournal(journal, replayed).applied, 2);
     EXPECT_EQ(SerializeTextureBin(replayed), SerializeTextureBin(database));
     EXPECT_EQ(SerializeTileExport(replayed), SerializeTileExport(database));
+}
+
+// A journal of whole feet was written by a program that took the tile in
+// cut toward zero: its edits find the entries so. A journal of float feet
+// finds them exactly.
+TEST_F(RecoveryTest, EachLayoutFindsTheEntriesInTheFeetItKept) {
+    database.sets[0].tiles[0].paths = {{10, 60.5f, 100.75f, 200.25f, 300.9f, 400.1f}};
+    database.sets[1].tiles[0].areas = {{1, 500.6f, 1000.4f, 999.9f}};
+    const int32_t road = PathChoiceOfCode(10);
+    const int32_t area = AreaChoiceOfCode(1);
+    const WorkingPath wholePath{road, 60, 100, 200, 300, 400, true};
+    const WorkingPath exactPath{road, 60.5f, 100.75f, 200.25f, 300.9f, 400.1f, true};
+    const WorkingArea wholeArea{area, 500, 1000, 999};
+    const WorkingArea exactArea{area, 500.6f, 1000.4f, 999.9f};
+    struct Case {
+        const char* what;
+        uint8_t layout;
+        WorkingPath path;
+        WorkingArea area;
+        bool applies;
+    };
+    const Case cases[] = {
+        {"the third layout, in whole feet", 3, wholePath, wholeArea, true},
+        {"the second layout, in whole feet", 2, wholePath, wholeArea, true},
+        {"the fourth layout, to the fraction", 4, exactPath, exactArea, true},
+        {"the fourth layout, in whole feet", 4, wholePath, wholeArea, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WorkingPath widened = c.path;
+        widened.width = 75;
+        WorkingArea moved = c.area;
+        moved.centerX = 1200.5f;
+        Journal journal;
+        journal.header.layout = c.layout;
+        journal.records = {PathEdit{0, 0, TileEditAction::Change, 1, c.path, widened},
+                           AreaEdit{1, 0, TileEditAction::Change, 1, c.area, moved}};
+        TileDatabase replayed = database;
+        const ReplayResult result = ReplayJournal(journal, replayed);
+        EXPECT_EQ(result.applied, c.applies ? 2 : 0);
+        EXPECT_EQ(result.skipped.size(), c.applies ? 0u : 2u);
+        const TilePath path =
+            c.applies ? TilePath{10, 75, c.path.startX, c.path.startY, c.path.endX, c.path.endY}
+                      : database.sets[0].tiles[0].paths[0];
+        const TileArea circle = c.applies ? TileArea{1, c.area.radius, 1200.5f, c.area.centerY}
+                                          : database.sets[1].tiles[0].areas[0];
+        EXPECT_EQ(replayed.sets[0].tiles[0].paths, std::vector<TilePath>{path});
+        EXPECT_EQ(replayed.sets[1].tiles[0].areas, std::vector<TileArea>{circle});
+    }
 }
 
 }  // namespace

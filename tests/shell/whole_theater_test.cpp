@@ -72,7 +72,9 @@ TEST_F(WholeTheaterTest, ProgramCommandsMakeTheSameFilesAsTheCommandLine) {
     EXPECT_EQ(dialogs.mapShown.size(), 1u);
 
     const auto cli = folder / "cli";
-    ASSERT_EQ(MakeTheaterWithCli(LORVANE_CLI, inputs, cli), "");
+    const std::vector<RoadSegment> road =
+        RoadOfClicks(panel->panel().view(), {{30, 270}, {100, 200}, {200, 100}});
+    ASSERT_EQ(MakeTheaterWithCli(LORVANE_CLI, inputs, cli, road), "");
     for (const std::string& name : kTheaterOutputs) {
         SCOPED_TRACE(name);
         const auto ours = ReadFileBytes(program / name);

@@ -22,6 +22,19 @@ class RandomEdits {
         return std::uniform_int_distribution<int32_t>(low, high)(random_);
     }
 
+    // Feet from low to high, often with a fraction (eighths or tenths), as
+    // a point placed at a deep zoom or typed has them.
+    float Feet(int32_t low, int32_t high) {
+        switch (Pick(0, 2)) {
+            case 0:
+                return static_cast<float>(Pick(low, high));
+            case 1:
+                return static_cast<float>(Pick(low * 8, high * 8)) / 8.0f;
+            default:
+                return static_cast<float>(Pick(low * 10, high * 10)) / 10.0f;
+        }
+    }
+
     // Three tiles of a few paths and areas, in whole and (broken) in broken
     // feet.
     std::vector<TileRecord> Tiles(bool broken = true) {
@@ -50,26 +63,26 @@ class RandomEdits {
             case 0:
                 return std::make_unique<AddSegmentCommand>(
                     id, Pick(1, w.pathCount() + 1),
-                    WorkingPath{Pick(0, 4), Pick(1, 200), Pick(0, 3280), Pick(0, 3280),
-                                Pick(0, 3280), Pick(0, 3280), Pick(0, 1) == 0});
+                    WorkingPath{Pick(0, 4), Feet(1, 200), Feet(0, 3280), Feet(0, 3280),
+                                Feet(0, 3280), Feet(0, 3280), Pick(0, 1) == 0});
             case 1:
                 return std::make_unique<AddAreaCommand>(
                     id, Pick(1, w.areaCount() + 1),
-                    WorkingArea{Pick(0, 10), Pick(1, 900), Pick(0, 3280), Pick(0, 3280)});
+                    WorkingArea{Pick(0, 10), Feet(1, 900), Feet(0, 3280), Feet(0, 3280)});
             case 2:
                 return MakeRemoveEntry(w, id, list, entry);
             case 3: {
                 const PointRole role = list == EntryKind::Area ? PointRole::Centre
                                        : Pick(0, 1) == 0       ? PointRole::Start
                                                                : PointRole::End;
-                return MakeMovePoint(w, id, list, entry, role, {Pick(0, 3280), Pick(0, 3280)});
+                return MakeMovePoint(w, id, list, entry, role, {Feet(0, 3280), Feet(0, 3280)});
             }
             default: {
                 const auto field = static_cast<ValueField>(Pick(0, 8));
-                const int32_t value = field == ValueField::Type ? Pick(0, 4)
-                                      : field == ValueField::Width || field == ValueField::Radius
-                                          ? Pick(1, 3280)
-                                          : Pick(0, 3280);
+                const float value = field == ValueField::Type ? static_cast<float>(Pick(0, 4))
+                                    : field == ValueField::Width || field == ValueField::Radius
+                                        ? Feet(1, 3280)
+                                        : Feet(0, 3280);
                 return MakeChangeValue(w, id, list, entry, field, value);
             }
         }

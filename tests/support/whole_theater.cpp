@@ -9,6 +9,18 @@
 
 namespace lorvane::testing {
 
+std::vector<RoadSegment> RoadOfClicks(const ViewTransform& view,
+                                      const std::vector<ScreenPoint>& clicks) {
+    std::vector<RoadSegment> road;
+    for (size_t i = 1; i < clicks.size(); ++i) {
+        const FeetPointF start = view.ToFeet(clicks[i - 1]);
+        const FeetPointF end = view.ToFeet(clicks[i]);
+        road.push_back(
+            {StoredFeet(start.x), StoredFeet(start.y), StoredFeet(end.x), StoredFeet(end.y)});
+    }
+    return road;
+}
+
 std::vector<MapEdit> TheaterMapEdits() {
     return {{31272, "1", "flags=1"},
             {31273, "9000", "maxTheaterElevation=9000"},

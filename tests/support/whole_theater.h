@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/view_transform.h"
 #include "support/run_command.h"
 #include "terrain/theater_header.h"
 
@@ -26,14 +27,17 @@ inline const std::vector<std::string> kTheaterTiles = {"H000.PCX", "H001.PCX", "
 // The set terrain types given: by type list position and by name.
 inline constexpr int kSet0TypePosition = 5;  // Thick Forest
 inline constexpr int kSet1TypePosition = 7;  // Urban
-// The road drawn on H010: width 60, viewer clicks (30, 270), (100, 200) and
-// (200, 100) on a 300-pixel viewer, giving two chained segments in whole feet.
+// The road drawn on H010: width 60, viewer clicks at the places of (30, 270),
+// (100, 200) and (200, 100) on a 300-pixel square, giving two chained
+// segments.
 inline constexpr int kRoadWidth = 60;
 struct RoadSegment {
     float startX, startY, endX, endY;
 };
-inline const std::vector<RoadSegment> kRoadSegments = {{328, 328, 1093, 1093},
-                                                       {1093, 1093, 2187, 2187}};
+// The chained segments of clicks at those viewer points, in the feet the
+// view gives them (as the editor stores a click with nothing to snap to).
+std::vector<RoadSegment> RoadOfClicks(const ViewTransform& view,
+                                      const std::vector<ScreenPoint>& clicks);
 // The Theater.map fields changed: by control id with the text typed, and
 // as NAME=VALUE for lorvane-cli.
 struct MapEdit {
@@ -55,6 +59,6 @@ inline const std::vector<std::string> kTheaterOutputs = {"Texture.bin", "THEATER
 // failed step's output when one fails, empty on success.
 std::string MakeTheaterWithCli(const std::string& cli, const TheaterInputs& inputs,
                                const std::filesystem::path& out,
-                               const std::vector<RoadSegment>& road = kRoadSegments);
+                               const std::vector<RoadSegment>& road);
 
 }  // namespace lorvane::testing

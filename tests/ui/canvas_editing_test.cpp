@@ -201,7 +201,7 @@ class CanvasEditingTest : public QObject {
         type(kPanelStartX, "1234.4");
         type(kPanelStartY, "567");
         enter(kPanelStartY);
-        QCOMPARE(Panel().stroke().open, (FeetPoint{1234, 567}));
+        QCOMPARE(Panel().stroke().open, (FeetPoint{1234.4f, 567}));  // typed feet keep decimals
         type(kPanelEndX, "3280");
         type(kPanelEndY, "x9");  // refused: nothing placed
         enter(kPanelEndX);
@@ -210,7 +210,7 @@ class CanvasEditingTest : public QObject {
         type(kPanelEndY, "600");
         enter(kPanelEndX);
         QCOMPARE(Tables().pathCount(), 3);
-        QCOMPARE(Tables().Path(3).startX, 1234);
+        QCOMPARE(Tables().Path(3).startX, 1234.4f);
         QCOMPARE(Tables().Path(3).startY, 567);
         QVERIFY(Tables().Path(3).beginsPath);
         QCOMPARE(Tables().Path(3).endX, 3280);

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cmath>
 #include <functional>
 
 #include "base/command_ids.h"
@@ -167,7 +168,8 @@ class LorvaneDialogTest : public QObject {
         QCOMPARE(AreaList().topLevelItemCount(), 1);
         QCOMPARE(AreaList().topLevelItem(0)->text(1), QString("Water"));
         QVERIFY(working.Area(1).radius > 0);
-        QCOMPARE(Readout(kPanelRadius), QString::number(working.Area(1).radius));
+        // Shown in whole feet, rounded.
+        QCOMPARE(Readout(kPanelRadius), QString::number(std::lround(working.Area(1).radius)));
         // The segments are drawn in Road red on the viewer.
         const QImage image = ViewerField()->grab().toImage();
         const auto segment = working.Path(1);

@@ -117,29 +117,23 @@ class WholeTheaterTest : public QObject {
 
         // A road of two segments on H010 drawn with the mouse, ended with a
         // right click. The clicks lie at the same fractions of the tile square
-        // as (30, 270), (100, 200), (200, 100) of a 300-pixel square, and the
-        // whole feet they stand for are worked out from the tile's place on
-        // screen: 3280 feet across, Y right from its left edge, X up from its
-        // bottom edge, rounded.
+        // as (30, 270), (100, 200), (200, 100) of a 300-pixel square; the feet
+        // they stand for are the view's.
         run(button(kPanelNewPath), {ChooseRoad(testing::kRoadWidth)});
         const ViewTransform& view = panel.panel().view();
         const double side = view.ToPixels(3280);
         std::vector<QPoint> clicks;
-        std::vector<std::pair<float, float>> feet;  // (X, Y) of each click
+        std::vector<ScreenPoint> points;
         for (const QPoint at : {QPoint(30, 270), QPoint(100, 200), QPoint(200, 100)}) {
             const QPoint pixel(int(std::lround(view.offset().x + at.x() * side / 300)),
                                int(std::lround(view.offset().y + at.y() * side / 300)));
             clicks.push_back(pixel);
-            feet.emplace_back(
-                float(std::lround(3280 - (pixel.y() - view.offset().y) * 3280 / side)),
-                float(std::lround((pixel.x() - view.offset().x) * 3280 / side)));
+            points.push_back({double(pixel.x()), double(pixel.y())});
         }
+        const std::vector<testing::RoadSegment> expectedRoad = testing::RoadOfClicks(view, points);
         for (const QPoint pixel : clicks) clickViewer(pixel.x(), pixel.y());
         clickViewer(clicks.back().x(), clicks.back().y(), Qt::RightButton);
         QTest::qWait(20);
-        const std::vector<testing::RoadSegment> expectedRoad = {
-            {feet[0].first, feet[0].second, feet[1].first, feet[1].second},
-            {feet[1].first, feet[1].second, feet[2].first, feet[2].second}};
         run(button(kPanelSave), {});
         // The road went into the database, chained, in the clicks' feet.
         const TileRecord& road = app.state().session.database().sets[1].tiles[0];
