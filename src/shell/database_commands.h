@@ -21,8 +21,8 @@ inline constexpr const char* kNewTilesFolderTitle = "Select New Tiles Folder (Di
 inline constexpr const char* kTileImageFilter = "Tile image file|*.pcx||";
 inline constexpr const char* kExportSinceQuestion =
     "Export the tiles changed since the file as it was opened, or since another database?";
-inline constexpr const char* kSinceOpened = "Since Opened";
-inline constexpr const char* kSinceDatabase = "Since a Database\u2026";
+inline constexpr const char* kSinceOpened = "Since &Opened";
+inline constexpr const char* kSinceDatabase = "Since a &Database\u2026";
 inline constexpr const char* kCancelExport = "Cancel";
 inline constexpr const char* kImport = "Import";
 inline constexpr const char* kCancelImport = "Cancel";
