@@ -71,6 +71,7 @@ enum CommandId : int {
     kPanelLoadTile = 29101,  // "&Load Tile"; menu "&Load New Tile..."
     kPanelNewPath = 29102,   // "New &Path"; menu "Add New Path..."
     kPanelNewArea = 29103,   // "New &Area"; menu "Add New &Area"
+    kPanelTrace = 29104,     // "Tra&ce"; menu "Tra&ce", key T
 
     // The editor panel's controls: read-outs, lists, spin control, viewer.
     kPanelPointerX = 29002,

@@ -283,6 +283,7 @@ std::unique_ptr<EditCommand> MakeChangeValue(const EditorWorkingSet& working, in
 }
 
 std::string CommandGroup::Text() const {
+    if (!text_.empty()) return text_;
     return commands_.empty() ? std::string() : commands_.front()->Text();
 }
 

@@ -215,8 +215,10 @@ class ChangeValueCommand final : public EditCommand {
 // tables are as they were. Its text is that of its first command.
 class CommandGroup final : public EditCommand {
   public:
-    CommandGroup(int32_t tileId, std::vector<std::unique_ptr<EditCommand>> commands)
-        : EditCommand(tileId), commands_(std::move(commands)) {}
+    // text: what the Edit menu calls the group; empty, its first command's.
+    CommandGroup(int32_t tileId, std::vector<std::unique_ptr<EditCommand>> commands,
+                 std::string text = {})
+        : EditCommand(tileId), commands_(std::move(commands)), text_(std::move(text)) {}
     CommandKind kind() const override { return CommandKind::Group; }
     std::string Text() const override;
     bool Redo(EditorWorkingSet& working) const override;
@@ -227,6 +229,7 @@ class CommandGroup final : public EditCommand {
 
   private:
     std::vector<std::unique_ptr<EditCommand>> commands_;
+    std::string text_;
 };
 
 // The number of entries of a list.

@@ -6,6 +6,7 @@
 
 #include "base/format.h"
 #include "editor/editor_panel.h"
+#include "trace/tracer.h"
 
 namespace lorvane {
 
@@ -142,6 +143,32 @@ void EditorPanel::StartAreas(bool newArea) {
     readouts_.ClearAll(kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius,
                        kPanelCentreX, kPanelCentreY);
     state_.showAreas = 1;
+}
+
+void EditorPanel::StartTrace() {
+    if (!state_.viewerReady || !showsImage()) return;
+    // The trace takes the New Path choice; before any, what New Path would
+    // propose, as Continue does.
+    if (choices_.currentPathType == 0) AcceptNewPath(ContinuePath(choices_));
+    SwitchTool(ToolKind::Trace);
+    readouts_.ClearAll(kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius,
+                       kPanelCentreX, kPanelCentreY);
+    state_.showPaths = 1;
+}
+
+Tracer* EditorPanel::TracerOfImage() {
+    if (!showsImage()) return nullptr;
+    if (tracer_ && tracerGeneration_ == imageGeneration_) return tracer_.get();
+    tracer_.reset();
+    try {
+        tracer_ = std::make_unique<Tracer>(*image_);
+    } catch (const std::bad_alloc&) {
+        // Without the memory to measure the image's lines, every leg of a
+        // trace is straight.
+        tracer_.reset();
+    }
+    tracerGeneration_ = imageGeneration_;
+    return tracer_.get();
 }
 
 NewPathForm EditorPanel::OpenNewPath() { return lorvane::OpenNewPath(choices_); }

@@ -11,6 +11,7 @@
 #include "base/path_text.h"
 #include "tiledb/texture_bin.h"
 #include "tiledb/tiles_txt.h"
+#include "trace/tracer.h"
 
 namespace lorvane {
 
@@ -56,6 +57,7 @@ class EditorPanel::Context final : public ToolContext {
     }
     std::optional<Pick> selection() const override { return panel_.selection(); }
     void Select(std::optional<Pick> pick) override { panel_.selection_ = pick; }
+    Tracer* tracer() override { return panel_.TracerOfImage(); }
 
   private:
     EditorPanel& panel_;
@@ -127,6 +129,9 @@ void EditorPanel::Command(int id) {
             break;
         case kPanelNewArea:
             StartAreas(true);
+            break;
+        case kPanelTrace:
+            StartTrace();
             break;
         // Esc (2) must not end the program and throw away unsaved work:
         // closing goes through the main window, which asks first.
@@ -219,6 +224,7 @@ void EditorPanel::LoadTile() {
     state_.viewerReady = true;
     readouts_.Set(kPanelTileName, state_.tileName);
     ForgetTileOnScreen();
+    tracer_.reset();  // of the image before
     image_ = LoadPcxTile(PathFromUtf8(state_.tileImagePath));
     ++imageGeneration_;
     selection_.reset();

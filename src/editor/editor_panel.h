@@ -33,6 +33,8 @@
 
 namespace lorvane {
 
+class Tracer;
+
 enum class TileStep { Up, Down };
 enum class PanelList { Paths, Areas };
 
@@ -257,6 +259,8 @@ class EditorPanel {
     void ToggleShow(int32_t& flag);
     void StartPaths(bool newPath);
     void StartAreas(bool newArea);
+    void StartTrace();
+    Tracer* TracerOfImage();
     void SwitchTool(ToolKind kind);
     void ForgetTileOnScreen();
 
@@ -277,6 +281,10 @@ class EditorPanel {
     std::unique_ptr<Tool> tool_;
     std::optional<PcxImage> image_;  // the tile image on screen
     int imageGeneration_ = 0;
+    // What follows features in the image on screen, and the image
+    // generation it was made for.
+    std::unique_ptr<Tracer> tracer_;
+    int tracerGeneration_ = -1;
     ViewTransform view_;
     const TileDatabase* comparedWith_ = nullptr;
     bool snapping_ = true;

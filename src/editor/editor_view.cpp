@@ -74,7 +74,7 @@ std::vector<FrameItem> EditorPanel::Frame() const {
     if (!pointerOnTile_) toolView.snap.reset();
     std::vector<FrameItem> items = BuildFrame(
         {view_, image_->Width(), image_->Height(), tables.paths, tables.areas, showPaths(),
-         showAreas(), selection(), toolView.rubber, toolView.snap, edgeMarkers()});
+         showAreas(), selection(), toolView.rubber, toolView.snap, edgeMarkers(), toolView.trace});
     if (comparedWith_ == nullptr || !document_.HasTile()) return items;
     // The other database's entries of this tile, faded and dashed, just
     // above the image and under everything of the tile's own.
@@ -110,7 +110,9 @@ EditorPanel::StatusTexts EditorPanel::Status() const {
     texts.snap = SnapStatus(snapping_);
     const Stroke& stroke = tool_->stroke();
     const FeetPointF open{double(stroke.open.x), double(stroke.open.y)};
-    if (stroke.phase == StrokePhase::PathOpen) {
+    if (std::string own = tool_->StatusText(*context_); !own.empty()) {
+        texts.drawing = std::move(own);
+    } else if (stroke.phase == StrokePhase::PathOpen) {
         const EditorWorkingSet& tables = document_.working();
         const int32_t last = tables.pathCount();
         const double before =
@@ -179,6 +181,15 @@ bool EditorPanel::EditCell(PanelList list, int row, int column, const std::strin
 bool EditorPanel::TypePoint(int field, const std::string& x, const std::string& y) {
     const Stroke& stroke = tool_->stroke();
     const ToolKind kind = tool_->kind();
+    if (field == kPanelWidth) {
+        // A width for what is being drawn (a trace's, in place of the image's).
+        const auto width = ReadTypedFeet(x, TypedRule::Width);
+        if (!width) {
+            services_.messages.Exclamation(width.error(), kTypedValueCaption);
+            return false;
+        }
+        return tool_->TypeWidth(*context_, *width);
+    }
     const bool radius = field == kPanelRadius;
     const bool fits =
         (kind == ToolKind::Path && field == kPanelStartX && stroke.phase == StrokePhase::None) ||

@@ -88,6 +88,7 @@ class FrameBuilder {
                     FrameEdgeMarker{at, Opaque(PathPen(marker.typeChoice)), marker.places});
         }
         if (input_.highlight) AddHighlight(*input_.highlight);
+        for (const RubberBand& band : input_.trace) AddRubberBand(band);
         if (input_.rubber) AddRubberBand(*input_.rubber);
         if (input_.snap && input_.snap->kind != SnapKind::None)
             items_.push_back(FrameMarker{view_.ToScreen(input_.snap->point), input_.snap->kind});

@@ -133,6 +133,7 @@ struct FrameInput {
     std::optional<RubberBand> rubber{};
     std::optional<Snapped> snap{};  // its marker shows unless its kind is None
     std::span<const NeighbourMarker> edgeMarkers{};
+    std::span<const RubberBand> trace{};  // a trace being drawn, under the rubber band
 };
 
 // The items of one frame, in drawing order. What lies wholly outside the

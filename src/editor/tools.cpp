@@ -250,6 +250,8 @@ std::unique_ptr<Tool> MakeTool(ToolKind kind) {
             return std::make_unique<PathTool>();
         case ToolKind::Area:
             return std::make_unique<AreaTool>();
+        case ToolKind::Trace:
+            return MakeTraceTool();
         case ToolKind::Select:
             break;
     }

@@ -13,7 +13,8 @@
 // type and width. The frame of the viewer shows the rubber band as a band of
 // the new segment's width (or a disc). Select tool: a click
 // picks the nearest entry; dragging an end, a centre or a rim changes it
-// (select_tool.h).
+// (select_tool.h). Trace tool: a path that follows a feature of the image
+// from click to click (trace_tool.cpp).
 
 #include <cstdint>
 #include <memory>
@@ -30,7 +31,9 @@
 
 namespace lorvane {
 
-enum class ToolKind { Select, Path, Area };
+class Tracer;
+
+enum class ToolKind { Select, Path, Area, Trace };
 enum class MouseButton { Left, Right };
 enum class EditorKey { Escape, Enter, Backspace, Delete };
 
@@ -71,6 +74,10 @@ class ToolContext {
     virtual PickOptions pickOptions() const = 0;
     virtual std::optional<Pick> selection() const = 0;
     virtual void Select(std::optional<Pick> pick) = 0;
+    // What follows features in the tile image on screen, made when first
+    // asked for after an image is loaded; null when no image is shown or
+    // there was no memory for it.
+    virtual Tracer* tracer() = 0;
 };
 
 // What a tool adds to the frame: the rubber band, the snap marker, and while
@@ -79,6 +86,8 @@ struct ToolView {
     std::optional<RubberBand> rubber;
     std::optional<Snapped> snap;
     std::optional<EditorWorkingSet> preview;
+    // A trace being drawn: its segments as bands of its width.
+    std::vector<RubberBand> trace;
 };
 
 // The open point of a stroke: nothing, the last point of an open path, or
@@ -127,8 +136,15 @@ class Tool {
     virtual const Stroke& stroke() const;
     // What the tool adds to the frame now.
     virtual ToolView View(const ToolContext&) const { return {}; }
+    // The status bar's text of what is being drawn; empty for the panel's own.
+    virtual std::string StatusText(const ToolContext&) const { return {}; }
+    // A width typed into the Width field while drawing; false when the tool
+    // has no use for it.
+    virtual bool TypeWidth(ToolContext&, double) { return false; }
 };
 
 std::unique_ptr<Tool> MakeTool(ToolKind kind);
+// The trace tool (trace_tool.cpp): a path following a feature of the image.
+std::unique_ptr<Tool> MakeTraceTool();
 
 }  // namespace lorvane

@@ -173,6 +173,7 @@ bool MainShell::HandleCommand(int id) {
             return true;
         case kPanelLoadTile:
         case kPanelNewPath:
+        case kPanelTrace:
         case kPanelNewArea:
             Forward(id);
             return true;

@@ -90,8 +90,8 @@ MenuBar LorvaneMenu() {
           I::Command(kMenuAddSet, "Add Set to Texture.bin"),
           I::Command(kMenuChangeSetType, "Change Set &Terrain Type"), I::Separator(),
           I::Command(kPanelUndoSegment, kUndoText, false), I::Command(kPanelRedo, kRedoText, false),
-          I::Command(kPanelNewPath, "Add New Path..."), I::Command(kPanelNewArea, "Add New &Area"),
-          I::Command(kMenuDeletePath, "Delete Path..."),
+          I::Command(kPanelNewPath, "Add New Path..."), I::Command(kPanelTrace, "Tra&ce"),
+          I::Command(kPanelNewArea, "Add New &Area"), I::Command(kMenuDeletePath, "Delete Path..."),
           I::Command(kMenuDeleteArea, "Delete Area")}});
     menu.popups.push_back(
         {"&Theater",

@@ -118,7 +118,7 @@ namespace {
 constexpr std::pair<int, int> kTypedFields[] = {
     {kPanelStartX, kPanelStartX}, {kPanelStartY, kPanelStartX},   {kPanelEndX, kPanelEndX},
     {kPanelEndY, kPanelEndX},     {kPanelCentreX, kPanelCentreX}, {kPanelCentreY, kPanelCentreX},
-    {kPanelRadius, kPanelRadius},
+    {kPanelRadius, kPanelRadius}, {kPanelWidth, kPanelWidth},
 };
 
 std::optional<int> PairOfField(int id) {
@@ -219,6 +219,8 @@ void LorvaneDialog::Build() {
     AddButton(kPanelRefresh, "&Refresh", units.Rect(291, 37, 50, 14));
     AddButton(kPanelContinuePath, "Continue", units.Rect(245, 64, 40, 14));
     AddButton(kPanelNewPath, "New &Path", units.Rect(289, 64, 40, 14));
+    AddButton(kPanelTrace, "Tra&ce", units.Rect(307, 85, 23, 12))
+        ->setToolTip("Trace a path along a road or river in the image (T)");
     AddButton(kPanelContinueArea, "Continue", units.Rect(245, 168, 40, 14));
     AddButton(kPanelNewArea, "New &Area", units.Rect(289, 168, 40, 14));
     AddButton(kPanelUndoSegment, "&Undo Segment", units.Rect(260, 236, 56, 14));
@@ -502,10 +504,14 @@ void LorvaneDialog::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void LorvaneDialog::keyPressEvent(QKeyEvent* event) {
-    // S turns snapping off and on.
+    // S turns snapping off and on; T starts a trace.
     if (event->key() == Qt::Key_S && event->modifiers() == Qt::NoModifier) {
         panel_.ToggleSnapping();
         Sync();
+        return;
+    }
+    if (event->key() == Qt::Key_T && event->modifiers() == Qt::NoModifier) {
+        HandleCommand(kPanelTrace);
         return;
     }
     const std::optional<EditorKey> key = EditorKeyOf(event->key());

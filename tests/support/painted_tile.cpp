@@ -6,6 +6,8 @@
 #include <numeric>
 #include <random>
 
+#include "support/pcx_writer.h"
+
 namespace lorvane::testing {
 
 PcxImage PaintedGround(int32_t size, uint32_t seed) {
@@ -47,6 +49,17 @@ PcxImage PaintedGround(int32_t size, uint32_t seed) {
             image.pixels[static_cast<size_t>(y) * image.stride + x] = static_cast<uint8_t>(index);
         }
     return image;
+}
+
+std::vector<std::byte> PaintedPcxFile(const PcxImage& image) {
+    PcxPicture picture;
+    picture.width = image.width;
+    picture.height = image.height;
+    for (int32_t y = 0; y < image.height; ++y)
+        for (int32_t x = 0; x < image.width; ++x) picture.indices.push_back(image.Index(x, y));
+    for (size_t i = 0; i < picture.palette.size(); ++i)
+        picture.palette[i] = {image.palette[i].red, image.palette[i].green, image.palette[i].blue};
+    return WritePcx(picture);
 }
 
 double DistanceToLine(TracePoint p, const std::vector<TracePoint>& line) {

@@ -3,6 +3,7 @@
 // mottled, noisy ground of greens and browns, and bands of one colour (a
 // road, a river) along centre lines that the test knows exactly.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -33,6 +34,9 @@ std::vector<TracePoint> ArcLine(double cx, double cy, double radius, double from
 
 // The distance from p to the polyline.
 double DistanceToLine(TracePoint p, const std::vector<TracePoint>& line);
+
+// The PCX file of a painted image.
+std::vector<std::byte> PaintedPcxFile(const PcxImage& image);
 
 // The same picture with its palette shuffled (from seed) and every pixel's
 // index changed to match.
