@@ -77,19 +77,19 @@ class MainWindowTest : public QObject {
         QStringList titles;
         for (QAction* action : window.menuBar()->actions()) titles << action->text();
         QCOMPARE(titles, (QStringList{"&File", "&Edit", "&Theater", "&Help"}));
-        QCOMPARE(Texts(window.Popup(0)),
-                 (QStringList{"Open &L2 File...", "Load L2 &Matrix...", "&Save L2 Matrix...", "-",
-                              "Open &Texture.bin file...", "Sa&ve Texture.bin file...",
-                              "Save Texture.bin &As...", "&Generate New Texture.bin file...", "-",
-                              "&Generate .thr map...", "Generate .mea file...",
-                              "Edit Theater.map file...", "-", "E&xport .bin Tiles...",
-                              "&Import .bin Tiles...", "&Compare With...", "&Merge...", "-",
-                              "&Exit"}));
+        QCOMPARE(
+            Texts(window.Popup(0)),
+            (QStringList{"Open &L2 File...", "Load L2 &Matrix...", "&Save L2 Matrix...", "-",
+                         "Open &Texture.bin file...", "Sa&ve Texture.bin file...",
+                         "Save Texture.bin &As...", "&Generate New Texture.bin file...", "-",
+                         "&Generate .thr map...", "Generate .mea file...",
+                         "Edit Theater.map file...", "-", "E&xport .bin Tiles...",
+                         "&Import .bin Tiles...", "&Compare With...", "&Merge...", "-", "&Exit"}));
         QCOMPARE(Texts(window.Popup(1)),
                  (QStringList{"Show &Tile List", "&Load New Tile...", "Add Tiles to Set...",
                               "Add Set to Texture.bin", "Change Set &Terrain Type", "-", "&Undo",
-                              "&Redo", "Add New Path...", "Add New &Area", "Delete Path...",
-                              "Delete Area"}));
+                              "&Redo", "Add New Path...", "Tra&ce", "Add New &Area",
+                              "Delete Path...", "Delete Area"}));
         QCOMPARE(Texts(window.Popup(2)),
                  (QStringList{"Select Theater", "-", "Balkans", "-", "Theater &Map"}));
         QCOMPARE(Texts(window.Popup(3)), QStringList{"About Lorvane..."});

@@ -1,0 +1,179 @@
+#!/usr/bin/env bash
+# Tracing a painted road end to end, with real input on a virtual display:
+# a sample tile whose road is painted into the image but not drawn (H024,
+# plains), the Trace tool (T), a click near each end of the road, Enter,
+# Save. lorvane-cli info --json must show Road segments along the road's
+# painted centre line, within its width; then Ctrl+Z and Save again: the
+# whole trace is gone in that one step.
+#
+# The tile's place on the screen is found from a screenshot: the plains'
+# yellow-green ground is the only colour of its kind there, and the tile fills its bounding box.
+#
+# Needs xvfb-run, xdotool, imagemagick and python3 (tools/install_deps.sh
+# installs them); without them the test is skipped. LORVANE_SCREENSHOT_DIR,
+# when set, receives screenshots of the steps.
+set -euo pipefail
+
+for tool in xvfb-run xdotool import convert python3; do
+    command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is missing (tools/install_deps.sh installs it)"; exit 0; }
+done
+: "${LORVANE_APP:?LORVANE_APP is not set}"
+: "${LORVANE_CLI:?LORVANE_CLI is not set}"
+sample=$(dirname "$LORVANE_CLI")/sample
+[ -f "$sample/Texture.bin" ] || { echo "FAIL: no sample in $sample"; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$sample/Texture.bin" "$sample/tiles" "$work/"
+tile=H024.PCX
+
+inputs="$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
+
+cat >"$work/drive.sh" <<'DRIVE'
+#!/usr/bin/env bash
+# Runs inside the virtual display.
+set -uo pipefail
+work=$1
+source "$2"
+tile=$3
+
+# The tile's rectangle on the screen as "left top width height": the
+# bounding box of the green ground.
+tile_box() {
+    import -window root -depth 8 "$work/screen.ppm" 2>/dev/null
+    python3 - "$work/screen.ppm" <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+# P6 header: magic, width, height, maximum, then the pixels.
+fields, at = [], 0
+while len(fields) < 4:
+    while data[at:at + 1].isspace(): at += 1
+    start = at
+    while not data[at:at + 1].isspace(): at += 1
+    fields.append(data[start:at])
+width, height = int(fields[1]), int(fields[2])
+pixels = data[at + 1:]
+xs, ys = [], []
+for y in range(0, height):
+    row = pixels[y * width * 3:(y + 1) * width * 3]
+    for x in range(0, width):
+        r, g, b = row[3 * x], row[3 * x + 1], row[3 * x + 2]
+        if g > b + 40 and g + 10 >= r:
+            xs.append(x); ys.append(y)
+if len(xs) < 1000:
+    sys.exit(1)
+print(min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1)
+PY
+}
+# The screen pixel of a point of the tile in feet (x up from the bottom
+# edge, y across from the left edge).
+at_feet() {
+    awk -v l="$box_left" -v t="$box_top" -v w="$box_width" -v h="$box_height" -v x="$1" -v y="$2" \
+        'BEGIN { printf "%d %d", l + y / 3280 * w, t + (1 - x / 3280) * h }'
+}
+
+cd "$work"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+mkdir -p "$HOME"
+"$LORVANE_APP" "$work/Texture.bin" "$work/tiles/$tile" >"$work/app.log" 2>&1 &
+app=$!
+trap 'kill $app 2>/dev/null' EXIT
+
+keys_to "Texture.bin Succesfully Loaded" Return
+main=$(timeout 60 xdotool search --sync --onlyvisible --name "Texture.bin$" | head -1)
+[ -n "$main" ] || { echo "no main window"; shot "missing"; exit 1; }
+xdotool windowmove "$main" 0 0 windowsize "$main" 1100 950 2>/dev/null || true
+box=""
+for ((i = 0; i < 120; ++i)); do
+    sleep 0.5
+    box=$(tile_box) && break
+done
+[ -n "$box" ] || { echo "the tile is not on the screen"; shot "missing"; exit 1; }
+read -r box_left box_top box_width box_height <<<"$box"
+echo "the tile lies at $box_left,$box_top, $box_width x $box_height pixels"
+shot 1-loaded
+
+# The road runs from (0, 1000) over (2000, 1400) to (3280, 2600): a click
+# a little inside each end, none at the bend.
+keys_to "Texture.bin$" t
+read -r x y < <(at_feet 100 1020)
+click "$x" "$y"
+read -r x y < <(at_feet 2000 1400)
+xdotool mousemove --sync "$x" "$y"; sleep 0.5
+read -r x y < <(at_feet 3200 2525)
+xdotool mousemove --sync "$x" "$y"; sleep 0.5
+click "$x" "$y"
+shot 2-traced
+keys_to "Texture.bin$" Return
+shot 3-accepted
+
+save() {
+    local before
+    before=$(cksum <"$work/Texture.bin")
+    keys_to "Texture.bin$" alt+s
+    # The first save asks where, proposing the opened file: accepted.
+    for ((i = 0; i < 120; ++i)); do
+        [ "$(cksum <"$work/Texture.bin")" != "$before" ] && break
+        if xdotool search --onlyvisible --name "^Save Texture.bin File$" >/dev/null 2>&1; then
+            keys_to "^Save Texture.bin File$" Return
+        fi
+        sleep 0.5
+    done
+    cp "$work/Texture.bin" "$work/$1"
+}
+save traced.bin
+# One Ctrl+Z takes the whole trace back.
+keys_to "Texture.bin$" ctrl+z
+save undone.bin
+shot 4-undone
+DRIVE
+chmod +x "$work/drive.sh"
+
+timeout 300 "$(dirname "$(readlink -f "$0")")/own_display.sh" 1280x1024x24 "$work/drive.sh" "$work" "$inputs" "$tile" || {
+    echo "the drive script failed"; cat "$work/app.log" 2>/dev/null; exit 1; }
+
+fail() { echo "FAIL: $*"; cat "$work/app.log" 2>/dev/null; exit 1; }
+[ -f "$work/traced.bin" ] && [ -f "$work/undone.bin" ] || fail "the drive did not save twice"
+
+# The tile's segments, one "type width startX startY endX endY" a line.
+segments() {
+    "$LORVANE_CLI" info --json "$1" | python3 -c '
+import json, sys
+for s in json.load(sys.stdin)["sets"]:
+    for t in s["tiles"]:
+        if t["name"] == sys.argv[1]:
+            for p in t["paths"]:
+                print(p["type"], p["width"], p["startX"], p["startY"], p["endX"], p["endY"])
+' "$tile"
+}
+traced=$(segments "$work/traced.bin")
+echo "traced:"; echo "$traced"
+[ -n "$traced" ] || fail "the trace stored no segment"
+python3 - "$traced" <<'PY' || fail "the trace does not follow the road"
+import math, sys
+road = [(0, 1000), (2000, 1400), (3280, 2600)]
+width = 60.0  # the road's painted width, feet
+def off(p):
+    best = 1e9
+    for (ax, ay), (bx, by) in zip(road, road[1:]):
+        dx, dy = bx - ax, by - ay
+        t = max(0, min(1, ((p[0] - ax) * dx + (p[1] - ay) * dy) / (dx * dx + dy * dy)))
+        best = min(best, math.hypot(p[0] - ax - t * dx, p[1] - ay - t * dy))
+    return best
+rows = [list(map(float, line.split())) for line in sys.argv[1].splitlines()]
+length = 0
+for i, (kind, w, sx, sy, ex, ey) in enumerate(rows):
+    assert kind == 10, f"segment {i + 1} is of type {kind}, not Road"
+    assert abs(w - width) <= 2 * 3280 / 256, f"segment {i + 1} is {w} feet wide"
+    for k in range(11):
+        p = (sx + (ex - sx) * k / 10, sy + (ey - sy) * k / 10)
+        assert off(p) <= width, f"segment {i + 1} passes {off(p):.0f} feet off the road at {p}"
+    if i > 0:
+        assert (sx, sy) == tuple(rows[i - 1][4:6]), f"segment {i + 1} does not start where {i} ends"
+    length += math.hypot(ex - sx, ey - sy)
+assert length > 0.85 * (math.hypot(2000, 400) + math.hypot(1280, 1200)), f"the trace is {length:.0f} feet long"
+print(f"{len(rows)} segments, {length:.0f} feet, all within {width:.0f} feet of the road")
+PY
+undone=$(segments "$work/undone.bin")
+[ -z "$undone" ] || fail "one Ctrl+Z left segments of the trace: $undone"
+echo "PASS"
