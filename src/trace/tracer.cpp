@@ -27,6 +27,10 @@ constexpr float kOnFeatureCost = 0.5f;
 // The search box reaches this far beyond the two points, and a quarter of
 // their distance when that is more (pixels).
 constexpr int32_t kBoxMargin = 24;
+// A way that runs along a side of the box (one inside the image) was held in
+// by it, as a bend reaching out farther than the box is: the search is made
+// again with the margin doubled, up to this many times.
+constexpr int kBoxGrowths = 2;
 
 // Cross profiles: one at every pixel of the way (at most kMaxProfiles,
 // evenly spread), across the direction from kProfileSpan pixels behind to as
@@ -38,6 +42,10 @@ constexpr size_t kProfileSpan = 4;
 constexpr double kProfileReach = 24;
 constexpr double kProfileStepPixels = 0.25;
 constexpr float kMinContrast = 12;
+
+// The segments stay within a quarter of the width of the centre line, and
+// within kMostTolerance pixels of it however wide the feature is.
+constexpr double kMostTolerance = 1.0;
 
 // The eight steps, and their lengths.
 constexpr std::array<int32_t, 8> kStepX{1, 1, 0, -1, -1, -1, 0, 1};
@@ -262,6 +270,17 @@ bool Tracer::Search(size_t start, size_t goal, Box box, const Reference& referen
     return false;
 }
 
+bool Tracer::HeldByBox(const std::vector<size_t>& way, Box box) const {
+    for (const size_t at : way) {
+        const auto x = static_cast<int32_t>(at % width_);
+        const auto y = static_cast<int32_t>(at / width_);
+        if ((x == box.left && box.left > 0) || (x == box.right && box.right < width_ - 1) ||
+            (y == box.top && box.top > 0) || (y == box.bottom && box.bottom < height_ - 1))
+            return true;
+    }
+    return false;
+}
+
 std::vector<size_t> Tracer::WayTo(size_t start, size_t goal) const {
     std::vector<size_t> way{goal};
     for (size_t at = goal; at != start;) {
@@ -373,7 +392,8 @@ std::vector<TracePoint> Tracer::Simplify(const Centre& centre, TracePoint from, 
                                          const TraceOptions& options) const {
     const Width& width = centre.width;
     const std::vector<TracePoint> line = Smoothed(centre.line, centre.spacing, width.pixels / 2);
-    std::vector<TracePoint> vertices = SimplifyLine(line, std::max(0.75, width.pixels / 4));
+    std::vector<TracePoint> vertices =
+        SimplifyLine(line, std::clamp(width.pixels / 4, 0.75, kMostTolerance));
     for (TracePoint& v : vertices) v = ToFeet({v.x, v.y});
     vertices.front() = SnapEnd(vertices.front(), from, options);
     vertices.back() = SnapEnd(vertices.back(), to, options);
@@ -404,15 +424,20 @@ std::optional<TraceResult> Tracer::Trace(TracePoint from, TracePoint to,
     const int32_t bx = static_cast<int32_t>(goal % width_);
     const int32_t by = static_cast<int32_t>(goal / width_);
     const auto chord = static_cast<int32_t>(std::hypot(bx - ax, by - ay));
-    const int32_t margin = std::max(kBoxMargin, chord / 4);
-    const Box box{std::max(std::min(ax, bx) - margin, 0), std::max(std::min(ay, by) - margin, 0),
-                  std::min(std::max(ax, bx) + margin, width_ - 1),
-                  std::min(std::max(ay, by) + margin, height_ - 1)};
-    if (!Search(start, goal, box, reference)) return std::nullopt;
+    std::vector<size_t> found;
+    for (int32_t margin = std::max(kBoxMargin, chord / 4), growth = 0;; margin *= 2, ++growth) {
+        const Box box{std::max(std::min(ax, bx) - margin, 0),
+                      std::max(std::min(ay, by) - margin, 0),
+                      std::min(std::max(ax, bx) + margin, width_ - 1),
+                      std::min(std::max(ay, by) + margin, height_ - 1)};
+        if (!Search(start, goal, box, reference)) return std::nullopt;
+        found = WayTo(start, goal);
+        if (growth == kBoxGrowths || !HeldByBox(found, box)) break;
+    }
 
     std::vector<ImagePoint> way;
     size_t cheap = 0;
-    for (const size_t at : WayTo(start, goal)) {
+    for (const size_t at : found) {
         way.push_back(
             {static_cast<double>(at % width_) + 0.5, static_cast<double>(at / width_) + 0.5});
         if (Cost(at, reference) < kOnFeatureCost) ++cheap;
