@@ -15,7 +15,7 @@ namespace {
 // colour distance to the clicked colour (full at kColourReach ΔE) and as the
 // line measure falls below the clicked line's.
 constexpr float kFloor = 0.05f;
-constexpr float kColourReach = 24;
+constexpr float kColourReach = 32;
 constexpr float kLineWeight = 1;
 // The clicked line's strength is this share of the strongest within
 // kClickReach of the click: a band's centre is seldom as strong all along as
@@ -42,6 +42,12 @@ constexpr size_t kProfileSpan = 4;
 constexpr double kProfileReach = 24;
 constexpr double kProfileStepPixels = 0.25;
 constexpr float kMinContrast = 12;
+constexpr double kScaleReach = 3;
+constexpr double kLeastReach = 4;
+// A profile moves its point onto the middle of its edges only when it is as
+// wide as the median profile within kAgreeingPixels or kAgreeingShare of it.
+constexpr double kAgreeingPixels = 1;
+constexpr double kAgreeingShare = 0.25;
 
 // The segments stay within a quarter of the width of the centre line, and
 // within kMostTolerance pixels of it however wide the feature is.
@@ -317,17 +323,20 @@ LabColour Tracer::LabAt(double x, double y) const {
 // normal (nx, ny): the distances to the side the normal points to and to
 // the other, in pixels; nullopt when either side shows no edge.
 std::optional<std::pair<double, double>> Tracer::Edges(ImagePoint p, double nx, double ny,
+                                                       double reach,
                                                        const Reference& reference) const {
     constexpr auto kSamples = static_cast<size_t>(kProfileReach / kProfileStepPixels);
     std::array<float, kSamples + 1> distance{};
+    const size_t samples =
+        std::min(kSamples, static_cast<size_t>(std::ceil(reach / kProfileStepPixels)));
     std::array<double, 2> edges{};
     for (size_t side = 0; side < 2; ++side) {
         const double sign = side == 0 ? 1 : -1;
-        for (size_t k = 0; k <= kSamples; ++k) {
+        for (size_t k = 0; k <= samples; ++k) {
             const double t = sign * kProfileStepPixels * static_cast<double>(k);
             distance[k] = LabDistance(LabAt(p.x + t * nx, p.y + t * ny), reference.colour);
         }
-        const float ground = *std::max_element(distance.begin(), distance.end());
+        const float ground = *std::max_element(distance.begin(), distance.begin() + samples + 1);
         if (ground - distance[0] < kMinContrast) return std::nullopt;
         const float half = distance[0] + 0.5f * (ground - distance[0]);
         size_t k = 1;
@@ -350,7 +359,25 @@ Tracer::Centre Tracer::CentreOf(const std::vector<ImagePoint>& way,
     centre.spacing = static_cast<double>(every);
     std::vector<double> pixels;
     std::vector<double> feet;
+    // Where each profile that found both edges would move its point.
+    struct Shift {
+        size_t point;
+        double across, dx, dy;
+    };
+    std::vector<Shift> shifts;
     size_t profiles = 0;
+    // The profiles reach kScaleReach times the scale the way's line answers
+    // most at (its median): far enough past the feature's edges to see the
+    // ground beside them, not so far as to take a field's or a wood's colour
+    // for it.
+    std::vector<uint8_t> scales;
+    for (const ImagePoint& p : way)
+        scales.push_back(
+            lines_.scale[static_cast<size_t>(p.y) * width_ + static_cast<size_t>(p.x)]);
+    std::nth_element(scales.begin(),
+                     scales.begin() + static_cast<std::ptrdiff_t>(scales.size() / 2), scales.end());
+    const double reach = std::clamp(kScaleReach * kLineScales[scales[scales.size() / 2]],
+                                    kLeastReach, kProfileReach);
     for (size_t i = 0; i < way.size(); ++i) {
         const bool end = i == 0 || i + 1 == way.size();
         if (i % every != 0 && !end) continue;
@@ -362,11 +389,11 @@ Tracer::Centre Tracer::CentreOf(const std::vector<ImagePoint>& way,
         const double nx = -(ahead.y - behind.y) / along;
         const double ny = (ahead.x - behind.x) / along;
         ++profiles;
-        const auto edges = Edges(way[i], nx, ny, reference);
+        const auto edges = Edges(way[i], nx, ny, reach, reference);
         if (!edges) continue;
         const double shift = (edges->first - edges->second) / 2;
-        centre.line.back() = {way[i].x + shift * nx, way[i].y + shift * ny};
         const double across = edges->first + edges->second;
+        shifts.push_back({centre.line.size() - 1, across, shift * nx, shift * ny});
         pixels.push_back(across);
         feet.push_back(across * std::hypot(nx * feetAcross, ny * feetUp));
     }
@@ -380,6 +407,15 @@ Tracer::Centre Tracer::CentreOf(const std::vector<ImagePoint>& way,
     }
     width.pixels = Median(pixels);
     width.feet = Median(feet);
+    // A profile much wider or narrower than the median found some other
+    // edge (a field's, a shadow's) on one side at least: its point stays
+    // where the way runs, on the feature's line.
+    for (const Shift& shift : shifts)
+        if (std::abs(shift.across - width.pixels) <=
+            std::max(kAgreeingPixels, kAgreeingShare * width.pixels)) {
+            ImagePoint& point = centre.line[shift.point];
+            point = {point.x + shift.dx, point.y + shift.dy};
+        }
     std::vector<double> deviations;
     for (const double w : pixels) deviations.push_back(std::abs(w - width.pixels));
     const double agreement = std::clamp(1 - 2 * Median(deviations) / width.pixels, 0.0, 1.0);

@@ -106,7 +106,7 @@ class Tracer {
     std::vector<size_t> WayTo(size_t start, size_t goal) const;
     bool HeldByBox(const std::vector<size_t>& way, Box box) const;
     LabColour LabAt(double x, double y) const;
-    std::optional<std::pair<double, double>> Edges(ImagePoint p, double nx, double ny,
+    std::optional<std::pair<double, double>> Edges(ImagePoint p, double nx, double ny, double reach,
                                                    const Reference& reference) const;
     struct Width;
     struct Centre;
