@@ -43,6 +43,10 @@ constexpr double kProfileReach = 24;
 constexpr double kProfileStepPixels = 0.25;
 constexpr float kMinContrast = 12;
 constexpr double kScaleReach = 3;
+// The ground beside an edge is the most the profile reaches within this many
+// pixels past where it first leaves the feature's colour by kMinContrast:
+// a blurred edge's ramp, short of a field or water a few pixels farther.
+constexpr double kEdgeRamp = 3;
 constexpr double kLeastReach = 4;
 // A profile moves its point onto the middle of its edges only when it is as
 // wide as the median profile within kAgreeingPixels or kAgreeingShare of it.
@@ -329,6 +333,7 @@ std::optional<std::pair<double, double>> Tracer::Edges(ImagePoint p, double nx, 
     std::array<float, kSamples + 1> distance{};
     const size_t samples =
         std::min(kSamples, static_cast<size_t>(std::ceil(reach / kProfileStepPixels)));
+    constexpr auto ramp = static_cast<size_t>(kEdgeRamp / kProfileStepPixels);
     std::array<double, 2> edges{};
     for (size_t side = 0; side < 2; ++side) {
         const double sign = side == 0 ? 1 : -1;
@@ -336,8 +341,14 @@ std::optional<std::pair<double, double>> Tracer::Edges(ImagePoint p, double nx, 
             const double t = sign * kProfileStepPixels * static_cast<double>(k);
             distance[k] = LabDistance(LabAt(p.x + t * nx, p.y + t * ny), reference.colour);
         }
-        const float ground = *std::max_element(distance.begin(), distance.begin() + samples + 1);
-        if (ground - distance[0] < kMinContrast) return std::nullopt;
+        // The ground is what the profile rises to just past where it first
+        // leaves the feature's colour by kMinContrast: not a farther field
+        // or water of a colour yet more different.
+        size_t rise = 1;
+        while (rise <= samples && distance[rise] - distance[0] < kMinContrast) ++rise;
+        if (rise > samples) return std::nullopt;
+        const size_t beyond = std::min(samples, rise + ramp);
+        const float ground = *std::max_element(distance.begin(), distance.begin() + beyond + 1);
         const float half = distance[0] + 0.5f * (ground - distance[0]);
         size_t k = 1;
         while (distance[k] < half) ++k;

@@ -197,6 +197,31 @@ TEST(PaintedTile, QuantiseKeepsFewColoursAndNearsMany) {
     EXPECT_LT(error / (3 * 64 * 64), 12.0);
 }
 
+// A field of a far other colour a few pixels beside the band: the profiles
+// see the ground between them, not the field, and find the band's own edges.
+TEST(Tracer, MeasuresABandBesideAFieldOfAnotherColour) {
+    std::mt19937 random(29);
+    for (const double width : {3.0, 5.0, 8.0}) {
+        for (const double gap : {4.0, 8.0}) {
+            SCOPED_TRACE(::testing::Message() << "width " << width << ", gap " << gap);
+            const std::vector<TracePoint> road{{10, 100}, {246, 120}};
+            const double apart = width / 2 + gap + 40;  // the field is 80 pixels wide
+            const std::vector<TracePoint> field{{10, 100 + apart}, {246, 120 + apart}};
+            PcxImage image = PaintedGround(kSize, random());
+            // Deep blue: farther from the road's grey than twice the ground.
+            constexpr uint8_t kFieldColour = 202;
+            image.palette[kFieldColour] = {10, 20, 240};
+            PaintBand(image, field, 80, kFieldColour);
+            PaintBand(image, road, width, kRoadColour);
+            Tracer tracer(image);
+            const auto result =
+                tracer.Trace(tracer.ToFeet({30, 101.7}), tracer.ToFeet({226, 118.3}));
+            ASSERT_TRUE(result);
+            ExpectFollows(tracer, *result, road, width, 1);
+        }
+    }
+}
+
 TEST(Tracer, StaysOnItsBandBesideAParallelOneOfTheSameColour) {
     std::mt19937 random(3);
     for (const double width : {3.0, 6.0, 10.0}) {
