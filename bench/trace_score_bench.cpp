@@ -244,6 +244,7 @@ std::vector<Case> RealCases(const std::filesystem::path& labels,
         for (const auto& road : picture.at("roads")) {
             Case c;
             c.name = file.substr(0, file.find('.')) + ": " + road.at("name").get<std::string>();
+            if (road.value("held_out", false)) c.name += " [held out]";
             c.goal = &kReal;
             c.image = *image;
             c.width = road.at("width");
