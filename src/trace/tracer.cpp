@@ -34,20 +34,21 @@ constexpr int kBoxGrowths = 2;
 
 // Cross profiles: one at every pixel of the way (at most kMaxProfiles,
 // evenly spread), across the direction from kProfileSpan pixels behind to as
-// many ahead, out to kProfileReach pixels on each side in steps of
-// kProfileStepPixels. A side whose colour never gets kMinContrast ΔE farther
-// from the clicked colour than the centre has no edge.
+// many ahead, in steps of kProfileStepPixels out to kScaleReach times the
+// line scale the way answers most at (its median), kLeastReach to
+// kProfileReach pixels, on each side. A side whose colour never gets
+// kMinContrast ΔE farther from the clicked colour than the centre has no
+// edge. The ground beside an edge is the most the profile reaches within
+// kEdgeRamp pixels past where it first gets that far: a blurred edge's ramp,
+// short of a field or water a few pixels farther out.
 constexpr size_t kMaxProfiles = 1024;
 constexpr size_t kProfileSpan = 4;
 constexpr double kProfileReach = 24;
+constexpr double kLeastReach = 4;
+constexpr double kScaleReach = 3;
 constexpr double kProfileStepPixels = 0.25;
 constexpr float kMinContrast = 12;
-constexpr double kScaleReach = 3;
-// The ground beside an edge is the most the profile reaches within this many
-// pixels past where it first leaves the feature's colour by kMinContrast:
-// a blurred edge's ramp, short of a field or water a few pixels farther.
 constexpr double kEdgeRamp = 3;
-constexpr double kLeastReach = 4;
 // A profile moves its point onto the middle of its edges only when it is as
 // wide as the median profile within kAgreeingPixels or kAgreeingShare of it.
 constexpr double kAgreeingPixels = 1;
