@@ -25,10 +25,15 @@ export CCACHE_NOHASHDIR ?= true
 export CCACHE_MAXSIZE ?= 20G
 endif
 
-.PHONY: run test deps build check sanitize fuzz windows windows-check bench clean
+.PHONY: run test deps bench-deps build check sanitize fuzz windows windows-check bench clean
 
 deps:
 	@tools/install_deps.sh
+
+# The benchmarks' packages: those of the build and the pictures the scored
+# tracing benchmark traces.
+bench-deps:
+	@tools/install_deps.sh bench
 
 build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -75,9 +80,10 @@ windows-check: windows
 
 test: check sanitize fuzz windows-check
 
-bench: deps
+bench: bench-deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORVANE_BUILD_BENCH=ON -DLORVANE_BUILD_UI=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	tools/bench_imagery.sh $(BENCH_BUILD)/bench-imagery
 	@for b in $(BENCH_BUILD)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done
 
 clean:

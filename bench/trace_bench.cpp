@@ -3,9 +3,10 @@
 // the preview follows the pointer (budget: 50 ms a move). The moves go from
 // a click on a curved road to points along it at 40 to 300 pixels (across a
 // river on the way), to a point 900 pixels along a straight road, 300 pixels
-// along a road hidden for 60 of them, and to points off any road. A search
-// reaches every pixel that costs less to get to than the way it finds, so
-// the last two, whose ways cross ground, cost the most. The ratio of a move
+// along a road hidden for 60 of them, round a bend of the river (whose
+// search box is widened), and to points off any road. A search reaches
+// every pixel that costs less to get to than the way it finds, so the moves
+// across the cover and off the road, whose ways cross ground, cost the most. The ratio of a move
 // to the precompute is printed at the end.
 
 #include <benchmark/benchmark.h>
@@ -86,6 +87,14 @@ void BM_TraceMoveAcrossCover(benchmark::State& state) {
     RunMoves(state, {400, 966.7}, {{700, 933.3}, {690, 934.4}});
 }
 
+// Along the river's circle from one point to points 140 to 160 degrees
+// round it: the bend reaches out farther than the first search box, which
+// is widened (searched again) once or twice.
+void BM_TraceMoveAroundBend(benchmark::State& state) {
+    const auto circle = testing::ArcLine(560, 600, 200, 0, 360);
+    RunMoves(state, circle[0], {circle[140], circle[150], circle[160]});
+}
+
 void BM_TraceMoveOffRoad(benchmark::State& state) {
     const auto& curve = Tile().curve;
     const TracePoint from = curve[10];
@@ -96,6 +105,7 @@ BENCHMARK(BM_TracerPrecompute)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TraceMoveAlongCurve)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TraceMoveLongStraight)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TraceMoveAcrossCover)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TraceMoveAroundBend)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TraceMoveOffRoad)->Unit(benchmark::kMillisecond);
 
 }  // namespace

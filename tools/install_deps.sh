@@ -3,7 +3,11 @@
 # need, when they are missing (with the Windows cross compiler and Wine for
 # the Windows build's tests, and what building Qt for Windows from Debian's
 # source package takes, NSIS for the setup program and Wine's own fonts).
+# With "bench", also the pictures the scored tracing benchmark traces
+# (grass-doc's Landsat and orthophoto figures, opencv-doc's aerial photos,
+# about 130 MB), which the tests do not need.
 # Runs apt-get as root (or through sudo).
+#   tools/install_deps.sh [bench]
 set -euo pipefail
 
 packages=(
@@ -14,6 +18,9 @@ packages=(
   g++-mingw-w64-x86-64 wine64 libz-mingw-w64-dev
   dpkg-dev xz-utils perl nsis fonts-wine
 )
+if [ "${1:-}" = bench ]; then
+  packages+=(grass-doc opencv-doc)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

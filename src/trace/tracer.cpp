@@ -15,7 +15,7 @@ namespace {
 // colour distance to the clicked colour (full at kColourReach ΔE) and as the
 // line measure falls below the clicked line's.
 constexpr float kFloor = 0.05f;
-constexpr float kColourReach = 24;
+constexpr float kColourReach = 32;
 constexpr float kLineWeight = 1;
 // The clicked line's strength is this share of the strongest within
 // kClickReach of the click: a band's centre is seldom as strong all along as
@@ -27,17 +27,36 @@ constexpr float kOnFeatureCost = 0.5f;
 // The search box reaches this far beyond the two points, and a quarter of
 // their distance when that is more (pixels).
 constexpr int32_t kBoxMargin = 24;
+// A way that runs along a side of the box (one inside the image) was held in
+// by it, as a bend reaching out farther than the box is: the search is made
+// again with the margin doubled, up to this many times.
+constexpr int kBoxGrowths = 2;
 
 // Cross profiles: one at every pixel of the way (at most kMaxProfiles,
 // evenly spread), across the direction from kProfileSpan pixels behind to as
-// many ahead, out to kProfileReach pixels on each side in steps of
-// kProfileStepPixels. A side whose colour never gets kMinContrast ΔE farther
-// from the clicked colour than the centre has no edge.
+// many ahead, in steps of kProfileStepPixels out to kScaleReach times the
+// line scale the way answers most at (its median), kLeastReach to
+// kProfileReach pixels, on each side. A side whose colour never gets
+// kMinContrast ΔE farther from the clicked colour than the centre has no
+// edge. The ground beside an edge is the most the profile reaches within
+// kEdgeRamp pixels past where it first gets that far: a blurred edge's ramp,
+// short of a field or water a few pixels farther out.
 constexpr size_t kMaxProfiles = 1024;
 constexpr size_t kProfileSpan = 4;
 constexpr double kProfileReach = 24;
+constexpr double kLeastReach = 4;
+constexpr double kScaleReach = 3;
 constexpr double kProfileStepPixels = 0.25;
 constexpr float kMinContrast = 12;
+constexpr double kEdgeRamp = 3;
+// A profile moves its point onto the middle of its edges only when it is as
+// wide as the median profile within kAgreeingPixels or kAgreeingShare of it.
+constexpr double kAgreeingPixels = 1;
+constexpr double kAgreeingShare = 0.25;
+
+// The segments stay within a quarter of the width of the centre line, and
+// within kMostTolerance pixels of it however wide the feature is.
+constexpr double kMostTolerance = 1.0;
 
 // The eight steps, and their lengths.
 constexpr std::array<int32_t, 8> kStepX{1, 1, 0, -1, -1, -1, 0, 1};
@@ -262,6 +281,17 @@ bool Tracer::Search(size_t start, size_t goal, Box box, const Reference& referen
     return false;
 }
 
+bool Tracer::HeldByBox(const std::vector<size_t>& way, Box box) const {
+    for (const size_t at : way) {
+        const auto x = static_cast<int32_t>(at % width_);
+        const auto y = static_cast<int32_t>(at / width_);
+        if ((x == box.left && box.left > 0) || (x == box.right && box.right < width_ - 1) ||
+            (y == box.top && box.top > 0) || (y == box.bottom && box.bottom < height_ - 1))
+            return true;
+    }
+    return false;
+}
+
 std::vector<size_t> Tracer::WayTo(size_t start, size_t goal) const {
     std::vector<size_t> way{goal};
     for (size_t at = goal; at != start;) {
@@ -298,18 +328,28 @@ LabColour Tracer::LabAt(double x, double y) const {
 // normal (nx, ny): the distances to the side the normal points to and to
 // the other, in pixels; nullopt when either side shows no edge.
 std::optional<std::pair<double, double>> Tracer::Edges(ImagePoint p, double nx, double ny,
+                                                       double reach,
                                                        const Reference& reference) const {
     constexpr auto kSamples = static_cast<size_t>(kProfileReach / kProfileStepPixels);
     std::array<float, kSamples + 1> distance{};
+    const size_t samples =
+        std::min(kSamples, static_cast<size_t>(std::ceil(reach / kProfileStepPixels)));
+    constexpr auto ramp = static_cast<size_t>(kEdgeRamp / kProfileStepPixels);
     std::array<double, 2> edges{};
     for (size_t side = 0; side < 2; ++side) {
         const double sign = side == 0 ? 1 : -1;
-        for (size_t k = 0; k <= kSamples; ++k) {
+        for (size_t k = 0; k <= samples; ++k) {
             const double t = sign * kProfileStepPixels * static_cast<double>(k);
             distance[k] = LabDistance(LabAt(p.x + t * nx, p.y + t * ny), reference.colour);
         }
-        const float ground = *std::max_element(distance.begin(), distance.end());
-        if (ground - distance[0] < kMinContrast) return std::nullopt;
+        // The ground is what the profile rises to just past where it first
+        // leaves the feature's colour by kMinContrast: not a farther field
+        // or water of a colour yet more different.
+        size_t rise = 1;
+        while (rise <= samples && distance[rise] - distance[0] < kMinContrast) ++rise;
+        if (rise > samples) return std::nullopt;
+        const size_t beyond = std::min(samples, rise + ramp);
+        const float ground = *std::max_element(distance.begin(), distance.begin() + beyond + 1);
         const float half = distance[0] + 0.5f * (ground - distance[0]);
         size_t k = 1;
         while (distance[k] < half) ++k;
@@ -331,7 +371,25 @@ Tracer::Centre Tracer::CentreOf(const std::vector<ImagePoint>& way,
     centre.spacing = static_cast<double>(every);
     std::vector<double> pixels;
     std::vector<double> feet;
+    // Where each profile that found both edges would move its point.
+    struct Shift {
+        size_t point;
+        double across, dx, dy;
+    };
+    std::vector<Shift> shifts;
     size_t profiles = 0;
+    // The profiles reach kScaleReach times the scale the way's line answers
+    // most at (its median): far enough past the feature's edges to see the
+    // ground beside them, not so far as to take a field's or a wood's colour
+    // for it.
+    std::vector<uint8_t> scales;
+    for (const ImagePoint& p : way)
+        scales.push_back(
+            lines_.scale[static_cast<size_t>(p.y) * width_ + static_cast<size_t>(p.x)]);
+    std::nth_element(scales.begin(),
+                     scales.begin() + static_cast<std::ptrdiff_t>(scales.size() / 2), scales.end());
+    const double reach = std::clamp(kScaleReach * kLineScales[scales[scales.size() / 2]],
+                                    kLeastReach, kProfileReach);
     for (size_t i = 0; i < way.size(); ++i) {
         const bool end = i == 0 || i + 1 == way.size();
         if (i % every != 0 && !end) continue;
@@ -343,11 +401,11 @@ Tracer::Centre Tracer::CentreOf(const std::vector<ImagePoint>& way,
         const double nx = -(ahead.y - behind.y) / along;
         const double ny = (ahead.x - behind.x) / along;
         ++profiles;
-        const auto edges = Edges(way[i], nx, ny, reference);
+        const auto edges = Edges(way[i], nx, ny, reach, reference);
         if (!edges) continue;
         const double shift = (edges->first - edges->second) / 2;
-        centre.line.back() = {way[i].x + shift * nx, way[i].y + shift * ny};
         const double across = edges->first + edges->second;
+        shifts.push_back({centre.line.size() - 1, across, shift * nx, shift * ny});
         pixels.push_back(across);
         feet.push_back(across * std::hypot(nx * feetAcross, ny * feetUp));
     }
@@ -361,6 +419,15 @@ Tracer::Centre Tracer::CentreOf(const std::vector<ImagePoint>& way,
     }
     width.pixels = Median(pixels);
     width.feet = Median(feet);
+    // A profile much wider or narrower than the median found some other
+    // edge (a field's, a shadow's) on one side at least: its point stays
+    // where the way runs, on the feature's line.
+    for (const Shift& shift : shifts)
+        if (std::abs(shift.across - width.pixels) <=
+            std::max(kAgreeingPixels, kAgreeingShare * width.pixels)) {
+            ImagePoint& point = centre.line[shift.point];
+            point = {point.x + shift.dx, point.y + shift.dy};
+        }
     std::vector<double> deviations;
     for (const double w : pixels) deviations.push_back(std::abs(w - width.pixels));
     const double agreement = std::clamp(1 - 2 * Median(deviations) / width.pixels, 0.0, 1.0);
@@ -373,7 +440,8 @@ std::vector<TracePoint> Tracer::Simplify(const Centre& centre, TracePoint from, 
                                          const TraceOptions& options) const {
     const Width& width = centre.width;
     const std::vector<TracePoint> line = Smoothed(centre.line, centre.spacing, width.pixels / 2);
-    std::vector<TracePoint> vertices = SimplifyLine(line, std::max(0.75, width.pixels / 4));
+    std::vector<TracePoint> vertices =
+        SimplifyLine(line, std::clamp(width.pixels / 4, 0.75, kMostTolerance));
     for (TracePoint& v : vertices) v = ToFeet({v.x, v.y});
     vertices.front() = SnapEnd(vertices.front(), from, options);
     vertices.back() = SnapEnd(vertices.back(), to, options);
@@ -404,15 +472,20 @@ std::optional<TraceResult> Tracer::Trace(TracePoint from, TracePoint to,
     const int32_t bx = static_cast<int32_t>(goal % width_);
     const int32_t by = static_cast<int32_t>(goal / width_);
     const auto chord = static_cast<int32_t>(std::hypot(bx - ax, by - ay));
-    const int32_t margin = std::max(kBoxMargin, chord / 4);
-    const Box box{std::max(std::min(ax, bx) - margin, 0), std::max(std::min(ay, by) - margin, 0),
-                  std::min(std::max(ax, bx) + margin, width_ - 1),
-                  std::min(std::max(ay, by) + margin, height_ - 1)};
-    if (!Search(start, goal, box, reference)) return std::nullopt;
+    std::vector<size_t> found;
+    for (int32_t margin = std::max(kBoxMargin, chord / 4), growth = 0;; margin *= 2, ++growth) {
+        const Box box{std::max(std::min(ax, bx) - margin, 0),
+                      std::max(std::min(ay, by) - margin, 0),
+                      std::min(std::max(ax, bx) + margin, width_ - 1),
+                      std::min(std::max(ay, by) + margin, height_ - 1)};
+        if (!Search(start, goal, box, reference)) return std::nullopt;
+        found = WayTo(start, goal);
+        if (growth == kBoxGrowths || !HeldByBox(found, box)) break;
+    }
 
     std::vector<ImagePoint> way;
     size_t cheap = 0;
-    for (const size_t at : WayTo(start, goal)) {
+    for (const size_t at : found) {
         way.push_back(
             {static_cast<double>(at % width_) + 0.5, static_cast<double>(at / width_) + 0.5});
         if (Cost(at, reference) < kOnFeatureCost) ++cheap;

@@ -8,7 +8,8 @@
 // 3 × 3 median around the first click) and where the line measure
 // (line_measure.h) is strong: the centre of a band of the clicked colour,
 // not one of its two edges. It is searched for on the 8-connected pixel grid
-// (A*) inside a box around the two points. A Tracer is made once per tile
+// (A*) inside a box around the two points (widened when the way it finds
+// runs along a side of it). A Tracer is made once per tile
 // image, which measures the lines of the whole image; each trace then costs
 // only the box and reuses the tracer's buffers, quick enough for a preview
 // that follows the pointer. A Tracer is therefore not shared between
@@ -103,8 +104,9 @@ class Tracer {
     size_t SnapClick(int32_t x, int32_t y, const Reference& reference) const;
     bool Search(size_t start, size_t goal, Box box, const Reference& reference);
     std::vector<size_t> WayTo(size_t start, size_t goal) const;
+    bool HeldByBox(const std::vector<size_t>& way, Box box) const;
     LabColour LabAt(double x, double y) const;
-    std::optional<std::pair<double, double>> Edges(ImagePoint p, double nx, double ny,
+    std::optional<std::pair<double, double>> Edges(ImagePoint p, double nx, double ny, double reach,
                                                    const Reference& reference) const;
     struct Width;
     struct Centre;

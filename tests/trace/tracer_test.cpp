@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -55,10 +56,11 @@ double FarthestFromCentre(const std::vector<TracePoint>& vertices,
 
 // Checks what every good trace of a band of this width along centre shows.
 void ExpectFollows(const Tracer& tracer, const TraceResult& result,
-                   const std::vector<TracePoint>& centre, double width, size_t mostSegments) {
+                   const std::vector<TracePoint>& centre, double width, size_t mostSegments,
+                   double farthest = 1) {
     const std::vector<TracePoint> vertices = VerticesInPixels(tracer, result);
     ASSERT_GE(vertices.size(), 2u);
-    EXPECT_LE(FarthestFromCentre(vertices, centre), std::max(1.0, 0.3 * width));
+    EXPECT_LE(FarthestFromCentre(vertices, centre), std::max(farthest, 0.3 * width));
     EXPECT_NEAR(result.widthFeet / kFeetPerPixel, width, 0.25 * width);
     EXPECT_GT(result.widthConfidence, 0.5);
     EXPECT_GT(result.onFeature, 0.9);
@@ -114,6 +116,108 @@ TEST(Tracer, FollowsArcsInFewSegments) {
             ASSERT_TRUE(result);
             ExpectFollows(tracer, *result, arc, width, 10);
             EXPECT_GE(result->segments.size(), 2u);
+        }
+    }
+}
+
+// A band that bends out farther from the line between the clicks than the
+// first search box reaches (a quarter of their distance): the way along it
+// runs into the box's side, and the box is widened rather than the bend cut
+// across the ground.
+TEST(Tracer, FollowsBendsReachingBeyondItsFirstBox) {
+    std::mt19937 random(19);
+    for (const double amplitude : {40.0, 70.0}) {
+        for (const double width : {3.0, 7.0}) {
+            SCOPED_TRACE(::testing::Message() << "amplitude " << amplitude << ", width " << width);
+            std::vector<TracePoint> wave;
+            for (double x = 10; x <= 246; x += 2)
+                wave.push_back({x, 128 - amplitude * std::sin(std::numbers::pi * (x - 10) / 236)});
+            PcxImage image = PaintedGround(kSize, random());
+            PaintBand(image, wave, width, kRoadColour);
+            Tracer tracer(image);
+            const auto result = tracer.Trace(ClickNear(tracer, wave[3], random),
+                                             ClickNear(tracer, wave[wave.size() - 4], random));
+            ASSERT_TRUE(result);
+            // Tight bends: the segments' chords cut them by up to 1.5 pixels.
+            ExpectFollows(tracer, *result, wave, width, 16, 1.5);
+        }
+    }
+}
+
+// Bands as a picture shows them: soft edges, blurred, noisy, brought down to
+// 256 colours by median cut.
+TEST(Tracer, FollowsSoftBlurredAndNoisyBandsIn256Colours) {
+    struct Spoilt {
+        double width, blur, noise;
+    };
+    std::mt19937 random(23);
+    for (const Spoilt spoilt : {Spoilt{3, 0, 0}, Spoilt{8, 0, 0}, Spoilt{4, 1, 0}, Spoilt{10, 2, 0},
+                                Spoilt{4, 0, 12}, Spoilt{6, 1, 8}}) {
+        SCOPED_TRACE(::testing::Message() << "width " << spoilt.width << ", blur " << spoilt.blur
+                                          << ", noise " << spoilt.noise);
+        const auto arc = ArcLine(128, 128, 90, 200, 330);
+        testing::RgbTile tile = testing::ToRgb(PaintedGround(kSize, random()));
+        testing::PaintSoftBand(tile, arc, spoilt.width, {178, 176, 172});
+        testing::Blur(tile, spoilt.blur);
+        testing::AddNoise(tile, spoilt.noise, random());
+        const PcxImage image = testing::Quantise(tile);
+        Tracer tracer(image);
+        const auto result = tracer.Trace(ClickNear(tracer, arc[5], random),
+                                         ClickNear(tracer, arc[arc.size() - 6], random));
+        ASSERT_TRUE(result);
+        const std::vector<TracePoint> vertices = VerticesInPixels(tracer, *result);
+        EXPECT_LE(FarthestFromCentre(vertices, arc), std::max(1.5, 0.3 * spoilt.width));
+        EXPECT_NEAR(result->widthFeet / kFeetPerPixel, spoilt.width, 1 + spoilt.blur);
+        EXPECT_GT(result->onFeature, 0.9);
+        EXPECT_FALSE(SelfIntersects(vertices));
+    }
+}
+
+// The median cut keeps a picture of few colours as it is, brings any other
+// down to 256 colours near its own, and is the same every time.
+TEST(PaintedTile, QuantiseKeepsFewColoursAndNearsMany) {
+    const PcxImage ground = PaintedGround(64, 3);
+    const PcxImage kept = testing::Quantise(testing::ToRgb(ground));
+    for (int32_t y = 0; y < 64; ++y)
+        for (int32_t x = 0; x < 64; ++x) ASSERT_EQ(kept.Rgb(x, y), ground.Rgb(x, y));
+    testing::RgbTile noisy = testing::ToRgb(ground);
+    testing::AddNoise(noisy, 30, 4);
+    const PcxImage many = testing::Quantise(noisy);
+    EXPECT_EQ(testing::Quantise(noisy).pixels, many.pixels);
+    double error = 0;
+    for (int32_t y = 0; y < 64; ++y)
+        for (int32_t x = 0; x < 64; ++x) {
+            const PaletteColour c = many.palette[many.Index(x, y)];
+            const auto& p = noisy.At(x, y);
+            error += std::abs(std::clamp(p[0], 0.0f, 255.0f) - c.red) +
+                     std::abs(std::clamp(p[1], 0.0f, 255.0f) - c.green) +
+                     std::abs(std::clamp(p[2], 0.0f, 255.0f) - c.blue);
+        }
+    // Noise of sigma 30 over 4096 pixels in 256 boxes: a few levels a channel.
+    EXPECT_LT(error / (3 * 64 * 64), 12.0);
+}
+
+// A field of a far other colour a few pixels beside the band: the profiles
+// see the ground between them, not the field, and find the band's own edges.
+TEST(Tracer, MeasuresABandBesideAFieldOfAnotherColour) {
+    std::mt19937 random(29);
+    for (const double width : {3.0, 5.0, 8.0}) {
+        for (const double gap : {4.0, 8.0}) {
+            SCOPED_TRACE(::testing::Message() << "width " << width << ", gap " << gap);
+            const std::vector<TracePoint> road{{10, 100}, {246, 120}};
+            const double apart = width / 2 + gap + 40;  // the field is 80 pixels wide
+            const std::vector<TracePoint> field{{10, 100 + apart}, {246, 120 + apart}};
+            PcxImage image = PaintedGround(kSize, random());
+            // Deep blue: farther from the road's grey than twice the ground.
+            constexpr uint8_t kFieldColour = 202;
+            image.palette[kFieldColour] = {10, 20, 240};
+            PaintBand(image, field, 80, kFieldColour);
+            PaintBand(image, road, width, kRoadColour);
+            Tracer tracer(image);
+            const auto result =
+                tracer.Trace(tracer.ToFeet({30, 101.7}), tracer.ToFeet({226, 118.3}));
+            ASSERT_TRUE(result);
+            ExpectFollows(tracer, *result, road, width, 1);
         }
     }
 }
