@@ -103,7 +103,6 @@ class Tracer {
     size_t SnapClick(int32_t x, int32_t y, const Reference& reference) const;
     bool Search(size_t start, size_t goal, Box box, const Reference& reference);
     std::vector<size_t> WayTo(size_t start, size_t goal) const;
-    LabColour LabAt(double x, double y) const;
     std::optional<std::pair<double, double>> Edges(ImagePoint p, double nx, double ny,
                                                    const Reference& reference) const;
     struct Width;
