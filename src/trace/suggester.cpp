@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <numeric>
 #include <optional>
 #include <tuple>
@@ -41,13 +42,24 @@ constexpr double kJoinGapWidths = 3;
 constexpr double kJoinGapPixels = 12;
 constexpr double kJoinDegrees = 30;
 constexpr float kJoinColour = 20;
+// Ends within a width and kCornerGapPixels of each other may turn up to
+// kCornerDegrees (a bend the thinning cut); where three ends meet, the two
+// that go on straightest are joined first.
+constexpr double kCornerGapPixels = 4;
+constexpr double kCornerDegrees = 75;
+// A join that turns more than kCornerFromDegrees gets the corner where the
+// two ends carried on meet, within kCornerReach times the gap of both.
+constexpr double kCornerFromDegrees = 15;
+constexpr double kCornerReach = 2;
 // A chain's end meets another chain when it lies within half the other's
 // width plus kMeetWidths of its own width plus kMeetPixels.
-constexpr double kMeetWidths = 1;
-constexpr double kMeetPixels = 4;
+constexpr double kMeetWidths = 0.5;
+constexpr double kMeetPixels = 3;
 // A strip of ground between two features is told by their bands lying
 // within this many pixels beyond its edges.
 constexpr double kStripBeyond = 6;
+// A feature is at least this many times as long as it is wide.
+constexpr double kElongation = 3;
 // Chains shorter than this (pixels) are noise even before they are joined.
 constexpr size_t kMinChainPoints = 3;
 
@@ -361,17 +373,25 @@ std::optional<Chain> Suggester::Measure(const std::vector<uint32_t>& pixels) con
     for (const uint32_t at : pixels)
         way.push_back(
             {static_cast<double>(at % width_) + 0.5, static_cast<double>(at / width_) + 0.5});
+    // Out to the reach of the chain's line scale, so that a band beside it
+    // (a river the road crosses further on) does not count as its ground.
+    std::vector<double> scales;
+    for (const uint32_t at : pixels) scales.push_back(kLineScales[lines_.scale[at]]);
+    ProfileSettings profile = kWidthProfile;
+    profile.reach = std::min(profile.reach, kTestReachPerScale * Median(scales) + kTestReachPlus);
     for (size_t i = 0; i < way.size(); ++i) {
         chain.line.push_back(way[i]);
         const ImagePoint normal = NormalAt(way, i);
         const double nx = normal.x;
         const double ny = normal.y;
         if (nx == 0 && ny == 0) continue;
-        const auto edges = ProfileEdges(Lab(), way[i], nx, ny, colour, kWidthProfile);
+        const auto edges = ProfileEdges(Lab(), way[i], nx, ny, colour, profile);
         if (!edges) continue;
+        const double across = edges->first + edges->second;
+        // A profile far off the centre found another band's edge.
+        if (std::abs(edges->first - edges->second) > std::max(1.5, kEdgeBalance * across)) continue;
         const double shift = (edges->first - edges->second) / 2;
         chain.line.back() = {way[i].x + shift * nx, way[i].y + shift * ny};
-        const double across = edges->first + edges->second;
         chain.widthPixels.push_back(across);
         chain.widthFeet.push_back(across * std::hypot(nx * feetAcross, ny * feetUp));
     }
@@ -405,6 +425,23 @@ ChainEnd EndOf(std::span<const ImagePoint> line, double width) {
             trim};
 }
 
+// Where two joined ends that turn a corner would meet carried on straight:
+// the corner's vertex, when it lies ahead of both within kCornerReach of
+// the gap between them.
+std::optional<ImagePoint> Corner(const ChainEnd& p, const ChainEnd& q) {
+    const double facing = -(p.outward.x * q.outward.x + p.outward.y * q.outward.y);
+    if (facing > std::cos(kCornerFromDegrees * std::numbers::pi / 180)) return std::nullopt;
+    const double denominator = p.outward.x * q.outward.y - p.outward.y * q.outward.x;
+    if (std::abs(denominator) < 1e-9) return std::nullopt;
+    const double ox = q.at.x - p.at.x;
+    const double oy = q.at.y - p.at.y;
+    const double alongP = (ox * q.outward.y - oy * q.outward.x) / denominator;
+    const double alongQ = (ox * p.outward.y - oy * p.outward.x) / denominator;
+    const double reach = kCornerReach * Length(p.at, q.at);
+    if (alongP < 0 || alongQ < 0 || alongP > reach || alongQ > reach) return std::nullopt;
+    return ImagePoint{p.at.x + alongP * p.outward.x, p.at.y + alongP * p.outward.y};
+}
+
 // Chains that go on into each other made one, the nearest pairs of ends
 // first; no chain joins itself, so none becomes a ring.
 std::vector<Chain> Suggester::Join(std::vector<Chain> chains) const {
@@ -430,7 +467,8 @@ std::vector<Chain> Suggester::Join(std::vector<Chain> chains) const {
         const auto [cx, cy] = cellOf(ends[e].tip);
         grid[static_cast<size_t>(cy) * columns + cx].push_back(e);
     }
-    const double minCos = std::cos(kJoinDegrees * std::acos(-1.0) / 180);
+    const double straight = std::cos(kJoinDegrees * std::numbers::pi / 180);
+    const double corner = std::cos(kCornerDegrees * std::numbers::pi / 180);
     std::vector<std::tuple<double, size_t, size_t>> pairs;
     for (size_t e = 0; e < ends.size(); ++e) {
         const auto [cx, cy] = cellOf(ends[e].tip);
@@ -446,6 +484,9 @@ std::vector<Chain> Suggester::Join(std::vector<Chain> chains) const {
                     if (gap > kJoinGapWidths * std::max(a.width, b.width) + kJoinGapPixels)
                         continue;
                     const double facing = -(p.outward.x * q.outward.x + p.outward.y * q.outward.y);
+                    // Ends that nearly touch may turn a corner.
+                    const double minCos =
+                        gap <= std::max(a.width, b.width) + kCornerGapPixels ? corner : straight;
                     if (facing < minCos) continue;
                     const double bridge = Length(p.at, q.at);
                     if (bridge > 2) {
@@ -496,7 +537,8 @@ std::vector<Chain> Suggester::Join(std::vector<Chain> chains) const {
                 std::reverse(piece.pixels.begin(), piece.pixels.end());
             }
             const size_t leave = *at ^ 1;
-            // The joined ends' last width left out; the gap is bridged straight.
+            // The joined ends' last width left out; the gap is bridged straight
+            // or through the corner.
             const size_t first = joined[*at] ? ends[*at].trim : 0;
             const size_t last = piece.line.size() - (joined[leave] ? ends[leave].trim : 0);
             const auto from = static_cast<std::ptrdiff_t>(std::min(first, last - 1));
@@ -509,6 +551,27 @@ std::vector<Chain> Suggester::Join(std::vector<Chain> chains) const {
             run.widthFeet.insert(run.widthFeet.end(), piece.widthFeet.begin(),
                                  piece.widthFeet.end());
             at = joined[leave];
+            if (at) {
+                // Points a pixel apart across the gap, as along the chains, so
+                // that smoothing treats the gap as the rest.
+                const auto fill = [&](ImagePoint from, ImagePoint to) {
+                    const auto steps = static_cast<int>(Length(from, to));
+                    for (int k = 1; k <= steps; ++k) {
+                        const double t = static_cast<double>(k) / (steps + 1);
+                        run.line.push_back(
+                            {from.x + t * (to.x - from.x), from.y + t * (to.y - from.y)});
+                    }
+                };
+                const ChainEnd& p = ends[leave];
+                const ChainEnd& q = ends[*at];
+                if (const auto bend = Corner(p, q)) {
+                    fill(p.at, *bend);
+                    run.line.push_back(*bend);
+                    fill(*bend, q.at);
+                } else {
+                    fill(p.at, q.at);
+                }
+            }
         }
         run.width = Median(run.widthPixels);
         run.colour = CommonestColour(run.pixels);
@@ -610,7 +673,7 @@ std::vector<std::vector<ImagePoint>> Suggester::Uncovered(const Chain& chain) co
 
 // A part of a chain as few straight segments in feet, as the tracer makes
 // them; nullopt when it comes out shorter than the shortest suggestion or
-// crossing itself.
+// than kElongation widths, or crossing itself.
 std::optional<SuggestedPath> Suggester::Simplify(const Chain& chain,
                                                  std::span<const ImagePoint> part) const {
     if (part.size() < 2) return std::nullopt;
@@ -624,7 +687,8 @@ std::optional<SuggestedPath> Suggester::Simplify(const Chain& chain,
     double length = 0;
     for (size_t i = 1; i < vertices.size(); ++i)
         length += std::hypot(vertices[i].x - vertices[i - 1].x, vertices[i].y - vertices[i - 1].y);
-    if (vertices.size() < 2 || length < options_.minLengthFeet || SelfIntersects(vertices))
+    if (vertices.size() < 2 || length < std::max(options_.minLengthFeet, kElongation * widthFeet) ||
+        SelfIntersects(vertices))
         return std::nullopt;
     SuggestedPath path;
     path.widthFeet = widthFeet;
@@ -730,7 +794,12 @@ void Suggester::MeetAtEnds(std::vector<SuggestedPath>& paths) const {
             }
             std::vector<TracePoint> moved = mine;
             moved[0] = at;
-            if (SelfIntersects(moved) ||
+            // The end goes on along its line, or moves across it by half its
+            // width at the most.
+            const double aside =
+                std::abs((at.x - end.x) * (end.y - next.y) - (at.y - end.y) * (end.x - next.x)) /
+                along;
+            if (aside > paths[a].widthFeet / 2 + feet || SelfIntersects(moved) ||
                 std::hypot(moved[1].x - at.x, moved[1].y - at.y) < paths[a].widthFeet)
                 continue;
             if (side == 1) std::reverse(moved.begin(), moved.end());

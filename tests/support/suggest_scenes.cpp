@@ -65,6 +65,10 @@ std::vector<PaintedScene> SuggestScenes(int32_t size, uint32_t seed) {
     AddFeature(crossing, {{0.1 * s, 0.2 * s}, {0.9 * s, 0.7 * s}}, 6, kRoadColour);
     AddFeature(crossing, {{0.3 * s, 0.9 * s}, {0.6 * s, 0.1 * s}}, 6, kRoadColour);
     scenes.push_back(std::move(crossing));
+    PaintedScene branch = ground("road ending on a road");
+    AddFeature(branch, {{0.1 * s, 0.6 * s}, {0.9 * s, 0.5 * s}}, 8, kRoadColour);
+    AddFeature(branch, {{0.4 * s, 0.1 * s}, {0.45 * s, 0.5625 * s}}, 4, kRoadColour);
+    scenes.push_back(std::move(branch));
     PaintedScene colours = ground("road over river");
     AddFeature(colours, ArcLine(0, 0, 0.7 * s, 5, 85), 10, kRiverColour);
     AddFeature(colours, {{0.1 * s, 0.9 * s}, {0.9 * s, 0.15 * s}}, 4, kRoadColour);

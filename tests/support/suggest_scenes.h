@@ -24,7 +24,8 @@ struct PaintedScene {
 };
 
 // Bands of widths 2 to 15 pixels, straight at random angles and along
-// arcs, two roads crossing, and a road crossing a river, each on a ground
+// arcs, two roads crossing, a road ending on another, and a road crossing
+// a river, each on a ground
 // of its own, on images of size × size pixels; from seed.
 std::vector<PaintedScene> SuggestScenes(int32_t size, uint32_t seed);
 

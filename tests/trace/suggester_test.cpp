@@ -80,8 +80,18 @@ TEST(Suggester, JoinsCrossingFeaturesThroughTheCrossing) {
         if (scene.features.size() != 2) continue;
         SCOPED_TRACE(scene.name);
         const std::vector<SuggestedPath> paths = SuggestPaths(scene.image);
-        // Each feature whole in one suggestion.
+        // Each feature whole in one suggestion, the branch's end on the road
+        // it meets.
         ASSERT_EQ(paths.size(), 2u);
+        if (scene.name == "road ending on a road") {
+            const TracePoint end = paths[1].segments.back().end;
+            const TracePoint start = paths[1].segments.front().start;
+            double nearest = kTraceTileFeet;
+            for (const TraceSegment& s : paths[0].segments)
+                for (const TracePoint p : {start, end})
+                    nearest = std::min(nearest, DistanceToSegment(p, s.start, s.end));
+            EXPECT_LT(nearest, 1e-6);
+        }
         for (const auto& feature : scene.features) {
             PaintedScene alone{scene.name, scene.image, {feature}};
             EXPECT_TRUE(testing::ScoreSuggestions(alone, {paths[0]}).completeness >= 0.95 ||
