@@ -70,7 +70,11 @@ constexpr std::array<int32_t, 4> kAcrossY{0, 1, 1, -1};
 constexpr std::array<int32_t, 8> kRoundX{0, 1, 1, 1, 0, -1, -1, -1};
 constexpr std::array<int32_t, 8> kRoundY{-1, -1, 0, 1, 1, 1, 0, -1};
 
-double Length(ImagePoint a, ImagePoint b) { return std::hypot(b.x - a.x, b.y - a.y); }
+double Length(ImagePoint a, ImagePoint b) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
 
 // A centre line found in the pixels, with what its cross profiles measured.
 struct Chain {
@@ -111,6 +115,11 @@ class Suggester {
             for (int32_t x = 0; x < width_; ++x)
                 indices_[static_cast<size_t>(y) * width_ + x] = image.Index(x, y);
         lines_ = MeasureLines(image, lab_);
+        for (size_t i = 0; i < 256; ++i) {
+            size_t first = 0;
+            while (Rgb(first) != Rgb(i)) ++first;
+            sameColour_[i] = static_cast<uint8_t>(first);
+        }
     }
 
     std::vector<SuggestedPath> Run();
@@ -128,24 +137,16 @@ class Suggester {
     // The index of the commonest colour of the pixels (counted by colour,
     // not index; of equals the one least in red, green, blue order).
     uint8_t CommonestColour(std::span<const uint32_t> pixels) const {
-        const auto rgb = [&](uint8_t index) {
-            const PaletteColour& c = palette_[index];
-            return uint32_t{c.red} << 16 | uint32_t{c.green} << 8 | c.blue;
-        };
         std::array<uint32_t, 256> count{};
-        for (const uint32_t at : pixels) ++count[indices_[at]];
-        std::array<uint32_t, 256> byColour{};
-        for (size_t i = 0; i < 256; ++i)
-            for (size_t j = 0; j < 256; ++j)
-                if (count[j] != 0 && rgb(static_cast<uint8_t>(j)) == rgb(static_cast<uint8_t>(i)))
-                    byColour[i] += count[j];
+        for (const uint32_t at : pixels) ++count[sameColour_[indices_[at]]];
         size_t best = 0;
         for (size_t i = 1; i < 256; ++i)
-            if (byColour[i] > byColour[best] ||
-                (byColour[i] == byColour[best] &&
-                 rgb(static_cast<uint8_t>(i)) < rgb(static_cast<uint8_t>(best))))
-                best = i;
+            if (count[i] > count[best] || (count[i] == count[best] && Rgb(i) < Rgb(best))) best = i;
         return static_cast<uint8_t>(best);
+    }
+    uint32_t Rgb(size_t index) const {
+        const PaletteColour& c = palette_[index];
+        return uint32_t{c.red} << 16 | uint32_t{c.green} << 8 | c.blue;
     }
     std::optional<Chain> Measure(const std::vector<uint32_t>& pixels) const;
     std::vector<Chain> Join(std::vector<Chain> chains) const;
@@ -169,6 +170,8 @@ class Suggester {
     const SuggestOptions& options_;
     const std::array<PaletteColour, 256>& palette_;
     std::array<LabColour, 256> lab_;
+    // For each colour index the first index of the same colour.
+    std::array<uint8_t, 256> sameColour_{};
     std::vector<uint8_t> indices_;
     LineMeasure lines_;
     // 1 on a centre pixel, 2 once a chain took it.
@@ -179,7 +182,44 @@ class Suggester {
         double width;
     };
     std::vector<Taken> taken_;
+    // The taken segments by cells of kTakenCell pixels: each listed in every
+    // cell within its reach of a point of any chain.
+    static constexpr double kTakenCell = 32;
+    std::vector<std::vector<uint32_t>> takenCells_;
+    int32_t takenColumns_ = 0;
+    double widestChain_ = 0;
+    void Take(ImagePoint a, ImagePoint b, double width);
+    const std::vector<uint32_t>& TakenNear(ImagePoint p) const;
 };
+
+void Suggester::Take(ImagePoint a, ImagePoint b, double width) {
+    if (takenCells_.empty()) {
+        takenColumns_ = static_cast<int32_t>(width_ / kTakenCell) + 1;
+        takenCells_.resize(static_cast<size_t>(takenColumns_) *
+                           (static_cast<size_t>(height_ / kTakenCell) + 1));
+    }
+    const auto index = static_cast<uint32_t>(taken_.size());
+    taken_.push_back({a, b, width});
+    const double margin = std::max(width, widestChain_) / 2 + 2;
+    const auto cell = [&](double v, int32_t count) {
+        return std::clamp(static_cast<int32_t>(std::floor(v / kTakenCell)), 0, count - 1);
+    };
+    const auto rows = static_cast<int32_t>(takenCells_.size() / takenColumns_);
+    for (int32_t y = cell(std::min(a.y, b.y) - margin, rows);
+         y <= cell(std::max(a.y, b.y) + margin, rows); ++y)
+        for (int32_t x = cell(std::min(a.x, b.x) - margin, takenColumns_);
+             x <= cell(std::max(a.x, b.x) + margin, takenColumns_); ++x)
+            takenCells_[static_cast<size_t>(y) * takenColumns_ + x].push_back(index);
+}
+
+const std::vector<uint32_t>& Suggester::TakenNear(ImagePoint p) const {
+    static const std::vector<uint32_t> none;
+    if (takenCells_.empty()) return none;
+    const auto rows = static_cast<int32_t>(takenCells_.size() / takenColumns_);
+    const int32_t x = std::clamp(static_cast<int32_t>(p.x / kTakenCell), 0, takenColumns_ - 1);
+    const int32_t y = std::clamp(static_cast<int32_t>(p.y / kTakenCell), 0, rows - 1);
+    return takenCells_[static_cast<size_t>(y) * takenColumns_ + x];
+}
 
 bool Suggester::IsCentre(int32_t x, int32_t y) const {
     const float s = lines_.strength[static_cast<size_t>(y) * width_ + x];
@@ -199,7 +239,7 @@ bool Suggester::IsCentre(int32_t x, int32_t y) const {
     const int32_t dx = kAcrossX[direction];
     const int32_t dy = kAcrossY[direction];
     if (!(s > StrengthAt(x - dx, y - dy) && s >= StrengthAt(x + dx, y + dy))) return false;
-    const double norm = std::hypot(dx, dy);
+    const double norm = dx != 0 && dy != 0 ? std::numbers::sqrt2 : 1.0;
     const double sigma = kLineScales[lines_.scale[static_cast<size_t>(y) * width_ + x]];
     const ProfileSettings test{kTestReachPerScale * sigma + kTestReachPlus, kTestStep,
                                kMinContrast};
@@ -451,16 +491,16 @@ std::vector<Chain> Suggester::Join(std::vector<Chain> chains) const {
         const std::vector<ImagePoint> reversed(c.line.rbegin(), c.line.rend());
         ends.push_back(EndOf(reversed, c.width));
     }
-    // Ends by grid cell, so each looks only at those near it.
-    double widest = 1;
-    for (const Chain& c : chains) widest = std::max(widest, c.width);
-    const double cell = kJoinGapWidths * widest + kJoinGapPixels;
-
-    const auto columns = static_cast<int32_t>(width_ / cell) + 1;
-    const auto rows = static_cast<int32_t>(height_ / cell) + 1;
+    // Ends by grid cell; each end looks for those within the gap its own
+    // width allows, and a pair is taken from the side of the wider (the
+    // first of equals), whose gap is the pair's.
+    const auto maxGap = [](double width) { return kJoinGapWidths * width + kJoinGapPixels; };
+    constexpr double kCell = 32;
+    const auto columns = static_cast<int32_t>(width_ / kCell) + 1;
+    const auto rows = static_cast<int32_t>(height_ / kCell) + 1;
     const auto cellOf = [&](ImagePoint p) {
-        return std::pair{std::clamp(static_cast<int32_t>(p.x / cell), 0, columns - 1),
-                         std::clamp(static_cast<int32_t>(p.y / cell), 0, rows - 1)};
+        return std::pair{std::clamp(static_cast<int32_t>(p.x / kCell), 0, columns - 1),
+                         std::clamp(static_cast<int32_t>(p.y / kCell), 0, rows - 1)};
     };
     std::vector<std::vector<size_t>> grid(static_cast<size_t>(columns) * rows);
     for (size_t e = 0; e < ends.size(); ++e) {
@@ -471,22 +511,25 @@ std::vector<Chain> Suggester::Join(std::vector<Chain> chains) const {
     const double corner = std::cos(kCornerDegrees * std::numbers::pi / 180);
     std::vector<std::tuple<double, size_t, size_t>> pairs;
     for (size_t e = 0; e < ends.size(); ++e) {
-        const auto [cx, cy] = cellOf(ends[e].tip);
-        for (int32_t gy = std::max(cy - 1, 0); gy <= std::min(cy + 1, rows - 1); ++gy)
-            for (int32_t gx = std::max(cx - 1, 0); gx <= std::min(cx + 1, columns - 1); ++gx)
+        const Chain& a = chains[e / 2];
+        const ChainEnd& p = ends[e];
+        const double reach = maxGap(a.width);
+        const auto cells = static_cast<int32_t>(std::ceil(reach / kCell));
+        const auto [cx, cy] = cellOf(p.tip);
+        for (int32_t gy = std::max(cy - cells, 0); gy <= std::min(cy + cells, rows - 1); ++gy)
+            for (int32_t gx = std::max(cx - cells, 0); gx <= std::min(cx + cells, columns - 1);
+                 ++gx)
                 for (const size_t f : grid[static_cast<size_t>(gy) * columns + gx]) {
-                    if (f / 2 <= e / 2) continue;  // each pair once, never a chain with itself
-                    const Chain& a = chains[e / 2];
                     const Chain& b = chains[f / 2];
-                    const ChainEnd& p = ends[e];
+                    // Never a chain with itself; each pair once.
+                    if (f / 2 == e / 2 || b.width > a.width || (b.width == a.width && f < e))
+                        continue;
                     const ChainEnd& q = ends[f];
                     const double gap = Length(p.tip, q.tip);
-                    if (gap > kJoinGapWidths * std::max(a.width, b.width) + kJoinGapPixels)
-                        continue;
+                    if (gap > reach) continue;
                     const double facing = -(p.outward.x * q.outward.x + p.outward.y * q.outward.y);
                     // Ends that nearly touch may turn a corner.
-                    const double minCos =
-                        gap <= std::max(a.width, b.width) + kCornerGapPixels ? corner : straight;
+                    const double minCos = gap <= a.width + kCornerGapPixels ? corner : straight;
                     if (facing < minCos) continue;
                     const double bridge = Length(p.at, q.at);
                     if (bridge > 2) {
@@ -496,7 +539,7 @@ std::vector<Chain> Suggester::Join(std::vector<Chain> chains) const {
                         if (-(dx * q.outward.x + dy * q.outward.y) < minCos) continue;
                     }
                     if (LabDistance(lab_[a.colour], lab_[b.colour]) > kJoinColour) continue;
-                    pairs.emplace_back(gap + (1 - facing) * cell, e, f);
+                    pairs.emplace_back(gap + (1 - facing) * reach, std::min(e, f), std::max(e, f));
                 }
     }
     std::sort(pairs.begin(), pairs.end());
@@ -588,9 +631,10 @@ std::vector<Chain> Suggester::Join(std::vector<Chain> chains) const {
 std::vector<Chain> Suggester::DropStrips(std::vector<Chain> chains) const {
     std::vector<size_t> order(chains.size());
     std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return LineLength(chains[a].line) > LineLength(chains[b].line);
-    });
+    std::vector<double> lengths;
+    for (const Chain& c : chains) lengths.push_back(LineLength(c.line));
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return lengths[a] > lengths[b]; });
     std::vector<uint32_t> band(indices_.size(), 0);  // 1 + the chain whose band covers a pixel
     for (const size_t c : order) {
         const double half = chains[c].width / 2;
@@ -602,7 +646,7 @@ std::vector<Chain> Suggester::DropStrips(std::vector<Chain> chains) const {
                 for (int32_t x = std::max(px - reach, 0); x <= std::min(px + reach, width_ - 1);
                      ++x) {
                     uint32_t& label = band[static_cast<size_t>(y) * width_ + x];
-                    if (label == 0 && std::hypot(x + 0.5 - p.x, y + 0.5 - p.y) <= half)
+                    if (label == 0 && Length({x + 0.5, y + 0.5}, p) <= half)
                         label = static_cast<uint32_t>(c + 1);
                 }
         }
@@ -642,7 +686,8 @@ std::vector<std::vector<ImagePoint>> Suggester::Uncovered(const Chain& chain) co
     const std::vector<ImagePoint>& line = chain.line;
     std::vector<double> along(line.size(), 0);  // the widest covering segment's width, or 0
     for (size_t i = 0; i < line.size(); ++i)
-        for (const Taken& t : taken_) {
+        for (const uint32_t k : TakenNear(line[i])) {
+            const Taken& t = taken_[k];
             const double reach = std::max(t.width, chain.width) / 2 + 1.5;
             if (DistanceToSegment({line[i].x, line[i].y}, {t.a.x, t.a.y}, {t.b.x, t.b.y}) <= reach)
                 along[i] = std::max(along[i], t.width);
@@ -824,14 +869,17 @@ std::vector<SuggestedPath> Suggester::Run() {
         if (auto chain = Measure(pixels)) chains.push_back(std::move(*chain));
     chains = DropStrips(Join(std::move(chains)));
     std::vector<std::pair<double, size_t>> order;
-    for (size_t c = 0; c < chains.size(); ++c) order.emplace_back(-LineLength(chains[c].line), c);
+    for (size_t c = 0; c < chains.size(); ++c) {
+        order.emplace_back(-LineLength(chains[c].line), c);
+        widestChain_ = std::max(widestChain_, chains[c].width);
+    }
     std::sort(order.begin(), order.end());
 
     for (size_t i = 0; i < options_.existing.size(); ++i) {
         const TraceSegment& s = options_.existing[i];
         const double feet =
             i < options_.existingWidthFeet.size() ? options_.existingWidthFeet[i] : 0;
-        taken_.push_back({ToImage(s.start), ToImage(s.end), std::max(feet / FeetPerPixel(), 1.0)});
+        Take(ToImage(s.start), ToImage(s.end), std::max(feet / FeetPerPixel(), 1.0));
     }
     const double minPixels = options_.minLengthFeet / FeetPerPixel();
     std::vector<SuggestedPath> paths;
@@ -843,7 +891,7 @@ std::vector<SuggestedPath> Suggester::Run() {
             auto path = Simplify(chain, part);
             if (!path) continue;
             for (const TraceSegment& s : path->segments)
-                taken_.push_back({ToImage(s.start), ToImage(s.end), chain.width});
+                Take(ToImage(s.start), ToImage(s.end), chain.width);
             paths.push_back(std::move(*path));
         }
     }
