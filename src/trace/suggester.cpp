@@ -779,6 +779,7 @@ void Suggester::MeetAtEnds(std::vector<SuggestedPath>& paths) const {
             const TracePoint end = mine[0];
             const TracePoint next = mine[1];
             const double along = std::hypot(end.x - next.x, end.y - next.y);
+            if (along == 0) continue;
             struct Meeting {
                 double distance;
                 size_t path, segment;
