@@ -58,6 +58,8 @@ constexpr double kMeetPixels = 3;
 // A strip of ground between two features is told by their bands lying
 // within this many pixels beyond its edges.
 constexpr double kStripBeyond = 6;
+// Ends this near the tile's edge (pixels) are put on it.
+constexpr double kEdgeReach = 1.5;
 // A feature is at least this many times as long as it is wide.
 constexpr double kElongation = 3;
 // Chains shorter than this (pixels) are noise even before they are joined.
@@ -726,6 +728,17 @@ std::optional<SuggestedPath> Suggester::Simplify(const Chain& chain,
     const std::vector<TracePoint> line = SmoothedLine(part, 1, chain.width / 2);
     std::vector<TracePoint> vertices = SimplifyLine(line, std::max(0.75, chain.width / 4));
     for (TracePoint& v : vertices) v = ToFeet({v.x, v.y});
+    // An end within kEdgeReach pixels or a quarter of the width of the
+    // tile's edge lies on it, where the path of the tile beside goes on.
+    const double reach = std::max(kEdgeReach, chain.width / 4);
+    for (TracePoint* end : {&vertices.front(), &vertices.back()}) {
+        const auto onEdge = [&](double& feet, double pixel) {
+            if (feet <= reach * pixel) feet = 0;
+            if (feet >= kTraceTileFeet - reach * pixel) feet = kTraceTileFeet;
+        };
+        onEdge(end->x, kTraceTileFeet / height_);
+        onEdge(end->y, kTraceTileFeet / width_);
+    }
     DropShortSegments(vertices, widthFeet);
     RemoveSelfCrossings(vertices);
     DropShortSegments(vertices, widthFeet);

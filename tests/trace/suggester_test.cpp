@@ -146,6 +146,32 @@ TEST(Suggester, SuggestsTheSameWhateverThePaletteOrder) {
     }
 }
 
+TEST(Suggester, EndsOnTheTileEdgeWhereAFeatureLeavesTheTile) {
+    for (const double width : {2.0, 5.0, 9.0, 14.0}) {
+        SCOPED_TRACE(width);
+        // Across the tile, a road from the left edge to the right and a river
+        // from the top to the bottom, crossing.
+        PaintedScene scene{
+            "across", testing::PaintedGround(kSize, 30 + static_cast<uint32_t>(width)), {}};
+        testing::AddFeature(scene, {{0, 100}, {kSize, 140}}, width, testing::kRoadColour);
+        testing::AddFeature(scene, {{30, 0}, {60, kSize}}, width, testing::kRiverColour);
+        const std::vector<SuggestedPath> paths = SuggestPaths(scene.image);
+        ASSERT_EQ(paths.size(), 2u);
+        const testing::SuggestScore score = testing::ScoreSuggestions(scene, paths);
+        EXPECT_GE(score.completeness, 0.95);
+        EXPECT_GE(score.correctness, 0.95);
+        // Ends in feet: X up from the bottom, Y across from the left.
+        for (const SuggestedPath& path : paths) {
+            const TracePoint a = path.segments.front().start;
+            const TracePoint b = path.segments.back().end;
+            const bool road = path.colour[2] < 180;
+            const double TracePoint::*across = road ? &TracePoint::y : &TracePoint::x;
+            EXPECT_EQ(std::min(a.*across, b.*across), 0);
+            EXPECT_EQ(std::max(a.*across, b.*across), kTraceTileFeet);
+        }
+    }
+}
+
 TEST(Suggester, LeavesOutShortFeaturesBareGroundAndEmptyImages) {
     PcxImage image = testing::PaintedGround(kSize, 6);
     EXPECT_TRUE(SuggestPaths(image).empty());
