@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <numeric>
 #include <optional>
@@ -18,7 +19,8 @@ namespace {
 // kMinStrength (ΔE), the most of its neighbours across, and the colour it
 // has stands kMinContrast ΔE from the ground on both sides, the two edges
 // about as far from it (kEdgeBalance) and no farther than its line scale
-// allows (kScaleReach).
+// allows (kScaleReach), and both edges sharp: the colour changes by
+// kEdgeRise ΔE within kEdgeSpan pixels across each.
 constexpr float kMinStrength = 5;
 constexpr float kMinContrast = 20;
 constexpr double kEdgeBalance = 0.35;
@@ -30,7 +32,8 @@ constexpr float kEdgeRise = 15;
 constexpr double kTestStep = 0.5;
 constexpr double kTestReachPerScale = 3;
 constexpr double kTestReachPlus = 6;
-// Cross profiles for the width, as the tracer takes them.
+// Cross profiles for the width, as the tracer takes them but reaching no
+// farther than the first test's.
 constexpr ProfileSettings kWidthProfile{24, 0.25, 12};
 // A chain point's direction: from this many points behind to as many ahead.
 constexpr size_t kDirectionSpan = 4;
