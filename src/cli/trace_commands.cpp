@@ -220,6 +220,7 @@ const CommandRegistration trace("trace", [](CLI::App& app, int& exitStatus) {
     command->add_option("--to", options->to, "Where it ends: X,Y in feet")->required();
     command->add_option("--via", options->via, "A point on the way, X,Y in feet (repeatable)")
         ->expected(1)
+        ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     command->add_flag("--json", options->json,
                       "Print {\"width\", \"segments\": [{\"startX\", \"startY\", \"endX\", "

@@ -84,6 +84,12 @@ TEST_F(TraceCommands, TracePrintsTheWidthAndJoinedSegmentsLegByLeg) {
         Run({"trace", Path("tile.pcx"), "--from", Feet(30, 80), "--via", Feet(120, 80), "--via",
              Feet(180, 120), "--to", Feet(210, 180), "--json"});
     ASSERT_EQ(bent.exitStatus, 0) << bent.err;
+    // Each --via takes one point, wherever it stands.
+    const auto reordered =
+        Run({"trace", "--via", Feet(120, 80), "--via", Feet(180, 120), Path("tile.pcx"), "--from",
+             Feet(30, 80), "--to", Feet(210, 180), "--json"});
+    EXPECT_EQ(reordered.exitStatus, 0) << reordered.err;
+    EXPECT_EQ(reordered.out, bent.out);
     const auto legs = Segments(nlohmann::json::parse(bent.out).at("segments"));
     ASSERT_GE(legs.size(), 2u);
     EXPECT_NEAR(legs.back().end.x, kTraceTileFeet - 180 * kFeetPerPixel, 4 * kFeetPerPixel);
