@@ -168,6 +168,12 @@ class Suggester {
         return {feet.y * width_ / kTraceTileFeet,
                 (kTraceTileFeet - feet.x) * height_ / kTraceTileFeet};
     }
+    // The width of an existing segment (feet), a pixel at the least.
+    double ExistingWidthFeet(size_t i) const {
+        const double given =
+            i < options_.existingWidthFeet.size() ? options_.existingWidthFeet[i] : 0;
+        return std::max(given, FeetPerPixel());
+    }
     double FeetPerPixel() const { return (kTraceTileFeet / width_ + kTraceTileFeet / height_) / 2; }
 
     int32_t width_;
@@ -446,8 +452,7 @@ std::optional<Chain> Suggester::Measure(const std::vector<uint32_t>& pixels) con
     return chain;
 }
 
-// The direction (unit) in which the line leaves at its start, taken over a
-// few pixels: outward.
+// An end of a chain, as the chain goes on into another there.
 struct ChainEnd {
     ImagePoint tip;      // the chain's last point
     ImagePoint at;       // where it is joined
@@ -602,12 +607,11 @@ std::vector<Chain> Suggester::Join(std::vector<Chain> chains) const {
             if (at) {
                 // Points a pixel apart across the gap, as along the chains, so
                 // that smoothing treats the gap as the rest.
-                const auto fill = [&](ImagePoint from, ImagePoint to) {
-                    const auto steps = static_cast<int>(Length(from, to));
+                const auto fill = [&](ImagePoint a, ImagePoint b) {
+                    const auto steps = static_cast<int>(Length(a, b));
                     for (int k = 1; k <= steps; ++k) {
                         const double t = static_cast<double>(k) / (steps + 1);
-                        run.line.push_back(
-                            {from.x + t * (to.x - from.x), from.y + t * (to.y - from.y)});
+                        run.line.push_back({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)});
                     }
                 };
                 const ChainEnd& p = ends[leave];
@@ -782,10 +786,39 @@ void SetVertices(SuggestedPath& path, const std::vector<TracePoint>& vertices) {
         path.segments.push_back({vertices[i], vertices[i + 1]});
 }
 
-// An end of a suggestion that stops short of another (where a road meets
-// one it leaves, or a feature goes on in another colour) is moved onto it:
-// onto its vertex when one is within its width, else onto a new vertex of
-// it where the end comes nearest.
+// Where an end (with the vertex before it, `along` away) meets a segment of
+// a feature `width` wide: where its last segment, carried on, crosses the
+// segment; else the segment's point nearest the end when the end lies on
+// the feature already.
+std::optional<TracePoint> MeetingOn(TracePoint end, TracePoint next, double along,
+                                    const TraceSegment& seg, double width, double feet) {
+    const double dx = seg.end.x - seg.start.x;
+    const double dy = seg.end.y - seg.start.y;
+    std::optional<TracePoint> at;
+    const double ux = (end.x - next.x) / along;
+    const double uy = (end.y - next.y) / along;
+    const double denominator = ux * dy - uy * dx;
+    if (std::abs(denominator) > 1e-9) {
+        const double ox = seg.start.x - end.x;
+        const double oy = seg.start.y - end.y;
+        const double ahead = (ox * dy - oy * dx) / denominator;
+        const double t = (ox * uy - oy * ux) / denominator;
+        if (ahead >= 0 && t >= 0 && t <= 1) at = TracePoint{end.x + ahead * ux, end.y + ahead * uy};
+    }
+    const double squared = dx * dx + dy * dy;
+    const double t = std::clamp(
+        squared > 0 ? ((end.x - seg.start.x) * dx + (end.y - seg.start.y) * dy) / squared : 0, 0.0,
+        1.0);
+    const TracePoint nearest{seg.start.x + t * dx, seg.start.y + t * dy};
+    if (!at || std::hypot(nearest.x - end.x, nearest.y - end.y) <= width / 2 + feet) at = nearest;
+    return at;
+}
+
+// An end of a suggestion that stops short of another suggestion or of a
+// path already there (where a road meets one it leaves, or a feature goes
+// on in another colour) is moved onto it: onto its vertex when one is
+// within half its width, else where the end meets it, which becomes a
+// vertex of a suggestion met there.
 void Suggester::MeetAtEnds(std::vector<SuggestedPath>& paths) const {
     const double feet = FeetPerPixel();
     for (size_t a = 0; a < paths.size(); ++a) {
@@ -798,61 +831,40 @@ void Suggester::MeetAtEnds(std::vector<SuggestedPath>& paths) const {
             if (along == 0) continue;
             struct Meeting {
                 double distance;
-                size_t path, segment;
+                bool suggestion;  // false: a path already there
+                size_t path;      // of paths, when a suggestion
+                size_t segment;
                 TracePoint at;
+                TracePoint first, second;  // the segment met
+                double width;              // of what is met
             };
             std::optional<Meeting> best;
+            const auto consider = [&](bool suggestion, size_t path, size_t s,
+                                      const TraceSegment& seg, double width) {
+                const double reach =
+                    width / 2 + kMeetWidths * paths[a].widthFeet + kMeetPixels * feet;
+                const auto at = MeetingOn(end, next, along, seg, width, feet);
+                if (!at) return;
+                const double d = std::hypot(at->x - end.x, at->y - end.y);
+                if (d > reach || (best && d >= best->distance)) return;
+                best = Meeting{d, suggestion, path, s, *at, seg.start, seg.end, width};
+            };
             for (size_t b = 0; b < paths.size(); ++b) {
                 if (b == a) continue;
-                const double reach =
-                    paths[b].widthFeet / 2 + kMeetWidths * paths[a].widthFeet + kMeetPixels * feet;
-                for (size_t s = 0; s < paths[b].segments.size(); ++s) {
-                    const TraceSegment& seg = paths[b].segments[s];
-                    const double dx = seg.end.x - seg.start.x;
-                    const double dy = seg.end.y - seg.start.y;
-                    // Where the end's last segment, carried on, crosses the
-                    // segment; else the segment's point nearest the end when
-                    // the end lies on it already.
-                    std::optional<TracePoint> at;
-                    const double ux = (end.x - next.x) / along;
-                    const double uy = (end.y - next.y) / along;
-                    const double denominator = ux * dy - uy * dx;
-                    if (std::abs(denominator) > 1e-9) {
-                        const double ox = seg.start.x - end.x;
-                        const double oy = seg.start.y - end.y;
-                        const double ahead = (ox * dy - oy * dx) / denominator;
-                        const double t = (ox * uy - oy * ux) / denominator;
-                        if (ahead >= 0 && t >= 0 && t <= 1)
-                            at = TracePoint{end.x + ahead * ux, end.y + ahead * uy};
-                    }
-                    const double squared = dx * dx + dy * dy;
-                    const double t = std::clamp(
-                        squared > 0
-                            ? ((end.x - seg.start.x) * dx + (end.y - seg.start.y) * dy) / squared
-                            : 0,
-                        0.0, 1.0);
-                    const TracePoint nearest{seg.start.x + t * dx, seg.start.y + t * dy};
-                    if (!at || std::hypot(nearest.x - end.x, nearest.y - end.y) <=
-                                   paths[b].widthFeet / 2 + feet)
-                        at = nearest;
-                    const double d = std::hypot(at->x - end.x, at->y - end.y);
-                    if (d > reach || (best && d >= best->distance)) continue;
-                    best = Meeting{d, b, s, *at};
-                }
+                for (size_t s = 0; s < paths[b].segments.size(); ++s)
+                    consider(true, b, s, paths[b].segments[s], paths[b].widthFeet);
             }
+            for (size_t s = 0; s < options_.existing.size(); ++s)
+                consider(false, 0, s, options_.existing[s], ExistingWidthFeet(s));
             if (!best || best->distance == 0) continue;
-            SuggestedPath& other = paths[best->path];
-            std::vector<TracePoint> theirs = Vertices(other);
             TracePoint at = best->at;
-            size_t insert = 0;  // where `at` goes into theirs, 0 for a vertex of theirs
-            const TracePoint first = theirs[best->segment];
-            const TracePoint second = theirs[best->segment + 1];
-            const double toFirst = std::hypot(at.x - first.x, at.y - first.y);
-            const double toSecond = std::hypot(at.x - second.x, at.y - second.y);
-            if (std::min(toFirst, toSecond) <= other.widthFeet / 2 + feet) {
-                at = toFirst <= toSecond ? first : second;
+            bool insert = false;  // whether `at` becomes a vertex of the suggestion met
+            const double toFirst = std::hypot(at.x - best->first.x, at.y - best->first.y);
+            const double toSecond = std::hypot(at.x - best->second.x, at.y - best->second.y);
+            if (std::min(toFirst, toSecond) <= best->width / 2 + feet) {
+                at = toFirst <= toSecond ? best->first : best->second;
             } else {
-                insert = best->segment + 1;
+                insert = best->suggestion;
             }
             std::vector<TracePoint> moved = mine;
             moved[0] = at;
@@ -866,8 +878,10 @@ void Suggester::MeetAtEnds(std::vector<SuggestedPath>& paths) const {
                 continue;
             if (side == 1) std::reverse(moved.begin(), moved.end());
             SetVertices(paths[a], moved);
-            if (insert != 0) {
-                theirs.insert(theirs.begin() + static_cast<std::ptrdiff_t>(insert), at);
+            if (insert) {
+                SuggestedPath& other = paths[best->path];
+                std::vector<TracePoint> theirs = Vertices(other);
+                theirs.insert(theirs.begin() + static_cast<std::ptrdiff_t>(best->segment + 1), at);
                 SetVertices(other, theirs);
             }
         }
@@ -894,9 +908,7 @@ std::vector<SuggestedPath> Suggester::Run() {
 
     for (size_t i = 0; i < options_.existing.size(); ++i) {
         const TraceSegment& s = options_.existing[i];
-        const double feet =
-            i < options_.existingWidthFeet.size() ? options_.existingWidthFeet[i] : 0;
-        Take(ToImage(s.start), ToImage(s.end), std::max(feet / FeetPerPixel(), 1.0));
+        Take(ToImage(s.start), ToImage(s.end), ExistingWidthFeet(i) / FeetPerPixel());
     }
     const double minPixels = options_.minLengthFeet / FeetPerPixel();
     std::vector<SuggestedPath> paths;

@@ -10,8 +10,9 @@
 // sides, with sharp edges (ground shading that changes slowly is not a
 // feature); a strip of ground between two features is left out, and so is
 // a feature shorter than three times its width. Where a suggestion stops
-// short of another (a road meeting the one it leaves), its end is moved onto
-// the other, on a vertex the other gains there; an end within a pixel and a
+// short of another or of an existing path (a road meeting the one it
+// leaves), its end is moved onto it, on a vertex another suggestion gains
+// there; an end within a pixel and a
 // half (or a quarter of the width) of the tile's edge is put on the edge,
 // where the path of the tile beside goes on. Memory while it works: the
 // line measure's (four float planes of the image's size), then about ten

@@ -133,6 +133,15 @@ TEST(Suggester, LeavesOutFeaturesAlongExistingPaths) {
         const testing::SuggestScore score = testing::ScoreSuggestions(second, paths);
         EXPECT_GE(score.completeness, 0.95);
         EXPECT_GE(score.correctness, 0.95);
+        if (scene.name == "road ending on a road") {
+            // The branch ends on the road drawn already.
+            double nearest = kTraceTileFeet;
+            for (const TraceSegment& s : existing)
+                for (const TracePoint p :
+                     {paths[0].segments.front().start, paths[0].segments.back().end})
+                    nearest = std::min(nearest, DistanceToSegment(p, s.start, s.end));
+            EXPECT_LT(nearest, 1e-6);
+        }
     }
 }
 
