@@ -277,7 +277,8 @@ bool Suggester::IsCentre(int32_t x, int32_t y) const {
     return true;
 }
 
-// Zhang and Suen's thinning of the centre pixels to lines one pixel wide.
+// Zhang and Suen's thinning of the centre pixels to lines one pixel wide,
+// but for the ends of lines two pixels thick, which it would wear away.
 void Suggester::Thin() {
     std::vector<uint32_t> set;
     for (size_t i = 0; i < centre_.size(); ++i)
@@ -302,7 +303,9 @@ void Suggester::Thin() {
                 }
                 int rises = 0;
                 for (size_t k = 0; k < 8; ++k) rises += !p[k] && p[(k + 1) % 8] ? 1 : 0;
-                if (count < 2 || count > 6 || rises != 1) continue;
+                // Two neighbours side by side: the end of a line two pixels thick,
+                // which would wear away from its end pixel by pixel.
+                if (count < 3 || count > 6 || rises != 1) continue;
                 // p[0] up, p[2] right, p[4] down, p[6] left.
                 const bool keep = pass == 0 ? (p[0] && p[2] && p[4]) || (p[2] && p[4] && p[6])
                                             : (p[0] && p[2] && p[6]) || (p[0] && p[4] && p[6]);

@@ -60,7 +60,9 @@ TEST(Suggester, FindsEveryPaintedBandAndNothingElse) {
             EXPECT_GE(score.correctness, 0.85);
             scores.push_back(score);
             if (scene.features.size() != 1) continue;
-            // One band: one suggestion, its width and its colour.
+            // One band: one suggestion from end to end, its width and its
+            // colour.
+            EXPECT_GE(score.completeness, 0.98);
             ASSERT_EQ(paths.size(), 1u);
             const double width = scene.features[0].width;
             EXPECT_NEAR(paths[0].widthFeet / kFeetPerPixel, width, 0.25 * width);
