@@ -54,10 +54,15 @@ constexpr double kCornerDegrees = 75;
 // two ends carried on meet, within kCornerReach times the gap of both.
 constexpr double kCornerFromDegrees = 15;
 constexpr double kCornerReach = 2;
-// A chain's end meets another chain when it lies within half the other's
-// width plus kMeetWidths of its own width plus kMeetPixels.
-constexpr double kMeetWidths = 0.5;
-constexpr double kMeetPixels = 3;
+// A suggestion's end meets another suggestion or path when it lies within
+// kMeetOtherWidths of the other's width plus kMeetWidths of its own plus
+// kMeetPixels (the other's line measure keeps the end's centre pixels off),
+// and at least kMeetColourShare of the way there has the colour of one of
+// the two (within kJoinColour ΔE): not ground between them.
+constexpr double kMeetOtherWidths = 1.5;
+constexpr double kMeetWidths = 1;
+constexpr double kMeetPixels = 4;
+constexpr double kMeetColourShare = 0.8;
 // A strip of ground between two features is told by their bands lying
 // within this many pixels beyond its edges.
 constexpr double kStripBeyond = 6;
@@ -159,7 +164,8 @@ class Suggester {
     std::vector<std::vector<ImagePoint>> Uncovered(const Chain& chain) const;
     std::optional<SuggestedPath> Simplify(const Chain& chain,
                                           std::span<const ImagePoint> line) const;
-    void MeetAtEnds(std::vector<SuggestedPath>& paths) const;
+    void MeetAtEnds(std::vector<SuggestedPath>& paths, const std::vector<uint8_t>& colours) const;
+    bool NoGroundBetween(TracePoint end, TracePoint at, LabColour colour) const;
 
     TracePoint ToFeet(ImagePoint p) const {
         return {kTraceTileFeet - p.y * kTraceTileFeet / height_, p.x * kTraceTileFeet / width_};
@@ -822,7 +828,26 @@ std::optional<TracePoint> MeetingOn(TracePoint end, TracePoint next, double alon
 // on in another colour) is moved onto it: onto its vertex when one is
 // within half its width, else where the end meets it, which becomes a
 // vertex of a suggestion met there.
-void Suggester::MeetAtEnds(std::vector<SuggestedPath>& paths) const {
+// Whether the way from a suggestion's end (of this colour) to where it meets
+// another feature runs on the colour of one or the other.
+bool Suggester::NoGroundBetween(TracePoint end, TracePoint at, LabColour colour) const {
+    const ImagePoint from = ToImage(end);
+    const ImagePoint to = ToImage(at);
+    const LabColour other = Lab().Sample(to.x, to.y);
+    const auto steps = static_cast<int>(std::ceil(Length(from, to)));
+    if (steps <= 1) return true;
+    int alike = 0;
+    for (int k = 0; k <= steps; ++k) {
+        const double t = static_cast<double>(k) / steps;
+        const LabColour c =
+            Lab().Sample(from.x + t * (to.x - from.x), from.y + t * (to.y - from.y));
+        if (LabDistance(c, colour) <= kJoinColour || LabDistance(c, other) <= kJoinColour) ++alike;
+    }
+    return alike >= kMeetColourShare * (steps + 1);
+}
+
+void Suggester::MeetAtEnds(std::vector<SuggestedPath>& paths,
+                           const std::vector<uint8_t>& colours) const {
     const double feet = FeetPerPixel();
     for (size_t a = 0; a < paths.size(); ++a) {
         for (int side = 0; side < 2; ++side) {
@@ -844,12 +869,13 @@ void Suggester::MeetAtEnds(std::vector<SuggestedPath>& paths) const {
             std::optional<Meeting> best;
             const auto consider = [&](bool suggestion, size_t path, size_t s,
                                       const TraceSegment& seg, double width) {
-                const double reach =
-                    width / 2 + kMeetWidths * paths[a].widthFeet + kMeetPixels * feet;
+                const double reach = kMeetOtherWidths * width + kMeetWidths * paths[a].widthFeet +
+                                     kMeetPixels * feet;
                 const auto at = MeetingOn(end, next, along, seg, width, feet);
                 if (!at) return;
                 const double d = std::hypot(at->x - end.x, at->y - end.y);
                 if (d > reach || (best && d >= best->distance)) return;
+                if (!NoGroundBetween(end, *at, lab_[colours[a]])) return;
                 best = Meeting{d, suggestion, path, s, *at, seg.start, seg.end, width};
             };
             for (size_t b = 0; b < paths.size(); ++b) {
@@ -915,6 +941,7 @@ std::vector<SuggestedPath> Suggester::Run() {
     }
     const double minPixels = options_.minLengthFeet / FeetPerPixel();
     std::vector<SuggestedPath> paths;
+    std::vector<uint8_t> colours;  // the colour index of each path's chain
     for (const auto& [negativeLength, c] : order) {
         const Chain& chain = chains[c];
         if (-negativeLength < minPixels) break;
@@ -925,9 +952,10 @@ std::vector<SuggestedPath> Suggester::Run() {
             for (const TraceSegment& s : path->segments)
                 Take(ToImage(s.start), ToImage(s.end), chain.width);
             paths.push_back(std::move(*path));
+            colours.push_back(chain.colour);
         }
     }
-    MeetAtEnds(paths);
+    MeetAtEnds(paths, colours);
     const auto length = [](const SuggestedPath& p) {
         double sum = 0;
         for (const TraceSegment& s : p.segments)
