@@ -16,8 +16,9 @@
 #include "cli/cli.h"
 #include "cli/png_output.h"
 #include "cli/render_overlay.h"
-#include "image/pcx.h"
+#include "cli/tile_image_input.h"
 #include "editor/working_set.h"
+#include "image/pcx.h"
 #include "tiledb/texture_bin.h"
 
 namespace lorvane::cli {
@@ -54,31 +55,6 @@ std::optional<EditorWorkingSet> TakeInTile(TileDatabase& database, const std::st
     TakeInPaths(working, choices, database, set, tile);
     TakeInAreas(working, choices, database, set, tile);
     return working;
-}
-
-// The decoded tile image; nullopt after saying why it cannot be shown.
-std::optional<PcxImage> ReadTileImage(const PathArgument& tile) {
-    const std::string& path = tile.text();
-    std::string detail;
-    std::optional<FileBytes> file = FileBytes::Open(tile.path(), &detail);
-    if (!file) {
-        std::cerr << "lorvane-cli: cannot read " << detail << '\n';
-        return std::nullopt;
-    }
-    const std::optional<PcxHeader> header = ReadPcxHeader(file->Bytes());
-    if (header && header->Usable() && !PcxDataCanHold(*header, file->Bytes())) {
-        std::cerr << "lorvane-cli: " << path << ": damaged PCX (its header claims "
-                  << header->Width() << " x " << header->Height() << " pixels, more than its "
-                  << file->Size() - kPcxHeaderSize << " bytes of data can hold)\n";
-        return std::nullopt;
-    }
-    std::optional<PcxImage> image = DecodePcx(file->Bytes());
-    if (!image) {
-        std::cerr << "lorvane-cli: " << path
-                  << " is not a PCX image that can be shown (width, height and bytes per line 1 to "
-                  << kPcxMaxDimension << ", 1 to " << kPcxMaxPlanes << " planes)\n";
-    }
-    return image;
 }
 
 int Render(const RenderOptions& options) {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <utility>
 
+#include "trace/cross_profile.h"
+
 namespace lorvane {
 
 namespace {
@@ -68,12 +70,6 @@ bool OnTile(TracePoint p) {
     return p.x >= 0 && p.x <= kTraceTileFeet && p.y >= 0 && p.y <= kTraceTileFeet;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t half = values.size() / 2;
-    return values.size() % 2 == 1 ? values[half] : (values[half - 1] + values[half]) / 2;
-}
-
 double Distance(TracePoint a, TracePoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
 // The nearest end within reach of p, the first of equals.
@@ -97,26 +93,6 @@ TracePoint SnapEnd(TracePoint traced, TracePoint click, const TraceOptions& opti
     if (auto end = NearestEnd(traced, options.ends, options.snapFeet)) return *end;
     if (auto end = NearestEnd(click, options.ends, options.snapFeet)) return *end;
     return traced;
-}
-
-// The centre line averaged over a window reaching `reach` pixels (and two
-// points at least) to either side, shrinking toward the ends, which stay:
-// the edges of a thin band cross its profiles on whole or half pixels.
-std::vector<TracePoint> Smoothed(const std::vector<ImagePoint>& line, double spacing,
-                                 double reach) {
-    const auto half = std::max<size_t>(2, static_cast<size_t>(std::lround(reach / spacing)));
-    std::vector<TracePoint> smoothed(line.size());
-    for (size_t i = 0; i < line.size(); ++i) {
-        const size_t k = std::min({half, i, line.size() - 1 - i});
-        TracePoint sum;
-        for (size_t j = i - k; j <= i + k; ++j) {
-            sum.x += line[j].x;
-            sum.y += line[j].y;
-        }
-        const auto count = static_cast<double>(2 * k + 1);
-        smoothed[i] = {sum.x / count, sum.y / count};
-    }
-    return smoothed;
 }
 
 // Calls visit(index, squared distance) for each pixel of the image within
@@ -305,58 +281,12 @@ std::vector<size_t> Tracer::WayTo(size_t start, size_t goal) const {
     return way;
 }
 
-// The colour at a point of the image, bilinear between pixel centres.
-LabColour Tracer::LabAt(double x, double y) const {
-    const double fx = std::clamp(x - 0.5, 0.0, width_ - 1.0);
-    const double fy = std::clamp(y - 0.5, 0.0, height_ - 1.0);
-    const int32_t x0 = static_cast<int32_t>(fx);
-    const int32_t y0 = static_cast<int32_t>(fy);
-    const int32_t x1 = std::min(x0 + 1, width_ - 1);
-    const int32_t y1 = std::min(y0 + 1, height_ - 1);
-    const float tx = static_cast<float>(fx - x0);
-    const float ty = static_cast<float>(fy - y0);
-    const auto at = [&](int32_t px, int32_t py) {
-        return lab_[indices_[static_cast<size_t>(py) * width_ + px]];
-    };
-    const auto mix = [](LabColour p, LabColour q, float t) {
-        return LabColour{p.l + t * (q.l - p.l), p.a + t * (q.a - p.a), p.b + t * (q.b - p.b)};
-    };
-    return mix(mix(at(x0, y0), at(x1, y0), tx), mix(at(x0, y1), at(x1, y1), tx), ty);
-}
-
-// Where the feature's two edges lie across the point p, along the unit
-// normal (nx, ny): the distances to the side the normal points to and to
-// the other, in pixels; nullopt when either side shows no edge.
 std::optional<std::pair<double, double>> Tracer::Edges(ImagePoint p, double nx, double ny,
                                                        double reach,
                                                        const Reference& reference) const {
-    constexpr auto kSamples = static_cast<size_t>(kProfileReach / kProfileStepPixels);
-    std::array<float, kSamples + 1> distance{};
-    const size_t samples =
-        std::min(kSamples, static_cast<size_t>(std::ceil(reach / kProfileStepPixels)));
-    constexpr auto ramp = static_cast<size_t>(kEdgeRamp / kProfileStepPixels);
-    std::array<double, 2> edges{};
-    for (size_t side = 0; side < 2; ++side) {
-        const double sign = side == 0 ? 1 : -1;
-        for (size_t k = 0; k <= samples; ++k) {
-            const double t = sign * kProfileStepPixels * static_cast<double>(k);
-            distance[k] = LabDistance(LabAt(p.x + t * nx, p.y + t * ny), reference.colour);
-        }
-        // The ground is what the profile rises to just past where it first
-        // leaves the feature's colour by kMinContrast: not a farther field
-        // or water of a colour yet more different.
-        size_t rise = 1;
-        while (rise <= samples && distance[rise] - distance[0] < kMinContrast) ++rise;
-        if (rise > samples) return std::nullopt;
-        const size_t beyond = std::min(samples, rise + ramp);
-        const float ground = *std::max_element(distance.begin(), distance.begin() + beyond + 1);
-        const float half = distance[0] + 0.5f * (ground - distance[0]);
-        size_t k = 1;
-        while (distance[k] < half) ++k;
-        const double part = (half - distance[k - 1]) / (distance[k] - distance[k - 1]);
-        edges[side] = kProfileStepPixels * (static_cast<double>(k - 1) + part);
-    }
-    return std::pair{edges[0], edges[1]};
+    return ProfileEdges(
+        LabImage{indices_, width_, height_, &lab_}, p, nx, ny, reference.colour,
+        {std::min(reach, kProfileReach), kProfileStepPixels, kMinContrast, kEdgeRamp});
 }
 
 // The way moved onto the feature's centre, point by point (the middle of
@@ -439,7 +369,8 @@ Tracer::Centre Tracer::CentreOf(const std::vector<ImagePoint>& way,
 std::vector<TracePoint> Tracer::Simplify(const Centre& centre, TracePoint from, TracePoint to,
                                          const TraceOptions& options) const {
     const Width& width = centre.width;
-    const std::vector<TracePoint> line = Smoothed(centre.line, centre.spacing, width.pixels / 2);
+    const std::vector<TracePoint> line =
+        SmoothedLine(centre.line, centre.spacing, width.pixels / 2);
     std::vector<TracePoint> vertices =
         SimplifyLine(line, std::clamp(width.pixels / 4, 0.75, kMostTolerance));
     for (TracePoint& v : vertices) v = ToFeet({v.x, v.y});

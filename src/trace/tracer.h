@@ -105,7 +105,6 @@ class Tracer {
     bool Search(size_t start, size_t goal, Box box, const Reference& reference);
     std::vector<size_t> WayTo(size_t start, size_t goal) const;
     bool HeldByBox(const std::vector<size_t>& way, Box box) const;
-    LabColour LabAt(double x, double y) const;
     std::optional<std::pair<double, double>> Edges(ImagePoint p, double nx, double ny, double reach,
                                                    const Reference& reference) const;
     struct Width;
