@@ -68,10 +68,16 @@ enum CommandId : int {
     kPanelLoadTileImage = 29046,  // load tileName from tileImagePath
     kPanelContinuePath = 29047,
     kPanelContinueArea = 29048,
-    kPanelLoadTile = 29101,  // "&Load Tile"; menu "&Load New Tile..."
-    kPanelNewPath = 29102,   // "New &Path"; menu "Add New Path..."
-    kPanelNewArea = 29103,   // "New &Area"; menu "Add New &Area"
-    kPanelTrace = 29104,     // "Tra&ce"; menu "Tra&ce", key T
+    kPanelLoadTile = 29101,          // "&Load Tile"; menu "&Load New Tile..."
+    kPanelNewPath = 29102,           // "New &Path"; menu "Add New Path..."
+    kPanelNewArea = 29103,           // "New &Area"; menu "Add New &Area"
+    kPanelSuggest = 29105,           // menu "Suggest &Paths"
+    kPanelAcceptSuggestion = 29106,  // key A
+    kPanelRejectSuggestion = 29107,  // key D
+    kPanelAcceptAllSuggestions = 29108,
+    kPanelRejectAllSuggestions = 29109,
+    kPanelSuggestionType = 29110,  // the picked suggestion's colour names a type
+    kPanelTrace = 29104,           // "Tra&ce"; menu "Tra&ce", key T
 
     // The editor panel's controls: read-outs, lists, spin control, viewer.
     kPanelPointerX = 29002,

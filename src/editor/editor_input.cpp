@@ -6,6 +6,7 @@
 
 #include "base/format.h"
 #include "editor/editor_panel.h"
+#include "trace/suggester.h"
 #include "trace/tracer.h"
 
 namespace lorvane {
@@ -67,6 +68,10 @@ void EditorPanel::PointerReleased(MouseButton button, ScreenPoint at, Modifiers 
         if (button == MouseButton::Left) services_.host.FocusTileList();
         return;
     }
+    // A click picks the suggestion under it.
+    if (button == MouseButton::Left && tool_->kind() == ToolKind::Select && !suggestions_.empty())
+        if (const auto near = suggestions_.Nearest(view_.ToFeet(at), view_.ToFeet(kPickPixels)))
+            suggestions_.Pick(*near);
     tool_->Release(*context_, PointerOnView(at, button, modifiers));
 }
 
@@ -154,6 +159,55 @@ void EditorPanel::StartTrace() {
     readouts_.ClearAll(kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius,
                        kPanelCentreX, kPanelCentreY);
     state_.showPaths = 1;
+}
+
+void EditorPanel::SuggestOnTile() {
+    if (!showsImage() || !document_.HasTile()) return;
+    // Suggestions are picked with the select tool.
+    SwitchTool(ToolKind::Select);
+    // Features along the tile's paths are not suggested again.
+    std::vector<TraceSegment> existing;
+    std::vector<double> widths;
+    for (const WorkingPath& path : document_.working().paths) {
+        existing.push_back({{path.startX, path.startY}, {path.endX, path.endY}});
+        widths.push_back(path.width);
+    }
+    SuggestOptions options;
+    options.existing = existing;
+    options.existingWidthFeet = widths;
+    try {
+        suggestions_.Show(SuggestPaths(*image_, options), services_.host.SuggestionColours());
+    } catch (const std::bad_alloc&) {
+        suggestions_.Clear();
+        services_.messages.Error("There is not enough memory to suggest the paths of this tile.",
+                                 "Suggest Paths");
+    }
+    if (suggestions_.empty())
+        services_.messages.Information("No path to suggest was found on this tile.",
+                                       "Suggest Paths");
+    state_.showPaths = 1;
+    Post(kPanelRefresh);
+}
+
+void EditorPanel::AcceptSuggestions(bool all) {
+    if (!document_.HasTile()) return;
+    const int32_t tile = document_.tileId();
+    const int32_t last = document_.working().pathCount();
+    std::unique_ptr<EditCommand> command =
+        all ? suggestions_.AcceptAll(tile, last) : suggestions_.AcceptPicked(tile, last);
+    if (command) Apply(std::move(command));
+    Post(kPanelRefresh);
+}
+
+bool EditorPanel::SetSuggestionType(int32_t typeChoice) {
+    const std::optional<size_t> picked = suggestions_.picked();
+    if (!picked || typeChoice < 0 || typeChoice >= int32_t(PathTypeCodes.size())) return false;
+    SuggestionTypes types = services_.host.SuggestionColours();
+    types.Assign(typeChoice, suggestions_.items()[*picked].path.colour);
+    services_.host.StoreSuggestionColours(types);
+    suggestions_.Retype(types);
+    Post(kPanelRefresh);
+    return true;
 }
 
 Tracer* EditorPanel::TracerOfImage() {

@@ -133,6 +133,25 @@ void EditorPanel::Command(int id) {
         case kPanelTrace:
             StartTrace();
             break;
+        case kPanelSuggest:
+            SuggestOnTile();
+            break;
+        case kPanelAcceptSuggestion:
+        case kPanelAcceptAllSuggestions:
+            AcceptSuggestions(id == kPanelAcceptAllSuggestions);
+            break;
+        case kPanelRejectSuggestion:
+            suggestions_.RejectPicked();
+            break;
+        case kPanelRejectAllSuggestions:
+            suggestions_.RejectAll();
+            break;
+        case kPanelSuggestionType:
+            if (const auto picked = suggestions_.picked(); picked && window_ != nullptr)
+                if (const auto type =
+                        window_->ChooseSuggestionType(suggestions_.items()[*picked].typeChoice))
+                    SetSuggestionType(*type);
+            break;
         // Esc (2) must not end the program and throw away unsaved work:
         // closing goes through the main window, which asks first.
         default:
@@ -155,6 +174,7 @@ void EditorPanel::ClearEditor() {
     readouts_.ClearAll(kPanelType, kPanelStartX, kPanelStartY, kPanelEndX, kPanelEndY, kPanelRadius,
                        kPanelCentreX, kPanelCentreY);
     tool_->EndStroke(*context_);
+    suggestions_.Clear();
 }
 
 void EditorPanel::ChooseTile() {

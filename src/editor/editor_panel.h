@@ -24,6 +24,7 @@
 #include "editor/frame.h"
 #include "editor/neighbour_markers.h"
 #include "editor/path_dialogs.h"
+#include "editor/suggestions.h"
 #include "editor/tools.h"
 #include "editor/view_transform.h"
 #include "editor/working_set.h"
@@ -57,6 +58,10 @@ class PanelHost {
     // storing a newly chosen one.
     virtual std::string& Folder(const char* settingName) = 0;
     virtual void StoreFolder(const char* settingName, const std::string& folder) = 0;
+    // The colours of the path types that suggestions are typed by, for the
+    // current theater, and storing them.
+    virtual SuggestionTypes SuggestionColours() { return SuggestionTypes::Defaults(); }
+    virtual void StoreSuggestionColours(const SuggestionTypes&) {}
 };
 
 // What the panel asks of the window that shows it: its dialogs, a beep, and
@@ -70,6 +75,12 @@ class PanelView {
     virtual bool RunNewAreaDialog() = 0;
     // A command was posted: RunPosted is due once the current event is done.
     virtual void CommandPosted() = 0;
+    // The path type (position in PathTypeCodes) that a suggestion's colour
+    // stands for; nullopt when cancelled.
+    virtual std::optional<int32_t> ChooseSuggestionType(int32_t current) {
+        (void)current;
+        return std::nullopt;
+    }
 };
 
 struct PanelServices {
@@ -140,6 +151,13 @@ class EditorPanel {
     // changes with every image loaded.
     const PcxImage* image() const { return showsImage() ? &*image_ : nullptr; }
     int imageGeneration() const { return imageGeneration_; }
+
+    // Suggested paths of the tile on screen (Suggest Paths), the picked one
+    // accepted (A) or rejected (D).
+    const SuggestionLayer& suggestions() const { return suggestions_; }
+    // The picked suggestion's colour stands for that path type on this
+    // theater from now on; every suggestion is typed again.
+    bool SetSuggestionType(int32_t typeChoice);
 
     // Snapping: on at start, S toggles it, Alt held suspends it.
     bool snapping() const { return snapping_; }
@@ -260,6 +278,8 @@ class EditorPanel {
     void StartPaths(bool newPath);
     void StartAreas(bool newArea);
     void StartTrace();
+    void SuggestOnTile();
+    void AcceptSuggestions(bool all);
     Tracer* TracerOfImage();
     void SwitchTool(ToolKind kind);
     void ForgetTileOnScreen();
@@ -285,6 +305,7 @@ class EditorPanel {
     // generation it was made for.
     std::unique_ptr<Tracer> tracer_;
     int tracerGeneration_ = -1;
+    SuggestionLayer suggestions_;
     ViewTransform view_;
     const TileDatabase* comparedWith_ = nullptr;
     bool snapping_ = true;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "base/format.h"
 #include "editor/editor_panel.h"
 #include "editor/status_text.h"
 #include "editor/typed_values.h"
@@ -75,6 +76,23 @@ std::vector<FrameItem> EditorPanel::Frame() const {
     std::vector<FrameItem> items = BuildFrame(
         {view_, image_->Width(), image_->Height(), tables.paths, tables.areas, showPaths(),
          showAreas(), selection(), toolView.rubber, toolView.snap, edgeMarkers(), toolView.trace});
+    // The suggestions over everything of the tile: dashed lines in their
+    // type's colour, the picked one as a band of its width.
+    const auto at = [&](TracePoint p) { return view_.ToScreen({p.x, p.y}); };
+    const std::optional<size_t> picked = suggestions_.picked();
+    for (size_t i = 0; i < suggestions_.items().size(); ++i) {
+        const Suggestion& suggestion = suggestions_.items()[i];
+        const Pen pen = PathPen(suggestion.typeChoice);
+        for (const TraceSegment& s : suggestion.path.segments) {
+            if (picked == i)
+                items.push_back(FrameBand{at(s.start), at(s.end),
+                                          view_.ToPixels(suggestion.path.widthFeet),
+                                          Translucent(pen, kBandAlpha)});
+            items.push_back(FrameLine{at(s.start), at(s.end),
+                                      picked == i ? kHighlight : Translucent(pen, kFadedAlpha),
+                                      picked == i ? 2.0 : 3.0, LineStyle::Dashed});
+        }
+    }
     if (comparedWith_ == nullptr || !document_.HasTile()) return items;
     // The other database's entries of this tile, faded and dashed, just
     // above the image and under everything of the tile's own.
@@ -84,19 +102,21 @@ std::vector<FrameItem> EditorPanel::Frame() const {
     const TileRecord* other = comparedWith_->RecordAt(entry.setIndex, entry.tileIndex);
     if (other == nullptr) return items;
     std::vector<FrameItem> faded;
-    const auto at = [&](float x, float y) { return view_.ToScreen({double(x), double(y)}); };
+    const auto atFeet = [&](float x, float y) { return view_.ToScreen({double(x), double(y)}); };
     if (showPaths())
         for (const TilePath& path : other->paths)
-            faded.push_back(FrameLine{
-                at(path.startX, std::fabs(path.startY)), at(path.endX, std::fabs(path.endY)),
-                Translucent(PathPen(PathChoiceOfCode(path.type)), kFadedAlpha), 2,
-                LineStyle::Dashed});
+            faded.push_back(
+                FrameLine{atFeet(path.startX, std::fabs(path.startY)),
+                          atFeet(path.endX, std::fabs(path.endY)),
+                          Translucent(PathPen(PathChoiceOfCode(path.type)), kFadedAlpha), 2,
+                          LineStyle::Dashed});
     if (showAreas())
         for (const TileArea& area : other->areas)
-            faded.push_back(FrameCircle{
-                at(area.centerX, area.centerY), view_.ToPixels(std::max(double(area.radius), 0.0)),
-                Rgba{0, 0, 0, 0}, Translucent(AreaPen(AreaChoiceOfCode(area.type)), kFadedAlpha), 2,
-                LineStyle::Dashed});
+            faded.push_back(
+                FrameCircle{atFeet(area.centerX, area.centerY),
+                            view_.ToPixels(std::max(double(area.radius), 0.0)), Rgba{0, 0, 0, 0},
+                            Translucent(AreaPen(AreaChoiceOfCode(area.type)), kFadedAlpha), 2,
+                            LineStyle::Dashed});
     const size_t under =
         !items.empty() && std::holds_alternative<FrameImage>(items.front()) ? 1 : 0;
     items.insert(items.begin() + static_cast<std::ptrdiff_t>(under), faded.begin(), faded.end());
@@ -122,6 +142,15 @@ EditorPanel::StatusTexts EditorPanel::Status() const {
         texts.drawing = SegmentStatus(open, pointer_, before);
     } else if (stroke.phase == StrokePhase::CentreOpen) {
         texts.drawing = RadiusStatus(open, pointer_);
+    } else if (const auto picked = suggestions_.picked()) {
+        const Suggestion& s = suggestions_.items()[*picked];
+        double length = 0;
+        for (const TraceSegment& segment : s.path.segments)
+            length += Distance(FeetPointF{segment.start.x, segment.start.y},
+                               FeetPointF{segment.end.x, segment.end.y});
+        texts.drawing =
+            FormatText("Suggestion %zu of %zu: %s, %.0f ft (A accept, D reject)", *picked + 1,
+                       suggestions_.items().size(), TypeName(PathTypeCode(s.typeChoice)), length);
     }
     return texts;
 }

@@ -64,6 +64,13 @@ int32_t SuggestionTypes::TypeOf(SuggestionColour colour) const {
     return best;
 }
 
+void SuggestionTypes::Assign(int32_t typeChoice, SuggestionColour colour) {
+    const LabColour lab = LabOf(colour);
+    for (auto& other : colours)
+        if (other && LabDistance(lab, LabOf(*other)) < 10) other.reset();
+    colours[static_cast<size_t>(typeChoice)] = colour;
+}
+
 std::string FormatSuggestionColour(SuggestionColour colour) {
     return FormatText("%d,%d,%d", colour[0], colour[1], colour[2]);
 }

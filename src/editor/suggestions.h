@@ -34,6 +34,9 @@ struct SuggestionTypes {
     // The position of the type whose colour is nearest; Road when no type
     // has a colour.
     int32_t TypeOf(SuggestionColour colour) const;
+    // The colour stands for that type from now on: no other type keeps a
+    // colour near it (within 10 ΔE).
+    void Assign(int32_t typeChoice, SuggestionColour colour);
 };
 
 // A type's colour as the settings keep it ("r,g,b"), and read back; nullopt

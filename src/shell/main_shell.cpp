@@ -174,6 +174,12 @@ bool MainShell::HandleCommand(int id) {
         case kPanelLoadTile:
         case kPanelNewPath:
         case kPanelTrace:
+        case kPanelSuggest:
+        case kPanelAcceptSuggestion:
+        case kPanelRejectSuggestion:
+        case kPanelAcceptAllSuggestions:
+        case kPanelRejectAllSuggestions:
+        case kPanelSuggestionType:
         case kPanelNewArea:
             Forward(id);
             return true;
@@ -365,6 +371,34 @@ std::string& MainShell::Folder(const char* settingName) {
                                                              : folders.textureFolder;
     if (folder.empty()) LoadSetting(platform_.settings, settingName, folder);
     return folder;
+}
+
+namespace {
+
+// The setting of a path type's suggestion colour on the current theater:
+// "Suggest/<theater>/<type>", "Suggest/Road" while no theater is chosen.
+std::string SuggestionSetting(const Theaters& theaters, size_t typeChoice) {
+    const int slot = theaters.currentTheaterId - kTheaterFirst;
+    std::string name = "Suggest/";
+    if (slot >= 0 && slot < kTheaterSlots && !theaters.table[size_t(slot)].empty())
+        name += theaters.table[size_t(slot)] + "/";
+    return name + TypeName(PathTypeCodes[typeChoice]);
+}
+
+}  // namespace
+
+SuggestionTypes MainShell::SuggestionColours() {
+    SuggestionTypes types = SuggestionTypes::Defaults();
+    for (size_t i = 0; i < types.colours.size(); ++i)
+        if (const auto text = platform_.settings.Read(SuggestionSetting(state_.theaters, i)))
+            types.colours[i] = ParseSuggestionColour(*text);
+    return types;
+}
+
+void MainShell::StoreSuggestionColours(const SuggestionTypes& types) {
+    for (size_t i = 0; i < types.colours.size(); ++i)
+        platform_.settings.Write(SuggestionSetting(state_.theaters, i),
+                                 types.colours[i] ? FormatSuggestionColour(*types.colours[i]) : "");
 }
 
 void MainShell::StoreFolder(const char* settingName, const std::string& folder) {

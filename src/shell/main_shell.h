@@ -144,6 +144,8 @@ class MainShell : public PanelHost {
     // stored after a successful choice.
     std::string& Folder(const char* settingName) override;
     void StoreFolder(const char* settingName, const std::string& folder) override;
+    SuggestionTypes SuggestionColours() override;
+    void StoreSuggestionColours(const SuggestionTypes& types) override;
 
     // Progress of long operations (progress dialog).
     void OpenProgressDialog(ProgressMode mode);

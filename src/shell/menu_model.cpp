@@ -91,6 +91,12 @@ MenuBar LorvaneMenu() {
           I::Command(kMenuChangeSetType, "Change Set &Terrain Type"), I::Separator(),
           I::Command(kPanelUndoSegment, kUndoText, false), I::Command(kPanelRedo, kRedoText, false),
           I::Command(kPanelNewPath, "Add New Path..."), I::Command(kPanelTrace, "Tra&ce"),
+          I::Command(kPanelSuggest, "Su&ggest Paths"),
+          I::Command(kPanelAcceptSuggestion, "Accept Suggestion"),
+          I::Command(kPanelRejectSuggestion, "Reject Suggestion"),
+          I::Command(kPanelAcceptAllSuggestions, "Accept All Suggestions"),
+          I::Command(kPanelRejectAllSuggestions, "Reject All Suggestions"),
+          I::Command(kPanelSuggestionType, "Suggestion T&ype..."),
           I::Command(kPanelNewArea, "Add New &Area"), I::Command(kMenuDeletePath, "Delete Path..."),
           I::Command(kMenuDeleteArea, "Delete Area")}});
     menu.popups.push_back(

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -514,6 +515,12 @@ void LorvaneDialog::keyPressEvent(QKeyEvent* event) {
         HandleCommand(kPanelTrace);
         return;
     }
+    // A and D accept and reject the picked suggestion.
+    if (!panel_.suggestions().empty() && event->modifiers() == Qt::NoModifier &&
+        (event->key() == Qt::Key_A || event->key() == Qt::Key_D)) {
+        HandleCommand(event->key() == Qt::Key_A ? kPanelAcceptSuggestion : kPanelRejectSuggestion);
+        return;
+    }
     const std::optional<EditorKey> key = EditorKeyOf(event->key());
     if (key && panel_.Key(*key, ModifiersOf(event->modifiers()))) {
         Sync();
@@ -565,6 +572,18 @@ bool LorvaneDialog::RunNewAreaDialog() {
     const bool confirmed = dialog.exec() == QDialog::Accepted;
     Sync();
     return confirmed;
+}
+
+std::optional<int32_t> LorvaneDialog::ChooseSuggestionType(int32_t current) {
+    QStringList names;
+    for (const int code : PathTypeCodes) names << TypeNames[size_t(code)];
+    bool chosen = false;
+    const QString name = QInputDialog::getItem(
+        this, "Suggestion Type", "The colour of the picked suggestion is the colour of:", names,
+        std::clamp(current, 0, int32_t(names.size()) - 1), false, &chosen);
+    Sync();
+    if (!chosen) return std::nullopt;
+    return static_cast<int32_t>(names.indexOf(name));
 }
 
 void LorvaneDialog::CommandPosted() {

@@ -50,6 +50,7 @@ class LorvaneDialog : public QFrame, public PanelView {
     bool RunNewPathDialog() override;
     bool RunNewAreaDialog() override;
     void CommandPosted() override;
+    std::optional<int32_t> ChooseSuggestionType(int32_t current) override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -36,7 +36,12 @@ class RecordingHost : public PanelHost, public PanelView {
         storedFolders.emplace_back(settingName, folder);
     }
     void CommandPosted() override {}
+    SuggestionTypes SuggestionColours() override { return suggestionTypes; }
+    void StoreSuggestionColours(const SuggestionTypes& types) override { suggestionTypes = types; }
+    std::optional<int32_t> ChooseSuggestionType(int32_t) override { return suggestionType; }
 
+    SuggestionTypes suggestionTypes = SuggestionTypes::Defaults();
+    std::optional<int32_t> suggestionType;
     std::vector<std::string> recentFiles;
     std::vector<int> updatedRows;
     int focusCount = 0;

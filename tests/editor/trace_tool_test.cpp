@@ -1,6 +1,8 @@
 // The trace tool over a painted tile: two clicks on a road give segments
 // along its centre of its width, one command of the history; Ctrl places a
 // straight leg, Backspace takes a leg back, Esc cancels, a typed width wins.
+// Suggested paths of the same tile: typed by colour, accepted and rejected
+// one by one or all at once, each acceptance one step of the history.
 
 #include <cmath>
 
@@ -21,6 +23,7 @@ class TraceToolTest : public PanelTest {
         LoadDatabase(TwoSetDatabase());
         PcxImage image = PaintedGround(kImage, 5);
         PaintBand(image, road, kRoadWidth, kRoadColour);
+        PaintBand(image, river, 12, kRiverColour);
         const auto file = folder / "H001.PCX";
         WriteFileBytes(file, PaintedPcxFile(image));
         panel.LoadTileImage(file.string(), "H001.PCX");
@@ -45,6 +48,7 @@ class TraceToolTest : public PanelTest {
     }
 
     const std::vector<TracePoint> road{{30, 200}, {130, 150}, {225, 60}};
+    const std::vector<TracePoint> river{{20, 20}, {120, 40}};
 };
 
 TEST_F(TraceToolTest, TwoClicksOnARoadAreOneTraceAlongItsCentre) {
@@ -113,6 +117,48 @@ TEST_F(TraceToolTest, CtrlBackspaceEscapeAndATypedWidth) {
     // Esc with nothing open leaves tracing.
     ASSERT_TRUE(panel.Key(EditorKey::Escape));
     EXPECT_EQ(panel.tool(), ToolKind::Select);
+}
+
+TEST_F(TraceToolTest, SuggestionsAreTypedByColourAndAcceptedAsOneStepEach) {
+    panel.Command(kPanelSuggest);
+    const SuggestionLayer& layer = panel.suggestions();
+    ASSERT_EQ(layer.items().size(), 2u);
+    // Longest first: the road, then the river, each of its type's colour.
+    EXPECT_EQ(layer.items()[0].typeChoice, kRoadChoice);
+    EXPECT_EQ(layer.items()[1].typeChoice, 0);  // River
+    EXPECT_EQ(panel.Status().drawing.rfind("Suggestion 1 of 2: Road", 0), 0u);
+    EXPECT_FALSE(ItemsOf<FrameBand>(panel.Frame()).empty());  // the picked one
+
+    // The river's colour named Railway for this theater: kept, and applied.
+    panel.PointerReleased(MouseButton::Left, At({70, 30}));
+    ASSERT_EQ(layer.picked(), 1u);
+    host.suggestionType = 3;
+    panel.Command(kPanelSuggestionType);
+    EXPECT_EQ(layer.items()[1].typeChoice, 3);
+    EXPECT_EQ(host.suggestionTypes.colours[3], layer.items()[1].path.colour);
+
+    // A accepts the picked one as one step; D rejects the next.
+    panel.Command(kPanelAcceptSuggestion);
+    EXPECT_EQ(panel.UndoText(), "Accept Suggested Railway");
+    ASSERT_GE(panel.tables().pathCount(), 1);
+    for (const WorkingPath& s : panel.tables().paths) EXPECT_EQ(s.typeChoice, 3);
+    panel.Command(kPanelRejectSuggestion);
+    EXPECT_TRUE(layer.empty());
+    panel.Undo();
+    EXPECT_EQ(panel.tables().pathCount(), 0);
+
+    // Accept All: the two in one step; the paths on the tile are not
+    // suggested again.
+    panel.Command(kPanelSuggest);
+    panel.Command(kPanelAcceptAllSuggestions);
+    EXPECT_EQ(panel.UndoText(), "Accept 2 Suggested Paths");
+    const int32_t both = panel.tables().pathCount();
+    panel.Command(kPanelSuggest);
+    EXPECT_TRUE(layer.empty());
+    panel.Undo();
+    EXPECT_EQ(panel.tables().pathCount(), 0);
+    panel.Redo();
+    EXPECT_EQ(panel.tables().pathCount(), both);
 }
 
 }  // namespace

@@ -88,7 +88,9 @@ class MainWindowTest : public QObject {
         QCOMPARE(Texts(window.Popup(1)),
                  (QStringList{"Show &Tile List", "&Load New Tile...", "Add Tiles to Set...",
                               "Add Set to Texture.bin", "Change Set &Terrain Type", "-", "&Undo",
-                              "&Redo", "Add New Path...", "Tra&ce", "Add New &Area",
+                              "&Redo", "Add New Path...", "Tra&ce", "Su&ggest Paths",
+                              "Accept Suggestion", "Reject Suggestion", "Accept All Suggestions",
+                              "Reject All Suggestions", "Suggestion T&ype...", "Add New &Area",
                               "Delete Path...", "Delete Area"}));
         QCOMPARE(Texts(window.Popup(2)),
                  (QStringList{"Select Theater", "-", "Balkans", "-", "Theater &Map"}));
