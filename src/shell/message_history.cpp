@@ -63,8 +63,11 @@ std::string MessageLine(const LoggedMessage& entry) {
 
 std::string NoticeText(const Message& notice) {
     std::string text = OneLine(notice.text);
-    if (!notice.detail.empty()) text += " \u2014 " + OneLine(notice.detail);
-    return text;
+    if (notice.detail.empty()) return text;
+    // The file's name; a folder (with its separator at the end) whole.
+    const size_t separator = notice.detail.find_last_of("/\\");
+    const bool named = separator != std::string::npos && separator + 1 < notice.detail.size();
+    return text + " \u2014 " + OneLine(named ? notice.detail.substr(separator + 1) : notice.detail);
 }
 
 }  // namespace lorvane

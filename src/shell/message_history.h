@@ -40,7 +40,8 @@ class MessageHistory {
 // Loaded: Texture.bin loaded: 1 Set  1 Tile (/home/tiles/Texture.bin)". The
 // lines of a text of several lines are joined by " / ".
 std::string MessageLine(const LoggedMessage& entry);
-// The status bar's text of a notice: its text and, when it has one, its file.
+// The status bar's text of a notice: its text and, when it has one, its
+// file's name (the whole path is in MessageLine and the Messages window).
 std::string NoticeText(const Message& notice);
 
 }  // namespace lorvane

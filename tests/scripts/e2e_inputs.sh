@@ -55,6 +55,12 @@ wait_window() {
 }
 # Waits until the database named (by the end of its path) is open.
 wait_loaded() { wait_window "${1:-Texture.bin}\$"; }
+# Waits up to a minute for a file that is not empty.
+wait_file() {
+    local i
+    for ((i = 0; i < 120; ++i)); do [ -s "$1" ] && return 0; sleep 0.5; done
+    echo "no file $1"; shot "missing"; exit 1
+}
 click() { xdotool mousemove --sync "$1" "$2"; sleep 0.2; xdotool click "${3:-1}"; sleep 0.3; }
 # Sets left and top to a point well inside the viewer of the main window
 # with that title: the viewer lies inside (60..240, 130..330) of the window

@@ -75,8 +75,8 @@ keys_to "Texture.bin$" alt+f x
 keys_to "^Export Tiles$" alt+d
 choose_file "^Choose the Database to Export Changes Since$" "$work/Original.bin"
 choose_file "^Save Tile Export File$" "$work/desktop.exp"
-keys_to "^Export Completed$" Return
-[ -s desktop.exp ] || { echo "no export file"; exit 1; }
+# Exported: said in the status bar; the file is there.
+wait_file "$work/desktop.exp"
 
 # An import of a wider road, previewed and accepted, then undone.
 for ((i = 0; i < 240; ++i)); do [ -s wider.exp ] && [ -s before-import.bin ] && break; sleep 0.5; done
@@ -84,7 +84,8 @@ before=$(stat -c %y Texture.bin)
 keys_to "Texture.bin$" alt+f i
 choose_file "^Open Tile Import File$" "$work/wider.exp"
 keys_to "^Import Tiles$" Return
-keys_to "^Import Completed$" Return
+# Imported: the title marks the unsaved change.
+wait_window "^[*].*Texture.bin$"
 keys_to "Texture.bin$" ctrl+z
 keys_to "Texture.bin$" ctrl+shift+s
 keys_to "^Save Texture.bin File$" Return

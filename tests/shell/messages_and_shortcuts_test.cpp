@@ -39,7 +39,10 @@ TEST(MessageHistory, LinesCarryTimeKindCaptionTextAndFileNewestLast) {
     EXPECT_EQ(MessageLine(history.entries()[2]),
               "09:00:03  Question  Lorvane: Save changes to Texture.bin?");
     EXPECT_EQ(NoticeText(history.entries()[0].message),
-              "Texture.bin loaded: 1 Set  2 Tiles \u2014 /t/Texture.bin");
+              "Texture.bin loaded: 1 Set  2 Tiles \u2014 Texture.bin");
+    EXPECT_EQ(NoticeText({"Texture.bin generated", "c", MessageIcon::Information, "/t/tiles/"}),
+              "Texture.bin generated \u2014 /t/tiles/");
+    EXPECT_EQ(NoticeText({"Merged", "Merge"}), "Merged");
     history.Clear();
     EXPECT_TRUE(history.entries().empty());
 }

@@ -256,7 +256,8 @@ class MainWindowTest : public QObject {
         QCoreApplication::processEvents();
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QCOMPARE(window.noticeField()->text(),
-                 ToQt("Texture.bin loaded: 1 Set  1 Tile \u2014 " + file));
+                 ToQt("Texture.bin loaded: 1 Set  1 Tile \u2014 Texture.bin"));
+        QVERIFY(window.noticeField()->toolTip().contains(ToQt(file)));
 
         // The Messages window lists it; a failure shown in a box joins it.
         window.Action(kMenuMessages)->trigger();
