@@ -42,8 +42,17 @@ enum CommandId : int {
     kTheaterLast = 2009,
     kMenuTheaterMap = 10260,  // "Theater &Map", after the theaters
 
+    // "&View": the zoom of the viewer, the windows.
+    kMenuZoomIn = 10261,
+    kMenuZoomOut = 10262,
+    kMenuZoomFit = 10263,
+    kMenuZoomActual = 10264,
+    kMenuMessages = 10265,
+
     // "&Help"
     kMenuAbout = 10204,
+    kMenuUserGuide = 10266,
+    kMenuKeyboardShortcuts = 10267,
 
     // Recent files: the separator 8000 and the items 8001 .. 8009.
     kRecentSeparator = 8000,

@@ -58,4 +58,8 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+std::string Counted(long long count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
 }  // namespace lorvane

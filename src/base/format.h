@@ -13,6 +13,9 @@ __attribute__((format(printf, 1, 2)))
 std::string
 FormatText(const char* format, ...);
 
+// A count with its noun in agreement: "1 tile", "0 tiles", "2 tiles".
+std::string Counted(long long count, std::string_view one, std::string_view many);
+
 }  // namespace lorvane
 
 namespace lorvane {

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "base/format.h"
 #include "cli/cli.h"
 #include "cli/database_output.h"
 #include "tiledb/tiles_txt.h"
@@ -43,8 +44,9 @@ const CommandRegistration buildTexture("build-texture", [](CLI::App& app, int& e
         }
         exitStatus = SaveDatabase(*output, *database, options->tileInfo, messages);
         if (exitStatus == kSuccess) {
-            ReportStream(*output) << "Texture.bin built: " << database->setCount() << " Sets  "
-                                  << database->tileCount() << " Tiles\n";
+            ReportStream(*output) << "Texture.bin built: "
+                                  << Counted(database->setCount(), "Set", "Sets") << "  "
+                                  << Counted(database->tileCount(), "Tile", "Tiles") << "\n";
         }
     });
 });

@@ -418,8 +418,8 @@ int RunMerge(const MergeOptions& options) {
                        ? ", but not a layout conflict.\n"
                        : ".\n");
     } else if (status == kSuccess) {
-        report << "Merged: " << result.merged.setCount() << " sets, " << result.merged.tileCount()
-               << " tiles";
+        report << "Merged: " << Counted(result.merged.setCount(), "set", "sets") << ", "
+               << Counted(result.merged.tileCount(), "tile", "tiles");
         if (!result.conflicts.empty())
             report << ", " << result.conflicts.size()
                    << (result.conflicts.size() == 1 ? " conflict settled" : " conflicts settled");

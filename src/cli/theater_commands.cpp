@@ -154,8 +154,9 @@ int RenderTheater(const TheaterOptions& options) {
         return kFailed;
     }
     if (tiles && tiles->missing() > 0)
-        std::cerr << "lorvane-cli: " << tiles->missing() << " tiles have no readable image in "
-                  << options.tiles.text() << "; their posts show the terrain class colour\n";
+        std::cerr << "lorvane-cli: " << Counted(tiles->missing(), "tile has", "tiles have")
+                  << " no readable image in " << options.tiles.text()
+                  << "; their posts show the terrain class colour\n";
     if (!WritePng(picture->pixels.data(), picture->width, picture->height, Overlay{}, *output))
         return kFailed;
     return kSuccess;

@@ -269,6 +269,8 @@ void EditorPanel::LoadTile() {
 void EditorPanel::OpenTileOfDatabase() {
     const TileIndexEntry* entry = FindIndexEntryByName(database_, state_.tileName);
     if (entry == nullptr) {
+        // The header's fields would describe the tile shown before.
+        readouts_.ClearAll(kPanelOffset, kPanelSetNumber, kPanelTerrainType);
         services_.messages.Error(
             FormatText("PCX file %s not in Texture.bin file.", state_.tileName.c_str()),
             "Tile Info Not Found");

@@ -34,12 +34,8 @@ void DatabaseCommands::NewDatabase() {
     std::string startFolder = state.folders.textureFolder;
     if (startFolder.empty()) startFolder = shell_.Folder(kTileFolderSetting);
 
-    FileDialogRequest request;
-    request.title = kNewTilesFolderTitle;
-    request.filter = kTileImageFilter;
-    request.proposedName = "*.pcx";
-    request.startFolder = PathFromUtf8(startFolder);
-    const FileChoice choice = platform.files.OpenFile(request);
+    const FileChoice choice =
+        platform.files.OpenFile(TilesFolderRequest(PathFromUtf8(startFolder)));
     // A cancelled or failed folder dialog ends the command silently.
     if (!choice.chosen()) return;
     const std::string folder = choice.folderPart();
@@ -52,6 +48,8 @@ void DatabaseCommands::NewDatabase() {
     shell_.StoreFolder(kTileFolderSetting, folder);
     WarnImagesInOtherSets(ImagesInSeveralSets(*built), platform.messages);
 
+    platform.notices.Notice({"Texture.bin generated: " + DatabaseCounts(*built),
+                             "Texture.bin Generated", MessageIcon::Information, folder});
     Session().Replace(std::move(*built));
     // The editor's Save asks for the file the new database goes to.
     shell_.HandleCommand(kMenuSaveTextureBin);
@@ -103,6 +101,15 @@ void DatabaseCommands::AddTiles(SetDialogMode mode) {
     Session().ShowTerrainType(outcome.terrainLabel);
     shell_.RefillTileList();
     shell_.SortTileListAfterAdd();
+    const std::string tiles = Counted(added->count, "tile", "tiles");
+    if (mode == SetDialogMode::AddSet)
+        shell_.platform().notices.Notice(
+            {FormatText("Set %d added with %s.", added->set, tiles.c_str()), "Set Added",
+             MessageIcon::Information, shell_.Folder(kTileFolderSetting)});
+    else
+        shell_.platform().notices.Notice(
+            {FormatText("%s added to Set %d.", tiles.c_str(), added->set), "Tiles Added",
+             MessageIcon::Information, shell_.Folder(kTileFolderSetting)});
 }
 
 const TileDatabase* DatabaseCommands::ChooseExportBase(std::optional<TileDatabase>& chosen) {
@@ -129,7 +136,7 @@ void DatabaseCommands::ExportTiles() {
     Session().WriteBackTileOnScreen();
     // Nothing to send: said before any file is asked for.
     if (TilesChangedSince(*base, Database()).empty()) {
-        platform.messages.Information(kNothingToExport, "Export Tiles");
+        platform.notices.Notice({kNothingToExport, "Export Tiles", MessageIcon::Information});
         return;
     }
     // The tiles folder as it is held now; it is not read from the settings.
@@ -140,7 +147,9 @@ void DatabaseCommands::ExportTiles() {
         ReportExportDialogError(choice.errorCode, platform.messages);
         return;
     }
-    ExportTilesChangedSince(choice.path, Database(), *base, platform.messages);
+    // The count exported is a notice; a failure still stops the user.
+    NoticeRouter outcome(platform.messages, platform.notices, PathToUtf8(choice.path));
+    ExportTilesChangedSince(choice.path, Database(), *base, outcome);
 }
 
 namespace {
@@ -225,7 +234,8 @@ void DatabaseCommands::ImportTiles() {
     if (!ImportTileBytes(file->Bytes(), preview, quiet)) return;
     const DatabaseDiff diff = DiffDatabases(database, preview);
     if (diff.tiles.empty()) {
-        platform.messages.Information(kImportChangesNothing, "Import Completed");
+        platform.notices.Notice({kImportChangesNothing, "Import Completed",
+                                 MessageIcon::Information, PathToUtf8(choice.path)});
         return;
     }
     if (platform.questions.AskChoice(
@@ -238,7 +248,8 @@ void DatabaseCommands::ImportTiles() {
     for (const TileDiff& tile : diff.tiles)
         commands.push_back(ReplaceListsCommand(database, preview, tile));
     if (!Session().ApplyToTiles(std::move(commands), "Import Tiles")) return;
-    platform.messages.Information(FormatText("%d Tiles imported.", *records), "Import Completed");
+    platform.notices.Notice({Counted(*records, "tile", "tiles") + " imported.", "Import Completed",
+                             MessageIcon::Information, PathToUtf8(choice.path)});
 }
 
 }  // namespace lorvane

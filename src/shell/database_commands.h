@@ -17,8 +17,6 @@ namespace lorvane {
 class DatabaseSession;
 class MainShell;
 
-inline constexpr const char* kNewTilesFolderTitle = "Select New Tiles Folder (Directory)";
-inline constexpr const char* kTileImageFilter = "Tile image file|*.pcx||";
 inline constexpr const char* kExportSinceQuestion =
     "Export the tiles changed since the file as it was opened, or since another database?";
 inline constexpr const char* kSinceOpened = "Since &Opened";

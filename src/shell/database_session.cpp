@@ -19,6 +19,11 @@ constexpr const char* kTextureProposal = "texture.bin";
 
 }  // namespace
 
+std::string DatabaseCounts(const TileDatabase& database) {
+    return Counted(database.setCount(), "Set", "Sets") + "  " +
+           Counted(database.tileCount(), "Tile", "Tiles");
+}
+
 void DatabaseSession::SetEditor(EditorPanel* editor, std::function<void()> changed) {
     editor_ = editor;
     changed_ = std::move(changed);
@@ -87,9 +92,9 @@ bool DatabaseSession::Open(const std::string& path) {
     shell_->RefillTileList();
     ShowChanges();
     if (loaded())
-        messages.Information(FormatText("Texture.bin loaded: %d Sets  %d Tiles",
-                                        database_.setCount(), database_.tileCount()),
-                             "Texture.bin Succesfully Loaded");
+        shell_->platform().notices.Notice({"Texture.bin loaded: " + DatabaseCounts(database_),
+                                           "Texture.bin Successfully Loaded",
+                                           MessageIcon::Information, path});
     else
         messages.Error("Error reading Texture.bin", "Texture.bin Not Loaded");
     if (loaded())
@@ -143,6 +148,8 @@ bool DatabaseSession::WriteTo(const std::string& path) {
     hasFile_ = true;
     guard_.Remember(PathFromUtf8(path));
     if (RecoveryCommands* recovery = shell_->recovery()) recovery->Saved(path);
+    shell_->platform().notices.Notice({"Texture.bin saved: " + DatabaseCounts(database_),
+                                       "Texture.bin Saved", MessageIcon::Information, path});
     return true;
 }
 

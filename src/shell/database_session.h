@@ -163,4 +163,7 @@ class DatabaseSession {
     std::optional<TileStep> step_;
 };
 
+// The counts the notices about a whole database give: "2 Sets  1 Tile".
+std::string DatabaseCounts(const TileDatabase& database);
+
 }  // namespace lorvane

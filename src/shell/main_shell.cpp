@@ -57,8 +57,6 @@ void MainShell::SetProgressView(ProgressView* view) {
 void MainShell::Initialize(const std::filesystem::path& startupFolder) {
     state_.startupFolder = startupFolder;
     LoadTheaterList(state_.theaters, menu_, startupFolder);
-    menu_.Append(kTheaterPopup, MenuItem::Separator());
-    menu_.Append(kTheaterPopup, MenuItem::Command(kMenuTheaterMap, "Theater &Map"));
     menu_.Enable(kMenuLoadL2Matrix, true);
     menu_.Enable(kMenuOpenL2File, true);
     if (host_ != nullptr) host_->MenuChanged();
@@ -186,6 +184,19 @@ bool MainShell::HandleCommand(int id) {
         case kMenuAbout:
             if (host_ != nullptr) host_->ShowAboutBox();
             return true;
+        case kMenuMessages:
+            if (host_ != nullptr) host_->ShowMessages();
+            return true;
+        case kMenuUserGuide:
+            if (host_ != nullptr) host_->ShowUserGuide();
+            return true;
+        case kMenuKeyboardShortcuts:
+            if (host_ != nullptr) host_->ShowKeyboardShortcuts();
+            return true;
+        case kPanelShowPaths:
+        case kPanelShowAreas:
+            Forward(id);
+            return true;
         case kProgressUpdate:
             if (progressView_ != nullptr)
                 progressView_->ShowSections(state_.shell.sectionsCompleted,
@@ -211,6 +222,10 @@ bool MainShell::HandleCommand(int id) {
         case kMenuDeletePath:
         case kMenuDeleteArea:
         case kMenuTheaterMap:
+        case kMenuZoomIn:
+        case kMenuZoomOut:
+        case kMenuZoomFit:
+        case kMenuZoomActual:
             RunOperation(id);
             return true;
         default:
@@ -224,6 +239,15 @@ void MainShell::Forward(int panelCommand) {
     editor->Command(panelCommand);
     editor->RunPosted();
     state_.session.ShowChanges();
+    ShowViewChoices(editor->showPaths(), editor->showAreas());
+}
+
+void MainShell::ShowViewChoices(bool paths, bool areas) {
+    if (menu_.IsChecked(kPanelShowPaths) == paths && menu_.IsChecked(kPanelShowAreas) == areas)
+        return;
+    menu_.Check(kPanelShowPaths, paths);
+    menu_.Check(kPanelShowAreas, areas);
+    if (host_ != nullptr) host_->MenuChanged();
 }
 
 void MainShell::PostToEditor(std::function<void(EditorPanel&)> work) {

@@ -45,6 +45,7 @@ struct ShellPlatform {
     FileChooser& files;
     SettingsStore& settings;
     SaveQuestion& questions;
+    Notices& notices;
 };
 
 // What a command needs before the main window carries it out.
@@ -97,6 +98,8 @@ class MainShell : public PanelHost {
     bool AskToSaveChanges();
     // The Edit menu's Undo and Redo show what the editor would undo and redo.
     void ShowUndoRedo(const std::string& undo, const std::string& redo);
+    // The View menu's Show Paths and Show Areas follow the editor's choices.
+    void ShowViewChoices(bool paths, bool areas);
     // Ends the program through the close sequence ("&Exit", the panel's cancel).
     void CloseProgram();
 

@@ -84,8 +84,7 @@ MenuBar LorvaneMenu() {
           I::Separator(), I::Command(kMenuExit, "&Exit")}});
     menu.popups.push_back(
         {"&Edit",
-         {I::Command(kMenuShowTileList, "Show &Tile List"),
-          I::Command(kPanelLoadTile, "&Load New Tile..."),
+         {I::Command(kPanelLoadTile, "&Load New Tile..."),
           I::Command(kMenuAddTilesToSet, "Add Tiles to Set..."),
           I::Command(kMenuAddSet, "Add Set to Texture.bin"),
           I::Command(kMenuChangeSetType, "Change Set &Terrain Type"), I::Separator(),
@@ -100,9 +99,20 @@ MenuBar LorvaneMenu() {
           I::Command(kPanelNewArea, "Add New &Area"), I::Command(kMenuDeletePath, "Delete Path..."),
           I::Command(kMenuDeleteArea, "Delete Area")}});
     menu.popups.push_back(
+        {"&View",
+         {I::Command(kMenuZoomIn, "Zoom &In"), I::Command(kMenuZoomOut, "Zoom &Out"),
+          I::Command(kMenuZoomFit, "&Whole Tile"), I::Command(kMenuZoomActual, "&Actual Size"),
+          I::Separator(), I::Toggle(kPanelShowPaths, "Show &Paths", true),
+          I::Toggle(kPanelShowAreas, "Show A&reas", true), I::Separator(),
+          I::Command(kMenuShowTileList, "Show &Tile List"),
+          I::Command(kMenuTheaterMap, "Theater &Map"), I::Command(kMenuMessages, "M&essages")}});
+    menu.popups.push_back(
         {"&Theater",
          {I::Command(kMenuSelectTheaterTitle, "Select Theater", false), I::Separator()}});
-    menu.popups.push_back({"&Help", {I::Command(kMenuAbout, "About Lorvane...")}});
+    menu.popups.push_back({"&Help",
+                           {I::Command(kMenuUserGuide, "&User Guide"),
+                            I::Command(kMenuKeyboardShortcuts, "&Keyboard Shortcuts"),
+                            I::Separator(), I::Command(kMenuAbout, "About Lorvane...")}});
     return menu;
 }
 

@@ -15,9 +15,13 @@ struct MenuItem {
     bool separator = false;
     bool enabled = true;
     bool checked = false;
+    bool checkable = false;  // shows a check box, checked or not
 
     static MenuItem Command(int id, std::string text, bool enabled = true) {
         return {id, std::move(text), false, enabled, false};
+    }
+    static MenuItem Toggle(int id, std::string text, bool checked) {
+        return {id, std::move(text), false, true, checked, true};
     }
     static MenuItem Separator(int id = 0) { return {id, {}, true, true, false}; }
     bool operator==(const MenuItem&) const = default;
@@ -55,8 +59,9 @@ class MenuBar {
 // Positions of the pop-ups in the menu bar.
 inline constexpr size_t kFilePopup = 0;
 inline constexpr size_t kEditPopup = 1;
-inline constexpr size_t kTheaterPopup = 2;
-inline constexpr size_t kHelpPopup = 3;
+inline constexpr size_t kViewPopup = 2;
+inline constexpr size_t kTheaterPopup = 3;
+inline constexpr size_t kHelpPopup = 4;
 
 // The menu "LorvaneMenu" as the program starts with it, before the theaters
 // and recent files are added.

@@ -181,12 +181,14 @@ std::string RecoveryLosses(const ReplayResult& result) {
         static_cast<size_t>(result.applied) + result.skipped.size() + result.unknownRecords;
     const size_t lost = result.skipped.size() + result.unknownRecords;
     if (lost == 0 && !result.cutShort) return {};
-    std::string text = std::to_string(lost) + " of the " + std::to_string(total) +
-                       " recovered changes could not be applied.";
+    std::string text = total == 1 ? std::string("The recovered change could not be applied.")
+                                  : std::to_string(lost) + " of the " + std::to_string(total) +
+                                        " recovered changes could not be applied.";
     for (const std::string& line : result.skipped) text += "\n" + line;
     if (result.unknownRecords > 0)
-        text += "\n" + std::to_string(result.unknownRecords) +
-                " changes of a kind this version does not know were skipped.";
+        text += "\n" + Counted(result.unknownRecords, "change", "changes") +
+                " of a kind this version does not know " +
+                (result.unknownRecords == 1 ? "was" : "were") + " skipped.";
     if (result.cutShort) text += "\nThe end of the journal could not be read.";
     return text;
 }

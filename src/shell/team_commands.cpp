@@ -24,9 +24,9 @@ std::string ValueText(const std::optional<ConflictValue>& value) {
     struct Visitor {
         std::string operator()(uint8_t type) const { return TypeName(type); }
         std::string operator()(const TileRecord& tile) const {
-            return FormatText("%s with %d paths and %d areas",
-                              std::string(NameText(tile.name)).c_str(), tile.pathCount(),
-                              tile.areaCount());
+            return std::string(NameText(tile.name)) + " with " +
+                   Counted(tile.pathCount(), "path", "paths") + " and " +
+                   Counted(tile.areaCount(), "area", "areas");
         }
         std::string operator()(const TileName& name) const { return std::string(NameText(name)); }
         std::string operator()(const TilePath& path) const {
@@ -128,8 +128,8 @@ void TeamCommands::Compare(TileDatabase other, const std::string& file) {
     const DatabaseDiff diff = DiffDatabases(other, session.database());
     if (diff.empty()) {
         StopComparing();
-        shell_.platform().messages.Information(FormatText("No tile differs from %s.", file.c_str()),
-                                               "Compare With");
+        shell_.platform().notices.Notice({FormatText("No tile differs from %s.", file.c_str()),
+                                          "Compare With", MessageIcon::Information, file});
         return;
     }
     compared_ = std::move(other);
@@ -188,16 +188,17 @@ bool TeamCommands::MergeFrom(const TileDatabase& base, const TileDatabase& their
     }
     const size_t taken = DiffDatabases(session.database(), result.merged).tiles.size();
     if (taken == 0) {
-        platform.messages.Information("Their database holds nothing new. Nothing was changed.",
-                                      "Merge");
+        platform.notices.Notice({"Their database holds nothing new. Nothing was changed.", "Merge",
+                                 MessageIcon::Information});
         return false;
     }
     session.TakeMerged(std::move(result.merged));
-    platform.messages.Information(
-        FormatText(taken == 1 ? "%d tile took their changes; %d conflicts were settled."
-                              : "%d tiles took their changes; %d conflicts were settled.",
-                   static_cast<int>(taken), static_cast<int>(result.conflicts.size())),
-        "Merge");
+    const size_t settled = result.conflicts.size();
+    platform.notices.Notice({Counted(static_cast<long long>(taken), "tile", "tiles") +
+                                 " took their changes; " +
+                                 Counted(static_cast<long long>(settled), "conflict", "conflicts") +
+                                 (settled == 1 ? " was settled." : " were settled."),
+                             "Merge", MessageIcon::Information});
     return true;
 }
 

@@ -29,12 +29,22 @@ FileDialogRequest TerrainFileRequest(bool loadMode, bool saveMode,
 }
 
 FileDialogRequest TheaterOutputRequest(const std::string& extension,
-                                       const std::filesystem::path& startFolder) {
+                                       const std::filesystem::path& startFolder,
+                                       const std::string& theater) {
     FileDialogRequest request;
-    request.title = "Save Generated <theater>." + extension + " to File";
-    request.proposedName = "*." + extension;
+    request.title = theater.empty() ? "Save Generated Theater ." + extension + " File"
+                                    : "Save Generated " + theater + "." + extension + " File";
+    request.proposedName = (theater.empty() ? std::string("*") : theater) + "." + extension;
+    request.filter = (extension == "thr" ? "Theater tile map" : "Theater MEA file") +
+                     std::string("|*.") + extension + "||";
+    request.defaultExtension = extension;
     request.startFolder = startFolder;
     return request;
+}
+
+std::string CurrentTheaterName(const Theaters& theaters) {
+    if (!IsTheaterId(theaters.currentTheaterId)) return {};
+    return theaters.table[static_cast<size_t>(theaters.currentTheaterId - kTheaterFirst)];
 }
 
 FileDialogRequest TheaterMapRequest(const std::filesystem::path& startFolder) {
@@ -84,10 +94,23 @@ void TerrainCommands::Register() {
     shell_.RegisterCommand(kMenuEditTheaterMap, [this] { EditTheaterMap(); });
 }
 
+std::filesystem::path TerrainCommands::TerrainFolder() {
+    const std::string& terrain = shell_.state().terrainPath;
+    if (shell_.state().shell.terrainLoaded && !terrain.empty())
+        return PathFromUtf8(FileChoice::Chosen(PathFromUtf8(terrain)).folderPart());
+    const std::string& remembered = shell_.Folder(kTerrainFolderSetting);
+    return PathFromUtf8(remembered.empty() ? shell_.state().folders.textureFolder : remembered);
+}
+
+std::string TerrainCommands::MatrixSize() const {
+    return FormatText("%d x %d posts", output_.matrix.xMapExtent(), output_.matrix.yMapExtent());
+}
+
 bool TerrainCommands::ChooseTerrainFile() {
     ShellPlatform& platform = shell_.platform();
     const FileDialogRequest request = TerrainFileRequest(
-        output_.loadMode, output_.saveMode, PathFromUtf8(shell_.Folder(kTerrainFolderSetting)));
+        output_.loadMode, output_.saveMode,
+        output_.saveMode ? TerrainFolder() : PathFromUtf8(shell_.Folder(kTerrainFolderSetting)));
     const FileChoice choice =
         output_.saveMode ? platform.files.SaveFile(request) : platform.files.OpenFile(request);
     if (choice.outcome == FileChoice::Outcome::Failed)
@@ -167,6 +190,9 @@ void TerrainCommands::OpenTerrainPath() {
         ++output_.matrixRevision;
         SetTheaterDimensions(state.theaters.settings, output_.matrix.dimensions);
         TerrainReady(true);
+        shell_.platform().notices.Notice(
+            {(loadMode ? "L2M matrix loaded: " : "Terrain loaded: ") + MatrixSize(),
+             "Terrain Loaded", MessageIcon::Information, state.terrainPath});
     } else {
         TerrainReady(false);
     }
@@ -190,9 +216,12 @@ void TerrainCommands::SaveL2Matrix() {
 
     shell_.OpenProgressDialog(ProgressMode::SaveTerrainMatrix);
     OperationProgress progress(shell_);
-    SaveMatrixAsL2M(PathFromUtf8(shell_.state().terrainPath), output_.matrix, progress.get(),
-                    shell_.platform().messages);
+    const bool saved = SaveMatrixAsL2M(PathFromUtf8(shell_.state().terrainPath), output_.matrix,
+                                       progress.get(), shell_.platform().messages);
     shell_.CloseProgressDialog();
+    if (saved)
+        shell_.platform().notices.Notice({"L2M matrix saved: " + MatrixSize(), "L2M Matrix Saved",
+                                          MessageIcon::Information, shell_.state().terrainPath});
     // Every save grays the item, whatever its outcome.
     shell_.EnableMenuItem(kMenuSaveL2Matrix, false);
 }
@@ -201,31 +230,37 @@ void TerrainCommands::GenerateThr() {
     ShellPlatform& platform = shell_.platform();
     // The remembered Texture.bin folder as it is held now.
     const FileChoice choice = platform.files.SaveFile(
-        TheaterOutputRequest("thr", PathFromUtf8(shell_.state().folders.textureFolder)));
+        TheaterOutputRequest("thr", TerrainFolder(), CurrentTheaterName(shell_.state().theaters)));
     if (choice.outcome == FileChoice::Outcome::Failed)
         platform.messages.Error(FormatText("thr file open error# %d", choice.errorCode), "Error");
     if (!choice.chosen()) return;
 
     shell_.OpenProgressDialog(ProgressMode::BuildTheaterOutput);
     OperationProgress progress(shell_);
-    GenerateTheaterMap(choice.path, output_.matrix, shell_.session().database(), progress.get(),
-                       platform.messages);
+    const bool written =
+        GenerateTheaterMap(choice.path, output_.matrix, shell_.session().database(), progress.get(),
+                           platform.messages);
     shell_.CloseProgressDialog();
+    if (written)
+        platform.notices.Notice({".thr map written: " + MatrixSize(), ".thr Map Generated",
+                                 MessageIcon::Information, PathToUtf8(choice.path)});
 }
 
 void TerrainCommands::GenerateMea() {
     ShellPlatform& platform = shell_.platform();
     const FileChoice choice = platform.files.SaveFile(
-        TheaterOutputRequest("mea", PathFromUtf8(shell_.state().folders.textureFolder)));
-    // The .mea dialog's failure carries the text of the .thr dialog's.
+        TheaterOutputRequest("mea", TerrainFolder(), CurrentTheaterName(shell_.state().theaters)));
     if (choice.outcome == FileChoice::Outcome::Failed)
-        platform.messages.Error(FormatText("thr file open error# %d", choice.errorCode), "Error");
+        platform.messages.Error(FormatText("mea file open error# %d", choice.errorCode), "Error");
     if (!choice.chosen()) return;
 
     // The .mea generation shares the .thr caption and reports no progress.
     shell_.OpenProgressDialog(ProgressMode::BuildTheaterOutput);
-    GenerateMeaFile(choice.path, output_.matrix, platform.messages);
+    const bool written = GenerateMeaFile(choice.path, output_.matrix, platform.messages);
     shell_.CloseProgressDialog();
+    if (written)
+        platform.notices.Notice({".mea file written: " + MatrixSize(), ".mea File Generated",
+                                 MessageIcon::Information, PathToUtf8(choice.path)});
 }
 
 void TerrainCommands::EditTheaterMap() {
@@ -244,7 +279,9 @@ void TerrainCommands::EditTheaterMap() {
     TheaterMapTexts texts = TheaterMapDialogTexts(header);
     if (!dialogs_.RunTheaterMapDialog(texts)) return;
     ApplyTheaterMapDialogTexts(header, texts);
-    WriteTheaterMap(choice.path, header, platform.messages);
+    if (WriteTheaterMap(choice.path, header, platform.messages))
+        platform.notices.Notice({"Theater.map saved.", "Theater.map Saved",
+                                 MessageIcon::Information, PathToUtf8(choice.path)});
 }
 
 }  // namespace lorvane

@@ -12,6 +12,7 @@
 
 #include "shell/command_dialogs.h"
 #include "shell/shell_state.h"
+#include "shell/theaters.h"
 #include "terrain/terrain_matrix.h"
 #include "terrain/theater_header.h"
 
@@ -31,9 +32,13 @@ struct TheaterOutputState {
 // The file dialog of the terrain file choice in the current mode.
 FileDialogRequest TerrainFileRequest(bool loadMode, bool saveMode,
                                      const std::filesystem::path& startFolder);
-// The save dialog of a generated "thr" or "mea" file.
+// The save dialog of a generated "thr" or "mea" file of the theater of
+// that name (empty: the title says "Theater" and no name is proposed).
 FileDialogRequest TheaterOutputRequest(const std::string& extension,
-                                       const std::filesystem::path& startFolder);
+                                       const std::filesystem::path& startFolder,
+                                       const std::string& theater = {});
+// The name of the theater with the check mark; empty when there is none.
+std::string CurrentTheaterName(const Theaters& theaters);
 // The open dialog of Theater.map.
 FileDialogRequest TheaterMapRequest(const std::filesystem::path& startFolder);
 
@@ -60,6 +65,11 @@ class TerrainCommands {
     // its message). On a choice the folder is held and the path placed.
     bool ChooseTerrainFile();
     void TerrainReady(bool ready);
+    // The folder the terrain was opened from (or last saved to), where its
+    // theater's files are written; the remembered folders while there is none.
+    std::filesystem::path TerrainFolder();
+    // The terrain's size for the notices: "1024 x 1024 posts".
+    std::string MatrixSize() const;
 
     MainShell& shell_;
     CommandDialogs& dialogs_;

@@ -64,10 +64,10 @@ bool WriteMeaFile(const OutputTarget& path, const std::optional<std::vector<std:
         case WriteStatus::Ok:
             return true;
         case WriteStatus::OpenFailed:
-            messages.Error("Error opening ,Theater>.mea file.", "File Open Error", detail);
+            messages.Error("Error opening the .mea file.", "File Open Error", detail);
             break;
         case WriteStatus::WriteFailed:
-            messages.Error("Could not write the .mea file.", "Read Error", detail);
+            messages.Error("Could not write the .mea file.", "Write Error", detail);
             break;
     }
     return false;

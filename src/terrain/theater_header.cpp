@@ -201,7 +201,7 @@ bool WriteTheaterMap(const std::filesystem::path& path, const TheaterMapHeader& 
         bytes.insert(bytes.end(), old.begin() + static_cast<std::ptrdiff_t>(bytes.size()),
                      old.end());
     if (ReplaceFile(path, bytes, &detail) != WriteStatus::Ok) {
-        messages.Error("Could not write Theater.map file.", kReadError, detail);
+        messages.Error("Could not write Theater.map file.", "Write Error", detail);
         return false;
     }
     return true;

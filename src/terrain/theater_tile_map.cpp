@@ -166,10 +166,10 @@ bool WriteTheaterMap(const OutputTarget& path, const std::optional<std::vector<s
         case WriteStatus::Ok:
             return true;
         case WriteStatus::OpenFailed:
-            messages.Error("Error opening ,Theater>.thr file.", "File Open Error", detail);
+            messages.Error("Error opening the .thr file.", "File Open Error", detail);
             break;
         case WriteStatus::WriteFailed:
-            messages.Error("Could not write the .thr file.", "Read Error", detail);
+            messages.Error("Could not write the .thr file.", "Write Error", detail);
             break;
     }
     return false;

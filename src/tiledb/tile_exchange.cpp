@@ -247,7 +247,7 @@ bool ExportModifiedTiles(const OutputTarget& path, const TileDatabase& database,
             return ExportFailed("Could not write import paths.", file, messages);
     }
     if (!file.Commit()) return ExportFailed("Could not write to export file.", file, messages);
-    messages.Information(FormatText("%d Tiles exported.", count), "Export Completed");
+    messages.Information(Counted(count, "tile", "tiles") + " exported.", "Export Completed");
     return true;
 }
 
@@ -379,7 +379,7 @@ bool ImportTileBytes(std::span<const std::byte> bytes, TileDatabase& database,
             SetTilePaths(database, set, tile, paths);
         }
     }
-    messages.Information(FormatText("%d Tiles imported.", count), "Import Completed");
+    messages.Information(Counted(count, "tile", "tiles") + " imported.", "Import Completed");
     return true;
 }
 
@@ -409,7 +409,7 @@ bool SetTilePaths(TileDatabase& database, int set, int tile, std::span<const Til
 
 FileDialogRequest ExportFileRequest(const std::filesystem::path& tileFolder) {
     FileDialogRequest request;
-    request.title = "Open Texture.bin Tile Export File";
+    request.title = "Save Tile Export File";
     request.proposedName = "*.*";
     request.startFolder = tileFolder;
     return request;
@@ -417,7 +417,7 @@ FileDialogRequest ExportFileRequest(const std::filesystem::path& tileFolder) {
 
 FileDialogRequest ImportFileRequest(const std::filesystem::path& tileFolder) {
     FileDialogRequest request;
-    request.title = "Open Texture.bin Tile Import File";
+    request.title = "Open Tile Import File";
     request.proposedName = "*.*";
     request.startFolder = tileFolder;
     request.fileMustExist = true;

@@ -32,7 +32,7 @@ std::vector<std::byte> SerializeTileExport(const TileDatabase& database,
                                            int* recordCount = nullptr);
 
 // Writes the export file of the marked tiles (replacing any file at path
-// safely) and reports "%d Tiles exported."; the marks stay set. False after
+// safely) and reports "N tiles exported." ("1 tile exported."); the marks stay set. False after
 // the message of what failed; an old file at path is then untouched.
 bool ExportModifiedTiles(const OutputTarget& path, const TileDatabase& database,
                          MessageSink& messages);
@@ -58,7 +58,7 @@ std::optional<int> CheckTileImport(std::span<const std::byte> bytes, const TileD
 // Imports an export file: each record replaces the lists it carries (a list
 // with no entries leaves the tile's list as it was); later records of the
 // same tile win. All or nothing: the file is checked whole first, and on any
-// failure the database stays exactly as it was. Reports "%d Tiles imported."
+// failure the database stays exactly as it was. Reports "N tiles imported."
 // with the record count. Marks, names, ids and terrain types are not changed.
 bool ImportTileBytes(std::span<const std::byte> bytes, TileDatabase& database,
                      MessageSink& messages);

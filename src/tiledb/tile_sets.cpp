@@ -219,7 +219,7 @@ std::optional<AddedTiles> AddTilesToSet(TileDatabase& database, int targetSet, u
         tile.id = TileIdAt(t, first + k);
         database.index.push_back(MakeIndexEntry(tile, t, first + k, terrainType));
     }
-    return AddedTiles{t, first + n - 1};
+    return AddedTiles{t, first + n - 1, n};
 }
 
 namespace {
@@ -328,7 +328,7 @@ FileDialogRequest PickTilesRequest(SetDialogMode mode, const std::filesystem::pa
     FileDialogRequest request;
     request.title =
         mode == SetDialogMode::AddTiles ? "Select Tiles to Add" : "Select Tiles for Set";
-    request.filter = "Tile List file|*.pcx||";
+    request.filter = "Tile image file|*.pcx||";
     request.proposedName = "*.pcx";
     request.startFolder = tileFolder;
     request.fileMustExist = false;

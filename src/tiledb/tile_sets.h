@@ -48,6 +48,7 @@ std::vector<std::string> PickedFileNames(const FileChoice& choice);
 struct AddedTiles {
     int set = 0;       // the set the tiles went into (the new current set)
     int lastTile = 0;  // position of the last added tile (the new current tile)
+    int count = 0;     // the tiles added (the picked names that name tiles)
 };
 
 // Adds the picked tiles whose names (without any folder part) begin with h

@@ -146,9 +146,9 @@ std::optional<TileDatabase> BuildTextureBinFromFolder(const std::filesystem::pat
 
 FileDialogRequest TilesFolderRequest(const std::filesystem::path& textureFolder) {
     FileDialogRequest request;
-    request.title = "Select New Tiles Folder (Directory)";
-    request.filter = "Tile image file|*.pcx||";
-    request.proposedName = "*.pcx";
+    request.title = kNewTilesFolderTitle;
+    request.filter = "Tiles.txt and tile images|Tiles.txt;*.pcx;*.PCX||";
+    request.proposedName = "Tiles.txt";
     request.startFolder = textureFolder;
     return request;
 }

@@ -60,8 +60,10 @@ std::optional<TileDatabase> BuildTileDatabase(std::span<const std::string> names
 std::optional<TileDatabase> BuildTextureBinFromFolder(const std::filesystem::path& folder,
                                                       MessageSink& messages);
 
-// The file dialog that picks the tiles folder: any file in it; the folder is
-// the chosen path's folder part (FileChoice::folderPart).
+// The file dialog that picks the tiles folder: its Tiles.txt (proposed) or
+// a tile image in it; the folder is the chosen path's folder part
+// (FileChoice::folderPart).
+inline constexpr const char* kNewTilesFolderTitle = "Select New Tiles Folder by Its Tiles.txt";
 FileDialogRequest TilesFolderRequest(const std::filesystem::path& textureFolder);
 
 }  // namespace lorvane

@@ -21,7 +21,7 @@ namespace lorvane {
 
 Application::Application(std::filesystem::path startupFolder)
     : startupFolder_(std::move(startupFolder)),
-      shell_(state_, {platform_, platform_, platform_, platform_}),
+      shell_(state_, {platform_, platform_, platform_, platform_, platform_}),
       terrainCommands_(shell_, dialogs_, output_),
       databaseCommands_(shell_, dialogs_),
       teamCommands_(shell_),
@@ -34,6 +34,7 @@ Application::Application(std::filesystem::path startupFolder)
 }
 
 Application::~Application() {
+    platform_.SetListener({});
     shell_.SetHost(nullptr);
     shell_.SetProgressView(nullptr);
     teamCommands_.StopComparing();
@@ -47,6 +48,10 @@ TheaterMapWindow* Application::theaterMapWindow() { return theaterMap_.data(); }
 bool Application::Start() {
     window_ = std::make_unique<MainWindow>(shell_);
     platform_.SetOwner(window_.get());
+    window_->SetMessageHistory(&platform_.history());
+    platform_.SetListener([this](const LoggedMessage& entry, bool notice) {
+        if (window_) window_->MessageLogged(entry, notice);
+    });
     dialogs_.SetOwner(window_.get());
     shell_.SetHost(window_.get());
     shell_.Initialize(startupFolder_);
@@ -72,6 +77,16 @@ bool Application::Start() {
                            [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Paths); });
     shell_.RegisterCommand(kMenuDeleteArea,
                            [this] { lorvaneDialog_->RunDeleteDialog(PanelList::Areas); });
+
+    // View ▸ Zoom: what the viewer's own keys do.
+    const std::pair<int, void (ZoomViewer::*)()> zooms[] = {
+        {kMenuZoomIn, &ZoomViewer::ZoomIn},
+        {kMenuZoomOut, &ZoomViewer::ZoomOut},
+        {kMenuZoomFit, &ZoomViewer::FitTile},
+        {kMenuZoomActual, &ZoomViewer::OneToOne},
+    };
+    for (const auto& [id, zoom] : zooms)
+        shell_.RegisterCommand(id, [this, zoom] { (lorvaneDialog_->viewer().*zoom)(); });
 
     shell_.RegisterCommand(kMenuTheaterMap, [this] {
         if (!theaterMap_) {

@@ -48,7 +48,7 @@ class Application {
     TeamCommands& teamCommands() { return teamCommands_; }
     RecoveryCommands& recovery() { return recovery_; }
     QtCommandDialogs& dialogs() { return dialogs_; }
-    // Theater ▸ Theater Map; null until it is opened or after it closed.
+    // View ▸ Theater Map; null until it is opened or after it closed.
     TheaterMapWindow* theaterMapWindow();
 
   private:

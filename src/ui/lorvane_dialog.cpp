@@ -18,6 +18,7 @@
 #include "base/command_ids.h"
 #include "shell/main_shell.h"
 #include "shell/settings.h"
+#include "ui/control_tips.h"
 #include "ui/dialog_units.h"
 #include "ui/frame_painter.h"
 #include "ui/main_window.h"
@@ -285,6 +286,7 @@ void LorvaneDialog::Build() {
     });
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         seedPlaces_.push_back({child, child->geometry()});
+    AddControlTips(*this);
 }
 
 void LorvaneDialog::resizeEvent(QResizeEvent* event) {
@@ -556,6 +558,9 @@ void LorvaneDialog::HandleCommand(int id) {
     }
     panel_.Command(id);
     Sync();
+    // The View menu's Show Paths and Show Areas follow the check boxes.
+    if (id == kPanelShowPaths || id == kPanelShowAreas)
+        shell_.ShowViewChoices(panel_.showPaths(), panel_.showAreas());
 }
 
 void LorvaneDialog::Beep() { QApplication::beep(); }

@@ -11,9 +11,13 @@
 #include <QTimer>
 
 #include "base/command_ids.h"
+#include "shell/keyboard_shortcuts.h"
 #include "shell/main_shell.h"
+#include "shell/message_history.h"
 #include "shell/settings.h"
 #include "ui/about_box.h"
+#include "ui/help_windows.h"
+#include "ui/messages_window.h"
 #include "ui/program_icon.h"
 #include "ui/qt_platform.h"
 #include "ui/tile_list_window.h"
@@ -31,6 +35,13 @@ MainWindow::MainWindow(MainShell& shell) : shell_(shell) {
         // The drawing read-out takes what room there is.
         statusBar()->addWidget(field, i == 2 ? 1 : 0);
     }
+    // What the program last did, at the right, until it is old news.
+    notice_ = new QLabel(this);
+    notice_->setObjectName("statusNotice");
+    statusBar()->addPermanentWidget(notice_);
+    noticeTimer_ = new QTimer(this);
+    noticeTimer_->setSingleShot(true);
+    connect(noticeTimer_, &QTimer::timeout, notice_, &QLabel::clear);
     for (const MenuPopup& popup : shell_.menu().popups)
         popups_.push_back(menuBar()->addMenu(ToQt(popup.title)));
     MenuChanged();
@@ -99,18 +110,23 @@ void MainWindow::MenuChanged() {
                 item.separator ? menu->addSeparator() : menu->addAction(ToQt(item.text));
             action->setData(item.id);
             action->setEnabled(item.enabled);
-            if (item.checked || IsTheaterId(item.id)) {
+            if (item.checkable || item.checked || IsTheaterId(item.id)) {
                 action->setCheckable(true);
                 action->setChecked(item.checked);
             }
             if (item.separator || item.id == 0) continue;
             const int id = item.id;
-            if (id == kPanelUndoSegment) action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-            if (id == kMenuSaveTextureBinAs)
-                action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-            if (id == kPanelRedo)
-                action->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                                      QKeySequence(Qt::CTRL | Qt::Key_Y)});
+            if (const KeyboardShortcut* shortcut = ShortcutOf(id)) {
+                QList<QKeySequence> keys;
+                for (const std::string& key : shortcut->keys) keys << QKeySequence(ToQt(key));
+                if (shortcut->menuHoldsKeys) {
+                    action->setShortcuts(keys);
+                } else if (!keys.isEmpty()) {
+                    // A control holds the keys; the item only shows them.
+                    action->setText(action->text() + '\t' +
+                                    keys.front().toString(QKeySequence::NativeText));
+                }
+            }
             // Queued, so that the menu that was clicked may be rebuilt by the command.
             connect(
                 action, &QAction::triggered, this, [this, id] { shell_.HandleCommand(id); },
@@ -159,6 +175,48 @@ void MainWindow::FocusTileList() {
 void MainWindow::ShowAboutBox() {
     AboutBox box(this);
     box.exec();
+}
+
+void MainWindow::MessageLogged(const LoggedMessage& entry, bool notice) {
+    if (notice) {
+        const QString text = ToQt(NoticeText(entry.message));
+        notice_->setText(text);
+        notice_->setToolTip(ToQt(MessageLine(entry)));
+        noticeTimer_->start(kNoticeMilliseconds);
+    }
+    if (messages_) messages_->Refresh();
+}
+
+namespace {
+
+template <typename Window>
+void Present(QPointer<Window>& window, auto make) {
+    if (!window) {
+        window = make();
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+}  // namespace
+
+MessagesWindow* MainWindow::messagesWindow() const { return messages_.data(); }
+UserGuideWindow* MainWindow::userGuideWindow() const { return guide_.data(); }
+ShortcutsWindow* MainWindow::shortcutsWindow() const { return shortcuts_.data(); }
+
+void MainWindow::ShowMessages() {
+    if (history_ == nullptr) return;
+    Present(messages_, [this] { return new MessagesWindow(*history_, this); });
+}
+
+void MainWindow::ShowUserGuide() {
+    Present(guide_, [this] { return new UserGuideWindow(this); });
+}
+
+void MainWindow::ShowKeyboardShortcuts() {
+    Present(shortcuts_, [this] { return new ShortcutsWindow(this); });
 }
 
 void MainWindow::CloseWindow() { close(); }

@@ -12,14 +12,22 @@
 
 class QLabel;
 class QMenu;
+class QTimer;
 
 namespace lorvane {
 
 class MainShell;
+class MessageHistory;
+class MessagesWindow;
+class ShortcutsWindow;
 class TileListWindow;
+class UserGuideWindow;
+struct LoggedMessage;
 
 inline constexpr int kMainWindowX = 300;
 inline constexpr int kMainWindowY = 200;
+// How long a notice stays in the status bar.
+inline constexpr int kNoticeMilliseconds = 15000;
 
 class MainWindow : public QMainWindow, public ShellHost {
     Q_OBJECT
@@ -37,6 +45,16 @@ class MainWindow : public QMainWindow, public ShellHost {
     void SetStatus(const QString& pointer, const QString& zoom, const QString& drawing,
                    const QString& snap);
     QLabel* StatusField(int index) const;
+    // The history View ▸ Messages lists (set once, before the first message).
+    void SetMessageHistory(MessageHistory* history) { history_ = history; }
+    // A message went into the history: a notice shows in the status bar's
+    // notice field for a while; the Messages window, when open, follows.
+    void MessageLogged(const LoggedMessage& entry, bool notice);
+    QLabel* noticeField() const { return notice_; }
+    // The View and Help windows; null while not open.
+    MessagesWindow* messagesWindow() const;
+    UserGuideWindow* userGuideWindow() const;
+    ShortcutsWindow* shortcutsWindow() const;
 
     // The menu item of a command id; null when the menu has none.
     QAction* Action(int id) const;
@@ -51,6 +69,9 @@ class MainWindow : public QMainWindow, public ShellHost {
     void TileListSelectionChanged() override;
     void FocusTileList() override;
     void ShowAboutBox() override;
+    void ShowMessages() override;
+    void ShowUserGuide() override;
+    void ShowKeyboardShortcuts() override;
     void CloseWindow() override;
     void Post(std::function<void()> work) override;
 
@@ -68,6 +89,12 @@ class MainWindow : public QMainWindow, public ShellHost {
     std::vector<QMenu*> popups_;
     QPointer<TileListWindow> tileList_;
     std::vector<QLabel*> status_;
+    QLabel* notice_ = nullptr;
+    QTimer* noticeTimer_ = nullptr;
+    MessageHistory* history_ = nullptr;
+    QPointer<MessagesWindow> messages_;
+    QPointer<UserGuideWindow> guide_;
+    QPointer<ShortcutsWindow> shortcuts_;
 };
 
 }  // namespace lorvane

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStringList>
+#include <QTime>
 #include <QWidget>
 #include <algorithm>
 
@@ -97,7 +98,15 @@ void ShowNativeMessage(QWidget* owner, const Message& message) {
 
 }  // namespace
 
+void QtPlatform::Log(MessageKind kind, const Message& message, bool notice) {
+    history_.Add(FromQt(QTime::currentTime().toString("HH:mm:ss")), kind, message);
+    if (listener_) listener_(history_.entries().back(), notice);
+}
+
+void QtPlatform::Notice(const Message& notice) { Log(MessageKind::Done, notice, true); }
+
 void QtPlatform::Show(const Message& message) {
+    Log(BoxKind(message.icon), message, false);
 #if defined(_WIN32)
     ShowNativeMessage(owner_, message);
 #else
@@ -159,6 +168,7 @@ bool QtPlatform::Write(std::string_view name, std::string_view value) {
 }
 
 SaveAnswer QtPlatform::AskSave(const Message& question) {
+    Log(MessageKind::Question, question, false);
     QMessageBox box(QtIcon(question.icon), ToQt(question.caption), ToQt(question.text),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner_);
     box.setDefaultButton(QMessageBox::Save);
@@ -175,6 +185,7 @@ SaveAnswer QtPlatform::AskSave(const Message& question) {
 
 size_t QtPlatform::AskChoice(const Message& question, const std::vector<std::string>& buttons,
                              size_t defaultButton) {
+    Log(MessageKind::Question, question, false);
     QMessageBox box(QtIcon(question.icon), ToQt(question.caption), ToQt(question.text),
                     QMessageBox::NoButton, owner_);
     std::vector<QPushButton*> pushButtons;

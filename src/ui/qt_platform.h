@@ -6,9 +6,11 @@
 
 #include <QString>
 #include <filesystem>
+#include <functional>
 
 #include "base/message.h"
 #include "base/platform.h"
+#include "shell/message_history.h"
 #include "shell/shell_interfaces.h"
 
 class QWidget;
@@ -27,11 +29,18 @@ QString QtFilter(const std::string& filter);
 class QtPlatform : public MessageSink,
                    public FileChooser,
                    public SettingsStore,
-                   public SaveQuestion {
+                   public SaveQuestion,
+                   public Notices {
   public:
     // Dialogs and message boxes are owned by the owner widget (may be set later).
     void SetOwner(QWidget* owner) { owner_ = owner; }
+    // Every message, notice and question goes into the history; the
+    // listener hears of each (notice: it was a notice, not a box).
+    using Listener = std::function<void(const LoggedMessage& entry, bool notice)>;
+    void SetListener(Listener listener) { listener_ = std::move(listener); }
+    MessageHistory& history() { return history_; }
 
+    void Notice(const Message& notice) override;
     void Show(const Message& message) override;
     FileChoice OpenFile(const FileDialogRequest& request) override;
     FileChoice OpenFiles(const FileDialogRequest& request) override;
@@ -43,7 +52,11 @@ class QtPlatform : public MessageSink,
                      size_t defaultButton) override;
 
   private:
+    void Log(MessageKind kind, const Message& message, bool notice);
+
     QWidget* owner_ = nullptr;
+    MessageHistory history_;
+    Listener listener_;
 };
 
 }  // namespace lorvane

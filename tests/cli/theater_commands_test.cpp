@@ -185,7 +185,7 @@ TEST_F(TheaterCommands, RenderTheaterScalesTileImagesOntoTheirPosts) {
                              Path("Texture.bin"), "--tiles", tiles.string(), "--post-size", "4",
                              "--orientation", "6", "-o", Path("tiles.png")});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_NE(result.err.find("1 tiles have no readable image"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("1 tile has no readable image"), std::string::npos) << result.err;
     const auto map = testing::ReadPng(folder_ / "tiles.png");
     ASSERT_TRUE(map);
     ASSERT_EQ(map->width, 64);

@@ -53,11 +53,15 @@ TEST_F(PanelTest, LoadingAnotherTileWritesTheEditedOneBack) {
 
 TEST_F(PanelTest, ATileNotInTheDatabaseIsShownWithEmptyLists) {
     LoadDatabase(TwoSetDatabase());
-    LoadTile("H000.PCX");
+    LoadTile("H010.PCX");
+    ASSERT_EQ(panel.Readout(kPanelSetNumber), "1");
     LoadTile("H7F3.PCX");
     EXPECT_EQ(platform.messages,
               (std::vector<Message>{{"PCX file H7F3.PCX not in Texture.bin file.",
                                      "Tile Info Not Found", MessageIcon::Error}}));
+    // Nothing of H010 is left in the header's fields: they are blank.
+    for (int id : {kPanelSetNumber, kPanelOffset, kPanelTerrainType})
+        EXPECT_EQ(panel.Readout(id), " ") << id;
     EXPECT_EQ(panel.tables().pathCount(), 0);
     EXPECT_EQ(panel.pathRows().RowCount(), 0u);
     EXPECT_EQ(ItemsOf<FrameImage>(panel.Frame()).size(), 1u);

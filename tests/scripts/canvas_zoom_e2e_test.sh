@@ -98,7 +98,7 @@ mkdir -p "$HOME"
 app=$!
 trap 'kill $app 2>/dev/null' EXIT
 
-keys_to "Texture.bin Succesfully Loaded" Return
+wait_loaded
 main=$(timeout 60 xdotool search --sync --onlyvisible --name "Texture.bin$" | head -1)
 [ -n "$main" ] || { echo "no main window"; shot "missing"; exit 1; }
 sleep 1

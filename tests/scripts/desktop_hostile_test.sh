@@ -61,7 +61,7 @@ killed() { kill -9 "$app"; wait "$app" 2>/dev/null; app=; }
 cd "$work/A"
 "$LORVANE_APP" Texture.bin H000.PCX >"$work/app1.log" 2>&1 &
 app=$!
-keys_to "Texture.bin Succesfully Loaded" Return
+wait_loaded
 viewer_origin "Texture.bin$"
 keys_to "Texture.bin$" alt+p
 keys_to "^New Path$" Return
@@ -79,7 +79,7 @@ killed
 "$LORVANE_APP" >"$work/app2.log" 2>&1 &
 app=$!
 keys_to "^Recovery$" Return
-keys_to "Texture.bin Succesfully Loaded" Return
+wait_loaded
 wait_for '[ -n "$(find "$journals" -name "*.recovery?.bin" 2>/dev/null)" ]'
 shot 2-recovered
 killed
@@ -90,7 +90,7 @@ cd "$work/B"
 "$LORVANE_APP" >"$work/app3.log" 2>&1 &
 app=$!
 keys_to "^Recovery$" Return
-keys_to "Texture.bin Succesfully Loaded" Return
+wait_loaded
 wait_for 'xdotool search --onlyvisible --name "^[*]?$work/A/Texture.bin$" >/dev/null'
 shot 3-recovered-in-b
 killed
@@ -132,10 +132,14 @@ if ! ldd "$LORVANE_APP" 2>/dev/null | grep -c libasan >/dev/null; then
     } >large.bin
     (ulimit -v 400000 && exec "$LORVANE_APP" large.bin) >"$work/app5.log" 2>&1 &
     app=$!
-    wait_for 'xdotool search --onlyvisible --name "^(Memory Allocation Error|File Open Error|Texture.bin Succesfully Loaded)$" >/dev/null'
+    # Refused with a message box, or (with memory enough after all) loaded:
+    # the main window then names the file.
+    refusal="^(Memory Allocation Error|File Open Error)$"
+    wait_for 'xdotool search --onlyvisible --name "$refusal" >/dev/null || xdotool search --onlyvisible --name "large[.]bin$" >/dev/null'
     shot 5-out-of-memory
-    xdotool search --onlyvisible --name "^(Memory Allocation Error|File Open Error|Texture.bin Succesfully Loaded)$" getwindowname %@ >"$work/oom"
-    keys_to "^(Memory Allocation Error|File Open Error|Texture.bin Succesfully Loaded)$" Return
+    if xdotool search --onlyvisible --name "$refusal" getwindowname %@ >"$work/oom"; then
+        keys_to "$refusal" Return
+    fi
     sleep 1
     kill -0 "$app" || { echo "the program ended out of memory"; exit 1; }
     xdotool search --onlyvisible --name "^(Lorvane|[*]?.*large[.]bin)$" >/dev/null || { echo "no main window after the large load"; exit 1; }

@@ -46,6 +46,21 @@ keys_to() {
     xdotool key --delay 80 "$@"
     sleep 0.5
 }
+# Waits up to a minute for a visible top-level window whose title matches.
+# A Texture.bin opened names the main window after its file (the success
+# itself is said in the status bar, which no script can read).
+wait_window() {
+    timeout 60 xdotool search --sync --onlyvisible --name "$1" >/dev/null ||
+        { echo "no window \"$1\""; shot "missing"; exit 1; }
+}
+# Waits until the database named (by the end of its path) is open.
+wait_loaded() { wait_window "${1:-Texture.bin}\$"; }
+# Waits up to a minute for a file that is not empty.
+wait_file() {
+    local i
+    for ((i = 0; i < 120; ++i)); do [ -s "$1" ] && return 0; sleep 0.5; done
+    echo "no file $1"; shot "missing"; exit 1
+}
 click() { xdotool mousemove --sync "$1" "$2"; sleep 0.2; xdotool click "${3:-1}"; sleep 0.3; }
 # Sets left and top to a point well inside the viewer of the main window
 # with that title: the viewer lies inside (60..240, 130..330) of the window

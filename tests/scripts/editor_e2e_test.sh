@@ -43,7 +43,7 @@ mkdir -p "$HOME"
 app=$!
 trap 'kill $app 2>/dev/null' EXIT
 
-keys_to "Texture.bin Succesfully Loaded" Return
+wait_loaded
 viewer_origin "Texture.bin$"
 shot 1-loaded
 

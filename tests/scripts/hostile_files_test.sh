@@ -56,7 +56,7 @@ done
 "$cli" build-texture tiles -o - >stdout.bin 2>report || fail "build-texture -o - failed"
 expect 0 "$cli" build-texture tiles -o file.bin
 cmp -s stdout.bin file.bin || fail "-o - wrote other bytes than -o FILE"
-grep -qF "Texture.bin built: 1 Sets  2 Tiles" report || fail "the report of -o - is not on stderr"
+grep -qF "Texture.bin built: 1 Set  2 Tiles" report || fail "the report of -o - is not on stderr"
 
 # A link keeps its place; the file it points to is replaced, mode kept.
 mkdir real

@@ -62,7 +62,7 @@ wait_for_save() {
 "$LORVANE_APP" "$work/Texture.bin" "$work/H000.PCX" >"$work/app.log" 2>&1 &
 app=$!
 trap 'kill -9 $app 2>/dev/null' EXIT
-keys_to "Texture.bin Succesfully Loaded" Return
+wait_loaded
 viewer_origin "Texture.bin$"
 shot 1-loaded
 
@@ -84,7 +84,7 @@ wait "$app" 2>/dev/null
 "$LORVANE_APP" >"$work/app2.log" 2>&1 &
 app=$!
 keys_to "^Recovery$" Return
-keys_to "Texture.bin Succesfully Loaded" Return
+wait_loaded
 shot 3-recovered
 
 # Save (Alt+S) accepting the proposed name, the opened file; wait until the
@@ -99,7 +99,7 @@ shot 4-saved
 # with the select tool to (left + 120, top + 150).
 "$LORVANE_APP" "$work/Texture.bin" "$work/H000.PCX" >"$work/app3.log" 2>&1 &
 app=$!
-keys_to "Texture.bin Succesfully Loaded" Return
+wait_loaded
 viewer_origin "Texture.bin$"
 saved=$(cksum <"$work/Texture.bin")
 # A branch drawn from the joint (the click snaps to it), then Esc (to the
@@ -128,7 +128,7 @@ wait "$app" 2>/dev/null
 
 "$LORVANE_APP" "$work/Texture.bin" "$work/H000.PCX" >"$work/app4.log" 2>&1 &
 app=$!
-keys_to "Texture.bin Succesfully Loaded" Return
+wait_loaded
 keys_to "^Recovery$" Return
 shot 6-recovered
 sleep 1

@@ -56,7 +56,7 @@ choose_file() {
 # The first run: a road of two segments on H000, saved.
 "$LORVANE_APP" "$work/Texture.bin" "$work/H000.PCX" >"$work/app1.log" 2>&1 &
 app=$!
-keys_to "Texture.bin Succesfully Loaded" Return
+wait_loaded
 viewer_origin "Texture.bin$"
 start_road "Texture.bin$"
 click $((left + 170)) $((top + 20)) 3
@@ -70,21 +70,22 @@ kill $app; wait $app 2>/dev/null
 "$LORVANE_APP" "$work/Texture.bin" "$work/H000.PCX" >"$work/app2.log" 2>&1 &
 app=$!
 trap 'kill $app 2>/dev/null' EXIT
-keys_to "Texture.bin Succesfully Loaded" Return
+wait_loaded
 keys_to "Texture.bin$" alt+f x
 keys_to "^Export Tiles$" alt+d
 choose_file "^Choose the Database to Export Changes Since$" "$work/Original.bin"
-choose_file "^Open Texture.bin Tile Export File$" "$work/desktop.exp"
-keys_to "^Export Completed$" Return
-[ -s desktop.exp ] || { echo "no export file"; exit 1; }
+choose_file "^Save Tile Export File$" "$work/desktop.exp"
+# Exported: said in the status bar; the file is there.
+wait_file "$work/desktop.exp"
 
 # An import of a wider road, previewed and accepted, then undone.
 for ((i = 0; i < 240; ++i)); do [ -s wider.exp ] && [ -s before-import.bin ] && break; sleep 0.5; done
 before=$(stat -c %y Texture.bin)
 keys_to "Texture.bin$" alt+f i
-choose_file "^Open Texture.bin Tile Import File$" "$work/wider.exp"
+choose_file "^Open Tile Import File$" "$work/wider.exp"
 keys_to "^Import Tiles$" Return
-keys_to "^Import Completed$" Return
+# Imported: the title marks the unsaved change.
+wait_window "^[*].*Texture.bin$"
 keys_to "Texture.bin$" ctrl+z
 keys_to "Texture.bin$" ctrl+shift+s
 keys_to "^Save Texture.bin File$" Return

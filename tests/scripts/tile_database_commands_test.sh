@@ -87,11 +87,11 @@ else
     printf 'H000.PCX\nH001.PCX\nH002.PCX\nH003.PCX\nH010.PCX\nH011.PCX\nH012.PCX\nH020.PCX\nH021.PCX\nH022.PCX\nH023.PCX\nH024.PCX\nH030.PCX\nH031.PCX\n' >same/Tiles.txt
     expect 0 "$cli" build-texture same -o Same.bin
     expect 0 "$cli" export "$sample" --tile 0 --tile h020.pcx --tile 48 -o tiles.exp
-    expect_text err "Export Completed: 3 Tiles exported."
+    expect_text err "Export Completed: 3 tiles exported."
     expect 1 "$cli" export "$sample" --tile H999.PCX -o other.exp
     expect_text err "Tile Not Found: There is no tile H999.PCX in this Texture.bin."
     expect 0 "$cli" import Same.bin tiles.exp -o Imported.bin
-    expect_text err "Import Completed: 3 Tiles imported."
+    expect_text err "Import Completed: 3 tiles imported."
     expect 0 "$cli" info "$sample" --json
     jq -c '[.sets[].tiles[] | select(.id == 0 or .id == 32 or .id == 48)]' out >want.json
     expect 0 "$cli" info Imported.bin --json

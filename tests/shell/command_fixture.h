@@ -53,7 +53,7 @@ class CommandTest : public ::testing::Test {
   protected:
     CommandTest()
         : folder(MakeTempFolder("lorvane-commands")),
-          shell(state, {platform, platform, platform, platform}),
+          shell(state, {platform, platform, platform, platform, platform}),
           terrain(shell, dialogs, output),
           database(shell, dialogs) {
         shell.SetHost(&host);
@@ -79,6 +79,7 @@ class CommandTest : public ::testing::Test {
     // Forgets what the platform recorded so far.
     void ClearRecords() {
         platform.messages.clear();
+        platform.notices.clear();
         platform.dialogs.clear();
         platform.progressLog.clear();
     }

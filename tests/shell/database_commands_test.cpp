@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "base/format.h"
@@ -76,15 +77,23 @@ TEST_F(DatabaseCommandTest, NewDatabaseIsBuiltThenSavedThroughTheEditor) {
     ASSERT_EQ(platform.dialogs.size(), 2u);
     const FileDialogRequest& pick = platform.dialogs[0].request;
     EXPECT_EQ(platform.dialogs[0].kind, Kind::Open);
-    EXPECT_EQ(pick.title, "Select New Tiles Folder (Directory)");
-    EXPECT_EQ(pick.filter, "Tile image file|*.pcx||");
-    EXPECT_EQ(pick.proposedName, "*.pcx");
+    EXPECT_EQ(pick.title, "Select New Tiles Folder by Its Tiles.txt");
+    EXPECT_EQ(pick.filter, "Tiles.txt and tile images|Tiles.txt;*.pcx;*.PCX||");
+    EXPECT_EQ(pick.proposedName, "Tiles.txt");
     EXPECT_EQ(pick.startFolder, "/old-tiles/");
     // The editor's Save follows at once and asks for the file.
     EXPECT_EQ(platform.dialogs[1].kind, Kind::Save);
     EXPECT_EQ(platform.dialogs[1].request.title, "Save Texture.bin File");
 
     EXPECT_TRUE(platform.messages.empty());
+    // Built, then saved: two notices, each naming its folder or file.
+    ASSERT_EQ(platform.notices.size(), 2u);
+    EXPECT_EQ(platform.notices[0], (Message{"Texture.bin generated: 2 Sets  3 Tiles",
+                                            "Texture.bin Generated", MessageIcon::Information}));
+    EXPECT_EQ(platform.notices[0].detail, PathToUtf8(tiles / ""));
+    EXPECT_EQ(platform.notices[1], (Message{"Texture.bin saved: 2 Sets  3 Tiles",
+                                            "Texture.bin Saved", MessageIcon::Information}));
+    EXPECT_EQ(platform.notices[1].detail, PathToUtf8(saved));
     EXPECT_TRUE(state.session.loaded());
     EXPECT_FALSE(Enabled(kMenuSaveTextureBin));  // saved: nothing left to save
     EXPECT_TRUE(Enabled(kMenuAddSet));
@@ -135,10 +144,14 @@ TEST_F(DatabaseCommandTest, AddSetAppendsASetAndSortsTheTileList) {
     ASSERT_EQ(platform.dialogs.size(), 1u);
     EXPECT_EQ(platform.dialogs[0].kind, Kind::OpenSeveral);
     EXPECT_EQ(platform.dialogs[0].request.title, "Select Tiles for Set");
-    EXPECT_EQ(platform.dialogs[0].request.filter, "Tile List file|*.pcx||");
+    EXPECT_EQ(platform.dialogs[0].request.filter, "Tile image file|*.pcx||");
     EXPECT_EQ(platform.dialogs[0].request.startFolder, "/tiles/");
 
     EXPECT_TRUE(platform.messages.empty());
+    // readme.txt is no tile: two were added.
+    ASSERT_EQ(platform.notices.size(), 1u);
+    EXPECT_EQ(platform.notices[0],
+              (Message{"Set 2 added with 2 tiles.", "Set Added", MessageIcon::Information}));
     ASSERT_EQ(state.session.database().setCount(), 3);
     EXPECT_EQ(state.session.database().sets[2].terrainType, 9);
     EXPECT_EQ(state.session.database().sets[2].tileCount(), 2);
@@ -198,6 +211,10 @@ TEST_F(DatabaseCommandTest, AddingTilesKeepsTheSetTypeAndTheEditsOnScreen) {
     shell.HandleCommand(kMenuAddTilesToSet);
     EXPECT_EQ(state.session.database().sets[1].terrainType, 9);
     EXPECT_EQ(state.session.database().sets[1].tileCount(), 2);
+    EXPECT_EQ(platform.notices.back(),
+              (Message{"1 tile added to Set 1.", "Tiles Added", MessageIcon::Information}));
+    // The refused additions said nothing was done.
+    EXPECT_EQ(platform.notices.size(), 1u);
     // The segment went into H000, not into the new tile.
     EXPECT_EQ(state.session.database().sets[0].tiles[0].pathCount(), 2);
     EXPECT_EQ(state.session.database().sets[1].tiles[1].pathCount(), 0);
@@ -254,11 +271,20 @@ TEST_F(DatabaseCommandTest, ExportAndImportCarryTheTilesChanged) {
     EXPECT_EQ(platform.choiceQuestions[0].question.text, kExportSinceQuestion);
     ASSERT_EQ(platform.dialogs.size(), 1u);
     EXPECT_EQ(platform.dialogs[0].kind, Kind::Save);
-    EXPECT_EQ(platform.dialogs[0].request.title, "Open Texture.bin Tile Export File");
+    EXPECT_EQ(platform.dialogs[0].request.title, "Save Tile Export File");
     EXPECT_EQ(platform.dialogs[0].request.proposedName, "*.*");
     EXPECT_EQ(platform.dialogs[0].request.startFolder, "");  // held in memory only
-    EXPECT_EQ(platform.messages.back(),
-              (Message{"1 Tiles exported.", "Export Completed", MessageIcon::Information}));
+    // What was done stops nobody: a notice naming the file, no box (the
+    // warning about the base's missing tiles is one).
+    const auto completed = [&](const char* caption) {
+        return std::count_if(platform.messages.begin(), platform.messages.end(),
+                             [&](const Message& shown) { return shown.caption == caption; });
+    };
+    EXPECT_EQ(completed("Export Completed"), 0);
+    ASSERT_FALSE(platform.notices.empty());
+    EXPECT_EQ(platform.notices.back(),
+              (Message{"1 tile exported.", "Export Completed", MessageIcon::Information}));
+    EXPECT_EQ(platform.notices.back().detail, PathToUtf8(file));
     EXPECT_EQ(ReadFileBytes(file).size(), 4u + 16 + 24);
 
     // Into another database whose H010 place (set 1, tile 0) is H000's (0, 0).
@@ -267,10 +293,12 @@ TEST_F(DatabaseCommandTest, ExportAndImportCarryTheTilesChanged) {
     platform.choiceAnswers.push_back(kImport);
     Answer(file);
     shell.HandleCommand(kMenuImportTiles);
-    EXPECT_EQ(platform.dialogs.back().request.title, "Open Texture.bin Tile Import File");
+    EXPECT_EQ(platform.dialogs.back().request.title, "Open Tile Import File");
     EXPECT_TRUE(platform.dialogs.back().request.fileMustExist);
-    EXPECT_EQ(platform.messages.back(),
-              (Message{"1 Tiles imported.", "Import Completed", MessageIcon::Information}));
+    EXPECT_EQ(completed("Import Completed"), 0);
+    EXPECT_EQ(platform.notices.back(),
+              (Message{"1 tile imported.", "Import Completed", MessageIcon::Information}));
+    EXPECT_EQ(platform.notices.back().detail, PathToUtf8(file));
     EXPECT_EQ(state.session.database().sets[0].tiles[0].pathCount(), 1);
     EXPECT_EQ(shell.tileList().rows[0].cells[5], "1");
 

@@ -42,7 +42,7 @@ class FakeHost : public ShellHost {
 
 class MainShellTest : public ::testing::Test {
   protected:
-    MainShellTest() : shell(state, {platform, platform, platform, platform}) {
+    MainShellTest() : shell(state, {platform, platform, platform, platform, platform}) {
         shell.SetHost(&host);
         shell.SetProgressView(&platform);
         shell.Initialize(folder);
@@ -80,9 +80,10 @@ class MainShellTest : public ::testing::Test {
 
 TEST_F(MainShellTest, StartsWithTheTemplateStatesAndTheTerrainCommandsEnabled) {
     const MenuBar& menu = shell.menu();
-    ASSERT_EQ(menu.popups.size(), 4u);
-    EXPECT_EQ(menu.popups[0].title, "&File");
-    EXPECT_EQ(menu.popups[3].title, "&Help");
+    ASSERT_EQ(menu.popups.size(), 5u);
+    EXPECT_EQ(menu.popups[kFilePopup].title, "&File");
+    EXPECT_EQ(menu.popups[kViewPopup].title, "&View");
+    EXPECT_EQ(menu.popups[kHelpPopup].title, "&Help");
     for (int id : {kMenuOpenL2File, kMenuLoadL2Matrix, kMenuOpenTextureBin, kMenuGenerateThr,
                    kMenuExit, kMenuShowTileList, kPanelLoadTile, kMenuAbout})
         EXPECT_TRUE(menu.IsEnabled(id)) << id;
@@ -196,9 +197,10 @@ TEST_F(MainShellTest, RecentFilesOpenByTheirFileNamesExtension) {
     EXPECT_TRUE(panel().tileOnScreen());
     shell.HandleCommand(kRecentFirst + 2);
     EXPECT_EQ(l2, matrix);
-    shell.HandleCommand(kRecentFirst + 3);    // another kind: nothing
-    ASSERT_EQ(platform.messages.size(), 1u);  // the database's load
-    EXPECT_EQ(platform.messages[0].caption, "Texture.bin Succesfully Loaded");
+    shell.HandleCommand(kRecentFirst + 3);  // another kind: nothing
+    EXPECT_TRUE(platform.messages.empty());
+    ASSERT_EQ(platform.notices.size(), 1u);  // the database's load
+    EXPECT_EQ(platform.notices[0].caption, "Texture.bin Successfully Loaded");
     EXPECT_EQ(state.recentFiles->count, 4);
 }
 
@@ -229,7 +231,8 @@ TEST_F(MainShellTest, RecentFilesSurviveARestart) {
     AppState secondState;
     testing::ScriptedPlatform secondPlatform;
     secondPlatform.settings = platform.settings;
-    MainShell second(secondState, {secondPlatform, secondPlatform, secondPlatform, secondPlatform});
+    MainShell second(secondState, {secondPlatform, secondPlatform, secondPlatform, secondPlatform,
+                                   secondPlatform});
     second.Initialize(folder);
     second.LoadRecentFileList();
     EXPECT_EQ(second.menu().Find(kRecentFirst)->text, "&1 /x/Two.bin");

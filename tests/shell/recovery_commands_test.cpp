@@ -32,7 +32,7 @@ const std::vector<std::string> kButtons = {"Recover", "Discard", "Keep for later
 // recovery folder.
 struct ProgramRun {
     ProgramRun(const fs::path& recoveryFolder, uint32_t processId, uint64_t limit)
-        : shell(state, {platform, platform, platform, platform}),
+        : shell(state, {platform, platform, platform, platform, platform}),
           database(shell, dialogs),
           journal(recoveryFolder, processId, limit),
           recovery(shell, journal) {
@@ -191,7 +191,8 @@ TEST_F(RecoveryCommandTest, RecoverAfterACrashSavesTheSameBytes) {
         EXPECT_TRUE(restarted->panel->panel().HasUnsavedEdits());
         EXPECT_EQ(ReadFileBytes(file), before);
         EXPECT_EQ(SerializeTextureBin(restarted->state.session.database()), expected);
-        EXPECT_EQ(restarted->platform.messages.size(), 1u);  // "Texture.bin loaded ..."
+        EXPECT_TRUE(restarted->platform.messages.empty());
+        EXPECT_EQ(restarted->platform.notices.size(), 1u);  // "Texture.bin loaded ..."
         // The recovered work is journaled again, in this run's journal only.
         ASSERT_EQ(FindLeftJournals(journals, restarted->journal.journalPath()).size(), 0u);
         Save(*restarted);
@@ -266,8 +267,8 @@ TEST_F(RecoveryCommandTest, AChangedDatabaseIsWarnedAboutAndWhatDoesNotFitIsSkip
                         " was changed after these changes were made: they may not apply cleanly."),
               std::string::npos)
         << text;
-    ASSERT_EQ(run->platform.messages.size(), 2u);
-    const Message& report = run->platform.messages[1];
+    ASSERT_EQ(run->platform.messages.size(), 1u);  // the load is a notice
+    const Message& report = run->platform.messages[0];
     EXPECT_EQ(report.caption, "Recovery");
     EXPECT_EQ(report.icon, MessageIcon::Exclamation);
     EXPECT_EQ(report.text,
@@ -526,7 +527,8 @@ TEST_F(RecoveryCommandTest, RandomEditsThroughTheEditorRecoverToTheSameBytes) {
         restarted->platform.choiceAnswers.push_back("Recover");
         restarted->recovery.OfferAtStart();
         ASSERT_EQ(restarted->platform.choiceQuestions.size(), 1u);
-        EXPECT_EQ(restarted->platform.messages.size(), 1u);  // loaded, nothing skipped
+        EXPECT_TRUE(restarted->platform.messages.empty());  // nothing skipped
+        EXPECT_EQ(restarted->platform.notices.size(), 1u);  // loaded
         Save(*restarted);
         EXPECT_EQ(ReadFileBytes(file), expected);
         EXPECT_TRUE(Journals().empty());

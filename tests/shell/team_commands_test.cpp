@@ -96,7 +96,7 @@ TEST_F(TeamTest, CompareListsTheTilesThatDifferAndShowsTheOtherSideFaded) {
     Answer(file);
     shell.HandleCommand(kMenuCompareWith);
     EXPECT_TRUE(view.rows.empty());
-    EXPECT_EQ(platform.messages.back().text, "No tile differs from " + file.string() + ".");
+    EXPECT_EQ(platform.notices.back().text, "No tile differs from " + file.string() + ".");
 }
 
 TEST_F(TeamTest, MergeTakesTheirWorkAndAsksAboutEachConflict) {
@@ -141,7 +141,7 @@ TEST_F(TeamTest, ExportSinceTheFileAsOpenedCarriesTodaysTilesOnly) {
     platform.choiceAnswers.push_back(kSinceOpened);
     shell.HandleCommand(kMenuExportTiles);
     EXPECT_TRUE(platform.dialogs.empty());
-    EXPECT_EQ(platform.messages.back().text, kNothingToExport);
+    EXPECT_EQ(platform.notices.back().text, kNothingToExport);
 
     AddSegment(0, 1);
     // Saved in between: still changed since the file as opened.
@@ -151,7 +151,7 @@ TEST_F(TeamTest, ExportSinceTheFileAsOpenedCarriesTodaysTilesOnly) {
     platform.choiceAnswers.push_back(kSinceOpened);
     Answer(exported);
     shell.HandleCommand(kMenuExportTiles);
-    EXPECT_EQ(platform.messages.back().text, "1 Tiles exported.");
+    EXPECT_EQ(platform.notices.back().text, "1 tile exported.");
     // Imported into the database as it was, it gives today's tile.
     TileDatabase base = TwoSetDatabase();
     ASSERT_TRUE(ImportTiles(exported, base, platform));
@@ -164,7 +164,7 @@ TEST_F(TeamTest, ExportSinceTheFileAsOpenedCarriesTodaysTilesOnly) {
     Answer(file);
     shell.HandleCommand(kMenuExportTiles);
     EXPECT_EQ(platform.dialogs.size(), 1u);
-    EXPECT_EQ(platform.messages.back().text, kNothingToExport);
+    EXPECT_EQ(platform.notices.back().text, kNothingToExport);
 }
 
 TEST_F(TeamTest, ImportIsPreviewedAskedAndUndoneAsOneStep) {
@@ -196,7 +196,7 @@ TEST_F(TeamTest, ImportIsPreviewedAskedAndUndoneAsOneStep) {
     platform.choiceAnswers.push_back(kImport);
     Answer(exported);
     shell.HandleCommand(kMenuImportTiles);
-    EXPECT_EQ(platform.messages.back().text, "2 Tiles imported.");
+    EXPECT_EQ(platform.notices.back().text, "2 tiles imported.");
     EXPECT_EQ(panel->panel().tables().Path(1).typeChoice, PathChoiceOfCode(2));
     EXPECT_EQ(session.UndoText(), "Import Tiles");
     panel->panel().WriteBackTileOnScreen();

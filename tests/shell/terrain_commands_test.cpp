@@ -45,8 +45,10 @@ TEST_F(TerrainCommandTest, FileDialogsCarryTheirTitlesFiltersNamesAndFolders) {
     // The terrain folder is read from the settings while none is held.
     platform.settings["Paths/Terrain"] = "/terrain/";
     state.folders.terrainFolder.clear();
-    // The .thr and .mea dialogs take the Texture.bin folder as it is held.
+    // The L2M, .thr and .mea save dialogs start in the terrain's own
+    // folder, whatever the Texture.bin folder.
     state.folders.textureFolder = "/textures/";
+    const std::string terrain = FileChoice::Chosen(PathFromUtf8(state.terrainPath)).folderPart();
     platform.settings["Paths/Texture"] = "/not-read/";
     state.session.Replace(MakeDatabase({TileSet{1, {MakeTile("H000.PCX")}}}));
 
@@ -62,14 +64,15 @@ TEST_F(TerrainCommandTest, FileDialogsCarryTheirTitlesFiltersNamesAndFolders) {
         const char* title;
         const char* filter;
         const char* name;
-        const char* folder;
+        std::string folder;
         bool mustExist;
     };
     const std::vector<Expected> expected = {
-        {Kind::Save, "Save L2M Terrain Matrix", "L2M Matrix file|*.L2M||", "*.L2M", "/terrain/",
-         false},
-        {Kind::Save, "Save Generated <theater>.thr to File", "", "*.thr", "/textures/", false},
-        {Kind::Save, "Save Generated <theater>.mea to File", "", "*.mea", "/textures/", false},
+        {Kind::Save, "Save L2M Terrain Matrix", "L2M Matrix file|*.L2M||", "*.L2M", terrain, false},
+        {Kind::Save, "Save Generated Balkans.thr File", "Theater tile map|*.thr||", "Balkans.thr",
+         terrain, false},
+        {Kind::Save, "Save Generated Balkans.mea File", "Theater MEA file|*.mea||", "Balkans.mea",
+         terrain, false},
         {Kind::Open, "Select Theater.map File", "", "Theater.map", "/terrain/", true},
         {Kind::Open, "Open L2M Terrain Matrix", "L2M Matrix file|*.L2M||", "*.L2M", "/terrain/",
          false},
@@ -83,11 +86,61 @@ TEST_F(TerrainCommandTest, FileDialogsCarryTheirTitlesFiltersNamesAndFolders) {
         EXPECT_EQ(call.request.title, expected[i].title);
         EXPECT_EQ(call.request.filter, expected[i].filter);
         EXPECT_EQ(call.request.proposedName, expected[i].name);
-        EXPECT_EQ(call.request.startFolder, expected[i].folder);
+        EXPECT_EQ(PathToUtf8(call.request.startFolder), expected[i].folder);
         EXPECT_EQ(call.request.fileMustExist, expected[i].mustExist);
         EXPECT_FALSE(call.request.overwritePrompt);
     }
     EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(TerrainCommandTest, WhatIsWrittenIsANoticeNamingItsFile) {
+    Answer(WriteTheater());
+    shell.HandleCommand(kMenuOpenL2File);
+    ASSERT_TRUE(state.shell.terrainLoaded);
+    const std::string size =
+        FormatText("%d x %d posts", output.matrix.xMapExtent(), output.matrix.yMapExtent());
+    ASSERT_EQ(platform.notices.size(), 1u);
+    EXPECT_EQ(platform.notices[0],
+              (Message{"Terrain loaded: " + size, "Terrain Loaded", MessageIcon::Information}));
+    EXPECT_EQ(platform.notices[0].detail, state.terrainPath);
+    state.session.Replace(MakeDatabase({TileSet{1, {MakeTile("H000.PCX")}}}));
+
+    const struct {
+        int id;
+        const char* file;
+        std::string text;
+        const char* caption;
+    } writes[] = {
+        {kMenuSaveL2Matrix, "out.L2M", "L2M matrix saved: " + size, "L2M Matrix Saved"},
+        {kMenuGenerateThr, "out.thr", ".thr map written: " + size, ".thr Map Generated"},
+        {kMenuGenerateMea, "out.mea", ".mea file written: " + size, ".mea File Generated"},
+    };
+    for (const auto& write : writes) {
+        SCOPED_TRACE(write.file);
+        ClearRecords();
+        const auto path = folder / write.file;
+        Answer(path);
+        shell.HandleCommand(write.id);
+        EXPECT_TRUE(platform.messages.empty());
+        ASSERT_EQ(platform.notices.size(), 1u);
+        EXPECT_EQ(platform.notices[0],
+                  (Message{write.text, write.caption, MessageIcon::Information}));
+        EXPECT_EQ(platform.notices[0].detail, path.string());
+        EXPECT_TRUE(std::filesystem::exists(path));
+    }
+    // A file that cannot be written is a failure in a box, and no notice.
+    ClearRecords();
+    Answer(folder / "missing-folder" / "out.thr");
+    shell.HandleCommand(kMenuGenerateThr);
+    EXPECT_FALSE(platform.messages.empty());
+    EXPECT_TRUE(platform.notices.empty());
+}
+
+TEST(TheaterOutputRequest, NamesTheTheaterOrSaysTheater) {
+    EXPECT_EQ(TheaterOutputRequest("thr", "/t/", "Korea").title, "Save Generated Korea.thr File");
+    EXPECT_EQ(TheaterOutputRequest("thr", "/t/", "Korea").proposedName, "Korea.thr");
+    EXPECT_EQ(TheaterOutputRequest("mea", "/t/").title, "Save Generated Theater .mea File");
+    EXPECT_EQ(TheaterOutputRequest("mea", "/t/").proposedName, "*.mea");
 }
 
 TEST_F(TerrainCommandTest, CancelledDialogsChangeNothing) {
@@ -130,7 +183,7 @@ TEST_F(TerrainCommandTest, FailedDialogsShowTheirErrorCodes) {
         {kMenuLoadL2Matrix, "L2 file open error# 12291"},
         {kMenuSaveL2Matrix, "L2 file open error# 12292"},
         {kMenuGenerateThr, "thr file open error# 12293"},
-        {kMenuGenerateMea, "thr file open error# 12294"},
+        {kMenuGenerateMea, "mea file open error# 12294"},
         {kMenuEditTheaterMap, "Theater.map file open error# 12295"},
     };
     int code = 12290;

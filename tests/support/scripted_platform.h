@@ -1,6 +1,6 @@
 #pragma once
-// A scripted platform for tests: records every message, file dialog,
-// question and progress call in order, answers every dialog from a script,
+// A scripted platform for tests: records every message, notice, file
+// dialog, question and progress call in order, answers every dialog from a script,
 // and keeps settings in memory (a copy of the map is a "restart").
 
 #include <deque>
@@ -20,11 +20,17 @@ class ScriptedPlatform : public MessageSink,
                          public FileChooser,
                          public SettingsStore,
                          public SaveQuestion,
+                         public Notices,
                          public ProgressView {
   public:
     // Messages, in the order they came.
     void Show(const Message& message) override;
     std::vector<Message> messages;
+
+    // Notices of what was done, in the order they came (apart from the
+    // messages: a notice stops nobody).
+    void Notice(const Message& notice) override { notices.push_back(notice); }
+    std::vector<Message> notices;
 
     // File dialogs: each request is recorded and answered by the next scripted
     // choice; with none left the dialog is cancelled.

@@ -186,9 +186,9 @@ TEST(TheaterOutputTest, RefusalsAndFileErrors) {
         {[&](MessageLog& m) {
              return GenerateTheaterMap(unwritable, matrix, database, progress, m);
          },
-         {"Error opening ,Theater>.thr file.", "File Open Error", MessageIcon::Error}},
+         {"Error opening the .thr file.", "File Open Error", MessageIcon::Error}},
         {[&](MessageLog& m) { return GenerateMeaFile(unwritable, matrix, m); },
-         {"Error opening ,Theater>.mea file.", "File Open Error", MessageIcon::Error}},
+         {"Error opening the .mea file.", "File Open Error", MessageIcon::Error}},
     };
     for (const Case& c : cases) {
         MessageLog messages;

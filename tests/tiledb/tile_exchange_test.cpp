@@ -79,7 +79,7 @@ TEST_F(TileExchange, ExportWithoutMarkedTilesWritesACountOfZero) {
     testing::WriteFileBytes(path, std::vector<std::byte>(100, std::byte{0x55}));
     ASSERT_TRUE(ExportModifiedTiles(path, database, messages_));
     EXPECT_EQ(testing::ReadFileBytes(path), std::vector<std::byte>(4, std::byte{0}));
-    EXPECT_EQ(messages_.messages, (std::vector<Message>{{"0 Tiles exported.", "Export Completed",
+    EXPECT_EQ(messages_.messages, (std::vector<Message>{{"0 tiles exported.", "Export Completed",
                                                          MessageIcon::Information}}));
 }
 
@@ -129,8 +129,8 @@ TEST_F(TileExchange, ExportWritesMarkedTilesFieldByFieldInIndexOrder) {
     EXPECT_EQ(testing::ReadFileBytes(path), expected.Data());
     EXPECT_EQ(messages_.messages,
               (std::vector<Message>{
-                  {"3 Tiles exported.", "Export Completed", MessageIcon::Information},
-                  {"3 Tiles exported.", "Export Completed", MessageIcon::Information}}));
+                  {"3 tiles exported.", "Export Completed", MessageIcon::Information},
+                  {"3 tiles exported.", "Export Completed", MessageIcon::Information}}));
 }
 
 TEST_F(TileExchange, ExportThatCannotOpenItsFileSaysSo) {
@@ -176,7 +176,7 @@ TEST_F(TileExchange, ImportReplacesOnlyTheListsARecordCarries) {
 
     const std::vector<std::byte> bin = SerializeTileInfo(database);
     ASSERT_TRUE(ImportTileBytes(file.Data(), database, messages_));
-    EXPECT_EQ(messages_.messages, (std::vector<Message>{{"4 Tiles imported.", "Import Completed",
+    EXPECT_EQ(messages_.messages, (std::vector<Message>{{"4 tiles imported.", "Import Completed",
                                                          MessageIcon::Information}}));
     EXPECT_EQ(tileAt(1, 0).paths, (std::vector<TilePath>{kRiver, kRoad, kRail}));
     EXPECT_EQ(tileAt(1, 0).areas, std::vector<TileArea>{kTown});
@@ -314,7 +314,7 @@ TEST_F(TileExchange, ExportedTilesImportIntoAnotherDatabase) {
     EXPECT_EQ(target.sets[1].tiles[0].areas, source.sets[1].tiles[0].areas);
     EXPECT_EQ(NameText(target.sets[1].tiles[0].name), "HA10.PCX");
     EXPECT_EQ(messages_.messages.back(),
-              (Message{"2 Tiles imported.", "Import Completed", MessageIcon::Information}));
+              (Message{"2 tiles imported.", "Import Completed", MessageIcon::Information}));
 
     messages_.messages.clear();
     EXPECT_FALSE(ImportTiles(folder_ / "absent.exp", target, messages_));
@@ -323,8 +323,8 @@ TEST_F(TileExchange, ExportedTilesImportIntoAnotherDatabase) {
 }
 
 TEST_F(TileExchange, DialogsAndTheirFailureMessages) {
-    EXPECT_EQ(ExportFileRequest("/tiles").title, "Open Texture.bin Tile Export File");
-    EXPECT_EQ(ImportFileRequest("/tiles").title, "Open Texture.bin Tile Import File");
+    EXPECT_EQ(ExportFileRequest("/tiles").title, "Save Tile Export File");
+    EXPECT_EQ(ImportFileRequest("/tiles").title, "Open Tile Import File");
     EXPECT_TRUE(ImportFileRequest("/tiles").fileMustExist);
     EXPECT_EQ(ExportFileRequest("/tiles").proposedName, "*.*");
     ReportExportDialogError(12290, messages_);

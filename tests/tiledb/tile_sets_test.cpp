@@ -416,7 +416,7 @@ TEST(PickedNames, DropTheFolderPart) {
 
     const FileDialogRequest request = PickTilesRequest(SetDialogMode::AddTiles, "/work/tiles");
     EXPECT_EQ(request.title, "Select Tiles to Add");
-    EXPECT_EQ(request.filter, "Tile List file|*.pcx||");
+    EXPECT_EQ(request.filter, "Tile image file|*.pcx||");
     EXPECT_EQ(PickTilesRequest(SetDialogMode::AddSet, "").title, "Select Tiles for Set");
 }
 

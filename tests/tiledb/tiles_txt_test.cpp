@@ -228,8 +228,9 @@ TEST_F(BuildFromFolder, BuildsFromTheFileAndSavesWhatLoadsBack) {
 
 TEST_F(BuildFromFolder, TheFolderIsPickedThroughAnyFileInIt) {
     const FileDialogRequest request = TilesFolderRequest("/work/texture");
-    EXPECT_EQ(request.title, "Select New Tiles Folder (Directory)");
-    EXPECT_EQ(request.filter, "Tile image file|*.pcx||");
+    EXPECT_EQ(request.title, "Select New Tiles Folder by Its Tiles.txt");
+    EXPECT_EQ(request.filter, "Tiles.txt and tile images|Tiles.txt;*.pcx;*.PCX||");
+    EXPECT_EQ(request.proposedName, "Tiles.txt");
     WriteText(folder_ / "Tiles.txt", "H001.PCX\n");
     const FileChoice choice = FileChoice::Chosen(folder_ / "H001.PCX");
     MessageLog messages;

@@ -64,7 +64,7 @@ class CanvasEditingTest : public QObject {
         state_ = std::make_unique<AppState>();
         platform_ = testing::ScriptedPlatform{};
         shell_ = std::make_unique<MainShell>(
-            *state_, ShellPlatform{platform_, platform_, platform_, platform_});
+            *state_, ShellPlatform{platform_, platform_, platform_, platform_, platform_});
         shell_->Initialize(folder_);
         panel_ = std::make_unique<EditorPanel>(state_->session.document(),
                                                PanelServices{platform_, platform_, *shell_});

@@ -97,7 +97,7 @@ class LorvaneDialogTest : public QObject {
         state_ = std::make_unique<AppState>();
         platform_ = testing::ScriptedPlatform{};
         shell_ = std::make_unique<MainShell>(
-            *state_, ShellPlatform{platform_, platform_, platform_, platform_});
+            *state_, ShellPlatform{platform_, platform_, platform_, platform_, platform_});
         shell_->Initialize(folder_);
         panel_ = std::make_unique<EditorPanel>(state_->session.document(),
                                                PanelServices{platform_, platform_, *shell_});
@@ -129,7 +129,7 @@ class LorvaneDialogTest : public QObject {
 
     void startsWithSaveDisabledUntilADatabaseLoads() {
         AppState state;
-        MainShell shell(state, {platform_, platform_, platform_, platform_});
+        MainShell shell(state, {platform_, platform_, platform_, platform_, platform_});
         EditorPanel panel(state.session.document(), {platform_, platform_, shell});
         LorvaneDialog fresh(shell, panel, nullptr);
         QVERIFY(!Child<QPushButton>(fresh, kPanelSave)->isEnabled());

@@ -3,7 +3,10 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -11,19 +14,25 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 #include <algorithm>
 #include <fstream>
 #include <map>
 
 #include "base/command_ids.h"
+#include "shell/keyboard_shortcuts.h"
 #include "support/pcx_writer.h"
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
 #include "ui/about_box.h"
 #include "ui/application.h"
+#include "ui/help_windows.h"
 #include "ui/lorvane_dialog.h"
+#include "ui/messages_window.h"
+#include "ui/zoom_viewer.h"
 
 using namespace lorvane;
 
@@ -42,7 +51,8 @@ void AnswerNextModal(QMessageBox::StandardButton button) {
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, button] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) return;
+        // A box without that button is not the one answered.
+        if (box == nullptr || box->button(button) == nullptr) return;
         timer->stop();
         timer->deleteLater();
         box->button(button)->click();
@@ -76,7 +86,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.windowTitle(), QString("Lorvane"));
         QStringList titles;
         for (QAction* action : window.menuBar()->actions()) titles << action->text();
-        QCOMPARE(titles, (QStringList{"&File", "&Edit", "&Theater", "&Help"}));
+        QCOMPARE(titles, (QStringList{"&File", "&Edit", "&View", "&Theater", "&Help"}));
         QCOMPARE(
             Texts(window.Popup(0)),
             (QStringList{"Open &L2 File...", "Load L2 &Matrix...", "&Save L2 Matrix...", "-",
@@ -85,16 +95,23 @@ class MainWindowTest : public QObject {
                          "&Generate .thr map...", "Generate .mea file...",
                          "Edit Theater.map file...", "-", "E&xport .bin Tiles...",
                          "&Import .bin Tiles...", "&Compare With...", "&Merge...", "-", "&Exit"}));
-        QCOMPARE(Texts(window.Popup(1)),
-                 (QStringList{"Show &Tile List", "&Load New Tile...", "Add Tiles to Set...",
-                              "Add Set to Texture.bin", "Change Set &Terrain Type", "-", "&Undo",
-                              "&Redo", "Add New Path...", "Tra&ce", "Su&ggest Paths",
-                              "Accept Suggestion", "Reject Suggestion", "Accept All Suggestions",
-                              "Reject All Suggestions", "Suggestion T&ype...", "Add New &Area",
-                              "Delete Path...", "Delete Area"}));
+        QCOMPARE(
+            Texts(window.Popup(1)),
+            (QStringList{"&Load New Tile...", "Add Tiles to Set...", "Add Set to Texture.bin",
+                         "Change Set &Terrain Type", "-", "&Undo", "&Redo", "Add New Path...",
+                         "Tra&ce\tT", "Su&ggest Paths", "Accept Suggestion\tA",
+                         "Reject Suggestion\tD", "Accept All Suggestions", "Reject All Suggestions",
+                         "Suggestion T&ype...", "Add New &Area", "Delete Path...", "Delete Area"}));
+        // The zoom keys are the viewer's: the items show them.
         QCOMPARE(Texts(window.Popup(2)),
-                 (QStringList{"Select Theater", "-", "Balkans", "-", "Theater &Map"}));
-        QCOMPARE(Texts(window.Popup(3)), QStringList{"About Lorvane..."});
+                 (QStringList{"Zoom &In\tCtrl+=", "Zoom &Out\tCtrl+-", "&Whole Tile\tCtrl+0",
+                              "&Actual Size\tCtrl+1", "-", "Show &Paths", "Show A&reas", "-",
+                              "Show &Tile List", "Theater &Map", "M&essages"}));
+        QVERIFY(window.Action(kPanelShowPaths)->isCheckable());
+        QVERIFY(window.Action(kPanelShowPaths)->isChecked());
+        QCOMPARE(Texts(window.Popup(3)), (QStringList{"Select Theater", "-", "Balkans"}));
+        QCOMPARE(Texts(window.Popup(4)),
+                 (QStringList{"&User Guide", "&Keyboard Shortcuts", "-", "About Lorvane..."}));
         // After start-up the terrain commands are enabled; saves are grayed.
         QVERIFY(window.Action(kMenuOpenL2File)->isEnabled());
         QVERIFY(window.Action(kMenuLoadL2Matrix)->isEnabled());
@@ -203,14 +220,118 @@ class MainWindowTest : public QObject {
         QCOMPARE(panel.tables().pathCount(), 0);
     }
 
+    void everyShortcutShowsInItsMenuItem() {
+        Application app(startup->path().toStdString());
+        QVERIFY(app.Start());
+        MainWindow& window = app.window();
+        // Twice: the menu drawn again (a recent file added) keeps them.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const KeyboardShortcut& shortcut : KeyboardShortcuts()) {
+                if (shortcut.id == 0) continue;
+                QAction* action = window.Action(shortcut.id);
+                QVERIFY2(action != nullptr, shortcut.what.c_str());
+                QList<QKeySequence> keys;
+                for (const std::string& key : shortcut.keys) keys << QKeySequence(ToQt(key));
+                if (shortcut.menuHoldsKeys) {
+                    QCOMPARE(action->shortcuts(), keys);
+                } else {
+                    QVERIFY(action->shortcuts().isEmpty());
+                    QVERIFY(action->text().endsWith(
+                        '\t' + keys.front().toString(QKeySequence::NativeText)));
+                }
+            }
+            app.shell().RememberFile("/elsewhere/Texture.bin");
+        }
+        QCOMPARE(window.Action(kMenuSaveTextureBinAs)->shortcut(), QKeySequence("Ctrl+Shift+S"));
+        QCOMPARE(window.Action(kMenuOpenTextureBin)->shortcut(), QKeySequence("Ctrl+O"));
+    }
+
+    void noticesGoToTheStatusBarAndTheMessagesWindow() {
+        Application app(startup->path().toStdString());
+        QVERIFY(app.Start());
+        MainWindow& window = app.window();
+        // A database loaded: no box, the status bar says so with its file.
+        const std::string file = startup->filePath("Texture.bin").toStdString();
+        QVERIFY(SaveTextureBin(file,
+                               testing::MakeDatabase({TileSet{4, {testing::MakeTile("H000.PCX")}}}),
+                               {}, app.shell().platform().messages));
+        app.OpenFiles({file});
+        QCoreApplication::processEvents();
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QCOMPARE(window.noticeField()->text(),
+                 ToQt("Texture.bin loaded: 1 Set  1 Tile \u2014 Texture.bin"));
+        QVERIFY(window.noticeField()->toolTip().contains(ToQt(file)));
+
+        // The Messages window lists it; a failure shown in a box joins it.
+        window.Action(kMenuMessages)->trigger();
+        QCoreApplication::processEvents();
+        MessagesWindow* messages = window.messagesWindow();
+        QVERIFY(messages != nullptr);
+        QVERIFY(messages->isVisible());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QCOMPARE(messages->list()->count(), 1);
+        QVERIFY(messages->list()->item(0)->text().contains(
+            "  Done  Texture.bin Successfully Loaded: Texture.bin loaded: 1 Set  1 Tile"));
+        AnswerNextModal(QMessageBox::Ok);
+        app.shell().platform().messages.Error("Error reading Texture.bin",
+                                              "Texture.bin Not Loaded");
+        QCOMPARE(messages->list()->count(), 2);
+        QVERIFY(messages->list()->item(1)->text().contains("  Error  Texture.bin Not Loaded"));
+        QCOMPARE(window.noticeField()->text().left(19), QString("Texture.bin loaded:"));
+        messages->findChild<QPushButton*>("clearMessages")->click();
+        QCOMPARE(messages->list()->count(), 0);
+    }
+
+    void viewAndHelpMenusReachTheirWindows() {
+        Application app(startup->path().toStdString());
+        QVERIFY(app.Start());
+        MainWindow& window = app.window();
+        EditorPanel& panel = app.editorPanel();
+        // Show Paths in the menu and the panel's check box are one choice.
+        window.Action(kPanelShowPaths)->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(!panel.showPaths());
+        QVERIFY(!window.Action(kPanelShowPaths)->isChecked());
+        app.lorvaneDialog()->findChild<QCheckBox*>(QString::number(kPanelShowPaths))->click();
+        QCoreApplication::processEvents();
+        QVERIFY(panel.showPaths());
+        QVERIFY(window.Action(kPanelShowPaths)->isChecked());
+        // The zoom items zoom the viewer.
+        const double fitted = panel.view().scale();
+        window.Action(kMenuZoomIn)->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(panel.view().scale() > fitted);
+        window.Action(kMenuZoomFit)->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(panel.view().scale(), fitted);
+
+        window.Action(kMenuUserGuide)->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(window.userGuideWindow() != nullptr);
+        QVERIFY(
+            window.userGuideWindow()->browser()->toPlainText().contains("Draw paths and areas"));
+        window.Action(kMenuKeyboardShortcuts)->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(window.shortcutsWindow() != nullptr);
+        QCOMPARE(static_cast<size_t>(window.shortcutsWindow()->table()->topLevelItemCount()),
+                 KeyboardShortcuts().size());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        // Every control of the panel says what it is for.
+        for (QWidget* child : app.lorvaneDialog()->findChildren<QWidget*>()) {
+            bool number = false;
+            child->objectName().toInt(&number);
+            if (number) QVERIFY2(!child->toolTip().isEmpty(), qPrintable(child->objectName()));
+        }
+    }
+
     void theaterMenuFromIniFile() {
         std::ofstream(startup->filePath("Quistral.ini").toStdString())
             << "[Location]\nTheaters=15\n1=Korea\n2=Balkans\n[Korea]\nX Sections=32\n";
         Application app(startup->path().toStdString());
         QVERIFY(app.Start());
         MainWindow& window = app.window();
-        const QStringList items = Texts(window.Popup(2));
-        QCOMPARE(items.size(), 14);
+        const QStringList items = Texts(window.Popup(kTheaterPopup));
+        QCOMPARE(items.size(), 12);
         QCOMPARE(items[2], QString("Korea"));
         QCOMPARE(items[3], QString("Balkans"));
         QVERIFY(window.Action(kTheaterLast) != nullptr);
@@ -248,7 +369,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(file.mid(18), (QStringList{"&1 " + QString::fromStdString(bin), "&2 /gone/7.bin",
                                             "&3 /gone/6.bin", "&4 /gone/5.bin", "&5 /gone/4.bin",
                                             "&6 /gone/3.bin", "-", "&Exit"}));
-        AnswerNextModal(QMessageBox::Ok);  // "Texture.bin loaded"
+        // Loaded without a box: the status bar says so.
         window.Action(kRecentFirst)->trigger();
         QCoreApplication::processEvents();
         QVERIFY(app.state().session.loaded());

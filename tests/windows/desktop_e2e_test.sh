@@ -126,7 +126,7 @@ first_change() {
         NR == 2 { first = $3 }
         NR > 2 && $3 != first { split($1, at, /[,:]/); print (along == "y" ? at[2] : at[1]); exit }'
 }
-keys_to "Texture.bin Succesfully Loaded" Return
+wait_loaded
 viewer_origin "Texture.bin$"
 # The window's menu bar is Qt's on Linux and the system's on Windows, one
 # pixel apart in height: the viewer's own corner is found on the screen,
