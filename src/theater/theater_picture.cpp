@@ -182,22 +182,34 @@ void ShadeLine(uint32_t* line, const TerrainCell* here, const TerrainCell* south
                int32_t lastX, const PostColours& colours) {
     const uint16_t* scales = InnerReliefScales().data();
     const ShadedColours& shaded = ShadedPostColours();
-    for (int32_t column = 0; column < columns; ++column) {
-        const int32_t x = firstX + column;
+    const auto shadeWorkedOut = [&](int32_t x) {
         const int32_t west = std::max(x - 1, 0);
         const int32_t east = std::min(x + 1, lastX);
-        const int riseEast = here[east].elevation - here[west].elevation;
-        const int riseNorth = north[x].elevation - south[x].elevation;
-        const auto eastAt = static_cast<unsigned>(riseEast + kTableRise);
-        const auto northAt = static_cast<unsigned>(riseNorth + kTableRise);
-        uint32_t scale;
-        if (east - west == 2 && spanNorth == 2 && eastAt < kTableSide && northAt < kTableSide) {
-            scale = scales[eastAt * kTableSide + northAt];
-        } else {
-            scale = ScaleOf(ReliefFactor(riseEast, std::max(east - west, 1), riseNorth, spanNorth));
+        const uint32_t scale = ScaleOf(
+            ReliefFactor(here[east].elevation - here[west].elevation, std::max(east - west, 1),
+                         north[x].elevation - south[x].elevation, spanNorth));
+        line[x - firstX] = shaded[colours.IndexOf(here[x].tileId)][scale];
+    };
+    const int32_t end = firstX + columns;
+    // The posts with a neighbour on every side, two apart both ways, in a
+    // loop of their own; the border posts, and rises beyond the table,
+    // worked out.
+    const int32_t innerFirst = spanNorth == 2 ? std::clamp(firstX, 1, end) : end;
+    const int32_t innerEnd = spanNorth == 2 ? std::clamp(lastX, innerFirst, end) : end;
+    for (int32_t x = firstX; x < innerFirst; ++x) shadeWorkedOut(x);
+    for (int32_t x = innerFirst; x < innerEnd; ++x) {
+        const auto eastAt =
+            static_cast<unsigned>(here[x + 1].elevation - here[x - 1].elevation + kTableRise);
+        const auto northAt =
+            static_cast<unsigned>(north[x].elevation - south[x].elevation + kTableRise);
+        if (eastAt >= kTableSide || northAt >= kTableSide) {
+            shadeWorkedOut(x);
+            continue;
         }
-        line[column] = shaded[colours.IndexOf(here[x].tileId)][scale];
+        line[x - firstX] =
+            shaded[colours.IndexOf(here[x].tileId)][scales[eastAt * kTableSide + northAt]];
     }
+    for (int32_t x = std::max(innerEnd, firstX); x < end; ++x) shadeWorkedOut(x);
 }
 
 }  // namespace

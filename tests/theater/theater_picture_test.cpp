@@ -186,6 +186,22 @@ TEST(TheaterPictureTest, OnePixelAPostIsTheShadeOfEachPostWorkedOut) {
                 ASSERT_EQ(blocks->At(2 * x + 1, 2 * top + 1), picture->At(x, top));
             }
         }
+        // Regions at one pixel a post, their borders inside the matrix or on
+        // its own, are crops of the whole picture.
+        for (int round = 0; round < 20; ++round) {
+            const PostRegion region{std::uniform_int_distribution<int32_t>(0, c.width - 1)(random),
+                                    std::uniform_int_distribution<int32_t>(0, c.height - 1)(random),
+                                    std::uniform_int_distribution<int32_t>(1, c.width)(random),
+                                    std::uniform_int_distribution<int32_t>(1, c.height)(random)};
+            const auto part = RenderTheaterRegion(matrix, &database, region, {}, progress);
+            ASSERT_TRUE(part);
+            const int32_t rows = std::min(region.rows, c.height - region.firstY);
+            for (int32_t py = 0; py < part->height; ++py)
+                for (int32_t px = 0; px < part->width; ++px)
+                    ASSERT_EQ(
+                        part->At(px, py),
+                        picture->At(region.firstX + px, c.height - (region.firstY + rows) + py));
+        }
     }
 }
 
