@@ -112,10 +112,10 @@ void BM_PcxFloor(benchmark::State& state) {
 void BM_DecodePcx(benchmark::State& state) {
     const auto size = static_cast<int>(state.range(0));
     const std::vector<std::byte>& file = TileFile(size);
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         auto image = DecodePcx(file);
         benchmark::DoNotOptimize(image->pixels.data());
-    }
+    });
     state.SetBytesProcessed(state.iterations() * size * size);
 }
 
@@ -123,11 +123,11 @@ void BM_DecodePcx(benchmark::State& state) {
 void BM_CopyPixels(benchmark::State& state) {
     const auto size = static_cast<size_t>(state.range(0));
     const std::vector<uint8_t> source(size * size, 7);
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         auto pixels = std::make_unique_for_overwrite<uint8_t[]>(size * size);
         std::memcpy(pixels.get(), source.data(), size * size);
         benchmark::DoNotOptimize(pixels.get());
-    }
+    });
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size * size));
 }
 

@@ -155,10 +155,10 @@ void BM_MeaFloor(benchmark::State& state) { RunJob(state, FloorMea, "floor.mea")
 void BM_ComposeThr(benchmark::State& state) {
     const Opened terrain = Open(Data().L2(static_cast<int>(state.range(0)), 7));
     SilentProgress progress;
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         auto bytes = ComposeTheaterMap(terrain.rows, Data().database, progress);
         benchmark::DoNotOptimize(bytes->data());
-    }
+    });
     state.counters["ns/post"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * static_cast<double>(terrain.rows.Rows()) *
             static_cast<double>(terrain.rows.Columns()),

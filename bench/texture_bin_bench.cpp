@@ -149,10 +149,10 @@ bool LiteralLoad(const std::filesystem::path& path, TileDatabase& database) {
 
 void BM_LoadLiteral(benchmark::State& state) {
     Fixture& data = Data();
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         TileDatabase database;
         benchmark::DoNotOptimize(LiteralLoad(data.file, database));
-    }
+    });
 }
 
 // The least work of a save as durable as ours: the same two files

@@ -105,33 +105,33 @@ void ReportPaired() {
 
 void BM_MapPicture(benchmark::State& state) {
     const Fixture& theater = Theater();
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         SilentProgress progress;
         auto picture =
             RenderTheaterPicture(theater.matrix, &theater.database, {1, 3, {}}, progress);
         benchmark::DoNotOptimize(picture);
-    }
+    });
 }
 
 void BM_FindSeams(benchmark::State& state) {
     const Fixture& theater = Theater();
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         const SeamFinder finder(theater.matrix, theater.database);
         const int orientation = finder.FindOrientation();
         auto posts = finder.SeamPosts(orientation);
         benchmark::DoNotOptimize(posts);
-    }
+    });
 }
 
 // One frame at 16 pixels a post: 80 × 64 posts with their paths.
 void BM_ZoomedFrame(benchmark::State& state) {
     const Fixture& theater = Theater();
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         SilentProgress progress;
         auto frame = RenderTheaterRegion(theater.matrix, &theater.database, {2000, 2000, 80, 64},
                                          {16, 3, {}}, progress);
         benchmark::DoNotOptimize(frame);
-    }
+    });
 }
 
 BENCHMARK(BM_DecodeMatrix)->Unit(benchmark::kMillisecond)->MinTime(2.0);

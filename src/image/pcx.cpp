@@ -36,6 +36,11 @@ class Input {
         byte = *next_++;
         return true;
     }
+    // The bytes of the band not taken yet, for a reader that takes them in
+    // place; it says how many it took with Take.
+    const uint8_t* Held() const { return next_; }
+    size_t HeldSize() const { return static_cast<size_t>(end_ - next_); }
+    void Take(size_t count) { next_ += count; }
 
   private:
     bool Refill() {
@@ -72,22 +77,36 @@ bool DecodeLine(Input& input, const PcxHeader& pcx, std::span<uint8_t> line) {
     const int32_t storable = std::min(pcx.Width() + 1, capacity);
     uint8_t* out = line.data();
     int32_t col = 0;
-    while (col < bytesPerLine) {
-        uint8_t b = 0;
-        if (!input.Next(b)) return false;
+    const auto store = [&](uint8_t b, uint8_t value) {
         if (b <= kLiteralLimit) {
             if (col < storable) out[col] = b;
             ++col;
-            continue;
+            return;
         }
-        uint8_t value = 0;
-        if (!input.Next(value)) return false;
         const int32_t count = b - kLiteralLimit;
         if (col < storable) {
             const int32_t stored = std::min(count, capacity - col);
             std::memset(out + col, value, static_cast<size_t>(stored));
         }
         col += count;
+    };
+    while (col < bytesPerLine) {
+        // The tokens that lie whole in the band, in place; the one split
+        // between two bands, and the end of the data, a byte at a time.
+        const uint8_t* p = input.Held();
+        const uint8_t* const end = p + input.HeldSize();
+        while (col < bytesPerLine && end - p >= 2) {
+            const uint8_t b = *p++;
+            store(b, *p);
+            if (b > kLiteralLimit) ++p;
+        }
+        input.Take(static_cast<size_t>(p - input.Held()));
+        if (col >= bytesPerLine) break;
+        uint8_t b = 0;
+        uint8_t value = 0;
+        if (!input.Next(b)) return false;
+        if (b > kLiteralLimit && !input.Next(value)) return false;
+        store(b, value);
     }
     return true;
 }
