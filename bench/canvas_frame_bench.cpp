@@ -41,15 +41,19 @@ struct Fixture {
         std::mt19937 random(1024);
         std::uniform_int_distribution<int32_t> feet(0, 3280);
         std::uniform_int_distribution<int32_t> step(-400, 400);
+        const auto f = [](int32_t value) { return static_cast<float>(value); };
         for (int i = 0; i < 1000; ++i) {
             const int32_t x = feet(random);
             const int32_t y = feet(random);
-            paths.push_back({i % 5, 20 + i % 80, x, i % 4 == 0 ? -y : y,
-                             std::clamp(x + step(random), 0, 3280),
-                             std::clamp(y + step(random), 0, 3280)});
+            paths.push_back({i % 5, f(20 + i % 80), f(x), f(i % 4 == 0 ? -y : y),
+                             f(std::clamp(x + step(random), 0, 3280)),
+                             f(std::clamp(y + step(random), 0, 3280))});
         }
-        for (int i = 0; i < 200; ++i)
-            areas.push_back({i % 11, 50 + i % 250, feet(random), feet(random)});
+        for (int i = 0; i < 200; ++i) {
+            const float radius = f(50 + i % 250);
+            const float x = f(feet(random));
+            areas.push_back({i % 11, radius, x, f(feet(random))});
+        }
     }
     ~Fixture() { std::filesystem::remove_all(folder); }
 
@@ -77,29 +81,29 @@ void PaintOnce(const ViewTransform& view, QImage& target) {
 
 void BM_DecodeImage(benchmark::State& state) {
     Fixture& data = Data();
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         auto decoded = LoadPcxTile(data.image);
         benchmark::DoNotOptimize(decoded->pixels.data());
-    }
+    });
 }
 
 void BM_FrameFitted(benchmark::State& state) {
     QImage target(kViewer, kViewer, QImage::Format_ARGB32_Premultiplied);
     const ViewTransform view(kViewer, kViewer, 1024);
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         PaintOnce(view, target);
         benchmark::DoNotOptimize(target.constBits());
-    }
+    });
 }
 
 void BM_FrameDeepest(benchmark::State& state) {
     QImage target(kViewer, kViewer, QImage::Format_ARGB32_Premultiplied);
     ViewTransform view(kViewer, kViewer, 1024);
     view.ZoomSteps(100);
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         PaintOnce(view, target);
         benchmark::DoNotOptimize(target.constBits());
-    }
+    });
 }
 
 void BM_FramePanningDeepest(benchmark::State& state) {
@@ -107,12 +111,12 @@ void BM_FramePanningDeepest(benchmark::State& state) {
     ViewTransform view(kViewer, kViewer, 1024);
     view.ZoomSteps(100);
     int step = 0;
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         ++step;
         view.PanBy(step % 40 < 20 ? 37 : -37, step % 60 < 30 ? 23 : -23);
         PaintOnce(view, target);
         benchmark::DoNotOptimize(target.constBits());
-    }
+    });
 }
 
 BENCHMARK(BM_DecodeImage)->Unit(benchmark::kMillisecond);

@@ -87,9 +87,9 @@ size_t ReadIntoFreshMemory(const fs::path& path) {
 void BM_ReadL2Bytes(benchmark::State& state) {
     const fs::path& l2 =
         Data().l2Paths[{static_cast<int>(state.range(0)), static_cast<int>(state.range(1))}];
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         benchmark::DoNotOptimize(ReadIntoFreshMemory(l2) + ReadIntoFreshMemory(*O2PathFor(l2)));
-    }
+    });
 }
 
 void BM_BuildMatrixFromL2(benchmark::State& state) {
@@ -97,11 +97,11 @@ void BM_BuildMatrixFromL2(benchmark::State& state) {
         Data().l2Paths[{static_cast<int>(state.range(0)), static_cast<int>(state.range(1))}];
     NullMessages messages;
     SilentProgress progress;
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         const auto rows = OpenTerrainRows(l2Path, false, messages);
         auto matrix = BuildMatrixFromL2(*rows, progress, messages);
         benchmark::DoNotOptimize(matrix->cells.data());
-    }
+    });
 }
 
 // One seek and one read per post, and one O2 seek and read per section and
@@ -109,7 +109,7 @@ void BM_BuildMatrixFromL2(benchmark::State& state) {
 void BM_BuildLiteral(benchmark::State& state) {
     const fs::path& l2Path =
         Data().l2Paths[{static_cast<int>(state.range(0)), static_cast<int>(state.range(1))}];
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         const int l2 = ::open(l2Path.c_str(), O_RDONLY);
         const int o2 = ::open(O2PathFor(l2Path)->c_str(), O_RDONLY);
         const TerrainLayout layout =
@@ -149,16 +149,16 @@ void BM_BuildLiteral(benchmark::State& state) {
         ::close(l2);
         ::close(o2);
         benchmark::DoNotOptimize(cells.data());
-    }
+    });
 }
 
 void BM_ComposeTheaterMap(benchmark::State& state) {
     NullMessages messages;
     SilentProgress progress;
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         auto bytes = ComposeTheaterMap(Data().matrix, Data().database, progress, messages);
         benchmark::DoNotOptimize(bytes->data());
-    }
+    });
 }
 
 // The map with a linear search of the index per post, and the tile's paths
@@ -166,7 +166,7 @@ void BM_ComposeTheaterMap(benchmark::State& state) {
 void BM_ComposeTheaterMapLinear(benchmark::State& state) {
     const TerrainMatrix& matrix = Data().matrix;
     const TileDatabase& database = Data().database;
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         const auto columns = static_cast<size_t>(matrix.xMapExtent());
         const auto rows = static_cast<size_t>(matrix.yMapExtent());
         std::vector<std::byte> bytes(4 + columns * rows);
@@ -185,21 +185,22 @@ void BM_ComposeTheaterMapLinear(benchmark::State& state) {
             }
         }
         benchmark::DoNotOptimize(bytes.data());
-    }
+    });
 }
 
 void BM_LoadMatrixFromL2M(benchmark::State& state) {
     NullMessages messages;
     SilentProgress progress;
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         const auto rows = OpenTerrainRows(Data().folder / "M.L2M", true, messages);
         auto matrix = LoadMatrixFromL2M(*rows, progress, messages);
         benchmark::DoNotOptimize(matrix->cells.data());
-    }
+    });
 }
 
 void BM_ReadL2MBytes(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(ReadIntoFreshMemory(Data().folder / "M.L2M"));
+    lorvane::bench::RunWithPeak(
+        state, [&] { benchmark::DoNotOptimize(ReadIntoFreshMemory(Data().folder / "M.L2M")); });
 }
 
 void BuildArguments(benchmark::internal::Benchmark* benchmark) {

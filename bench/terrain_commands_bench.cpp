@@ -1,15 +1,17 @@
 // The terrain commands as lorvane-cli runs them (l2m, thr and mea streaming
-// from the mapped L2/O2 to their output), each beside its floor: a program
-// that maps the same files, converts, writes the same bytes and flushes them
-// to the disk once, the least work that gives the same file as durably.
-// Every command at 1024 and 4096 posts a side, 7- and 9-byte records.
+// from the L2/O2 to their output), each beside its floor: a program that
+// reads the same files with plain system calls of its own, converts, writes
+// the same bytes and flushes them to the disk once, the least work that
+// gives the same file as durably (terrain_floors.h). Every command at 1024
+// and 4096 posts a side, 7- and 9-byte records.
 //
-// After the table: at 4096 posts, the median of 7 paired runs (ours and the
-// floor one after the other, the order alternating) of each ratio, in wall
-// and processor time, with the peak memory of lorvane-cli running the
-// command beside the size of its input files; the .thr map's cost per post
-// at 1024 and 4096 posts; and the peak memory of lorvane-cli's mea and thr
-// from an O2 whose entries all name one section.
+// After the table: at 1024 and 4096 posts, the median of paired runs (ours
+// and the floor one after the other, the order alternating; 21 pairs of
+// the short runs at 1024, 7 at 4096) of each ratio, in wall and processor
+// time, with the peak memory of lorvane-cli running the command beside the
+// size of its input files; the .thr map's cost per post at 1024 and 4096
+// posts; and the peak memory of lorvane-cli's mea and thr from an O2 whose
+// entries all name one section.
 
 #include <benchmark/benchmark.h>
 #include <spawn.h>
@@ -153,10 +155,10 @@ void BM_MeaFloor(benchmark::State& state) { RunJob(state, FloorMea, "floor.mea")
 void BM_ComposeThr(benchmark::State& state) {
     const Opened terrain = Open(Data().L2(static_cast<int>(state.range(0)), 7));
     SilentProgress progress;
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         auto bytes = ComposeTheaterMap(terrain.rows, Data().database, progress);
         benchmark::DoNotOptimize(bytes->data());
-    }
+    });
     state.counters["ns/post"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * static_cast<double>(terrain.rows.Rows()) *
             static_cast<double>(terrain.rows.Columns()),
@@ -262,22 +264,25 @@ std::vector<std::string> CliArguments(const Command& command, const fs::path& l2
 }
 
 void ReportPaired() {
-    std::printf("\nAt 4096 x 4096 posts, median of %d paired runs (wall time; processor time):\n",
-                kPairs);
+    std::printf(
+        "\nAt 1024 and 4096 posts a side, median of %d paired runs (%d at 1024; wall time; "
+        "processor time):\n",
+        kPairs, 3 * kPairs);
     for (const Command& command : kCommands) {
-        for (int recordSize : {7, 9}) {
-            const fs::path& l2 = Data().L2(256, recordSize);
+        for (const auto& [key, l2] : Data().l2Paths) {
+            const auto [n, recordSize] = key;
             const fs::path ours = Data().folder / "paired.ours";
             const fs::path floor = Data().folder / "paired.floor";
-            const Paired paired = MeasurePaired([&] { command.ours(l2, ours); },
-                                                [&] { command.floor(l2, floor); }, kPairs);
+            const Paired paired =
+                MeasurePaired([&] { command.ours(l2, ours); }, [&] { command.floor(l2, floor); },
+                              n == 64 ? 3 * kPairs : kPairs);
             const double cliPeak = CliPeakMiB(CliArguments(command, l2, ours));
             const double floorPeak = PeakMiB([&] { command.floor(l2, floor); });
             std::printf(
-                "paired %s / floor, 4096 posts, %d-byte: wall %.2f (%.0f ms / %.0f ms), "
-                "processor %.2f; lorvane-cli peak %.0f MiB for L2+O2 of %.0f MiB (floor %.0f MiB "
+                "paired %s / floor, %d posts, %d-byte: wall %.2f (%.1f ms / %.1f ms), "
+                "processor %.2f; lorvane-cli peak %.0f MiB for L2+O2 of %.0f MiB (floor %.1f MiB "
                 "above its start); floor: %s\n",
-                command.name, recordSize, paired.wall, 1000 * paired.oursWall,
+                command.name, 16 * n, recordSize, paired.wall, 1000 * paired.oursWall,
                 1000 * paired.otherWall, paired.cpu, cliPeak, FileMiB(l2), floorPeak,
                 command.floorDefinition);
         }
@@ -291,7 +296,9 @@ void ReportThrPerPost() {
     for (int n : {64, 256}) {
         const Opened terrain = Open(Data().L2(n, 7));
         std::vector<double> wall, cpu;
-        for (int run = 0; run < kPairs; ++run) {
+        // The 1024 map takes a few milliseconds: many more runs, so that the
+        // median is not what other programs on the machine made of a few.
+        for (int run = 0; run < (n == 64 ? 16 * kPairs : kPairs); ++run) {
             const Times times = Measure([&] {
                 auto bytes = ComposeTheaterMap(terrain.rows, Data().database, progress);
                 benchmark::DoNotOptimize(bytes->data());

@@ -6,7 +6,8 @@
 // sizes, reads the offsets straight from the mapped O2 without checks, reads
 // the L2 a section row at a time with one pread into a reused band (cheaper
 // here than mapping it: a mapped 112 MiB costs its page faults), converts,
-// and writes its output with write and one fsync.
+// and writes its output as a new file with write and one fsync, renamed
+// over the old.
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -109,14 +110,30 @@ struct FloorInput {
 
 // What each floor is, in the line of its ratio.
 inline constexpr const char* kFloorL2m =
-    "mmap O2, one pread per section row of L2, widen records into a 1 MiB buffer, write, one "
-    "fsync";
+    "mmap O2, one pread per section row of L2, widen records into a 1 MiB buffer, write a new "
+    "file, one fsync, rename";
 inline constexpr const char* kFloorThr =
     "mmap O2, one pread per section row of L2, table lookup per post into the column-order "
-    "grid, one write, one fsync";
+    "grid, one write of a new file, one fsync, rename";
 inline constexpr const char* kFloorMea =
-    "mmap O2, one pread per section row of L2, block maxima section by section, one write, "
-    "one fsync";
+    "mmap O2, one pread per section row of L2, block maxima section by section, one write of a "
+    "new file, one fsync, rename";
+
+// The output is written as a new file beside it, flushed with one fsync and
+// renamed over the old one: as durable as ours, whose old file stays whole
+// until the new one is in place.
+inline fs::path FloorNewPath(const fs::path& out) { return out.string() + ".new"; }
+
+inline int OpenFloorOutput(const fs::path& out) {
+    ::unlink(FloorNewPath(out).c_str());
+    return ::open(FloorNewPath(out).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+}
+
+inline void CloseFloorOutput(int fd, const fs::path& out) {
+    ::fsync(fd);
+    ::close(fd);
+    ::rename(FloorNewPath(out).c_str(), out.c_str());
+}
 
 inline void WriteAll(int fd, const std::byte* data, size_t size) {
     while (size > 0) {
@@ -131,7 +148,7 @@ inline void WriteAll(int fd, const std::byte* data, size_t size) {
 // 1 MiB buffer, then one fsync.
 inline void FloorL2m(const fs::path& l2Path, const fs::path& out) {
     FloorInput in(l2Path);
-    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int fd = OpenFloorOutput(out);
     std::vector<std::byte> buffer(size_t{1} << 20);
     const uint32_t rows = static_cast<uint32_t>(in.side);
     std::memcpy(buffer.data(), &rows, 4);
@@ -165,8 +182,7 @@ inline void FloorL2m(const fs::path& l2Path, const fs::path& out) {
         used += rowBytes;
     }
     WriteAll(fd, buffer.data(), used);
-    ::fsync(fd);
-    ::close(fd);
+    CloseFloorOutput(fd, out);
 }
 
 // Section by section into the column-order grid, then one write and fsync.
@@ -214,10 +230,9 @@ void FloorThrOf(FloorInput& in, const fs::path& out, const TileDatabase& databas
         for (size_t x = 0; x < in.side; ++x)
             std::memcpy(grid + x * in.side + top, band.data() + x * kBand, height);
     }
-    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int fd = OpenFloorOutput(out);
     WriteAll(fd, bytes.data(), bytes.size());
-    ::fsync(fd);
-    ::close(fd);
+    CloseFloorOutput(fd, out);
 }
 
 // Block maxima section by section, then one write and fsync.
@@ -240,10 +255,9 @@ void FloorMeaOf(FloorInput& in, const fs::path& out) {
         }
     }
     for (uint16_t& value : highest) value = std::min<uint16_t>(value, 32767);
-    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int fd = OpenFloorOutput(out);
     WriteAll(fd, reinterpret_cast<const std::byte*>(highest.data()), highest.size() * 2);
-    ::fsync(fd);
-    ::close(fd);
+    CloseFloorOutput(fd, out);
 }
 
 inline void FloorThr(const fs::path& l2Path, const fs::path& out, const TileDatabase& database) {

@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 
+#include "floor_files.h"
 #include "ratio_reporter.h"
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
@@ -22,6 +23,8 @@
 namespace {
 
 using namespace lorvane;
+using lorvane::bench::FloorFile;
+using lorvane::bench::ReadWhole;
 
 struct Fixture {
     Fixture() {
@@ -39,23 +42,6 @@ struct Fixture {
 Fixture& Data() {
     static Fixture fixture;
     return fixture;
-}
-
-// The file's bytes read into a new buffer with plain system calls (open,
-// fstat, read, close).
-std::unique_ptr<char[]> ReadWhole(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    ::fstat(fd, &info);
-    const auto size = static_cast<size_t>(info.st_size);
-    std::unique_ptr<char[]> bytes(new char[size]);
-    for (size_t done = 0; done < size;) {
-        const ssize_t got = ::read(fd, bytes.get() + done, size - done);
-        if (got <= 0) break;
-        done += static_cast<size_t>(got);
-    }
-    ::close(fd);
-    return bytes;
 }
 
 // The least work of reading: the bytes alone, nothing parsed.
@@ -163,10 +149,10 @@ bool LiteralLoad(const std::filesystem::path& path, TileDatabase& database) {
 
 void BM_LoadLiteral(benchmark::State& state) {
     Fixture& data = Data();
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         TileDatabase database;
         benchmark::DoNotOptimize(LiteralLoad(data.file, database));
-    }
+    });
 }
 
 // The least work of a save as durable as ours: the same two files
@@ -174,38 +160,6 @@ void BM_LoadLiteral(benchmark::State& state) {
 // The bytes of both files made from the database with plain copies, the
 // lists of areas and paths as they are held, into one reused 256 KiB buffer
 // written each time it is full.
-class FloorFile {
-  public:
-    explicit FloorFile(const std::filesystem::path& path)
-        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)) {
-        buffer_.reserve(2 * kBuffer);
-    }
-    ~FloorFile() {
-        Flush();
-        ::fsync(fd_);
-        ::close(fd_);
-    }
-    void Put(const void* data, size_t size) {
-        const size_t at = buffer_.size();
-        buffer_.resize(at + size);
-        std::memcpy(buffer_.data() + at, data, size);
-        if (buffer_.size() >= kBuffer) Flush();
-    }
-
-  private:
-    static constexpr size_t kBuffer = size_t{256} << 10;
-    void Flush() {
-        for (size_t done = 0; done < buffer_.size();) {
-            const ssize_t put = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-            if (put <= 0) break;
-            done += static_cast<size_t>(put);
-        }
-        buffer_.clear();
-    }
-    int fd_;
-    std::vector<std::byte> buffer_;
-};
-
 void FloorSave(const TileDatabase& database, const std::filesystem::path& folder) {
     const int32_t counts[2] = {database.setCount(), database.tileCount()};
     {

@@ -6,10 +6,12 @@
 //   one pixel a post, as the window does (it decodes nothing);
 // - the picture and the seams alone;
 // - one frame zoomed in far enough for paths (a 1280 × 1024 region).
-// The ratios are printed at the end.
+// The ratios are printed at the end, then the open beside one decode in
+// paired runs.
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -67,54 +69,69 @@ void BM_DecodeMatrix(benchmark::State& state) {
     });
 }
 
-// What the window does when it opens (TheaterMapWindow::Recompute): on the
+// What the window does when it opens (TheaterMapWindow::Rebuild): on the
 // matrix the shell holds, the orientation, the seams and their posts, and
 // the picture.
-void BM_OpenTheaterMap(benchmark::State& state) {
+void OpenTheaterMap() {
     const Fixture& theater = Theater();
-    lorvane::bench::RunWithPeak(state, [&] {
-        const SeamFinder finder(theater.matrix, theater.database);
-        const int orientation = finder.FindOrientation();
-        auto seams = finder.Seams(orientation);
-        auto posts = finder.SeamPosts(orientation);
-        SilentProgress progress;
-        auto picture =
-            RenderTheaterPicture(theater.matrix, &theater.database, {1, orientation, {}}, progress);
-        benchmark::DoNotOptimize(seams);
-        benchmark::DoNotOptimize(posts);
-        benchmark::DoNotOptimize(picture);
-    });
+    const SeamFinder finder(theater.matrix, theater.database);
+    const int orientation = finder.FindOrientation();
+    auto seams = finder.Seams(orientation);
+    auto posts = finder.SeamPosts(orientation);
+    SilentProgress progress;
+    auto picture =
+        RenderTheaterPicture(theater.matrix, &theater.database, {1, orientation, {}}, progress);
+    benchmark::DoNotOptimize(seams);
+    benchmark::DoNotOptimize(posts);
+    benchmark::DoNotOptimize(picture);
+}
+
+void BM_OpenTheaterMap(benchmark::State& state) {
+    Theater();
+    lorvane::bench::RunWithPeak(state, OpenTheaterMap);
+}
+
+constexpr int kPairs = 15;
+
+// The window's open beside one decode, in paired runs, the order alternating.
+void ReportPaired() {
+    const lorvane::bench::Paired paired = lorvane::bench::MeasurePaired(
+        OpenTheaterMap, [] { benchmark::DoNotOptimize(Decode()); }, kPairs);
+    std::printf(
+        "\npaired open theater map / decode matrix, 4096 posts, median of %d: wall %.2f (%.0f ms "
+        "/ %.0f ms), processor %.2f\n",
+        kPairs, paired.wall, 1000 * paired.oursWall, 1000 * paired.otherWall, paired.cpu);
 }
 
 void BM_MapPicture(benchmark::State& state) {
     const Fixture& theater = Theater();
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         SilentProgress progress;
         auto picture =
             RenderTheaterPicture(theater.matrix, &theater.database, {1, 3, {}}, progress);
         benchmark::DoNotOptimize(picture);
-    }
+    });
 }
 
 void BM_FindSeams(benchmark::State& state) {
     const Fixture& theater = Theater();
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         const SeamFinder finder(theater.matrix, theater.database);
         const int orientation = finder.FindOrientation();
         auto posts = finder.SeamPosts(orientation);
         benchmark::DoNotOptimize(posts);
-    }
+    });
 }
 
 // One frame at 16 pixels a post: 80 × 64 posts with their paths.
 void BM_ZoomedFrame(benchmark::State& state) {
     const Fixture& theater = Theater();
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         SilentProgress progress;
         auto frame = RenderTheaterRegion(theater.matrix, &theater.database, {2000, 2000, 80, 64},
                                          {16, 3, {}}, progress);
         benchmark::DoNotOptimize(frame);
-    }
+    });
 }
 
 BENCHMARK(BM_DecodeMatrix)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -134,5 +151,6 @@ int main(int argc, char** argv) {
           kDecode},
          {"map picture / decode matrix", "BM_MapPicture", "BM_DecodeMatrix", kDecode},
          {"seams / decode matrix", "BM_FindSeams", "BM_DecodeMatrix", kDecode},
-         {"zoomed frame / decode matrix", "BM_ZoomedFrame", "BM_DecodeMatrix", kDecode}});
+         {"zoomed frame / decode matrix", "BM_ZoomedFrame", "BM_DecodeMatrix", kDecode}},
+        ReportPaired);
 }

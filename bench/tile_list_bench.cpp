@@ -61,13 +61,13 @@ void BM_FillTileList(benchmark::State& state) {
 void BM_MoveRowsOnce(benchmark::State& state) {
     TileList list;
     list.Fill(Database(), Database().tileCount());
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         std::vector<TileListRow> moved(list.rows.size());
         for (size_t i = 0; i < list.rows.size(); ++i)
             moved[list.rows.size() - 1 - i] = std::move(list.rows[i]);
         list.rows.swap(moved);
         benchmark::DoNotOptimize(list.rows.data());
-    }
+    });
 }
 
 // A header click on a column; the direction alternates, so every sort moves rows.
@@ -75,10 +75,10 @@ void BM_SortByHeader(benchmark::State& state) {
     TileList list;
     list.Fill(Database(), Database().tileCount());
     const int column = static_cast<int>(state.range(0));
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         list.SortByHeader(Database(), column);
         benchmark::DoNotOptimize(list.rows.data());
-    }
+    });
 }
 
 BENCHMARK(BM_CopyIndexIntoRows)->Unit(benchmark::kMicrosecond);

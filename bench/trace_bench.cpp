@@ -64,11 +64,11 @@ void RunMoves(benchmark::State& state, TracePoint from, const std::vector<TraceP
     std::vector<TracePoint> pointer;
     for (const TracePoint p : to) pointer.push_back(tracer.ToFeet({p.x, p.y}));
     size_t next = 0;
-    for (auto _ : state) {
+    lorvane::bench::RunWithPeak(state, [&] {
         auto result = tracer.Trace(click, pointer[next]);
         benchmark::DoNotOptimize(result);
         next = (next + 1) % pointer.size();
-    }
+    });
 }
 
 void BM_TraceMoveAlongCurve(benchmark::State& state) {

@@ -1,4 +1,6 @@
-// Feeds arbitrary bytes to the PCX decoder: a decoded image must have exactly
+// Feeds arbitrary bytes to the PCX decoder, which streams them through a
+// band as it streams a file, and again through a band of a few bytes that
+// must give the same image. A decoded image must have exactly
 // stride × height pixel bytes, cost no more than its data expands to (beyond
 // the allowance), and stretching it must stay inside it. The mutator rewrites
 // the header fields the decoder reads with edge values, or sets the height
@@ -6,12 +8,21 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/file_io.h"
 #include "image/pcx.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::span<const std::byte> bytes{reinterpret_cast<const std::byte*>(data), size};
     const auto image = lorvane::DecodePcx(bytes);
+    // The same through a band of a few bytes: runs, lines and the palette
+    // split across bands decode as whole.
+    lorvane::MemoryBytes source(bytes);
+    const auto banded = lorvane::ReadPcx(source, nullptr, 1 + size % 61);
+    if (banded.has_value() != image.has_value()) std::abort();
     if (!image) return 0;
+    if (banded->pixels != image->pixels || banded->palette != image->palette ||
+        banded->paletteFound != image->paletteFound || banded->stride != image->stride)
+        std::abort();
     const auto height = static_cast<uint64_t>(image->Height());
     if (image->pixels.size() != static_cast<size_t>(image->stride) * height) std::abort();
     // Two bytes expand to at most 63 pixel bytes; lines are padded by up to 3.

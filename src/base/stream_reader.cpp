@@ -6,7 +6,10 @@
 namespace lorvane {
 
 StreamReader::StreamReader(ByteSource& source, size_t bandBytes)
-    : source_(source), size_(source.Size()), band_(std::max<size_t>(bandBytes, 1)) {}
+    : source_(source),
+      size_(source.Size()),
+      // No larger than the source: a small file takes a small band.
+      band_(static_cast<size_t>(std::max<uint64_t>(std::min<uint64_t>(bandBytes, size_), 1))) {}
 
 bool StreamReader::ReadBytes(std::span<std::byte> out) {
     if (failed_ || out.size() > Remaining()) return false;
@@ -35,6 +38,27 @@ bool StreamReader::ReadBytes(std::span<std::byte> out) {
         bandStart_ = position_;
         bandFilled_ = fill;
     }
+    return true;
+}
+
+std::span<const std::byte> StreamReader::ReadPiece(size_t most) {
+    if (failed_ || AtEnd() || most == 0) return {};
+    if (position_ < bandStart_ || position_ >= bandStart_ + bandFilled_) {
+        const auto fill = static_cast<size_t>(std::min<uint64_t>(band_.size(), Remaining()));
+        failed_ = !source_.ReadAt(position_, {band_.data(), fill});
+        if (failed_) return {};
+        bandStart_ = position_;
+        bandFilled_ = fill;
+    }
+    const size_t at = static_cast<size_t>(position_ - bandStart_);
+    const size_t take = std::min(most, bandFilled_ - at);
+    position_ += take;
+    return {band_.data() + at, take};
+}
+
+bool StreamReader::Skip(uint64_t count) {
+    if (failed_ || count > Remaining()) return false;
+    position_ += count;
     return true;
 }
 

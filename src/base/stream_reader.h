@@ -31,6 +31,12 @@ class StreamReader {
     // or the source failed.
     bool ReadBytes(std::span<std::byte> out);
     bool ReadChars(std::span<char> out) { return ReadBytes(std::as_writable_bytes(out)); }
+    // The next bytes in place, as many as the band holds from here and at
+    // most `most`, valid until the next read; empty at the end or when the
+    // source failed. For a reader that walks bytes of its own making.
+    std::span<const std::byte> ReadPiece(size_t most = SIZE_MAX);
+    // Passes over count bytes; false when fewer remain (nothing consumed).
+    bool Skip(uint64_t count);
     bool ReadU8(uint8_t& value);
     bool ReadI32(int32_t& value);
 

@@ -6,6 +6,7 @@
 
 #include "base/byte_reader.h"
 #include "base/file_io.h"
+#include "base/stream_reader.h"
 
 namespace lorvane {
 
@@ -25,24 +26,47 @@ void FillGreyRamp(std::array<PaletteColour, 256>& palette) {
     }
 }
 
+// The bytes after the header, taken from the stream a band at a time.
+class Input {
+  public:
+    explicit Input(StreamReader& in) : in_(in) {}
+    // The next byte; false at the end of the data or when the source failed.
+    bool Next(uint8_t& byte) {
+        if (next_ == end_ && !Refill()) return false;
+        byte = *next_++;
+        return true;
+    }
+    // The bytes of the band not taken yet, for a reader that takes them in
+    // place; it says how many it took with Take.
+    const uint8_t* Held() const { return next_; }
+    size_t HeldSize() const { return static_cast<size_t>(end_ - next_); }
+    void Take(size_t count) { next_ += count; }
+
+  private:
+    bool Refill() {
+        const std::span<const std::byte> piece = in_.ReadPiece();
+        next_ = reinterpret_cast<const uint8_t*>(piece.data());
+        end_ = next_ + piece.size();
+        return !piece.empty();
+    }
+
+    StreamReader& in_;
+    const uint8_t* next_ = nullptr;
+    const uint8_t* end_ = nullptr;
+};
+
 // The palette block after the image data: marker 12, then red, green, blue
 // triples. Triples the file does not hold keep their grey.
-bool ReadPalette(ByteReader& reader, std::array<PaletteColour, 256>& palette) {
+bool ReadPalette(Input& input, std::array<PaletteColour, 256>& palette) {
     uint8_t marker = 0;
-    if (!reader.ReadU8(marker) || marker != kPcxPaletteMarker) return false;
+    if (!input.Next(marker) || marker != kPcxPaletteMarker) return false;
     for (PaletteColour& colour : palette) {
         uint8_t rgb[3];
-        if (!reader.ReadBytes(std::as_writable_bytes(std::span(rgb)))) break;
+        if (!input.Next(rgb[0]) || !input.Next(rgb[1]) || !input.Next(rgb[2])) break;
         colour = {rgb[0], rgb[1], rgb[2]};
     }
     return true;
 }
-
-// The encoded image data, consumed line by line.
-struct Input {
-    const uint8_t* next;
-    const uint8_t* end;
-};
 
 // Decodes one line into its stride bytes. A run (or literal) starting at a
 // column up to the image width is stored as far as the line holds it; the
@@ -53,40 +77,84 @@ bool DecodeLine(Input& input, const PcxHeader& pcx, std::span<uint8_t> line) {
     const int32_t storable = std::min(pcx.Width() + 1, capacity);
     uint8_t* out = line.data();
     int32_t col = 0;
-    while (col < bytesPerLine) {
-        if (input.next == input.end) return false;
-        const uint8_t b = *input.next++;
+    const auto store = [&](uint8_t b, uint8_t value) {
         if (b <= kLiteralLimit) {
             if (col < storable) out[col] = b;
             ++col;
-            continue;
+            return;
         }
-        if (input.next == input.end) return false;
-        const uint8_t value = *input.next++;
         const int32_t count = b - kLiteralLimit;
         if (col < storable) {
             const int32_t stored = std::min(count, capacity - col);
             std::memset(out + col, value, static_cast<size_t>(stored));
         }
         col += count;
+    };
+    while (col < bytesPerLine) {
+        // The tokens that lie whole in the band, in place; the one split
+        // between two bands, and the end of the data, a byte at a time.
+        const uint8_t* p = input.Held();
+        const uint8_t* const end = p + input.HeldSize();
+        while (col < bytesPerLine && end - p >= 2) {
+            const uint8_t b = *p++;
+            store(b, *p);
+            if (b > kLiteralLimit) ++p;
+        }
+        input.Take(static_cast<size_t>(p - input.Held()));
+        if (col >= bytesPerLine) break;
+        uint8_t b = 0;
+        uint8_t value = 0;
+        if (!input.Next(b)) return false;
+        if (b > kLiteralLimit && !input.Next(value)) return false;
+        store(b, value);
     }
     return true;
 }
 
-// The columns the encoded data after the header expands to, counted until
-// they reach enough: a byte for each literal, its count for each run (a run
-// byte at the very end has no value and adds none).
-uint64_t ExpandedSize(std::span<const std::byte> bytes, uint64_t enough) {
+// The columns the encoded data expands to, counted until they reach
+// enough: a byte for each literal, its count for each run (a run byte at
+// the very end has no value and adds none).
+uint64_t ExpandedSize(Input& input, uint64_t enough) {
     uint64_t columns = 0;
-    for (size_t i = kPcxHeaderSize; i < bytes.size() && columns < enough; ++i) {
-        const auto b = static_cast<uint8_t>(bytes[i]);
+    uint8_t b = 0;
+    while (columns < enough && input.Next(b)) {
+        uint8_t value = 0;
         if (b <= kLiteralLimit) {
             ++columns;
-        } else if (++i < bytes.size()) {
+        } else if (input.Next(value)) {
             columns += b - kLiteralLimit;
         }
     }
     return columns;
+}
+
+// PcxDataCanHold of the source's data (read through its own band when the
+// claim is large enough to need the data counted); false as well when the
+// source failed, which *failed says.
+bool DataCanHold(const PcxHeader& header, ByteSource& source, size_t bandBytes, bool* failed) {
+    *failed = false;
+    const uint64_t size = source.Size();
+    if (size < kPcxHeaderSize || header.Height() <= 0 || header.bytesPerLine <= 0 ||
+        header.planes <= 0)
+        return false;
+    constexpr uint64_t kLongestRun = 63;
+    const uint64_t height = static_cast<uint64_t>(header.Height());
+    const uint64_t lineBytes =
+        static_cast<uint64_t>(header.bytesPerLine) * static_cast<uint64_t>(header.planes);
+    const uint64_t perLine = (lineBytes + kLongestRun - 1) / kLongestRun;
+    if (height * perLine > size - kPcxHeaderSize) return false;
+
+    const uint64_t width = static_cast<uint64_t>(std::max(header.Width(), 0));
+    const uint64_t claimed = std::max(lineBytes, width) * height;
+    if (claimed <= kPcxUnbackedAllowance) return true;
+    StreamReader in(source, bandBytes);
+    std::array<std::byte, kPcxHeaderSize> skipped;
+    in.ReadBytes(skipped);
+    Input input(in);
+    const uint64_t enough = claimed - kPcxUnbackedAllowance;
+    const bool holds = ExpandedSize(input, enough) >= enough;
+    *failed = in.SourceFailed();
+    return holds && !*failed;
 }
 
 }  // namespace
@@ -103,20 +171,9 @@ bool PcxHeader::Usable() const {
 }
 
 bool PcxDataCanHold(const PcxHeader& header, std::span<const std::byte> bytes) {
-    if (bytes.size() < kPcxHeaderSize || header.Height() <= 0 || header.bytesPerLine <= 0 ||
-        header.planes <= 0)
-        return false;
-    constexpr uint64_t kLongestRun = 63;
-    const uint64_t height = static_cast<uint64_t>(header.Height());
-    const uint64_t lineBytes =
-        static_cast<uint64_t>(header.bytesPerLine) * static_cast<uint64_t>(header.planes);
-    const uint64_t perLine = (lineBytes + kLongestRun - 1) / kLongestRun;
-    if (height * perLine > bytes.size() - kPcxHeaderSize) return false;
-
-    const uint64_t width = static_cast<uint64_t>(std::max(header.Width(), 0));
-    const uint64_t claimed = std::max(lineBytes, width) * height;
-    if (claimed <= kPcxUnbackedAllowance) return true;
-    return ExpandedSize(bytes, claimed - kPcxUnbackedAllowance) >= claimed - kPcxUnbackedAllowance;
+    MemoryBytes source(bytes);
+    bool failed = false;
+    return DataCanHold(header, source, StreamReader::kBandBytes, &failed);
 }
 
 std::optional<PcxHeader> ReadPcxHeader(std::span<const std::byte> bytes) {
@@ -136,9 +193,27 @@ std::optional<PcxHeader> ReadPcxHeader(std::span<const std::byte> bytes) {
     return header;
 }
 
-std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes) {
-    const std::optional<PcxHeader> pcx = ReadPcxHeader(bytes);
-    if (!pcx || !pcx->Usable() || !PcxDataCanHold(*pcx, bytes)) return std::nullopt;
+std::optional<PcxHeader> ReadPcxHeader(ByteSource& source) {
+    std::array<std::byte, kPcxHeaderSize> bytes;
+    if (source.Size() < kPcxHeaderSize || !source.ReadAt(0, bytes)) return std::nullopt;
+    return ReadPcxHeader(bytes);
+}
+
+namespace {
+
+// The image the stream holds, or nullopt with the refusal.
+std::optional<PcxImage> DecodeStream(StreamReader& in, ByteSource& source, size_t bandBytes,
+                                     PcxRefusal& refusal) {
+    refusal = PcxRefusal::NotShown;
+    std::array<std::byte, kPcxHeaderSize> headerBytes;
+    if (!in.ReadBytes(headerBytes)) return std::nullopt;
+    const std::optional<PcxHeader> pcx = ReadPcxHeader(headerBytes);
+    if (!pcx || !pcx->Usable()) return std::nullopt;
+    bool failed = false;
+    if (!DataCanHold(*pcx, source, bandBytes, &failed)) {
+        refusal = failed ? PcxRefusal::Unreadable : PcxRefusal::Damaged;
+        return std::nullopt;
+    }
 
     PcxImage image;
     image.width = pcx->Width();
@@ -154,24 +229,41 @@ std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes) {
         return std::nullopt;  // the pixel buffer can't be allocated: nothing drawn
     }
 
-    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    Input input{data + kPcxHeaderSize, data + bytes.size()};
+    Input input(in);
     bool complete = true;
     for (size_t y = 0; y < height && complete; ++y) {
         complete = DecodeLine(input, *pcx, std::span(image.pixels).subspan(y * stride, stride));
     }
-    ByteReader reader(bytes);
-    reader.Seek(static_cast<size_t>(input.next - data));
-
     FillGreyRamp(image.palette);
-    image.paletteFound = complete && ReadPalette(reader, image.palette);
+    image.paletteFound = complete && ReadPalette(input, image.palette);
+    refusal = PcxRefusal::None;
     return image;
 }
 
+}  // namespace
+
+std::optional<PcxImage> ReadPcx(ByteSource& source, PcxRefusal* why, size_t bandBytes) {
+    StreamReader in(source, bandBytes);
+    PcxRefusal refusal = PcxRefusal::None;
+    std::optional<PcxImage> image = DecodeStream(in, source, bandBytes, refusal);
+    // What a file that failed or changed while it was read gave is not shown.
+    if (in.SourceFailed() || refusal == PcxRefusal::Unreadable || !source.Unchanged()) {
+        image.reset();
+        refusal = PcxRefusal::Unreadable;
+    }
+    if (why != nullptr) *why = refusal;
+    return image;
+}
+
+std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes) {
+    MemoryBytes source(bytes);
+    return ReadPcx(source);
+}
+
 std::optional<PcxImage> LoadPcxTile(const std::filesystem::path& path) {
-    std::optional<FileBytes> file = FileBytes::Open(path);
+    std::optional<InputFile> file = InputFile::Open(path);
     if (!file) return std::nullopt;
-    return DecodePcx(file->Bytes());
+    return ReadPcx(*file);
 }
 
 uint8_t PcxImage::Index(int32_t x, int32_t y) const {

@@ -21,6 +21,8 @@
 #include <span>
 #include <vector>
 
+#include "base/stream_reader.h"
+
 namespace lorvane {
 
 inline constexpr size_t kPcxHeaderSize = 128;
@@ -94,14 +96,35 @@ struct PcxImage {
     uint32_t Rgb(int32_t x, int32_t y) const;
 };
 
-// Decodes a PCX file's bytes; nullopt when the file is shorter than its
-// header, the header is not Usable or its data cannot hold the image. Never reads beyond the bytes
-// nor writes beyond stride × height: a run that crosses the end of a line is cut there, columns
-// beyond the line are dropped, and lines the file does not reach stay colour 0. Without the palette
-// marker the palette is a grey ramp.
+// Why a PCX image was not decoded.
+enum class PcxRefusal {
+    None,
+    NotShown,    // shorter than its header, a header not Usable, or no memory for it
+    Damaged,     // the header claims more than its data can hold (PcxDataCanHold)
+    Unreadable,  // the source failed or the file changed while it was read
+};
+
+// The header fields of a source's first 128 bytes; nullopt when it is
+// shorter or they cannot be read.
+std::optional<PcxHeader> ReadPcxHeader(ByteSource& source);
+
+// Decodes a PCX image from front to back through one reused band of the
+// source (a second pass through another counts what the data expands to
+// when the header claims more than kPcxUnbackedAllowance), so a file needs
+// its image and the bands, never a whole copy; nullopt, with the refusal
+// in *why, when the source is shorter than its header, the header is not
+// Usable, its data cannot hold the image, or the source failed or changed
+// while it was read. Never reads beyond the bytes nor writes beyond
+// stride × height: a run that crosses the end of a line is cut there,
+// columns beyond the line are dropped, and lines the file does not reach
+// stay colour 0. Without the palette marker the palette is a grey ramp.
+std::optional<PcxImage> ReadPcx(ByteSource& source, PcxRefusal* why = nullptr,
+                                size_t bandBytes = StreamReader::kBandBytes);
+// The same of bytes in memory.
 std::optional<PcxImage> DecodePcx(std::span<const std::byte> bytes);
 
-// Reads and decodes a PCX file; nullopt when it cannot be read or decoded.
+// Reads and decodes a PCX file (ReadPcx); nullopt when it is not a regular
+// file or cannot be read or decoded.
 std::optional<PcxImage> LoadPcxTile(const std::filesystem::path& path);
 
 // The image stretched to width × height by nearest neighbour, rows and

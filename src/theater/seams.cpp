@@ -74,6 +74,13 @@ class PairTable {
     size_t size_ = 0;
 };
 
+// Eight bytes, so the slots of a few thousand tiles stay in the nearest
+// cache; a count that would overflow goes to the table.
+struct FirstNeighbour {
+    uint32_t neighbour = 0;
+    uint32_t places = 0;
+};
+
 Edge FirstEdge(PairAxis axis) { return axis == PairAxis::EastWest ? Edge::East : Edge::North; }
 
 bool NearAnyEdge(float x, float y, float tolerance) {
@@ -172,21 +179,56 @@ SeamFinder::SeamFinder(const TerrainMatrix& matrix, const TileDatabase& database
         return id >= kDenseIdBound && ends_.count(id) != 0;
     };
     std::array<PairTable<uint64_t>, 2> counts;
+    // The first neighbour met on each side of each id the database has below
+    // the dense bound, with the places it was met, whether or not either
+    // tile is relevant (that is sorted out once a slot, not once a place): a
+    // tile has mostly one neighbour on a side, so most places are counted
+    // here, one load, and only the others in the tables.
+    std::array<std::vector<FirstNeighbour>, 2> first;
+    for (auto& slots : first) slots.resize(denseRelevant.size());
+    const size_t slotCount = denseRelevant.size();
+    const auto count = [&](size_t axis, FirstNeighbour* slots, uint32_t id, uint32_t neighbour) {
+        if (id < slotCount) {
+            FirstNeighbour& slot = slots[id];
+            if (slot.places == 0 || slot.neighbour == neighbour) {
+                slot.neighbour = neighbour;
+                if (++slot.places == UINT32_MAX) {
+                    if (relevant(id) || relevant(neighbour))
+                        counts[axis][PairKey(id, neighbour)] += slot.places;
+                    slot.places = 0;
+                }
+                return;
+            }
+        }
+        if (relevant(id) || relevant(neighbour)) ++counts[axis][PairKey(id, neighbour)];
+    };
     const int32_t width = matrix.xMapExtent();
     const int32_t height = matrix.yMapExtent();
     // Rows of a matrix that shares its sections are gathered here.
     std::vector<TerrainCell> rowCells(matrix.SharesSections() ? static_cast<size_t>(width) : 0);
     std::vector<TerrainCell> aboveCells(rowCells.size());
+    FirstNeighbour* east = first[0].data();
+    FirstNeighbour* north = first[1].data();
     for (int32_t y = 0; y < height; ++y) {
         const TerrainCell* row = matrix.Row(y, rowCells.data());
-        const TerrainCell* above = y + 1 < height ? matrix.Row(y + 1, aboveCells.data()) : nullptr;
+        if (y + 1 == height) {
+            for (int32_t x = 0; x + 1 < width; ++x)
+                count(0, east, row[x].tileId, row[x + 1].tileId);
+            break;
+        }
+        const TerrainCell* above = matrix.Row(y + 1, aboveCells.data());
         for (int32_t x = 0; x < width; ++x) {
             const uint32_t id = row[x].tileId;
-            const bool here = relevant(id);
-            if (x + 1 < width && (here || relevant(row[x + 1].tileId)))
-                ++counts[0][PairKey(id, row[x + 1].tileId)];
-            if (above != nullptr && (here || relevant(above[x].tileId)))
-                ++counts[1][PairKey(id, above[x].tileId)];
+            if (x + 1 < width) count(0, east, id, row[x + 1].tileId);
+            count(1, north, id, above[x].tileId);
+        }
+    }
+    for (size_t axis = 0; axis < 2; ++axis) {
+        for (size_t id = 0; id < first[axis].size(); ++id) {
+            const FirstNeighbour& slot = first[axis][id];
+            const auto tile = static_cast<uint32_t>(id);
+            if (slot.places != 0 && (relevant(tile) || relevant(slot.neighbour)))
+                counts[axis][PairKey(tile, slot.neighbour)] += slot.places;
         }
     }
     for (size_t axis = 0; axis < 2; ++axis)

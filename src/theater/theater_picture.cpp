@@ -41,6 +41,18 @@ PostRegion ClipRegion(const TerrainMatrix& matrix, PostRegion region) {
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
+// The colours a post can take: the classes', then the missing tile's and
+// the one of a picture without a database.
+constexpr size_t kMissingIndex = kTerrainClassCount;
+constexpr size_t kNoDatabaseIndex = kTerrainClassCount + 1;
+constexpr size_t kPostColourCount = kTerrainClassCount + 2;
+
+uint32_t PostColourOf(size_t index) {
+    if (index == kMissingIndex) return kMissingTileColour;
+    if (index == kNoDatabaseIndex) return kNoDatabaseColour;
+    return kClassColours[index];
+}
+
 // The colour of each post's tile, looked up once per tile id.
 class PostColours {
   public:
@@ -52,28 +64,26 @@ class PostColours {
         dense_.resize(kDenseIds);
         for (uint32_t id = 0; id < kDenseIds; ++id) dense_[id] = Lookup(id);
     }
-    uint32_t Of(uint32_t tileId) const {
-        if (!lookup_) return kNoDatabaseColour;
+    // The post colour number (0 … kPostColourCount − 1) of a tile.
+    uint8_t IndexOf(uint32_t tileId) const {
+        if (!lookup_) return kNoDatabaseIndex;
         return tileId < kDenseIds ? dense_[tileId] : Lookup(tileId);
     }
+    uint32_t Of(uint32_t tileId) const { return PostColourOf(IndexOf(tileId)); }
 
   private:
     static constexpr uint32_t kDenseIds = 1u << 16;
-    uint32_t Lookup(uint32_t tileId) const {
+    uint8_t Lookup(uint32_t tileId) const {
         const std::optional<uint8_t> bits = lookup_->Find(tileId);
-        return bits ? kClassColours[*bits & 7u] : kMissingTileColour;
+        return bits ? static_cast<uint8_t>(*bits & 7u) : static_cast<uint8_t>(kMissingIndex);
     }
 
     std::optional<TileBitsLookup> lookup_;
-    std::vector<uint32_t> dense_;
+    std::vector<uint8_t> dense_;
 };
 
 void FillBlock(PixelImage& image, int32_t left, int32_t top, int32_t size, uint32_t colour,
                float factor, const std::vector<uint32_t>* block) {
-    if (size == 1 && block == nullptr) {  // the whole theater's picture
-        image.At(left, top) = ShadeColour(colour, factor);
-        return;
-    }
     for (int32_t dy = 0; dy < size; ++dy) {
         uint32_t* line = &image.At(left, top + dy);
         for (int32_t dx = 0; dx < size; ++dx) {
@@ -117,6 +127,91 @@ float ReliefFactor(int riseEast, int spanEast, int riseNorth, int spanNorth) {
     return std::clamp(lit / length, kMinFactor, kMaxFactor);
 }
 
+// The factor in 1/256 steps (1 is 256, which keeps each channel).
+uint32_t ScaleOf(float factor) { return static_cast<uint32_t>(factor * 256.0f + 0.5f); }
+constexpr uint32_t kMaxScale = static_cast<uint32_t>(kMaxFactor * 256.0f + 0.5f);
+
+// Each channel times scale / 256, rounded and held at 255.
+uint32_t ShadeScaled(uint32_t colour, uint32_t scale) {
+    uint32_t shaded = 0xFF000000u;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const uint32_t channel = (((colour >> shift) & 0xFFu) * scale + 128) >> 8;
+        shaded |= std::min(channel, 255u) << shift;
+    }
+    return shaded;
+}
+
+// The scale of every rise up to kTableRise feet either way between posts
+// two apart both ways (every post but the border's), worked out once by
+// ReliefFactor, so such a post's shading is one load and gives the same
+// pixel as working it out.
+constexpr int kTableRise = 255;
+constexpr int kTableSide = 2 * kTableRise + 1;
+
+const std::vector<uint16_t>& InnerReliefScales() {
+    static const std::vector<uint16_t> scales = [] {
+        std::vector<uint16_t> table(static_cast<size_t>(kTableSide) * kTableSide);
+        for (int east = -kTableRise; east <= kTableRise; ++east)
+            for (int north = -kTableRise; north <= kTableRise; ++north)
+                table[static_cast<size_t>((east + kTableRise) * kTableSide + north + kTableRise)] =
+                    static_cast<uint16_t>(ScaleOf(ReliefFactor(east, 2, north, 2)));
+        return table;
+    }();
+    return scales;
+}
+
+// Every post colour at every scale.
+using ShadedColours = std::array<std::array<uint32_t, kMaxScale + 1>, kPostColourCount>;
+
+const ShadedColours& ShadedPostColours() {
+    static const ShadedColours shaded = [] {
+        ShadedColours table{};
+        for (size_t index = 0; index < kPostColourCount; ++index)
+            for (uint32_t scale = 0; scale <= kMaxScale; ++scale)
+                table[index][scale] = ShadeScaled(PostColourOf(index), scale);
+        return table;
+    }();
+    return shaded;
+}
+
+// One line of the picture at one pixel a post in class colours, the relief
+// and the colour of each post in one pass: the posts firstX … firstX +
+// columns − 1 of the matrix row here, between the rows south and north of it.
+void ShadeLine(uint32_t* line, const TerrainCell* here, const TerrainCell* south,
+               const TerrainCell* north, int spanNorth, int32_t firstX, int32_t columns,
+               int32_t lastX, const PostColours& colours) {
+    const uint16_t* scales = InnerReliefScales().data();
+    const ShadedColours& shaded = ShadedPostColours();
+    const auto shadeWorkedOut = [&](int32_t x) {
+        const int32_t west = std::max(x - 1, 0);
+        const int32_t east = std::min(x + 1, lastX);
+        const uint32_t scale = ScaleOf(
+            ReliefFactor(here[east].elevation - here[west].elevation, std::max(east - west, 1),
+                         north[x].elevation - south[x].elevation, spanNorth));
+        line[x - firstX] = shaded[colours.IndexOf(here[x].tileId)][scale];
+    };
+    const int32_t end = firstX + columns;
+    // The posts with a neighbour on every side, two apart both ways, in a
+    // loop of their own; the border posts, and rises beyond the table,
+    // worked out.
+    const int32_t innerFirst = spanNorth == 2 ? std::clamp(firstX, 1, end) : end;
+    const int32_t innerEnd = spanNorth == 2 ? std::clamp(lastX, innerFirst, end) : end;
+    for (int32_t x = firstX; x < innerFirst; ++x) shadeWorkedOut(x);
+    for (int32_t x = innerFirst; x < innerEnd; ++x) {
+        const auto eastAt =
+            static_cast<unsigned>(here[x + 1].elevation - here[x - 1].elevation + kTableRise);
+        const auto northAt =
+            static_cast<unsigned>(north[x].elevation - south[x].elevation + kTableRise);
+        if (eastAt >= kTableSide || northAt >= kTableSide) {
+            shadeWorkedOut(x);
+            continue;
+        }
+        line[x - firstX] =
+            shaded[colours.IndexOf(here[x].tileId)][scales[eastAt * kTableSide + northAt]];
+    }
+    for (int32_t x = std::max(innerEnd, firstX); x < end; ++x) shadeWorkedOut(x);
+}
+
 }  // namespace
 
 bool PictureFits(int32_t columns, int32_t rows, int32_t postSize) {
@@ -152,17 +247,7 @@ float HillshadeFactor(const TerrainMatrix& matrix, int32_t x, int32_t y) {
                         std::max(north - south, 1));
 }
 
-uint32_t ShadeColour(uint32_t colour, float factor) {
-    // The factor in 1/256 steps (1 is 256, which keeps each channel); each
-    // channel rounded and held at 255.
-    const auto scale = static_cast<uint32_t>(factor * 256.0f + 0.5f);
-    uint32_t shaded = 0xFF000000u;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const uint32_t channel = (((colour >> shift) & 0xFFu) * scale + 128) >> 8;
-        shaded |= std::min(channel, 255u) << shift;
-    }
-    return shaded;
-}
+uint32_t ShadeColour(uint32_t colour, float factor) { return ShadeScaled(colour, ScaleOf(factor)); }
 
 void DrawLine(PixelImage& image, float x1, float y1, float x2, float y2, int32_t width,
               uint32_t colour, PixelRect clip) {
@@ -218,20 +303,26 @@ std::optional<PixelImage> RenderTheaterRegion(const TerrainMatrix& matrix,
         const TerrainCell* south = matrix.Row(std::max(y - 1, 0), southCells.data());
         const TerrainCell* north = matrix.Row(std::min(y + 1, lastY), northCells.data());
         const int spanNorth = std::max(std::min(y + 1, lastY) - std::max(y - 1, 0), 1);
-        for (int32_t column = 0; column < region.columns; ++column) {
-            const int32_t x = region.firstX + column;
-            const int32_t west = std::max(x - 1, 0);
-            const int32_t east = std::min(x + 1, lastX);
-            const float factor =
-                ReliefFactor(here[east].elevation - here[west].elevation, std::max(east - west, 1),
-                             north[x].elevation - south[x].elevation, spanNorth);
-            const uint32_t id = here[x].tileId;
-            const std::vector<uint32_t>* block =
-                options.tileBlocks ? options.tileBlocks(id) : nullptr;
-            FillBlock(image, column * size, top, size, colours.Of(id), factor, block);
-            if (!tiles) continue;
-            if (const TileRecord* tile = tiles->Find(id))
-                DrawPostPaths(image, *tile, options.orientation, column * size, top, size);
+        if (size == 1 && !options.tileBlocks) {
+            ShadeLine(
+                image.pixels.data() + static_cast<size_t>(top) * static_cast<size_t>(image.width),
+                here, south, north, spanNorth, region.firstX, region.columns, lastX, colours);
+        } else {
+            for (int32_t column = 0; column < region.columns; ++column) {
+                const int32_t x = region.firstX + column;
+                const int32_t west = std::max(x - 1, 0);
+                const int32_t east = std::min(x + 1, lastX);
+                const float factor = ReliefFactor(
+                    here[east].elevation - here[west].elevation, std::max(east - west, 1),
+                    north[x].elevation - south[x].elevation, spanNorth);
+                const uint32_t id = here[x].tileId;
+                const std::vector<uint32_t>* block =
+                    options.tileBlocks ? options.tileBlocks(id) : nullptr;
+                FillBlock(image, column * size, top, size, colours.Of(id), factor, block);
+                if (!tiles) continue;
+                if (const TileRecord* tile = tiles->Find(id))
+                    DrawPostPaths(image, *tile, options.orientation, column * size, top, size);
+            }
         }
         if ((row + 1) % 16 == 0 || row + 1 == region.rows) {
             progress.Report((row + 1) / 16 * sectionsAcross, row + 1);

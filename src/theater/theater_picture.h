@@ -19,11 +19,14 @@
 
 namespace lorvane {
 
-// Pixels as 0xFFRRGGBB, line after line from the top.
+// Pixels as 0xFFRRGGBB, line after line from the top. A large picture is
+// taken in huge pages, as a matrix's cells are, and its pixels are left
+// unset until drawn.
+using PixelBuffer = std::vector<uint32_t, CellAllocator<uint32_t>>;
 struct PixelImage {
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<uint32_t> pixels;
+    PixelBuffer pixels;
 
     uint32_t At(int32_t x, int32_t y) const {
         return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];

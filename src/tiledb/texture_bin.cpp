@@ -12,6 +12,7 @@
 #include "base/format.h"
 #include "base/path_text.h"
 #include "base/stream_reader.h"
+#include "tiledb/list_records.h"
 #include "tiledb/tile_sets.h"
 
 namespace lorvane {
@@ -21,8 +22,9 @@ namespace {
 constexpr size_t kHeaderSize = 8;
 constexpr size_t kSetHeaderSize = 5;
 constexpr size_t kTileHeaderSize = 28;
-constexpr size_t kAreaSize = 16;
-constexpr size_t kPathSize = 24;
+using list_records::kAreaSize;
+using list_records::kHeldAsStored;
+using list_records::kPathSize;
 // A save writes the file about this many bytes at a time.
 constexpr size_t kSaveBandBytes = size_t{256} << 10;
 
@@ -34,52 +36,6 @@ constexpr int kInvalidDataCode = 13;
 constexpr const char* kReadError = "Read Error";
 constexpr const char* kReadWarning = "Texture.bin Read";
 constexpr const char* kFileReadFailed = "Could not read texture.bin file.";
-
-uint32_t U32At(const std::byte* p) {
-    uint32_t value = 0;
-    std::memcpy(&value, p, 4);
-    if constexpr (std::endian::native == std::endian::big) value = std::byteswap(value);
-    return value;
-}
-
-float F32At(const std::byte* p) { return std::bit_cast<float>(U32At(p)); }
-
-int32_t I32At(const std::byte* p) { return static_cast<int32_t>(U32At(p)); }
-
-TileArea DecodeArea(const std::byte* p) {
-    return {I32At(p), F32At(p + 4), F32At(p + 8), F32At(p + 12)};
-}
-
-TilePath DecodePath(const std::byte* p) {
-    return {I32At(p), F32At(p + 4), F32At(p + 8), F32At(p + 12), F32At(p + 16), F32At(p + 20)};
-}
-
-// On a little-endian machine an area and a path are held as the file stores
-// them, four-byte fields in order without padding, so a list is read into
-// its vector as it stands and written from it.
-template <typename Record, size_t recordSize>
-constexpr bool kHeldAsStored =
-    std::endian::native == std::endian::little &&
-    sizeof(Record) ==
-        recordSize&& std::is_trivially_copyable_v<Record>&& std::is_standard_layout_v<Record>;
-static_assert(offsetof(TileArea, centerY) == 12 && offsetof(TilePath, endY) == 20);
-
-// Reads count records, after checking that they fit in what remains.
-template <size_t recordSize, typename Record, typename Decode>
-bool ReadRecords(StreamReader& in, int32_t count, std::vector<Record>& out, Decode decode) {
-    if (count < 0 || !in.Fits(static_cast<uint64_t>(count), recordSize)) return false;
-    out.resize(static_cast<size_t>(count));
-    if constexpr (kHeldAsStored<Record, recordSize>) {
-        return in.ReadBytes(std::as_writable_bytes(std::span(out)));
-    } else {
-        std::byte record[recordSize];
-        for (Record& value : out) {
-            if (!in.ReadBytes(record)) return false;
-            value = decode(record);
-        }
-        return true;
-    }
-}
 
 bool ReadName(StreamReader& in, TileName& name, MessageSink& messages) {
     int code = 0;
@@ -108,11 +64,11 @@ bool ReadTile(StreamReader& in, TileRecord& tile, MessageSink& messages) {
         messages.Error("Could not read sets nPaths in texture.bin file.", kReadError);
         return false;
     }
-    if (!ReadRecords<kAreaSize>(in, areaCount, tile.areas, DecodeArea)) {
+    if (!list_records::ReadAreas(in, areaCount, tile.areas)) {
         messages.Error("Could not read areas in texture.bin file.", kReadError);
         return false;
     }
-    if (!ReadRecords<kPathSize>(in, pathCount, tile.paths, DecodePath)) {
+    if (!list_records::ReadPaths(in, pathCount, tile.paths)) {
         messages.Error("Could not read paths in texture.bin file.", kReadError);
         return false;
     }

@@ -4,18 +4,21 @@
 #include <bit>
 #include <new>
 
-#include "base/byte_reader.h"
 #include "base/file_io.h"
 #include "base/format.h"
+#include "base/stream_reader.h"
+#include "tiledb/list_records.h"
 #include "tiledb/tile_diff.h"
 
 namespace lorvane {
 
 namespace {
 
-constexpr size_t kAreaSize = 16;
-constexpr size_t kPathSize = 24;
+using list_records::kAreaSize;
+using list_records::kPathSize;
 constexpr const char* kReadError = "Read Error";
+// An export writes the file about this many bytes at a time.
+constexpr size_t kExportBandBytes = size_t{256} << 10;
 constexpr const char* kCountReadFailed = "Could not read to import file.";
 constexpr const char* kAreasReadFailed = "Could not read import areas.";
 constexpr const char* kPathsReadFailed = "Could not read import paths.";
@@ -29,6 +32,7 @@ bool Marked(const TileIndexEntry& entry, const TileDatabase& database) {
 class PartBuffer {
   public:
     void Clear() { size_ = 0; }
+    size_t Size() const { return size_; }
     std::span<const std::byte> Data() const { return {bytes_.data(), size_}; }
     std::vector<std::byte> Take() {
         bytes_.resize(size_);
@@ -112,30 +116,14 @@ void RecordError(MessageSink& messages, const char* fieldMessage, int record, in
                    kReadError);
 }
 
-bool ReadArea(ByteReader& in, TileArea& area) {
-    return in.ReadI32(area.type) && in.ReadF32(area.radius) && in.ReadF32(area.centerX) &&
-           in.ReadF32(area.centerY);
-}
-
-bool ReadPath(ByteReader& in, TilePath& path) {
-    return in.ReadI32(path.type) && in.ReadF32(path.width) && in.ReadF32(path.startX) &&
-           in.ReadF32(path.startY) && in.ReadF32(path.endX) && in.ReadF32(path.endY);
-}
-
 // Checks that count records of recordSize bytes follow, then skips them.
-bool SkipList(ByteReader& in, int32_t count, size_t recordSize) {
+bool SkipList(StreamReader& in, int32_t count, size_t recordSize) {
     return count >= 0 && in.Fits(static_cast<uint64_t>(count), recordSize) &&
            in.Skip(static_cast<size_t>(count) * recordSize);
 }
 
-// The largest lists of the file, for the scratch room of the import.
-struct ListSizes {
-    size_t areas = 0;
-    size_t paths = 0;
-};
-
-bool CheckRecord(ByteReader& in, const TileDatabase& database, int record, int count,
-                 ListSizes& largest, MessageSink& messages) {
+bool CheckRecord(StreamReader& in, const TileDatabase& database, int record, int count,
+                 MessageSink& messages) {
     int32_t set = 0;
     int32_t tile = 0;
     int32_t pathCount = 0;
@@ -157,28 +145,7 @@ bool CheckRecord(ByteReader& in, const TileDatabase& database, int record, int c
         RecordError(messages, kPathsReadFailed, record, count);
         return false;
     }
-    largest.areas = std::max(largest.areas, static_cast<size_t>(areaCount));
-    largest.paths = std::max(largest.paths, static_cast<size_t>(pathCount));
     return true;
-}
-
-// Takes room for a list of count records; false after the message.
-template <typename Record>
-bool TakeRoom(std::vector<Record>& list, size_t count, const char* what, MessageSink& messages) {
-    try {
-        list.reserve(count);
-        return true;
-    } catch (const std::bad_alloc&) {
-        messages.Error(FormatText("Failed to allocate memory for the import %s.", what),
-                       "Memory Allocation Error");
-        return false;
-    }
-}
-
-template <typename Record, typename ReadOne>
-void ReadList(ByteReader& in, int32_t count, std::vector<Record>& out, ReadOne readOne) {
-    out.resize(static_cast<size_t>(count));
-    for (Record& record : out) readOne(in, record);
 }
 
 // Makes list exactly the records: released when there are none, else
@@ -191,6 +158,19 @@ void SetList(std::vector<Record>& list, std::span<const Record> records) {
         return;
     }
     list.assign(records.begin(), records.end());
+}
+
+// Makes list the records read for it, when there are any: overwritten in
+// place when it has room (a larger list keeps its memory), else the read
+// vector itself, so no list is held twice.
+template <typename Record>
+void PutList(std::vector<Record>& list, std::vector<Record>&& records) {
+    if (records.empty()) return;
+    if (list.capacity() >= records.size()) {
+        list.assign(records.begin(), records.end());
+    } else {
+        list = std::move(records);
+    }
 }
 
 }  // namespace
@@ -229,23 +209,24 @@ bool ExportModifiedTiles(const OutputTarget& path, const TileDatabase& database,
         return false;
     }
     const int count = CountMarked(database);
+    // The records gather in one reused part, written each time it holds a
+    // band's worth: a few system calls for the whole file, not three a tile.
     PartBuffer part;
+    const auto written = [&](bool last) {
+        return (!last && part.Size() < kExportBandBytes) || WritePart(file, part);
+    };
     Put(part.Room(4), count);
-    if (!WritePart(file, part))
-        return ExportFailed("Could not write to export file.", file, messages);
     for (const TileIndexEntry& entry : database.index) {
         if (!Marked(entry, database)) continue;
         const TileRecord& tile = *database.Tile(entry);
         WriteRecordHeader(part, entry, tile);
-        if (!WritePart(file, part))
-            return ExportFailed("Could not write to export file.", file, messages);
+        if (!written(false)) return ExportFailed("Could not write to export file.", file, messages);
         WriteAreas(part, tile.areas);
-        if (!WritePart(file, part))
-            return ExportFailed("Could not write import areas.", file, messages);
+        if (!written(false)) return ExportFailed("Could not write import areas.", file, messages);
         WritePaths(part, tile.paths);
-        if (!WritePart(file, part))
-            return ExportFailed("Could not write import paths.", file, messages);
+        if (!written(false)) return ExportFailed("Could not write import paths.", file, messages);
     }
+    if (!written(true)) return ExportFailed("Could not write to export file.", file, messages);
     if (!file.Commit()) return ExportFailed("Could not write to export file.", file, messages);
     messages.Information(Counted(count, "tile", "tiles") + " exported.", "Export Completed");
     return true;
@@ -315,12 +296,10 @@ namespace {
 
 struct CheckedImport {
     int count = 0;
-    ListSizes largest;
 };
 
-std::optional<CheckedImport> CheckImport(std::span<const std::byte> bytes,
-                                         const TileDatabase& database, MessageSink& messages) {
-    ByteReader in(bytes);
+std::optional<CheckedImport> CheckImport(StreamReader& in, const TileDatabase& database,
+                                         MessageSink& messages) {
     int32_t count = 0;
     // Nothing is allocated from the count: a count larger than the file holds
     // fails at the first record that is not there.
@@ -331,66 +310,110 @@ std::optional<CheckedImport> CheckImport(std::span<const std::byte> bytes,
     CheckedImport checked;
     checked.count = count;
     for (int i = 0; i < count; ++i) {
-        if (!CheckRecord(in, database, i + 1, count, checked.largest, messages))
-            return std::nullopt;
+        if (!CheckRecord(in, database, i + 1, count, messages)) return std::nullopt;
     }
+    return checked;
+}
+
+// The lists one record carries, read before any takes its place.
+struct ImportedLists {
+    int32_t set = 0;
+    int32_t tile = 0;
+    std::vector<TileArea> areas;
+    std::vector<TilePath> paths;
+};
+
+constexpr const char* kImportOpenFailed = "Error opening Import file.";
+
+bool OpenFailed(const ByteSource& source, MessageSink& messages) {
+    messages.Error(kImportOpenFailed, "File Open Error", source.Detail());
+    return false;
+}
+
+// Checks the whole file through one band; the record count, or nullopt
+// after the message of the first bad field, or only the open message when
+// the source failed or changed meanwhile.
+std::optional<CheckedImport> CheckSource(ByteSource& source, const TileDatabase& database,
+                                         MessageSink& messages) {
+    MessageLog held;
+    StreamReader in(source);
+    std::optional<CheckedImport> checked = CheckImport(in, database, held);
+    if (in.SourceFailed() || !source.Unchanged()) {
+        OpenFailed(source, messages);
+        return std::nullopt;
+    }
+    for (const Message& message : held.messages) messages.Show(message);
     return checked;
 }
 
 }  // namespace
 
-std::optional<int> CheckTileImport(std::span<const std::byte> bytes, const TileDatabase& database,
+std::optional<int> CheckTileImport(ByteSource& source, const TileDatabase& database,
                                    MessageSink& messages) {
-    const auto checked = CheckImport(bytes, database, messages);
+    const auto checked = CheckSource(source, database, messages);
     if (!checked) return std::nullopt;
     return checked->count;
 }
 
-bool ImportTileBytes(std::span<const std::byte> bytes, TileDatabase& database,
-                     MessageSink& messages) {
-    const auto checked = CheckImport(bytes, database, messages);
+std::optional<int> CheckTileImport(std::span<const std::byte> bytes, const TileDatabase& database,
+                                   MessageSink& messages) {
+    MemoryBytes source(bytes);
+    return CheckTileImport(source, database, messages);
+}
+
+bool ImportTilesFrom(ByteSource& source, TileDatabase& database, MessageSink& messages) {
+    const auto checked = CheckSource(source, database, messages);
     if (!checked) return false;
-    // Room for the largest lists before anything changes; checked whole, every
-    // read below succeeds and every record has its tile.
-    std::vector<TileArea> areas;
-    std::vector<TilePath> paths;
-    if (!TakeRoom(areas, checked->largest.areas, "areas", messages) ||
-        !TakeRoom(paths, checked->largest.paths, "paths", messages)) {
+    // Checked whole, every read below succeeds and every record has its
+    // tile. The lists are read a second time through the band into the
+    // vectors the tiles will hold, and put in place only once the whole
+    // file was read unchanged: a file that changes between the two reads is
+    // refused with the database as it was.
+    std::vector<ImportedLists> records;
+    try {
+        records.resize(static_cast<size_t>(checked->count));
+        StreamReader in(source);
+        in.Skip(4);
+        for (ImportedLists& record : records) {
+            int32_t pathCount = 0;
+            int32_t areaCount = 0;
+            in.ReadI32(record.set);
+            in.ReadI32(record.tile);
+            in.ReadI32(pathCount);
+            in.ReadI32(areaCount);
+            list_records::ReadAreas(in, areaCount, record.areas);
+            list_records::ReadPaths(in, pathCount, record.paths);
+        }
+        if (in.SourceFailed() || !source.Unchanged()) return OpenFailed(source, messages);
+    } catch (const std::bad_alloc&) {
+        messages.Error("Failed to allocate memory for the import areas and paths.",
+                       "Memory Allocation Error");
         return false;
     }
-    const int count = checked->count;
-    ByteReader in(bytes);
-    in.Skip(4);
-    for (int i = 0; i < count; ++i) {
-        int32_t set = 0;
-        int32_t tile = 0;
-        int32_t pathCount = 0;
-        int32_t areaCount = 0;
-        in.ReadI32(set);
-        in.ReadI32(tile);
-        in.ReadI32(pathCount);
-        in.ReadI32(areaCount);
-        if (areaCount > 0) {
-            ReadList(in, areaCount, areas, ReadArea);
-            SetTileAreas(database, set, tile, areas);
-        }
-        if (pathCount > 0) {
-            ReadList(in, pathCount, paths, ReadPath);
-            SetTilePaths(database, set, tile, paths);
-        }
+    for (ImportedLists& record : records) {
+        TileRecord* tile = database.RecordAt(record.set, record.tile);
+        PutList(tile->areas, std::move(record.areas));
+        PutList(tile->paths, std::move(record.paths));
     }
-    messages.Information(Counted(count, "tile", "tiles") + " imported.", "Import Completed");
+    messages.Information(Counted(checked->count, "tile", "tiles") + " imported.",
+                         "Import Completed");
     return true;
+}
+
+bool ImportTileBytes(std::span<const std::byte> bytes, TileDatabase& database,
+                     MessageSink& messages) {
+    MemoryBytes source(bytes);
+    return ImportTilesFrom(source, database, messages);
 }
 
 bool ImportTiles(const std::filesystem::path& path, TileDatabase& database, MessageSink& messages) {
     std::string detail;
-    const std::optional<FileBytes> file = FileBytes::Open(path, &detail);
+    std::optional<InputFile> file = InputFile::Open(path, &detail);
     if (!file) {
-        messages.Error("Error opening Import file.", "File Open Error", detail);
+        messages.Error(kImportOpenFailed, "File Open Error", detail);
         return false;
     }
-    return ImportTileBytes(file->Bytes(), database, messages);
+    return ImportTilesFrom(*file, database, messages);
 }
 
 bool SetTileAreas(TileDatabase& database, int set, int tile, std::span<const TileArea> areas) {

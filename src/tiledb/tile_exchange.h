@@ -48,18 +48,27 @@ bool ExportModifiedTiles(const OutputTarget& path, const TileDatabase& database,
 bool ExportTilesChangedSince(const OutputTarget& path, const TileDatabase& database,
                              const TileDatabase& base, MessageSink& messages);
 
-// Checks a whole export file against the database without changing it: the
-// record count, or nullopt after the read-error message of the first bad
-// field, naming its record, when the file ends early, a count is negative, or
-// a record's set or tile position does not exist.
+// Checks a whole export file against the database without changing it,
+// reading it front to back through one band: the record count, or nullopt
+// after the read-error message of the first bad field, naming its record,
+// when the file ends early, a count is negative, or a record's set or tile
+// position does not exist; or after the open message alone when the file
+// failed or changed while it was read.
+std::optional<int> CheckTileImport(ByteSource& source, const TileDatabase& database,
+                                   MessageSink& messages);
 std::optional<int> CheckTileImport(std::span<const std::byte> bytes, const TileDatabase& database,
                                    MessageSink& messages);
 
 // Imports an export file: each record replaces the lists it carries (a list
 // with no entries leaves the tile's list as it was); later records of the
-// same tile win. All or nothing: the file is checked whole first, and on any
-// failure the database stays exactly as it was. Reports "N tiles imported."
-// with the record count. Marks, names, ids and terrain types are not changed.
+// same tile win. All or nothing: the file is checked whole first, then its
+// lists are read into new vectors and put in place only once the file was
+// read whole and unchanged; on any failure (a file that changed while it
+// was read included) the database stays exactly as it was. The file is
+// never held whole: it streams through one band, twice. Reports "N tiles
+// imported." with the record count. Marks, names, ids and terrain types are
+// not changed.
+bool ImportTilesFrom(ByteSource& source, TileDatabase& database, MessageSink& messages);
 bool ImportTileBytes(std::span<const std::byte> bytes, TileDatabase& database,
                      MessageSink& messages);
 bool ImportTiles(const std::filesystem::path& path, TileDatabase& database, MessageSink& messages);

@@ -78,7 +78,19 @@ TEST(StreamReader, ReadsWhatTheSpanReaderReadsWhateverTheBand) {
         StreamReader stream(source, band);
         ByteReader span(data);
         for (int step = 0; step < 400; ++step) {
-            switch (random() % 3) {
+            switch (random() % 4) {
+                case 3: {
+                    // A piece in place: some of what the span reader reads
+                    // next, and never nothing before the end.
+                    const size_t most = random() % 300;
+                    const std::span<const std::byte> piece = stream.ReadPiece(most);
+                    std::vector<std::byte> b(piece.size());
+                    ASSERT_TRUE(span.ReadBytes(b));
+                    ASSERT_TRUE(std::equal(piece.begin(), piece.end(), b.begin()));
+                    ASSERT_LE(piece.size(), std::min<size_t>(most, band));
+                    ASSERT_EQ(piece.empty(), most == 0 || span.Remaining() + b.size() == 0);
+                    break;
+                }
                 case 0: {
                     int32_t a = 7, b = 7;
                     ASSERT_EQ(stream.ReadI32(a), span.ReadI32(b));
@@ -118,6 +130,7 @@ TEST(StreamReader, ASourceThatFailsFailsTheReader) {
     EXPECT_FALSE(in.ReadBytes(std::span(piece.data(), 4)));
     EXPECT_TRUE(in.SourceFailed());
     EXPECT_FALSE(in.ReadBytes({}));  // and stays failed
+    EXPECT_TRUE(in.ReadPiece().empty());
     EXPECT_EQ(file->Detail(), path.string() + ": the file changed while it was read");
     file.reset();  // an open file cannot be removed on Windows
     std::error_code ignored;

@@ -6,7 +6,14 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <tuple>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
+#include "base/path_text.h"
+#include "support/changing_file.h"
 #include "support/pcx_writer.h"
 #include "support/texture_builder.h"
 
@@ -344,6 +351,74 @@ TEST(LoadPcxTile, ReadsTheFileOrFails) {
     EXPECT_EQ(loaded->pixels, decoded->pixels);
     EXPECT_EQ(loaded->palette, decoded->palette);
     EXPECT_FALSE(LoadPcxTile(folder / "missing.pcx"));
+    std::filesystem::remove_all(folder);
+}
+
+void ExpectSameImage(const std::optional<PcxImage>& a, const std::optional<PcxImage>& b) {
+    ASSERT_EQ(a.has_value(), b.has_value());
+    if (!a) return;
+    EXPECT_EQ(std::tie(a->width, a->height, a->bitsPerPixel, a->planes, a->stride),
+              std::tie(b->width, b->height, b->bitsPerPixel, b->planes, b->stride));
+    EXPECT_EQ(a->pixels, b->pixels);
+    EXPECT_EQ(a->palette, b->palette);
+    EXPECT_EQ(a->paletteFound, b->paletteFound);
+}
+
+// Every input of the fuzz corpus, and a large tile whose claim is counted
+// against its data, decodes the same from its bytes whole, from its file
+// and through bands of any size (a run's value in the next band, the
+// palette split across bands), with the same refusal.
+TEST(ReadPcx, EveryCorpusInputDecodesTheSameWhateverTheBand) {
+    const auto corpus = std::filesystem::path(LORVANE_SOURCE_DIR) / "fuzz/corpus/pcx";
+    if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    std::vector<std::filesystem::path> inputs;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus))
+        inputs.push_back(entry.path());
+    const auto folder = testing::MakeTempFolder("lorvane-pcx-stream");
+    inputs.push_back(folder / "large.pcx");
+    testing::WriteFileBytes(inputs.back(),
+                            testing::WritePcx(testing::MakePatternPicture(1500, 800, 4)));
+    for (const auto& path : inputs) {
+        SCOPED_TRACE(path.filename().string());
+        const auto bytes = testing::ReadFileBytes(path);
+        MemoryBytes whole(bytes);
+        PcxRefusal wholeRefusal = PcxRefusal::None;
+        const auto expected = ReadPcx(whole, &wholeRefusal, bytes.size() + 1);
+        ExpectSameImage(DecodePcx(bytes), expected);
+        ExpectSameImage(LoadPcxTile(path), expected);
+        for (const size_t band : {1, 2, 3, 7, 129, 4096}) {
+            SCOPED_TRACE(band);
+            MemoryBytes source(bytes);
+            PcxRefusal refusal = PcxRefusal::None;
+            ExpectSameImage(ReadPcx(source, &refusal, band), expected);
+            EXPECT_EQ(refusal, wholeRefusal);
+        }
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// A tile shortened, grown or rewritten while it is read is refused, never
+// shown as its cut; a FIFO or a folder is refused at once.
+TEST(ReadPcx, AFileThatChangesWhileItIsReadIsRefused) {
+    const auto folder = testing::MakeTempFolder("lorvane-pcx-change");
+    const auto path = folder / "H001.PCX";
+    const auto bytes = testing::WritePcx(testing::MakePatternPicture(300, 200, 8));
+    for (const testing::FileChange& change : testing::FileChanges()) {
+        SCOPED_TRACE(change.what);
+        testing::WriteFileBytes(path, bytes);
+        auto file = InputFile::Open(path);
+        ASSERT_TRUE(file);
+        testing::ChangingFile changing(std::move(*file), [&] { change.apply(path); });
+        PcxRefusal refusal = PcxRefusal::None;
+        EXPECT_FALSE(ReadPcx(changing, &refusal, 1000));
+        EXPECT_EQ(refusal, PcxRefusal::Unreadable);
+        EXPECT_EQ(changing.Detail(), PathToUtf8(path) + ": the file changed while it was read");
+    }
+    EXPECT_FALSE(LoadPcxTile(folder));
+#if !defined(_WIN32)
+    ASSERT_EQ(::mkfifo((folder / "fifo.pcx").c_str(), 0600), 0);
+    EXPECT_FALSE(LoadPcxTile(folder / "fifo.pcx"));
+#endif
     std::filesystem::remove_all(folder);
 }
 

@@ -13,15 +13,16 @@
 
 namespace lorvane::testing {
 
-// An input file that another program changes right after the first read.
+// An input file that another program changes right after the first read
+// (or after the reads-th).
 class ChangingFile final : public ByteSource {
   public:
-    ChangingFile(InputFile file, std::function<void()> change)
-        : file_(std::move(file)), change_(std::move(change)) {}
+    ChangingFile(InputFile file, std::function<void()> change, int reads = 1)
+        : file_(std::move(file)), change_(std::move(change)), readsLeft_(reads) {}
     uint64_t Size() const override { return file_.Size(); }
     bool ReadAt(uint64_t offset, std::span<std::byte> out) override {
         const bool read = file_.ReadAt(offset, out);
-        if (change_) std::exchange(change_, nullptr)();
+        if (change_ && --readsLeft_ <= 0) std::exchange(change_, nullptr)();
         return read;
     }
     bool Unchanged() override { return file_.Unchanged(); }
@@ -30,6 +31,7 @@ class ChangingFile final : public ByteSource {
   private:
     InputFile file_;
     std::function<void()> change_;
+    int readsLeft_;
 };
 
 // The ways another program changes a file: each is seen as a change.

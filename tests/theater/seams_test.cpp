@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <tuple>
 
 #include "base/progress.h"
@@ -152,6 +153,54 @@ TEST(SeamsTest, EndsOnTheTheaterBorderAndTilesOutsideTheDatabaseAreNoSeams) {
     ASSERT_EQ(seams.size(), 1u);
     EXPECT_EQ(seams[0], (Seam{0, 77, Edge::East, kRoad, 3280, 1}));
     EXPECT_EQ(finder.SeamPosts(0), (std::vector<SeamPost>{{0, 0, 1u << 1}}));
+}
+
+// The pairs are counted place by place as a brute force counts them: every
+// pair of neighbours of which at least one tile has an end near an edge,
+// with tiles that meet many different neighbours on a side, tiles without
+// such ends, ids no entry has (below and above the dense ids) and a matrix
+// that shares its sections.
+TEST(SeamsTest, PairsCountEveryPlaceWhereATileWithEdgeEndsMeetsANeighbour) {
+    // Tiles 0 … 5 carry a road to the east edge, 6 … 9 nothing near an edge.
+    std::vector<TileRecord> tiles;
+    for (int t = 0; t < 10; ++t)
+        tiles.push_back(
+            TileFromPost("",
+                         t < 6 ? std::vector<PostSegment>{{kRoad, 60, 1640, 1640, 3280, 1000}}
+                               : std::vector<PostSegment>{{kRoad, 60, 1000, 1000, 2000, 2000}},
+                         0));
+    const TileDatabase database = testing::PatternDatabase(std::move(tiles));
+    const auto edgeEnds = [](uint32_t id) { return id < 6; };
+    const uint32_t ids[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 900, 70000, 0xFFFFFFFFu};
+    std::mt19937 random(3);
+    for (const int spread : {1, 3, 13}) {
+        SCOPED_TRACE(spread);
+        TerrainMatrix matrix = MakeTerrainMatrix(48, 32);
+        std::uniform_int_distribution<int> pick(0, spread - 1);
+        for (int32_t y = 0; y < 32; ++y)
+            for (int32_t x = 0; x < 48; ++x)
+                matrix.Cell(x, y).tileId = ids[(x + 2 * y + pick(random)) % 13];
+        std::map<std::tuple<PairAxis, uint32_t, uint32_t>, uint64_t> expected;
+        for (int32_t y = 0; y < 32; ++y) {
+            for (int32_t x = 0; x < 48; ++x) {
+                const uint32_t id = matrix.Cell(x, y).tileId;
+                if (x + 1 < 48) {
+                    const uint32_t east = matrix.Cell(x + 1, y).tileId;
+                    if (edgeEnds(id) || edgeEnds(east)) ++expected[{PairAxis::EastWest, id, east}];
+                }
+                if (y + 1 < 32) {
+                    const uint32_t north = matrix.Cell(x, y + 1).tileId;
+                    if (edgeEnds(id) || edgeEnds(north))
+                        ++expected[{PairAxis::SouthNorth, id, north}];
+                }
+            }
+        }
+        std::map<std::tuple<PairAxis, uint32_t, uint32_t>, uint64_t> counted;
+        const SeamFinder finder(matrix, database);
+        for (const PostPair& pair : finder.pairs())
+            counted[{pair.axis, pair.first, pair.second}] = pair.places;
+        EXPECT_EQ(counted, expected);
+    }
 }
 
 TEST(SeamsTest, EdgeEndsAreSortedOncePerPlaceAndCornersLieOnTwoEdges) {

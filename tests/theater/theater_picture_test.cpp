@@ -143,6 +143,68 @@ TEST(TheaterPictureTest, ARegionIsTheSameCropOfTheWholePicture) {
     }
 }
 
+// The whole picture at one pixel a post is drawn from tables of shades; it
+// must give the pixel the relief factor and the shading give, on gentle
+// ground (within the tables), steep ground (beyond them), the borders and
+// matrices one post wide or high, and the same as the blocks of a picture
+// at two pixels a post, which work each post out.
+TEST(TheaterPictureTest, OnePixelAPostIsTheShadeOfEachPostWorkedOut) {
+    const TileDatabase database = ClassDatabase();
+    struct Case {
+        int32_t width, height, steepest;
+    };
+    const Case cases[] = {{40, 30, 3}, {40, 30, 250}, {33, 17, 4000},
+                          {1, 9, 600}, {9, 1, 600},   {2, 2, 65535}};
+    std::mt19937 random(11);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << ", " << c.steepest);
+        TerrainMatrix matrix = MakeTerrainMatrix(c.width, c.height);
+        std::uniform_int_distribution<int> step(-c.steepest, c.steepest);
+        std::uniform_int_distribution<int> tile(0, 9);
+        int elevation = 30000;
+        for (int32_t y = 0; y < c.height; ++y) {
+            for (int32_t x = 0; x < c.width; ++x) {
+                elevation = std::clamp(elevation + step(random), 0, 65535);
+                matrix.Cell(x, y).elevation = static_cast<uint16_t>(elevation);
+                // Eight class tiles and ids no entry has.
+                const int t = tile(random);
+                matrix.Cell(x, y).tileId = t < 8 ? static_cast<uint32_t>(16 * t) : 70000u + t;
+            }
+        }
+        SilentProgress progress;
+        const auto picture = RenderTheaterPicture(matrix, &database, {}, progress);
+        const auto blocks = RenderTheaterPicture(matrix, &database, {2, 0, {}}, progress);
+        ASSERT_TRUE(picture && blocks);
+        const auto colours = TileBitsLookup(database);
+        for (int32_t y = 0; y < c.height; ++y) {
+            for (int32_t x = 0; x < c.width; ++x) {
+                const std::optional<uint8_t> bits = colours.Find(matrix.Cell(x, y).tileId);
+                const uint32_t colour = bits ? kClassColours[*bits & 7u] : kMissingTileColour;
+                const int32_t top = c.height - 1 - y;
+                ASSERT_EQ(picture->At(x, top), ShadeColour(colour, HillshadeFactor(matrix, x, y)))
+                    << x << ", " << y;
+                ASSERT_EQ(blocks->At(2 * x + 1, 2 * top + 1), picture->At(x, top));
+            }
+        }
+        // Regions at one pixel a post, their borders inside the matrix or on
+        // its own, are crops of the whole picture.
+        for (int round = 0; round < 20; ++round) {
+            const PostRegion region{std::uniform_int_distribution<int32_t>(0, c.width - 1)(random),
+                                    std::uniform_int_distribution<int32_t>(0, c.height - 1)(random),
+                                    std::uniform_int_distribution<int32_t>(1, c.width)(random),
+                                    std::uniform_int_distribution<int32_t>(1, c.height)(random)};
+            const auto part = RenderTheaterRegion(matrix, &database, region, {}, progress);
+            ASSERT_TRUE(part);
+            const int32_t rows = std::min(region.rows, c.height - region.firstY);
+            for (int32_t py = 0; py < part->height; ++py)
+                for (int32_t px = 0; px < part->width; ++px)
+                    ASSERT_EQ(
+                        part->At(px, py),
+                        picture->At(region.firstX + px, c.height - (region.firstY + rows) + py));
+        }
+    }
+}
+
 TEST(TheaterPictureTest, TooLargeIncompleteOrAbortedGivesNone) {
     const TerrainMatrix matrix = testing::PatternMatrix(64, 64, 1, 1);
     SilentProgress progress;

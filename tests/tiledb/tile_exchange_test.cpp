@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "base/byte_writer.h"
+#include "base/path_text.h"
+#include "support/changing_file.h"
 #include "support/texture_builder.h"
 #include "tiledb/texture_bin.h"
 #include "tiledb/tile_sets.h"
@@ -320,6 +322,62 @@ TEST_F(TileExchange, ExportedTilesImportIntoAnotherDatabase) {
     EXPECT_FALSE(ImportTiles(folder_ / "absent.exp", target, messages_));
     EXPECT_EQ(messages_.messages, (std::vector<Message>{{"Error opening Import file.",
                                                          "File Open Error", MessageIcon::Error}}));
+}
+
+// Every input of the fuzz corpus imports from its file as from its bytes,
+// with the same messages and the same database after.
+TEST_F(TileExchange, EveryCorpusInputImportsFromItsFileAsFromItsBytes) {
+    const auto corpus = std::filesystem::path(LORVANE_SOURCE_DIR) / "fuzz/corpus/tile_export";
+    if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        const auto bytes = testing::ReadFileBytes(entry.path());
+        TileDatabase fromFile = SampleDatabase();
+        TileDatabase fromBytes = SampleDatabase();
+        MessageLog fileMessages, byteMessages, checkMessages;
+        const bool imported = ImportTiles(entry.path(), fromFile, fileMessages);
+        ASSERT_EQ(imported, ImportTileBytes(bytes, fromBytes, byteMessages));
+        EXPECT_EQ(fileMessages.messages, byteMessages.messages);
+        EXPECT_EQ(Snapshot(fromFile), Snapshot(fromBytes));
+        const TileDatabase untouched = SampleDatabase();
+        if (!imported) {
+            EXPECT_EQ(Snapshot(fromFile), Snapshot(untouched));
+        }
+        EXPECT_EQ(CheckTileImport(bytes, untouched, checkMessages).has_value(), imported);
+    }
+}
+
+// A file shortened, grown or rewritten while it is checked, or between the
+// check and the reading of its lists, is refused with the open message and
+// its reason, and the database stays as it was.
+TEST_F(TileExchange, AFileThatChangesWhileItIsImportedIsRefusedAndChangesNothing) {
+    TileDatabase source = SampleDatabase();
+    for (int id : {0, 1, 16, 17}) MarkTileForExport(source, id);
+    const auto path = folder_ / "tiles.exp";
+    for (const int reads : {1, 2}) {
+        for (const testing::FileChange& change : testing::FileChanges()) {
+            SCOPED_TRACE(::testing::Message() << change.what << " after read " << reads);
+            ASSERT_TRUE(ExportModifiedTiles(path, source, messages_));
+            TileDatabase target = testing::MakeDatabase(
+                {TileSet{0, {testing::MakeTile("HA00.PCX"), testing::MakeTile("HA01.PCX")}},
+                 TileSet{0, {testing::MakeTile("HA10.PCX"), testing::MakeTile("HA11.PCX")}}});
+            const auto before = Snapshot(target);
+            auto file = InputFile::Open(path);
+            ASSERT_TRUE(file);
+            testing::ChangingFile changing(
+                std::move(*file), [&] { change.apply(path); }, reads);
+            MessageLog messages;
+            EXPECT_FALSE(ImportTilesFrom(changing, target, messages));
+            EXPECT_EQ(Snapshot(target), before);
+            ASSERT_EQ(messages.messages.size(), 1u);
+            EXPECT_EQ(messages.messages[0].text, "Error opening Import file.");
+            EXPECT_EQ(messages.messages[0].detail,
+                      PathToUtf8(path) + ": the file changed while it was read");
+        }
+    }
+    MessageLog messages;
+    TileDatabase target = SampleDatabase();
+    EXPECT_FALSE(ImportTiles(folder_, target, messages));
 }
 
 TEST_F(TileExchange, DialogsAndTheirFailureMessages) {
