@@ -15,6 +15,29 @@ const Stroke& Tool::stroke() const {
     return kNone;
 }
 
+bool DrawingKey(Tool& tool, ToolContext& context, EditorKey key, bool open,
+                const std::function<void()>& enter) {
+    switch (key) {
+        case EditorKey::Escape:
+            // Esc cancels what is open; with nothing open it leaves drawing.
+            if (open) {
+                tool.EndStroke(context);
+            } else {
+                context.SwitchTool(ToolKind::Select);
+            }
+            return true;
+        case EditorKey::Enter:
+            enter();
+            return true;
+        case EditorKey::Backspace:
+            tool.StepBack(context);
+            return true;
+        case EditorKey::Delete:
+            return false;
+    }
+    return false;
+}
+
 namespace {
 
 // What the path and area tools share: the open point and its rubber band.
@@ -28,25 +51,8 @@ class DrawingTool : public Tool {
     }
 
     bool Key(ToolContext& context, EditorKey key, Modifiers) override {
-        switch (key) {
-            case EditorKey::Escape:
-                // Esc cancels what is open; with nothing open it leaves drawing.
-                if (stroke_.phase != StrokePhase::None) {
-                    EndStroke(context);
-                } else {
-                    context.SwitchTool(ToolKind::Select);
-                }
-                return true;
-            case EditorKey::Enter:
-                EndStroke(context);
-                return true;
-            case EditorKey::Backspace:
-                StepBack(context);
-                return true;
-            case EditorKey::Delete:
-                return false;
-        }
-        return false;
+        return DrawingKey(*this, context, key, stroke_.phase != StrokePhase::None,
+                          [&] { EndStroke(context); });
     }
 
     void EndStroke(ToolContext& context) override {

@@ -17,6 +17,7 @@
 // from click to click (trace_tool.cpp).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -144,6 +145,11 @@ class Tool {
 };
 
 std::unique_ptr<Tool> MakeTool(ToolKind kind);
+
+// The keys of the drawing tools: Esc ends what is open (with nothing open it
+// leaves for the select tool), Enter does `enter`, Backspace steps back.
+bool DrawingKey(Tool& tool, ToolContext& context, EditorKey key, bool open,
+                const std::function<void()>& enter);
 // The trace tool (trace_tool.cpp): a path following a feature of the image.
 std::unique_ptr<Tool> MakeTraceTool();
 

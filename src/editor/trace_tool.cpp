@@ -77,24 +77,8 @@ class TraceTool final : public Tool {
     }
 
     bool Key(ToolContext& context, EditorKey key, Modifiers) override {
-        switch (key) {
-            case EditorKey::Escape:
-                if (stroke_.phase != StrokePhase::None) {
-                    EndStroke(context);
-                } else {
-                    context.SwitchTool(ToolKind::Select);
-                }
-                return true;
-            case EditorKey::Enter:
-                Accept(context);
-                return true;
-            case EditorKey::Backspace:
-                StepBack(context);
-                return true;
-            case EditorKey::Delete:
-                return false;
-        }
-        return false;
+        return DrawingKey(*this, context, key, stroke_.phase != StrokePhase::None,
+                          [&] { Accept(context); });
     }
 
     void EndStroke(ToolContext& context) override {
