@@ -35,6 +35,7 @@
 namespace lorvane {
 
 class Tracer;
+struct ClipboardEntries;
 
 enum class TileStep { Up, Down };
 enum class PanelList { Paths, Areas };
@@ -159,6 +160,16 @@ class EditorPanel {
     // theater from now on; every suggestion is typed again.
     bool SetSuggestionType(int32_t typeChoice);
 
+    // The clipboard (as text, clipboard.h): the picked entry copied or cut
+    // (empty: nothing picked); text pasted after the tile's entries, in
+    // place or with its first point under the pointer; the picked entry
+    // duplicated a little up and across. What is added is picked; each
+    // change is one step of the history. False when nothing changed.
+    std::string CopySelection() const;
+    std::string CutSelection();
+    bool Paste(const std::string& text, bool atPointer = false);
+    bool DuplicateSelection();
+
     // Snapping: on at start, S toggles it, Alt held suspends it.
     bool snapping() const { return snapping_; }
     void ToggleSnapping() { snapping_ = !snapping_; }
@@ -278,6 +289,8 @@ class EditorPanel {
     void StartPaths(bool newPath);
     void StartAreas(bool newArea);
     void StartTrace();
+    ClipboardEntries SelectedEntries() const;
+    bool AddEntries(const ClipboardEntries& entries, const std::string& verb);
     void SuggestOnTile();
     void AcceptSuggestions(bool all);
     Tracer* TracerOfImage();

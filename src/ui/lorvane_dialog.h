@@ -50,6 +50,7 @@ class LorvaneDialog : public QFrame, public PanelView {
     bool RunNewPathDialog() override;
     bool RunNewAreaDialog() override;
     void CommandPosted() override;
+    void AddClipboardKeys();
     std::optional<int32_t> ChooseSuggestionType(int32_t current) override;
 
   protected:
