@@ -301,8 +301,8 @@ TEST_F(DatabaseCommandTest, ExportAndImportCarryTheTilesChanged) {
     };
     EXPECT_EQ(completed("Export Completed"), 0);
     ASSERT_FALSE(platform.notices.empty());
-    EXPECT_EQ(platform.notices.back(),
-              (Message{"1 tile exported: H000.PCX.", "Export Completed", MessageIcon::Information}));
+    EXPECT_EQ(platform.notices.back(), (Message{"1 tile exported: H000.PCX.", "Export Completed",
+                                                MessageIcon::Information}));
     EXPECT_EQ(platform.notices.back().detail, PathToUtf8(file));
     EXPECT_EQ(ReadFileBytes(file).size(), 4u + 16 + 24);
 
