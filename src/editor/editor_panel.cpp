@@ -364,8 +364,12 @@ void EditorPanel::TilesAdded(int32_t set) {
     WriteBackTileOnScreen();
     document_.DatabaseChanged(choices_);
     ++databaseGeneration_;
-    state_.currentSet = set;
-    readouts_.SetNumber(kPanelSetNumber, set);
+    // The header goes on describing the tile on screen; without one it
+    // shows the set added to.
+    if (!document_.HasTile()) {
+        state_.currentSet = set;
+        readouts_.SetNumber(kPanelSetNumber, set);
+    }
     Post(kPanelRefresh);
 }
 

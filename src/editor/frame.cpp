@@ -122,8 +122,10 @@ class FrameBuilder {
         const ScreenPoint c = view_.ToScreen(centre);
         const double radius = view_.ToPixels(std::max(radiusFeet, 0.0));
         if (!CircleVisible(view_, c, radius, pen.width + kClipMargin)) return;
+        // Under the coloured rim one in a contrasting colour: the area stays
+        // visible over ground of its own colour.
         items_.push_back(FrameCircle{c, radius, Translucent(pen, kDiscAlpha), Opaque(pen),
-                                     double(pen.width), stroke});
+                                     double(pen.width), stroke, Contrasting(pen.colour)});
     }
 
     void AddArea(const WorkingArea& area) {
@@ -166,6 +168,12 @@ class FrameBuilder {
 };
 
 }  // namespace
+
+Rgba Contrasting(PenColour colour) {
+    // By luma (Rec. 601): a light colour gets black, a dark one white.
+    const int luma = (299 * colour.red + 587 * colour.green + 114 * colour.blue) / 1000;
+    return luma >= 128 ? Rgba{0, 0, 0, 255} : Rgba{255, 255, 255, 255};
+}
 
 Rgba Opaque(const Pen& pen) { return {pen.colour.red, pen.colour.green, pen.colour.blue, 255}; }
 

@@ -68,7 +68,8 @@ struct FrameBand {
     bool operator==(const FrameBand&) const = default;
 };
 
-// A circle with a fill (alpha 0: none) and a rim.
+// A circle with a fill (alpha 0: none) and a rim, drawn over an outline
+// (alpha 0: none) kOutlineWidth wider on each side.
 struct FrameCircle {
     ScreenPoint centre{};
     double radius = 0;
@@ -76,6 +77,7 @@ struct FrameCircle {
     Rgba rim{};
     double rimWidth = 1;
     LineStyle stroke = LineStyle::Solid;
+    Rgba outline{};
     bool operator==(const FrameCircle&) const = default;
 };
 
@@ -110,6 +112,8 @@ inline constexpr uint8_t kBandAlpha = 96;
 inline constexpr uint8_t kFadedAlpha = 110;
 inline constexpr uint8_t kDiscAlpha = 64;
 inline constexpr Rgba kHighlight{255, 0, 255, 255};
+// Screen pixels a circle's outline shows on each side of its rim.
+inline constexpr double kOutlineWidth = 1;
 
 // The open stroke: a segment from its anchor to the pointer (a band of the
 // new segment's width), or an area's centre and the radius to the pointer.
@@ -142,6 +146,8 @@ struct FrameInput {
 std::vector<FrameItem> BuildFrame(const FrameInput& input);
 
 Rgba Opaque(const Pen& pen);
+// Black for a light colour, white for a dark one.
+Rgba Contrasting(PenColour colour);
 Rgba Translucent(const Pen& pen, uint8_t alpha);
 
 }  // namespace lorvane

@@ -50,9 +50,8 @@ void DatabaseCommands::NewDatabase() {
 
     platform.notices.Notice({"Texture.bin generated: " + DatabaseCounts(*built),
                              "Texture.bin Generated", MessageIcon::Information, folder});
-    Session().Replace(std::move(*built));
-    // The editor's Save asks for the file the new database goes to.
-    shell_.HandleCommand(kMenuSaveTextureBin);
+    // The database open before stays until the new one is in its file.
+    Session().SaveBuilt(std::move(*built), folder);
 }
 
 void DatabaseCommands::ChangeSetType() {
@@ -97,8 +96,10 @@ void DatabaseCommands::AddTiles(SetDialogMode mode) {
     shell_.RecordChange(AddTilesRecord{mode == SetDialogMode::AddSet, outcome.currentSet,
                                        outcome.chosenType, names});
 
+    // The header shows the added set only while no tile is on screen.
+    const bool tileOnScreen = Session().editor() != nullptr && Session().editor()->tileOnScreen();
     Session().TilesAdded(added->set);
-    Session().ShowTerrainType(outcome.terrainLabel);
+    if (!tileOnScreen) Session().ShowTerrainType(outcome.terrainLabel);
     shell_.RefillTileList();
     shell_.SortTileListAfterAdd();
     const std::string tiles = Counted(added->count, "tile", "tiles");

@@ -136,20 +136,51 @@ bool DatabaseSession::ChooseSavePath() {
     return true;
 }
 
-bool DatabaseSession::WriteTo(const std::string& path) {
-    if (!SaveTextureBin(PathFromUtf8(path), database_, shell_->state().startupFolder,
-                        shell_->platform().messages)) {
-        // The database stays in memory; the file on disk is as it was, and
-        // the next Save tries again.
-        shell_->platform().messages.Error("Error writing Texture.bin", "Texture.bin Not Saved");
-        return false;
-    }
+bool DatabaseSession::WriteFile(const std::string& path, const TileDatabase& database) {
+    if (SaveTextureBin(PathFromUtf8(path), database, shell_->state().startupFolder,
+                       shell_->platform().messages))
+        return true;
+    shell_->platform().messages.Error("Error writing Texture.bin", "Texture.bin Not Saved");
+    return false;
+}
+
+void DatabaseSession::Written(const std::string& path) {
     document_.MarkSaved();
     hasFile_ = true;
     guard_.Remember(PathFromUtf8(path));
     if (RecoveryCommands* recovery = shell_->recovery()) recovery->Saved(path);
     shell_->platform().notices.Notice({"Texture.bin saved: " + DatabaseCounts(database_),
                                        "Texture.bin Saved", MessageIcon::Information, path});
+}
+
+bool DatabaseSession::WriteTo(const std::string& path) {
+    // On a failure the database stays in memory; the file on disk is as it
+    // was, and the next Save tries again.
+    if (!WriteFile(path, database_)) return false;
+    Written(path);
+    return true;
+}
+
+bool DatabaseSession::SaveBuilt(TileDatabase built, const std::string& folder) {
+    FileDialogRequest request;
+    request.title = "Save Texture.bin File";
+    request.filter = kTextureFilter;
+    request.proposedName = "Texture.bin";
+    request.startFolder = PathFromUtf8(folder);
+    const FileChoice choice = shell_->platform().files.SaveFile(request);
+    if (choice.outcome == FileChoice::Outcome::Failed)
+        shell_->platform().messages.Error(
+            FormatText("Texture.bin file open error# %d", choice.errorCode), "Error");
+    if (!choice.chosen()) return false;
+    // Written before it takes the place of the database in memory, which a
+    // cancel or a failure leaves open as it was.
+    const std::string path = PathToUtf8(choice.path);
+    if (!WriteFile(path, built)) return false;
+    Replace(std::move(built));
+    savePath_ = path;
+    shell_->RememberFile(path);
+    Written(path);
+    ShowChanges();
     return true;
 }
 

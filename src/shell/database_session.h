@@ -77,6 +77,11 @@ class DatabaseSession {
     // A database without a file (built from a tiles folder, recovered from a
     // copy) takes the place of the one in memory; it counts as unsaved.
     void Replace(TileDatabase database);
+    // A database built from a tiles folder: the save dialog proposes
+    // Texture.bin in folder, and once written there it takes the place of
+    // the one in memory. False (the one in memory stays) on a cancel or a
+    // failure.
+    bool SaveBuilt(TileDatabase built, const std::string& folder);
     // The result of a merge takes the place of the database in memory; it
     // stays the database of its file, unsaved.
     void TakeMerged(TileDatabase merged);
@@ -87,7 +92,8 @@ class DatabaseSession {
     // recovery) and is not saved yet.
     void Changed();
     // Tiles were added to a set: the tile on screen keeps its edits and stays
-    // the one drawn on; the set dialogs go on from the added set.
+    // the one drawn on, and the header and the set dialogs stay with its
+    // set; without a tile on screen they go on from the added set.
     void TilesAdded(int set);
     // Shows a terrain type name in the editor's "Terrain Type" read-out.
     void ShowTerrainType(const std::string& name);
@@ -145,6 +151,8 @@ class DatabaseSession {
     bool OnTiles(const std::vector<int32_t>& ids, const std::function<bool(int32_t)>& work);
     bool ChooseSavePath();
     bool WriteTo(const std::string& path);
+    bool WriteFile(const std::string& path, const TileDatabase& database);
+    void Written(const std::string& path);  // the session is of that file now
     bool SaveTo(bool ask);
     void DropEditorTile();
     void KeepOpenedAs();

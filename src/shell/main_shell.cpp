@@ -547,19 +547,47 @@ void MainShell::FocusTileList() {
     if (tileListOpen_ && host_ != nullptr) host_->FocusTileList();
 }
 
+namespace {
+
+std::string FolderOfFile(const std::string& path) {
+    return path.empty() ? std::string() : FileChoice::Chosen(PathFromUtf8(path)).folderPart();
+}
+
+}  // namespace
+
+std::string MainShell::TileImageFolder() {
+    // The folder the tile on screen came from, then the remembered tiles
+    // folder, then the database's own folder.
+    const EditorPanel* editor = state_.session.editor();
+    if (editor != nullptr && editor->tileOnScreen()) {
+        const std::string folder = FolderOfFile(editor->tileImagePath());
+        if (!folder.empty()) return folder;
+    }
+    if (const std::string& remembered = Folder(kTileFolderSetting); !remembered.empty())
+        return remembered;
+    return FolderOfFile(state_.session.File());
+}
+
 void MainShell::LoadTileFromList(int position) {
     if (position < 0 || position >= state_.session.database().tileCount()) return;
     const std::string name(
         NameText(state_.session.database().index[static_cast<size_t>(position)].name));
     // A name of the database is read inside the tiles folder only.
     if (!IsTileFileName(name, platform_.messages)) return;
-    const std::string& tileFolder = state_.folders.tileFolder;
-    if (tileFolder.empty())
+    const std::string tileFolder = TileImageFolder();
+    if (tileFolder.empty()) {
         PostToEditor([name](EditorPanel& editor) { editor.ChooseTile(name); });
-    else
-        PostToEditor([path = tileFolder + name, name](EditorPanel& editor) {
-            editor.LoadTileImage(path, name);
-        });
+        return;
+    }
+    const std::string path = tileFolder + name;
+    // The tile on screen stays when the next one's image is not there.
+    if (FileOpenError(path) != 0) {
+        platform_.messages.Error(FormatText("The tile image %s was not found in the folder %s.",
+                                            name.c_str(), tileFolder.c_str()),
+                                 "Tile Image Not Found");
+        return;
+    }
+    PostToEditor([path, name](EditorPanel& editor) { editor.LoadTileImage(path, name); });
 }
 
 }  // namespace lorvane

@@ -178,6 +178,8 @@ class MainShell : public PanelHost {
     void ShowTileOnScreen(std::optional<int> id);
     // Hands the tile at an index position to the editor panel.
     void LoadTileFromList(int position);
+    // Where the tile images of the database are looked for.
+    std::string TileImageFolder();
 
   private:
     // A command of the editor panel (undo, redo, new path ...), and the

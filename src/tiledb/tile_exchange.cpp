@@ -201,37 +201,6 @@ std::vector<std::byte> SerializeTileExport(const TileDatabase& database, int* re
     return out.Take();
 }
 
-bool ExportModifiedTiles(const OutputTarget& path, const TileDatabase& database,
-                         MessageSink& messages) {
-    SafeFileWriter file;
-    if (!file.Open(path)) {
-        messages.Error("Error opening Export file.", "File Open Error", file.Detail());
-        return false;
-    }
-    const int count = CountMarked(database);
-    // The records gather in one reused part, written each time it holds a
-    // band's worth: a few system calls for the whole file, not three a tile.
-    PartBuffer part;
-    const auto written = [&](bool last) {
-        return (!last && part.Size() < kExportBandBytes) || WritePart(file, part);
-    };
-    Put(part.Room(4), count);
-    for (const TileIndexEntry& entry : database.index) {
-        if (!Marked(entry, database)) continue;
-        const TileRecord& tile = *database.Tile(entry);
-        WriteRecordHeader(part, entry, tile);
-        if (!written(false)) return ExportFailed("Could not write to export file.", file, messages);
-        WriteAreas(part, tile.areas);
-        if (!written(false)) return ExportFailed("Could not write import areas.", file, messages);
-        WritePaths(part, tile.paths);
-        if (!written(false)) return ExportFailed("Could not write import paths.", file, messages);
-    }
-    if (!written(true)) return ExportFailed("Could not write to export file.", file, messages);
-    if (!file.Commit()) return ExportFailed("Could not write to export file.", file, messages);
-    messages.Information(Counted(count, "tile", "tiles") + " exported.", "Export Completed");
-    return true;
-}
-
 namespace {
 
 // The names of the tiles, "A, B and C".
@@ -243,6 +212,59 @@ std::string NameList(const TileDatabase& database, const std::vector<int32_t>& i
     }
     return list;
 }
+
+}  // namespace
+
+std::string ExportedText(const TileDatabase& database, const std::vector<int32_t>& ids) {
+    constexpr size_t kNamed = 8;
+    const std::string count = Counted(static_cast<int>(ids.size()), "tile", "tiles");
+    if (ids.size() <= kNamed) return count + " exported: " + NameList(database, ids) + ".";
+    const std::vector<int32_t> first(ids.begin(), ids.begin() + kNamed);
+    std::string names;
+    for (const int32_t id : first) names += TileNameById(database, id) + ", ";
+    return FormatText("%s exported: %sand %d more.", count.c_str(), names.c_str(),
+                      static_cast<int>(ids.size() - kNamed));
+}
+
+bool ExportModifiedTiles(const OutputTarget& path, const TileDatabase& database,
+                         MessageSink& messages) {
+    const int count = CountMarked(database);
+    // An export of nothing is no file: one would only replace a file of use.
+    if (count == 0) {
+        messages.Information(kNoTileMarked, "Export Completed");
+        return true;
+    }
+    SafeFileWriter file;
+    if (!file.Open(path)) {
+        messages.Error("Error opening Export file.", "File Open Error", file.Detail());
+        return false;
+    }
+    std::vector<int32_t> ids;
+    // The records gather in one reused part, written each time it holds a
+    // band's worth: a few system calls for the whole file, not three a tile.
+    PartBuffer part;
+    const auto written = [&](bool last) {
+        return (!last && part.Size() < kExportBandBytes) || WritePart(file, part);
+    };
+    Put(part.Room(4), count);
+    for (const TileIndexEntry& entry : database.index) {
+        if (!Marked(entry, database)) continue;
+        const TileRecord& tile = *database.Tile(entry);
+        ids.push_back(entry.id);
+        WriteRecordHeader(part, entry, tile);
+        if (!written(false)) return ExportFailed("Could not write to export file.", file, messages);
+        WriteAreas(part, tile.areas);
+        if (!written(false)) return ExportFailed("Could not write import areas.", file, messages);
+        WritePaths(part, tile.paths);
+        if (!written(false)) return ExportFailed("Could not write import paths.", file, messages);
+    }
+    if (!written(true)) return ExportFailed("Could not write to export file.", file, messages);
+    if (!file.Commit()) return ExportFailed("Could not write to export file.", file, messages);
+    messages.Information(ExportedText(database, ids), "Export Completed");
+    return true;
+}
+
+namespace {
 
 // Says what an export of the changed tiles cannot carry to base.
 void WarnWhatExportLeavesOut(const TileDatabase& database, const TileDatabase& base,

@@ -32,10 +32,15 @@ std::vector<std::byte> SerializeTileExport(const TileDatabase& database,
                                            int* recordCount = nullptr);
 
 // Writes the export file of the marked tiles (replacing any file at path
-// safely) and reports "N tiles exported." ("1 tile exported."); the marks stay set. False after
+// safely) and reports what it exported (ExportedText); the marks stay set.
+// Without a marked tile nothing is written and that is said. False after
 // the message of what failed; an old file at path is then untouched.
 bool ExportModifiedTiles(const OutputTarget& path, const TileDatabase& database,
                          MessageSink& messages);
+inline constexpr const char* kNoTileMarked = "No tile is marked as changed. Nothing was exported.";
+// "2 tiles exported: H000.PCX and H010.PCX.", the first eight names of a
+// longer list and how many more.
+std::string ExportedText(const TileDatabase& database, const std::vector<int32_t>& ids);
 
 // Writes the export file of the tiles whose paths or areas differ from
 // base's tile at the same place (TilesChangedSince), in index order, as

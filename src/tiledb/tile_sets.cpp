@@ -295,6 +295,7 @@ SetDialogView StartSetDialog(const TileDatabase& database, SetDialogMode mode, i
             view.caption = "Add Tiles to a Set";
             view.applyText = "Continue";
             view.numberEnabled = true;
+            view.showsType = false;
             break;
     }
     view.numberText = FormatText("%d", StartNumber(database, mode, currentSet));

@@ -91,6 +91,8 @@ struct SetDialogView {
     std::string numberText;  // "%d" of the set number
     std::vector<std::string> typeNames;
     int typePosition = 0;  // the selected entry of the type list
+    // Adding tiles keeps the set's type: that dialog has no type list.
+    bool showsType = true;
 };
 
 SetDialogView StartSetDialog(const TileDatabase& database, SetDialogMode mode, int currentSet);

@@ -52,6 +52,11 @@ struct ItemPainter {
     }
 
     void operator()(const FrameCircle& item) const {
+        if (item.outline.alpha != 0) {
+            // Solid under a dashed rim too: the contrast runs all round.
+            painter.setPen(QPen(Colour(item.outline), item.rimWidth + 2 * kOutlineWidth));
+            painter.drawEllipse(Point(item.centre), item.radius, item.radius);
+        }
         painter.setPen(QPen(Colour(item.rim), item.rimWidth, Style(item.stroke)));
         painter.setBrush(item.fill.alpha == 0 ? QBrush(Qt::NoBrush) : QBrush(Colour(item.fill)));
         painter.drawEllipse(Point(item.centre), item.radius, item.radius);

@@ -38,8 +38,12 @@ SetDialog::SetDialog(const SetDialogView& view, SetDialogApply apply, QWidget* o
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel("Set Number", this), 0, 0);
     grid->addWidget(number_, 0, 1);
-    grid->addWidget(new QLabel("Terrain Type", this), 1, 0);
-    grid->addWidget(types_, 1, 1);
+    if (view.showsType) {
+        grid->addWidget(new QLabel("Terrain Type", this), 1, 0);
+        grid->addWidget(types_, 1, 1);
+    } else {
+        types_->hide();  // kept for its position, which adding tiles ignores
+    }
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(apply_);

@@ -166,7 +166,7 @@ TEST_F(TeamCommands, ExportSinceCarriesTheChangedTiles) {
     const auto since =
         Run({"export", At("Ours.bin"), "--since", At("Base.bin"), "-o", At("s.exp")});
     ASSERT_EQ(since.exitStatus, 0) << since.err;
-    EXPECT_EQ(since.err, "Export Completed: 2 tiles exported.\n");
+    EXPECT_EQ(since.err, "Export Completed: 2 tiles exported: H001.PCX and H010.PCX.\n");
     ASSERT_EQ(Run({"export", At("Ours.bin"), "--tile", "1", "--tile", "16", "-o", At("t.exp")})
                   .exitStatus,
               0);

@@ -14,6 +14,7 @@
 #include "support/theater_builder.h"
 #include "terrain/terrain_files.h"
 #include "terrain/theater_tile_map.h"
+#include "theater/orientation.h"
 #include "theater/seams.h"
 #include "theater/theater_picture.h"
 #include "theater/tile_blocks.h"
@@ -167,6 +168,52 @@ TEST_F(TheaterCommands, TheSampleMapShowsTheClassColoursOfItsPosts) {
         }
     }
     EXPECT_GT(flat, 200);
+}
+
+// The sample's third road is painted into the fifth tiles of sets 4, 2 and 3
+// but not recorded. Drawn along the centre lines the images were painted
+// from (post feet under the sample's orientation 5), it meets its
+// neighbours: no seams; a road drawn elsewhere, or only part of it, leaves
+// seams.
+TEST_F(TheaterCommands, TheSampleRoadStillToDrawMeetsItsNeighboursOnceDrawn) {
+    using Line = std::vector<PostPoint>;
+    const Line north = {{1400, 0}, {1494, 1640}, {1400, 3280}};                  // H044
+    const Line bend = {{1400, 0}, {1500, 1097}, {2200, 1450}, {3280, 1500}};     // H024
+    const Line east = {{0, 1500}, {1100, 1591}, {2200, 1454.5f}, {3280, 1500}};  // H034
+    const Line elsewhere = {{0, 1000}, {2000, 1400}, {3280, 2600}};
+    const struct {
+        const char* what;
+        std::vector<std::pair<int, Line>> drawn;  // set, road on its fifth tile
+        bool seams;
+    } cases[] = {
+        {"as built", {}, false},
+        {"the whole road", {{4, north}, {2, bend}, {3, east}}, false},
+        {"only the bend", {{2, bend}}, true},
+        {"the bend off the painted road", {{4, north}, {2, elsewhere}, {3, east}}, true},
+    };
+    const fs::path sample = LORVANE_SAMPLE_DIR;
+    NullMessages messages;
+    const auto built = LoadTextureBin(sample / "Texture.bin", messages);
+    ASSERT_TRUE(built);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TileDatabase database = *built;
+        for (const auto& [set, line] : c.drawn) {
+            TileRecord* tile = database.RecordAt(set, 4);
+            ASSERT_TRUE(tile != nullptr);
+            ASSERT_TRUE(tile->paths.empty());  // still to draw
+            for (size_t i = 1; i < line.size(); ++i) {
+                const TilePoint a = PostToTile(5, line[i - 1]);
+                const TilePoint b = PostToTile(5, line[i]);
+                tile->paths.push_back({10, 60, a.x, a.y, b.x, b.y});
+            }
+        }
+        testing::WriteFileBytes(folder_ / "Texture.bin", SerializeTextureBin(database));
+        const auto result = Run({"seams", "--terrain", (sample / "Theater.L2").string(),
+                                 "--texture", Path("Texture.bin"), "--orientation", "5", "--json"});
+        ASSERT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(nlohmann::json::parse(result.out)["seams"].empty(), !c.seams) << result.out;
+    }
 }
 
 TEST_F(TheaterCommands, RenderTheaterScalesTileImagesOntoTheirPosts) {

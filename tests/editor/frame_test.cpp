@@ -34,7 +34,13 @@ TEST(BuildFrame, ImageThenBandsWithCentreLinesThenDiscs) {
         FrameLine{{100, 228}, {100, 128}, {255, 0, 0, 255}, 2},
         FrameBand{{100, 128}, {300, 128}, 10, {0, 255, 255, kBandAlpha}},
         FrameLine{{100, 128}, {300, 128}, {0, 255, 255, 255}, 2},
-        FrameCircle{{250, 78}, 30, {0, 0, 255, kDiscAlpha}, {0, 0, 255, 255}, 2},
+        FrameCircle{{250, 78},
+                    30,
+                    {0, 0, 255, kDiscAlpha},
+                    {0, 0, 255, 255},
+                    2,
+                    LineStyle::Solid,
+                    {255, 255, 255, 255}},  // white under dark blue
     };
     ASSERT_EQ(items.size(), expected.size());
     for (size_t i = 0; i < items.size(); ++i) EXPECT_TRUE(items[i] == expected[i]) << i;
@@ -139,13 +145,37 @@ TEST(BuildFrame, HighlightRubberBandAndSnapMarkerOnTop) {
     const std::vector<FrameItem> area = BuildFrame(input);
     EXPECT_TRUE(ItemsOf<FrameMarker>(area).empty());
     EXPECT_TRUE(ItemsOf<FrameHandle>(area).empty());
-    EXPECT_TRUE(
-        area[area.size() - 2] ==
-        FrameItem(FrameCircle{
-            {100, 228}, 40, {0, 255, 255, kDiscAlpha}, {0, 255, 255, 255}, 2, LineStyle::Dashed}));
+    EXPECT_TRUE(area[area.size() - 2] ==
+                FrameItem(FrameCircle{{100, 228},
+                                      40,
+                                      {0, 255, 255, kDiscAlpha},
+                                      {0, 255, 255, 255},
+                                      2,
+                                      LineStyle::Dashed,
+                                      {0, 0, 0, 255}}));  // black under cyan
     EXPECT_TRUE(
         area.back() ==
         FrameItem(FrameLine{{100, 228}, {140, 228}, {0, 255, 255, 255}, 1, LineStyle::Dashed}));
+}
+
+// Every area type's disc has an outline of the two extremes farther from its
+// rim's brightness, so that it shows over ground of its own colour.
+TEST(BuildFrame, EveryAreaRimHasAContrastingOutline) {
+    const auto luma = [](const Rgba& c) {
+        return 0.299 * c.red + 0.587 * c.green + 0.114 * c.blue;
+    };
+    for (size_t type = 0; type < AreaPens.size(); ++type) {
+        SCOPED_TRACE(type);
+        Scene s;
+        s.areas = {WorkingArea{static_cast<int32_t>(type), 500, 2000, 2000}};
+        const std::vector<FrameCircle> discs = ItemsOf<FrameCircle>(BuildFrame(s.Input()));
+        ASSERT_EQ(discs.size(), 1u);
+        const FrameCircle& disc = discs[0];
+        EXPECT_EQ(disc.outline.alpha, 255);
+        EXPECT_GE(std::abs(luma(disc.outline) - luma(disc.rim)), 127.0);
+        EXPECT_TRUE(disc.outline == (Rgba{0, 0, 0, 255}) ||
+                    disc.outline == (Rgba{255, 255, 255, 255}));
+    }
 }
 
 TEST(BuildFrame, NoImageBeforeATileIsLoaded) {

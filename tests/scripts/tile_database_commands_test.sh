@@ -87,7 +87,7 @@ else
     printf 'H000.PCX\nH001.PCX\nH002.PCX\nH003.PCX\nH010.PCX\nH011.PCX\nH012.PCX\nH020.PCX\nH021.PCX\nH022.PCX\nH023.PCX\nH024.PCX\nH030.PCX\nH031.PCX\n' >same/Tiles.txt
     expect 0 "$cli" build-texture same -o Same.bin
     expect 0 "$cli" export "$sample" --tile 0 --tile h020.pcx --tile 48 -o tiles.exp
-    expect_text err "Export Completed: 3 tiles exported."
+    expect_text err "Export Completed: 3 tiles exported: H000.PCX, H020.PCX and H030.PCX."
     expect 1 "$cli" export "$sample" --tile H999.PCX -o other.exp
     expect_text err "Tile Not Found: There is no tile H999.PCX in this Texture.bin."
     expect 0 "$cli" import Same.bin tiles.exp -o Imported.bin

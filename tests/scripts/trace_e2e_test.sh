@@ -93,14 +93,14 @@ read -r box_left box_top box_width box_height <<<"$box"
 echo "the tile lies at $box_left,$box_top, $box_width x $box_height pixels"
 shot 1-loaded
 
-# The road runs from (0, 1000) over (2000, 1400) to (3280, 2600): a click
-# a little inside each end, none at the bend.
+# The road runs from (1400, 0) over (1500, 1097) and (2200, 1450) to
+# (3280, 1500): a click a little inside each end, none at the bends.
 keys_to "Texture.bin$" t
-read -r x y < <(at_feet 100 1020)
+read -r x y < <(at_feet 1410 100)
 click "$x" "$y"
-read -r x y < <(at_feet 2000 1400)
+read -r x y < <(at_feet 2200 1450)
 xdotool mousemove --sync "$x" "$y"; sleep 0.5
-read -r x y < <(at_feet 3200 2525)
+read -r x y < <(at_feet 3200 1497)
 xdotool mousemove --sync "$x" "$y"; sleep 0.5
 click "$x" "$y"
 shot 2-traced
@@ -151,7 +151,7 @@ echo "traced:"; echo "$traced"
 [ -n "$traced" ] || fail "the trace stored no segment"
 python3 - "$traced" <<'PY' || fail "the trace does not follow the road"
 import math, sys
-road = [(0, 1000), (2000, 1400), (3280, 2600)]
+road = [(1400, 0), (1500, 1097), (2200, 1450), (3280, 1500)]
 width = 60.0  # the road's painted width, feet
 def off(p):
     best = 1e9
@@ -171,7 +171,8 @@ for i, (kind, w, sx, sy, ex, ey) in enumerate(rows):
     if i > 0:
         assert (sx, sy) == tuple(rows[i - 1][4:6]), f"segment {i + 1} does not start where {i} ends"
     length += math.hypot(ex - sx, ey - sy)
-assert length > 0.85 * (math.hypot(2000, 400) + math.hypot(1280, 1200)), f"the trace is {length:.0f} feet long"
+road_length = sum(math.hypot(bx - ax, by - ay) for (ax, ay), (bx, by) in zip(road, road[1:]))
+assert length > 0.85 * road_length, f"the trace is {length:.0f} feet long"
 print(f"{len(rows)} segments, {length:.0f} feet, all within {width:.0f} feet of the road")
 PY
 undone=$(segments "$work/undone.bin")

@@ -65,7 +65,7 @@ TEST_F(DatabaseCommandTest, DatabaseCommandsDoNothingWithoutADatabase) {
     EXPECT_TRUE(dialogs.setViews.empty());
 }
 
-TEST_F(DatabaseCommandTest, NewDatabaseIsBuiltThenSavedThroughTheEditor) {
+TEST_F(DatabaseCommandTest, NewDatabaseIsBuiltThenSavedAsTextureBinInItsFolder) {
     platform.settings["Paths/Work2"] = "/old-tiles/";
     EXPECT_FALSE(Enabled(kMenuSaveTextureBin));
     const auto tiles = TilesFolder({"H0A0.PCX", "H0A1.PCX", "H0B0.PCX"});
@@ -81,9 +81,11 @@ TEST_F(DatabaseCommandTest, NewDatabaseIsBuiltThenSavedThroughTheEditor) {
     EXPECT_EQ(pick.filter, "Tiles.txt and tile images|Tiles.txt;*.pcx;*.PCX||");
     EXPECT_EQ(pick.proposedName, "Tiles.txt");
     EXPECT_EQ(pick.startFolder, "/old-tiles/");
-    // The editor's Save follows at once and asks for the file.
+    // The save dialog follows at once, proposing Texture.bin in the folder.
     EXPECT_EQ(platform.dialogs[1].kind, Kind::Save);
     EXPECT_EQ(platform.dialogs[1].request.title, "Save Texture.bin File");
+    EXPECT_EQ(platform.dialogs[1].request.proposedName, "Texture.bin");
+    EXPECT_EQ(platform.dialogs[1].request.startFolder, tiles / "");
 
     EXPECT_TRUE(platform.messages.empty());
     // Built, then saved: two notices, each naming its folder or file.
@@ -123,6 +125,21 @@ TEST_F(DatabaseCommandTest, NewDatabaseRefusalsLeaveTheOldOne) {
     EXPECT_EQ(platform.dialogs.size(), 2u);  // no save dialog
     EXPECT_EQ(state.session.database().tileCount(), 3);
     EXPECT_EQ(platform.settings.count("Paths/Work2"), 0u);
+    // Built, but the save is cancelled, or the file cannot be written.
+    const auto tiles = TilesFolder({"H0A0.PCX"});
+    for (const auto& target : {std::filesystem::path(), folder / "no" / "such" / "Texture.bin"}) {
+        SCOPED_TRACE(target.string());
+        Answer(tiles / "Tiles.txt");
+        if (target.empty())
+            platform.choices.push_back(FileChoice::Cancelled());
+        else
+            Answer(target);
+        shell.HandleCommand(kMenuGenerateTextureBin);
+        EXPECT_EQ(state.session.database().tileCount(), 3);
+        EXPECT_EQ(state.session.database().setCount(), 2);
+        EXPECT_FALSE(panel->panel().HasUnsavedEdits());
+    }
+    EXPECT_EQ(platform.messages.back().caption, "Texture.bin Not Saved");
 }
 
 TEST_F(DatabaseCommandTest, AddSetAppendsASetAndSortsTheTileList) {
@@ -218,8 +235,10 @@ TEST_F(DatabaseCommandTest, AddingTilesKeepsTheSetTypeAndTheEditsOnScreen) {
     // The segment went into H000, not into the new tile.
     EXPECT_EQ(state.session.database().sets[0].tiles[0].pathCount(), 2);
     EXPECT_EQ(state.session.database().sets[1].tiles[1].pathCount(), 0);
-    EXPECT_EQ(panel->panel().currentSet(), 1);
-    EXPECT_EQ(panel->panel().Readout(kPanelTerrainType), "Urban");
+    // The header (and the set dialogs) stay with the set of the tile on screen.
+    EXPECT_EQ(panel->panel().currentSet(), 0);
+    EXPECT_EQ(panel->panel().Readout(kPanelSetNumber), "0");
+    EXPECT_EQ(panel->panel().Readout(kPanelTerrainType), TypeName(4));
     // Drawing goes on into the tile on screen, and only into it.
     panel->Click(200, 200);
     panel->Click(250, 250);
@@ -282,8 +301,8 @@ TEST_F(DatabaseCommandTest, ExportAndImportCarryTheTilesChanged) {
     };
     EXPECT_EQ(completed("Export Completed"), 0);
     ASSERT_FALSE(platform.notices.empty());
-    EXPECT_EQ(platform.notices.back(),
-              (Message{"1 tile exported.", "Export Completed", MessageIcon::Information}));
+    EXPECT_EQ(platform.notices.back(), (Message{"1 tile exported: H000.PCX.", "Export Completed",
+                                                MessageIcon::Information}));
     EXPECT_EQ(platform.notices.back().detail, PathToUtf8(file));
     EXPECT_EQ(ReadFileBytes(file).size(), 4u + 16 + 24);
 

@@ -280,6 +280,43 @@ TEST_F(MainShellTest, TileListLoadsThroughPostedPanelCommands) {
     EXPECT_TRUE(host.posted.empty());
 }
 
+// Without the list the spin buttons load the next tile at once from the
+// folder the tile on screen came from (else the remembered tiles folder);
+// an image that is not there is named with the folder, and the tile on
+// screen stays.
+TEST_F(MainShellTest, SteppingLoadsFromTheFolderOfTheTileOnScreen) {
+    LoadDatabase();
+    const std::string own = (folder / "own" / "").string();
+    for (const char* name : {"H100.PCX", "H101.PCX"}) {
+        std::filesystem::create_directories(own);
+        testing::WriteFileBytes(own + name,
+                                testing::WritePcx(testing::MakePatternPicture(16, 16, 3)));
+    }
+    MakeTile("H100.PCX");  // the remembered folder lacks H101
+    platform.settings["Paths/Work2"] = (folder / "tiles" / "").string();
+
+    // Nothing on screen: the remembered folder, read from the settings.
+    shell.HandleArrowKey(true);
+    host.RunPosted();
+    EXPECT_EQ(panel().tileImagePath(), (folder / "tiles" / "H100.PCX").string());
+    shell.HandleArrowKey(true);
+    EXPECT_TRUE(host.posted.empty());
+    EXPECT_EQ(platform.messages,
+              (std::vector<Message>{{"The tile image H101.PCX was not found in the folder " +
+                                         (folder / "tiles" / "").string() + ".",
+                                     "Tile Image Not Found", MessageIcon::Error}}));
+    EXPECT_EQ(panel().tileName(), "H100.PCX");
+
+    // A tile from another folder: its neighbours come from there.
+    editor->panel().LoadTileImage(own + "H100.PCX", "H100.PCX");
+    shell.HandleArrowKey(true);
+    host.RunPosted();
+    EXPECT_EQ(panel().tileImagePath(), own + "H101.PCX");
+    EXPECT_TRUE(panel().image() != nullptr);
+    EXPECT_TRUE(platform.dialogs.empty());
+    EXPECT_EQ(platform.messages.size(), 1u);
+}
+
 // A tile's name from the database is read in the tiles folder only: a name
 // that leads out of it is refused with its message and loads nothing.
 TEST_F(MainShellTest, TileNamesThatLeaveTheTilesFolderAreRefused) {

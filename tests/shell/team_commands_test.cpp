@@ -151,7 +151,7 @@ TEST_F(TeamTest, ExportSinceTheFileAsOpenedCarriesTodaysTilesOnly) {
     platform.choiceAnswers.push_back(kSinceOpened);
     Answer(exported);
     shell.HandleCommand(kMenuExportTiles);
-    EXPECT_EQ(platform.notices.back().text, "1 tile exported.");
+    EXPECT_EQ(platform.notices.back().text, "1 tile exported: H001.PCX.");
     // Imported into the database as it was, it gives today's tile.
     TileDatabase base = TwoSetDatabase();
     ASSERT_TRUE(ImportTiles(exported, base, platform));

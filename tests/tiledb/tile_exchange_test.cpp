@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/byte_writer.h"
+#include "base/format.h"
 #include "base/path_text.h"
 #include "support/changing_file.h"
 #include "support/texture_builder.h"
@@ -74,15 +75,43 @@ class TileExchange : public ::testing::Test {
     MessageLog messages_;
 };
 
-TEST_F(TileExchange, ExportWithoutMarkedTilesWritesACountOfZero) {
+TEST_F(TileExchange, ExportWithoutMarkedTilesWritesNoFile) {
     const TileDatabase database = SampleDatabase();
-    const auto path = folder_ / "none.exp";
-    // A longer old file leaves no tail behind.
-    testing::WriteFileBytes(path, std::vector<std::byte>(100, std::byte{0x55}));
-    ASSERT_TRUE(ExportModifiedTiles(path, database, messages_));
-    EXPECT_EQ(testing::ReadFileBytes(path), std::vector<std::byte>(4, std::byte{0}));
-    EXPECT_EQ(messages_.messages, (std::vector<Message>{{"0 tiles exported.", "Export Completed",
-                                                         MessageIcon::Information}}));
+    const auto old = folder_ / "old.exp";
+    const std::vector<std::byte> before(100, std::byte{0x55});
+    testing::WriteFileBytes(old, before);
+    for (const auto& path : {old, folder_ / "none.exp"}) {
+        SCOPED_TRACE(path.string());
+        messages_.messages.clear();
+        ASSERT_TRUE(ExportModifiedTiles(path, database, messages_));
+        EXPECT_EQ(
+            messages_.messages,
+            (std::vector<Message>{{kNoTileMarked, "Export Completed", MessageIcon::Information}}));
+    }
+    EXPECT_EQ(testing::ReadFileBytes(old), before);  // an old file stays as it was
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "none.exp"));
+}
+
+// The notice names what was exported: every tile, or the first eight and
+// how many more.
+TEST(ExportedText, NamesTheTilesOrTheFirstEight) {
+    std::vector<TileRecord> tiles;
+    for (int i = 0; i < 10; ++i) tiles.push_back(testing::MakeTile(FormatText("H00%X.PCX", i)));
+    const TileDatabase database = testing::MakeDatabase({TileSet{4, tiles}});
+    const struct {
+        std::vector<int32_t> ids;
+        const char* text;
+    } cases[] = {
+        {{3}, "1 tile exported: H003.PCX."},
+        {{0, 9}, "2 tiles exported: H000.PCX and H009.PCX."},
+        {{0, 1, 2, 3, 4, 5, 6, 7},
+         "8 tiles exported: H000.PCX, H001.PCX, H002.PCX, H003.PCX, H004.PCX, H005.PCX, "
+         "H006.PCX and H007.PCX."},
+        {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9},
+         "10 tiles exported: H000.PCX, H001.PCX, H002.PCX, H003.PCX, H004.PCX, H005.PCX, "
+         "H006.PCX, H007.PCX, and 2 more."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ExportedText(database, c.ids), c.text);
 }
 
 TEST_F(TileExchange, ExportWritesMarkedTilesFieldByFieldInIndexOrder) {
@@ -130,9 +159,10 @@ TEST_F(TileExchange, ExportWritesMarkedTilesFieldByFieldInIndexOrder) {
     ASSERT_TRUE(ExportModifiedTiles(path, database, messages_));
     EXPECT_EQ(testing::ReadFileBytes(path), expected.Data());
     EXPECT_EQ(messages_.messages,
-              (std::vector<Message>{
-                  {"3 tiles exported.", "Export Completed", MessageIcon::Information},
-                  {"3 tiles exported.", "Export Completed", MessageIcon::Information}}));
+              (std::vector<Message>{{"3 tiles exported: H000.PCX, H011.PCX and H002.PCX.",
+                                     "Export Completed", MessageIcon::Information},
+                                    {"3 tiles exported: H000.PCX, H011.PCX and H002.PCX.",
+                                     "Export Completed", MessageIcon::Information}}));
 }
 
 TEST_F(TileExchange, ExportThatCannotOpenItsFileSaysSo) {

@@ -86,13 +86,16 @@ TEST(SetDialog, StartsEachModeWithItsCaptionNumberAndType) {
         bool numberEnabled;
         const char* number;
         int typePosition;
+        bool showsType;  // adding tiles keeps the set's type
     } cases[] = {
-        {SetDialogMode::ChangeType, 2, "Edit Set Terrain Type", "Apply Change", false, "2", 7},
-        {SetDialogMode::AddSet, 2, "Add a New Tile Set", "Continue", true, "4", 7},
-        {SetDialogMode::AddTiles, 3, "Add Tiles to a Set", "Continue", true, "3", 6},
+        {SetDialogMode::ChangeType, 2, "Edit Set Terrain Type", "Apply Change", false, "2", 7,
+         true},
+        {SetDialogMode::AddSet, 2, "Add a New Tile Set", "Continue", true, "4", 7, true},
+        {SetDialogMode::AddTiles, 3, "Add Tiles to a Set", "Continue", true, "3", 6, false},
         // Type 0 is not in the list, and a set that does not exist has none.
-        {SetDialogMode::AddTiles, 1, "Add Tiles to a Set", "Continue", true, "1", 0},
-        {SetDialogMode::ChangeType, 9, "Edit Set Terrain Type", "Apply Change", false, "9", 0},
+        {SetDialogMode::AddTiles, 1, "Add Tiles to a Set", "Continue", true, "1", 0, false},
+        {SetDialogMode::ChangeType, 9, "Edit Set Terrain Type", "Apply Change", false, "9", 0,
+         true},
     };
     for (const auto& c : cases) {
         const SetDialogView view = StartSetDialog(database, c.mode, c.currentSet);
@@ -101,6 +104,7 @@ TEST(SetDialog, StartsEachModeWithItsCaptionNumberAndType) {
         EXPECT_EQ(view.numberEnabled, c.numberEnabled);
         EXPECT_EQ(view.numberText, c.number) << c.caption;
         EXPECT_EQ(view.typePosition, c.typePosition) << c.caption << ' ' << c.currentSet;
+        EXPECT_EQ(view.showsType, c.showsType) << c.caption;
         EXPECT_EQ(view.typeNames, SetTypeNames());
     }
 }

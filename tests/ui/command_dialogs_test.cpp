@@ -128,8 +128,17 @@ class CommandDialogsTest : public QObject {
         QCOMPARE(change.numberEdit()->text(), QString("0"));
         QCOMPARE(change.typeList()->currentIndex(), 2);  // Plains
         change.show();
+        QVERIFY(change.typeList()->isVisible());
         change.cancelButton()->click();
         QCOMPARE(change.result(), int(QDialog::Rejected));
+
+        // Adding tiles keeps the set's type: no type list is shown.
+        SetDialog addTiles(
+            StartSetDialog(database, SetDialogMode::AddTiles, 0),
+            [&](std::string_view, int) { return true; }, nullptr);
+        addTiles.show();
+        QVERIFY(!addTiles.typeList()->isVisible());
+        QVERIFY(addTiles.findChildren<QLabel*>().size() == 1);  // "Set Number" only
     }
 
     void theaterMapDialogHasEveryControlLabelAndNote() {

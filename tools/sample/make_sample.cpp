@@ -101,7 +101,7 @@ enum Position : int {
     kRiverNorthSouth = 1,
     kRoadOverRiver = 2,
     kAreasAndSiding = 3,
-    kUndrawnRoad = 4,  // painted into the image but not recorded: draw it yourself
+    kUndrawnRoad = 4,  // a road painted into the image but not recorded (PaintedOnly)
     kBendWestNorth = 5,
     kRoadNorthSouth = 6,
     kBendSouthEast = 7,
@@ -160,9 +160,29 @@ Features FeaturesOf(int set, int position) {
     return features;
 }
 
-std::vector<TilePath> PaintedOnly(int position) {
+// The fifth tile of a set is painted with the road of another position but
+// records none: the user draws it. Three of them make up the theater's third
+// road (MakeNetwork), each painted as the part it lies on, crossing the edges
+// where every road of the sample does; the others are painted straight.
+int UndrawnShape(int set) {
+    switch (set) {
+        case 2:
+            return kBendSouthEast;
+        case 4:
+            return kRoadNorthSouth;
+        default:
+            return kRoadEastWest;
+    }
+}
+
+// The set whose fifth tile is painted with the shape of that position.
+int SetPaintedWith(int shape) {
+    return shape == kBendSouthEast ? 2 : shape == kRoadNorthSouth ? 4 : 3;
+}
+
+std::vector<TilePath> PaintedOnly(int set, int position) {
     if (position != kUndrawnRoad) return {};
-    return {{10, 60, 0, 1000, 2000, 1400}, {10, 60, 2000, 1400, 3280, 2600}};
+    return FeaturesOf(set, UndrawnShape(set)).paths;
 }
 
 bool WriteTiles(const std::filesystem::path& folder) {
@@ -173,7 +193,7 @@ bool WriteTiles(const std::filesystem::path& folder) {
         for (int p = 0; p < kTilesPerSet; ++p) {
             Features features = FeaturesOf(s, p);
             std::vector<TilePath> painted = features.paths;
-            Append(painted, PaintedOnly(p));
+            Append(painted, PaintedOnly(s, p));
             const sample::IndexedImage image = sample::PaintTile(
                 type, features.areas, painted, kTileSize, static_cast<uint32_t>(s * 16 + p + 1));
             testing::PcxPicture picture;
@@ -229,14 +249,29 @@ class Network {
         positions_[static_cast<size_t>(y * extent_ + x)] = position;
     }
     int At(int x, int y) const { return positions_[static_cast<size_t>(y * extent_ + x)]; }
+    // Every post of the network from x0, y0 to x1, y1 takes the fifth tile
+    // painted with the shape it had, which is then its set's.
+    void Undrawn(int x0, int y0, int x1, int y1) {
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) {
+                sets_[static_cast<size_t>(y * extent_ + x)] = SetPaintedWith(At(x, y));
+                Set(x, y, kUndrawnRoad);
+            }
+    }
+    // The set a post must take; -1 when its height decides.
+    int SetAt(int x, int y) const { return sets_[static_cast<size_t>(y * extent_ + x)]; }
 
   private:
     int extent_;
     std::vector<int> positions_;
+    std::vector<int> sets_ = std::vector<int>(positions_.size(), -1);
 };
 
 // Two rivers flowing north, and three roads that run east and north in
-// steps, bridging the rivers where they cross them.
+// steps, bridging the rivers where they cross them. The third road, which
+// meets no other, is painted but not drawn (the fifth tiles of sets 4, 2
+// and 3): once those are drawn along their painted roads it runs on from
+// post to post like the others.
 Network MakeNetwork(int extent) {
     Network network(extent);
     network.River(40);
@@ -254,6 +289,8 @@ Network MakeNetwork(int extent) {
     network.North(110, 0, 9);
     network.Set(110, 10, kBendSouthEast);
     network.East(10, 111, extent - 1);
+    network.Undrawn(110, 0, 110, 10);
+    network.Undrawn(111, 10, extent - 1, 10);
     return network;
 }
 
@@ -279,8 +316,9 @@ TerrainMatrix MakeTheater() {
             int set = std::min(kSets - 2, elevation / 800);
             if (elevation == 0) set = 0;
             if (town) set = 7;
+            if (network.SetAt(x, y) >= 0) set = network.SetAt(x, y);
             int position = network.At(x, y);
-            if (position < 0) position = (x * 7 + y * 3) % 9 == 0 ? kUndrawnRoad : kAreasAndSiding;
+            if (position < 0) position = kAreasAndSiding;
             TerrainCell& cell = matrix.Cell(x, y);
             cell.tileId = static_cast<uint32_t>(set * 16 + position);
             cell.elevation = static_cast<uint16_t>(elevation);
