@@ -512,9 +512,13 @@ void LorvaneDialog::RunContextMenu(const ContextTarget& target, QPoint globalAt)
     for (const ContextAction action : actions) {
         menu.addAction(ContextActionText(action))->setData(static_cast<int>(action));
     }
-    const QAction* chosen = menu.exec(globalAt);
-    if (chosen != nullptr) {
-        panel_.RunContextAction(static_cast<ContextAction>(chosen->data().toInt()), target);
+    std::optional<ContextAction> chosen;
+    connect(&menu, &QMenu::triggered, this, [&chosen](const QAction* action) {
+        chosen = static_cast<ContextAction>(action->data().toInt());
+    });
+    menu.exec(globalAt);
+    if (chosen) {
+        panel_.RunContextAction(*chosen, target);
         viewer_->ViewChanged();
     }
     Sync();
