@@ -3,6 +3,7 @@
 // and redo; choosing the tool (New Path, New Area, Continue, Esc).
 
 #include <algorithm>
+#include <utility>
 
 #include "base/format.h"
 #include "editor/editor_panel.h"
@@ -62,6 +63,7 @@ void EditorPanel::PointerPressed(MouseButton button, ScreenPoint at, Modifiers m
 }
 
 void EditorPanel::PointerReleased(MouseButton button, ScreenPoint at, Modifiers modifiers) {
+    if (button == MouseButton::Left && std::exchange(doubleClickRelease_, false)) return;
     if (!OnTile(at)) {
         // A drag let go beside the tile still ends.
         if (tool_->kind() == ToolKind::Select) tool_->EndStroke(*context_);
@@ -76,7 +78,14 @@ void EditorPanel::PointerReleased(MouseButton button, ScreenPoint at, Modifiers 
 }
 
 void EditorPanel::PointerDoubleClicked(ScreenPoint at) {
-    if (!OnTile(at)) Undo();
+    // The first click of the two placed its point as a click does; the
+    // double click ends the path there (Enter: a path ends, a trace is
+    // accepted). A centre open stays open: its radius is the next click.
+    const ToolKind kind = tool_->kind();
+    const bool path = kind == ToolKind::Path || kind == ToolKind::Trace;
+    if (!OnTile(at) || !path || tool_->stroke().phase != StrokePhase::PathOpen) return;
+    tool_->Key(*context_, EditorKey::Enter, {});
+    doubleClickRelease_ = true;
 }
 
 bool EditorPanel::Key(EditorKey key, Modifiers modifiers) {

@@ -40,6 +40,21 @@ struct ClipboardEntries;
 enum class TileStep { Up, Down };
 enum class PanelList { Paths, Areas };
 
+// What a context menu (a right click on a list row or on the viewer) offers:
+// for an entry Delete, Copy, Change Type... and Zoom To; on the tile with
+// nothing under the pointer the drawing tools and the whole tile.
+enum class ContextAction { Delete, Copy, ChangeType, ZoomTo, NewPath, Trace, NewArea, ZoomToTile };
+// The menu's text of an action.
+const char* ContextActionText(ContextAction action);
+
+// What a context menu is of: the entry of a list row (row r is entry r + 1),
+// or with a row of −1 the tile itself.
+struct ContextTarget {
+    PanelList list = PanelList::Paths;
+    int row = -1;
+    bool operator==(const ContextTarget&) const = default;
+};
+
 // What the panel asks of the program around it: the recent-file list, the
 // tile list and the remembered folders (the shell gives these).
 class PanelHost {
@@ -82,6 +97,15 @@ class PanelView {
         (void)current;
         return std::nullopt;
     }
+    // Change Type... of a context menu: the new type of an entry of the list
+    // (a position in PathTypeCodes or AreaTypeCodes); nullopt when cancelled.
+    virtual std::optional<int32_t> ChooseEntryType(PanelList list, int32_t current) {
+        (void)list;
+        (void)current;
+        return std::nullopt;
+    }
+    // Copy of a context menu: the text goes to the clipboard.
+    virtual void PutOnClipboard(const std::string& text) { (void)text; }
 };
 
 struct PanelServices {
@@ -125,16 +149,35 @@ class EditorPanel {
     // selectedRow: the selected row's position in that list, −1 for none.
     // A row activated picks its entry.
     void ActivateRow(PanelList list, int selectedRow);
-    // A right click on a list, or the Delete key on it: removes the entry of
-    // the selected row (undoably); nothing without a selected row.
+    // The Delete key on a list: removes the entry of the selected row
+    // (undoably); nothing without a selected row.
     void RightClickList(PanelList list, int selectedRow);
+
+    // Context menus. A right click on a list row offers the actions of its
+    // entry (none off the rows). A right click on the viewer with no drawing
+    // open is the menu of what is under the pointer: the picked entry (which
+    // it picks) or the tile; nullopt while a path, a trace or a centre is
+    // open, or off the tile: the click goes on to the tool, which ends or
+    // accepts what is open.
+    std::vector<ContextAction> ContextActions(PanelList list, int row) const;
+    std::vector<ContextAction> ContextActions(const ContextTarget& target) const;
+    std::optional<ContextTarget> ViewerContextTarget(ScreenPoint at);
+    // Runs an action of the target's menu; false when it did nothing (no
+    // such entry, cancelled). Delete and Change Type are one step of the
+    // history each; Zoom To shows the entry with a margin around it.
+    bool RunContextAction(ContextAction action, const ContextTarget& target);
+    // What Copy puts on the clipboard: the entry's values in tile feet, on
+    // one line ("Path 2: Road, width 50 ft, from (1200, 300) to (1500, 300)").
+    std::string EntryText(PanelList list, int row) const;
 
     // A key while the panel has the keyboard; false when nothing used it.
     bool Key(EditorKey key, Modifiers modifiers = {});
 
     // The zoomable viewer: the pointer in its own pixels, converted through
-    // the view. Off the tile, a left button release focuses the tile list
-    // and a double click undoes, as beside the image.
+    // the view. Off the tile, a left button release focuses the tile list.
+    // A double click ends the open path there (its first click placed the
+    // point), or accepts the trace; it never undoes. The release of its
+    // second press adds nothing.
     ViewTransform& view() { return view_; }
     const ViewTransform& view() const { return view_; }
     void PointerMoved(ScreenPoint at, Modifiers modifiers = {});
@@ -186,7 +229,9 @@ class EditorPanel {
     bool EditCell(PanelList list, int row, int column, const std::string& text);
     // Feet typed into a pair of point fields while drawing (the Starting or
     // Ending Point, the Center; the Radius alone, y empty), Enter pressed:
-    // places that point or radius exactly. False, with a message when the
+    // places that point or radius exactly. The Starting Point typed while a
+    // path is open moves its start (the first segment's, one step of the
+    // history, once a segment was added). False, with a message when the
     // text does not read, or when nothing is being drawn there.
     bool TypePoint(int field, const std::string& x, const std::string& y);
 
@@ -299,6 +344,8 @@ class EditorPanel {
 
     PointerEvent PointerOnView(ScreenPoint at, MouseButton button, Modifiers modifiers) const;
     bool OnTile(ScreenPoint at) const;
+    bool ChangeEntryType(PanelList list, int32_t entry);
+    void ZoomToEntry(PanelList list, int32_t entry);
     SnapOptions SnapOptionsFor(Modifiers modifiers) const;
     bool DeleteNumber(PanelList list, const std::string& text);
     bool RemoveEntry(PanelList list, int32_t entry);
@@ -326,6 +373,9 @@ class EditorPanel {
     std::optional<Pick> selection_;
     FeetPointF pointer_{};  // the pointer's last place, for the status bar
     bool pointerOnTile_ = false;
+    // A double click ended the stroke: the release of its second press
+    // adds nothing.
+    bool doubleClickRelease_ = false;
     std::deque<int> posted_;
     // The tile image, decoded once per load of a tile (not at every refresh),
     // and the path it was decoded from.

@@ -220,7 +220,10 @@ bool EditorPanel::TypePoint(int field, const std::string& x, const std::string& 
         return tool_->TypeWidth(*context_, *width);
     }
     const bool radius = field == kPanelRadius;
+    const bool movesStart =
+        kind == ToolKind::Path && field == kPanelStartX && stroke.phase == StrokePhase::PathOpen;
     const bool fits =
+        movesStart ||
         (kind == ToolKind::Path && field == kPanelStartX && stroke.phase == StrokePhase::None) ||
         (kind == ToolKind::Path && field == kPanelEndX && stroke.phase == StrokePhase::PathOpen) ||
         (kind == ToolKind::Area && field == kPanelCentreX && stroke.phase == StrokePhase::None) ||
@@ -234,6 +237,7 @@ bool EditorPanel::TypePoint(int field, const std::string& x, const std::string& 
             return false;
         }
     }
+    if (movesStart) return tool_->MoveStart(*context_, {*first, *second});
     // A click exactly there; a radius as a point that far straight across.
     PointerEvent event;
     event.feet = {*first, *second};

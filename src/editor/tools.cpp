@@ -167,6 +167,34 @@ class PathTool final : public DrawingTool {
         return last == stroke_.added.back().command ? last->Text() : std::string();
     }
 
+    bool MoveStart(ToolContext& context, FeetPoint to) override {
+        if (stroke_.phase != StrokePhase::PathOpen) return false;
+        PanelReadouts& readouts = context.readouts();
+        if (stroke_.added.empty()) {
+            stroke_.open = to;
+            readouts.SetFeet(kPanelStartX, to.x);
+            readouts.SetFeet(kPanelStartY, to.y);
+            context.RequestRefresh();
+            return true;
+        }
+        // The stroke's segments are the last entries of the table.
+        EditDocument& document = context.document();
+        const EditorWorkingSet& tables = document.working();
+        const int32_t first = tables.pathCount() - int32_t(stroke_.added.size()) + 1;
+        WorkingPath& segment = stroke_.added.front().segment;
+        if (first < 1 || !(tables.Path(first) == segment)) return false;
+        // The first segment would have no length.
+        if (to == FeetPoint{segment.endX, segment.endY}) return false;
+        auto command =
+            MakeMovePoint(tables, document.tileId(), EntryKind::Path, first, PointRole::Start, to);
+        if (!command || !document.Apply(std::move(command))) return false;
+        segment = document.working().Path(first);
+        readouts.SetFeet(kPanelStartX, to.x);
+        readouts.SetFeet(kPanelStartY, to.y);
+        context.RequestRefresh();
+        return true;
+    }
+
   private:
     void AddSegment(ToolContext& context, const PointerEvent& event) {
         EditDocument& document = context.document();

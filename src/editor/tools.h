@@ -142,6 +142,10 @@ class Tool {
     // A width typed into the Width field while drawing; false when the tool
     // has no use for it.
     virtual bool TypeWidth(ToolContext&, double) { return false; }
+    // A start typed while a path is open: the open point moves there before
+    // any segment, the first segment's start after (one command). False
+    // when the tool has no open path to move.
+    virtual bool MoveStart(ToolContext&, FeetPoint) { return false; }
 };
 
 std::unique_ptr<Tool> MakeTool(ToolKind kind);

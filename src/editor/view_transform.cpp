@@ -93,6 +93,19 @@ void ViewTransform::Fit() {
     fitted_ = true;
 }
 
+void ViewTransform::ShowFeet(FeetPointF a, FeetPointF b, double marginFeet) {
+    const double across = std::fabs(b.y - a.y) + 2 * std::max(marginFeet, 0.0);
+    const double up = std::fabs(b.x - a.x) + 2 * std::max(marginFeet, 0.0);
+    if (!std::isfinite(across) || !std::isfinite(up)) return;
+    zoomHold_.reset();
+    SetScale(std::min(width_ / std::max(across, 1.0), height_ / std::max(up, 1.0)));
+    const FeetPointF centre{(a.x + b.x) / 2, (a.y + b.y) / 2};
+    offset_.x = width_ / 2 - centre.y * scale_;
+    offset_.y = height_ / 2 - (TILE_SPAN - centre.x) * scale_;
+    KeepInView();
+    fitted_ = false;
+}
+
 void ViewTransform::OneToOne() {
     ZoomAbout(static_cast<double>(imagePixels_) / TILE_SPAN / scale_, {width_ / 2, height_ / 2});
 }

@@ -88,6 +88,10 @@ class ViewTransform {
 
     // The whole tile, centred.
     void Fit();
+    // The box between two points of the tile and marginFeet around it, as
+    // large as the zoom limits allow, centred as far as the tile's edges
+    // allow.
+    void ShowFeet(FeetPointF a, FeetPointF b, double marginFeet);
     // One image pixel per screen pixel, about the viewport's centre.
     void OneToOne();
     // Multiplies the scale by factor (within the limits) so that the point

@@ -11,12 +11,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <cmath>
+#include <span>
 
 #include "base/command_ids.h"
 #include "shell/main_shell.h"
@@ -180,14 +183,16 @@ QTreeWidget* LorvaneDialog::AddList(int id, PanelList list, QRect place) {
                                                    : AreaListColumns[static_cast<size_t>(c)].width;
         view->setColumnWidth(c, width);
     }
-    // A row chosen picks its entry on the canvas; a cell clicked again (or F2)
-    // is edited: the type from the list of type names, the numbers typed.
+    // A row chosen picks its entry on the canvas; a cell double clicked,
+    // clicked again or F2 is edited: the type from the list of type names,
+    // the numbers typed.
     connect(view, &QTreeWidget::itemSelectionChanged, this, [this, view, list] {
         if (syncing_) return;
         panel_.SelectRow(list, SelectedRow(view));
         Sync();
     });
-    view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::SelectedClicked);
     view->setItemDelegate(new CellDelegate(list, view));
     connect(view, &QTreeWidget::itemChanged, this,
             [this, view, list](QTreeWidgetItem* item, int column) {
@@ -430,10 +435,14 @@ bool LorvaneDialog::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         }
+        // A right click on a row opens its menu; off the rows nothing.
         if (watched == view->viewport() && event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-            panel_.RightClickList(list, SelectedRow(view));
-            Sync();
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const QModelIndex index = view->indexAt(mouse->position().toPoint());
+            if (index.isValid())
+                RunContextMenu({list, index.row()}, mouse->globalPosition().toPoint());
+            return true;
         }
     }
     return QFrame::eventFilter(watched, event);
@@ -476,12 +485,43 @@ void LorvaneDialog::ViewerMouseEvent(const ViewerMouse& mouse) {
             if (mouse.button == Qt::LeftButton) panel_.PointerPressed(button, mouse.at, modifiers);
             break;
         case ViewerMouse::Kind::Release:
+            // With nothing being drawn a right click opens the menu of what
+            // is under the pointer; otherwise it ends what is open.
+            if (mouse.button == Qt::RightButton) {
+                if (const auto target = panel_.ViewerContextTarget(mouse.at)) {
+                    const QPoint at(int(std::lround(mouse.at.x)), int(std::lround(mouse.at.y)));
+                    RunContextMenu(*target, viewer_->viewport()->mapToGlobal(at));
+                    break;
+                }
+            }
             if (mouse.button == Qt::LeftButton || mouse.button == Qt::RightButton)
                 panel_.PointerReleased(button, mouse.at, modifiers);
             break;
         case ViewerMouse::Kind::DoubleClick:
             if (mouse.button == Qt::LeftButton) panel_.PointerDoubleClicked(mouse.at);
             break;
+    }
+    Sync();
+}
+
+void LorvaneDialog::RunContextMenu(const ContextTarget& target, QPoint globalAt) {
+    const std::vector<ContextAction> actions = panel_.ContextActions(target);
+    if (actions.empty()) return;
+    panel_.SelectRow(target.list, target.row);
+    Sync();
+    QMenu menu(this);
+    menu.setObjectName("contextMenu");
+    for (const ContextAction action : actions) {
+        menu.addAction(ContextActionText(action))->setData(static_cast<int>(action));
+    }
+    std::optional<ContextAction> chosen;
+    connect(&menu, &QMenu::triggered, this, [&chosen](const QAction* action) {
+        chosen = static_cast<ContextAction>(action->data().toInt());
+    });
+    menu.exec(globalAt);
+    if (chosen) {
+        panel_.RunContextAction(*chosen, target);
+        viewer_->ViewChanged();
     }
     Sync();
 }
@@ -502,8 +542,7 @@ void LorvaneDialog::SyncSelection() {
     }
 }
 
-// Beside the viewer: a left click gives the tile list the keyboard, a
-// double click undoes.
+// Beside the viewer: a left click gives the tile list the keyboard.
 void LorvaneDialog::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) shell_.FocusTileList();
     Sync();
@@ -532,11 +571,6 @@ void LorvaneDialog::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QFrame::keyPressEvent(event);
-}
-
-void LorvaneDialog::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) panel_.Undo();
-    Sync();
 }
 
 void LorvaneDialog::RunPostedCommands() {
@@ -592,6 +626,24 @@ std::optional<int32_t> LorvaneDialog::ChooseSuggestionType(int32_t current) {
     Sync();
     if (!chosen) return std::nullopt;
     return static_cast<int32_t>(names.indexOf(name));
+}
+
+std::optional<int32_t> LorvaneDialog::ChooseEntryType(PanelList list, int32_t current) {
+    QStringList names;
+    for (const int code : list == PanelList::Paths ? std::span<const int>(PathTypeCodes)
+                                                   : std::span<const int>(AreaTypeCodes))
+        names << TypeNames[size_t(code)];
+    bool chosen = false;
+    const QString name =
+        QInputDialog::getItem(this, "Change Type", "Type:", names,
+                              std::clamp(current, 0, int32_t(names.size()) - 1), false, &chosen);
+    Sync();
+    if (!chosen) return std::nullopt;
+    return static_cast<int32_t>(names.indexOf(name));
+}
+
+void LorvaneDialog::PutOnClipboard(const std::string& text) {
+    QApplication::clipboard()->setText(ToQt(text));
 }
 
 void LorvaneDialog::CommandPosted() {

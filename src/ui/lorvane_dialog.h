@@ -52,12 +52,13 @@ class LorvaneDialog : public QFrame, public PanelView {
     void CommandPosted() override;
     void AddClipboardKeys();
     std::optional<int32_t> ChooseSuggestionType(int32_t current) override;
+    std::optional<int32_t> ChooseEntryType(PanelList list, int32_t current) override;
+    void PutOnClipboard(const std::string& text) override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -71,6 +72,9 @@ class LorvaneDialog : public QFrame, public PanelView {
     // Enter in a point field: the point (or radius) typed is placed.
     void PlaceTyped(int field);
     void ViewerMouseEvent(const ViewerMouse& mouse);
+    // The context menu of a list row or of the viewer at a place on the
+    // screen; the action chosen runs.
+    void RunContextMenu(const ContextTarget& target, QPoint globalAt);
     int SelectedRow(QTreeWidget* view) const;
     void RunPostedCommands();
     // Where a control of the panel lies in the seed layout.

@@ -362,12 +362,10 @@ TEST_F(DrawingTest, ClicksBesideTheImage) {
     Click(30, 10);
     EXPECT_EQ(panel.tables().pathCount(), 2);
     EXPECT_FALSE(Segment(2).beginsPath);
-    // A double click on the image does nothing beyond its releases.
-    panel.PointerDoubleClicked({20, 10});
-    EXPECT_EQ(panel.tables().pathCount(), 2);
-    // A double click beside it undoes.
+    // A double click beside it undoes nothing and leaves the path open.
     panel.PointerDoubleClicked({50, kAreaSize + 2});
-    EXPECT_EQ(panel.tables().pathCount(), 1);
+    EXPECT_EQ(panel.tables().pathCount(), 2);
+    EXPECT_EQ(panel.stroke().phase, StrokePhase::PathOpen);
 }
 
 TEST_F(DrawingTest, CancelledNewPathLeavesToolAndStroke) {

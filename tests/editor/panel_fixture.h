@@ -39,6 +39,11 @@ class RecordingHost : public PanelHost, public PanelView {
     SuggestionTypes SuggestionColours() override { return suggestionTypes; }
     void StoreSuggestionColours(const SuggestionTypes& types) override { suggestionTypes = types; }
     std::optional<int32_t> ChooseSuggestionType(int32_t) override { return suggestionType; }
+    std::optional<int32_t> ChooseEntryType(PanelList, int32_t) override { return entryType; }
+    void PutOnClipboard(const std::string& text) override { clipboard = text; }
+
+    std::optional<int32_t> entryType;
+    std::string clipboard;
 
     SuggestionTypes suggestionTypes = SuggestionTypes::Defaults();
     std::optional<int32_t> suggestionType;

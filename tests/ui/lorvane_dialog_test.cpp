@@ -1,6 +1,6 @@
 // The editor panel's widgets driven with real events on the offscreen
 // platform: drawing on the viewer, the New Path dialog and the Delete Path
-// dialog.
+// dialog, the double click and the context menus.
 
 #include "ui/lorvane_dialog.h"
 
@@ -8,10 +8,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -46,6 +49,36 @@ void OnNextDialog(std::function<void(QDialog&)> work) {
         timer->stop();
         timer->deleteLater();
         work(*dialog);
+    });
+    timer->start();
+}
+
+// Records the actions of the next context menu as soon as it shows, then
+// triggers the one named (or, with none named, closes it with Escape).
+void OnNextMenu(QStringList& shown, const QString& choose) {
+    // A wait for a menu that never showed ends here.
+    static QPointer<QTimer> waiting;
+    delete waiting.data();
+    shown.clear();
+    auto* timer = new QTimer;
+    waiting = timer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, &shown, choose] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr) return;
+        timer->stop();
+        timer->deleteLater();
+        QAction* chosen = nullptr;
+        for (QAction* action : menu->actions()) {
+            shown << action->text();
+            if (action->text() == choose) chosen = action;
+        }
+        if (chosen != nullptr) {
+            chosen->trigger();
+            menu->close();
+        } else {
+            QTest::keyClick(menu, Qt::Key_Escape);
+        }
     });
     timer->start();
 }
@@ -90,6 +123,10 @@ class LorvaneDialogTest : public QObject {
         QTest::mouseClick(ViewerField(), button, {}, ViewerPoint(x, y));
     }
     void Click(int id) { QTest::mouseClick(Child<QPushButton>(*dialog_, id), Qt::LeftButton); }
+    static int SelectedRow(QTreeWidget& list) {
+        const QList<QTreeWidgetItem*> selected = list.selectedItems();
+        return selected.isEmpty() ? -1 : list.indexOfTopLevelItem(selected.front());
+    }
 
   private slots:
     void init() {
@@ -246,19 +283,99 @@ class LorvaneDialogTest : public QObject {
         QCOMPARE(PathList().topLevelItemCount(), 0);
     }
 
-    void rightClickOnAListWithoutSelectionRemovesNothing() {
+    void rightClickOnAListRowOpensItsMenu() {
         OnNextDialog([](QDialog& dialog) { dialog.accept(); });
         Click(kPanelNewPath);
         ClickViewer(20, 20);
         ClickViewer(60, 20);
         ClickViewer(90, 20);
         PathList().clearSelection();
+        // Off the rows: no menu, nothing removed.
+        QStringList shown;
+        OnNextMenu(shown, "");
         QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, QPoint(5, 60));
+        QTest::qWait(50);
+        QVERIFY(shown.isEmpty());
         QCOMPARE(dialog_->panel().tables().pathCount(), 2);
-        // On a row, the right click selects and removes it.
+        // On a row: its menu; closed with Escape, nothing removed.
         const QRect row = PathList().visualItemRect(PathList().topLevelItem(1));
+        OnNextMenu(shown, "");
+        QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, row.center());
+        QCOMPARE(shown, (QStringList{"Delete", "Copy", "Change Type...", "Zoom To"}));
+        QCOMPARE(dialog_->panel().tables().pathCount(), 2);
+        QCOMPARE(SelectedRow(PathList()), 1);
+        // Copy puts the row's values on the clipboard; Delete removes it.
+        OnNextMenu(shown, "Copy");
+        QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, row.center());
+        const QString copied = QApplication::clipboard()->text();
+        QVERIFY2(copied.startsWith("Path 2: Road, width 50 ft, from ("), qPrintable(copied));
+        OnNextMenu(shown, "Delete");
         QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, row.center());
         QCOMPARE(dialog_->panel().tables().pathCount(), 1);
+        // Change Type... asks for the type: one step of the history.
+        OnNextDialog([](QDialog& dialog) {
+            auto* names = dialog.findChild<QComboBox*>();
+            QVERIFY(names != nullptr);
+            names->setCurrentText("River");
+            dialog.accept();
+        });
+        OnNextMenu(shown, "Change Type...");
+        const QRect first = PathList().visualItemRect(PathList().topLevelItem(0));
+        QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, first.center());
+        QCOMPARE(PathList().topLevelItem(0)->text(1), QString("River"));
+        QCOMPARE(dialog_->panel().UndoText(), std::string("Change Type"));
+    }
+
+    void rightClickOnTheViewerOpensTheMenuOfWhatIsUnderIt() {
+        OnNextDialog([](QDialog& dialog) { dialog.accept(); });
+        Click(kPanelNewPath);
+        ClickViewer(20, 150);
+        ClickViewer(120, 150);
+        // A path open: the right click ends it, no menu.
+        QStringList shown;
+        OnNextMenu(shown, "");
+        ClickViewer(120, 150, Qt::RightButton);
+        QTest::qWait(50);
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(dialog_->panel().stroke().phase, StrokePhase::None);
+        QTest::keyClick(dialog_.get(), Qt::Key_Escape);  // the select tool
+        // On the segment: its menu; Zoom To zooms in on it.
+        OnNextMenu(shown, "Zoom To");
+        ClickViewer(70, 150, Qt::RightButton);
+        QCOMPARE(shown, (QStringList{"Delete", "Copy", "Change Type...", "Zoom To"}));
+        QVERIFY(!dialog_->panel().view().fitted());
+        QCOMPARE(SelectedRow(PathList()), 0);
+        // On nothing: the tile's menu.
+        OnNextMenu(shown, "Zoom to Whole Tile");
+        ClickViewer(5, 5, Qt::RightButton);
+        QCOMPARE(shown, (QStringList{"New Path...", "Trace", "New Area...", "Zoom to Whole Tile"}));
+        QVERIFY(dialog_->panel().view().fitted());
+        QCOMPARE(dialog_->panel().tables().pathCount(), 1);
+    }
+
+    void aDoubleClickEndsThePathAndUndoesNothing() {
+        OnNextDialog([](QDialog& dialog) { dialog.accept(); });
+        Click(kPanelNewPath);
+        ClickViewer(20, 150);
+        ClickViewer(120, 150);
+        // As a real double click comes: press, release, the double click
+        // (the second press), release.
+        QTest::mouseMove(ViewerField(), ViewerPoint(120, 250));
+        QTest::mousePress(ViewerField(), Qt::LeftButton, {}, ViewerPoint(120, 250));
+        QTest::mouseRelease(ViewerField(), Qt::LeftButton, {}, ViewerPoint(120, 250));
+        QTest::mouseDClick(ViewerField(), Qt::LeftButton, {}, ViewerPoint(120, 250));
+        QTest::mouseRelease(ViewerField(), Qt::LeftButton, {}, ViewerPoint(120, 250));
+        QCOMPARE(dialog_->panel().tables().pathCount(), 2);
+        QCOMPARE(dialog_->panel().stroke().phase, StrokePhase::None);
+        // Beside the viewer it undoes nothing either.
+        QTest::mouseDClick(dialog_.get(), Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(dialog_->panel().tables().pathCount(), 2);
+        // A list cell double clicked is edited.
+        const QRect width = PathList().visualRect(PathList().model()->index(0, 2));
+        QTest::mouseClick(PathList().viewport(), Qt::LeftButton, {}, width.center());
+        QTest::mouseDClick(PathList().viewport(), Qt::LeftButton, {}, width.center());
+        QTRY_VERIFY(PathList().findChild<QLineEdit*>() != nullptr &&
+                    PathList().findChild<QLineEdit*>()->isVisible());
     }
 
     void keysReachTheToolAndDeleteRemovesTheSelectedRow() {
