@@ -64,28 +64,35 @@ void MainWindow::ApplyPlacement() {
     const QSize smallest(panelSize.width(), panelSize.height() + menuBar()->sizeHint().height() +
                                                 statusBar()->sizeHint().height());
     setMinimumSize(smallest);
+    // Qt's own record of the last close: place, size and maximised state,
+    // put back on a screen that is there now.
+    if (const auto placement = shell_.platform().settings.Read(kWindowPlacementSetting)) {
+        if (restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(*placement)))) return;
+    }
+    std::vector<WindowGeometry> screens;
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        const QRect area = primary->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
     const auto stored =
         LoadWindowGeometry(shell_.platform().settings, smallest.width(), smallest.height());
-    if (stored) {
-        // A stored size larger than the screens (a hand-edited setting, a
-        // screen since removed) would cost memory past reason: it fits them.
-        std::vector<WindowGeometry> screens;
-        for (const QScreen* screen : QGuiApplication::screens()) {
-            const QRect area = screen->availableGeometry();
-            screens.push_back({area.x(), area.y(), area.width(), area.height()});
-        }
-        if (const QScreen* primary = QGuiApplication::primaryScreen()) {
-            const QRect area = primary->availableGeometry();
-            screens.insert(screens.begin(), {area.x(), area.y(), area.width(), area.height()});
-        }
-        const WindowGeometry fitted =
-            FitToScreens(*stored, screens, smallest.width(), smallest.height());
-        resize(fitted.width, fitted.height);
-        move(fitted.x, fitted.y);
-    } else {
-        resize(smallest);
-        move(kMainWindowX, kMainWindowY);
-    }
+    // Without a stored place: large enough for the panel's lists to show
+    // every column, at least 1024 x 768 where the screen has the room.
+    const WindowGeometry wanted =
+        stored ? *stored
+               : WindowGeometry{kMainWindowX, kMainWindowY,
+                                std::max(smallest.width(), kMainWindowWidth),
+                                std::max(smallest.height(), kMainWindowHeight)};
+    // A stored size larger than the screens (a hand-edited setting, a
+    // screen since removed) would cost memory past reason: it fits them.
+    const WindowGeometry fitted =
+        FitToScreens(wanted, screens, smallest.width(), smallest.height());
+    resize(fitted.width, fitted.height);
+    move(fitted.x, fitted.y);
 }
 
 void MainWindow::SetStatus(const QString& pointer, const QString& zoom, const QString& drawing,
@@ -229,7 +236,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    SaveWindowGeometry(shell_.platform().settings, {x(), y(), width(), height()});
+    SettingsStore& settings = shell_.platform().settings;
+    settings.Write(kWindowPlacementSetting, saveGeometry().toBase64().toStdString());
+    const QRect normal = normalGeometry();
+    SaveWindowGeometry(settings, {normal.x(), normal.y(), normal.width(), normal.height()});
     if (tileList_) tileList_->close();
     emit closed();
 }
