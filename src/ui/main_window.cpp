@@ -158,10 +158,25 @@ TileListWindow* MainWindow::tileListWindow() const { return tileList_.data(); }
 void MainWindow::TitleChanged(const std::string& title) { setWindowTitle(ToQt(title)); }
 
 bool MainWindow::CreateTileListWindow() {
-    if (tileList_) return true;
-    tileList_ = new TileListWindow(shell_, this);
-    connect(tileList_, &QObject::destroyed, this, [this] { shell_.TileListClosed(); });
+    if (!tileList_) {
+        tileList_ = new TileListWindow(shell_, this);
+        connect(tileList_, &QObject::destroyed, this, [this] { shell_.TileListClosed(); });
+        // Beside the main window where the screen has room, never off it.
+        std::vector<WindowGeometry> screens;
+        if (const QScreen* screen = this->screen()) {
+            const QRect area = screen->availableGeometry();
+            screens.push_back({area.x(), area.y(), area.width(), area.height()});
+        }
+        const QRect frame = frameGeometry();
+        const WindowGeometry beside =
+            FitToScreens({frame.right() + 1, frame.y(), tileList_->width(), tileList_->height()},
+                         screens, 200, 200);
+        tileList_->resize(beside.width, beside.height);
+        tileList_->move(beside.x, beside.y);
+    }
     tileList_->show();
+    tileList_->raise();
+    tileList_->activateWindow();
     return true;
 }
 
