@@ -253,8 +253,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     SettingsStore& settings = shell_.platform().settings;
     settings.Write(kWindowPlacementSetting, saveGeometry().toBase64().toStdString());
-    const QRect normal = normalGeometry();
-    SaveWindowGeometry(settings, {normal.x(), normal.y(), normal.width(), normal.height()});
+    SaveWindowGeometry(settings, {x(), y(), width(), height()});
     if (tileList_) tileList_->close();
     emit closed();
 }
