@@ -2,6 +2,7 @@
 // row or on the viewer offers, and what they do. The window shows the menu.
 
 #include "base/format.h"
+#include "editor/clipboard.h"
 #include "editor/editor_panel.h"
 
 namespace lorvane {
@@ -103,17 +104,15 @@ std::string EditorPanel::EntryText(PanelList list, int row) const {
     const EditorWorkingSet& tables = document_.working();
     const int32_t entry = row + 1;
     if (entry < 1 || entry > EntryCount(tables, KindOfList(list))) return {};
+    // The clipboard's own text, so that what is copied from a list pastes.
+    ClipboardEntries entries;
     if (list == PanelList::Paths) {
-        const WorkingPath& p = tables.Path(entry);
-        return FormatText("Path %d: %s, width %d ft, from (%d, %d) to (%d, %d)", entry,
-                          TypeName(PathTypeCode(p.typeChoice)), WholeFeet(p.width),
-                          WholeFeet(p.startX), WholeFeet(p.startY), WholeFeet(p.endX),
-                          WholeFeet(p.endY));
+        entries.paths.push_back(tables.Path(entry));
+        entries.paths.back().beginsPath = true;
+    } else {
+        entries.areas.push_back(tables.Area(entry));
     }
-    const WorkingArea& a = tables.Area(entry);
-    return FormatText("Area %d: %s, radius %d ft, centre (%d, %d)", entry,
-                      TypeName(AreaTypeCode(a.typeChoice)), WholeFeet(a.radius),
-                      WholeFeet(a.centerX), WholeFeet(a.centerY));
+    return ClipboardText(entries);
 }
 
 bool EditorPanel::ChangeEntryType(PanelList list, int32_t entry) {

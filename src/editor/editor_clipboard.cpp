@@ -15,18 +15,10 @@ constexpr double kDuplicateOffset = 100;
 }  // namespace
 
 ClipboardEntries EditorPanel::SelectedEntries() const {
-    ClipboardEntries entries;
     const std::optional<Pick> pick = selection();
-    if (!pick || !document_.HasTile()) return entries;
-    const EditorWorkingSet& tables = document_.working();
-    if (pick->kind == EntryKind::Path) {
-        WorkingPath segment = tables.Path(pick->entry);
-        segment.beginsPath = true;
-        entries.paths.push_back(segment);
-    } else {
-        entries.areas.push_back(tables.areas[static_cast<size_t>(pick->entry - 1)]);
-    }
-    return entries;
+    if (!pick || !document_.HasTile()) return {};
+    const PanelList list = pick->kind == EntryKind::Path ? PanelList::Paths : PanelList::Areas;
+    return ReadClipboardText(EntryText(list, pick->entry - 1)).value_or(ClipboardEntries{});
 }
 
 std::string EditorPanel::CopySelection() const {

@@ -166,8 +166,8 @@ class EditorPanel {
     // such entry, cancelled). Delete and Change Type are one step of the
     // history each; Zoom To shows the entry with a margin around it.
     bool RunContextAction(ContextAction action, const ContextTarget& target);
-    // What Copy puts on the clipboard: the entry's values in tile feet, on
-    // one line ("Path 2: Road, width 50 ft, from (1200, 300) to (1500, 300)").
+    // What Copy puts on the clipboard: the entry as the clipboard's text
+    // (clipboard.h), in tile feet; empty for no such row.
     std::string EntryText(PanelList list, int row) const;
 
     // A key while the panel has the keyboard; false when nothing used it.

@@ -2,6 +2,7 @@
 // menus of list rows and of the viewer, the Starting Point typed while a
 // path is open.
 
+#include "editor/clipboard.h"
 #include "panel_fixture.h"
 
 namespace lorvane::testing {
@@ -103,11 +104,13 @@ TEST_F(GestureTest, ContextActionsOfAnEntry) {
     DrawPath({{20, 150}, {120, 150}, {120, 250}});
     const WorkingPath second = Segment(2);
     const ContextTarget row{PanelList::Paths, 1};
-    // Copy: the row's values in feet.
+    // Copy: the row's entry as the clipboard's text, which pastes it back.
     EXPECT_TRUE(panel.RunContextAction(ContextAction::Copy, row));
-    EXPECT_EQ(host.clipboard, FormatText("Path 2: River, width 80 ft, from (%d, %d) to (%d, %d)",
-                                         WholeFeet(second.startX), WholeFeet(second.startY),
-                                         WholeFeet(second.endX), WholeFeet(second.endY)));
+    const auto copied = ReadClipboardText(host.clipboard);
+    ASSERT_TRUE(copied && copied->paths.size() == 1);
+    EXPECT_EQ(copied->paths[0].startX, second.startX);
+    EXPECT_EQ(copied->paths[0].endY, second.endY);
+    EXPECT_EQ(copied->paths[0].width, second.width);
     // Change Type: cancelled, nothing; a type chosen, one step of the history.
     EXPECT_FALSE(panel.RunContextAction(ContextAction::ChangeType, row));
     host.entryType = 1;  // Road

@@ -308,7 +308,7 @@ class LorvaneDialogTest : public QObject {
         OnNextMenu(shown, "Copy");
         QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, row.center());
         const QString copied = QApplication::clipboard()->text();
-        QVERIFY2(copied.startsWith("Path 2: Road, width 50 ft, from ("), qPrintable(copied));
+        QVERIFY2(copied.startsWith("Lorvane entries 1\npath 10 50 "), qPrintable(copied));
         OnNextMenu(shown, "Delete");
         QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, row.center());
         QCOMPARE(dialog_->panel().tables().pathCount(), 1);
