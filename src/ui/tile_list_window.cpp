@@ -73,27 +73,15 @@ TileListWindow::TileListWindow(MainShell& shell, QWidget* owner)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
-    // Each column at least as wide as its whole title and the sort arrow.
-    horizontalHeader()->setSortIndicatorShown(true);
-    int total = 0;
-    for (int column = 0; column < kTileListColumns; ++column) {
-        const TileListColumn& shown = TileListColumns[static_cast<size_t>(column)];
-        const int title = horizontalHeader()->fontMetrics().horizontalAdvance(shown.header) + 28;
-        setColumnWidth(column, std::max(shown.width, title));
-        total += columnWidth(column);
-    }
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
-        // The shell's direction of this click, which it then reverses.
-        const bool ascending = shell_.tileList().sortAscending;
-        shell_.TileListHeaderClicked(column);
-        horizontalHeader()->setSortIndicator(column,
-                                             ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-    });
+    for (int column = 0; column < kTileListColumns; ++column)
+        setColumnWidth(column, TileListColumns[static_cast<size_t>(column)].width);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { shell_.TileListHeaderClicked(column); });
     connect(this, &QTableView::clicked, this,
             [this](const QModelIndex& index) { shell_.TileListRowClicked(index.row()); });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { SelectionChangedByUser(); });
-    resize(total + 2 * frameWidth() + 20, 600);
+    setGeometry(0, 0, 500, 800);
 }
 
 TileListWindow::~TileListWindow() = default;
