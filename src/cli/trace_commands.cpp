@@ -78,8 +78,8 @@ void PrintSegments(const std::vector<TraceSegment>& segments, const char* indent
     for (size_t i = 0; i < segments.size(); ++i) {
         const TraceSegment& s = segments[i];
         std::cout << indent
-                  << FormatText("segment %zu: %.1f,%.1f -> %.1f,%.1f", i + 1, s.start.x, s.start.y,
-                                s.end.x, s.end.y)
+                  << FormatText("segment %d: %.1f,%.1f -> %.1f,%.1f", static_cast<int>(i + 1),
+                                s.start.x, s.start.y, s.end.x, s.end.y)
                   << '\n';
     }
 }
@@ -151,7 +151,9 @@ int Trace(const TraceOptionsCli& options) {
         json.Flush();
         std::cout << '\n';
     } else {
-        std::cout << FormatText("width %.1f feet, %zu segments", width, segments.size()) << '\n';
+        std::cout << FormatText("width %.1f feet, %d segments", width,
+                                static_cast<int>(segments.size()))
+                  << '\n';
         PrintSegments(segments, "  ");
     }
     return kSuccess;
@@ -194,9 +196,10 @@ int Suggest(const SuggestOptionsCli& options) {
     std::cout << paths.size() << (paths.size() == 1 ? " path" : " paths") << '\n';
     for (size_t p = 0; p < paths.size(); ++p) {
         const SuggestedPath& path = paths[p];
-        std::cout << FormatText("path %zu: colour %d,%d,%d, width %.1f feet, %zu segments", p + 1,
-                                path.colour[0], path.colour[1], path.colour[2], path.widthFeet,
-                                path.segments.size())
+        std::cout << FormatText("path %d: colour %d,%d,%d, width %.1f feet, %d segments",
+                                static_cast<int>(p + 1), path.colour[0], path.colour[1],
+                                path.colour[2], path.widthFeet,
+                                static_cast<int>(path.segments.size()))
                   << '\n';
         PrintSegments(path.segments, "  ");
     }

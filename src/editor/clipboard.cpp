@@ -139,7 +139,8 @@ std::unique_ptr<EditCommand> PasteCommand(int32_t tileId, const EditorWorkingSet
     const size_t count = commands.size();
     return std::make_unique<CommandGroup>(
         tileId, std::move(commands),
-        count == 1 ? verb + " 1 Entry" : FormatText("%s %zu Entries", verb.c_str(), count));
+        count == 1 ? verb + " 1 Entry"
+                   : FormatText("%s %d Entries", verb.c_str(), static_cast<int>(count)));
 }
 
 }  // namespace lorvane

@@ -149,8 +149,9 @@ EditorPanel::StatusTexts EditorPanel::Status() const {
             length += Distance(FeetPointF{segment.start.x, segment.start.y},
                                FeetPointF{segment.end.x, segment.end.y});
         texts.drawing =
-            FormatText("Suggestion %zu of %zu: %s, %.0f ft (A accept, D reject)", *picked + 1,
-                       suggestions_.items().size(), TypeName(PathTypeCode(s.typeChoice)), length);
+            FormatText("Suggestion %d of %d: %s, %.0f ft (A accept, D reject)",
+                       static_cast<int>(*picked + 1), static_cast<int>(suggestions_.items().size()),
+                       TypeName(PathTypeCode(s.typeChoice)), length);
     }
     return texts;
 }

@@ -145,7 +145,8 @@ std::unique_ptr<EditCommand> SuggestionLayer::AcceptAll(int32_t tileId, int32_t 
     if (commands.empty()) return nullptr;
     return std::make_unique<CommandGroup>(
         tileId, std::move(commands),
-        count == 1 ? "Accept 1 Suggested Path" : FormatText("Accept %zu Suggested Paths", count));
+        count == 1 ? "Accept 1 Suggested Path"
+                   : FormatText("Accept %d Suggested Paths", static_cast<int>(count)));
 }
 
 void SuggestionLayer::RejectPicked() {

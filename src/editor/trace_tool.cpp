@@ -144,8 +144,9 @@ class TraceTool final : public Tool {
             length += LengthOf(preview_->segments);
             segments += preview_->segments.size();
         }
-        return FormatText("Trace %.0f ft, %zu segment%s, width %.0f ft", length, segments,
-                          segments == 1 ? "" : "s", Width(context, true));
+        return FormatText("Trace %.0f ft, %d segment%s, width %.0f ft", length,
+                          static_cast<int>(segments), segments == 1 ? "" : "s",
+                          Width(context, true));
     }
 
   private:
