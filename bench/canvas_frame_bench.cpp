@@ -71,9 +71,10 @@ Fixture& Data() {
 
 void PaintOnce(const ViewTransform& view, QImage& target) {
     Fixture& data = Data();
+    const Pick picked{EntryKind::Path, 7, PickPart::Body};
     const std::vector<FrameItem> items =
         BuildFrame({view, data.tile.width(), data.tile.height(), data.paths, data.areas, true, true,
-                    Pick{EntryKind::Path, 7, PickPart::Body}, std::nullopt, std::nullopt});
+                    std::span(&picked, 1), std::nullopt, std::nullopt, std::nullopt});
     QPainter painter(&target);
     painter.fillRect(target.rect(), Qt::darkGray);
     PaintFrame(painter, items, data.tile);

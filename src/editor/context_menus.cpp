@@ -4,6 +4,7 @@
 #include "base/format.h"
 #include "editor/clipboard.h"
 #include "editor/editor_panel.h"
+#include "editor/typed_values.h"
 
 namespace lorvane {
 
@@ -26,6 +27,8 @@ const char* ContextActionText(ContextAction action) {
             return "Copy";
         case ContextAction::ChangeType:
             return "Change Type...";
+        case ContextAction::ChangeWidth:
+            return "Change Width...";
         case ContextAction::ZoomTo:
             return "Zoom To";
         case ContextAction::NewPath:
@@ -43,8 +46,11 @@ const char* ContextActionText(ContextAction action) {
 std::vector<ContextAction> EditorPanel::ContextActions(PanelList list, int row) const {
     const int32_t count = EntryCount(document_.working(), KindOfList(list));
     if (!document_.HasTile() || row < 0 || row >= count) return {};
+    if (list == PanelList::Areas)
+        return {ContextAction::Delete, ContextAction::Copy, ContextAction::ChangeType,
+                ContextAction::ZoomTo};
     return {ContextAction::Delete, ContextAction::Copy, ContextAction::ChangeType,
-            ContextAction::ZoomTo};
+            ContextAction::ChangeWidth, ContextAction::ZoomTo};
 }
 
 std::vector<ContextAction> EditorPanel::ContextActions(const ContextTarget& target) const {
@@ -61,7 +67,11 @@ std::optional<ContextTarget> EditorPanel::ViewerContextTarget(ScreenPoint at) {
     const std::optional<Pick> pick =
         PickAt(at, view_, tables.paths, tables.areas, {kPickPixels, showPaths(), showAreas()});
     if (!pick) return ContextTarget{};
-    selection_ = pick;
+    // A right click on one of the selection keeps the selection.
+    if (selection_.Contains(pick->kind, pick->entry))
+        selection_.MakeCurrent(*pick);
+    else
+        selection_.SetOnly(pick);
     Post(kPanelRefresh);
     return ContextTarget{pick->kind == EntryKind::Path ? PanelList::Paths : PanelList::Areas,
                          pick->entry - 1};
@@ -72,14 +82,24 @@ bool EditorPanel::RunContextAction(ContextAction action, const ContextTarget& ta
     if (std::find(offered.begin(), offered.end(), action) == offered.end()) return false;
     const int32_t entry = target.row + 1;
     switch (action) {
-        case ContextAction::Delete:
-            return RemoveEntry(target.list, entry);
-        case ContextAction::Copy:
-            if (window_ == nullptr) return false;
-            window_->PutOnClipboard(EntryText(target.list, target.row));
+        case ContextAction::Delete: {
+            tool_->EndStroke(*context_);
+            const std::vector<Pick> picks = ActedOn(target.list, entry);
+            if (!Apply(RemoveEntries(document_.working(), document_.tileId(), picks))) return false;
+            selection_.Clear();
             return true;
+        }
+        case ContextAction::Copy: {
+            if (window_ == nullptr) return false;
+            const std::vector<Pick> picks = ActedOn(target.list, entry);
+            window_->PutOnClipboard(
+                ClipboardText(SelectedClipboardEntries(document_.working(), picks)));
+            return true;
+        }
         case ContextAction::ChangeType:
             return ChangeEntryType(target.list, entry);
+        case ContextAction::ChangeWidth:
+            return ChangeEntryWidth(entry);
         case ContextAction::ZoomTo:
             ZoomToEntry(target.list, entry);
             return true;
@@ -126,8 +146,30 @@ bool EditorPanel::ChangeEntryType(PanelList list, int32_t entry) {
     // The tables may have changed while the dialog was open.
     if (entry > EntryCount(document_.working(), KindOfList(list))) return false;
     tool_->EndStroke(*context_);
-    return Apply(MakeChangeValue(document_.working(), document_.tileId(), KindOfList(list), entry,
-                                 ValueField::Type, static_cast<float>(*chosen)));
+    return Apply(ChangeEntries(document_.working(), document_.tileId(), ActedOn(list, entry),
+                               KindOfList(list), ValueField::Type, static_cast<float>(*chosen)));
+}
+
+bool EditorPanel::ChangeEntryWidth(int32_t entry) {
+    if (window_ == nullptr) return false;
+    const auto current = static_cast<int32_t>(document_.working().Path(entry).width);
+    const std::optional<int32_t> chosen = window_->ChooseEntryWidth(current);
+    if (!chosen) return false;
+    if (*chosen < 1) {
+        services_.messages.Exclamation(kWidthRefusal, kTypedValueCaption);
+        return false;
+    }
+    if (entry > document_.working().pathCount()) return false;
+    tool_->EndStroke(*context_);
+    return Apply(ChangeEntries(document_.working(), document_.tileId(),
+                               ActedOn(PanelList::Paths, entry), EntryKind::Path, ValueField::Width,
+                               static_cast<float>(*chosen)));
+}
+
+std::vector<Pick> EditorPanel::ActedOn(PanelList list, int32_t entry) const {
+    const EntryKind kind = KindOfList(list);
+    if (selection_.Contains(kind, entry)) return selectedEntries();
+    return {Pick{kind, entry, kind == EntryKind::Path ? PickPart::Body : PickPart::Centre}};
 }
 
 void EditorPanel::ZoomToEntry(PanelList list, int32_t entry) {
@@ -142,8 +184,12 @@ void EditorPanel::ZoomToEntry(PanelList list, int32_t entry) {
         view_.ShowFeet({a.centerX - r, a.centerY - r}, {a.centerX + r, a.centerY + r},
                        kZoomMarginFeet);
     }
-    selection_ =
-        Pick{KindOfList(list), entry, list == PanelList::Paths ? PickPart::Body : PickPart::Centre};
+    const Pick pick{KindOfList(list), entry,
+                    list == PanelList::Paths ? PickPart::Body : PickPart::Centre};
+    if (selection_.Contains(pick.kind, pick.entry))
+        selection_.MakeCurrent(pick);
+    else
+        selection_.SetOnly(pick);
     Post(kPanelRefresh);
 }
 

@@ -1,4 +1,4 @@
-// The editor panel's clipboard: the picked entry copied, cut, pasted (in
+// The editor panel's clipboard: the selection copied, cut, pasted (in
 // place, or at the pointer) and duplicated, each change one step of the
 // history.
 
@@ -15,10 +15,8 @@ constexpr double kDuplicateOffset = 100;
 }  // namespace
 
 ClipboardEntries EditorPanel::SelectedEntries() const {
-    const std::optional<Pick> pick = selection();
-    if (!pick || !document_.HasTile()) return {};
-    const PanelList list = pick->kind == EntryKind::Path ? PanelList::Paths : PanelList::Areas;
-    return ReadClipboardText(EntryText(list, pick->entry - 1)).value_or(ClipboardEntries{});
+    if (!document_.HasTile()) return {};
+    return SelectedClipboardEntries(document_.working(), selectedEntries());
 }
 
 std::string EditorPanel::CopySelection() const {
@@ -29,11 +27,11 @@ std::string EditorPanel::CopySelection() const {
 std::string EditorPanel::CutSelection() {
     const std::string text = CopySelection();
     if (text.empty()) return text;
-    const Pick pick = *selection();
-    if (!RemoveEntry(pick.kind == EntryKind::Path ? PanelList::Paths : PanelList::Areas,
-                     pick.entry))
-        return {};
-    selection_.reset();
+    tool_->EndStroke(*context_);
+    const std::vector<Pick> picks = selectedEntries();
+    auto command = RemoveEntries(document_.working(), document_.tileId(), picks);
+    if (!Apply(std::move(command))) return {};
+    selection_.Clear();
     return text;
 }
 
@@ -41,11 +39,15 @@ bool EditorPanel::AddEntries(const ClipboardEntries& entries, const std::string&
     if (!document_.HasTile() || entries.empty()) return false;
     tool_->EndStroke(*context_);
     const EditorWorkingSet& tables = document_.working();
-    const Pick first = entries.paths.empty()
-                           ? Pick{EntryKind::Area, tables.areaCount() + 1, PickPart::Centre}
-                           : Pick{EntryKind::Path, tables.pathCount() + 1, PickPart::Body};
+    const int32_t paths = tables.pathCount(), areas = tables.areaCount();
     if (!Apply(PasteCommand(document_.tileId(), tables, entries, verb))) return false;
-    selection_ = first;
+    // What was added is the selection, its first entry the current one.
+    std::vector<Pick> added;
+    for (size_t i = entries.areas.size(); i-- > 0;)
+        added.push_back({EntryKind::Area, areas + 1 + int32_t(i), PickPart::Centre});
+    for (size_t i = entries.paths.size(); i-- > 0;)
+        added.push_back({EntryKind::Path, paths + 1 + int32_t(i), PickPart::Body});
+    selection_.Set(std::move(added));
     return true;
 }
 

@@ -56,7 +56,9 @@ class EditorPanel::Context final : public ToolContext {
         return {kPickPixels, panel_.showPaths(), panel_.showAreas()};
     }
     std::optional<Pick> selection() const override { return panel_.selection(); }
-    void Select(std::optional<Pick> pick) override { panel_.selection_ = pick; }
+    void Select(std::optional<Pick> pick) override { panel_.selection_.SetOnly(pick); }
+    Selection& selected() override { return panel_.selection_; }
+    const Selection& selected() const override { return panel_.selection_; }
     Tracer* tracer() override { return panel_.TracerOfImage(); }
 
   private:
@@ -247,7 +249,7 @@ void EditorPanel::LoadTile() {
     tracer_.reset();  // of the image before
     image_ = LoadPcxTile(PathFromUtf8(state_.tileImagePath));
     ++imageGeneration_;
-    selection_.reset();
+    selection_.Clear();
     if (image_) view_.SetImagePixels(std::max(image_->Width(), image_->Height()));
     if (!image_) {
         // Nothing of the tile shown before stays under the new name, nor in
@@ -323,8 +325,12 @@ bool EditorPanel::RemoveEntry(PanelList list, int32_t entry) {
 
 void EditorPanel::RightClickList(PanelList list, int selectedRow) {
     // Without a selected row nothing is removed: a stray right click must not
-    // delete the first entry.
-    RemoveEntry(list, EntryOfRow(list == PanelList::Paths ? pathRows() : areaRows(), selectedRow));
+    // delete the first entry. A row of the selection removes all of it.
+    const int32_t entry =
+        EntryOfRow(list == PanelList::Paths ? pathRows() : areaRows(), selectedRow);
+    tool_->EndStroke(*context_);
+    if (Apply(RemoveEntries(document_.working(), document_.tileId(), ActedOn(list, entry))))
+        selection_.Clear();
 }
 
 bool EditorPanel::DeleteNumber(PanelList list, const std::string& text) {
@@ -377,7 +383,7 @@ void EditorPanel::DatabaseReset() {
     ++databaseGeneration_;
     ClearEditor();
     image_.reset();
-    selection_.reset();
+    selection_.Clear();
     readouts_.ClearAll(kPanelTileName, kPanelOffset, kPanelSetNumber, kPanelTerrainType);
     Post(kPanelRefresh);
 }

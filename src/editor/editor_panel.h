@@ -24,6 +24,7 @@
 #include "editor/frame.h"
 #include "editor/neighbour_markers.h"
 #include "editor/path_dialogs.h"
+#include "editor/selection.h"
 #include "editor/suggestions.h"
 #include "editor/tools.h"
 #include "editor/view_transform.h"
@@ -41,9 +42,21 @@ enum class TileStep { Up, Down };
 enum class PanelList { Paths, Areas };
 
 // What a context menu (a right click on a list row or on the viewer) offers:
-// for an entry Delete, Copy, Change Type... and Zoom To; on the tile with
-// nothing under the pointer the drawing tools and the whole tile.
-enum class ContextAction { Delete, Copy, ChangeType, ZoomTo, NewPath, Trace, NewArea, ZoomToTile };
+// for an entry Delete, Copy, Change Type..., Change Width... (of a segment)
+// and Zoom To, which act on the whole selection when the entry is one of
+// several selected; on the tile with nothing under the pointer the drawing
+// tools and the whole tile.
+enum class ContextAction {
+    Delete,
+    Copy,
+    ChangeType,
+    ChangeWidth,
+    ZoomTo,
+    NewPath,
+    Trace,
+    NewArea,
+    ZoomToTile
+};
 // The menu's text of an action.
 const char* ContextActionText(ContextAction action);
 
@@ -104,6 +117,12 @@ class PanelView {
         (void)current;
         return std::nullopt;
     }
+    // Change Width... of a context menu: the new width in feet of the
+    // segments; nullopt when cancelled.
+    virtual std::optional<int32_t> ChooseEntryWidth(int32_t current) {
+        (void)current;
+        return std::nullopt;
+    }
     // Copy of a context menu: the text goes to the clipboard.
     virtual void PutOnClipboard(const std::string& text) { (void)text; }
 };
@@ -149,8 +168,9 @@ class EditorPanel {
     // selectedRow: the selected row's position in that list, −1 for none.
     // A row activated picks its entry.
     void ActivateRow(PanelList list, int selectedRow);
-    // The Delete key on a list: removes the entry of the selected row
-    // (undoably); nothing without a selected row.
+    // The Delete key on a list: removes the entry of the selected row, or
+    // the whole selection when the row is one of it (undoably, one step);
+    // nothing without a selected row.
     void RightClickList(PanelList list, int selectedRow);
 
     // Context menus. A right click on a list row offers the actions of its
@@ -203,10 +223,10 @@ class EditorPanel {
     // theater from now on; every suggestion is typed again.
     bool SetSuggestionType(int32_t typeChoice);
 
-    // The clipboard (as text, clipboard.h): the picked entry copied or cut
-    // (empty: nothing picked); text pasted after the tile's entries, in
-    // place or with its first point under the pointer; the picked entry
-    // duplicated a little up and across. What is added is picked; each
+    // The clipboard (as text, clipboard.h): the selection copied or cut
+    // (empty: nothing selected); text pasted after the tile's entries, in
+    // place or with its first point under the pointer; the selection
+    // duplicated a little up and across. What is added is selected; each
     // change is one step of the history. False when nothing changed.
     std::string CopySelection() const;
     std::string CutSelection();
@@ -219,10 +239,18 @@ class EditorPanel {
     // The feet grid's step (0: none).
     void SetGridStep(int32_t feet) { gridStep_ = feet > 0 ? feet : 0; }
 
-    // The entry picked on the canvas or in a list; nothing when none is.
+    // The entry picked on the canvas or in a list; nothing when none is. Of
+    // a selection of several, the one picked last.
     std::optional<Pick> selection() const;
+    // Every entry selected (selection.h), the current one last.
+    std::vector<Pick> selectedEntries() const;
     // A row chosen in a list (−1: none) picks its entry.
     void SelectRow(PanelList list, int row);
+    // The rows selected in a list select their entries; with keepOther the
+    // other list's entries stay selected.
+    void SelectRows(PanelList list, const std::vector<int>& rows, bool keepOther = false);
+    // Ctrl+A: every entry shown on the tile.
+    void SelectAll();
     // A list cell typed into: column 1 the type name, then the numbers of
     // the row's columns. Refused with a message (nothing changed) when the
     // text does not read or the value is not allowed; true when changed.
@@ -345,6 +373,10 @@ class EditorPanel {
     PointerEvent PointerOnView(ScreenPoint at, MouseButton button, Modifiers modifiers) const;
     bool OnTile(ScreenPoint at) const;
     bool ChangeEntryType(PanelList list, int32_t entry);
+    bool ChangeEntryWidth(int32_t entry);
+    // The entries an action on this entry acts on: the selection when the
+    // entry is one of it, else the entry alone.
+    std::vector<Pick> ActedOn(PanelList list, int32_t entry) const;
     void ZoomToEntry(PanelList list, int32_t entry);
     SnapOptions SnapOptionsFor(Modifiers modifiers) const;
     bool DeleteNumber(PanelList list, const std::string& text);
@@ -370,7 +402,7 @@ class EditorPanel {
     const TileDatabase* comparedWith_ = nullptr;
     bool snapping_ = true;
     int32_t gridStep_ = 0;
-    std::optional<Pick> selection_;
+    Selection selection_;
     FeetPointF pointer_{};  // the pointer's last place, for the status bar
     bool pointerOnTile_ = false;
     // A double click ended the stroke: the release of its second press

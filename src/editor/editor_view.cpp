@@ -73,9 +73,11 @@ std::vector<FrameItem> EditorPanel::Frame() const {
     ToolView toolView = tool_->View(*context_);
     const EditorWorkingSet& tables = toolView.preview ? *toolView.preview : document_.working();
     if (!pointerOnTile_) toolView.snap.reset();
-    std::vector<FrameItem> items = BuildFrame(
-        {view_, image_->Width(), image_->Height(), tables.paths, tables.areas, showPaths(),
-         showAreas(), selection(), toolView.rubber, toolView.snap, edgeMarkers(), toolView.trace});
+    const std::vector<Pick> selected = selectedEntries();
+    std::vector<FrameItem> items =
+        BuildFrame({view_, image_->Width(), image_->Height(), tables.paths, tables.areas,
+                    showPaths(), showAreas(), selected, toolView.selectBox, toolView.rubber,
+                    toolView.snap, edgeMarkers(), toolView.trace});
     // The suggestions over everything of the tile: dashed lines in their
     // type's colour, the picked one as a band of its width.
     const auto at = [&](TracePoint p) { return view_.ToScreen({p.x, p.y}); };
@@ -157,20 +159,52 @@ EditorPanel::StatusTexts EditorPanel::Status() const {
 }
 
 std::optional<Pick> EditorPanel::selection() const {
-    if (!selection_) return std::nullopt;
-    const int32_t count = EntryCount(document_.working(), selection_->kind);
-    if (selection_->entry < 1 || selection_->entry > count) return std::nullopt;
-    return selection_;
+    return selection_.Current(document_.working());
+}
+
+std::vector<Pick> EditorPanel::selectedEntries() const {
+    return selection_.Entries(document_.working());
 }
 
 void EditorPanel::SelectRow(PanelList list, int row) {
     const int32_t count = EntryCount(document_.working(), KindOf(list));
     if (row < 0 || row >= count) {
-        if (selection_ && selection_->kind == KindOf(list)) selection_.reset();
+        if (const auto current = selection(); current && current->kind == KindOf(list))
+            selection_.Clear();
         return;
     }
-    selection_ =
-        Pick{KindOf(list), row + 1, list == PanelList::Paths ? PickPart::Body : PickPart::Centre};
+    selection_.SetOnly(
+        Pick{KindOf(list), row + 1, list == PanelList::Paths ? PickPart::Body : PickPart::Centre});
+}
+
+void EditorPanel::SelectRows(PanelList list, const std::vector<int>& rows, bool keepOther) {
+    const EntryKind kind = KindOf(list);
+    const int32_t count = EntryCount(document_.working(), kind);
+    std::vector<Pick> picks;
+    if (keepOther) {
+        for (const Pick& pick : selectedEntries())
+            if (pick.kind != kind) picks.push_back(pick);
+    }
+    // The current entry stays the current one while its row stays selected.
+    const std::optional<Pick> current = selection();
+    std::optional<Pick> keep;
+    for (const int row : rows) {
+        if (row < 0 || row >= count) continue;
+        const Pick pick{kind, row + 1, kind == EntryKind::Path ? PickPart::Body : PickPart::Centre};
+        if (current && current->kind == kind && current->entry == pick.entry)
+            keep = *current;
+        else
+            picks.push_back(pick);
+    }
+    if (keep) picks.push_back(*keep);
+    selection_.Set(std::move(picks));
+}
+
+void EditorPanel::SelectAll() {
+    if (!document_.HasTile()) return;
+    tool_->EndStroke(*context_);
+    selection_.Set(AllEntries(document_.working(), showPaths(), showAreas()));
+    Post(kPanelRefresh);
 }
 
 bool EditorPanel::EditCell(PanelList list, int row, int column, const std::string& text) {

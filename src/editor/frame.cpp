@@ -87,7 +87,8 @@ class FrameBuilder {
                 items_.push_back(
                     FrameEdgeMarker{at, Opaque(PathPen(marker.typeChoice)), marker.places});
         }
-        if (input_.highlight) AddHighlight(*input_.highlight);
+        for (const Pick& pick : input_.highlights) AddHighlight(pick);
+        if (input_.selectBox) AddBox((*input_.selectBox)[0], (*input_.selectBox)[1]);
         for (const RubberBand& band : input_.trace) AddRubberBand(band);
         if (input_.rubber) AddRubberBand(*input_.rubber);
         if (input_.snap && input_.snap->kind != SnapKind::None)
@@ -149,6 +150,13 @@ class FrameBuilder {
         items_.push_back(FrameCircle{c, view_.ToPixels(std::max(double(area.radius), 0.0)),
                                      Rgba{0, 0, 0, 0}, kHighlight, 2, LineStyle::Dashed});
         items_.push_back(FrameHandle{c});
+    }
+
+    void AddBox(FeetPointF a, FeetPointF b) {
+        const ScreenPoint p = view_.ToScreen(a), q = view_.ToScreen(b);
+        const ScreenPoint corners[] = {p, {q.x, p.y}, q, {p.x, q.y}};
+        for (size_t i = 0; i < 4; ++i)
+            AddLine(corners[i], corners[(i + 1) % 4], kHighlight, 1, LineStyle::Dashed);
     }
 
     void AddRubberBand(const RubberBand& rubber) {

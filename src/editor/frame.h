@@ -8,6 +8,7 @@
 // Coordinates are screen pixels of the viewer. The desktop program paints
 // the list; tests read it.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -133,7 +134,9 @@ struct FrameInput {
     std::span<const WorkingArea> areas{};
     bool showPaths = true;
     bool showAreas = true;
-    std::optional<Pick> highlight{};
+    std::span<const Pick> highlights{};  // the selection
+    // The box a drag over the tile selects with, between two corners.
+    std::optional<std::array<FeetPointF, 2>> selectBox{};
     std::optional<RubberBand> rubber{};
     std::optional<Snapped> snap{};  // its marker shows unless its kind is None
     std::span<const NeighbourMarker> edgeMarkers{};

@@ -26,16 +26,39 @@ void SelectTool::Press(ToolContext& context, const PointerEvent& event) {
     const EditorWorkingSet& tables = context.document().working();
     const std::optional<Pick> pick =
         PickAt(event.screen, context.view(), tables.paths, tables.areas, context.pickOptions());
-    context.Select(pick);
+    Selection& selected = context.selected();
+    const bool adds = event.modifiers.shift || event.modifiers.control;
     action_ = Action::None;
-    if (!pick) return;
-    const bool rim = pick->part == PickPart::Rim;
-    if (!rim && !DraggedPoint(*pick)) return;
-    action_ = Action::Pressed;
-    pick_ = *pick;
     pressedAt_ = event.screen;
+    pressedFeet_ = event.precise;
     target_ = event.precise;
     alone_ = event.modifiers.alt;
+    if (!pick) {
+        // Beside every entry: a box selects, a click alone selects nothing.
+        if (!adds) selected.Clear();
+        action_ = Action::Pressed;
+        mode_ = Mode::Box;
+        boxAdds_ = adds;
+        return;
+    }
+    if (adds) {
+        if (event.modifiers.control)
+            selected.Toggle(*pick);
+        else
+            selected.Add(*pick);
+        return;
+    }
+    const bool ofSeveral =
+        selected.Entries(tables).size() > 1 && selected.Contains(pick->kind, pick->entry);
+    if (ofSeveral) {
+        selected.MakeCurrent(*pick);
+    } else {
+        context.Select(pick);
+    }
+    action_ = Action::Pressed;
+    pick_ = *pick;
+    const bool point = pick->part == PickPart::Rim || DraggedPoint(*pick);
+    mode_ = ofSeveral || !point ? Mode::Selection : Mode::Point;
 }
 
 void SelectTool::Move(ToolContext& context, const PointerEvent& event) {
@@ -45,7 +68,7 @@ void SelectTool::Move(ToolContext& context, const PointerEvent& event) {
         action_ = Action::Dragging;
     }
     alone_ = event.modifiers.alt;
-    target_ = Target(context, event);
+    target_ = mode_ == Mode::Point ? Target(context, event) : event.precise;
     context.RequestRefresh();
 }
 
@@ -55,8 +78,17 @@ void SelectTool::Release(ToolContext& context, const PointerEvent& event) {
     snap_.reset();
     if (was != Action::Dragging || event.button != MouseButton::Left) return;
     alone_ = event.modifiers.alt;
-    target_ = Target(context, event);
-    if (auto command = DragCommand(context)) context.document().Apply(std::move(command));
+    target_ = mode_ == Mode::Point ? Target(context, event) : event.precise;
+    if (mode_ == Mode::Box) {
+        const PickOptions shown = context.pickOptions();
+        const std::vector<Pick> inside = EntriesInBox(context.document().working(), pressedFeet_,
+                                                      target_, shown.paths, shown.areas);
+        Selection& selected = context.selected();
+        if (!boxAdds_) selected.Clear();
+        for (const Pick& pick : inside) selected.Add(pick);
+    } else if (auto command = DragCommand(context)) {
+        context.document().Apply(std::move(command));
+    }
     context.RequestRefresh();
 }
 
@@ -66,10 +98,9 @@ bool SelectTool::Key(ToolContext& context, EditorKey key, Modifiers) {
         return true;
     }
     if (key != EditorKey::Delete) return false;
-    const std::optional<Pick> pick = context.selection();
-    if (!pick) return false;
     EditDocument& document = context.document();
-    auto command = MakeRemoveEntry(document.working(), document.tileId(), pick->kind, pick->entry);
+    const std::vector<Pick> picks = context.selected().Entries(document.working());
+    auto command = RemoveEntries(document.working(), document.tileId(), picks);
     if (!command) return false;
     context.Select(std::nullopt);
     document.Apply(std::move(command));
@@ -102,6 +133,11 @@ FeetPointF SelectTool::Target(const ToolContext& context, const PointerEvent& ev
 std::unique_ptr<EditCommand> SelectTool::DragCommand(const ToolContext& context) const {
     const EditDocument& document = context.document();
     const EditorWorkingSet& tables = document.working();
+    if (mode_ == Mode::Box) return nullptr;
+    if (mode_ == Mode::Selection) {
+        return MoveEntries(tables, document.tileId(), context.selected().Entries(tables),
+                           target_.x - pressedFeet_.x, target_.y - pressedFeet_.y);
+    }
     if (pick_.part == PickPart::Rim) {
         const std::optional<FeetPointF> centre =
             PointOf(tables.paths, tables.areas, {PointRole::Centre, pick_.entry});
@@ -128,6 +164,10 @@ std::unique_ptr<EditCommand> SelectTool::DragCommand(const ToolContext& context)
 ToolView SelectTool::View(const ToolContext& context) const {
     ToolView view;
     if (action_ != Action::Dragging) return view;
+    if (mode_ == Mode::Box) {
+        view.selectBox = std::array<FeetPointF, 2>{pressedFeet_, target_};
+        return view;
+    }
     view.snap = snap_;
     EditorWorkingSet preview;
     const EditorWorkingSet& tables = context.document().working();

@@ -27,6 +27,7 @@
 #include "editor/editor_state.h"
 #include "editor/frame.h"
 #include "editor/picking.h"
+#include "editor/selection.h"
 #include "editor/snapping.h"
 #include "editor/view_transform.h"
 
@@ -75,6 +76,9 @@ class ToolContext {
     virtual PickOptions pickOptions() const = 0;
     virtual std::optional<Pick> selection() const = 0;
     virtual void Select(std::optional<Pick> pick) = 0;
+    // The whole selection (selection.h): its entries, the current one last.
+    virtual Selection& selected() = 0;
+    virtual const Selection& selected() const = 0;
     // What follows features in the tile image on screen, made when first
     // asked for after an image is loaded; null when no image is shown or
     // there was no memory for it.
@@ -89,6 +93,8 @@ struct ToolView {
     std::optional<EditorWorkingSet> preview;
     // A trace being drawn: its segments as bands of its width.
     std::vector<RubberBand> trace;
+    // The box being dragged to select with.
+    std::optional<std::array<FeetPointF, 2>> selectBox;
 };
 
 // The open point of a stroke: nothing, the last point of an open path, or

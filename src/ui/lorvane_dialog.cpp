@@ -104,6 +104,7 @@ LorvaneDialog::LorvaneDialog(MainShell& shell, EditorPanel& panel, QWidget* pare
     setFrameShape(QFrame::Box);
     setFont(TemplateFont(font()));
     Build();
+    AddClipboardKeys();
     panel_.SetView(this);
     panel_.Initialise();
     panel_.SetGridStep(LoadGridStep(shell.platform().settings));
@@ -168,7 +169,7 @@ QTreeWidget* LorvaneDialog::AddList(int id, PanelList list, QRect place) {
     view->setGeometry(place);
     view->setRootIsDecorated(false);
     view->setUniformRowHeights(true);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->header()->setDefaultAlignment(Qt::AlignCenter);
     view->header()->setStretchLastSection(false);
     QStringList titles;
@@ -186,9 +187,21 @@ QTreeWidget* LorvaneDialog::AddList(int id, PanelList list, QRect place) {
     // A row chosen picks its entry on the canvas; a cell double clicked,
     // clicked again or F2 is edited: the type from the list of type names,
     // the numbers typed.
+    // Rows chosen with Shift or Ctrl keep the other list's entries selected.
     connect(view, &QTreeWidget::itemSelectionChanged, this, [this, view, list] {
         if (syncing_) return;
-        panel_.SelectRow(list, SelectedRow(view));
+        std::vector<int> rows;
+        for (const QModelIndex& index : view->selectionModel()->selectedRows())
+            rows.push_back(index.row());
+        std::sort(rows.begin(), rows.end());
+        // The row clicked last is the current entry.
+        if (QTreeWidgetItem* current = view->currentItem(); current && current->isSelected()) {
+            const int row = view->indexOfTopLevelItem(current);
+            std::erase(rows, row);
+            rows.push_back(row);
+        }
+        const Qt::KeyboardModifiers held = QGuiApplication::keyboardModifiers();
+        panel_.SelectRows(list, rows, held & (Qt::ShiftModifier | Qt::ControlModifier));
         Sync();
     });
     view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -507,7 +520,13 @@ void LorvaneDialog::ViewerMouseEvent(const ViewerMouse& mouse) {
 void LorvaneDialog::RunContextMenu(const ContextTarget& target, QPoint globalAt) {
     const std::vector<ContextAction> actions = panel_.ContextActions(target);
     if (actions.empty()) return;
-    panel_.SelectRow(target.list, target.row);
+    // The menu of one of several selected acts on them all: they stay selected.
+    const std::vector<Pick> selected = panel_.selectedEntries();
+    const EntryKind kind = target.list == PanelList::Paths ? EntryKind::Path : EntryKind::Area;
+    if (std::none_of(selected.begin(), selected.end(), [&](const Pick& pick) {
+            return pick.kind == kind && pick.entry == target.row + 1;
+        }))
+        panel_.SelectRow(target.list, target.row);
     Sync();
     QMenu menu(this);
     menu.setObjectName("contextMenu");
@@ -527,19 +546,34 @@ void LorvaneDialog::RunContextMenu(const ContextTarget& target, QPoint globalAt)
 }
 
 void LorvaneDialog::SyncSelection() {
-    const std::optional<Pick> pick = panel_.selection();
+    const std::vector<Pick> selected = panel_.selectedEntries();
+    const std::optional<Pick> current = panel_.selection();
     for (QTreeWidget* view : {pathList_, areaList_}) {
         const EntryKind kind = view == pathList_ ? EntryKind::Path : EntryKind::Area;
-        const int row = pick && pick->kind == kind ? pick->entry - 1 : -1;
-        if (SelectedRow(view) == row) continue;
+        std::vector<int> rows;
+        for (const Pick& pick : selected)
+            if (pick.kind == kind) rows.push_back(pick.entry - 1);
+        std::sort(rows.begin(), rows.end());
+        std::vector<int> shown;
+        for (const QModelIndex& index : view->selectionModel()->selectedRows())
+            shown.push_back(index.row());
+        std::sort(shown.begin(), shown.end());
+        if (shown == rows) continue;
         const QSignalBlocker quiet(view);
+        const QSignalBlocker quietSelection(view->selectionModel());
         view->clearSelection();
-        if (QTreeWidgetItem* item = view->topLevelItem(row)) {
-            item->setSelected(true);
-            view->setCurrentItem(item);
+        for (const int row : rows)
+            if (QTreeWidgetItem* item = view->topLevelItem(row)) item->setSelected(true);
+        const int currentRow = current && current->kind == kind ? current->entry - 1
+                               : rows.empty()                   ? -1
+                                                                : rows.back();
+        if (QTreeWidgetItem* item = view->topLevelItem(currentRow)) {
+            view->selectionModel()->setCurrentIndex(view->indexFromItem(item),
+                                                    QItemSelectionModel::NoUpdate);
             view->scrollToItem(item);
         }
     }
+    viewer_->viewport()->update();
 }
 
 // Beside the viewer: a left click gives the tile list the keyboard.
@@ -640,6 +674,43 @@ std::optional<int32_t> LorvaneDialog::ChooseEntryType(PanelList list, int32_t cu
     Sync();
     if (!chosen) return std::nullopt;
     return static_cast<int32_t>(names.indexOf(name));
+}
+
+std::optional<int32_t> LorvaneDialog::ChooseEntryWidth(int32_t current) {
+    bool chosen = false;
+    const int width = QInputDialog::getInt(
+        this, "Change Width", "Width (feet):", std::max(current, 1), 1, 1000000, 1, &chosen);
+    Sync();
+    if (!chosen) return std::nullopt;
+    return width;
+}
+
+// The clipboard's keys and Ctrl+A while the panel (its viewer, its lists)
+// has the keyboard; a typing field keeps its own.
+void LorvaneDialog::AddClipboardKeys() {
+    const auto key = [this](QKeySequence sequence, auto action) {
+        auto* shortcut = new QShortcut(sequence, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, action] {
+            action();
+            viewer_->ViewChanged();
+            Sync();
+        });
+    };
+    key(QKeySequence::Copy, [this] {
+        const std::string text = panel_.CopySelection();
+        if (!text.empty()) PutOnClipboard(text);
+    });
+    key(QKeySequence::Cut, [this] {
+        const std::string text = panel_.CutSelection();
+        if (!text.empty()) PutOnClipboard(text);
+    });
+    key(QKeySequence::Paste,
+        [this] { panel_.Paste(QApplication::clipboard()->text().toStdString()); });
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V),
+        [this] { panel_.Paste(QApplication::clipboard()->text().toStdString(), true); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_D), [this] { panel_.DuplicateSelection(); });
+    key(QKeySequence::SelectAll, [this] { panel_.SelectAll(); });
 }
 
 void LorvaneDialog::PutOnClipboard(const std::string& text) {

@@ -52,6 +52,7 @@ class LorvaneDialog : public QFrame, public PanelView {
     void CommandPosted() override;
     void AddClipboardKeys();
     std::optional<int32_t> ChooseSuggestionType(int32_t current) override;
+    std::optional<int32_t> ChooseEntryWidth(int32_t current) override;
     std::optional<int32_t> ChooseEntryType(PanelList list, int32_t current) override;
     void PutOnClipboard(const std::string& text) override;
 

@@ -122,7 +122,8 @@ TEST(BuildFrame, LinesAreCutAtTheViewportOnTheirOwnCourse) {
 TEST(BuildFrame, HighlightRubberBandAndSnapMarkerOnTop) {
     const Scene s;
     FrameInput input = s.Input();
-    input.highlight = Pick{EntryKind::Path, 1, PickPart::Body};
+    const Pick first{EntryKind::Path, 1, PickPart::Body};
+    input.highlights = std::span(&first, 1);
     input.rubber = RubberBand{false, {2000, 3000}, {1000, 3000}, PathPens[1], 50};
     input.snap = Snapped{{1000, 3000}, SnapKind::Grid, std::nullopt};
     const std::vector<FrameItem> items = BuildFrame(input);
@@ -139,7 +140,8 @@ TEST(BuildFrame, HighlightRubberBandAndSnapMarkerOnTop) {
 
     // An area's stroke: a disc to the pointer and the line of its radius;
     // a snap of kind None shows no marker; a stale highlight draws nothing.
-    input.highlight = Pick{EntryKind::Area, 7, PickPart::Rim};
+    const Pick stale{EntryKind::Area, 7, PickPart::Rim};
+    input.highlights = std::span(&stale, 1);
     input.rubber = RubberBand{true, {1000, 1000}, {1000, 1400}, AreaPens[0], 0};
     input.snap = Snapped{};
     const std::vector<FrameItem> area = BuildFrame(input);

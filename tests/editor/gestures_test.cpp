@@ -69,7 +69,8 @@ TEST_F(GestureTest, ADoubleClickAcceptsTheTrace) {
 
 TEST_F(GestureTest, TheMenusOfRowsAndOfTheViewer) {
     using A = ContextAction;
-    const std::vector<A> entry{A::Delete, A::Copy, A::ChangeType, A::ZoomTo};
+    const std::vector<A> segment{A::Delete, A::Copy, A::ChangeType, A::ChangeWidth, A::ZoomTo};
+    const std::vector<A> area{A::Delete, A::Copy, A::ChangeType, A::ZoomTo};
     const std::vector<A> tile{A::NewPath, A::Trace, A::NewArea, A::ZoomToTile};
     NewPath();
     DrawPath({{20, 150}, {120, 150}});
@@ -83,7 +84,7 @@ TEST_F(GestureTest, TheMenusOfRowsAndOfTheViewer) {
         int row;
         std::vector<A> actions;
     };
-    for (const Case& c : {Case{PanelList::Paths, 0, entry}, Case{PanelList::Areas, 0, entry},
+    for (const Case& c : {Case{PanelList::Paths, 0, segment}, Case{PanelList::Areas, 0, area},
                           Case{PanelList::Paths, 1, {}}, Case{PanelList::Areas, -1, {}}})
         EXPECT_EQ(panel.ContextActions(c.list, c.row), c.actions) << c.row;
     // On the viewer: the picked entry (picked by the click), else the tile.

@@ -40,9 +40,11 @@ class RecordingHost : public PanelHost, public PanelView {
     void StoreSuggestionColours(const SuggestionTypes& types) override { suggestionTypes = types; }
     std::optional<int32_t> ChooseSuggestionType(int32_t) override { return suggestionType; }
     std::optional<int32_t> ChooseEntryType(PanelList, int32_t) override { return entryType; }
+    std::optional<int32_t> ChooseEntryWidth(int32_t) override { return entryWidth; }
     void PutOnClipboard(const std::string& text) override { clipboard = text; }
 
     std::optional<int32_t> entryType;
+    std::optional<int32_t> entryWidth;
     std::string clipboard;
 
     SuggestionTypes suggestionTypes = SuggestionTypes::Defaults();

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "editor/clipboard.h"
 #include "editor/status_text.h"
 #include "editor/typed_values.h"
 #include "panel_fixture.h"
@@ -158,6 +159,113 @@ TEST_F(SelectToolTest, DeleteRemovesWhatIsPicked) {
     EXPECT_FALSE(panel.Key(EditorKey::Delete));  // nothing picked
     panel.Undo();
     EXPECT_EQ(Tables().areaCount(), 1);
+}
+
+TEST_F(SelectToolTest, SeveralAreSelectedByShiftCtrlABoxAndSelectAll) {
+    const Pick first{EntryKind::Path, 1, PickPart::Body};
+    const Pick lake{EntryKind::Area, 1, PickPart::Centre};
+    const auto click = [&](ScreenPoint at, Modifiers modifiers = {}) {
+        panel.PointerPressed(MouseButton::Left, at, modifiers);
+        panel.PointerReleased(MouseButton::Left, at, modifiers);
+    };
+    const auto selected = [&] {
+        std::vector<std::pair<EntryKind, int32_t>> entries;
+        for (const Pick& pick : panel.selectedEntries())
+            entries.emplace_back(pick.kind, pick.entry);
+        return entries;
+    };
+    using E = std::vector<std::pair<EntryKind, int32_t>>;
+    click(At(200, 300));
+    click(At(2400, 800), {.shift = true});
+    EXPECT_EQ(selected(), (E{{EntryKind::Path, 1}, {EntryKind::Area, 1}}));
+    EXPECT_EQ(panel.selection(), lake);  // the one picked last
+    click(At(200, 300), {.control = true});
+    EXPECT_EQ(selected(), (E{{EntryKind::Area, 1}}));
+    click(At(200, 300), {.control = true});
+    EXPECT_EQ(panel.selection(), first);
+    click(At(3000, 3000));
+    EXPECT_TRUE(selected().empty());
+    // A box from beside everything: the segments wholly inside it; with
+    // Shift it adds, and a disc it cuts is not inside.
+    Drag(At(20, 100), At(550, 650));
+    EXPECT_EQ(selected(), (E{{EntryKind::Path, 1}, {EntryKind::Path, 2}}));
+    Drag(At(2450, 1300), At(1900, 250), {.shift = true});
+    EXPECT_EQ(selected().size(), 2u);
+    Drag(At(2000, 400), At(2800, 1200), {.shift = true});
+    EXPECT_EQ(selected().size(), 3u);
+    Drag(At(250, 700), At(550, 350));  // cuts the first segment: only the second
+    EXPECT_EQ(selected(), (E{{EntryKind::Path, 2}}));
+    EXPECT_EQ(panel.UndoText(), "");  // selecting changes nothing
+    panel.SelectAll();
+    EXPECT_EQ(selected().size(), 3u);
+    // The list rows select too; with keepOther the other list stays.
+    panel.SelectRows(PanelList::Paths, {1}, true);
+    EXPECT_EQ(selected(), (E{{EntryKind::Area, 1}, {EntryKind::Path, 2}}));
+    panel.SelectRows(PanelList::Paths, {0, 1});
+    EXPECT_EQ(selected(), (E{{EntryKind::Path, 1}, {EntryKind::Path, 2}}));
+    // Copied, the two stay one path; pasted, the copies are the selection.
+    const auto copied = ReadClipboardText(panel.CopySelection());
+    ASSERT_TRUE(copied && copied->paths.size() == 2);
+    EXPECT_TRUE(copied->paths[0].beginsPath);
+    EXPECT_FALSE(copied->paths[1].beginsPath);
+    ASSERT_TRUE(panel.Paste(panel.CopySelection()));
+    EXPECT_EQ(selected(), (E{{EntryKind::Path, 4}, {EntryKind::Path, 3}}));
+    EXPECT_EQ(Tables().Path(3), Tables().Path(1));
+}
+
+TEST_F(SelectToolTest, TheSelectionMovesChangesAndGoesAsOneStepEach) {
+    const EditorWorkingSet before = Tables();
+    panel.SelectAll();
+    panel.SelectRows(PanelList::Paths, {1}, true);  // the second segment and the lake
+    // Dragged by the segment's body: both move by the same feet, one step.
+    Drag(At(400, 500), At(400, 500, 20, -10));
+    const double dx = Tables().Path(2).startX - before.Path(2).startX;
+    const double dy = Tables().Path(2).startY - before.Path(2).startY;
+    EXPECT_NE(dx, 0);
+    EXPECT_NE(dy, 0);
+    EXPECT_NEAR(Tables().Path(2).endX - before.Path(2).endX, dx, 0.01);
+    EXPECT_NEAR(Tables().Area(1).centerX - before.Area(1).centerX, dx, 0.01);
+    EXPECT_NEAR(Tables().Area(1).centerY - before.Area(1).centerY, dy, 0.01);
+    EXPECT_EQ(Tables().Path(1), before.Path(1));
+    EXPECT_EQ(panel.UndoText(), "Move 2 Entries");
+    panel.Undo();
+    EXPECT_EQ(Tables().paths, before.paths);
+    EXPECT_EQ(Tables().areas, before.areas);
+    // Toward the tile's far corner: held on the tile, the shape kept.
+    Drag(At(400, 500), At(3270, 3270));
+    EXPECT_FLOAT_EQ(Tables().Area(1).centerX, TILE_SPAN);
+    EXPECT_FLOAT_EQ(Tables().Area(1).centerY, TILE_SPAN);
+    EXPECT_NEAR(Tables().Area(1).centerX - Tables().Path(2).startX,
+                before.Area(1).centerX - before.Path(2).startX, 0.01);
+    panel.Undo();
+    // Type and width from a row's menu: every selected segment, one step.
+    panel.SelectAll();
+    host.entryType = 0;  // River
+    ASSERT_TRUE(panel.RunContextAction(ContextAction::ChangeType, {PanelList::Paths, 0}));
+    host.entryWidth = 80;
+    ASSERT_TRUE(panel.RunContextAction(ContextAction::ChangeWidth, {PanelList::Paths, 1}));
+    for (int n = 1; n <= 2; ++n) {
+        EXPECT_EQ(Tables().Path(n).typeChoice, 0);
+        EXPECT_EQ(Tables().Path(n).width, 80);
+    }
+    EXPECT_EQ(panel.UndoText(), "Change Width of 2 Entries");
+    panel.Undo();
+    panel.Undo();
+    EXPECT_EQ(Tables().paths, before.paths);
+    // Of a row that is not selected, the row's entry alone.
+    panel.SelectRows(PanelList::Paths, {1});
+    ASSERT_TRUE(panel.RunContextAction(ContextAction::ChangeWidth, {PanelList::Paths, 0}));
+    EXPECT_EQ(Tables().Path(1).width, 80);
+    EXPECT_EQ(Tables().Path(2).width, before.Path(2).width);
+    panel.Undo();
+    // Delete: the whole selection, given back by one undo.
+    panel.SelectAll();
+    EXPECT_TRUE(panel.Key(EditorKey::Delete));
+    EXPECT_EQ(Tables().pathCount() + Tables().areaCount(), 0);
+    EXPECT_EQ(panel.UndoText(), "Delete 3 Entries");
+    panel.Undo();
+    EXPECT_EQ(Tables().paths, before.paths);
+    EXPECT_EQ(Tables().areas, before.areas);
 }
 
 TEST_F(SelectToolTest, DrawingSnapsToEndsAndHoldsFifteenDegreesWithShift) {

@@ -37,8 +37,17 @@ class FramePainterTest : public QObject {
         // radius 300 feet (30 pixels) at the lower left.
         const std::vector<WorkingPath> paths{{1, 100, 0, 1640, 3280, 1640, true}};
         const std::vector<WorkingArea> areas{{0, 300, 800, 800}};
-        const auto items = BuildFrame(
-            {view, 328, 328, paths, areas, true, true, std::nullopt, std::nullopt, std::nullopt});
+        const auto items = BuildFrame({view,
+                                       328,
+                                       328,
+                                       paths,
+                                       areas,
+                                       true,
+                                       true,
+                                       {},
+                                       std::nullopt,
+                                       std::nullopt,
+                                       std::nullopt});
         QImage target(328, 328, QImage::Format_RGB32);
         target.fill(Qt::white);
         QPainter painter(&target);
@@ -66,8 +75,8 @@ class FramePainterTest : public QObject {
         ViewTransform view(100, 100, 4);
         view.ZoomAbout(100, {0, 0});
         QCOMPARE(view.PixelsPerImagePixel(), 32.0);
-        const auto items =
-            BuildFrame({view, 4, 4, {}, {}, true, true, std::nullopt, std::nullopt, std::nullopt});
+        const auto items = BuildFrame(
+            {view, 4, 4, {}, {}, true, true, {}, std::nullopt, std::nullopt, std::nullopt});
         QImage target(100, 100, QImage::Format_RGB32);
         QPainter painter(&target);
         PaintFrame(painter, items, tile);

@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -301,7 +302,8 @@ class LorvaneDialogTest : public QObject {
         const QRect row = PathList().visualItemRect(PathList().topLevelItem(1));
         OnNextMenu(shown, "");
         QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, row.center());
-        QCOMPARE(shown, (QStringList{"Delete", "Copy", "Change Type...", "Zoom To"}));
+        QCOMPARE(shown,
+                 (QStringList{"Delete", "Copy", "Change Type...", "Change Width...", "Zoom To"}));
         QCOMPARE(dialog_->panel().tables().pathCount(), 2);
         QCOMPARE(SelectedRow(PathList()), 1);
         // Copy puts the row's values on the clipboard; Delete removes it.
@@ -342,7 +344,8 @@ class LorvaneDialogTest : public QObject {
         // On the segment: its menu; Zoom To zooms in on it.
         OnNextMenu(shown, "Zoom To");
         ClickViewer(70, 150, Qt::RightButton);
-        QCOMPARE(shown, (QStringList{"Delete", "Copy", "Change Type...", "Zoom To"}));
+        QCOMPARE(shown,
+                 (QStringList{"Delete", "Copy", "Change Type...", "Change Width...", "Zoom To"}));
         QVERIFY(!dialog_->panel().view().fitted());
         QCOMPARE(SelectedRow(PathList()), 0);
         // On nothing: the tile's menu.
@@ -401,6 +404,149 @@ class LorvaneDialogTest : public QObject {
         QCOMPARE(PathList().topLevelItemCount(), 0);
         dialog_->HandleCommand(kPanelUndoSegment);
         QCOMPARE(PathList().topLevelItemCount(), 1);
+    }
+
+    // Three segments: a road of two from (20, 200) by (100, 100) to
+    // (180, 60), and one alone from (40, 260) to (140, 260).
+    void DrawThreeSegments() {
+        OnNextDialog([](QDialog& dialog) { dialog.accept(); });
+        Click(kPanelNewPath);
+        for (const QPoint at : {QPoint(20, 200), QPoint(100, 100), QPoint(180, 60)})
+            ClickViewer(at.x(), at.y());
+        ClickViewer(180, 60, Qt::RightButton);
+        ClickViewer(40, 260);
+        ClickViewer(140, 260);
+        ClickViewer(140, 260, Qt::RightButton);
+        QTest::keyClick(dialog_.get(), Qt::Key_Escape);
+        QTRY_COMPARE(dialog_->panel().tables().pathCount(), 3);
+    }
+    std::vector<int> SelectedRows(QTreeWidget& list) {
+        std::vector<int> rows;
+        for (const QModelIndex& index : list.selectionModel()->selectedRows())
+            rows.push_back(index.row());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+    void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers held = {}) {
+        QTest::mousePress(ViewerField(), Qt::LeftButton, held, ViewerPoint(from.x(), from.y()));
+        for (int step = 1; step <= 4; ++step) {
+            const QPoint at = from + (to - from) * step / 4;
+            QMouseEvent move(QEvent::MouseMove, ViewerPoint(at.x(), at.y()),
+                             ViewerField()->mapToGlobal(ViewerPoint(at.x(), at.y())), Qt::NoButton,
+                             Qt::LeftButton, held);
+            QApplication::sendEvent(ViewerField(), &move);
+        }
+        QTest::mouseRelease(ViewerField(), Qt::LeftButton, held, ViewerPoint(to.x(), to.y()));
+        QTest::qWait(20);
+    }
+    void Keys(int key, Qt::KeyboardModifiers held) {
+        QTest::keyClick(ViewerField(), Qt::Key(key), held);
+        QTest::qWait(20);  // the posted refresh
+    }
+
+    void severalSelectedMoveAndChangeAsOneStepAndTheRowsFollow() {
+        DrawThreeSegments();
+        const EditorWorkingSet before = dialog_->panel().tables();
+        // Shift+click adds on the viewer, Ctrl+click adds a row.
+        ClickViewer(60, 150);
+        QTest::mouseClick(ViewerField(), Qt::LeftButton, Qt::ShiftModifier, ViewerPoint(90, 260));
+        QCOMPARE(SelectedRows(PathList()), (std::vector<int>{0, 2}));
+        const QRect second = PathList().visualItemRect(PathList().topLevelItem(1));
+        QTest::mouseClick(PathList().viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          second.center());
+        QCOMPARE(dialog_->panel().selectedEntries().size(), size_t{3});
+        // The body of one dragged: all three move, one step.
+        Drag({90, 260}, {110, 240});
+        const EditorWorkingSet& tables = dialog_->panel().tables();
+        const float dx = tables.Path(3).startX - before.Path(3).startX;
+        QVERIFY(dx != 0);
+        for (int n = 1; n <= 3; ++n) {
+            QCOMPARE(tables.Path(n).endX - before.Path(n).endX, dx);
+            QCOMPARE(tables.Path(n).startY - before.Path(n).startY,
+                     tables.Path(3).startY - before.Path(3).startY);
+        }
+        QCOMPARE(dialog_->panel().UndoText(), std::string("Move 3 Entries"));
+        dialog_->HandleCommand(kPanelUndoSegment);
+        QVERIFY(tables.paths == before.paths);
+        // Change Width... of a row of the selection: every one, one step.
+        QCOMPARE(SelectedRows(PathList()), (std::vector<int>{0, 1, 2}));
+        OnNextDialog([](QDialog& dialog) {
+            auto* input = qobject_cast<QInputDialog*>(&dialog);
+            QVERIFY(input != nullptr);
+            input->setIntValue(80);
+            dialog.accept();
+        });
+        QStringList shown;
+        OnNextMenu(shown, "Change Width...");
+        QTest::mouseClick(PathList().viewport(), Qt::RightButton, {}, second.center());
+        for (int n = 1; n <= 3; ++n) QCOMPARE(tables.Path(n).width, 80.0f);
+        QCOMPARE(PathList().topLevelItem(2)->text(2), QString("80"));
+        QCOMPARE(dialog_->panel().UndoText(), std::string("Change Width of 3 Entries"));
+        dialog_->HandleCommand(kPanelUndoSegment);
+        QVERIFY(tables.paths == before.paths);
+        // Ctrl+A and Delete: all of them, given back by one undo.
+        dialog_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+        ViewerField()->setFocus();
+        ClickViewer(250, 20);  // beside everything: nothing selected
+        QVERIFY(SelectedRows(PathList()).empty());
+        Keys(Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(SelectedRows(PathList()), (std::vector<int>{0, 1, 2}));
+        Keys(Qt::Key_Delete, {});
+        QCOMPARE(tables.pathCount(), 0);
+        dialog_->HandleCommand(kPanelUndoSegment);
+        QVERIFY(tables.paths == before.paths);
+    }
+
+    void aBoxSelectsAndTheClipboardCarriesItToOtherTilesAndDatabases() {
+        DrawThreeSegments();
+        const EditorWorkingSet before = dialog_->panel().tables();
+        dialog_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+        ViewerField()->setFocus();
+        // From beside everything round the road: its two segments.
+        Drag({10, 20}, {195, 215});
+        QCOMPARE(SelectedRows(PathList()), (std::vector<int>{0, 1}));
+        QApplication::clipboard()->clear();
+        Keys(Qt::Key_C, Qt::ControlModifier);
+        const QString copied = QApplication::clipboard()->text();
+        QCOMPARE(copied.count("\npath "), 2);
+        // Another database of two tiles: pasted in place on its second.
+        testing::WriteFileBytes(
+            folder_ / "Other.bin",
+            SerializeTextureBin(testing::MakeDatabase(
+                {TileSet{2, {testing::MakeTile("H000.PCX"), testing::MakeTile("H001.PCX")}}})));
+        testing::WriteFileBytes(folder_ / "H001.PCX",
+                                testing::WritePcx(testing::MakePatternPicture(64, 64, 5)));
+        QVERIFY(state_->session.Open((folder_ / "Other.bin").string()));
+        panel_->LoadTileImage((folder_ / "H001.PCX").string(), "H001.PCX");
+        dialog_->Sync();
+        QTRY_VERIFY(dialog_->panel().showsImage());
+        const EditorWorkingSet& tables = dialog_->panel().tables();
+        QCOMPARE(tables.pathCount(), 0);
+        ViewerField()->setFocus();
+        Keys(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(tables.pathCount(), 2);
+        for (int n = 1; n <= 2; ++n) QVERIFY(tables.Path(n) == before.Path(n));
+        QCOMPARE(SelectedRows(PathList()), (std::vector<int>{0, 1}));  // what was pasted
+        QCOMPARE(dialog_->panel().UndoText(), std::string("Paste 2 Entries"));
+        // And on its first tile at the pointer, with Shift.
+        panel_->LoadTileImage((folder_ / "H000.PCX").string(), "H000.PCX");
+        dialog_->Sync();
+        QTest::mouseMove(ViewerField(), ViewerPoint(100, 150));
+        Keys(Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(tables.pathCount(), 2);
+        const FeetPointF pointer = dialog_->panel().view().ToFeet(
+            {double(ViewerPoint(100, 150).x()), double(ViewerPoint(100, 150).y())});
+        QVERIFY(std::abs(tables.Path(1).startX - pointer.x) < 1);
+        QVERIFY(std::abs(tables.Path(1).startY - pointer.y) < 1);
+        // Saved: both tiles hold the two segments.
+        platform_.choices.push_back(FileChoice::Chosen(folder_ / "Other.bin"));
+        QVERIFY(state_->session.Save());
+        const auto saved = LoadTextureBin(folder_ / "Other.bin", platform_);
+        QVERIFY(saved.has_value());
+        QCOMPARE(saved->sets[0].tiles[0].pathCount(), 2);
+        QCOMPARE(saved->sets[0].tiles[1].pathCount(), 2);
     }
 
     void showPathsFollowsTheFlag() {

@@ -28,7 +28,7 @@ struct Window {
         viewer.SetTile(tile);
         viewer.SetFrameSource([this] {
             return BuildFrame(
-                {view, 256, 256, {}, {}, true, true, std::nullopt, std::nullopt, std::nullopt});
+                {view, 256, 256, {}, {}, true, true, {}, std::nullopt, std::nullopt, std::nullopt});
         });
         viewer.SetMouseHandler([this](const ViewerMouse& mouse) { events.push_back(mouse); });
         viewer.show();
