@@ -560,7 +560,6 @@ void LorvaneDialog::SyncSelection() {
         std::sort(shown.begin(), shown.end());
         if (shown == rows) continue;
         const QSignalBlocker quiet(view);
-        const QSignalBlocker quietSelection(view->selectionModel());
         view->clearSelection();
         for (const int row : rows)
             if (QTreeWidgetItem* item = view->topLevelItem(row)) item->setSelected(true);
@@ -685,12 +684,12 @@ std::optional<int32_t> LorvaneDialog::ChooseEntryWidth(int32_t current) {
     return width;
 }
 
-// The clipboard's keys and Ctrl+A while the panel (its viewer, its lists)
-// has the keyboard; a typing field keeps its own.
+// The clipboard's keys and Ctrl+A anywhere in the panel's window; a typing
+// field keeps its own.
 void LorvaneDialog::AddClipboardKeys() {
     const auto key = [this](QKeySequence sequence, auto action) {
         auto* shortcut = new QShortcut(sequence, this);
-        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, action] {
             action();
             viewer_->ViewChanged();
