@@ -102,14 +102,20 @@ struct ItemPainter {
     }
 
     void operator()(const FrameNeighbour& item) const {
+        // The square in whole pixels, its edges rounded to the nearest: two
+        // squares that meet share the edge, and no background shows between
+        // them. The image fills it (stretched by less than a pixel).
+        const ScreenRect& r = item.square;
+        const QRect square(
+            QPoint(int(std::lround(r.left)), int(std::lround(r.top))),
+            QPoint(int(std::lround(r.Right())) - 1, int(std::lround(r.Bottom())) - 1));
         painter.save();
-        painter.setClipRect(Rect(item.square));
+        painter.setClipRect(square);
         painter.setOpacity(item.opacity);
         if (item.image && item.picture != nullptr) {
             const QImage& image = neighbours.Of(item);
             painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-            if (!image.isNull())
-                painter.drawImage(Rect(item.image->target), image, Rect(item.image->source));
+            if (!image.isNull()) painter.drawImage(QRectF(square), image, Rect(item.image->source));
         }
         for (const FrameBand& band : item.bands) (*this)(band);
         for (const FrameLine& line : item.lines) (*this)(line);
