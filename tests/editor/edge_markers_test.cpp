@@ -226,7 +226,7 @@ TEST_F(EdgeMarkerPanelTest, TheFrameShowsTheNeighboursImagesAndPathsPastTheEdges
     const std::vector<NeighbourTile> around = {{0, {3280, 0}}, {1, {3280, 3280}}, {1, {0, 3280}}};
     EXPECT_EQ(panel.neighbourhood().tiles, around);
     // Fitted, the neighbours lie outside the square viewer; zoomed out all
-    // the way, half of each shows.
+    // the way (one image pixel a screen pixel: 16 of them) they show.
     EXPECT_TRUE(ItemsOf<FrameNeighbour>(panel.Frame()).empty());
     panel.view().ZoomSteps(-20);
     // H001's image is missing: its squares show its paths and no image, and
@@ -241,12 +241,14 @@ TEST_F(EdgeMarkerPanelTest, TheFrameShowsTheNeighboursImagesAndPathsPastTheEdges
     EXPECT_TRUE(shown[0].lines.empty());
 
     // The tile beside itself shows what is drawn on it now.
+    panel.view().Fit();
     NewPath();
     panel.PointerReleased(MouseButton::Left, At(500, 500));
-    panel.PointerReleased(MouseButton::Left, At(2500, 2000));
-    panel.PointerReleased(MouseButton::Right, At(2500, 2000));
+    panel.PointerReleased(MouseButton::Left, At(800, 800));
+    panel.PointerReleased(MouseButton::Right, At(800, 800));
     panel.RunPosted();
     ASSERT_EQ(panel.tables().pathCount(), 1);
+    panel.view().ZoomSteps(-20);
     shown = ItemsOf<FrameNeighbour>(panel.Frame());
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[0].lines.size(), 1u);
