@@ -393,23 +393,4 @@ void EditorPanel::DatabaseChanged() {
     ++databaseGeneration_;
 }
 
-void EditorPanel::UseTheater(const TerrainMatrix& matrix, const uint64_t& revision) {
-    theaterMatrix_ = &matrix;
-    theaterRevision_ = &revision;
-    markerCache_.valid = false;
-}
-
-const std::vector<NeighbourMarker>& EditorPanel::edgeMarkers() const {
-    static const std::vector<NeighbourMarker> kNone;
-    if (theaterMatrix_ == nullptr || !document_.HasTile() || !document_.hasDatabase()) return kNone;
-    MarkerCache& cache = markerCache_;
-    const int32_t tile = document_.tileId();
-    if (!cache.valid || cache.tile != tile || cache.revision != *theaterRevision_ ||
-        cache.database != databaseGeneration_) {
-        cache = {true, tile, *theaterRevision_, databaseGeneration_,
-                 NeighbourMarkersOf(*theaterMatrix_, database_, tile)};
-    }
-    return cache.markers;
-}
-
 }  // namespace lorvane

@@ -346,6 +346,12 @@ class EditorPanel {
     // theater cross its edges; worked out again when the tile, the matrix or
     // the database changes. None without a tile or a complete matrix.
     const std::vector<NeighbourMarker>& edgeMarkers() const;
+    // The markers and the tiles around one place of the tile on screen
+    // (neighbour_markers.h), which the viewer shows faded past its edges:
+    // their images from the folder of the tile on screen, decoded once while
+    // they stay around it (none for an image missing or unreadable), and
+    // their paths.
+    const Neighbourhood& neighbourhood() const;
 
     const std::string& tileName() const { return state_.tileName; }
     const std::string& tileImagePath() const { return state_.tileImagePath; }
@@ -424,9 +430,28 @@ class EditorPanel {
         int32_t tile = 0;
         uint64_t revision = 0;
         uint64_t database = 0;
-        std::vector<NeighbourMarker> markers;
+        uint64_t made = 0;  // counts the neighbourhoods worked out
+        Neighbourhood neighbourhood;
     };
     mutable MarkerCache markerCache_;
+    // The neighbours as the frame shows them, made for one neighbourhood and
+    // tiles folder; their images are kept by tile id and path.
+    struct NeighbourShown {
+        uint32_t tileId = 0;
+        FeetPointF origin{};
+        std::string imagePath{};
+        std::shared_ptr<const PcxImage> picture{};
+        uint64_t pictureKey = 0;
+        std::vector<WorkingPath> paths{};
+    };
+    struct NeighbourCache {
+        uint64_t made = 0;  // the neighbourhood's
+        std::string folder;
+        std::vector<NeighbourShown> shown;
+        uint64_t lastKey = 0;
+    };
+    mutable NeighbourCache neighbourCache_;
+    std::vector<NeighbourInput> NeighbourInputs(std::span<const WorkingPath> onScreen) const;
 };
 
 }  // namespace lorvane

@@ -74,10 +74,11 @@ std::vector<FrameItem> EditorPanel::Frame() const {
     const EditorWorkingSet& tables = toolView.preview ? *toolView.preview : document_.working();
     if (!pointerOnTile_) toolView.snap.reset();
     const std::vector<Pick> selected = selectedEntries();
+    const std::vector<NeighbourInput> neighbours = NeighbourInputs(tables.paths);
     std::vector<FrameItem> items =
         BuildFrame({view_, image_->Width(), image_->Height(), tables.paths, tables.areas,
                     showPaths(), showAreas(), selected, toolView.selectBox, toolView.rubber,
-                    toolView.snap, edgeMarkers(), toolView.trace});
+                    toolView.snap, edgeMarkers(), toolView.trace, neighbours});
     // The suggestions over everything of the tile: dashed lines in their
     // type's colour, the picked one as a band of its width.
     const auto at = [&](TracePoint p) { return view_.ToScreen({p.x, p.y}); };
@@ -119,8 +120,10 @@ std::vector<FrameItem> EditorPanel::Frame() const {
                             view_.ToPixels(std::max(double(area.radius), 0.0)), Rgba{0, 0, 0, 0},
                             Translucent(AreaPen(AreaChoiceOfCode(area.type)), kFadedAlpha), 2,
                             LineStyle::Dashed});
-    const size_t under =
-        !items.empty() && std::holds_alternative<FrameImage>(items.front()) ? 1 : 0;
+    // Above the neighbours and the image.
+    size_t under = 0;
+    while (under < items.size() && std::holds_alternative<FrameNeighbour>(items[under])) ++under;
+    if (under < items.size() && std::holds_alternative<FrameImage>(items[under])) ++under;
     items.insert(items.begin() + static_cast<std::ptrdiff_t>(under), faded.begin(), faded.end());
     return items;
 }

@@ -8,21 +8,24 @@ namespace lorvane {
 
 namespace {
 
-// The part of the line a–b inside the viewport grown by margin on every
-// side (Liang–Barsky); nothing when none of it is.
-std::optional<std::pair<ScreenPoint, ScreenPoint>> ClipLine(const ViewTransform& view,
-                                                            ScreenPoint a, ScreenPoint b,
-                                                            double margin) {
+ScreenRect ViewportOf(const ViewTransform& view) {
+    return {0, 0, view.viewportWidth(), view.viewportHeight()};
+}
+
+// The part of the line a–b inside the box grown by margin on every side
+// (Liang–Barsky); nothing when none of it is.
+std::optional<std::pair<ScreenPoint, ScreenPoint>> ClipLine(const ScreenRect& box, ScreenPoint a,
+                                                            ScreenPoint b, double margin) {
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
     double from = 0;
     double to = 1;
     // Each edge as p·t ≤ q.
     const std::pair<double, double> edges[] = {
-        {-dx, a.x + margin},
-        {dx, view.viewportWidth() + margin - a.x},
-        {-dy, a.y + margin},
-        {dy, view.viewportHeight() + margin - a.y},
+        {-dx, a.x - box.left + margin},
+        {dx, box.Right() + margin - a.x},
+        {-dy, a.y - box.top + margin},
+        {dy, box.Bottom() + margin - a.y},
     };
     for (const auto& [p, q] : edges) {
         if (p == 0) {
@@ -52,21 +55,46 @@ bool CircleVisible(const ViewTransform& view, ScreenPoint c, double radius, doub
 // stay out of sight.
 constexpr double kClipMargin = 16;
 
-std::optional<FrameImage> ImageItem(const FrameInput& input) {
-    if (input.imageWidth <= 0 || input.imageHeight <= 0) return std::nullopt;
-    const ViewTransform& view = input.view;
+// The square on screen of a tile whose origin lies at origin in the feet of
+// the tile on screen.
+ScreenRect SquareOf(const ViewTransform& view, FeetPointF origin) {
+    const ScreenPoint corner = view.ToScreen({origin.x + TILE_SPAN, origin.y});
     const double side = view.ToPixels(TILE_SPAN);
-    const ScreenPoint corner = view.offset();
-    const double left = std::max(corner.x, 0.0);
-    const double top = std::max(corner.y, 0.0);
-    const double right = std::min(corner.x + side, view.viewportWidth());
-    const double bottom = std::min(corner.y + side, view.viewportHeight());
+    return {corner.x, corner.y, side, side};
+}
+
+// The part of a square inside the viewport; nothing when none of it is.
+std::optional<ScreenRect> InView(const ViewTransform& view, const ScreenRect& square) {
+    const double left = std::max(square.left, 0.0);
+    const double top = std::max(square.top, 0.0);
+    const double right = std::min(square.Right(), view.viewportWidth());
+    const double bottom = std::min(square.Bottom(), view.viewportHeight());
     if (right <= left || bottom <= top) return std::nullopt;
-    const double perPixelX = input.imageWidth / side;  // image pixels per screen pixel
-    const double perPixelY = input.imageHeight / side;
-    return FrameImage{{(left - corner.x) * perPixelX, (top - corner.y) * perPixelY,
-                       (right - left) * perPixelX, (bottom - top) * perPixelY},
-                      {left, top, right - left, bottom - top}};
+    return ScreenRect{left, top, right - left, bottom - top};
+}
+
+// The part in view of an image of width × height pixels laid on a tile's
+// square.
+std::optional<FrameImage> ImageOn(const ViewTransform& view, const ScreenRect& square,
+                                  int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) return std::nullopt;
+    const std::optional<ScreenRect> shown = InView(view, square);
+    if (!shown) return std::nullopt;
+    const double perPixelX = width / square.width;  // image pixels per screen pixel
+    const double perPixelY = height / square.height;
+    return FrameImage{
+        {(shown->left - square.left) * perPixelX, (shown->top - square.top) * perPixelY,
+         shown->width * perPixelX, shown->height * perPixelY},
+        *shown};
+}
+
+// A mark drawn at a point, moved inward so that all of it shows.
+ScreenPoint Inward(const ViewTransform& view, ScreenPoint at) {
+    const auto axis = [](double value, double length) {
+        return length < 2 * kMarkerReach ? length / 2
+                                         : std::clamp(value, kMarkerReach, length - kMarkerReach);
+    };
+    return {axis(at.x, view.viewportWidth()), axis(at.y, view.viewportHeight())};
 }
 
 class FrameBuilder {
@@ -74,7 +102,9 @@ class FrameBuilder {
     explicit FrameBuilder(const FrameInput& input) : input_(input), view_(input.view) {}
 
     std::vector<FrameItem> Build() {
-        if (auto image = ImageItem(input_)) items_.push_back(*image);
+        for (const NeighbourInput& neighbour : input_.neighbours) AddNeighbour(neighbour);
+        if (auto image = ImageOn(view_, SquareOf(view_, {}), input_.imageWidth, input_.imageHeight))
+            items_.push_back(*image);
         if (input_.showPaths) {
             for (const WorkingPath& segment : input_.paths) AddSegment(segment);
         }
@@ -83,35 +113,75 @@ class FrameBuilder {
         }
         for (const NeighbourMarker& marker : input_.edgeMarkers) {
             const ScreenPoint at = view_.ToScreen(marker.point);
-            if (CircleVisible(view_, at, 0, kClipMargin))
-                items_.push_back(
-                    FrameEdgeMarker{at, Opaque(PathPen(marker.typeChoice)), marker.places});
+            if (!CircleVisible(view_, at, 0, kMarkerReach)) continue;
+            const Pen& pen = PathPen(marker.typeChoice);
+            items_.push_back(FrameEdgeMarker{Inward(view_, at), Opaque(pen),
+                                             Contrasting(pen.colour), marker.places});
         }
         for (const Pick& pick : input_.highlights) AddHighlight(pick);
         if (input_.selectBox) AddBox((*input_.selectBox)[0], (*input_.selectBox)[1]);
         for (const RubberBand& band : input_.trace) AddRubberBand(band);
         if (input_.rubber) AddRubberBand(*input_.rubber);
         if (input_.snap && input_.snap->kind != SnapKind::None)
-            items_.push_back(FrameMarker{view_.ToScreen(input_.snap->point), input_.snap->kind});
+            items_.push_back(
+                FrameMarker{Inward(view_, view_.ToScreen(input_.snap->point)), input_.snap->kind});
         return std::move(items_);
     }
 
   private:
-    void AddBand(FeetPointF start, FeetPointF end, const Pen& pen, double width, LineStyle line) {
-        const ScreenPoint a = view_.ToScreen(start);
-        const ScreenPoint b = view_.ToScreen(end);
+    // A segment's band of its width (none when that is not above zero) and
+    // its centre line, cut to the box.
+    void SegmentItems(ScreenPoint a, ScreenPoint b, const Pen& pen, double width, LineStyle line,
+                      const ScreenRect& box, std::vector<FrameBand>& bands,
+                      std::vector<FrameLine>& lines) const {
         const double band = view_.ToPixels(std::max(width, 0.0));
         if (band > 0) {
-            if (auto cut = ClipLine(view_, a, b, band / 2 + kClipMargin))
-                items_.push_back(
+            if (auto cut = ClipLine(box, a, b, band / 2 + kClipMargin))
+                bands.push_back(
                     FrameBand{cut->first, cut->second, band, Translucent(pen, kBandAlpha)});
         }
-        AddLine(a, b, Opaque(pen), pen.width, line);
+        if (auto cut = ClipLine(box, a, b, pen.width + kClipMargin))
+            lines.push_back(
+                FrameLine{cut->first, cut->second, Opaque(pen), double(pen.width), line});
+    }
+
+    void AddBand(FeetPointF start, FeetPointF end, const Pen& pen, double width, LineStyle line) {
+        std::vector<FrameBand> bands;
+        std::vector<FrameLine> lines;
+        SegmentItems(view_.ToScreen(start), view_.ToScreen(end), pen, width, line,
+                     ViewportOf(view_), bands, lines);
+        items_.insert(items_.end(), bands.begin(), bands.end());
+        items_.insert(items_.end(), lines.begin(), lines.end());
     }
 
     void AddLine(ScreenPoint a, ScreenPoint b, Rgba colour, double width, LineStyle stroke) {
-        if (auto cut = ClipLine(view_, a, b, width + kClipMargin))
+        if (auto cut = ClipLine(ViewportOf(view_), a, b, width + kClipMargin))
             items_.push_back(FrameLine{cut->first, cut->second, colour, width, stroke});
+    }
+
+    // A neighbour's image and paths on its square, where any of it shows.
+    void AddNeighbour(const NeighbourInput& neighbour) {
+        const ScreenRect square = SquareOf(view_, neighbour.origin);
+        const std::optional<ScreenRect> shown = InView(view_, square);
+        if (!shown) return;
+        FrameNeighbour item{*shown};
+        item.opacity = kNeighbourOpacity;
+        if (neighbour.picture != nullptr) {
+            item.image =
+                ImageOn(view_, square, neighbour.picture->Width(), neighbour.picture->Height());
+            item.picture = neighbour.picture;
+            item.pictureKey = neighbour.pictureKey;
+        }
+        if (input_.showPaths) {
+            const FeetPointF o = neighbour.origin;
+            for (const WorkingPath& path : neighbour.paths) {
+                const ScreenPoint a = view_.ToScreen({o.x + path.startX, o.y + path.startY});
+                const ScreenPoint b = view_.ToScreen({o.x + path.endX, o.y + path.endY});
+                SegmentItems(a, b, PathPen(path.typeChoice), path.width, LineStyle::Solid, *shown,
+                             item.bands, item.lines);
+            }
+        }
+        items_.push_back(std::move(item));
     }
 
     void AddSegment(const WorkingPath& segment) {
@@ -181,6 +251,19 @@ Rgba Contrasting(PenColour colour) {
     // By luma (Rec. 601): a light colour gets black, a dark one white.
     const int luma = (299 * colour.red + 587 * colour.green + 114 * colour.blue) / 1000;
     return luma >= 128 ? Rgba{0, 0, 0, 255} : Rgba{255, 255, 255, 255};
+}
+
+ScreenRect PlaceLabel(ScreenPoint at, double width, double height, double viewportWidth,
+                      double viewportHeight) {
+    // Clear of the mark's diamond (5 pixels to each corner).
+    constexpr double kGap = 7;
+    constexpr double kRise = 5;
+    ScreenRect label{at.x + kGap, at.y - kRise - height, width, height};
+    if (label.Right() > viewportWidth) label.left = at.x - kGap - width;
+    if (label.top < 0) label.top = at.y + kRise;
+    label.left = std::max(std::min(label.left, viewportWidth - width), 0.0);
+    label.top = std::max(std::min(label.top, viewportHeight - height), 0.0);
+    return label;
 }
 
 Rgba Opaque(const Pen& pen) { return {pen.colour.red, pen.colour.green, pen.colour.blue, 255}; }

@@ -5,11 +5,14 @@
 // centre line, every area as a translucent disc with its rim, the marks
 // where the neighbours' paths cross the tile's edges, then the
 // picked entry's highlight, the rubber band and the snap marker on top.
+// Under them all, past the tile's edges, the tiles beside it in the theater,
+// faded.
 // Coordinates are screen pixels of the viewer. The desktop program paints
 // the list; tests read it.
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <variant>
@@ -20,6 +23,7 @@
 #include "editor/snapping.h"
 #include "editor/view_transform.h"
 #include "editor/working_set.h"
+#include "image/pcx.h"
 
 namespace lorvane {
 
@@ -88,7 +92,8 @@ struct FrameHandle {
     bool operator==(const FrameHandle&) const = default;
 };
 
-// What a placed point will snap to.
+// What a placed point will snap to. at is where it is drawn: the snapped
+// point, moved inward as far as the whole mark needs to show.
 struct FrameMarker {
     ScreenPoint at{};
     SnapKind kind = SnapKind::None;
@@ -96,16 +101,35 @@ struct FrameMarker {
 };
 
 // Where a neighbour's path crosses the tile's edge: a small mark in the
-// path type's colour with the number of places in the theater.
+// path type's colour, outlined in a contrasting one, with the number of
+// places in the theater. at is where it is drawn, moved inward as the snap
+// marker is.
 struct FrameEdgeMarker {
     ScreenPoint at{};
     Rgba colour{};
+    Rgba outline{};
     uint64_t places = 0;
     bool operator==(const FrameEdgeMarker&) const = default;
 };
 
+// A tile beside the tile on screen, faded: the part of its square in view
+// (everything of it is cut to that), the part of its image in view (none
+// without an image) with the decoded image and a number that tells decoded
+// images apart, and its paths' bands and centre lines. Painted at opacity
+// over the viewer's background.
+struct FrameNeighbour {
+    ScreenRect square{};
+    std::optional<FrameImage> image{};
+    std::shared_ptr<const PcxImage> picture{};
+    uint64_t pictureKey = 0;
+    std::vector<FrameBand> bands{};
+    std::vector<FrameLine> lines{};
+    double opacity = 1;
+    bool operator==(const FrameNeighbour&) const = default;
+};
+
 using FrameItem = std::variant<FrameImage, FrameBand, FrameLine, FrameCircle, FrameHandle,
-                               FrameMarker, FrameEdgeMarker>;
+                               FrameMarker, FrameEdgeMarker, FrameNeighbour>;
 
 // Translucency of the bands and discs, and the highlight's colour.
 inline constexpr uint8_t kBandAlpha = 96;
@@ -115,6 +139,12 @@ inline constexpr uint8_t kDiscAlpha = 64;
 inline constexpr Rgba kHighlight{255, 0, 255, 255};
 // Screen pixels a circle's outline shows on each side of its rim.
 inline constexpr double kOutlineWidth = 1;
+// The neighbours' opacity over the background: a little more than half way
+// toward it.
+inline constexpr double kNeighbourOpacity = 0.45;
+// Half the size of an edge marker's and a snap marker's drawing, with their
+// outlines: the least distance from the viewport's edges they are drawn at.
+inline constexpr double kMarkerReach = 8;
 
 // The open stroke: a segment from its anchor to the pointer (a band of the
 // new segment's width), or an area's centre and the radius to the pointer.
@@ -124,6 +154,16 @@ struct RubberBand {
     FeetPointF pointer{};
     Pen pen{};
     int32_t width = 0;  // feet, of a segment
+};
+
+// A tile beside the tile on screen: where its origin lies in the tile's
+// feet (NeighbourTile), its decoded image (null: none) with the number that
+// tells it apart, and its paths in its own feet.
+struct NeighbourInput {
+    FeetPointF origin{};
+    std::shared_ptr<const PcxImage> picture{};
+    uint64_t pictureKey = 0;
+    std::span<const WorkingPath> paths{};
 };
 
 struct FrameInput {
@@ -141,12 +181,19 @@ struct FrameInput {
     std::optional<Snapped> snap{};  // its marker shows unless its kind is None
     std::span<const NeighbourMarker> edgeMarkers{};
     std::span<const RubberBand> trace{};  // a trace being drawn, under the rubber band
+    std::span<const NeighbourInput> neighbours{};
 };
 
 // The items of one frame, in drawing order. What lies wholly outside the
 // viewport is left out, and lines and bands are cut at its edges (with a
 // margin), so a frame at the deepest zoom costs no more than a fitted one.
 std::vector<FrameItem> BuildFrame(const FrameInput& input);
+
+// Where a label of this size beside a mark at `at` goes so that it lies
+// wholly inside a viewport of width × height: up and to the right of the
+// mark, or to its left or below it where there is no room, then held inside.
+ScreenRect PlaceLabel(ScreenPoint at, double width, double height, double viewportWidth,
+                      double viewportHeight);
 
 Rgba Opaque(const Pen& pen);
 // Black for a light colour, white for a dark one.

@@ -55,7 +55,8 @@ double ViewTransform::FitScale() const { return std::min(width_, height_) / TILE
 double ViewTransform::PixelsPerImagePixel() const { return scale_ * TILE_SPAN / imagePixels_; }
 
 double ViewTransform::MinScale() const {
-    return std::min(FitScale(), static_cast<double>(imagePixels_) / TILE_SPAN);
+    const double withMargins = std::min(width_, height_) / (TILE_SPAN + 2 * kPanMarginFeet);
+    return std::min(withMargins, static_cast<double>(imagePixels_) / TILE_SPAN);
 }
 
 double ViewTransform::MaxScale() const {
@@ -74,11 +75,12 @@ void ViewTransform::SetScale(double scale) { scale_ = std::clamp(scale, MinScale
 
 void ViewTransform::KeepInView() {
     const double span = TILE_SPAN * scale_;
-    const auto axis = [span](double& offset, double viewport) {
-        if (span <= viewport) {
+    const double margin = MarginPixels();
+    const auto axis = [span, margin](double& offset, double viewport) {
+        if (span + 2 * margin <= viewport) {
             offset = (viewport - span) / 2;
         } else {
-            offset = std::clamp(offset, viewport - span, 0.0);
+            offset = std::clamp(offset, viewport - span - margin, margin);
         }
     };
     axis(offset_.x, width_);
@@ -87,8 +89,9 @@ void ViewTransform::KeepInView() {
 
 void ViewTransform::Fit() {
     zoomHold_.reset();
-    scale_ = FitScale();
-    SetScale(scale_);
+    SetScale(FitScale());
+    const double span = TILE_SPAN * scale_;
+    offset_ = {(width_ - span) / 2, (height_ - span) / 2};
     KeepInView();
     fitted_ = true;
 }
@@ -114,8 +117,8 @@ void ViewTransform::ZoomAbout(double factor, ScreenPoint anchor) {
     if (!(factor > 0) || !std::isfinite(factor)) return;
     // Zooms about the same anchor one after the other (the notches of one
     // turn of the wheel) hold the point that was under it at the first, even
-    // where the tile's edges moved it away for a while: the tile is centred
-    // while it is smaller than the viewport.
+    // where the pan margins moved it away for a while: the tile is centred
+    // while it and its margins are smaller than the viewport.
     const FeetPointF held =
         zoomHold_ && zoomHold_->anchor == anchor ? zoomHold_->feet : ToFeet(anchor);
     SetScale(scale_ * factor);
@@ -141,26 +144,31 @@ void ViewTransform::PanBy(double dx, double dy) {
 
 namespace {
 
-ScrollRange ScrollOf(double offset, double viewport, double span) {
-    const double maximum = std::max(span - viewport, 0.0);
+// A scroll bar over the tile and its margins: value 0 shows the outer edge
+// of the first margin at the viewport's edge.
+ScrollRange ScrollOf(double offset, double viewport, double span, double margin) {
+    const double maximum = std::max(span + 2 * margin - viewport, 0.0);
     return {static_cast<int>(std::lround(maximum)), static_cast<int>(std::lround(viewport)),
-            static_cast<int>(std::lround(std::clamp(-offset, 0.0, maximum)))};
+            static_cast<int>(std::lround(std::clamp(margin - offset, 0.0, maximum)))};
 }
 
 }  // namespace
 
 ScrollRange ViewTransform::HorizontalScroll() const {
-    return ScrollOf(offset_.x, width_, TILE_SPAN * scale_);
+    return ScrollOf(offset_.x, width_, TILE_SPAN * scale_, MarginPixels());
 }
 
 ScrollRange ViewTransform::VerticalScroll() const {
-    return ScrollOf(offset_.y, height_, TILE_SPAN * scale_);
+    return ScrollOf(offset_.y, height_, TILE_SPAN * scale_, MarginPixels());
 }
 
 void ViewTransform::ScrollTo(int horizontal, int vertical) {
     const ScreenPoint before = offset_;
-    if (HorizontalScroll().maximum > 0) offset_.x = -horizontal;
-    if (VerticalScroll().maximum > 0) offset_.y = -vertical;
+    // A bar left where it is keeps its axis exactly (its value is rounded).
+    const ScrollRange across = HorizontalScroll();
+    const ScrollRange up = VerticalScroll();
+    if (across.maximum > 0 && horizontal != across.value) offset_.x = MarginPixels() - horizontal;
+    if (up.maximum > 0 && vertical != up.value) offset_.y = MarginPixels() - vertical;
     KeepInView();
     if (offset_ != before) {
         fitted_ = false;

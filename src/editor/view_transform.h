@@ -50,6 +50,10 @@ inline constexpr double kDeepestPixelsPerImagePixel = 32;
 // One zoom step (Ctrl+= / Ctrl+-, one notch of the wheel) multiplies the
 // scale by this.
 inline constexpr double kZoomStep = 1.25;
+// The view can be panned this far past each edge of the tile (where the
+// neighbours of the tile in the theater show), and zoomed out until the
+// tile and this margin all round fit the viewport.
+inline constexpr double kPanMarginFeet = TILE_SPAN / 2.0;
 
 class ViewTransform {
   public:
@@ -76,8 +80,9 @@ class ViewTransform {
     // Screen pixels per image pixel.
     double PixelsPerImagePixel() const;
     // The zoom limits in screen pixels per foot: from the smaller of the
-    // fitted and the one-to-one scale up to kDeepestPixelsPerImagePixel
-    // screen pixels per image pixel (or the fitted scale, if larger).
+    // scale that fits the tile with its margins and the one-to-one scale up
+    // to kDeepestPixelsPerImagePixel screen pixels per image pixel (or the
+    // fitted scale, if larger).
     double MinScale() const;
     double MaxScale() const;
 
@@ -89,21 +94,23 @@ class ViewTransform {
     // The whole tile, centred.
     void Fit();
     // The box between two points of the tile and marginFeet around it, as
-    // large as the zoom limits allow, centred as far as the tile's edges
+    // large as the zoom limits allow, centred as far as the pan margins
     // allow.
     void ShowFeet(FeetPointF a, FeetPointF b, double marginFeet);
     // One image pixel per screen pixel, about the viewport's centre.
     void OneToOne();
     // Multiplies the scale by factor (within the limits) so that the point
-    // under anchor stays under it, as far as the tile's edges allow; zooms
+    // under anchor stays under it, as far as the pan margins allow; zooms
     // about the same anchor with nothing else between them hold the point
     // that was under it at the first.
     void ZoomAbout(double factor, ScreenPoint anchor);
     // steps × kZoomStep about the viewport's centre (negative: out).
     void ZoomSteps(double steps);
-    // Moves the picture by (dx, dy) screen pixels.
+    // Moves the picture by (dx, dy) screen pixels, no further than the pan
+    // margins.
     void PanBy(double dx, double dy);
-    // Where the scroll bars are; ScrollTo moves the view to their values.
+    // Where the scroll bars are (their range is the tile and its margins);
+    // ScrollTo moves the view to their values.
     ScrollRange HorizontalScroll() const;
     ScrollRange VerticalScroll() const;
     void ScrollTo(int horizontal, int vertical);
@@ -111,9 +118,12 @@ class ViewTransform {
   private:
     double FitScale() const;
     void SetScale(double scale);
-    // Centres the tile along an axis where it is smaller than the viewport,
-    // and elsewhere keeps the viewport covered by the tile.
+    // Centres the tile along an axis where the tile and its margins are
+    // smaller than the viewport, and elsewhere keeps the viewport inside
+    // them.
     void KeepInView();
+    // The pan margin in screen pixels.
+    double MarginPixels() const { return kPanMarginFeet * scale_; }
 
     double width_ = 1;
     double height_ = 1;

@@ -1,5 +1,6 @@
 #include "ui/frame_painter.h"
 
+#include <QFontMetricsF>
 #include <QPainterPath>
 #include <cmath>
 #include <cstring>
@@ -21,6 +22,7 @@ Qt::PenStyle Style(LineStyle stroke) {
 struct ItemPainter {
     QPainter& painter;
     const QImage& tile;
+    NeighbourPictures& neighbours;
 
     void operator()(const FrameImage& item) const {
         if (tile.isNull()) return;
@@ -71,19 +73,53 @@ struct ItemPainter {
     }
 
     void operator()(const FrameEdgeMarker& item) const {
-        // A small diamond in the type's colour, the count of places beside it.
+        // A small diamond in the type's colour, outlined in a contrasting
+        // one so that it shows on a road of its own colour too; the count of
+        // places beside it, haloed in the contrasting colour, wholly inside
+        // the viewer.
         const QPointF at = Point(item.at);
         const QPointF corners[] = {at + QPointF(0, -5), at + QPointF(5, 0), at + QPointF(0, 5),
                                    at + QPointF(-5, 0)};
-        painter.setPen(QPen(Qt::black, 1));
+        painter.setPen(QPen(Colour(item.outline), 2));
         painter.setBrush(Colour(item.colour));
         painter.drawConvexPolygon(corners, 4);
         painter.setBrush(Qt::NoBrush);
         const QString count = QString::number(static_cast<qulonglong>(item.places));
-        painter.setPen(Qt::black);
-        painter.drawText(at + QPointF(7, -5), count);
-        painter.setPen(Colour(item.colour));
-        painter.drawText(at + QPointF(6, -6), count);
+        const QFontMetricsF metrics(painter.font());
+        constexpr double kHalo = 2;
+        const QRectF room = painter.window();
+        const ScreenRect box =
+            PlaceLabel(item.at, metrics.horizontalAdvance(count) + 2 * kHalo,
+                       metrics.height() + 2 * kHalo, room.width(), room.height());
+        QPainterPath text;
+        text.addText(box.left + kHalo, box.top + kHalo + metrics.ascent(), painter.font(), count);
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.strokePath(text, QPen(Colour(item.outline), 2 * kHalo, Qt::SolidLine, Qt::RoundCap,
+                                      Qt::RoundJoin));
+        painter.fillPath(text, Colour(item.colour));
+        painter.restore();
+    }
+
+    void operator()(const FrameNeighbour& item) const {
+        // The square in whole pixels, its edges rounded to the nearest: two
+        // squares that meet share the edge, and no background shows between
+        // them. The image fills it (stretched by less than a pixel).
+        const ScreenRect& r = item.square;
+        const QRect square(
+            QPoint(int(std::lround(r.left)), int(std::lround(r.top))),
+            QPoint(int(std::lround(r.Right())) - 1, int(std::lround(r.Bottom())) - 1));
+        painter.save();
+        painter.setClipRect(square);
+        painter.setOpacity(item.opacity);
+        if (item.image && item.picture != nullptr) {
+            const QImage& image = neighbours.Of(item);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            if (!image.isNull()) painter.drawImage(QRectF(square), image, Rect(item.image->source));
+        }
+        for (const FrameBand& band : item.bands) (*this)(band);
+        for (const FrameLine& line : item.lines) (*this)(line);
+        painter.restore();
     }
 
     void operator()(const FrameMarker& item) const {
@@ -128,12 +164,37 @@ QImage TileImage(const PcxImage& image) {
     return out;
 }
 
-void PaintFrame(QPainter& painter, const std::vector<FrameItem>& items, const QImage& tile) {
+const QImage& NeighbourPictures::Of(const FrameNeighbour& neighbour) {
+    const auto found = images_.find(neighbour.pictureKey);
+    if (found != images_.end()) return found->second;
+    QImage image = neighbour.picture != nullptr ? TileImage(*neighbour.picture) : QImage();
+    return images_.emplace(neighbour.pictureKey, std::move(image)).first->second;
+}
+
+void NeighbourPictures::Keep(const std::vector<FrameItem>& items) {
+    // Eight around the tile, and the tiles around the one shown before.
+    constexpr size_t kMostKept = 24;
+    if (images_.size() <= kMostKept) return;
+    std::unordered_map<uint64_t, QImage> kept;
+    for (const FrameItem& item : items) {
+        const auto* neighbour = std::get_if<FrameNeighbour>(&item);
+        if (neighbour == nullptr) continue;
+        if (const auto found = images_.find(neighbour->pictureKey); found != images_.end())
+            kept.insert(*found);
+    }
+    images_ = std::move(kept);
+}
+
+void PaintFrame(QPainter& painter, const std::vector<FrameItem>& items, const QImage& tile,
+                NeighbourPictures* neighbours) {
     painter.save();
     // Not smoothed: a fitted frame of a full tile paints in a fifth of the time.
     painter.setRenderHint(QPainter::Antialiasing, false);
-    const ItemPainter paint{painter, tile};
+    NeighbourPictures once;
+    NeighbourPictures& pictures = neighbours != nullptr ? *neighbours : once;
+    const ItemPainter paint{painter, tile, pictures};
     for (const FrameItem& item : items) std::visit(paint, item);
+    pictures.Keep(items);
     painter.restore();
 }
 

@@ -91,7 +91,7 @@ void ZoomViewer::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), palette().color(QPalette::Dark));
     if (tile_.isNull() || !frameSource_) return;
-    PaintFrame(painter, frameSource_(), tile_);
+    PaintFrame(painter, frameSource_(), tile_, &neighbourPictures_);
 }
 
 void ZoomViewer::resizeEvent(QResizeEvent*) {

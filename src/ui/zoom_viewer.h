@@ -14,6 +14,7 @@
 
 #include "editor/frame.h"
 #include "editor/view_transform.h"
+#include "ui/frame_painter.h"
 
 namespace lorvane {
 
@@ -75,6 +76,7 @@ class ZoomViewer : public QAbstractScrollArea {
 
     ViewTransform& view_;
     QImage tile_;
+    NeighbourPictures neighbourPictures_;
     FrameSource frameSource_;
     MouseHandler mouseHandler_;
     bool syncing_ = false;

@@ -104,13 +104,19 @@ TEST(BuildFrame, LinesAreCutAtTheViewportOnTheirOwnCourse) {
                 EXPECT_LT(onLine(end, a, b), 1e-6);
             }
         }
-        // The circle is kept while any of it can show.
+        // The circle is kept while any of it can show, and left out once
+        // its rim (2 pixels wide) is beyond the clipping margin.
         const ScreenPoint c = s.view.ToScreen({1640, 1640});
         const double r = s.view.ToPixels(1000);
         const double nearX = std::clamp(c.x, 0.0, 328.0);
         const double nearY = std::clamp(c.y, 0.0, 328.0);
-        const bool shows = std::hypot(c.x - nearX, c.y - nearY) <= r;
-        EXPECT_EQ(ItemsOf<FrameCircle>(BuildFrame(s.Input())).size(), shows ? 1u : 0u) << i;
+        const double gap = std::hypot(c.x - nearX, c.y - nearY) - r;
+        const size_t kept = ItemsOf<FrameCircle>(BuildFrame(s.Input())).size();
+        if (gap <= 0) {
+            EXPECT_EQ(kept, 1u) << i;
+        } else if (gap > 2 + 16) {
+            EXPECT_EQ(kept, 0u) << i;
+        }
     }
     // A line wholly outside is left out.
     s.view.Fit();
@@ -177,6 +183,160 @@ TEST(BuildFrame, EveryAreaRimHasAContrastingOutline) {
         EXPECT_GE(std::abs(luma(disc.outline) - luma(disc.rim)), 127.0);
         EXPECT_TRUE(disc.outline == (Rgba{0, 0, 0, 255}) ||
                     disc.outline == (Rgba{255, 255, 255, 255}));
+    }
+}
+
+// Zoomed out all the way (the tile and its half-tile margins fill the 328
+// pixels, 20 feet a pixel) the tile lies at 82 to 246 each way.
+TEST(BuildFrame, NeighboursLieOnTheirSquaresUnderTheTileCutToTheViewport) {
+    Scene s;
+    s.view.ZoomSteps(-20);
+    ASSERT_DOUBLE_EQ(s.view.scale(), 328.0 / 6560);
+    auto picture = std::make_shared<const PcxImage>();
+    const std::vector<WorkingPath> across = {{1, 60, 1640, 0, 1640, 3280, true}};  // Road
+    const std::vector<NeighbourInput> neighbours = {
+        {{0, 3280}, nullptr, 0, across},      // to the right, no image
+        {{3280, -3280}, picture, 7, across},  // up and to the left
+        {{0, 6560}, picture, 7, across},      // two tiles away: out of view
+        {{-3280, 0}, picture, 9, {}},         // below
+    };
+    FrameInput input = s.Input();
+    input.neighbours = neighbours;
+    const std::vector<FrameItem> items = BuildFrame(input);
+    const std::vector<FrameNeighbour> shown = ItemsOf<FrameNeighbour>(items);
+    ASSERT_EQ(shown.size(), 3u);
+    // All before the tile's own image.
+    for (size_t i = 0; i < shown.size(); ++i)
+        EXPECT_TRUE(std::holds_alternative<FrameNeighbour>(items[i])) << i;
+    EXPECT_TRUE(std::holds_alternative<FrameImage>(items[3]));
+
+    const FrameNeighbour& right = shown[0];
+    EXPECT_EQ(right.square, (ScreenRect{246, 82, 82, 164}));
+    EXPECT_FALSE(right.image);
+    EXPECT_EQ(right.opacity, kNeighbourOpacity);
+    // Its road runs across its middle, from the tile's edge to past the
+    // viewport's (the painter cuts it to the square).
+    ASSERT_EQ(right.lines.size(), 1u);
+    ASSERT_EQ(right.bands.size(), 1u);
+    EXPECT_EQ(right.lines[0].from, (ScreenPoint{246, 164}));
+    EXPECT_LE(right.lines[0].to.x, 328 + 20);
+    EXPECT_EQ(right.lines[0].colour, Opaque(PathPens[1]));
+    EXPECT_DOUBLE_EQ(right.bands[0].width, 3);
+
+    // An image of no pixels shows nothing of it.
+    const FrameNeighbour& upLeft = shown[1];
+    EXPECT_EQ(upLeft.square, (ScreenRect{0, 0, 82, 82}));
+    EXPECT_FALSE(upLeft.image);
+    EXPECT_EQ(upLeft.picture, picture);
+    EXPECT_EQ(upLeft.pictureKey, 7u);
+    EXPECT_EQ(shown[2].square, (ScreenRect{82, 246, 164, 82}));
+    EXPECT_TRUE(shown[2].lines.empty());
+
+    // Hidden paths hide the neighbours' too.
+    input.showPaths = false;
+    for (const FrameNeighbour& n : ItemsOf<FrameNeighbour>(BuildFrame(input)))
+        EXPECT_TRUE(n.lines.empty() && n.bands.empty());
+}
+
+TEST(BuildFrame, ANeighboursImageShowsThePartOnItsSquareInView) {
+    Scene s;
+    s.view.ZoomSteps(-20);
+    PcxImage image;
+    image.width = 256;
+    image.height = 256;
+    const auto picture = std::make_shared<const PcxImage>(image);
+    const std::vector<NeighbourInput> neighbours = {{{3280, -3280}, picture, 1, {}},
+                                                    {{0, 3280}, picture, 1, {}}};
+    FrameInput input = s.Input();
+    input.neighbours = neighbours;
+    const std::vector<FrameNeighbour> shown = ItemsOf<FrameNeighbour>(BuildFrame(input));
+    ASSERT_EQ(shown.size(), 2u);
+    ASSERT_TRUE(shown[0].image);
+    EXPECT_EQ(*shown[0].image, (FrameImage{{128, 128, 128, 128}, {0, 0, 82, 82}}));
+    ASSERT_TRUE(shown[1].image);
+    EXPECT_EQ(*shown[1].image, (FrameImage{{0, 0, 128, 256}, {246, 82, 82, 164}}));
+}
+
+// The tile fitted to the viewer: its edges are the viewport's. A marker on
+// an edge, or a snap to a corner, is drawn moved inward so that all of it
+// shows; one well outside the view is left out.
+TEST(BuildFrame, MarkersOnTheViewportsEdgesAreDrawnWhole) {
+    const Scene s;
+    const std::vector<NeighbourMarker> markers = {
+        {{3280, 1000}, 1, 60, 3}, {{0, 0}, 0, 100, 1}, {{1640, 3280}, 2, 30, 12}};
+    FrameInput input = s.Input();
+    input.edgeMarkers = markers;
+    input.snap = Snapped{{3280, 0}, SnapKind::Corner, std::nullopt};
+    const std::vector<FrameItem> items = BuildFrame(input);
+    const std::vector<FrameEdgeMarker> shown = ItemsOf<FrameEdgeMarker>(items);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].at, (ScreenPoint{100, kMarkerReach}));
+    EXPECT_EQ(shown[1].at, (ScreenPoint{kMarkerReach, 328 - kMarkerReach}));
+    EXPECT_EQ(shown[2].at, (ScreenPoint{328 - kMarkerReach, 164}));
+    EXPECT_EQ(shown[0].places, 3u);
+    EXPECT_EQ(ItemsOf<FrameMarker>(items).back().at, (ScreenPoint{kMarkerReach, kMarkerReach}));
+
+    ViewTransform zoomed{328, 328, 256};
+    zoomed.ZoomAbout(8, {164, 164});
+    EXPECT_TRUE(ItemsOf<FrameEdgeMarker>(BuildFrame({zoomed,
+                                                     256,
+                                                     256,
+                                                     {},
+                                                     {},
+                                                     true,
+                                                     true,
+                                                     {},
+                                                     std::nullopt,
+                                                     std::nullopt,
+                                                     std::nullopt,
+                                                     markers}))
+                    .empty());
+}
+
+// Every path type's marker is outlined in the extreme farther from its
+// colour, so that it shows on a road of its own colour.
+TEST(BuildFrame, EveryEdgeMarkerHasAContrastingOutline) {
+    const auto luma = [](const Rgba& c) {
+        return 0.299 * c.red + 0.587 * c.green + 0.114 * c.blue;
+    };
+    for (size_t type = 0; type < PathPens.size(); ++type) {
+        SCOPED_TRACE(type);
+        const Scene s;
+        const std::vector<NeighbourMarker> markers = {
+            {{1000, 3280}, static_cast<int32_t>(type), 60, 1}};
+        FrameInput input = s.Input();
+        input.edgeMarkers = markers;
+        const std::vector<FrameEdgeMarker> shown = ItemsOf<FrameEdgeMarker>(BuildFrame(input));
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].colour, Opaque(PathPens[type]));
+        EXPECT_GE(std::abs(luma(shown[0].outline) - luma(shown[0].colour)), 127.0);
+    }
+}
+
+TEST(PlaceLabel, BesideTheMarkWhollyInsideTheViewport) {
+    struct Case {
+        ScreenPoint at;
+        ScreenRect label;
+    };
+    // A label of 30 × 14 in a viewport of 300 × 200.
+    const Case cases[] = {
+        {{100, 100}, {107, 81, 30, 14}},  // up and to the right
+        {{292, 100}, {255, 81, 30, 14}},  // at the right edge: to the left
+        {{100, 8}, {107, 13, 30, 14}},    // at the top: below
+        {{292, 192}, {255, 173, 30, 14}}, {{8, 8}, {15, 13, 30, 14}},
+        {{150, 199}, {157, 180, 30, 14}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PlaceLabel(c.at, 30, 14, 300, 200), c.label) << c.at.x;
+    // Anywhere a mark is drawn, its label is inside and clear of its diamond.
+    for (double x = kMarkerReach; x <= 300 - kMarkerReach; x += 7) {
+        for (double y = kMarkerReach; y <= 200 - kMarkerReach; y += 5) {
+            const ScreenRect label = PlaceLabel({x, y}, 42, 16, 300, 200);
+            EXPECT_GE(label.left, 0);
+            EXPECT_GE(label.top, 0);
+            EXPECT_LE(label.Right(), 300);
+            EXPECT_LE(label.Bottom(), 200);
+            EXPECT_TRUE(label.left > x + 5 || label.Right() < x - 5) << x << " " << y;
+        }
     }
 }
 

@@ -35,8 +35,12 @@ TEST(ViewTransform, FitShowsTheWholeTileSquareAndCentred) {
         ExpectNear(view.ToScreen({kSpan, 0}), {c.left, c.top}, 1e-9, "top-left");
         ExpectNear(view.ToScreen({0, kSpan}), {c.left + c.side, c.top + c.side}, 1e-9,
                    "bottom-right");
-        EXPECT_EQ(view.HorizontalScroll().maximum, 0);
-        EXPECT_EQ(view.VerticalScroll().maximum, 0);
+        // The scroll bars span the tile and its margins, the fitted view in
+        // their middle.
+        for (const ScrollRange& bar : {view.HorizontalScroll(), view.VerticalScroll()}) {
+            EXPECT_GT(bar.maximum, 0) << c.width;
+            EXPECT_NEAR(bar.value, bar.maximum / 2.0, 1) << c.width;
+        }
     }
 }
 
@@ -87,16 +91,18 @@ TEST(ViewTransform, ScreenToFeetToScreenRoundTripsWithinHalfAPixel) {
             EXPECT_EQ(StoredFeet(back.x), f.x);
             EXPECT_EQ(StoredFeet(back.y), f.y);
         }
-        // The tile always covers the viewport or is centred in it.
+        // The tile and its margins always cover the viewport, or the tile is
+        // centred in it.
         const double side = view.ToPixels(kSpan);
+        const double margin = view.ToPixels(kPanMarginFeet);
         const ScreenPoint corner = view.offset();
         for (const auto& [offset, viewport] : {std::pair{corner.x, view.viewportWidth()},
                                                std::pair{corner.y, view.viewportHeight()}}) {
-            if (side <= viewport) {
+            if (side + 2 * margin <= viewport) {
                 EXPECT_NEAR(offset, (viewport - side) / 2, 1e-9);
             } else {
-                EXPECT_LE(offset, 1e-9);
-                EXPECT_GE(offset + side, viewport - 1e-9);
+                EXPECT_LE(offset, margin + 1e-9);
+                EXPECT_GE(offset + side + margin, viewport - 1e-9);
             }
         }
         EXPECT_GE(view.scale(), view.MinScale() - 1e-12);
@@ -162,10 +168,12 @@ TEST(ViewTransform, ZoomLimitsOneToOneAndFit) {
         double deepest;  // screen pixels per image pixel
         double shallowest;
     };
+    // Zoomed out the tile and its margins fit: half the fitted scale.
     const Case cases[] = {
-        {656, 1024, 32, 656.0 / 1024},  // the fitted view is below one to one
-        {800, 256, 32, 1},              // one to one is below the fitted view
-        {600, 16, 600.0 / 16, 1},       // a tiny image: the fitted view is the deepest
+        {656, 1024, 32, 656.0 / 1024 / 2},  // the fitted view is below one to one
+        {800, 256, 32, 1},                  // one to one is below the view with the margins
+        {400, 256, 32, 400.0 / 256 / 2},    // the view with the margins is below one to one
+        {600, 16, 600.0 / 16, 1},           // a tiny image: the fitted view is the deepest
     };
     for (const Case& c : cases) {
         ViewTransform view(c.viewport, c.viewport, c.image);
@@ -191,26 +199,80 @@ TEST(ViewTransform, ZoomLimitsOneToOneAndFit) {
 
 TEST(ViewTransform, ScrollBarsFollowPansAndMoveTheView) {
     ViewTransform view(400, 300, 1024);
-    view.ZoomAbout(4, {0, 0});  // the top-left corner stays
+    view.ZoomAbout(4, {50, 0});  // the tile's top-left corner stays
     const double side = view.ToPixels(kSpan);
-    EXPECT_EQ(view.HorizontalScroll(), (ScrollRange{int(std::lround(side - 400)), 400, 0}));
-    EXPECT_EQ(view.VerticalScroll(), (ScrollRange{int(std::lround(side - 300)), 300, 0}));
+    const double margin = view.ToPixels(kPanMarginFeet);
+    ExpectNear(view.offset(), {50, 0}, 1e-9, "zoomed");
+    // Value 0 is the outer edge of the margin at the viewport's edge.
+    EXPECT_EQ(view.HorizontalScroll(), (ScrollRange{int(std::lround(side + 2 * margin - 400)), 400,
+                                                    int(std::lround(margin - 50))}));
+    EXPECT_EQ(view.VerticalScroll(), (ScrollRange{int(std::lround(side + 2 * margin - 300)), 300,
+                                                  int(std::lround(margin))}));
     view.PanBy(-120, -70);
-    EXPECT_EQ(view.HorizontalScroll().value, 120);
-    EXPECT_EQ(view.VerticalScroll().value, 70);
+    EXPECT_EQ(view.HorizontalScroll().value, int(std::lround(margin - 50 + 120)));
+    EXPECT_EQ(view.VerticalScroll().value, int(std::lround(margin + 70)));
     view.ScrollTo(500, 10);
-    ExpectNear(view.offset(), {-500, -10}, 1e-9, "scrolled");
-    // Never past the tile's edges.
+    ExpectNear(view.offset(), {margin - 500, margin - 10}, 1e-9, "scrolled");
+    // Never past the margins.
     view.PanBy(1e6, -1e6);
     EXPECT_EQ(view.HorizontalScroll().value, 0);
     EXPECT_EQ(view.VerticalScroll().value, view.VerticalScroll().maximum);
     view.ScrollTo(-50, 1 << 30);
     EXPECT_EQ(view.HorizontalScroll().value, 0);
     EXPECT_EQ(view.VerticalScroll().value, view.VerticalScroll().maximum);
-    // Scrolling a fitted view where there is nothing to scroll keeps it fitted.
+    // Scrolling a fitted view to where its bars are keeps it fitted and
+    // exactly where it was.
     ViewTransform fitted(400, 300, 1024);
-    fitted.ScrollTo(0, 0);
+    const ScreenPoint corner = fitted.offset();
+    fitted.ScrollTo(fitted.HorizontalScroll().value, fitted.VerticalScroll().value);
     EXPECT_TRUE(fitted.fitted());
+    EXPECT_EQ(fitted.offset(), corner);
+}
+
+// How far a view can be panned past the tile's edges: half a tile, at every
+// zoom, on a square, a wide and a tall viewport; the fitted view itself
+// stays where it always was.
+TEST(ViewTransform, PanningStopsHalfATilePastEveryEdge) {
+    struct Case {
+        double width, height;
+        double zoom;  // from the fitted view
+    };
+    const Case cases[] = {
+        {600, 600, 1}, {600, 600, 4}, {900, 500, 1}, {900, 500, 3}, {300, 700, 1}, {500, 500, 0.6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width + c.zoom);
+        ViewTransform view(c.width, c.height, 1024);
+        const double fit = std::min(c.width, c.height) / kSpan;
+        ExpectNear(view.offset(), {(c.width - fit * kSpan) / 2, (c.height - fit * kSpan) / 2}, 1e-9,
+                   "fitted");
+        if (c.zoom != 1) view.ZoomAbout(c.zoom, {c.width / 2, c.height / 2});
+        // Far to the top-left: the tile's top-left corner is half a tile in.
+        view.PanBy(1e7, 1e7);
+        const FeetPointF topLeft = view.ToFeet({0, 0});
+        // Far to the bottom-right: the viewport's corner half a tile out.
+        view.PanBy(-1e7, -1e7);
+        const FeetPointF bottomRight = view.ToFeet({c.width, c.height});
+        const double wide = view.ToPixels(kSpan + 2 * kPanMarginFeet);
+        if (wide > c.width) {
+            EXPECT_NEAR(topLeft.y, -kPanMarginFeet, 1e-6);
+            EXPECT_NEAR(bottomRight.y, kSpan + kPanMarginFeet, 1e-6);
+        }
+        if (wide > c.height) {
+            EXPECT_NEAR(topLeft.x, kSpan + kPanMarginFeet, 1e-6);
+            EXPECT_NEAR(bottomRight.x, -kPanMarginFeet, 1e-6);
+        }
+        // The scroll bars cover the same range.
+        EXPECT_EQ(view.HorizontalScroll().value, view.HorizontalScroll().maximum);
+        EXPECT_EQ(view.HorizontalScroll().maximum, std::max(0L, std::lround(wide - c.width)));
+    }
+    // Zoomed out all the way the tile and its margins fit, centred.
+    ViewTransform view(800, 500, 1024);
+    view.ZoomSteps(-20);
+    EXPECT_DOUBLE_EQ(view.ToPixels(kSpan + 2 * kPanMarginFeet), 500);
+    ExpectNear(view.ToScreen({kSpan / 2, kSpan / 2}), {400, 250}, 1e-9, "centred");
+    view.PanBy(100, 100);
+    ExpectNear(view.ToScreen({kSpan / 2, kSpan / 2}), {400, 250}, 1e-9, "no room to pan");
 }
 
 TEST(ViewTransform, ResizingRefitsAFittedViewAndKeepsTheCentreOfAZoomedOne) {

@@ -1,5 +1,7 @@
 // The viewer's painter: the tile image converted pixel for pixel, and bands,
-// centre lines and discs painted translucent over it where the frame says.
+// centre lines and discs painted translucent over it where the frame says;
+// the neighbours faded and cut to their squares; edge markers and their
+// counts whole and visible on ground of their own colour.
 
 #include "ui/frame_painter.h"
 
@@ -84,6 +86,84 @@ class FramePainterTest : public QObject {
         QCOMPARE(target.pixel(5, 5), qRgb(0, 0, 200));
         QCOMPARE(target.pixel(40, 5), qRgb(60, 0, 200));
         QCOMPARE(target.pixel(40, 70), qRgb(60, 120, 200));
+    }
+
+    void aNeighbourIsFadedAndCutToItsSquare() {
+        // The right half of a black viewer is a neighbour's square: its green
+        // image at the neighbours' opacity, a road across the whole viewer
+        // painted only inside it.
+        testing::PcxPicture picture{2, 2, std::vector<uint8_t>(4, 1), {}};
+        picture.palette[1] = {0, 200, 0};
+        auto decoded = DecodePcx(testing::WritePcx(picture));
+        QVERIFY(decoded.has_value());
+        FrameNeighbour neighbour{{164, 0, 164, 328}};
+        neighbour.image = FrameImage{{0, 0, 2, 2}, {164, 0, 164, 328}};
+        neighbour.picture = std::make_shared<const PcxImage>(std::move(*decoded));
+        neighbour.pictureKey = 3;
+        neighbour.lines = {FrameLine{{0, 100}, {328, 100}, {255, 0, 0, 255}, 3}};
+        neighbour.opacity = kNeighbourOpacity;
+        QImage target(328, 328, QImage::Format_RGB32);
+        target.fill(Qt::black);
+        NeighbourPictures pictures;
+        QPainter painter(&target);
+        PaintFrame(painter, {neighbour}, QImage(), &pictures);
+        painter.end();
+        const int green = int(std::lround(200 * kNeighbourOpacity));
+        QVERIFY(std::abs(target.pixelColor(250, 250).green() - green) <= 2);
+        QCOMPARE(target.pixelColor(250, 250).red(), 0);
+        QVERIFY(std::abs(target.pixelColor(250, 100).red() - int(255 * kNeighbourOpacity)) <= 2);
+        QCOMPARE(target.pixel(100, 100), qRgb(0, 0, 0));  // the road outside the square
+        QCOMPARE(target.pixel(100, 250), qRgb(0, 0, 0));
+        QCOMPARE(int(pictures.size()), 1);  // converted once, kept
+    }
+
+    void edgeMarkersShowWholeOnEveryEdgeOverTheirOwnColour() {
+        // A red tile, fitted, with road markers (red) on its four edges.
+        QImage tile(328, 328, QImage::Format_RGB32);
+        tile.fill(QColor(255, 0, 0));
+        const ViewTransform view(328, 328, 328);
+        const std::vector<NeighbourMarker> markers = {{{3280, 1640}, 1, 60, 12},
+                                                      {{1640, 3280}, 1, 60, 345},
+                                                      {{0, 1640}, 1, 60, 6},
+                                                      {{1640, 0}, 1, 60, 78}};
+        const auto items = BuildFrame({view,
+                                       328,
+                                       328,
+                                       {},
+                                       {},
+                                       true,
+                                       true,
+                                       {},
+                                       std::nullopt,
+                                       std::nullopt,
+                                       std::nullopt,
+                                       markers});
+        QImage target(328, 328, QImage::Format_RGB32);
+        QPainter painter(&target);
+        PaintFrame(painter, items, tile);
+        painter.end();
+        const auto light = [&](int left, int top, int right, int bottom) {
+            int count = 0;
+            for (int y = std::max(top, 0); y < std::min(bottom, 328); ++y)
+                for (int x = std::max(left, 0); x < std::min(right, 328); ++x)
+                    if (target.pixelColor(x, y).green() > 200) ++count;
+            return count;
+        };
+        for (const FrameItem& item : items) {
+            const auto* marker = std::get_if<FrameEdgeMarker>(&item);
+            if (marker == nullptr) continue;
+            const int x = int(marker->at.x);
+            const int y = int(marker->at.y);
+            // Inside the viewer, its fill red, ringed in white.
+            QVERIFY(x >= 5 && x <= 322 && y >= 5 && y <= 322);
+            QCOMPARE(target.pixel(x, y), qRgb(255, 0, 0));
+            QVERIFY2(light(x - 7, y - 7, x + 8, y + 8) >= 12, qPrintable(QString::number(x)));
+            // Its count beside it, haloed in white: within 60 pixels of it.
+            QVERIFY(light(x - 60, y - 30, x + 60, y + 30) > light(x - 7, y - 7, x + 8, y + 8) + 20);
+        }
+        // Nothing is cut at the viewer's edges: no halo touches them.
+        QCOMPARE(light(0, 0, 328, 1) + light(0, 327, 328, 328), 0);
+        QCOMPARE(light(0, 0, 1, 328) + light(327, 0, 328, 328), 0);
     }
 };
 

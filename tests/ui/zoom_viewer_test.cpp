@@ -150,7 +150,8 @@ class ZoomViewerTest : public QObject {
         QScrollBar* bar = w.viewer.horizontalScrollBar();
         bar->setValue(bar->maximum() / 3);
         QCOMPARE(w.view.HorizontalScroll().value, bar->maximum() / 3);
-        QCOMPARE(w.view.offset().x, -double(bar->maximum() / 3));
+        // Value 0 puts the outer edge of the left margin at the left edge.
+        QCOMPARE(w.view.offset().x, w.view.ToPixels(kPanMarginFeet) - double(bar->maximum() / 3));
         w.viewer.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
         QCOMPARE(w.view.VerticalScroll().value, w.viewer.verticalScrollBar()->value());
     }
