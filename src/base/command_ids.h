@@ -87,6 +87,13 @@ enum CommandId : int {
     kPanelRejectAllSuggestions = 29109,
     kPanelSuggestionType = 29110,  // the picked suggestion's colour names a type
     kPanelTrace = 29104,           // "Tra&ce"; menu "Tra&ce", key T
+    // The selection and the clipboard (Edit menu; the panel holds the keys).
+    kPanelCut = 29111,
+    kPanelCopy = 29112,
+    kPanelPaste = 29113,
+    kPanelPasteAtPointer = 29114,
+    kPanelDuplicate = 29115,
+    kPanelSelectAll = 29116,
 
     // The editor panel's controls: read-outs, lists, spin control, viewer.
     kPanelPointerX = 29002,

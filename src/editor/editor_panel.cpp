@@ -148,6 +148,23 @@ void EditorPanel::Command(int id) {
         case kPanelRejectAllSuggestions:
             suggestions_.RejectAll();
             break;
+        case kPanelCut:
+        case kPanelCopy:
+            if (window_ != nullptr) {
+                const std::string text = id == kPanelCut ? CutSelection() : CopySelection();
+                if (!text.empty()) window_->PutOnClipboard(text);
+            }
+            break;
+        case kPanelPaste:
+        case kPanelPasteAtPointer:
+            if (window_ != nullptr) Paste(window_->ClipboardText(), id == kPanelPasteAtPointer);
+            break;
+        case kPanelDuplicate:
+            DuplicateSelection();
+            break;
+        case kPanelSelectAll:
+            SelectAll();
+            break;
         case kPanelSuggestionType:
             if (const auto picked = suggestions_.picked(); picked && window_ != nullptr)
                 if (const auto type =

@@ -123,8 +123,10 @@ class PanelView {
         (void)current;
         return std::nullopt;
     }
-    // Copy of a context menu: the text goes to the clipboard.
+    // Copy of a context menu: the text goes to the clipboard; and the
+    // clipboard's text, for Paste.
     virtual void PutOnClipboard(const std::string& text) { (void)text; }
+    virtual std::string ClipboardText() { return {}; }
 };
 
 struct PanelServices {

@@ -179,6 +179,12 @@ bool MainShell::HandleCommand(int id) {
         case kPanelRejectAllSuggestions:
         case kPanelSuggestionType:
         case kPanelNewArea:
+        case kPanelCut:
+        case kPanelCopy:
+        case kPanelPaste:
+        case kPanelPasteAtPointer:
+        case kPanelDuplicate:
+        case kPanelSelectAll:
             Forward(id);
             return true;
         case kMenuAbout:

@@ -684,32 +684,26 @@ std::optional<int32_t> LorvaneDialog::ChooseEntryWidth(int32_t current) {
     return width;
 }
 
-// The clipboard's keys and Ctrl+A anywhere in the panel's window; a typing
-// field keeps its own.
+// The clipboard's keys and Ctrl+A anywhere in the panel's window (the Edit
+// menu shows them); a typing field keeps its own.
 void LorvaneDialog::AddClipboardKeys() {
-    const auto key = [this](QKeySequence sequence, auto action) {
+    const std::pair<QKeySequence, int> keys[] = {
+        {QKeySequence::Copy, kPanelCopy},
+        {QKeySequence::Cut, kPanelCut},
+        {QKeySequence::Paste, kPanelPaste},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), kPanelPasteAtPointer},
+        {QKeySequence(Qt::CTRL | Qt::Key_D), kPanelDuplicate},
+        {QKeySequence::SelectAll, kPanelSelectAll},
+    };
+    for (const auto& [sequence, id] : keys) {
         auto* shortcut = new QShortcut(sequence, this);
         shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, action] {
-            action();
-            viewer_->ViewChanged();
-            Sync();
-        });
-    };
-    key(QKeySequence::Copy, [this] {
-        const std::string text = panel_.CopySelection();
-        if (!text.empty()) PutOnClipboard(text);
-    });
-    key(QKeySequence::Cut, [this] {
-        const std::string text = panel_.CutSelection();
-        if (!text.empty()) PutOnClipboard(text);
-    });
-    key(QKeySequence::Paste,
-        [this] { panel_.Paste(QApplication::clipboard()->text().toStdString()); });
-    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V),
-        [this] { panel_.Paste(QApplication::clipboard()->text().toStdString(), true); });
-    key(QKeySequence(Qt::CTRL | Qt::Key_D), [this] { panel_.DuplicateSelection(); });
-    key(QKeySequence::SelectAll, [this] { panel_.SelectAll(); });
+        connect(shortcut, &QShortcut::activated, this, [this, id] { HandleCommand(id); });
+    }
+}
+
+std::string LorvaneDialog::ClipboardText() {
+    return QApplication::clipboard()->text().toStdString();
 }
 
 void LorvaneDialog::PutOnClipboard(const std::string& text) {

@@ -55,6 +55,7 @@ class LorvaneDialog : public QFrame, public PanelView {
     std::optional<int32_t> ChooseEntryWidth(int32_t current) override;
     std::optional<int32_t> ChooseEntryType(PanelList list, int32_t current) override;
     void PutOnClipboard(const std::string& text) override;
+    std::string ClipboardText() override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

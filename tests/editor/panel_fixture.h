@@ -42,6 +42,7 @@ class RecordingHost : public PanelHost, public PanelView {
     std::optional<int32_t> ChooseEntryType(PanelList, int32_t) override { return entryType; }
     std::optional<int32_t> ChooseEntryWidth(int32_t) override { return entryWidth; }
     void PutOnClipboard(const std::string& text) override { clipboard = text; }
+    std::string ClipboardText() override { return clipboard; }
 
     std::optional<int32_t> entryType;
     std::optional<int32_t> entryWidth;

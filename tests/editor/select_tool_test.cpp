@@ -266,6 +266,13 @@ TEST_F(SelectToolTest, TheSelectionMovesChangesAndGoesAsOneStepEach) {
     panel.Undo();
     EXPECT_EQ(Tables().paths, before.paths);
     EXPECT_EQ(Tables().areas, before.areas);
+    // The Edit menu's Cut and Paste: through the window's clipboard.
+    panel.SelectRows(PanelList::Paths, {0, 1});
+    panel.Command(kPanelCut);
+    EXPECT_EQ(Tables().pathCount(), 0);
+    EXPECT_EQ(ReadClipboardText(host.clipboard)->paths, before.paths);
+    panel.Command(kPanelPaste);
+    EXPECT_EQ(Tables().paths, before.paths);
 }
 
 TEST_F(SelectToolTest, DrawingSnapsToEndsAndHoldsFifteenDegreesWithShift) {
