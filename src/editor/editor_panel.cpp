@@ -79,6 +79,12 @@ void EditorPanel::Initialise() {
     Command(kPanelClear);
 }
 
+bool EditorPanel::SetStartWidth(int32_t code, int32_t feet) {
+    if (code < 0 || code >= kTypeCount) return false;
+    choices_.rememberedWidth[static_cast<size_t>(code)] = feet;
+    return true;
+}
+
 void EditorPanel::Post(int id) {
     posted_.push_back(id);
     if (window_ != nullptr) window_->CommandPosted();

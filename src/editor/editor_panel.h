@@ -218,6 +218,12 @@ class EditorPanel {
     void ToggleSnapping() { snapping_ = !snapping_; }
     // The feet grid's step (0: none).
     void SetGridStep(int32_t feet) { gridStep_ = feet > 0 ? feet : 0; }
+    // How near (screen pixels) the pointer must come to snap.
+    void SetSnapPixels(double pixels) { snapPixels_ = pixels > 0 ? pixels : 0; }
+    double snapPixels() const { return snapPixels_; }
+    // The width the next path of a type (its code) starts with; false for a
+    // code outside the type table.
+    bool SetStartWidth(int32_t code, int32_t feet);
 
     // The entry picked on the canvas or in a list; nothing when none is.
     std::optional<Pick> selection() const;
@@ -370,6 +376,7 @@ class EditorPanel {
     const TileDatabase* comparedWith_ = nullptr;
     bool snapping_ = true;
     int32_t gridStep_ = 0;
+    double snapPixels_ = kSnapPixels;
     std::optional<Pick> selection_;
     FeetPointF pointer_{};  // the pointer's last place, for the status bar
     bool pointerOnTile_ = false;

@@ -64,28 +64,35 @@ void MainWindow::ApplyPlacement() {
     const QSize smallest(panelSize.width(), panelSize.height() + menuBar()->sizeHint().height() +
                                                 statusBar()->sizeHint().height());
     setMinimumSize(smallest);
+    // Qt's own record of the last close: place, size and maximised state,
+    // put back on a screen that is there now.
+    if (const auto placement = shell_.platform().settings.Read(kWindowPlacementSetting)) {
+        if (restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(*placement)))) return;
+    }
+    std::vector<WindowGeometry> screens;
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        const QRect area = primary->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
     const auto stored =
         LoadWindowGeometry(shell_.platform().settings, smallest.width(), smallest.height());
-    if (stored) {
-        // A stored size larger than the screens (a hand-edited setting, a
-        // screen since removed) would cost memory past reason: it fits them.
-        std::vector<WindowGeometry> screens;
-        for (const QScreen* screen : QGuiApplication::screens()) {
-            const QRect area = screen->availableGeometry();
-            screens.push_back({area.x(), area.y(), area.width(), area.height()});
-        }
-        if (const QScreen* primary = QGuiApplication::primaryScreen()) {
-            const QRect area = primary->availableGeometry();
-            screens.insert(screens.begin(), {area.x(), area.y(), area.width(), area.height()});
-        }
-        const WindowGeometry fitted =
-            FitToScreens(*stored, screens, smallest.width(), smallest.height());
-        resize(fitted.width, fitted.height);
-        move(fitted.x, fitted.y);
-    } else {
-        resize(smallest);
-        move(kMainWindowX, kMainWindowY);
-    }
+    // Without a stored place: large enough for the panel's lists to show
+    // every column, at least 1024 x 768 where the screen has the room.
+    const WindowGeometry wanted =
+        stored ? *stored
+               : WindowGeometry{kMainWindowX, kMainWindowY,
+                                std::max(smallest.width(), kMainWindowWidth),
+                                std::max(smallest.height(), kMainWindowHeight)};
+    // A stored size larger than the screens (a hand-edited setting, a
+    // screen since removed) would cost memory past reason: it fits them.
+    const WindowGeometry fitted =
+        FitToScreens(wanted, screens, smallest.width(), smallest.height());
+    resize(fitted.width, fitted.height);
+    move(fitted.x, fitted.y);
 }
 
 void MainWindow::SetStatus(const QString& pointer, const QString& zoom, const QString& drawing,
@@ -151,10 +158,25 @@ TileListWindow* MainWindow::tileListWindow() const { return tileList_.data(); }
 void MainWindow::TitleChanged(const std::string& title) { setWindowTitle(ToQt(title)); }
 
 bool MainWindow::CreateTileListWindow() {
-    if (tileList_) return true;
-    tileList_ = new TileListWindow(shell_, this);
-    connect(tileList_, &QObject::destroyed, this, [this] { shell_.TileListClosed(); });
+    if (!tileList_) {
+        tileList_ = new TileListWindow(shell_, this);
+        connect(tileList_, &QObject::destroyed, this, [this] { shell_.TileListClosed(); });
+        // Beside the main window where the screen has room, never off it.
+        std::vector<WindowGeometry> screens;
+        if (const QScreen* screen = this->screen()) {
+            const QRect area = screen->availableGeometry();
+            screens.push_back({area.x(), area.y(), area.width(), area.height()});
+        }
+        const QRect frame = frameGeometry();
+        const WindowGeometry beside =
+            FitToScreens({frame.right() + 1, frame.y(), tileList_->width(), tileList_->height()},
+                         screens, 200, 200);
+        tileList_->resize(beside.width, beside.height);
+        tileList_->move(beside.x, beside.y);
+    }
     tileList_->show();
+    tileList_->raise();
+    tileList_->activateWindow();
     return true;
 }
 
@@ -229,7 +251,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    SaveWindowGeometry(shell_.platform().settings, {x(), y(), width(), height()});
+    SettingsStore& settings = shell_.platform().settings;
+    settings.Write(kWindowPlacementSetting, saveGeometry().toBase64().toStdString());
+    SaveWindowGeometry(settings, {x(), y(), width(), height()});
     if (tileList_) tileList_->close();
     emit closed();
 }

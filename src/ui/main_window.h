@@ -26,6 +26,8 @@ struct LoggedMessage;
 
 inline constexpr int kMainWindowX = 300;
 inline constexpr int kMainWindowY = 200;
+inline constexpr int kMainWindowWidth = 1024;
+inline constexpr int kMainWindowHeight = 768;
 // How long a notice stays in the status bar.
 inline constexpr int kNoticeMilliseconds = 15000;
 
@@ -37,8 +39,9 @@ class MainWindow : public QMainWindow, public ShellHost {
 
     // Puts the editor panel into the window: the smallest size fits it.
     void SetEditorPanel(QWidget* panel);
-    // The place and size kept in the settings, or, without one, the panel's
-    // size at (kMainWindowX, kMainWindowY).
+    // The place, size and maximised state kept in the settings, or, without
+    // them, at least 1024 x 768 (the panel's size when larger) at
+    // (kMainWindowX, kMainWindowY), fitted to the screen.
     void ApplyPlacement();
     // The status bar's fields: the pointer in feet, the zoom, what is being
     // drawn, snapping.
