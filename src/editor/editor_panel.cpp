@@ -197,6 +197,10 @@ void EditorPanel::ChooseTile() {
         services_.messages.Error(FormatText("PCX file open error# %d", choice.errorCode), "Error");
         return;
     }
+    TileChosen(choice);
+}
+
+void EditorPanel::TileChosen(const FileChoice& choice) {
     const std::string tileFolder = choice.folderPart();
     services_.host.Folder(kTileFolder) = tileFolder;
     const std::string title = choice.fileTitle();
@@ -222,7 +226,6 @@ void EditorPanel::ChooseTile() {
         state_.tileName = name;
         state_.tileImagePath = tileFolder + name;
     }
-    services_.host.RememberFile(state_.tileImagePath);
     services_.host.StoreFolder(kTileFolder, tileFolder);
     LoadTile();
 }

@@ -55,13 +55,11 @@ struct ContextTarget {
     bool operator==(const ContextTarget&) const = default;
 };
 
-// What the panel asks of the program around it: the recent-file list, the
-// tile list and the remembered folders (the shell gives these).
+// What the panel asks of the program around it: the tile list and the
+// remembered folders (the shell gives these).
 class PanelHost {
   public:
     virtual ~PanelHost() = default;
-    // Adds the path to the recent-file list, rebuilds its menu, stores it.
-    virtual void RememberFile(const std::string& path) = 0;
     // The tile list window, when it is open: rewrite the row of an index
     // position, take the keyboard focus.
     virtual void UpdateTileListRow(int indexPosition) = 0;
@@ -142,6 +140,11 @@ class EditorPanel {
     void LoadTileImage(const std::string& path, const std::string& name);
     // The tile dialog, starting with the name proposed.
     void ChooseTile(const std::string& proposedName);
+    // What Load Tile does with the file chosen in its dialog (or dropped on
+    // the window): its folder becomes the tiles folder; a name beginning
+    // with H is the tile, another is read as a tile offset number of the
+    // database; then the tile loads.
+    void TileChosen(const FileChoice& choice);
 
     // Notifications.
     void SpinDelta(int proposedChange);

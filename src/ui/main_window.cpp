@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -45,6 +47,7 @@ MainWindow::MainWindow(MainShell& shell) : shell_(shell) {
     for (const MenuPopup& popup : shell_.menu().popups)
         popups_.push_back(menuBar()->addMenu(ToQt(popup.title)));
     MenuChanged();
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() {
@@ -244,6 +247,34 @@ void MainWindow::ShowKeyboardShortcuts() {
 void MainWindow::CloseWindow() { close(); }
 
 void MainWindow::Post(std::function<void()> work) { QTimer::singleShot(0, this, std::move(work)); }
+
+namespace {
+
+// What a drag's files would open; empty for anything but local files.
+DropPlan PlanOf(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (data != nullptr)
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile()) paths.push_back(FromQt(url.toLocalFile()));
+    return PlanDrop(paths);
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!PlanOf(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (!PlanOf(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const DropPlan plan = PlanOf(event->mimeData());
+    if (plan.empty()) return;
+    event->acceptProposedAction();
+    Post([this, plan] { shell_.OpenDropped(plan); });
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!shell_.ConfirmClose()) {

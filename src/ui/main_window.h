@@ -2,7 +2,8 @@
 // The main window "Lorvane": draws the shell's menu, holds the editor panel,
 // shows the status bar, and passes commands, keys and the close request to
 // the shell. It may be resized down to the size that fits the panel's seed
-// layout; its place and size are kept in the settings.
+// layout; its place and size are kept in the settings. Files dropped on it
+// open as the shell says (MainShell::OpenDropped).
 
 #include <QMainWindow>
 #include <QPointer>
@@ -84,6 +85,12 @@ class MainWindow : public QMainWindow, public ShellHost {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // A Texture.bin or a tile image dragged from a file manager: the drop is
+    // taken when it holds one (PlanDrop) and opened once the drop is done,
+    // so that a question asked then does not hold up the program it came from.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 

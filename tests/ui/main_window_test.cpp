@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -434,6 +435,58 @@ class MainWindowTest : public QObject {
         QVERIFY(window.close());
         QCOMPARE(closed.count(), 1);
         QVERIFY(!app.state().session.loaded());
+    }
+
+    void droppedFilesOpenTheDatabaseAndTheTile() {
+        Application app(startup->path().toStdString());
+        QVERIFY(app.Start());
+        MainWindow& window = app.window();
+        const QString bin = startup->filePath("Texture.bin");
+        testing::WriteFileBytes(bin.toStdString(),
+                                SerializeTextureBin(testing::MakeDatabase(
+                                    {TileSet{4, {testing::MakeTile("H000.PCX")}}})));
+        const QString tile = startup->filePath("H000.PCX");
+        testing::WriteFileBytes(tile.toStdString(),
+                                testing::WritePcx(testing::MakePatternPicture(16, 16, 3)));
+        // The drag comes in, then drops; true when the window took both.
+        const auto drop = [&window](const QList<QUrl>& urls) {
+            QMimeData data;
+            data.setUrls(urls);
+            const QPoint at = window.rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &enter);
+            if (!enter.isAccepted()) return false;
+            QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &dropped);
+            QCoreApplication::processEvents();
+            return dropped.isAccepted();
+        };
+
+        // Nothing it opens: the drag is refused.
+        QVERIFY(!drop({QUrl::fromLocalFile(startup->filePath("notes.txt")),
+                       QUrl::fromLocalFile(startup->filePath("Theater.L2")),
+                       QUrl("http://localhost/Texture.bin")}));
+        QVERIFY(!app.state().session.loaded());
+
+        // The database, then the tile, whatever their order in the drop.
+        QVERIFY(drop({QUrl::fromLocalFile(tile), QUrl::fromLocalFile(bin)}));
+        QCOMPARE(app.state().session.File(), bin.toStdString());
+        QCOMPARE(app.editorPanel().tileName(), std::string("H000.PCX"));
+        QVERIFY(app.editorPanel().tileOnScreen().has_value());
+        QCOMPARE(QSettings("Hollin", "Quistral").value("File1").toString(), bin);
+        QCOMPARE(Texts(window.Popup(0)).filter(QString("H000")).size(), 0);
+
+        // Unsaved changes: asked first, as File > Open asks; Cancel keeps them.
+        app.state().session.Replace(testing::MakeDatabase(
+            {TileSet{4, {testing::MakeTile("H001.PCX"), testing::MakeTile("H002.PCX")}}}));
+        AnswerNextModal(QMessageBox::Cancel);
+        QVERIFY(drop({QUrl::fromLocalFile(bin)}));
+        QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+        QCOMPARE(app.state().session.database().tileCount(), 2);
+        AnswerNextModal(QMessageBox::Discard);
+        QVERIFY(drop({QUrl::fromLocalFile(bin)}));
+        QTRY_COMPARE(app.state().session.database().tileCount(), 1);
+        QCOMPARE(app.state().session.File(), bin.toStdString());
     }
 
   private:
