@@ -253,6 +253,7 @@ bool MainShell::HandleCommand(int id) {
         case kMenuZoomOut:
         case kMenuZoomFit:
         case kMenuZoomActual:
+        case kMenuPreferences:
             RunOperation(id);
             return true;
         default:

@@ -169,6 +169,17 @@ TEST_F(MainShellTest, ForwardsThePanelsCommands) {
     EXPECT_FALSE(shell.HandleCommand(4242));
 }
 
+TEST_F(MainShellTest, MenuCommandsOfTheWindowReachTheirHandlers) {
+    for (const int id : {kMenuPreferences, kMenuTheaterMap, kMenuZoomFit, kMenuDeletePath}) {
+        int runs = 0;
+        shell.RegisterCommand(id, [&] { ++runs; });
+        if (id == kMenuTheaterMap) state.shell.terrainLoaded = true;
+        EXPECT_TRUE(shell.HandleCommand(id)) << id;
+        EXPECT_EQ(runs, 1) << id;
+    }
+    EXPECT_TRUE(platform.messages.empty());
+}
+
 TEST_F(MainShellTest, CommandsNotBuiltYetSayso) {
     shell.HandleCommand(kMenuEditTheaterMap);
     EXPECT_EQ(platform.messages,
