@@ -74,7 +74,11 @@ PreferencesDialog::PreferencesDialog(const Preferences& current, QWidget* parent
                                                                  journalFolder_->text());
         if (!folder.isEmpty()) journalFolder_->setText(folder);
     });
-    row->addWidget(new QLabel("&Folder:", recovery));
+    // The label's mnemonic reaches the field through its buddy; without one
+    // the '&' would show.
+    auto* folderLabel = new QLabel("&Folder:", recovery);
+    folderLabel->setBuddy(journalFolder_);
+    row->addWidget(folderLabel);
     row->addWidget(journalFolder_, 1);
     row->addWidget(browse);
     layout->addWidget(recovery);

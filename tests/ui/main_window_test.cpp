@@ -437,6 +437,29 @@ class MainWindowTest : public QObject {
         QVERIFY(!app.state().session.loaded());
     }
 
+    void preferencesOpenFromTheEditMenuAndEveryMnemonicHasItsField() {
+        Application app(startup->path().toStdString());
+        QVERIFY(app.Start());
+        QString title;
+        int labelsWithoutField = -1;
+        auto* timer = new QTimer(&app.window());
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            timer->stop();
+            title = dialog->windowTitle();
+            labelsWithoutField = 0;
+            for (QLabel* label : dialog->findChildren<QLabel*>())
+                if (label->text().contains('&') && label->buddy() == nullptr) ++labelsWithoutField;
+            dialog->reject();
+        });
+        timer->start();
+        app.window().Action(kMenuPreferences)->trigger();
+        QTRY_COMPARE(title, QString("Preferences"));
+        QCOMPARE(labelsWithoutField, 0);
+    }
+
     void droppedFilesOpenTheDatabaseAndTheTile() {
         Application app(startup->path().toStdString());
         QVERIFY(app.Start());
