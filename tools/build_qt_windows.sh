@@ -125,13 +125,14 @@ if [ ! -f "$source_dir/.fetched" ]; then
     -o "Debug::NoLocking=1"
   )
   [ "$(id -u)" -eq 0 ] && apt_options+=(-o "APT::Sandbox::User=root")
-  apt-get "${apt_options[@]}" update -qq
+  # Their reports go to the error stream: the standard output is the prefix.
+  apt-get "${apt_options[@]}" update -qq >&2
   # apt checks the files against the archive's signed Sources index, and
   # dpkg-source checks them against the package's .dsc as it unpacks.
-  (cd "$source_dir" && apt-get "${apt_options[@]}" source -qq --only-source "qt6-base=$debian_version")
+  (cd "$source_dir" && apt-get "${apt_options[@]}" source -qq --only-source "qt6-base=$debian_version") >&2
   dsc=$(ls "$source_dir"/qt6-base_*.dsc)
   step "checking the files against $(basename "$dsc")"
-  (cd "$source_dir" && awk '/^Checksums-Sha256:/ { on = 1; next } /^[^ ]/ { on = 0 } on { print $1 "  " $3 }' "$dsc" | sha256sum -c --quiet)
+  (cd "$source_dir" && awk '/^Checksums-Sha256:/ { on = 1; next } /^[^ ]/ { on = 0 } on { print $1 "  " $3 }' "$dsc" | sha256sum -c --quiet) >&2
   touch "$source_dir/.fetched"
 fi
 tree=$(find "$source_dir" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -1)

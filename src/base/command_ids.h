@@ -53,6 +53,7 @@ enum CommandId : int {
     kMenuAbout = 10204,
     kMenuUserGuide = 10266,
     kMenuKeyboardShortcuts = 10267,
+    kMenuPreferences = 10268,  // "&Edit" ▸ "Pre&ferences..."
 
     // Recent files: the separator 8000 and the items 8001 .. 8009.
     kRecentSeparator = 8000,

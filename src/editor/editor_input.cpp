@@ -17,7 +17,7 @@ ToolKind EditorPanel::tool() const { return tool_->kind(); }
 const Stroke& EditorPanel::stroke() const { return tool_->stroke(); }
 
 SnapOptions EditorPanel::SnapOptionsFor(Modifiers modifiers) const {
-    return {snapping_ && !modifiers.alt, gridStep_, kSnapPixels, edgeMarkers()};
+    return {snapping_ && !modifiers.alt, gridStep_, snapPixels_, edgeMarkers()};
 }
 
 PointerEvent EditorPanel::PointerOnView(ScreenPoint at, MouseButton button,

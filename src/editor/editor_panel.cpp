@@ -81,6 +81,12 @@ void EditorPanel::Initialise() {
     Command(kPanelClear);
 }
 
+bool EditorPanel::SetStartWidth(int32_t code, int32_t feet) {
+    if (code < 0 || code >= kTypeCount) return false;
+    choices_.rememberedWidth[static_cast<size_t>(code)] = feet;
+    return true;
+}
+
 void EditorPanel::Post(int id) {
     posted_.push_back(id);
     if (window_ != nullptr) window_->CommandPosted();
@@ -210,6 +216,10 @@ void EditorPanel::ChooseTile() {
         services_.messages.Error(FormatText("PCX file open error# %d", choice.errorCode), "Error");
         return;
     }
+    TileChosen(choice);
+}
+
+void EditorPanel::TileChosen(const FileChoice& choice) {
     const std::string tileFolder = choice.folderPart();
     services_.host.Folder(kTileFolder) = tileFolder;
     const std::string title = choice.fileTitle();
@@ -235,7 +245,6 @@ void EditorPanel::ChooseTile() {
         state_.tileName = name;
         state_.tileImagePath = tileFolder + name;
     }
-    services_.host.RememberFile(state_.tileImagePath);
     services_.host.StoreFolder(kTileFolder, tileFolder);
     LoadTile();
 }

@@ -68,13 +68,11 @@ struct ContextTarget {
     bool operator==(const ContextTarget&) const = default;
 };
 
-// What the panel asks of the program around it: the recent-file list, the
-// tile list and the remembered folders (the shell gives these).
+// What the panel asks of the program around it: the tile list and the
+// remembered folders (the shell gives these).
 class PanelHost {
   public:
     virtual ~PanelHost() = default;
-    // Adds the path to the recent-file list, rebuilds its menu, stores it.
-    virtual void RememberFile(const std::string& path) = 0;
     // The tile list window, when it is open: rewrite the row of an index
     // position, take the keyboard focus.
     virtual void UpdateTileListRow(int indexPosition) = 0;
@@ -163,6 +161,11 @@ class EditorPanel {
     void LoadTileImage(const std::string& path, const std::string& name);
     // The tile dialog, starting with the name proposed.
     void ChooseTile(const std::string& proposedName);
+    // What Load Tile does with the file chosen in its dialog (or dropped on
+    // the window): its folder becomes the tiles folder; a name beginning
+    // with H is the tile, another is read as a tile offset number of the
+    // database; then the tile loads.
+    void TileChosen(const FileChoice& choice);
 
     // Notifications.
     void SpinDelta(int proposedChange);
@@ -240,6 +243,12 @@ class EditorPanel {
     void ToggleSnapping() { snapping_ = !snapping_; }
     // The feet grid's step (0: none).
     void SetGridStep(int32_t feet) { gridStep_ = feet > 0 ? feet : 0; }
+    // How near (screen pixels) the pointer must come to snap.
+    void SetSnapPixels(double pixels) { snapPixels_ = pixels > 0 ? pixels : 0; }
+    double snapPixels() const { return snapPixels_; }
+    // The width the next path of a type (its code) starts with; false for a
+    // code outside the type table.
+    bool SetStartWidth(int32_t code, int32_t feet);
 
     // The entry picked on the canvas or in a list; nothing when none is. Of
     // a selection of several, the one picked last.
@@ -410,6 +419,7 @@ class EditorPanel {
     const TileDatabase* comparedWith_ = nullptr;
     bool snapping_ = true;
     int32_t gridStep_ = 0;
+    double snapPixels_ = kSnapPixels;
     Selection selection_;
     FeetPointF pointer_{};  // the pointer's last place, for the status bar
     bool pointerOnTile_ = false;

@@ -39,8 +39,12 @@ inline constexpr std::array<Pen, 11> AreaPens = {Pen{kCyan, 2},   Pen{kWhite, 1}
                                                  Pen{kYellow, 2}, Pen{kWhite, 1}};
 
 // The pen of a list position; the No Data pen for a position outside the
-// table.
+// table. The path pens' colours are the program's preferences: PathPen
+// gives the colour last set, PathPens at start.
 const Pen& PathPen(int32_t typeChoice);
 const Pen& AreaPen(int32_t typeChoice);
+// Sets the colour of a path type's pen (a list position other than No
+// Data); false for any other position.
+bool SetPathPenColour(int32_t typeChoice, PenColour colour);
 
 }  // namespace lorvane

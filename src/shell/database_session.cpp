@@ -43,10 +43,12 @@ void DatabaseSession::ChooseAndOpen() {
             FormatText("Texture.bin file open error# %d", choice.errorCode), "Error");
         return;
     }
-    const std::string path = PathToUtf8(choice.path);
-    shell_->RememberFile(path);
+    OpenChosen(choice);
+}
+
+bool DatabaseSession::OpenChosen(const FileChoice& choice) {
     shell_->StoreFolder(kTextureFolderSetting, choice.folderPart());
-    Open(path);
+    return Open(PathToUtf8(choice.path));
 }
 
 void DatabaseSession::DropEditorTile() {
@@ -97,8 +99,12 @@ bool DatabaseSession::Open(const std::string& path) {
                                            MessageIcon::Information, path});
     else
         messages.Error("Error reading Texture.bin", "Texture.bin Not Loaded");
-    if (loaded())
+    if (loaded()) {
+        // The most recent database comes first in the recent files; one
+        // that could not be read is not added.
+        shell_->RememberFile(path);
         if (RecoveryCommands* recovery = shell_->recovery()) recovery->Opened(path);
+    }
     return loaded();
 }
 
@@ -130,7 +136,6 @@ bool DatabaseSession::ChooseSavePath() {
         return false;
     }
     savePath_ = PathToUtf8(choice.path);
-    shell_->RememberFile(savePath_);
     // The folder of the last open dialog is stored, not the one saved into.
     shell_->StoreFolder(kTextureFolderSetting, shell_->Folder(kTextureFolderSetting));
     return true;
@@ -148,6 +153,7 @@ void DatabaseSession::Written(const std::string& path) {
     document_.MarkSaved();
     hasFile_ = true;
     guard_.Remember(PathFromUtf8(path));
+    shell_->RememberFile(path);
     if (RecoveryCommands* recovery = shell_->recovery()) recovery->Saved(path);
     shell_->platform().notices.Notice({"Texture.bin saved: " + DatabaseCounts(database_),
                                        "Texture.bin Saved", MessageIcon::Information, path});
@@ -178,7 +184,6 @@ bool DatabaseSession::SaveBuilt(TileDatabase built, const std::string& folder) {
     if (!WriteFile(path, built)) return false;
     Replace(std::move(built));
     savePath_ = path;
-    shell_->RememberFile(path);
     Written(path);
     ShowChanges();
     return true;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/platform.h"
 #include "editor/edit_command.h"
 #include "editor/edit_document.h"
 #include "shell/file_guard.h"
@@ -63,6 +64,10 @@ class DatabaseSession {
     // File ▸ Open: the open dialog, then Open. The caller asked about
     // unsaved changes first.
     void ChooseAndOpen();
+    // The rest of File ▸ Open for a file chosen (in the dialog, or dropped
+    // on the window): its folder is where the open dialog starts next, then
+    // Open. True when it opened.
+    bool OpenChosen(const FileChoice& choice);
     // Reads the Texture.bin at path in place of the database in memory;
     // false after its message when it cannot be read (no database is then
     // in memory).

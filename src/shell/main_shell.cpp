@@ -43,6 +43,24 @@ std::string OpenExtension(const std::string& path) {
     return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
 
+FileKind KindOfFile(const std::string& path) {
+    const std::string extension = OpenExtension(path);
+    if (StartsWithNoCase(extension, "l2")) return FileKind::Terrain;
+    if (StartsWithNoCase(extension, "bin")) return FileKind::Database;
+    if (StartsWithNoCase(extension, "pcx")) return FileKind::TileImage;
+    return FileKind::Other;
+}
+
+DropPlan PlanDrop(const std::vector<std::string>& paths) {
+    DropPlan plan;
+    for (const std::string& path : paths) {
+        const FileKind kind = KindOfFile(path);
+        if (kind == FileKind::Database && plan.database.empty()) plan.database = path;
+        if (kind == FileKind::TileImage && plan.tileImage.empty()) plan.tileImage = path;
+    }
+    return plan;
+}
+
 MainShell::MainShell(AppState& state, ShellPlatform platform)
     : state_(state), platform_(platform), menu_(LorvaneMenu()) {
     state_.session.Bind(*this);
@@ -66,7 +84,16 @@ void MainShell::LoadRecentFileList() {
     state_.recentFiles =
         CreateRecentFileList(kRecentShown, kRecentCapacity, kRecentEntrySize, kRecentSeparator);
     if (!state_.recentFiles) return;
-    LoadRecentFiles(*state_.recentFiles, platform_.settings);
+    RecentFileList& list = *state_.recentFiles;
+    LoadRecentFiles(list, platform_.settings);
+    // Tiles and terrain files that an earlier version kept are left out.
+    bool dropped = false;
+    for (int p = list.count - 1; p >= 0; --p) {
+        if (KindOfFile(list.entries[static_cast<size_t>(p)]) == FileKind::Database) continue;
+        RemoveRecentFile(list, p, false);
+        dropped = true;
+    }
+    if (dropped) SaveRecentFiles(list, platform_.settings);
     RebuildRecentMenu();
 }
 
@@ -232,6 +259,7 @@ bool MainShell::HandleCommand(int id) {
         case kMenuZoomOut:
         case kMenuZoomFit:
         case kMenuZoomActual:
+        case kMenuPreferences:
             RunOperation(id);
             return true;
         default:
@@ -344,21 +372,38 @@ bool MainShell::OpenPath(const std::string& path) {
         platform_.messages.Error(FormatText("Data Base Open error code = %d", error), path);
         return false;
     }
-    const std::string extension = OpenExtension(path);
-    if (StartsWithNoCase(extension, "l2")) {
-        state_.terrainPath = path.substr(0, std::min(path.size(), kPathLength));
-        HandleCommand(kOpenL2FromPath);
-    } else if (StartsWithNoCase(extension, "bin")) {
-        if (!AskToSaveChanges()) return true;
-        state_.session.Open(path);
-    } else if (StartsWithNoCase(extension, "pcx")) {
-        if (EditorPanel* editor = state_.session.editor()) {
-            editor->LoadTileImage(path, FileNameOf(path));
-            editor->RunPosted();
-            state_.session.ShowChanges();
-        }
+    switch (KindOfFile(path)) {
+        case FileKind::Terrain:
+            state_.terrainPath = path.substr(0, std::min(path.size(), kPathLength));
+            HandleCommand(kOpenL2FromPath);
+            break;
+        case FileKind::Database:
+            if (!AskToSaveChanges()) return true;
+            return state_.session.Open(path);
+        case FileKind::TileImage:
+            if (EditorPanel* editor = state_.session.editor()) {
+                editor->LoadTileImage(path, FileNameOf(path));
+                editor->RunPosted();
+                state_.session.ShowChanges();
+            }
+            break;
+        case FileKind::Other:
+            break;
     }
     return true;
+}
+
+void MainShell::OpenDropped(const DropPlan& plan) {
+    if (!plan.database.empty()) {
+        if (!AskToSaveChanges()) return;
+        if (!state_.session.OpenChosen(FileChoice::Chosen(PathFromUtf8(plan.database)))) return;
+    }
+    if (plan.tileImage.empty()) return;
+    EditorPanel* editor = state_.session.editor();
+    if (editor == nullptr) return;
+    editor->TileChosen(FileChoice::Chosen(PathFromUtf8(plan.tileImage)));
+    editor->RunPosted();
+    state_.session.ShowChanges();
 }
 
 void MainShell::OpenRecentFile(int id) {
@@ -366,7 +411,8 @@ void MainShell::OpenRecentFile(int id) {
     const std::optional<std::string> path = GetRecentFile(*state_.recentFiles, id, true);
     if (!path) return;
     if (OpenPath(*path)) return;
-    // The file is gone: it leaves the list, the settings and the menu.
+    // The file is gone or not a database: it leaves the list, the settings
+    // and the menu (a failed open adds nothing, so the entry is where it was).
     RecentFileList& list = *state_.recentFiles;
     RemoveRecentFile(list, id, true);
     SaveRecentFiles(list, platform_.settings);
@@ -387,7 +433,7 @@ void MainShell::CheckMenuItem(int id, bool checked) {
 }
 
 void MainShell::RememberFile(const std::string& path) {
-    if (!state_.recentFiles) return;
+    if (!state_.recentFiles || KindOfFile(path) != FileKind::Database) return;
     AddRecentFile(*state_.recentFiles, path);
     RebuildRecentMenu();
     SaveRecentFiles(*state_.recentFiles, platform_.settings);

@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/message.h"
 #include "base/platform.h"
@@ -62,6 +63,22 @@ inline constexpr const char* kSaveAnyway = "Save Anyway";
 inline constexpr const char* kSaveAs = "Save As\u2026";
 inline constexpr const char* kReload = "Reload";
 inline constexpr const char* kCancel = "Cancel";
+
+// What a file is opened as, by its extension (OpenExtension, below): one beginning
+// with "l2" is a terrain file, "bin" a Texture.bin database, "pcx" a tile
+// image, letter case aside.
+enum class FileKind { Terrain, Database, TileImage, Other };
+FileKind KindOfFile(const std::string& path);
+
+// What a drop of files on the main window opens: the first database and the
+// first tile image among them (either may be empty); terrain and other
+// files are left.
+struct DropPlan {
+    std::string database;
+    std::string tileImage;
+    bool empty() const { return database.empty() && tileImage.empty(); }
+};
+DropPlan PlanDrop(const std::vector<std::string>& paths);
 
 // The shell is also what the editor panel asks for the recent files, the
 // tile list and the remembered folders.
@@ -124,11 +141,19 @@ class MainShell : public PanelHost {
     // user chooses Reload, and the question says so.
     void CheckDatabaseFile();
 
-    // Opens a file as a recent-file entry opens it, by its extension: L2 and
-    // L2M terrain files, Texture.bin, PCX tiles. False after the message when
-    // the file does not exist; a file of another kind does nothing.
+    // Opens a file by its kind (KindOfFile), as the command line names it:
+    // L2 and L2M terrain files, Texture.bin, PCX tiles. False after the
+    // message when the file does not exist or a Texture.bin could not be
+    // read; a file of another kind does nothing.
     bool OpenPath(const std::string& path);
+    // A recent-file entry: its Texture.bin opened as OpenPath opens it; one
+    // that could not be opened leaves the list, the settings and the menu.
     void OpenRecentFile(int id);
+    // Files dropped on the main window: the database opened as File ▸ Open
+    // opens the file chosen (the question about unsaved changes first, its
+    // folder remembered), then the tile image loaded as Load Tile loads the
+    // file chosen. Nothing more after a Cancel or a database not opened.
+    void OpenDropped(const DropPlan& plan);
 
     // Services for the editor panel and the other commands.
     MenuBar& menu() { return menu_; }
@@ -141,8 +166,10 @@ class MainShell : public PanelHost {
     void SetTitle(const std::string& title);
     void EnableMenuItem(int id, bool enabled);
     void CheckMenuItem(int id, bool checked);
-    // AddRecentFile, BuildRecentFileMenu and SaveRecentFiles, in that order.
-    void RememberFile(const std::string& path) override;
+    // A Texture.bin opened or saved: AddRecentFile, BuildRecentFileMenu and
+    // SaveRecentFiles, in that order. The list holds databases only: a file
+    // of another kind (KindOfFile) is not added.
+    void RememberFile(const std::string& path);
     // The remembered folders: read from the settings while empty in memory,
     // stored after a successful choice.
     std::string& Folder(const char* settingName) override;

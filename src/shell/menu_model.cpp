@@ -108,7 +108,9 @@ MenuBar LorvaneMenu() {
                             I::Command(kPanelSuggestionType, "Suggestion T&ype..."),
                             I::Command(kPanelNewArea, "Add New &Area"),
                             I::Command(kMenuDeletePath, "Delete Path..."),
-                            I::Command(kMenuDeleteArea, "Delete Area")}});
+                            I::Command(kMenuDeleteArea, "Delete Area"),
+                            I::Separator(),
+                            I::Command(kMenuPreferences, "Pre&ferences...")}});
     menu.popups.push_back(
         {"&View",
          {I::Command(kMenuZoomIn, "Zoom &In"), I::Command(kMenuZoomOut, "Zoom &Out"),

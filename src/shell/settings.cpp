@@ -23,9 +23,6 @@ bool LoadSetting(SettingsStore& settings, std::string_view name, std::string& bu
     return true;
 }
 
-namespace {
-
-// A whole number, all of the text; nullopt otherwise.
 std::optional<int32_t> WholeNumber(std::string_view text) {
     int32_t value = 0;
     const char* end = text.data() + text.size();
@@ -34,8 +31,9 @@ std::optional<int32_t> WholeNumber(std::string_view text) {
     return value;
 }
 
+namespace {
+
 constexpr int32_t kLargestWindow = 100000;
-constexpr int32_t kLargestGridStep = 3280;
 
 }  // namespace
 

@@ -37,9 +37,16 @@ bool SaveSetting(SettingsStore& settings, std::string_view name, std::string_vie
 // characters; a missing value leaves buffer as it was. Returns true.
 bool LoadSetting(SettingsStore& settings, std::string_view name, std::string& buffer);
 
+// A whole number written as all of the text (no sign but '-', no blanks);
+// nullopt otherwise.
+std::optional<int32_t> WholeNumber(std::string_view text);
+
 // The main window's place and size, kept as "x,y,width,height" in
 // "Window/Geometry".
 inline constexpr const char* kWindowGeometrySetting = "Window/Geometry";
+// The desktop program's own record of the main window (place, size,
+// maximised), base64 text; read before "Window/Geometry".
+inline constexpr const char* kWindowPlacementSetting = "Window/Placement";
 
 struct WindowGeometry {
     int32_t x = 0;
@@ -66,6 +73,7 @@ WindowGeometry FitToScreens(const WindowGeometry& geometry,
 // The step of the editor's feet grid, "Editor/GridStep": whole feet, 1 to
 // 3280; 0 (the default, and what anything else reads as) is no grid.
 inline constexpr const char* kGridStepSetting = "Editor/GridStep";
+inline constexpr int32_t kLargestGridStep = 3280;
 int32_t LoadGridStep(SettingsStore& settings);
 bool SaveGridStep(SettingsStore& settings, int32_t feet);
 

@@ -153,7 +153,6 @@ void TerrainCommands::OpenTerrainPath() {
     }
     std::optional<InputFile> o2;
     if (!loadMode) {
-        shell_.RememberFile(state.terrainPath);
         shell_.StoreFolder(kTerrainFolderSetting, state.folders.terrainFolder);
         o2 = OpenO2File(path, messages);
         if (!o2) {

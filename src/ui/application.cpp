@@ -10,9 +10,11 @@
 #include <stdexcept>
 
 #include "base/command_ids.h"
+#include "base/path_text.h"
 #include "ui/compare_window.h"
 #include "ui/lorvane_dialog.h"
 #include "ui/main_window.h"
+#include "ui/preferences_dialog.h"
 #include "ui/progress_dialog.h"
 #include "ui/theater_map_window.h"
 #include "ui/tile_list_window.h"
@@ -25,7 +27,7 @@ Application::Application(std::filesystem::path startupFolder)
       terrainCommands_(shell_, dialogs_, output_),
       databaseCommands_(shell_, dialogs_),
       teamCommands_(shell_),
-      journal_(RecoveryFolder(), CurrentProcessId()),
+      journal_(JournalFolder(LoadPreferences(platform_)), CurrentProcessId()),
       recovery_(shell_, journal_) {
     terrainCommands_.Register();
     databaseCommands_.Register();
@@ -99,8 +101,25 @@ bool Application::Start() {
         theaterMap_->activateWindow();
     });
 
+    shell_.RegisterCommand(kMenuPreferences, [this] { EditPreferences(); });
+
     shell_.LoadRecentFileList();
     return true;
+}
+
+std::filesystem::path JournalFolder(const Preferences& preferences) {
+    return preferences.journalFolder.empty() ? RecoveryFolder()
+                                             : PathFromUtf8(preferences.journalFolder);
+}
+
+void Application::EditPreferences() {
+    PreferencesDialog dialog(LoadPreferences(platform_), window_.get());
+    if (dialog.exec() != QDialog::Accepted || !dialog.accepted()) return;
+    const Preferences& chosen = *dialog.accepted();
+    if (!SavePreferences(platform_, chosen))
+        platform_.Error("The preferences could not be stored in the settings.", "Preferences");
+    ApplyPreferences(chosen, *editor_);
+    lorvaneDialog_->Sync();
 }
 
 void Application::OpenFiles(const std::vector<std::string>& paths) {

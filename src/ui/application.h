@@ -12,6 +12,7 @@
 
 #include "shell/database_commands.h"
 #include "shell/main_shell.h"
+#include "shell/preferences.h"
 #include "shell/recovery.h"
 #include "shell/recovery_commands.h"
 #include "shell/team_commands.h"
@@ -52,6 +53,9 @@ class Application {
     TheaterMapWindow* theaterMapWindow();
 
   private:
+    // Edit ▸ Preferences: OK stores the values and hands them to the editor.
+    void EditPreferences();
+
     std::filesystem::path startupFolder_;
     AppState state_;
     QtPlatform platform_;
@@ -69,6 +73,10 @@ class Application {
     LorvaneDialog* lorvaneDialog_ = nullptr;
     QPointer<TheaterMapWindow> theaterMap_;
 };
+
+// The recovery journal's folder the preferences name: the per-user folder
+// when they name none.
+std::filesystem::path JournalFolder(const Preferences& preferences);
 
 // The program: "lorvane [FILE...]", --help and --version work without a
 // display. The exit status is 0 after a normal close, 1 when it could not start.

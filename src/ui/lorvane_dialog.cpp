@@ -23,7 +23,7 @@
 
 #include "base/command_ids.h"
 #include "shell/main_shell.h"
-#include "shell/settings.h"
+#include "shell/preferences.h"
 #include "ui/control_tips.h"
 #include "ui/dialog_units.h"
 #include "ui/frame_painter.h"
@@ -107,7 +107,7 @@ LorvaneDialog::LorvaneDialog(MainShell& shell, EditorPanel& panel, QWidget* pare
     AddClipboardKeys();
     panel_.SetView(this);
     panel_.Initialise();
-    panel_.SetGridStep(LoadGridStep(shell.platform().settings));
+    ApplyPreferences(LoadPreferences(shell.platform().settings), panel_);
     Sync();
 }
 

@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -45,6 +47,7 @@ MainWindow::MainWindow(MainShell& shell) : shell_(shell) {
     for (const MenuPopup& popup : shell_.menu().popups)
         popups_.push_back(menuBar()->addMenu(ToQt(popup.title)));
     MenuChanged();
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() {
@@ -64,28 +67,35 @@ void MainWindow::ApplyPlacement() {
     const QSize smallest(panelSize.width(), panelSize.height() + menuBar()->sizeHint().height() +
                                                 statusBar()->sizeHint().height());
     setMinimumSize(smallest);
+    // Qt's own record of the last close: place, size and maximised state,
+    // put back on a screen that is there now.
+    if (const auto placement = shell_.platform().settings.Read(kWindowPlacementSetting)) {
+        if (restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(*placement)))) return;
+    }
+    std::vector<WindowGeometry> screens;
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        const QRect area = primary->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
     const auto stored =
         LoadWindowGeometry(shell_.platform().settings, smallest.width(), smallest.height());
-    if (stored) {
-        // A stored size larger than the screens (a hand-edited setting, a
-        // screen since removed) would cost memory past reason: it fits them.
-        std::vector<WindowGeometry> screens;
-        for (const QScreen* screen : QGuiApplication::screens()) {
-            const QRect area = screen->availableGeometry();
-            screens.push_back({area.x(), area.y(), area.width(), area.height()});
-        }
-        if (const QScreen* primary = QGuiApplication::primaryScreen()) {
-            const QRect area = primary->availableGeometry();
-            screens.insert(screens.begin(), {area.x(), area.y(), area.width(), area.height()});
-        }
-        const WindowGeometry fitted =
-            FitToScreens(*stored, screens, smallest.width(), smallest.height());
-        resize(fitted.width, fitted.height);
-        move(fitted.x, fitted.y);
-    } else {
-        resize(smallest);
-        move(kMainWindowX, kMainWindowY);
-    }
+    // Without a stored place: large enough for the panel's lists to show
+    // every column, at least 1024 x 768 where the screen has the room.
+    const WindowGeometry wanted =
+        stored ? *stored
+               : WindowGeometry{kMainWindowX, kMainWindowY,
+                                std::max(smallest.width(), kMainWindowWidth),
+                                std::max(smallest.height(), kMainWindowHeight)};
+    // A stored size larger than the screens (a hand-edited setting, a
+    // screen since removed) would cost memory past reason: it fits them.
+    const WindowGeometry fitted =
+        FitToScreens(wanted, screens, smallest.width(), smallest.height());
+    resize(fitted.width, fitted.height);
+    move(fitted.x, fitted.y);
 }
 
 void MainWindow::SetStatus(const QString& pointer, const QString& zoom, const QString& drawing,
@@ -151,10 +161,25 @@ TileListWindow* MainWindow::tileListWindow() const { return tileList_.data(); }
 void MainWindow::TitleChanged(const std::string& title) { setWindowTitle(ToQt(title)); }
 
 bool MainWindow::CreateTileListWindow() {
-    if (tileList_) return true;
-    tileList_ = new TileListWindow(shell_, this);
-    connect(tileList_, &QObject::destroyed, this, [this] { shell_.TileListClosed(); });
+    if (!tileList_) {
+        tileList_ = new TileListWindow(shell_, this);
+        connect(tileList_, &QObject::destroyed, this, [this] { shell_.TileListClosed(); });
+        // Beside the main window where the screen has room, never off it.
+        std::vector<WindowGeometry> screens;
+        if (const QScreen* screen = this->screen()) {
+            const QRect area = screen->availableGeometry();
+            screens.push_back({area.x(), area.y(), area.width(), area.height()});
+        }
+        const QRect frame = frameGeometry();
+        const WindowGeometry beside =
+            FitToScreens({frame.right() + 1, frame.y(), tileList_->width(), tileList_->height()},
+                         screens, 200, 200);
+        tileList_->resize(beside.width, beside.height);
+        tileList_->move(beside.x, beside.y);
+    }
     tileList_->show();
+    tileList_->raise();
+    tileList_->activateWindow();
     return true;
 }
 
@@ -223,13 +248,43 @@ void MainWindow::CloseWindow() { close(); }
 
 void MainWindow::Post(std::function<void()> work) { QTimer::singleShot(0, this, std::move(work)); }
 
+namespace {
+
+// What a drag's files would open; empty for anything but local files.
+DropPlan PlanOf(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (data != nullptr)
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile()) paths.push_back(FromQt(url.toLocalFile()));
+    return PlanDrop(paths);
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!PlanOf(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (!PlanOf(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const DropPlan plan = PlanOf(event->mimeData());
+    if (plan.empty()) return;
+    event->acceptProposedAction();
+    Post([this, plan] { shell_.OpenDropped(plan); });
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!shell_.ConfirmClose()) {
         event->ignore();
         return;
     }
     event->accept();
-    SaveWindowGeometry(shell_.platform().settings, {x(), y(), width(), height()});
+    SettingsStore& settings = shell_.platform().settings;
+    settings.Write(kWindowPlacementSetting, saveGeometry().toBase64().toStdString());
+    SaveWindowGeometry(settings, {x(), y(), width(), height()});
     if (tileList_) tileList_->close();
     emit closed();
 }

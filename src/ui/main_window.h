@@ -2,7 +2,8 @@
 // The main window "Lorvane": draws the shell's menu, holds the editor panel,
 // shows the status bar, and passes commands, keys and the close request to
 // the shell. It may be resized down to the size that fits the panel's seed
-// layout; its place and size are kept in the settings.
+// layout; its place and size are kept in the settings. Files dropped on it
+// open as the shell says (MainShell::OpenDropped).
 
 #include <QMainWindow>
 #include <QPointer>
@@ -26,6 +27,8 @@ struct LoggedMessage;
 
 inline constexpr int kMainWindowX = 300;
 inline constexpr int kMainWindowY = 200;
+inline constexpr int kMainWindowWidth = 1024;
+inline constexpr int kMainWindowHeight = 768;
 // How long a notice stays in the status bar.
 inline constexpr int kNoticeMilliseconds = 15000;
 
@@ -37,8 +40,9 @@ class MainWindow : public QMainWindow, public ShellHost {
 
     // Puts the editor panel into the window: the smallest size fits it.
     void SetEditorPanel(QWidget* panel);
-    // The place and size kept in the settings, or, without one, the panel's
-    // size at (kMainWindowX, kMainWindowY).
+    // The place, size and maximised state kept in the settings, or, without
+    // them, at least 1024 x 768 (the panel's size when larger) at
+    // (kMainWindowX, kMainWindowY), fitted to the screen.
     void ApplyPlacement();
     // The status bar's fields: the pointer in feet, the zoom, what is being
     // drawn, snapping.
@@ -81,6 +85,12 @@ class MainWindow : public QMainWindow, public ShellHost {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // A Texture.bin or a tile image dragged from a file manager: the drop is
+    // taken when it holds one (PlanDrop) and opened once the drop is done,
+    // so that a question asked then does not hold up the program it came from.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 

@@ -73,15 +73,27 @@ TileListWindow::TileListWindow(MainShell& shell, QWidget* owner)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
-    for (int column = 0; column < kTileListColumns; ++column)
-        setColumnWidth(column, TileListColumns[static_cast<size_t>(column)].width);
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int column) { shell_.TileListHeaderClicked(column); });
+    // Each column at least as wide as its whole title and the sort arrow.
+    horizontalHeader()->setSortIndicatorShown(true);
+    int total = 0;
+    for (int column = 0; column < kTileListColumns; ++column) {
+        const TileListColumn& shown = TileListColumns[static_cast<size_t>(column)];
+        const int title = horizontalHeader()->fontMetrics().horizontalAdvance(shown.header) + 28;
+        setColumnWidth(column, std::max(shown.width, title));
+        total += columnWidth(column);
+    }
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        // The shell's direction of this click, which it then reverses.
+        const bool ascending = shell_.tileList().sortAscending;
+        shell_.TileListHeaderClicked(column);
+        horizontalHeader()->setSortIndicator(column,
+                                             ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    });
     connect(this, &QTableView::clicked, this,
             [this](const QModelIndex& index) { shell_.TileListRowClicked(index.row()); });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { SelectionChangedByUser(); });
-    setGeometry(0, 0, 500, 800);
+    resize(total + 2 * frameWidth() + 20, 600);
 }
 
 TileListWindow::~TileListWindow() = default;

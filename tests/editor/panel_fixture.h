@@ -23,7 +23,6 @@ namespace lorvane::testing {
 
 class RecordingHost : public PanelHost, public PanelView {
   public:
-    void RememberFile(const std::string& path) override { recentFiles.push_back(path); }
     void UpdateTileListRow(int indexPosition) override { updatedRows.push_back(indexPosition); }
     void FocusTileList() override { ++focusCount; }
     void StepTileList(TileStep step) override { steps.push_back(step); }
@@ -50,7 +49,6 @@ class RecordingHost : public PanelHost, public PanelView {
 
     SuggestionTypes suggestionTypes = SuggestionTypes::Defaults();
     std::optional<int32_t> suggestionType;
-    std::vector<std::string> recentFiles;
     std::vector<int> updatedRows;
     int focusCount = 0;
     std::vector<TileStep> steps;

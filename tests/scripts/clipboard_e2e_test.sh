@@ -4,23 +4,13 @@
 # Shift+click), copy them (Ctrl+C), load H001, paste (Ctrl+V), save; then
 # lorvane-cli info --json shows the two segments on both tiles, the same.
 #
-# Needs xvfb-run and xdotool (tools/install_deps.sh installs them); without
-# them the test is skipped. LORVANE_SCREENSHOT_DIR, when set, receives
-# screenshots of the steps.
+# Needs xvfb-run, xdotool, ImageMagick and python3 (tools/install_deps.sh
+# installs them); without them the test is skipped. LORVANE_SCREENSHOT_DIR,
+# when set, receives screenshots of the steps.
 set -euo pipefail
 
-if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
-    echo "SKIPPED: xvfb-run or xdotool is missing (tools/install_deps.sh installs them)"
-    exit 0
-fi
-: "${LORVANE_APP:?LORVANE_APP is not set}"
-: "${LORVANE_CLI:?LORVANE_CLI is not set}"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-inputs="$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
-source "$inputs"
+source "$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
+e2e_setup
 # One set (Plains) of two tiles without paths or areas.
 {
     i32 1; i32 2                          # setCount, tileCount
@@ -40,16 +30,13 @@ cat >"$work/drive.sh" <<'DRIVE'
 set -uo pipefail
 work=$1
 source "$2"
-
-cd "$work"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
+drive_setup
 "$LORVANE_APP" "$work/Texture.bin" "$work/H000.PCX" >"$work/app.log" 2>&1 &
 app=$!
 trap 'kill $app 2>/dev/null' EXIT
 
 wait_loaded
-viewer_origin "Texture.bin$"
+tile_origin "Texture.bin$"
 # A road of two segments, ended with Enter; Esc leaves drawing.
 start_road "Texture.bin$"
 keys_to "Texture.bin$" Return Escape
@@ -80,10 +67,7 @@ for ((i = 0; i < 120; ++i)); do
 done
 shot 4-saved
 DRIVE
-chmod +x "$work/drive.sh"
-
-timeout 300 "$(dirname "$(readlink -f "$0")")/own_display.sh" 1280x1024x24 "$work/drive.sh" "$work" "$inputs" || {
-    echo "the drive script failed"; cat "$work/app.log" 2>/dev/null; exit 1; }
+run_drive 300
 
 fail() { echo "FAIL: $*"; cat "$work/app.log" 2>/dev/null; exit 1; }
 [ "$(cksum <"$work/Texture.bin")" != "$original" ] || fail "the Texture.bin was not saved"

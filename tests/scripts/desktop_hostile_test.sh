@@ -11,21 +11,13 @@
 # - a database larger than the memory the program may take: refused with its
 #   message, and the program goes on.
 #
-# Needs xvfb-run and xdotool (tools/install_deps.sh installs them); without
-# them the test is skipped. LORVANE_SCREENSHOT_DIR, when set, receives
+# Needs xvfb-run, xdotool, ImageMagick and python3 (tools/install_deps.sh
+# installs them); without them the test is skipped. LORVANE_SCREENSHOT_DIR, when set, receives
 # screenshots of the steps.
 set -euo pipefail
 
-if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
-    echo "SKIPPED: xvfb-run or xdotool is missing (tools/install_deps.sh installs them)"
-    exit 0
-fi
-: "${LORVANE_APP:?LORVANE_APP is not set}"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-inputs="$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
-source "$inputs"
+source "$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
+e2e_setup
 mkdir -p "$work/A" "$work/B"
 make_texture "$work/A/Texture.bin"
 make_tile "$work/A/H000.PCX"
@@ -62,7 +54,7 @@ cd "$work/A"
 "$LORVANE_APP" Texture.bin H000.PCX >"$work/app1.log" 2>&1 &
 app=$!
 wait_loaded
-viewer_origin "Texture.bin$"
+tile_origin "Texture.bin$"
 keys_to "Texture.bin$" alt+p
 keys_to "^New Path$" Return
 click $((left + 10)) $((top + 190))
@@ -146,10 +138,7 @@ if ! ldd "$LORVANE_APP" 2>/dev/null | grep -c libasan >/dev/null; then
     killed
 fi
 DRIVE
-chmod +x "$work/drive.sh"
-
-timeout 400 "$(dirname "$(readlink -f "$0")")/own_display.sh" 1280x1024x24 "$work/drive.sh" "$work" "$inputs" || {
-    echo "the drive script failed"; cat "$work"/app*.log 2>/dev/null; exit 1; }
+run_drive 400
 
 fail() { echo "FAIL: $*"; exit 1; }
 [ "$(cksum <"$work/B/Texture.bin")" = "$(cat "$work/B.sum")" ] || fail "B's database was changed"

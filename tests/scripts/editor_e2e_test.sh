@@ -6,23 +6,13 @@
 # check that file with lorvane-cli info --json: the first two segments and
 # the area, nothing else.
 #
-# Needs xvfb-run and xdotool (tools/install_deps.sh installs them); without
-# them the test is skipped. LORVANE_SCREENSHOT_DIR, when set, receives
-# screenshots of the steps.
+# Needs xvfb-run, xdotool, ImageMagick and python3 (tools/install_deps.sh
+# installs them); without them the test is skipped. LORVANE_SCREENSHOT_DIR,
+# when set, receives screenshots of the steps.
 set -euo pipefail
 
-if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
-    echo "SKIPPED: xvfb-run or xdotool is missing (tools/install_deps.sh installs them)"
-    exit 0
-fi
-: "${LORVANE_APP:?LORVANE_APP is not set}"
-: "${LORVANE_CLI:?LORVANE_CLI is not set}"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-inputs="$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
-source "$inputs"
+source "$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
+e2e_setup
 make_texture "$work/Texture.bin"
 make_tile "$work/H000.PCX"
 
@@ -35,16 +25,13 @@ cat >"$work/drive.sh" <<'DRIVE'
 set -uo pipefail
 work=$1
 source "$2"
-
-cd "$work"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
+drive_setup
 "$LORVANE_APP" "$work/Texture.bin" "$work/H000.PCX" >"$work/app.log" 2>&1 &
 app=$!
 trap 'kill $app 2>/dev/null' EXIT
 
 wait_loaded
-viewer_origin "Texture.bin$"
+tile_origin "Texture.bin$"
 shot 1-loaded
 
 # New Path (Alt+P) with the proposed type and width: Road, 50. Three
@@ -75,10 +62,7 @@ for ((i = 0; i < 120; ++i)); do
 done
 shot 4-saved
 DRIVE
-chmod +x "$work/drive.sh"
-
-timeout 300 "$(dirname "$(readlink -f "$0")")/own_display.sh" 1280x1024x24 "$work/drive.sh" "$work" "$inputs" || {
-    echo "the drive script failed"; cat "$work/app.log" 2>/dev/null; exit 1; }
+run_drive 300
 
 fail() { echo "FAIL: $*"; exit 1; }
 [ "$(cksum <"$saved")" != "$original" ] || { cat "$work/app.log" 2>/dev/null; fail "the opened Texture.bin was not saved"; }

@@ -10,22 +10,13 @@
 # opens once, nothing asks to save it first, and one Save writes both moved
 # segment ends and the branch's start.
 #
-# Needs xvfb-run and xdotool (tools/install_deps.sh installs them); without
-# them the test is skipped. LORVANE_SCREENSHOT_DIR, when set, receives
+# Needs xvfb-run, xdotool, ImageMagick and python3 (tools/install_deps.sh
+# installs them); without them the test is skipped. LORVANE_SCREENSHOT_DIR, when set, receives
 # screenshots of the steps.
 set -euo pipefail
 
-if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
-    echo "SKIPPED: xvfb-run or xdotool is missing (tools/install_deps.sh installs them)"
-    exit 0
-fi
-: "${LORVANE_APP:?LORVANE_APP is not set}"
-: "${LORVANE_CLI:?LORVANE_CLI is not set}"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-inputs="$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
-source "$inputs"
+source "$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
+e2e_setup
 make_texture "$work/Texture.bin"
 make_tile "$work/H000.PCX"
 original=$(cksum <"$work/Texture.bin")
@@ -36,9 +27,7 @@ cat >"$work/drive.sh" <<'DRIVE'
 set -uo pipefail
 work=$1
 source "$2"
-cd "$work"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
+drive_setup
 journals="$XDG_CONFIG_HOME/Hollin/Recovery"
 # Waits up to a minute for the journal to hold $want bytes.
 wait_for_journal() {
@@ -63,7 +52,7 @@ wait_for_save() {
 app=$!
 trap 'kill -9 $app 2>/dev/null' EXIT
 wait_loaded
-viewer_origin "Texture.bin$"
+tile_origin "Texture.bin$"
 shot 1-loaded
 
 # New Path (Alt+P) with the proposed type and width: Road, 50; two segments.
@@ -100,7 +89,7 @@ shot 4-saved
 "$LORVANE_APP" "$work/Texture.bin" "$work/H000.PCX" >"$work/app3.log" 2>&1 &
 app=$!
 wait_loaded
-viewer_origin "Texture.bin$"
+tile_origin "Texture.bin$"
 saved=$(cksum <"$work/Texture.bin")
 # A branch drawn from the joint (the click snaps to it), then Esc (to the
 # viewer, which has the keyboard) back to the select tool.
@@ -141,11 +130,8 @@ keys_to "^Save Texture.bin File$" Return
 wait_for_save "$saved"
 shot 7-saved
 DRIVE
-chmod +x "$work/drive.sh"
 echo "$original" >"$work/original"
-
-timeout 300 "$(dirname "$(readlink -f "$0")")/own_display.sh" 1280x1024x24 "$work/drive.sh" "$work" "$inputs" || {
-    echo "the drive script failed"; cat "$work"/app*.log 2>/dev/null; exit 1; }
+run_drive 300
 
 fail() { echo "FAIL: $*"; exit 1; }
 [ "$(cksum <"$work/Texture.bin")" != "$original" ] || fail "the recovered drawing was not saved"

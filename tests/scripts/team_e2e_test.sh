@@ -7,22 +7,12 @@
 # accepted and undone in one step; saved again, the file holds the same
 # bytes as before the import.
 #
-# Needs xvfb-run and xdotool (tools/install_deps.sh installs them); without
-# them the test is skipped.
+# Needs xvfb-run, xdotool, ImageMagick and python3 (tools/install_deps.sh
+# installs them); without them the test is skipped.
 set -euo pipefail
 
-if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
-    echo "SKIPPED: xvfb-run or xdotool is missing (tools/install_deps.sh installs them)"
-    exit 0
-fi
-: "${LORVANE_APP:?LORVANE_APP is not set}"
-: "${LORVANE_CLI:?LORVANE_CLI is not set}"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-inputs="$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
-source "$inputs"
+source "$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
+e2e_setup
 make_texture "$work/Original.bin"
 cp "$work/Original.bin" "$work/Texture.bin"
 make_tile "$work/H000.PCX"
@@ -33,9 +23,7 @@ cat >"$work/drive.sh" <<'DRIVE'
 set -uo pipefail
 work=$1
 source "$2"
-cd "$work"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
+drive_setup
 # Waits until the file's modification time is no longer $2.
 wait_written() {
     for ((i = 0; i < 120; ++i)); do
@@ -57,7 +45,7 @@ choose_file() {
 "$LORVANE_APP" "$work/Texture.bin" "$work/H000.PCX" >"$work/app1.log" 2>&1 &
 app=$!
 wait_loaded
-viewer_origin "Texture.bin$"
+tile_origin "Texture.bin$"
 start_road "Texture.bin$"
 click $((left + 170)) $((top + 20)) 3
 before=$(stat -c %y Texture.bin)
@@ -91,7 +79,6 @@ keys_to "Texture.bin$" ctrl+shift+s
 keys_to "^Save Texture.bin File$" Return
 wait_written Texture.bin "$before"
 DRIVE
-chmod +x "$work/drive.sh"
 
 fail() { echo "FAIL: $*"; cat "$work"/app*.log 2>/dev/null; exit 1; }
 
@@ -112,8 +99,7 @@ fail() { echo "FAIL: $*"; cat "$work"/app*.log 2>/dev/null; exit 1; }
 ) >"$work/prepare.log" 2>&1 &
 prepare=$!
 
-timeout 400 "$(dirname "$(readlink -f "$0")")/own_display.sh" 1280x1024x24 "$work/drive.sh" "$work" "$inputs" ||
-    fail "the drive script failed"
+run_drive 400
 wait $prepare || { cat "$work/prepare.log"; fail "the import file could not be made"; }
 cmp -s "$work/saved.txt" "$work/wider.txt" && fail "the text form has no width 50 to change"
 

@@ -6,28 +6,21 @@
 # painted centre line, within its width; then Ctrl+Z and Save again: the
 # whole trace is gone in that one step.
 #
-# The tile's place on the screen is found from a screenshot: the plains'
-# yellow-green ground is the only colour of its kind there, and the tile fills its bounding box.
+# The tile's place on the screen is found from a screenshot (tile_origin):
+# the plains' yellow-green ground is the only colour of its kind there, and
+# the tile fills its bounding box.
 #
-# Needs xvfb-run, xdotool, imagemagick and python3 (tools/install_deps.sh
+# Needs xvfb-run, xdotool, ImageMagick and python3 (tools/install_deps.sh
 # installs them); without them the test is skipped. LORVANE_SCREENSHOT_DIR,
 # when set, receives screenshots of the steps.
 set -euo pipefail
 
-for tool in xvfb-run xdotool import convert python3; do
-    command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is missing (tools/install_deps.sh installs it)"; exit 0; }
-done
-: "${LORVANE_APP:?LORVANE_APP is not set}"
-: "${LORVANE_CLI:?LORVANE_CLI is not set}"
+source "$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
+e2e_setup
 sample=$(dirname "$LORVANE_CLI")/sample
 [ -f "$sample/Texture.bin" ] || { echo "FAIL: no sample in $sample"; exit 1; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 cp -r "$sample/Texture.bin" "$sample/tiles" "$work/"
 tile=H024.PCX
-
-inputs="$(dirname "$(readlink -f "$0")")/e2e_inputs.sh"
 
 cat >"$work/drive.sh" <<'DRIVE'
 #!/usr/bin/env bash
@@ -37,44 +30,7 @@ work=$1
 source "$2"
 tile=$3
 
-# The tile's rectangle on the screen as "left top width height": the
-# bounding box of the green ground.
-tile_box() {
-    import -window root -depth 8 "$work/screen.ppm" 2>/dev/null
-    python3 - "$work/screen.ppm" <<'PY'
-import sys
-data = open(sys.argv[1], 'rb').read()
-# P6 header: magic, width, height, maximum, then the pixels.
-fields, at = [], 0
-while len(fields) < 4:
-    while data[at:at + 1].isspace(): at += 1
-    start = at
-    while not data[at:at + 1].isspace(): at += 1
-    fields.append(data[start:at])
-width, height = int(fields[1]), int(fields[2])
-pixels = data[at + 1:]
-xs, ys = [], []
-for y in range(0, height):
-    row = pixels[y * width * 3:(y + 1) * width * 3]
-    for x in range(0, width):
-        r, g, b = row[3 * x], row[3 * x + 1], row[3 * x + 2]
-        if g > b + 40 and g + 10 >= r:
-            xs.append(x); ys.append(y)
-if len(xs) < 1000:
-    sys.exit(1)
-print(min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1)
-PY
-}
-# The screen pixel of a point of the tile in feet (x up from the bottom
-# edge, y across from the left edge).
-at_feet() {
-    awk -v l="$box_left" -v t="$box_top" -v w="$box_width" -v h="$box_height" -v x="$1" -v y="$2" \
-        'BEGIN { printf "%d %d", l + y / 3280 * w, t + (1 - x / 3280) * h }'
-}
-
-cd "$work"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
+drive_setup
 "$LORVANE_APP" "$work/Texture.bin" "$work/tiles/$tile" >"$work/app.log" 2>&1 &
 app=$!
 trap 'kill $app 2>/dev/null' EXIT
@@ -83,14 +39,8 @@ wait_loaded
 main=$(timeout 60 xdotool search --sync --onlyvisible --name "Texture.bin$" | head -1)
 [ -n "$main" ] || { echo "no main window"; shot "missing"; exit 1; }
 xdotool windowmove "$main" 0 0 windowsize "$main" 1100 950 2>/dev/null || true
-box=""
-for ((i = 0; i < 120; ++i)); do
-    sleep 0.5
-    box=$(tile_box) && break
-done
-[ -n "$box" ] || { echo "the tile is not on the screen"; shot "missing"; exit 1; }
-read -r box_left box_top box_width box_height <<<"$box"
-echo "the tile lies at $box_left,$box_top, $box_width x $box_height pixels"
+tile_origin "Texture.bin$"
+echo "the tile lies at $tile_left,$tile_top, $tile_width x $tile_height pixels"
 shot 1-loaded
 
 # The road runs from (1400, 0) over (1500, 1097) and (2200, 1450) to
@@ -127,10 +77,7 @@ keys_to "Texture.bin$" ctrl+z
 save undone.bin
 shot 4-undone
 DRIVE
-chmod +x "$work/drive.sh"
-
-timeout 300 "$(dirname "$(readlink -f "$0")")/own_display.sh" 1280x1024x24 "$work/drive.sh" "$work" "$inputs" "$tile" || {
-    echo "the drive script failed"; cat "$work/app.log" 2>/dev/null; exit 1; }
+run_drive 300 "$tile"
 
 fail() { echo "FAIL: $*"; cat "$work/app.log" 2>/dev/null; exit 1; }
 [ -f "$work/traced.bin" ] && [ -f "$work/undone.bin" ] || fail "the drive did not save twice"

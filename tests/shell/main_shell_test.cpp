@@ -169,39 +169,164 @@ TEST_F(MainShellTest, ForwardsThePanelsCommands) {
     EXPECT_FALSE(shell.HandleCommand(4242));
 }
 
+TEST_F(MainShellTest, MenuCommandsOfTheWindowReachTheirHandlers) {
+    for (const int id : {kMenuPreferences, kMenuTheaterMap, kMenuZoomFit, kMenuDeletePath}) {
+        int runs = 0;
+        shell.RegisterCommand(id, [&] { ++runs; });
+        if (id == kMenuTheaterMap) state.shell.terrainLoaded = true;
+        EXPECT_TRUE(shell.HandleCommand(id)) << id;
+        EXPECT_EQ(runs, 1) << id;
+    }
+    EXPECT_TRUE(platform.messages.empty());
+}
+
 TEST_F(MainShellTest, CommandsNotBuiltYetSayso) {
     shell.HandleCommand(kMenuEditTheaterMap);
     EXPECT_EQ(platform.messages,
               (std::vector<Message>{{kNotAvailable, "Information", MessageIcon::Information}}));
 }
 
-TEST_F(MainShellTest, RecentFilesOpenByTheirFileNamesExtension) {
-    std::string l2;
-    shell.RegisterCommand(kOpenL2FromPath, [&] { l2 = state.terrainPath; });
-    const std::string bin = (folder / "v1.5" / "Texture.bin").string();
-    std::filesystem::create_directories(folder / "v1.5");
-    testing::WriteFileBytes(
-        bin,
-        SerializeTextureBin(testing::MakeDatabase({TileSet{1, {testing::MakeTile("A10.PCX")}}})));
-    const std::string pcx = MakeTile("A10.PCX");
-    const std::string matrix = MakeFile("korea.L2M");
-    const std::string other = MakeFile("notes.txt");
-    for (const std::string& path : {other, matrix, pcx, bin}) shell.RememberFile(path);
+TEST_F(MainShellTest, RecentFilesHoldTheDatabasesOpenedOrSavedMostRecentFirst) {
+    const auto database = [&](const std::string& relative) {
+        const std::string path = (folder / relative).string();
+        std::filesystem::create_directories((folder / relative).parent_path());
+        testing::WriteFileBytes(path, SerializeTextureBin(testing::MakeDatabase(
+                                          {TileSet{1, {testing::MakeTile("H010.PCX")}}})));
+        return path;
+    };
+    const std::string first = database("v1.5/Texture.bin");  // a folder with a '.'
+    const std::string second = database("Second.BIN");
+    const auto entries = [&] {
+        std::vector<std::string> texts;
+        for (int p = 0; p < state.recentFiles->count; ++p)
+            texts.push_back(*GetRecentFile(*state.recentFiles, p, false));
+        return texts;
+    };
+    // Tiles, terrain and other files never go in.
+    for (const std::string& path : {MakeTile("H010.PCX"), MakeFile("korea.L2M"),
+                                    MakeFile("Theater.L2"), MakeFile("notes.txt")})
+        shell.RememberFile(path);
+    EXPECT_TRUE(entries().empty());
 
-    shell.HandleCommand(kRecentFirst);  // bin, in a folder with a '.'
-    EXPECT_TRUE(state.session.loaded());
-    EXPECT_EQ(state.session.File(), bin);
+    // Opened by any way, a database comes first; reopened from the list it
+    // comes first again.
+    platform.choices.push_back(FileChoice::Chosen(first));
+    shell.HandleCommand(kMenuOpenTextureBin);
+    shell.OpenPath(second);
+    EXPECT_EQ(entries(), (std::vector<std::string>{second, first}));
     shell.HandleCommand(kRecentFirst + 1);
-    EXPECT_EQ(panel().tileImagePath(), pcx);
-    EXPECT_EQ(panel().tileName(), "A10.PCX");
-    EXPECT_TRUE(panel().tileOnScreen());
-    shell.HandleCommand(kRecentFirst + 2);
-    EXPECT_EQ(l2, matrix);
-    shell.HandleCommand(kRecentFirst + 3);  // another kind: nothing
+    EXPECT_EQ(state.session.File(), first);
+    EXPECT_EQ(entries(), (std::vector<std::string>{first, second}));
+    EXPECT_EQ(platform.settings.at("File1"), first);
+    EXPECT_EQ(shell.menu().Find(kRecentFirst)->text, "&1 " + first);
+
+    // A tile loaded through Load Tile or the command line stays out.
+    platform.choices.push_back(FileChoice::Chosen(MakeTile("H010.PCX")));
+    shell.HandleCommand(kPanelLoadTile);
+    ASSERT_EQ(panel().tileName(), "H010.PCX");
+    shell.OpenPath(MakeTile("H010.PCX"));
+    EXPECT_EQ(entries(), (std::vector<std::string>{first, second}));
+
+    // Saved under a new name: that file comes first.
+    const std::string saved = (folder / "Saved.bin").string();
+    platform.choices.push_back(FileChoice::Chosen(saved));
+    shell.HandleCommand(kMenuSaveTextureBinAs);
+    EXPECT_EQ(entries(), (std::vector<std::string>{saved, first, second}));
+
+    // A list kept by an earlier version with tiles and terrain in it: they
+    // are left out of the menu and the settings.
+    AppState secondState;
+    testing::ScriptedPlatform secondPlatform;
+    secondPlatform.settings = {{"File1", "/t/H000.PCX"},
+                               {"File2", "/t/Texture.bin"},
+                               {"File3", "/t/Theater.L2"},
+                               {"File4", "/t/Other.bin"}};
+    MainShell restarted(secondState, {secondPlatform, secondPlatform, secondPlatform,
+                                      secondPlatform, secondPlatform});
+    restarted.LoadRecentFileList();
+    EXPECT_EQ(secondState.recentFiles->count, 2);
+    EXPECT_EQ(secondPlatform.settings.at("File1"), "/t/Texture.bin");
+    EXPECT_EQ(secondPlatform.settings.at("File2"), "/t/Other.bin");
+    EXPECT_EQ(secondPlatform.settings.at("File3"), "");
+    EXPECT_EQ(restarted.menu().Find(kRecentFirst + 1)->text, "&2 /t/Other.bin");
+}
+
+TEST_F(MainShellTest, ARecentFileThatCannotBeReadLeavesTheListButACancelKeepsIt) {
+    const std::string kept = MakeFile("kept.bin");
+    const std::string broken = MakeFile("broken.bin");  // not a Texture.bin
+    shell.RememberFile(kept);
+    shell.RememberFile(broken);
+
+    // Unsaved changes, and the question cancelled: nothing is opened and
+    // the entry stays.
+    LoadDatabase(true);
+    platform.answers.push_back(SaveAnswer::Cancel);
+    shell.HandleCommand(kRecentFirst);
+    EXPECT_EQ(state.recentFiles->count, 2);
     EXPECT_TRUE(platform.messages.empty());
-    ASSERT_EQ(platform.notices.size(), 1u);  // the database's load
-    EXPECT_EQ(platform.notices[0].caption, "Texture.bin Successfully Loaded");
-    EXPECT_EQ(state.recentFiles->count, 4);
+
+    LoadDatabase();
+    shell.HandleCommand(kRecentFirst);
+    ASSERT_FALSE(platform.messages.empty());
+    EXPECT_EQ(platform.messages.back().text, "Error reading Texture.bin");
+    EXPECT_FALSE(state.session.loaded());
+    EXPECT_EQ(state.recentFiles->count, 1);
+    EXPECT_EQ(platform.settings.at("File1"), kept);
+    EXPECT_EQ(platform.settings.at("File2"), "");
+    EXPECT_EQ(shell.menu().Find(kRecentFirst)->text, "&1 " + kept);
+    EXPECT_EQ(shell.menu().Find(kRecentFirst + 1), nullptr);
+}
+
+TEST(DropPlanTest, TakesTheFirstDatabaseAndTheFirstTileImage) {
+    struct Case {
+        std::vector<std::string> dropped;
+        std::string database, tileImage;
+    };
+    const Case cases[] = {
+        {{"/a/Texture.bin"}, "/a/Texture.bin", ""},
+        {{"/a/H001.PCX", "/a/texture.BIN", "/b/Other.bin", "/a/H002.pcx"},
+         "/a/texture.BIN",
+         "/a/H001.PCX"},
+        {{"/a/Theater.L2", "/a/notes.txt", "/a/noext", "/a.bin/readme"}, "", ""},
+        {{}, "", ""},
+    };
+    for (const Case& c : cases) {
+        const DropPlan plan = PlanDrop(c.dropped);
+        EXPECT_EQ(plan.database, c.database);
+        EXPECT_EQ(plan.tileImage, c.tileImage);
+        EXPECT_EQ(plan.empty(), c.database.empty() && c.tileImage.empty());
+    }
+    EXPECT_EQ(KindOfFile("/a/Theater.L2M"), FileKind::Terrain);
+}
+
+TEST_F(MainShellTest, ADropOpensTheDatabaseAsFileOpenThenLoadsTheTileAsLoadTile) {
+    const std::string dropped = (folder / "drop" / "Texture.bin").string();
+    std::filesystem::create_directories(folder / "drop");
+    testing::WriteFileBytes(
+        dropped,
+        SerializeTextureBin(testing::MakeDatabase({TileSet{1, {testing::MakeTile("H010.PCX")}}})));
+    const std::string tile = MakeTile("H010.PCX");
+    shell.OpenDropped(PlanDrop({tile, dropped}));
+    EXPECT_EQ(state.session.File(), dropped);
+    EXPECT_EQ(platform.settings.at("Paths/Texture"), (folder / "drop" / "").string());
+    EXPECT_EQ(*GetRecentFile(*state.recentFiles, 0, false), dropped);
+    EXPECT_EQ(panel().tileName(), "H010.PCX");
+    EXPECT_EQ(panel().tileImagePath(), tile);
+    EXPECT_EQ(platform.settings.at("Paths/Work2"), (folder / "tiles" / "").string());
+    EXPECT_TRUE(platform.messages.empty());
+
+    // A tile image whose name is not a tile's: read as an offset number, as
+    // Load Tile reads it, and refused.
+    shell.OpenDropped(PlanDrop({MakeTile("picture.pcx")}));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "An invalid Tile Offset number entered.");
+    EXPECT_EQ(panel().tileName(), "H010.PCX");
+
+    // A database that cannot be read: the tile dropped with it is not loaded.
+    platform.messages.clear();
+    shell.OpenDropped(PlanDrop({MakeFile("broken.bin"), MakeTile("H011.PCX")}));
+    EXPECT_FALSE(state.session.loaded());
+    EXPECT_NE(panel().tileName(), "H011.PCX");
 }
 
 TEST_F(MainShellTest, AMissingRecentFileLeavesTheListTheSettingsAndTheMenu) {
@@ -397,7 +522,7 @@ TEST_F(MainShellTest, CloseAsksOnlyWhenThereAreUnsavedChanges) {
 
 TEST_F(MainShellTest, ReplacingTheDatabaseAsksTheCloseQuestionFirst) {
     // Every way another database comes in: the menu, a recent file or the
-    // command line (OpenPath), and generating one.
+    // command line (OpenPath), a drop on the window, and generating one.
     const std::string other = (folder / "Other.bin").string();
     testing::WriteFileBytes(
         other,
@@ -407,6 +532,7 @@ TEST_F(MainShellTest, ReplacingTheDatabaseAsksTheCloseQuestionFirst) {
     const std::vector<std::pair<std::string, std::function<void()>>> ways = {
         {"menu", [&] { shell.HandleCommand(kMenuOpenTextureBin); }},
         {"path", [&] { shell.OpenPath(other); }},
+        {"drop", [&] { shell.OpenDropped(PlanDrop({other})); }},
         {"generate", [&] { shell.HandleCommand(kMenuGenerateTextureBin); }},
     };
     struct Case {

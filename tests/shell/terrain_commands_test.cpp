@@ -231,10 +231,10 @@ TEST_F(TerrainCommandTest, OpeningAnL2BuildsTheMatrixAndChangesTheMenus) {
     EXPECT_FALSE(Enabled(kMenuOpenL2File));
     EXPECT_FALSE(Enabled(kMenuLoadL2Matrix));
     EXPECT_TRUE(Enabled(kMenuSaveL2Matrix));
-    // The recent files and the terrain folder are stored at once.
-    EXPECT_EQ(platform.settings["File1"], l2.string());
+    // The terrain folder is stored at once; the recent files hold databases
+    // only.
     EXPECT_EQ(platform.settings["Paths/Terrain"], (folder / "").string());
-    ASSERT_NE(shell.menu().Find(kRecentFirst), nullptr);
+    EXPECT_EQ(shell.menu().Find(kRecentFirst), nullptr);
     // The dialog's range is the theater's before the files set it (64 × 64);
     // each of the 4 section rows reports its last section.
     EXPECT_EQ(
@@ -357,13 +357,13 @@ TEST_F(TerrainCommandTest, L2MOfAnotherShapeIsRefused) {
     EXPECT_TRUE(Enabled(kMenuLoadL2Matrix));
 }
 
-TEST_F(TerrainCommandTest, RecentL2FileOpensWithoutADialog) {
-    const auto l2 = WriteTheater();
-    shell.RememberFile(l2.string());
-    shell.HandleCommand(kRecentFirst);
-    EXPECT_TRUE(platform.dialogs.empty());
-    ASSERT_TRUE(state.shell.terrainLoaded);
-    EXPECT_TRUE(SameMatrix(output.matrix, pattern));
+TEST_F(TerrainCommandTest, AnL2FileOpenedStaysOutOfTheRecentFiles) {
+    OpenTheater();
+    EXPECT_EQ(state.recentFiles->count, 0);
+    // Nor does one named to the list itself go in.
+    shell.RememberFile(WriteTheater().string());
+    EXPECT_EQ(state.recentFiles->count, 0);
+    EXPECT_EQ(shell.menu().Find(kRecentFirst), nullptr);
 }
 
 TEST_F(TerrainCommandTest, TheaterOutputsUnderTheProgressDialog) {

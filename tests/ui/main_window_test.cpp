@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -120,7 +121,9 @@ class MainWindowTest : public QObject {
                                                       "Suggestion T&ype...",
                                                       "Add New &Area",
                                                       "Delete Path...",
-                                                      "Delete Area"}));
+                                                      "Delete Area",
+                                                      "-",
+                                                      "Pre&ferences..."}));
         // The zoom keys are the viewer's: the items show them.
         QCOMPARE(Texts(window.Popup(2)),
                  (QStringList{"Zoom &In\tCtrl+=", "Zoom &Out\tCtrl+-", "&Whole Tile\tCtrl+0",
@@ -138,8 +141,13 @@ class MainWindowTest : public QObject {
         QVERIFY(!window.Action(kMenuSaveTextureBin)->isEnabled());
         QVERIFY(!window.Action(kMenuSelectTheaterTitle)->isEnabled());
         QVERIFY(window.Action(kTheaterFirst)->isChecked());
-        // Without a kept place the window fits the editor panel, at its first place.
-        QCOMPARE(window.pos(), QPoint(kMainWindowX, kMainWindowY));
+        // Without a kept place the window opens at 1024 x 768 or more where
+        // the screen has room, wholly on it.
+        const QRect screen = window.screen()->availableGeometry();
+        QCOMPARE(window.width(), std::min(std::max(kMainWindowWidth, window.minimumWidth()),
+                                          std::max(screen.width(), window.minimumWidth())));
+        QVERIFY(screen.contains(QRect(window.pos(), window.size())) ||
+                window.width() > screen.width());
         QCOMPARE(window.centralWidget(), static_cast<QWidget*>(app.lorvaneDialog()));
         QCOMPARE(window.width(), app.lorvaneDialog()->width());
     }
@@ -190,7 +198,9 @@ class MainWindowTest : public QObject {
         QVERIFY(again.Start());
         QCOMPARE(again.window().size(), smallest + QSize(dx, dy));
         QCOMPARE(again.window().pos(), QPoint(40, 50));
-        // A kept size below the smallest is raised to it.
+        // A kept size below the smallest is raised to it (without Qt's own
+        // record, which is read first).
+        QSettings("Hollin", "Quistral").remove("Window/Placement");
         QSettings("Hollin", "Quistral").setValue("Window/Geometry", "10,10,20,20");
         Application small(startup->path().toStdString());
         QVERIFY(small.Start());
@@ -433,6 +443,81 @@ class MainWindowTest : public QObject {
         QVERIFY(window.close());
         QCOMPARE(closed.count(), 1);
         QVERIFY(!app.state().session.loaded());
+    }
+
+    void preferencesOpenFromTheEditMenuAndEveryMnemonicHasItsField() {
+        Application app(startup->path().toStdString());
+        QVERIFY(app.Start());
+        QString title;
+        int labelsWithoutField = -1;
+        auto* timer = new QTimer(&app.window());
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            timer->stop();
+            title = dialog->windowTitle();
+            labelsWithoutField = 0;
+            for (QLabel* label : dialog->findChildren<QLabel*>())
+                if (label->text().contains('&') && label->buddy() == nullptr) ++labelsWithoutField;
+            dialog->reject();
+        });
+        timer->start();
+        app.window().Action(kMenuPreferences)->trigger();
+        QTRY_COMPARE(title, QString("Preferences"));
+        QCOMPARE(labelsWithoutField, 0);
+    }
+
+    void droppedFilesOpenTheDatabaseAndTheTile() {
+        Application app(startup->path().toStdString());
+        QVERIFY(app.Start());
+        MainWindow& window = app.window();
+        const QString bin = startup->filePath("Texture.bin");
+        testing::WriteFileBytes(bin.toStdString(),
+                                SerializeTextureBin(testing::MakeDatabase(
+                                    {TileSet{4, {testing::MakeTile("H000.PCX")}}})));
+        const QString tile = startup->filePath("H000.PCX");
+        testing::WriteFileBytes(tile.toStdString(),
+                                testing::WritePcx(testing::MakePatternPicture(16, 16, 3)));
+        // The drag comes in, then drops; true when the window took both.
+        const auto drop = [&window](const QList<QUrl>& urls) {
+            QMimeData data;
+            data.setUrls(urls);
+            const QPoint at = window.rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &enter);
+            if (!enter.isAccepted()) return false;
+            QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &dropped);
+            QCoreApplication::processEvents();
+            return dropped.isAccepted();
+        };
+
+        // Nothing it opens: the drag is refused.
+        QVERIFY(!drop({QUrl::fromLocalFile(startup->filePath("notes.txt")),
+                       QUrl::fromLocalFile(startup->filePath("Theater.L2")),
+                       QUrl("http://localhost/Texture.bin")}));
+        QVERIFY(!app.state().session.loaded());
+
+        // The database, then the tile, whatever their order in the drop.
+        QVERIFY(drop({QUrl::fromLocalFile(tile), QUrl::fromLocalFile(bin)}));
+        QCOMPARE(app.state().session.File(), bin.toStdString());
+        QCOMPARE(app.editorPanel().tileName(), std::string("H000.PCX"));
+        QVERIFY(app.editorPanel().tileOnScreen().has_value());
+        QCOMPARE(QSettings("Hollin", "Quistral").value("File1").toString(), bin);
+        QCOMPARE(Texts(window.Popup(0)).filter(QString("H000")).size(), 0);
+
+        // Unsaved changes: asked first, as File > Open asks; Cancel keeps them.
+        app.state().session.Replace(testing::MakeDatabase(
+            {TileSet{4, {testing::MakeTile("H001.PCX"), testing::MakeTile("H002.PCX")}}}));
+        AnswerNextModal(QMessageBox::Cancel);
+        QVERIFY(drop({QUrl::fromLocalFile(bin)}));
+        QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+        QCOMPARE(app.state().session.database().tileCount(), 2);
+        AnswerNextModal(QMessageBox::Discard);
+        QVERIFY(drop({QUrl::fromLocalFile(bin)}));
+        QTRY_COMPARE(app.state().session.database().tileCount(), 1);
+        QCOMPARE(app.state().session.File(), bin.toStdString());
     }
 
   private:

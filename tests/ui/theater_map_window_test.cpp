@@ -81,7 +81,11 @@ class TheaterMapWindowTest : public QObject {
         QWidget* canvas = map->canvas();
         QTRY_VERIFY_WITH_TIMEOUT(canvas->width() > 100, kWaitMs);
         const QPoint at(canvas->width() / 3, canvas->height() / 2);
-        QTest::mouseMove(canvas, at);
+        // Sent to the canvas itself: the offscreen platform gives a pointer
+        // moved by QTest to the top window there, which may be the main one.
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), canvas->mapToGlobal(QPointF(at)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(canvas, &move);
         const auto post = map->view().PostAt(at.x(), at.y());
         QVERIFY(post.has_value());
         const std::string expected =

@@ -25,7 +25,7 @@
 # LORVANE_SCREENSHOT_DIR, when set, receives screenshots of the steps.
 set -euo pipefail
 
-for tool in Xvfb xvfb-run xdotool; do
+for tool in Xvfb xvfb-run xdotool import python3; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is missing (tools/install_deps.sh installs it)"; exit 0; }
 done
 : "${LORVANE_SETUP:?}" "${LORVANE_APP:?}" "${LORVANE_NATIVE_CLI:?}" "${LORVANE_NATIVE_SAMPLE:?}" "${LORVANE_WINE_HOME:?}"
@@ -117,25 +117,12 @@ cat >"$work/drive.sh" <<'DRIVE'
 set -uo pipefail
 source "$1"
 tile=$2 saved=$3
-# The first pixel of a line of the screen that differs from the line's first
-# pixel: "x y" of the line, its direction (x or y) and length.
-first_change() {
-    local x=$1 y=$2 along=$3 length=$4 crop
-    if [ "$along" = y ]; then crop=1x$length+$x+$y; else crop=${length}x1+$x+$y; fi
-    import -window root -crop "$crop" txt:- 2>/dev/null | awk -v along="$along" '
-        NR == 2 { first = $3 }
-        NR > 2 && $3 != first { split($1, at, /[,:]/); print (along == "y" ? at[2] : at[1]); exit }'
-}
 wait_loaded
-viewer_origin "Texture.bin$"
-# The window's menu bar is Qt's on Linux and the system's on Windows, one
-# pixel apart in height: the viewer's own corner is found on the screen,
-# the first pixel below the menu bar that is not the window's background,
-# and the clicks are placed from it as viewer_origin places them.
-corner_y=$(first_change $((X + 20)) $((Y + 30)) y 200)
-corner_x=$(first_change $((X + 2)) $((Y + 30 + corner_y + 20)) x 100)
-[ -n "$corner_y" ] && [ -n "$corner_x" ] || { echo "no viewer on the screen"; shot missing; exit 1; }
-left=$((X + 2 + corner_x + 50)) top=$((Y + 30 + corner_y + 50))
+# The tile's own place on the screen, the sample's water found in a
+# screenshot: the window's menu bar is Qt's on Linux and the system's on
+# Windows, one pixel apart in height, and the viewer, which fills the
+# window, centres the tile. The clicks are placed from it (tile_origin).
+tile_origin "Texture.bin$" water
 shot 1-opened
 # Load Tile (Alt+L): the tile dialog takes the typed path.
 keys_to "Texture.bin$" alt+l
