@@ -132,9 +132,19 @@ sleep 0.3
 xdotool key Return
 sleep 1
 shot 2-tile
-# New Path (Alt+P) as proposed; three segments, a right click ends the path.
-start_road "Texture.bin$" three
-click $((left + 40)) $((top + 160)) 3
+# New Path (Alt+P) as proposed; three segments, a right click ends the
+# path. The points are clicked where points of the feet grid (100 feet,
+# set in both programs' settings) lie on the screen, clear of the tile's
+# river: each click snaps to its grid point, so a tile a pixel larger on
+# one side still gives the same feet.
+keys_to "Texture.bin$" alt+p
+keys_to "^New Path$" Return
+for feet in "500 400" "1200 900" "700 1600" "400 2600"; do
+  read -r px py <<<"$(at_feet $feet)"
+  xdotool mousemove --sync "$px" "$py"; sleep 0.3
+  click "$px" "$py"
+done
+click "$px" "$py" 3
 shot 3-path
 if [ -n "${JOURNAL_FOLDER:-}" ]; then
   for ((i = 0; i < 240; ++i)); do compgen -G "$JOURNAL_FOLDER/*.journal" >/dev/null && break; sleep 0.25; done
@@ -159,7 +169,8 @@ chmod +x "$work/drive.sh"
 [ -z "${LORVANE_SCREENSHOT_DIR:-}" ] || mkdir -p "$LORVANE_SCREENSHOT_DIR/linux" "$LORVANE_SCREENSHOT_DIR/windows"
 # The native side: a copy of the native sample, the program started in it
 # as make run starts it.
-mkdir -p "$work/linux/home"
+mkdir -p "$work/linux/home/.config/Hollin"
+printf '[Editor]\nGridStep=100\n' >"$work/linux/home/.config/Hollin/Quistral.conf"
 cp -r "$LORVANE_NATIVE_SAMPLE" "$work/linux/Sample"
 native_save=$work/linux/Sample/Texture.bin
 (
@@ -194,6 +205,8 @@ tile_name=$(winepath "$sample/tiles/H001.PCX")
 # same clicks would be other feet. Wine passes no QT_ variable of the Unix
 # environment on; the user's environment in the registry it does.
 DISPLAY= wine reg add 'HKCU\Environment' /v QT_STYLE_OVERRIDE /d fusion /f >/dev/null 2>&1
+# The feet grid of the drawing steps, as on the native side.
+DISPLAY= wine reg add 'HKCU\Software\Hollin\Quistral\Editor' /v GridStep /d 100 /f >/dev/null 2>&1
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w 2>/dev/null || true
 wine start /unix "$shortcut" >"$work/wine.log" 2>&1 || true
