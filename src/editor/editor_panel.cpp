@@ -109,7 +109,9 @@ void EditorPanel::Command(int id) {
             Redo();
             break;
         case kPanelRefresh:
-            // The frame is listed anew whenever the viewer paints.
+            // The frame is listed anew whenever the viewer paints; the tile
+            // list's row of the tile on screen counts what is drawn.
+            TellTileCounts();
             break;
         case kPanelClear:
             ClearEditor();
@@ -247,6 +249,17 @@ void EditorPanel::TileChosen(const FileChoice& choice) {
     }
     services_.host.StoreFolder(kTileFolder, tileFolder);
     LoadTile();
+}
+
+void EditorPanel::TellTileCounts() {
+    if (!document_.HasTile()) return;
+    const std::optional<int> position = database_.PositionOfId(document_.tileId());
+    if (!position) return;
+    const EditorWorkingSet& tables = document_.working();
+    const std::array<int, 3> counts{*position, tables.pathCount(), tables.areaCount()};
+    if (counts == toldCounts_) return;
+    toldCounts_ = counts;
+    services_.host.ShowTileCounts(counts[0], counts[1], counts[2]);
 }
 
 void EditorPanel::WriteBackTileOnScreen() {
@@ -407,6 +420,9 @@ void EditorPanel::TilesAdded(int32_t set) {
 
 void EditorPanel::DatabaseReset() {
     ++databaseGeneration_;
+    // No tile of the database before is on screen any more.
+    toldCounts_ = {-1, -1, -1};
+    services_.host.ShowTileCounts(-1, 0, 0);
     ClearEditor();
     image_.reset();
     selection_.Clear();

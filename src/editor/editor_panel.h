@@ -9,6 +9,7 @@
 // Commands that the panel "posts" run after the event that posted them has
 // been handled: they wait in a queue until RunPosted.
 
+#include <array>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -76,6 +77,14 @@ class PanelHost {
     // The tile list window, when it is open: rewrite the row of an index
     // position, take the keyboard focus.
     virtual void UpdateTileListRow(int indexPosition) = 0;
+    // The tile on screen at that index position has so many paths and areas
+    // now, as drawn (its row shows them before its edits are written back);
+    // a position of −1: no tile of the database is on screen.
+    virtual void ShowTileCounts(int indexPosition, int paths, int areas) {
+        (void)indexPosition;
+        (void)paths;
+        (void)areas;
+    }
     virtual void FocusTileList() = 0;
     // The Up or Down arrow key at the main window: one row up or down the
     // tile list, loading that row's tile.
@@ -386,6 +395,7 @@ class EditorPanel {
     Tracer* TracerOfImage();
     void SwitchTool(ToolKind kind);
     void ForgetTileOnScreen();
+    void TellTileCounts();
 
     PointerEvent PointerOnView(ScreenPoint at, MouseButton button, Modifiers modifiers) const;
     bool OnTile(ScreenPoint at) const;
@@ -427,6 +437,8 @@ class EditorPanel {
     // adds nothing.
     bool doubleClickRelease_ = false;
     std::deque<int> posted_;
+    // The counts the tile list was last told of (position, paths, areas).
+    std::array<int, 3> toldCounts_{-1, -1, -1};
     // The tile image, decoded once per load of a tile (not at every refresh),
     // and the path it was decoded from.
     std::optional<PcxImage> tileImage_;

@@ -504,17 +504,13 @@ void MainShell::ShowTileList() {
         tileListOpen_ = true;
         tileList_.Clear();
     }
-    if (state_.session.loaded()) {
-        tileList_.Clear();
-        tileList_.Fill(state_.session.database(), state_.session.database().tileCount());
-    }
+    if (state_.session.loaded()) FillTileList();
     host_->TileListChanged(std::nullopt);
 }
 
 void MainShell::RefillTileList() {
     if (!tileListOpen_) return;
-    tileList_.Clear();
-    tileList_.Fill(state_.session.database(), state_.session.database().tileCount());
+    FillTileList();
     if (host_ != nullptr) host_->TileListChanged(std::nullopt);
 }
 
@@ -522,6 +518,20 @@ void MainShell::UpdateTileListRow(int position) {
     if (!tileListOpen_) return;
     const std::optional<int> row = tileList_.UpdateRow(state_.session.database(), position);
     if (row && host_ != nullptr) host_->TileListChanged(row);
+}
+
+void MainShell::ShowTileCounts(int position, int paths, int areas) {
+    liveCounts_ = {position, paths, areas};
+    if (!tileListOpen_) return;
+    const std::optional<int> row = tileList_.ShowCounts(position, paths, areas);
+    if (row && host_ != nullptr) host_->TileListChanged(row);
+}
+
+void MainShell::FillTileList() {
+    tileList_.Clear();
+    tileList_.Fill(state_.session.database(), state_.session.database().tileCount());
+    // The tile on screen as drawn, not as last written back.
+    if (liveCounts_[0] >= 0) tileList_.ShowCounts(liveCounts_[0], liveCounts_[1], liveCounts_[2]);
 }
 
 void MainShell::SortTileListAfterAdd() {

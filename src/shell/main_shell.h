@@ -5,6 +5,7 @@
 // this holds and passes on what the user does; the editor panel and the
 // commands of the other parts of the program use its services.
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -186,6 +187,7 @@ class MainShell : public PanelHost {
     void ShowTileList();
     void RefillTileList();
     void UpdateTileListRow(int position) override;
+    void ShowTileCounts(int position, int paths, int areas) override;
     void SortTileListAfterAdd();
     void TileListHeaderClicked(int column);
     void TileListRowClicked(int row);
@@ -225,6 +227,10 @@ class MainShell : public PanelHost {
     MenuBar menu_;
     TileList tileList_;
     bool tileListOpen_ = false;
+    // The counts of the tile on screen as drawn: index position (−1: no
+    // tile), paths, areas.
+    std::array<int, 3> liveCounts_{-1, 0, 0};
+    void FillTileList();
     ShellHost* host_ = nullptr;
     ProgressView* progressView_ = nullptr;
     std::optional<ShellProgress> progress_;

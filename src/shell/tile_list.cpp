@@ -156,6 +156,15 @@ std::optional<int> TileList::UpdateRow(const TileDatabase& database, int positio
     return row;
 }
 
+std::optional<int> TileList::ShowCounts(int position, int paths, int areas) {
+    const std::optional<int> row = RowOf(position);
+    if (!row) return std::nullopt;
+    TileListRow& target = rows[static_cast<size_t>(*row)];
+    target.cells[5] = std::to_string(paths);
+    target.cells[6] = std::to_string(areas);
+    return row;
+}
+
 void TileList::Sort(const TileDatabase& database, int column, bool ascending) {
     // Sorts the row numbers, then moves each row (seven texts) once.
     std::vector<uint32_t> order(rows.size());

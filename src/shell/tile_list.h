@@ -53,6 +53,10 @@ class TileList {
     // the entry is marked modified. The row's place, or nullopt when no row
     // has that position.
     std::optional<int> UpdateRow(const TileDatabase& database, int position);
+    // The path and area counts of the tile on screen as it is being drawn,
+    // before its edits go into the database: the row's place, or nullopt
+    // when no row has that position.
+    std::optional<int> ShowCounts(int position, int paths, int areas);
     // A header click: sorts by column in the current direction, then reverses it.
     void SortByHeader(const TileDatabase& database, int column);
     // Sorts ascending by id and leaves the next header click ascending.

@@ -405,6 +405,35 @@ TEST_F(MainShellTest, TileListLoadsThroughPostedPanelCommands) {
     EXPECT_TRUE(host.posted.empty());
 }
 
+// The tile list's row of the tile on screen counts its paths and areas as
+// they are drawn, before they go into the database, and again when the list
+// is opened anew.
+TEST_F(MainShellTest, TheTileListCountsTheTileOnScreenAsItIsDrawn) {
+    LoadDatabase();
+    MakeTile("H100.PCX");
+    state.folders.tileFolder = (folder / "tiles" / "").string();
+    shell.ShowTileList();
+    shell.TileListRowClicked(0);
+    host.RunPosted();
+    ASSERT_EQ(panel().tileName(), "H100.PCX");
+    const auto cells = [&] {
+        const TileListRow& row = shell.tileList().rows[size_t(*shell.tileList().RowOf(0))];
+        return std::pair(row.cells[5], row.cells[6]);
+    };
+    const int paths = state.session.database().sets[0].tiles[0].pathCount();
+    const int areas = state.session.database().sets[0].tiles[0].areaCount();
+    ASSERT_TRUE(
+        editor->panel().Paste("Lorvane entries 1\npath 10 50 100 200 300 400 begins\n"
+                              "area 1 300 1000 1200\n"));
+    editor->panel().RunPosted();
+    const auto drawn = std::pair(std::to_string(paths + 1), std::to_string(areas + 1));
+    EXPECT_EQ(cells(), drawn);
+    EXPECT_EQ(state.session.database().sets[0].tiles[0].pathCount(), paths);  // not written back
+    shell.TileListClosed();
+    shell.ShowTileList();
+    EXPECT_EQ(cells(), drawn);
+}
+
 // Without the list the spin buttons load the next tile at once from the
 // folder the tile on screen came from (else the remembered tiles folder);
 // an image that is not there is named with the folder, and the tile on
