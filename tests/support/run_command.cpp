@@ -1,9 +1,11 @@
 #include "support/run_command.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "support/texture_builder.h"
 
@@ -144,7 +146,16 @@ CommandResult RunCommand(const std::string& program, const std::vector<std::stri
     result.exitStatus = Spawn(program, arguments, workingFolder, outPath, errPath);
     result.out = Slurp(outPath);
     result.err = Slurp(errPath);
-    fs::remove_all(folder);
+    // Under Wine the child's handles on its output files can outlive it for
+    // a moment, and the folder is refused ("sharing violation"): tried again
+    // for up to a few seconds, and a folder left in the temporary folder
+    // fails no test.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        std::error_code error;
+        fs::remove_all(folder, error);
+        if (!error) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
     return result;
 }
 
