@@ -58,13 +58,7 @@ sleep 1
 keys_to "Texture.bin$" ctrl+v
 shot 3-pasted
 # Save (Alt+S), accepting the proposed file, and wait for it to change.
-saved=$(cksum <"$work/Texture.bin")
-keys_to "Texture.bin$" alt+s
-keys_to "^Save Texture.bin File$" Return
-for ((i = 0; i < 120; ++i)); do
-    [ "$(cksum <"$work/Texture.bin")" != "$saved" ] && break
-    sleep 0.5
-done
+save_proposed
 shot 4-saved
 DRIVE
 run_drive 300

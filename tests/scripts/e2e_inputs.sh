@@ -101,6 +101,18 @@ wait_file() {
     for ((i = 0; i < 120; ++i)); do [ -s "$1" ] && return 0; sleep 0.5; done
     echo "no file $1"; shot "missing"; exit 1
 }
+# Save (Alt+S) in the main window, accepting the proposed file, the one
+# opened, and wait up to a minute for $work/Texture.bin to change.
+save_proposed() {
+    local before i
+    before=$(cksum <"$work/Texture.bin")
+    keys_to "Texture.bin$" alt+s
+    keys_to "^Save Texture.bin File$" Return
+    for ((i = 0; i < 120; ++i)); do
+        [ "$(cksum <"$work/Texture.bin")" != "$before" ] && return 0
+        sleep 0.5
+    done
+}
 click() { xdotool mousemove --sync "$1" "$2"; sleep 0.2; xdotool click "${3:-1}"; sleep 0.3; }
 # Sets X, Y, WIDTH and HEIGHT to the geometry of the main window with that
 # title, and left and top to a fixed point of it, (60, 130), where the viewer

@@ -53,13 +53,7 @@ shot 3-area
 
 # Save (Alt+S): the first save proposes the opened file; accept it and wait
 # until the file holds the drawing.
-before=$(cksum <"$work/Texture.bin")
-keys_to "Texture.bin$" alt+s
-keys_to "^Save Texture.bin File$" Return
-for ((i = 0; i < 120; ++i)); do
-    [ "$(cksum <"$work/Texture.bin")" != "$before" ] && break
-    sleep 0.5
-done
+save_proposed
 shot 4-saved
 DRIVE
 run_drive 300

@@ -64,13 +64,7 @@ for ((i = 0; i < 40; ++i)); do [ "$(popups)" -le "$before" ] && break; sleep 0.5
 [ "$(popups)" -le "$before" ] && echo "menu closed" >>"$work/menu"
 
 # Save (Alt+S), accepting the proposed file, and wait for it to change.
-saved=$(cksum <"$work/Texture.bin")
-keys_to "Texture.bin$" alt+s
-keys_to "^Save Texture.bin File$" Return
-for ((i = 0; i < 120; ++i)); do
-    [ "$(cksum <"$work/Texture.bin")" != "$saved" ] && break
-    sleep 0.5
-done
+save_proposed
 shot 3-saved
 DRIVE
 run_drive 300
